@@ -1,0 +1,30 @@
+# The two set-up commands of the README. Both install what is missing, configure and build.
+BUILD_DIR ?= build
+CMAKE_FLAGS ?=
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	./scripts/install-deps.sh
+
+configure: deps
+	@if [ ! -f $(BUILD_DIR)/CMakeCache.txt ]; then \
+		cmake -S . -B $(BUILD_DIR) $(GENERATOR) $(CMAKE_FLAGS); \
+	else \
+		cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null; \
+	fi
+
+build: configure
+	cmake --build $(BUILD_DIR)
+
+run: build
+	@if [ -x $(BUILD_DIR)/kavrin ]; then $(BUILD_DIR)/kavrin; else $(BUILD_DIR)/kavrin-cli --help; fi
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,12 @@
+#include <cstdio>
+
+#include "cli/commands.h"
+
+namespace kavrin::cli {
+
+int RunSimPty(Args) {
+    std::fputs("kavrin-cli: this command is not built yet\n", stderr);
+    return 1;
+}
+
+}  // namespace kavrin::cli

@@ -1,0 +1,19 @@
+#pragma once
+// The subcommands of kavrin-cli. Each takes the arguments after its own name and returns the
+// process exit code; each lives in its own file.
+
+#include <span>
+#include <string_view>
+
+namespace kavrin::cli {
+
+using Args = std::span<const std::string_view>;
+
+int RunShow(Args args);
+int RunGenerate(Args args);
+int RunCompile(Args args);
+int RunPorts(Args args);
+int RunDownload(Args args);
+int RunSimPty(Args args);
+
+}  // namespace kavrin::cli

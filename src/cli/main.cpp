@@ -1,0 +1,58 @@
+// kavrin-cli: the headless pipeline of Kavrin, one subcommand per stage.
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+struct Command {
+    std::string_view name;
+    int (*run)(kavrin::cli::Args);
+    std::string_view usage;
+};
+
+constexpr Command kCommands[] = {
+    {"show", kavrin::cli::RunShow, "show FILE.kvn [--advanced]          print an action program"},
+    {"generate", kavrin::cli::RunGenerate,
+     "generate FILE.kvn [--advanced] [--sensors]   print the robot program made from it"},
+    {"compile", kavrin::cli::RunCompile,
+     "compile SOURCE|- [--directives-only | --blocks | --image FILE | --listing]"},
+    {"ports", kavrin::cli::RunPorts, "ports                                 list the serial ports"},
+    {"download", kavrin::cli::RunDownload,
+     "download SOURCE|FILE.kvn [--port NAME] [--advanced] [--sensors] [--dump-eeprom FILE]"},
+    {"sim-pty", kavrin::cli::RunSimPty,
+     "sim-pty                               serve the virtual robot on a pseudo-terminal"},
+};
+
+void PrintHelp(std::FILE* out) {
+    std::fputs("Usage: kavrin-cli COMMAND [ARGS]\n\nCommands:\n", out);
+    for (const Command& c : kCommands) {
+        std::fprintf(out, "  %.*s\n", static_cast<int>(c.usage.size()), c.usage.data());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintHelp(stderr);
+        return 2;
+    }
+    const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintHelp(stdout);
+        return 0;
+    }
+    std::vector<std::string_view> args(argv + 2, argv + argc);
+    for (const Command& c : kCommands) {
+        if (c.name == name) {
+            return c.run(args);
+        }
+    }
+    std::fprintf(stderr, "kavrin-cli: unknown command '%s'\n\n", argv[1]);
+    PrintHelp(stderr);
+    return 2;
+}
