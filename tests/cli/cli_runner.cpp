@@ -1,0 +1,60 @@
+#include "cli_runner.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace kavrin::test {
+
+namespace {
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'') {
+            q += "'\\''";
+        } else {
+            q += c;
+        }
+    }
+    return q + "'";
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+std::string TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kavrin-test-XXXXXX").string();
+    char* made = mkdtemp(pattern.data());
+    return made ? std::string(made) : std::string("/tmp");
+}
+
+CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText) {
+    const std::string dir = TempDir();
+    const std::string in = dir + "/stdin", out = dir + "/stdout", err = dir + "/stderr";
+    std::ofstream(in, std::ios::binary) << stdinText;
+    std::string cmd = Quote(KAVRIN_CLI);
+    for (const std::string& a : args) {
+        cmd += " " + Quote(a);
+    }
+    cmd += " <" + Quote(in) + " >" + Quote(out) + " 2>" + Quote(err);
+    const int status = std::system(cmd.c_str());
+    CliRun run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadAll(out);
+    run.err = ReadAll(err);
+    std::filesystem::remove_all(dir);
+    return run;
+}
+
+}  // namespace kavrin::test
