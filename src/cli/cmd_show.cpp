@@ -1,12 +1,63 @@
+// kavrin-cli show: prints an action program file as the editor would load it.
+
 #include <cstdio>
+#include <string>
 
 #include "cli/commands.h"
+#include "model/kvn_file.h"
 
 namespace kavrin::cli {
 
-int RunShow(Args) {
-    std::fputs("kavrin-cli: this command is not built yet\n", stderr);
-    return 1;
+namespace {
+
+constexpr char kUsage[] = "usage: kavrin-cli show FILE.kvn [--advanced]\n";
+
+void PrintProgram(const model::TActionProgram& program) {
+    std::printf("calibration %d %d\n", program.leftServoCenter, program.rightServoCenter);
+    for (int list = 1; list <= model::kListCount; ++list) {
+        std::printf("list %d: %d steps\n", list, program.Count(list));
+    }
+    for (int list = 1; list <= model::kListCount; ++list) {
+        for (int k = 1; k <= program.Count(list); ++k) {
+            const model::TBotAction& step = program.Step(list, k);
+            std::printf("%d.%d %c %d %d %d %d\n", list, k, model::kActionKinds[step.kind].letter,
+                        step.value, step.sensors[model::scBoth], step.sensors[model::scLeft],
+                        step.sensors[model::scRight]);
+        }
+    }
+}
+
+}  // namespace
+
+int RunShow(Args args) {
+    std::string file;
+    model::TMode mode = model::TMode::Beginner;
+    for (std::string_view arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--advanced") {
+            mode = model::TMode::Advanced;
+        } else if (arg.starts_with("-") || !file.empty()) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        } else {
+            file = arg;
+        }
+    }
+    if (file.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    model::TActionProgram program;
+    const model::TFileResult loaded = model::LoadActionFile(file, mode, program);
+    if (!loaded.ok) {
+        std::fprintf(stderr, "%s\n", loaded.message.c_str());
+        return 1;
+    }
+    PrintProgram(program);
+    return 0;
 }
 
 }  // namespace kavrin::cli

@@ -46,6 +46,10 @@ int main(int argc, char** argv) {
         PrintHelp(stdout);
         return 0;
     }
+    if (name == "--version") {
+        std::printf("kavrin-cli %s\n", KAVRIN_VERSION);
+        return 0;
+    }
     std::vector<std::string_view> args(argv + 2, argv + argc);
     for (const Command& c : kCommands) {
         if (c.name == name) {

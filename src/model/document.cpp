@@ -1,0 +1,370 @@
+#include "model/document.h"
+
+#include <algorithm>
+
+namespace kavrin::model {
+
+namespace {
+
+constexpr TBotAction kClipboardEnd = kHeaderSlot;  // value -1 marks the end
+
+// An append scrolls once the grid (header and empty row included) is longer than this.
+constexpr int kScrollAfterRows = 8;
+
+int VisibleRows(int list) { return list == kMainList ? kMainVisibleRows : kSensorVisibleRows; }
+
+}  // namespace
+
+TActionDocument::TActionDocument(TMode mode) : mode_(mode) { clipboard_.fill(kClipboardEnd); }
+
+void TActionDocument::SetCurrentList(int list) {
+    if (IsValidList(list)) {
+        currentList_ = list;
+    }
+}
+
+void TActionDocument::SetCalibration(std::uint8_t left, std::uint8_t right) {
+    program_.leftServoCenter = std::min(left, kMaxServoCenter);
+    program_.rightServoCenter = std::min(right, kMaxServoCenter);
+}
+
+// --- Primitives ----------------------------------------------------------------------------------
+
+bool TActionDocument::InsertIntoList(int list, int row, std::int16_t value, std::uint8_t kind) {
+    int& count = program_.Count(list);
+    if (count >= kMaxSteps || row < 1 || row > count + 1) {
+        return false;
+    }
+    TActionList& steps = program_.List(list);
+    std::copy_backward(steps.begin() + row, steps.begin() + count + 1, steps.begin() + count + 2);
+    TBotAction& slot = steps[static_cast<std::size_t>(row)];
+    slot.kind = kind;
+    slot.value = value;
+    slot.sensors = row >= 2 ? steps[static_cast<std::size_t>(row - 1)].sensors
+                            : std::array<std::uint8_t, kSensorColumnCount>{};
+    ++count;
+    for (int k = row + 1; k <= count; ++k) {
+        TBotAction& later = steps[static_cast<std::size_t>(k)];
+        if (later.kind == akGoBack && later.value >= row) {
+            ++later.value;
+        }
+    }
+    return true;
+}
+
+bool TActionDocument::InsertStepIntoList(int list, int row, const TBotAction& step) {
+    if (!InsertIntoList(list, row, step.value, step.kind)) {
+        return false;
+    }
+    program_.Step(list, row).sensors = step.sensors;
+    return true;
+}
+
+TBotAction TActionDocument::DeleteFromList(int list, int row) {
+    int& count = program_.Count(list);
+    if (row < 1 || row > count) {
+        return kHeaderSlot;
+    }
+    TActionList& steps = program_.List(list);
+    const TBotAction removed = steps[static_cast<std::size_t>(row)];
+    std::copy(steps.begin() + row + 1, steps.begin() + count + 1, steps.begin() + row);
+    --count;
+    for (int k = row; k <= count; ++k) {
+        TBotAction& later = steps[static_cast<std::size_t>(k)];
+        if (later.kind == akGoBack && later.value > row) {
+            --later.value;
+        }
+    }
+    return removed;
+}
+
+void TActionDocument::ClearAll() {
+    program_.counts.fill(0);
+    for (int list = 1; list <= kListCount; ++list) {
+        ClampView(list);
+    }
+}
+
+void TActionDocument::TakeUndoSnapshot() {
+    newest_ = (newest_ + 1) % kUndoLevels;
+    if (newest_ == oldest_) {
+        oldest_ = (oldest_ + 1) % kUndoLevels;
+    }
+    if (oldest_ == -1) {
+        oldest_ = 0;
+    }
+    TSnapshot& snapshot = undo_[static_cast<std::size_t>(newest_)];
+    for (int list = 1; list <= kListCount; ++list) {
+        TActionList& saved = snapshot.lists[Index(list)];
+        const TActionList& steps = program_.List(list);
+        const int count = program_.Count(list);
+        std::copy(steps.begin() + 1, steps.begin() + count + 1, saved.begin() + 1);
+        saved[0] = kHeaderSlot;
+        saved[0].value = static_cast<std::int16_t>(count);
+    }
+    modified_ = true;
+}
+
+void TActionDocument::DoUndo() {
+    if (newest_ < 0) {
+        return;
+    }
+    const TSnapshot& snapshot = undo_[static_cast<std::size_t>(newest_)];
+    for (int list = 1; list <= kListCount; ++list) {
+        const TActionList& saved = snapshot.lists[Index(list)];
+        const int count = saved[0].value;
+        std::copy(saved.begin() + 1, saved.begin() + count + 1, program_.List(list).begin() + 1);
+        program_.Count(list) = count;
+        ClampView(list);
+    }
+    if (newest_ == oldest_) {
+        newest_ = oldest_ = -1;
+    } else {
+        newest_ = (newest_ + kUndoLevels - 1) % kUndoLevels;
+    }
+}
+
+void TActionDocument::ValueChanged() { TakeUndoSnapshot(); }
+
+TCommandAvailability TActionDocument::AutoEnableDisable() const {
+    const int top = View(currentList_).selection.top;
+    const bool onStep = top != 0 && top != Count(currentList_) + 1;
+    const bool hasSteps = Count(kMainList) > 0;
+    TCommandAvailability a;
+    a.del = a.copy = a.cut = onStep;
+    a.paste = ClipboardCount() > 0 && top != 0;
+    a.run = a.clear = a.save = hasSteps;
+    a.undo = newest_ >= 0;
+    return a;
+}
+
+// --- Selection -----------------------------------------------------------------------------------
+
+TSelection TActionDocument::EditSelection(int list) const {
+    TSelection s = View(list).selection;
+    s.bottom = std::min(s.bottom, Count(list));
+    return s;
+}
+
+bool TActionDocument::AnyStepSelected(int list) const {
+    const TSelection s = EditSelection(list);
+    return s.top >= 1 && s.top <= s.bottom;
+}
+
+void TActionDocument::SelectRow(int list, int row, bool extend) {
+    if (!IsValidList(list)) {
+        return;
+    }
+    currentList_ = list;
+    row = std::clamp(row, 1, RowCount(list) - 1);
+    TSelection& s = ViewOf(list).selection;
+    if (extend) {
+        const int anchor = s.top;
+        s = {std::min(anchor, row), std::max(anchor, row)};
+    } else {
+        s = {row, row};
+    }
+}
+
+void TActionDocument::SetSelection(int list, TSelection selection) {
+    if (!IsValidList(list)) {
+        return;
+    }
+    ViewOf(list).selection = selection;
+    ClampView(list);
+}
+
+void TActionDocument::ClampView(int list) {
+    TListView& view = ViewOf(list);
+    const int lastRow = RowCount(list) - 1;
+    view.selection.top = std::clamp(view.selection.top, 0, lastRow);
+    view.selection.bottom = std::clamp(view.selection.bottom, view.selection.top, lastRow);
+    view.topRow = std::clamp(view.topRow, 1, std::max(1, lastRow));
+}
+
+void TActionDocument::ScrollToEnd(int list) {
+    // Keep the appended step and the empty row below it in sight.
+    const int rows = RowCount(list);
+    if (rows > kScrollAfterRows) {
+        ViewOf(list).topRow = rows - VisibleRows(list);
+    }
+}
+
+// --- Clipboard commands --------------------------------------------------------------------------
+
+int TActionDocument::ClipboardCount() const {
+    int n = 0;
+    while (n + 1 < kSlotsPerList && clipboard_[static_cast<std::size_t>(n + 1)].value != -1) {
+        ++n;
+    }
+    return n;
+}
+
+void TActionDocument::WriteClipboardEnd(int copied) {
+    // A full clipboard has no room for the end mark; paste then stops one short of it.
+    if (copied + 1 <= kMaxSteps) {
+        clipboard_[static_cast<std::size_t>(copied + 1)] = kClipboardEnd;
+    }
+}
+
+void TActionDocument::Delete() {
+    const int list = currentList_;
+    if (!AnyStepSelected(list)) {
+        return;
+    }
+    TakeUndoSnapshot();
+    const TSelection s = EditSelection(list);
+    for (int n = s.top; n <= s.bottom; ++n) {
+        DeleteFromList(list, s.top);
+    }
+    ViewOf(list).selection.bottom = s.top;
+    ClampView(list);
+}
+
+void TActionDocument::Copy() {
+    const int list = currentList_;
+    if (!AnyStepSelected(list)) {
+        return;
+    }
+    TakeUndoSnapshot();
+    const TSelection s = EditSelection(list);
+    int copied = 0;
+    for (int row = s.top; row <= s.bottom; ++row) {
+        clipboard_[static_cast<std::size_t>(++copied)] = program_.Step(list, row);
+    }
+    WriteClipboardEnd(copied);
+}
+
+void TActionDocument::Cut() {
+    const int list = currentList_;
+    if (!AnyStepSelected(list)) {
+        return;
+    }
+    TakeUndoSnapshot();
+    const TSelection s = EditSelection(list);
+    int copied = 0;
+    for (int row = s.top; row <= s.bottom; ++row) {
+        clipboard_[static_cast<std::size_t>(++copied)] = DeleteFromList(list, s.top);
+    }
+    WriteClipboardEnd(copied);
+    ViewOf(list).selection.bottom = s.top;
+    ClampView(list);
+}
+
+void TActionDocument::Paste() {
+    const int list = currentList_;
+    TakeUndoSnapshot();
+    // With the selection on the header the steps go in at the top, never into the header slot.
+    const int top = std::max(1, View(list).selection.top);
+    for (int k = 1; k < kMaxSteps && clipboard_[static_cast<std::size_t>(k)].value != -1; ++k) {
+        InsertStepIntoList(list, top + k - 1, clipboard_[static_cast<std::size_t>(k)]);
+    }
+    ClampView(list);
+}
+
+void TActionDocument::Clear() {
+    TakeUndoSnapshot();
+    ClearAll();
+}
+
+void TActionDocument::SetStepValue(int list, int row, std::int16_t value) {
+    if (!IsValidList(list) || row < 1 || row > Count(list)) {
+        return;
+    }
+    TBotAction& step = program_.Step(list, row);
+    const int highest = step.kind == akGoBack ? row : kMaxDuration;
+    step.value = static_cast<std::int16_t>(std::clamp<int>(value, 1, highest));
+    ValueChanged();
+}
+
+// --- Drops and moves -----------------------------------------------------------------------------
+
+bool TActionDocument::DropAction(int list, int row, std::uint8_t kind) {
+    if (!IsValidList(list) || kind >= kActionKindCount) {
+        return false;
+    }
+    TakeUndoSnapshot();
+    const int appendRow = Count(list) + 1;
+    row = std::clamp(row, 1, appendRow);
+    currentList_ = list;
+    const bool inserted = InsertIntoList(list, row, kActionKinds[kind].defaultValue, kind);
+    if (inserted) {
+        if (row == appendRow) {
+            ScrollToEnd(list);
+        }
+        ClampView(list);
+    }
+    return inserted;
+}
+
+bool TActionDocument::AcceptsSensorSet(int list, int row, int column) const {
+    return list == kMainList && row >= 1 && row <= Count(list) && column >= gcBoth &&
+           column <= gcRight;
+}
+
+void TActionDocument::DropSensorSet(int list, int row, int column, int sensorSet) {
+    if (!IsValidList(list)) {
+        return;
+    }
+    TakeUndoSnapshot();
+    currentList_ = list;
+    if (AcceptsSensorSet(list, row, column) && sensorSet >= 0 && sensorSet < kSensorSetCount) {
+        program_.Step(list, row).sensors[static_cast<std::size_t>(column - gcBoth)] =
+            static_cast<std::uint8_t>(sensorSet);
+    }
+}
+
+bool TActionDocument::AppendAction(std::uint8_t kind) {
+    return DropAction(currentList_, Count(currentList_) + 1, kind);
+}
+
+void TActionDocument::MoveRow(int list, int fromRow, int toRow) {
+    if (!IsValidList(list) || fromRow < 1 || fromRow > Count(list)) {
+        return;
+    }
+    toRow = std::clamp(toRow, 1, Count(list));
+    if (toRow == fromRow) {
+        return;
+    }
+    const TBotAction step = DeleteFromList(list, fromRow);
+    InsertIntoList(list, toRow, step.value, step.kind);
+    // Reordering is a change the user would lose on quitting without the save question.
+    modified_ = true;
+}
+
+// --- Files ---------------------------------------------------------------------------------------
+
+TFileResult TActionDocument::SaveFile(const std::string& path) {
+    TFileResult result = SaveActionFile(path, program_, mode_);
+    if (result.ok) {
+        fileName_ = path;
+        modified_ = false;
+    }
+    return result;
+}
+
+TFileResult TActionDocument::LoadFile(const std::string& path) {
+    TFileResult result = LoadActionFile(path, mode_, program_);
+    if (result.ok) {
+        fileName_ = path;
+        modified_ = false;
+        for (int list = 1; list <= kListCount; ++list) {
+            ClampView(list);
+        }
+    }
+    return result;
+}
+
+TSaveAnswer TActionDocument::CheckIfSaved(const std::function<TSaveAnswer()>& ask,
+                                          const std::function<void()>& save) {
+    if (!modified_) {
+        return TSaveAnswer::No;
+    }
+    const TSaveAnswer answer = ask();
+    if (answer == TSaveAnswer::Yes) {
+        save();
+    }
+    return answer;
+}
+
+}  // namespace kavrin::model

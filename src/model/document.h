@@ -1,0 +1,156 @@
+#pragma once
+// The action program being edited, with everything the editor keeps beside it: the current list,
+// the modified flag, the clipboard shared by all lists, the ten-level undo ring and each grid's
+// selection and scroll position. The main window only maps mouse and keys onto these calls and
+// draws what they leave behind.
+//
+// Rows are grid rows: row 0 is the header, rows 1..count hold the steps, row count+1 is the
+// empty row that takes appended steps.
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "model/action_program.h"
+#include "model/kvn_file.h"
+
+namespace kavrin::model {
+
+// Grid columns. The main list shows the sensor columns only in Advanced mode.
+enum TGridColumn : int { gcStep = 0, gcAction = 1, gcBoth = 2, gcLeft = 3, gcRight = 4 };
+
+// A grid's visible rows: rows beyond these scroll.
+inline constexpr int kMainVisibleRows = 7;
+inline constexpr int kSensorVisibleRows = 6;
+
+inline constexpr int kUndoLevels = 10;
+
+struct TSelection {
+    int top = 1;
+    int bottom = 1;
+};
+
+struct TListView {
+    TSelection selection;
+    int topRow = 1;  // first step row shown under the header
+};
+
+// Which edit commands the buttons offer. The keys act regardless.
+struct TCommandAvailability {
+    bool run = false;
+    bool clear = false;
+    bool save = false;
+    bool del = false;
+    bool copy = false;
+    bool cut = false;
+    bool paste = false;
+    bool undo = false;
+
+    friend bool operator==(const TCommandAvailability&, const TCommandAvailability&) = default;
+};
+
+enum class TSaveAnswer { Yes, No, Cancel };
+
+class TActionDocument {
+public:
+    explicit TActionDocument(TMode mode = TMode::Beginner);
+
+    TMode Mode() const { return mode_; }
+    const TActionProgram& Program() const { return program_; }
+    int Count(int list) const { return program_.Count(list); }
+    const TBotAction& Step(int list, int row) const { return program_.Step(list, row); }
+    int RowCount(int list) const { return Count(list) + 2; }
+
+    int CurrentList() const { return currentList_; }
+    void SetCurrentList(int list);
+    bool Modified() const { return modified_; }
+    const TListView& View(int list) const { return views_[Index(list)]; }
+    void SetCalibration(std::uint8_t left, std::uint8_t right);
+
+    // --- Primitives on one list. They keep the step count themselves. -------------------------
+
+    // Inserts a step at row (1..count+1); its sensor columns come from the step above (0 at
+    // row 1). Later go-back steps keep pointing at the same step. False when the list is full.
+    bool InsertIntoList(int list, int row, std::int16_t value, std::uint8_t kind);
+    // Inserts a whole step, its own sensor columns included.
+    bool InsertStepIntoList(int list, int row, const TBotAction& step);
+    // Removes the step at row (1..count) and returns it; later go-back steps follow.
+    TBotAction DeleteFromList(int list, int row);
+    // Every list becomes empty.
+    void ClearAll();
+    // Pushes the six lists onto the undo ring and marks the program modified.
+    void TakeUndoSnapshot();
+    // Restores and drops the newest snapshot; nothing happens when the ring is empty.
+    void DoUndo();
+    // Called after a step's value has been written; records the change for undo.
+    void ValueChanged();
+    TCommandAvailability AutoEnableDisable() const;
+
+    // --- Commands ------------------------------------------------------------------------------
+
+    void Delete();
+    void Copy();
+    void Cut();
+    void Paste();
+    void Undo() { DoUndo(); }
+    void Clear();
+    // A step's spin control: writes the value (kept within what the spin offers) and reports it.
+    void SetStepValue(int list, int row, std::int16_t value);
+
+    // A palette tile dropped on a grid row (the header counts as row 1, anything below the last
+    // row appends). Returns whether a step was inserted.
+    bool DropAction(int list, int row, std::uint8_t kind);
+    // Whether the sensor-set tile may be dropped on this cell of a grid.
+    bool AcceptsSensorSet(int list, int row, int column) const;
+    // The sensor-set tile dropped on a cell: sets that column of the step to the tab's set.
+    void DropSensorSet(int list, int row, int column, int sensorSet);
+    // Double-click on a palette tile: appends it to the current list.
+    bool AppendAction(std::uint8_t kind);
+    // Drag of a step by its number to another row. Not undoable, but it is a change.
+    void MoveRow(int list, int fromRow, int toRow);
+    // Press in the step-number column; with extend (Shift) the selection grows from its top row.
+    void SelectRow(int list, int row, bool extend);
+    void SetSelection(int list, TSelection selection);
+
+    // --- Files ---------------------------------------------------------------------------------
+
+    // The last file saved or loaded: what the save dialog proposes.
+    const std::string& FileName() const { return fileName_; }
+    TFileResult SaveFile(const std::string& path);
+    TFileResult LoadFile(const std::string& path);
+    // Asks about unsaved changes when there are any; on Yes, saves. The answer is returned as
+    // given, so a Yes whose save was cancelled still lets the caller go on.
+    TSaveAnswer CheckIfSaved(const std::function<TSaveAnswer()>& ask,
+                             const std::function<void()>& save);
+
+    // The clipboard as a list of steps, for display and tests.
+    int ClipboardCount() const;
+    const TBotAction& ClipboardStep(int slot) const { return clipboard_[static_cast<std::size_t>(slot)]; }
+
+private:
+    struct TSnapshot {
+        std::array<TActionList, kListCount> lists;  // slot 0's value holds the step count
+    };
+
+    static std::size_t Index(int list) { return static_cast<std::size_t>(list - 1); }
+    TListView& ViewOf(int list) { return views_[Index(list)]; }
+    // The selection as the edit commands see it: bottom lowered to the last step.
+    TSelection EditSelection(int list) const;
+    bool AnyStepSelected(int list) const;
+    void WriteClipboardEnd(int copied);
+    void ClampView(int list);
+    void ScrollToEnd(int list);
+
+    TMode mode_;
+    TActionProgram program_;
+    int currentList_ = kMainList;
+    bool modified_ = false;
+    std::array<TListView, kListCount> views_{};
+    std::array<TBotAction, kSlotsPerList> clipboard_{};  // slots 1..255; value -1 ends it
+    std::array<TSnapshot, kUndoLevels> undo_{};
+    int newest_ = -1;
+    int oldest_ = -1;
+    std::string fileName_;
+};
+
+}  // namespace kavrin::model

@@ -1,0 +1,146 @@
+#include "model/kvn_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace kavrin::model {
+
+namespace {
+
+constexpr char kNotKavrinFile[] = "Not proper Kavrin file format.";
+constexpr char kAdvancedFileInBeginner[] =
+    "This Kavrin file was saved in Advanced Mode.  You must switch to Advanced Mode before "
+    "opening this file.";
+
+constexpr std::size_t kSignatureLength = sizeof(kSignatureText) - 1;
+static_assert(kSignatureLength + 1 <= kSignatureSize);
+
+std::size_t SlotOffset(int list, int slot) {
+    return kOffsetLists + static_cast<std::size_t>(list - 1) * kListSize +
+           static_cast<std::size_t>(slot) * kStepSize;
+}
+
+std::string VersionMessage(std::uint8_t version) {
+    return "Can not open Kavrin file.  File format is version " + std::to_string(version >> 4) +
+           "." + std::to_string(version & 0x0F) + ".  Expected version " +
+           std::to_string(kFormatVersion >> 4) + "." + std::to_string(kFormatVersion & 0x0F) +
+           ".";
+}
+
+std::string SystemReason(int error) { return std::generic_category().message(error); }
+
+TFileResult Failure(std::string message) { return {false, std::move(message)}; }
+
+}  // namespace
+
+TRecordBytes EncodeRecord(const TActionProgram& program, TMode mode) {
+    TRecordBytes bytes{};
+    bytes[0] = static_cast<std::uint8_t>(kSignatureLength);
+    std::memcpy(&bytes[1], kSignatureText, kSignatureLength);
+    bytes[kOffsetVersion] = kFormatVersion;
+    bytes[kOffsetAdvanced] = mode == TMode::Advanced ? 1 : 0;
+    bytes[kOffsetLeftCenter] = program.leftServoCenter;
+    bytes[kOffsetRightCenter] = program.rightServoCenter;
+    for (int list = 1; list <= kListCount; ++list) {
+        const int count = program.Count(list);
+        for (int slot = 0; slot < kSlotsPerList; ++slot) {
+            // Slots past the last step repeat the header slot; its negative value is what tells
+            // the reader where the list ends.
+            const bool isStep = slot >= 1 && slot <= count;
+            const TBotAction& step = isStep ? program.Step(list, slot) : program.Step(list, 0);
+            EncodeStep(step, std::span<std::uint8_t, kStepSize>(&bytes[SlotOffset(list, slot)],
+                                                                kStepSize));
+        }
+    }
+    return bytes;
+}
+
+TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
+                         TActionProgram& program) {
+    if (bytes.size() < kRecordSize || bytes[0] != kSignatureLength ||
+        std::memcmp(&bytes[1], kSignatureText, kSignatureLength) != 0) {
+        return Failure(kNotKavrinFile);
+    }
+    if (bytes[kOffsetVersion] != kFormatVersion) {
+        return Failure(VersionMessage(bytes[kOffsetVersion]));
+    }
+    if (mode == TMode::Beginner && bytes[kOffsetAdvanced] != 0) {
+        return Failure(kAdvancedFileInBeginner);
+    }
+
+    // Decode into a copy so that a refused record leaves the caller's program untouched.
+    TActionProgram loaded;
+    loaded.leftServoCenter = bytes[kOffsetLeftCenter];
+    loaded.rightServoCenter = bytes[kOffsetRightCenter];
+    for (int list = 1; list <= kListCount; ++list) {
+        int count = 0;
+        for (int slot = 1; slot < kSlotsPerList; ++slot) {
+            const TBotAction step = DecodeStep(
+                std::span<const std::uint8_t, kStepSize>(&bytes[SlotOffset(list, slot)], kStepSize));
+            if (step.value < 0) {
+                break;
+            }
+            // Later stages index tables by kind and sensor set; a damaged file must not reach them.
+            if (step.kind >= kActionKindCount) {
+                return Failure(kNotKavrinFile);
+            }
+            for (std::uint8_t set : step.sensors) {
+                if (set >= kSensorSetCount) {
+                    return Failure(kNotKavrinFile);
+                }
+            }
+            loaded.Step(list, slot) = step;
+            count = slot;
+        }
+        loaded.Count(list) = count;
+    }
+    program = loaded;
+    return {true, {}};
+}
+
+TFileResult SaveActionFile(const std::string& path, const TActionProgram& program, TMode mode) {
+    const TRecordBytes bytes = EncodeRecord(program, mode);
+    // Write beside the target and rename over it: a failed write never damages the old file.
+    const std::string temporary = path + ".saving";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) {
+        return Failure("Can not save \"" + path + "\": " + SystemReason(errno));
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    const int closeError = errno;
+    std::error_code ec;
+    if (!written || !closed) {
+        std::filesystem::remove(temporary, ec);
+        return Failure("Can not save \"" + path + "\": " +
+                       SystemReason(!written ? writeError : closeError));
+    }
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        std::filesystem::remove(temporary, ec);
+        return Failure("Can not save \"" + path + "\": " + ec.message());
+    }
+    return {true, {}};
+}
+
+TFileResult LoadActionFile(const std::string& path, TMode mode, TActionProgram& program) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return Failure("Can not open \"" + path + "\": " + SystemReason(errno));
+    }
+    TRecordBytes bytes{};
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    const bool failed = std::ferror(file) != 0;
+    const int readError = errno;
+    std::fclose(file);
+    if (failed) {
+        return Failure("Can not open \"" + path + "\": " + SystemReason(readError));
+    }
+    return DecodeRecord(std::span<const std::uint8_t>(bytes.data(), got), mode, program);
+}
+
+}  // namespace kavrin::model
