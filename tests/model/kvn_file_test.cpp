@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "document_test_util.h"
+#include "model/kvn_file.h"
+
+namespace kavrin::model {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Fill;
+using test::FillForward;
+
+class KvnFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("kavrin-kvn-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    static std::vector<std::uint8_t> Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    fs::path dir_;
+};
+
+// A record laid out by hand from the file format, independent of the encoder.
+std::vector<std::uint8_t> HandMadeRecord(std::uint8_t version, std::uint8_t advanced) {
+    std::vector<std::uint8_t> b(9240, 0);
+    const std::string sig = "Kavrin Action List";
+    b[0] = static_cast<std::uint8_t>(sig.size());
+    std::copy(sig.begin(), sig.end(), b.begin() + 1);
+    b[20] = version;
+    b[21] = advanced;
+    b[22] = 90;
+    b[23] = 111;
+    for (int list = 0; list < 6; ++list) {
+        for (int slot = 0; slot < 256; ++slot) {
+            const std::size_t at = 24 + static_cast<std::size_t>(list) * 1536 + static_cast<std::size_t>(slot) * 6;
+            b[at + 1] = 0xFF;  // unused slot: value -1
+            b[at + 2] = 0xFF;
+        }
+    }
+    // Main list: forward 300 (0x012C, Both 1 Left 2 Right 3), then go back to step 1.
+    const std::uint8_t s1[6] = {0, 0x2C, 0x01, 1, 2, 3};
+    const std::uint8_t s2[6] = {7, 0x01, 0x00, 0, 0, 0};
+    std::copy(s1, s1 + 6, b.begin() + 24 + 6);
+    std::copy(s2, s2 + 6, b.begin() + 24 + 12);
+    // Sensor Set 4: one stop of 5.
+    const std::uint8_t s3[6] = {6, 5, 0, 4, 4, 4};
+    std::copy(s3, s3 + 6, b.begin() + 24 + 5 * 1536 + 6);
+    return b;
+}
+
+TEST_F(KvnFile, HandMadeFileLoadsWithItsStepsAndCalibration) {
+    Write(Path("hand.kvn"), HandMadeRecord(0x13, 1));
+    TActionDocument doc(TMode::Advanced);
+    const TFileResult r = doc.LoadFile(Path("hand.kvn"));
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(doc.Program().leftServoCenter, 90);
+    EXPECT_EQ(doc.Program().rightServoCenter, 111);
+    EXPECT_EQ(doc.Count(kMainList), 2);
+    EXPECT_EQ(doc.Step(kMainList, 1), (TBotAction{akForward, 300, {1, 2, 3}}));
+    EXPECT_EQ(doc.Step(kMainList, 2), (TBotAction{akGoBack, 1, {0, 0, 0}}));
+    EXPECT_EQ(doc.Count(kSensorSet4), 1);
+    EXPECT_EQ(doc.Step(kSensorSet4, 1), (TBotAction{akStopWait, 5, {4, 4, 4}}));
+    for (int list : {kSensorSetAll, kSensorSet1, kSensorSet2, kSensorSet3}) {
+        EXPECT_EQ(doc.Count(list), 0);
+    }
+    EXPECT_EQ(doc.FileName(), Path("hand.kvn"));
+}
+
+TEST_F(KvnFile, SaveLoadSaveIsByteIdentical) {
+    TActionDocument doc(TMode::Advanced);
+    doc.SetCalibration(37, 163);
+    doc.InsertStepIntoList(kMainList, 1, TBotAction{akRotateRight, 15, {2, 3, 4}});
+    Fill(doc, kMainList, {{akGoBack, 1}});
+    FillForward(doc, kSensorSet2, 9);
+    ASSERT_TRUE(doc.SaveFile(Path("a.kvn")).ok);
+    EXPECT_FALSE(doc.Modified());
+
+    TActionDocument again(TMode::Advanced);
+    ASSERT_TRUE(again.LoadFile(Path("a.kvn")).ok);
+    ASSERT_TRUE(again.SaveFile(Path("b.kvn")).ok);
+    const auto a = Read(Path("a.kvn"));
+    EXPECT_EQ(a.size(), kRecordSize);
+    EXPECT_EQ(a, Read(Path("b.kvn")));
+    EXPECT_EQ(a[21], 1);  // saved in Advanced mode
+    EXPECT_EQ(again.Program().lists, doc.Program().lists);
+}
+
+TEST_F(KvnFile, EmptyAndFullListsRoundTrip) {
+    TActionDocument doc;
+    doc.SetCalibration(0, 200);
+    ASSERT_TRUE(doc.SaveFile(Path("empty.kvn")).ok);
+    TActionDocument loaded;
+    FillForward(loaded, kMainList, 3);
+    ASSERT_TRUE(loaded.LoadFile(Path("empty.kvn")).ok);
+    for (int list = 1; list <= kListCount; ++list) {
+        EXPECT_EQ(loaded.Count(list), 0);
+    }
+    EXPECT_EQ(loaded.Program().leftServoCenter, 0);
+    EXPECT_EQ(loaded.Program().rightServoCenter, 200);
+
+    FillForward(doc, kMainList, kMaxSteps);
+    FillForward(doc, kSensorSet4, kMaxSteps);
+    ASSERT_TRUE(doc.SaveFile(Path("full.kvn")).ok);
+    ASSERT_TRUE(loaded.LoadFile(Path("full.kvn")).ok);
+    EXPECT_EQ(loaded.Count(kMainList), 255);
+    EXPECT_EQ(loaded.Count(kSensorSet4), 255);
+    EXPECT_EQ(loaded.Count(kSensorSet3), 0);
+    EXPECT_EQ(loaded.Program().lists, doc.Program().lists);
+}
+
+TEST_F(KvnFile, RefusedFilesGiveTheirMessageAndChangeNothing) {
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        TMode mode;
+        std::string message;
+    };
+    auto badSignature = HandMadeRecord(0x13, 0);
+    badSignature[5] = 'x';
+    auto badKind = HandMadeRecord(0x13, 0);
+    badKind[24 + 6] = 8;
+    auto badColumn = HandMadeRecord(0x13, 0);
+    badColumn[24 + 5 * 1536 + 6 + 5] = 5;
+    auto shortFile = HandMadeRecord(0x13, 0);
+    shortFile.resize(9239);
+    const std::string notKavrin = "Not proper Kavrin file format.";
+    const Case cases[] = {
+        {"signature", badSignature, TMode::Advanced, notKavrin},
+        {"short", shortFile, TMode::Advanced, notKavrin},
+        {"empty", {}, TMode::Advanced, notKavrin},
+        {"kind", badKind, TMode::Advanced, notKavrin},
+        {"column", badColumn, TMode::Advanced, notKavrin},
+        {"version", HandMadeRecord(0x12, 0), TMode::Advanced,
+         "Can not open Kavrin file.  File format is version 1.2.  Expected version 1.3."},
+        {"version-nibbles", HandMadeRecord(0xA3, 0), TMode::Advanced,
+         "Can not open Kavrin file.  File format is version 10.3.  Expected version 1.3."},
+        {"advanced", HandMadeRecord(0x13, 1), TMode::Beginner,
+         "This Kavrin file was saved in Advanced Mode.  You must switch to Advanced Mode "
+         "before opening this file."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write(Path("bad.kvn"), c.bytes);
+        TActionDocument doc(c.mode);
+        doc.SetCalibration(1, 2);
+        doc.AppendAction(akStopWait);
+        const TActionProgram before = doc.Program();
+        const TFileResult r = doc.LoadFile(Path("bad.kvn"));
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.message, c.message);
+        EXPECT_EQ(doc.Program().lists, before.lists);
+        EXPECT_EQ(doc.Program().counts, before.counts);
+        EXPECT_EQ(doc.Program().leftServoCenter, 1);
+        EXPECT_TRUE(doc.Modified());
+        EXPECT_TRUE(doc.FileName().empty());
+    }
+}
+
+TEST_F(KvnFile, BeginnerFilesLoadInBothModes) {
+    Write(Path("b.kvn"), HandMadeRecord(0x13, 0));
+    for (TMode mode : {TMode::Beginner, TMode::Advanced}) {
+        TActionDocument doc(mode);
+        ASSERT_TRUE(doc.LoadFile(Path("b.kvn")).ok);
+        EXPECT_EQ(doc.Step(kMainList, 1).sensors, (std::array<std::uint8_t, 3>{1, 2, 3}));
+    }
+}
+
+TEST_F(KvnFile, UnreadableFileIsReportedWithItsName) {
+    TActionDocument doc;
+    const TFileResult missing = doc.LoadFile(Path("nope.kvn"));
+    EXPECT_FALSE(missing.ok);
+    EXPECT_NE(missing.message.find(Path("nope.kvn")), std::string::npos);
+    EXPECT_NE(missing.message.find("No such file"), std::string::npos) << missing.message;
+    const TFileResult folder = doc.LoadFile(dir_.string());
+    EXPECT_FALSE(folder.ok);
+    EXPECT_NE(folder.message.find(dir_.string()), std::string::npos);
+}
+
+TEST_F(KvnFile, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {
+    TActionDocument doc;
+    FillForward(doc, kMainList, 2);
+    ASSERT_TRUE(doc.SaveFile(Path("keep.kvn")).ok);
+    const auto original = Read(Path("keep.kvn"));
+
+    doc.AppendAction(akBackward);
+    fs::create_directory(Path("keep.kvn.saving"));  // the temporary cannot be written
+    const TFileResult r = doc.SaveFile(Path("keep.kvn"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find(Path("keep.kvn")), std::string::npos);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(Read(Path("keep.kvn")), original);
+
+    EXPECT_FALSE(doc.SaveFile(Path("no/such/folder/x.kvn")).ok);
+    EXPECT_TRUE(doc.Modified());
+}
+
+TEST_F(KvnFile, LoadKeepsUndoRingAndClipboard) {
+    TActionDocument doc;
+    ASSERT_TRUE(doc.SaveFile(Path("empty.kvn")).ok);
+    FillForward(doc, kMainList, 2);
+    doc.SetSelection(kMainList, {1, 2});
+    doc.Copy();
+    ASSERT_TRUE(doc.LoadFile(Path("empty.kvn")).ok);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(doc.ClipboardCount(), 2);
+    EXPECT_EQ(doc.View(kMainList).selection.top, 1);  // the empty row after loading
+    doc.Undo();  // back to the state the copy snapshotted
+    EXPECT_EQ(doc.Count(kMainList), 2);
+}
+
+TEST(KvnRecord, UnusedSlotsRepeatTheHeaderSlot) {
+    TActionProgram program;
+    program.Step(kSensorSet1, 1) = TBotAction{akBackward, 0x1234, {1, 0, 2}};
+    program.Count(kSensorSet1) = 1;
+    program.Step(kSensorSet1, 2) = TBotAction{akBackward, 77, {1, 1, 1}};  // stale, past the end
+    const TRecordBytes b = EncodeRecord(program, TMode::Beginner);
+    const std::size_t list3 = 24 + 2 * 1536;
+    EXPECT_EQ(b[list3 + 6], 1);
+    EXPECT_EQ(b[list3 + 7], 0x34);  // value little-endian at offset 1
+    EXPECT_EQ(b[list3 + 8], 0x12);
+    EXPECT_EQ(b[list3 + 11], 2);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(b[list3 + 12 + i], b[list3 + i]);
+    }
+    EXPECT_EQ(b[list3 + 13], 0xFF);
+    EXPECT_EQ(b[21], 0);
+}
+
+}  // namespace
+}  // namespace kavrin::model

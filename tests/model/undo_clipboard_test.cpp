@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "document_test_util.h"
+
+namespace kavrin::model {
+namespace {
+
+using test::Fill;
+using test::FillForward;
+
+TEST(UndoRing, KeepsTenLevelsAndTheEleventhUndoDoesNothing) {
+    TActionDocument doc;
+    for (int i = 1; i <= 11; ++i) {
+        doc.AppendAction(akForward);  // each drop snapshots the state before it
+    }
+    ASSERT_EQ(doc.Count(kMainList), 11);
+    for (int i = 1; i <= 10; ++i) {
+        EXPECT_TRUE(doc.AutoEnableDisable().undo) << i;
+        doc.Undo();
+    }
+    // The ten newest snapshots were taken before drops 2 to 11.
+    EXPECT_EQ(doc.Count(kMainList), 1);
+    EXPECT_FALSE(doc.AutoEnableDisable().undo);
+    doc.Undo();
+    EXPECT_EQ(doc.Count(kMainList), 1);
+    EXPECT_TRUE(doc.Modified());  // undo never clears the flag
+}
+
+TEST(UndoRing, RestoresEveryListAndTheirSteps) {
+    TActionDocument doc(TMode::Advanced);
+    doc.InsertStepIntoList(kMainList, 1, TBotAction{akGoBack, 1, {1, 2, 3}});
+    FillForward(doc, kSensorSet4, 4);
+    doc.Clear();
+    EXPECT_EQ(doc.Count(kMainList), 0);
+    EXPECT_EQ(doc.Count(kSensorSet4), 0);
+    doc.Undo();
+    EXPECT_EQ(doc.Count(kSensorSet4), 4);
+    EXPECT_EQ(doc.Step(kMainList, 1), (TBotAction{akGoBack, 1, {1, 2, 3}}));
+}
+
+TEST(UndoRing, ValueChangeSnapshotHoldsTheNewValue) {
+    TActionDocument doc;
+    doc.AppendAction(akForward);  // value 12
+    doc.SetStepValue(kMainList, 1, 13);
+    doc.SetStepValue(kMainList, 1, 14);
+    doc.Undo();
+    EXPECT_EQ(doc.Step(kMainList, 1).value, 14);
+    doc.Undo();
+    EXPECT_EQ(doc.Step(kMainList, 1).value, 13);
+}
+
+TEST(Clipboard, CopyOfTheEmptyRowDoesNothingAndPasteThereAppends) {
+    TActionDocument doc;
+    Fill(doc, kMainList, {{akForward, 1}, {akBackward, 2}});
+    doc.SelectRow(kMainList, 3, false);  // the empty last row
+    doc.Copy();
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(doc.ClipboardCount(), 0);
+
+    doc.SetSelection(kMainList, {1, 2});
+    doc.Copy();
+    EXPECT_TRUE(doc.Modified());  // copying uses an undo level too
+    doc.SelectRow(kMainList, 3, false);
+    doc.Paste();
+    ASSERT_EQ(doc.Count(kMainList), 4);
+    EXPECT_EQ(doc.Step(kMainList, 3).value, 1);
+    EXPECT_EQ(doc.Step(kMainList, 4).value, 2);
+}
+
+TEST(Clipboard, ShorterCopyReplacesALongerOne) {
+    TActionDocument doc;
+    FillForward(doc, kMainList, 10);
+    doc.SetSelection(kMainList, {1, 10});
+    doc.Copy();
+    doc.SetSelection(kMainList, {4, 6});
+    doc.Copy();
+    EXPECT_EQ(doc.ClipboardCount(), 3);
+    doc.SetCurrentList(kSensorSet1);
+    doc.SetSelection(kSensorSet1, {1, 1});
+    doc.Paste();
+    ASSERT_EQ(doc.Count(kSensorSet1), 3);
+    EXPECT_EQ(doc.Step(kSensorSet1, 1).value, 4);
+    EXPECT_EQ(doc.Step(kSensorSet1, 3).value, 6);
+}
+
+TEST(Clipboard, FullCopyPastesAtMost254Steps) {
+    TActionDocument doc;
+    FillForward(doc, kMainList, kMaxSteps);
+    doc.SetSelection(kMainList, {1, 255});
+    doc.Copy();
+    doc.SetCurrentList(kSensorSetAll);
+    doc.SetSelection(kSensorSetAll, {1, 1});
+    doc.Paste();
+    EXPECT_EQ(doc.Count(kSensorSetAll), 254);
+    doc.Paste();  // a full list takes what fits
+    EXPECT_EQ(doc.Count(kSensorSetAll), 255);
+}
+
+TEST(Clipboard, CutMovesWholeStepsAcrossLists) {
+    TActionDocument doc(TMode::Advanced);
+    doc.InsertStepIntoList(kMainList, 1, TBotAction{akTurnLeft, 13, {4, 0, 2}});
+    doc.InsertStepIntoList(kMainList, 2, TBotAction{akTurnRight, 13, {1, 1, 1}});
+    doc.SetSelection(kMainList, {1, 5});  // bottom below the last step is lowered
+    doc.Cut();
+    EXPECT_EQ(doc.Count(kMainList), 0);
+    doc.SetCurrentList(kSensorSet2);
+    doc.Paste();
+    ASSERT_EQ(doc.Count(kSensorSet2), 2);
+    EXPECT_EQ(doc.Step(kSensorSet2, 1), (TBotAction{akTurnLeft, 13, {4, 0, 2}}));
+    EXPECT_EQ(doc.Step(kSensorSet2, 2), (TBotAction{akTurnRight, 13, {1, 1, 1}}));
+}
+
+TEST(Clipboard, PasteWithTheHeaderSelectedNeverWritesTheHeaderSlot) {
+    TActionDocument doc;
+    FillForward(doc, kMainList, 2);
+    doc.SetSelection(kMainList, {2, 2});
+    doc.Copy();
+    doc.SetSelection(kMainList, {0, 0});
+    doc.Paste();
+    EXPECT_EQ(doc.Step(kMainList, 0), kHeaderSlot);
+    EXPECT_EQ(doc.Count(kMainList), 3);
+    EXPECT_EQ(doc.Step(kMainList, 1).value, 2);
+}
+
+TEST(Clipboard, SurvivesClearAndUndo) {
+    TActionDocument doc;
+    FillForward(doc, kMainList, 2);
+    doc.SetSelection(kMainList, {1, 2});
+    doc.Copy();
+    doc.Clear();
+    doc.Undo();
+    doc.Undo();
+    EXPECT_EQ(doc.ClipboardCount(), 2);
+}
+
+TEST(CheckIfSaved, AsksOnlyWhenModifiedAndSavesOnYes) {
+    TActionDocument doc;
+    int asked = 0;
+    int saved = 0;
+    auto save = [&] { ++saved; };
+    EXPECT_EQ(doc.CheckIfSaved([&] { ++asked; return TSaveAnswer::Cancel; }, save),
+              TSaveAnswer::No);
+    EXPECT_EQ(asked, 0);
+
+    doc.AppendAction(akForward);
+    EXPECT_EQ(doc.CheckIfSaved([&] { ++asked; return TSaveAnswer::Cancel; }, save),
+              TSaveAnswer::Cancel);
+    EXPECT_EQ(doc.CheckIfSaved([&] { ++asked; return TSaveAnswer::No; }, save), TSaveAnswer::No);
+    EXPECT_EQ(saved, 0);
+    EXPECT_EQ(doc.CheckIfSaved([&] { ++asked; return TSaveAnswer::Yes; }, save), TSaveAnswer::Yes);
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(saved, 1);
+}
+
+}  // namespace
+}  // namespace kavrin::model
