@@ -1,0 +1,278 @@
+// The code generator. The block it writes replaces the template's anchor line; everything it
+// needs to know about the robot side (addresses, letters, the "C" pairs) is in code_generator.h
+// and the motion template itself.
+
+#include "codegen/code_generator.h"
+
+#include <array>
+#include <cctype>
+#include <vector>
+
+#include "resources/resources.h"
+
+namespace kavrin::codegen {
+
+namespace {
+
+using model::TActionProgram;
+using model::TBotAction;
+using model::TMode;
+
+constexpr std::string_view kAnchorLabel = "ACTIONLIST";
+constexpr std::string_view kDataWord = "DATA";
+
+constexpr std::array<std::string_view, model::kListCount> kListNames{
+    "Main Action List", "Sensor Set All", "Sensor Set 1",
+    "Sensor Set 2",     "Sensor Set 3",   "Sensor Set 4",
+};
+
+constexpr std::string_view kMainListStart = "ActionList\tDATA\t";
+constexpr std::string_view kContinuationStart = "\t\tDATA \t";
+constexpr std::string_view kValueGap = "   ";
+constexpr std::string_view kListEnd = "\"Q\"";
+
+// The robot's "C" command: high digit selects the column, low digit is the new sensor set.
+// Written in the column order Both, Left, Right.
+constexpr std::array<model::TSensorColumn, model::kSensorColumnCount> kColumnOrder{
+    model::scBoth, model::scLeft, model::scRight};
+constexpr std::array<char, model::kSensorColumnCount> kColumnCode{'3', '2', '1'};
+
+// EEPROM bytes of one command pair and of the list terminator.
+constexpr int kPairSize = 2;
+constexpr int kEndSize = 1;
+
+// address[0] is the main list's start; address[L] is the address right behind list L.
+using TListAddresses = std::array<int, model::kListCount + 1>;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string ToUpper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+std::string_view Trim(std::string_view s) {
+    // Control characters count as blanks too, as they do for the editor's own trimming.
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+// The label must stand in column 1: what lies between its end and the first DATA is checked in
+// the untrimmed line, so an indented label leaves part of itself there and fails.
+bool OnlyBlanksBeforeData(const std::string& line) {
+    const std::string upper = ToUpper(line);
+    const std::size_t data = upper.find(kDataWord);
+    if (data == std::string::npos) {
+        return true;
+    }
+    if (data < kAnchorLabel.size()) {
+        return false;
+    }
+    for (std::size_t i = kAnchorLabel.size(); i < data; ++i) {
+        if (!IsBlank(line[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool EmitsSensorPairs(int list, TMode mode) {
+    return list == model::kMainList && mode == TMode::Advanced;
+}
+
+// Number of "C" pairs written ahead of step k: one per column that differs from the step before
+// (the header slot, all columns 0, for the first step).
+int SensorPairCount(const TActionProgram& program, int list, int k, TMode mode) {
+    if (!EmitsSensorPairs(list, mode)) {
+        return 0;
+    }
+    const TBotAction& step = program.Step(list, k);
+    const TBotAction& before = k == 1 ? model::kHeaderSlot : program.Step(list, k - 1);
+    int count = 0;
+    for (model::TSensorColumn column : kColumnOrder) {
+        count += step.sensors[column] != before.sensors[column] ? 1 : 0;
+    }
+    return count;
+}
+
+// The robot jumps back by command pairs. Counting the "C" pairs of the steps after the target
+// (the go-back step's own included) makes the jump land exactly on the target's action.
+int JumpBack(const TActionProgram& program, int list, int k, TMode mode) {
+    const int target = program.Step(list, k).value;
+    int back = k - target;
+    if (target >= 1 && target <= k) {
+        for (int j = target + 1; j <= k; ++j) {
+            back += SensorPairCount(program, list, j, mode);
+        }
+    }
+    return back;
+}
+
+std::string StepName(int list, int k) {
+    return "Step " + std::to_string(k) + " of " +
+           std::string(kListNames[static_cast<std::size_t>(list - 1)]);
+}
+
+// Refuses what the generator cannot turn into a meaningful program. Everything else (durations
+// included) is written as stored.
+TBuildResult CheckProgram(const TActionProgram& program, TMode mode) {
+    for (int list = 1; list <= model::kListCount; ++list) {
+        const int count = program.Count(list);
+        if (count < 0 || count > model::kMaxSteps) {
+            return {false, std::string(kListNames[static_cast<std::size_t>(list - 1)]) +
+                               " has an impossible number of steps (" + std::to_string(count) +
+                               ")."};
+        }
+        for (int k = 1; k <= count; ++k) {
+            const TBotAction& step = program.Step(list, k);
+            if (step.kind >= model::kActionKindCount) {
+                return {false, StepName(list, k) + " has an unknown action kind (" +
+                                   std::to_string(step.kind) + ")."};
+            }
+            if (EmitsSensorPairs(list, mode)) {
+                for (std::uint8_t set : step.sensors) {
+                    if (set >= model::kSensorSetCount) {
+                        return {false, StepName(list, k) + " names an unknown sensor set (" +
+                                           std::to_string(set) + ")."};
+                    }
+                }
+            }
+            if (step.kind == model::akGoBack) {
+                const int back = JumpBack(program, list, k, mode);
+                if (back < 0 || back > kMaxJumpBack) {
+                    return {false, StepName(list, k) + " would jump back " +
+                                       std::to_string(back) + " commands; the robot can jump " +
+                                       "back 0 to " + std::to_string(kMaxJumpBack) + "."};
+                }
+            }
+        }
+    }
+    return {true, {}};
+}
+
+// "C",$32, ... for every column of step k that differs from the step before.
+void AppendSensorPairs(const TActionProgram& program, int list, int k, std::string& line,
+                       int& address) {
+    const TBotAction& step = program.Step(list, k);
+    const TBotAction& before = k == 1 ? model::kHeaderSlot : program.Step(list, k - 1);
+    for (std::size_t c = 0; c < kColumnOrder.size(); ++c) {
+        const auto column = kColumnOrder[c];
+        if (step.sensors[column] != before.sensors[column]) {
+            line += "\"C\",$";
+            line += kColumnCode[c];
+            line += std::to_string(step.sensors[column]);
+            line += ',';
+            address += kPairSize;
+        }
+    }
+}
+
+// The comment line and DATA lines of one list; advances address to the byte behind the list.
+void WriteList(const TActionProgram& program, int list, TMode mode, int& address,
+               std::vector<std::string>& lines) {
+    lines.emplace_back();
+    lines.push_back("' ----- " + std::string(kListNames[static_cast<std::size_t>(list - 1)]) +
+                    " -----");
+    std::string line(list == model::kMainList ? kMainListStart : kContinuationStart);
+    int items = 0;
+    for (int k = 1; k <= program.Count(list); ++k) {
+        if (EmitsSensorPairs(list, mode)) {
+            AppendSensorPairs(program, list, k, line, address);
+        }
+        const TBotAction& step = program.Step(list, k);
+        line += '"';
+        line += model::kActionKinds[step.kind].letter;
+        line += "\",";
+        const int number = step.kind == model::akGoBack ? JumpBack(program, list, k, mode)
+                                                        : step.value;
+        line += std::to_string(number);
+        line += kValueGap;
+        address += kPairSize;
+        if (++items == kItemsPerLine) {
+            lines.push_back(line);
+            line = kContinuationStart;
+            items = 0;
+        } else {
+            line += ',';
+        }
+    }
+    line += kListEnd;
+    address += kEndSize;
+    lines.push_back(line);
+}
+
+std::string ConfigureLine(const TActionProgram& program, TMode mode, bool sensorsEnabled,
+                          const TListAddresses& address) {
+    std::string line = "Configure\tDATA\t@0," +
+                       std::to_string(SensorModeNumber(mode, sensorsEnabled)) + ",0," +
+                       std::to_string(program.leftServoCenter) + "," +
+                       std::to_string(program.rightServoCenter);
+    // The robot finds the five sensor sets through these words; the main list needs none.
+    for (int list = model::kMainList; list < model::kListCount; ++list) {
+        line += ",WORD " + std::to_string(address[static_cast<std::size_t>(list)]);
+    }
+    return line;
+}
+
+}  // namespace
+
+int SensorModeNumber(TMode mode, bool sensorsEnabled) {
+    if (mode == TMode::Advanced) {
+        return 2;
+    }
+    return sensorsEnabled ? 1 : 0;
+}
+
+int FindAnchorLine(const TProgramText& text) {
+    for (int i = 0; i < text.Count(); ++i) {
+        const std::string& line = text.Line(i);
+        if (!ToUpper(Trim(line)).starts_with(kAnchorLabel)) {
+            continue;
+        }
+        return OnlyBlanksBeforeData(line) ? i : -1;
+    }
+    return -1;
+}
+
+TBuildResult FillTemplate(const TActionProgram& program, TMode mode, bool sensorsEnabled,
+                          TProgramText& text) {
+    const int anchor = FindAnchorLine(text);
+    if (anchor < 0) {
+        return {false, std::string(kAnchorMissingMessage)};
+    }
+    if (TBuildResult checked = CheckProgram(program, mode); !checked.ok) {
+        return checked;
+    }
+    TListAddresses address{};
+    address[0] = kMainListAddress;
+    std::vector<std::string> block;
+    for (int list = 1; list <= model::kListCount; ++list) {
+        int& end = address[static_cast<std::size_t>(list)];
+        end = address[static_cast<std::size_t>(list - 1)];
+        WriteList(program, list, mode, end, block);
+    }
+    // The configuration goes first: it is the DATA that places its bytes at address 0.
+    text.InsertLine(anchor, ConfigureLine(program, mode, sensorsEnabled, address));
+    int at = anchor + 1;
+    for (std::string& line : block) {
+        text.InsertLine(at++, std::move(line));
+    }
+    text.ReplaceLine(at, {});  // the anchor line itself, now behind the block
+    return {true, {}};
+}
+
+TBuildResult BuildCode(const TActionProgram& program, TMode mode, bool sensorsEnabled,
+                       TProgramText& text) {
+    text.LoadTextResource(resources::kMotionTemplateId);
+    return FillTemplate(program, mode, sensorsEnabled, text);
+}
+
+}  // namespace kavrin::codegen
