@@ -1,0 +1,197 @@
+// The download: choose the target among the scanned ports, check its version, send the blocks.
+// Every message goes to the observer; nothing is retried, the user simply runs again.
+
+#include <algorithm>
+#include <chrono>
+
+#include "link/download_state.h"
+#include "link/target_link.h"
+#include "resources/resources.h"
+
+namespace kavrin::link {
+
+using resources::GetUIString;
+
+TDownloadState& DownloadState() {
+    static TDownloadState state;
+    return state;
+}
+
+TargetLink::TargetLink(TPortPool& pool, PortEnumerator enumerate, LinkTimings timings)
+    : pool_(pool), enumerate_(std::move(enumerate)), timings_(timings) {}
+
+void TargetLink::RefreshPortList() {
+    portList_.clear();
+    if (enumerate_) {
+        enumerate_(portList_);
+    }
+    choice_.SetPorts(portList_);
+}
+
+void TargetLink::OpenProgress(bool clearRows, LinkObserver& observer) {
+    RefreshPortList();
+    if (clearRows) {
+        status_.rows.assign(portList_.size(), PortStatusRow{});
+        status_.topRow = 1;
+    }
+    status_.rows.resize(portList_.size());
+    for (std::size_t k = 0; k < portList_.size(); ++k) {
+        status_.rows[k][kColPort] = portList_[k] + ":";
+    }
+    observer.ProgressOpened(status_);
+}
+
+int TargetLink::FindDownloadTarget(int targetModel, LinkObserver& observer) {
+    // With the automatic setting a real robot wins over the virtual one, so that a user with one
+    // robot attached is never asked to choose between it and "SIM".
+    bool realMatch = false;
+    if (selectedPort_ == kAutoPort) {
+        for (std::size_t k = 0; k < status_.rows.size() && k < portList_.size(); ++k) {
+            realMatch |= portList_[k] != sim::kSimPortName && status_.ModelOf(k) == targetModel;
+        }
+    }
+    int target = kNoTarget;
+    int matches = 0;
+    for (std::size_t k = 0; k < status_.rows.size(); ++k) {
+        const bool simRow = k < portList_.size() && portList_[k] == sim::kSimPortName;
+        if (status_.ModelOf(k) == targetModel && !(realMatch && simRow)) {
+            status_.rows[k][kColCandidate] = std::string(kCandidateMark);
+            ++matches;
+            target = static_cast<int>(k);  // with several, the last is the default
+        }
+    }
+    if (matches == 0) {
+        observer.ShowError(GetUIString(kStrRobotNotFound));
+        observer.ProgressClosed();
+        return kNoTarget;
+    }
+    if (matches > 1) {
+        observer.ProgressClosed();
+        const int chosen = observer.ChooseTarget(status_, GetUIString(kStrSeveralModules));
+        if (chosen < 0 || !status_.IsCandidate(static_cast<std::size_t>(chosen))) {
+            return kNoTarget;
+        }
+        target = chosen;
+        OpenProgress(false, observer);
+    }
+    status_.ScrollTo(target + 1);
+    return target;
+}
+
+DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keepOpen,
+                                       LinkObserver& observer) {
+    DownloadOutcome outcome;
+    if (request.programCount <= 0) {
+        outcome.status = DownloadStatus::NothingToSend;
+        return outcome;
+    }
+    OpenProgress(true, observer);
+    ScanPorts(request.model, observer);
+    const int target = FindDownloadTarget(request.model, observer);
+    if (target == kNoTarget) {
+        const auto candidates = std::count_if(
+            status_.rows.begin(), status_.rows.end(),
+            [](const PortStatusRow& row) { return row[kColCandidate] == kCandidateMark; });
+        outcome.status =
+            candidates > 1 ? DownloadStatus::ChoiceCancelled : DownloadStatus::NotFound;
+        if (outcome.status == DownloadStatus::NotFound) {
+            outcome.message = GetUIString(kStrRobotNotFound);
+        }
+        return outcome;
+    }
+    observer.TargetMarked(target);
+
+    const auto k = static_cast<std::size_t>(target);
+    if (status_.rows[k][kColVersion] != request.version) {
+        outcome.status = DownloadStatus::WrongVersion;
+        outcome.message = std::string(kWrongVersionMessage);
+        observer.ShowError(outcome.message);
+        observer.ProgressClosed();
+        return outcome;
+    }
+
+    const SlotResult opened = pool_.OpenPortSlot(portList_[k]);
+    if (opened.slot == kNoPortSlot) {
+        // Say which port failed and why, where that is known, instead of ending in silence.
+        outcome.status = DownloadStatus::PortNotOpened;
+        outcome.message = GetUIString(kStrCannotOpenPort) + portList_[k];
+        const auto error = static_cast<OpenError>(opened.error);
+        if (error == OpenError::NoSuchPort || error == OpenError::InUse) {
+            outcome.message += "\n";
+            outcome.message += GetUIString(error == OpenError::NoSuchPort ? kStrNoSuchPortReason
+                                                                          : kStrAccessDeniedReason);
+        }
+        observer.ShowError(outcome.message);
+        observer.ProgressClosed();
+        return outcome;
+    }
+    outcome.portSlot = opened.slot;
+    outcome.status = DownloadStatus::Delivered;
+    for (int p = 0; p < request.programCount; ++p) {
+        outcome.status = DownloadProgram(request, p, opened.slot, observer, outcome.message);
+        if (outcome.status != DownloadStatus::Delivered) {
+            break;
+        }
+    }
+    if (!keepOpen) {
+        pool_.ClosePort(opened.slot);
+    }
+    observer.ProgressClosed();
+    return outcome;
+}
+
+DownloadStatus TargetLink::DownloadProgram(const DownloadRequest& request, int programSlot,
+                                           int portSlot, LinkObserver& observer,
+                                           std::string& message) {
+    TSerial* port = pool_.Port(portSlot);
+    if (port == nullptr || !port->IsOpen()) {
+        message = GetUIString(kStrCommFailure);
+        observer.ShowError(message);
+        return DownloadStatus::CommFailure;
+    }
+    // Puts the module into programming; what it says was already judged by the scan.
+    Identification ignored;
+    IdentifyModule(*port, request.model, request.model, timings_, ignored);
+    if (request.model >= kModelKR3 && request.model <= kModelKR5) {
+        port->WriteByte(static_cast<std::uint8_t>(programSlot), timings_.writeMs);
+        port->ReadBuffer(1, timings_.answerMs);
+    }
+
+    observer.ProgressStarted(programSlot, static_cast<int>(request.blocks.size()));
+    DownloadStatus status = DownloadStatus::Delivered;
+    bool blinked = false;
+    auto lastBlink = std::chrono::steady_clock::now();
+    for (const DownloadBlock& block : request.blocks) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!blinked || now - lastBlink >= std::chrono::milliseconds(timings_.blinkMs)) {
+            observer.Blink();
+            blinked = true;
+            lastBlink = now;
+        }
+        port->WriteBuffer(block, timings_.writeMs);
+        port->ReadBuffer(static_cast<int>(kBlockSize), timings_.blockEchoMs);
+        const int ack = port->ReadByte(timings_.answerMs);
+        if (ack == kAckAccepted) {
+            observer.StepIt(programSlot);
+            continue;
+        }
+        status = ack == kAckVerifyFailed ? DownloadStatus::VerifyFailed
+                                         : DownloadStatus::CommFailure;
+        message = GetUIString(ack == kAckVerifyFailed ? kStrVerifyFailed : kStrCommFailure);
+        observer.ShowError(message);
+        break;
+    }
+    port->WriteByte(kEndOfDownload, timings_.writeMs);
+    return status;
+}
+
+PortFactory WithVirtualRobot(PortFactory realPorts, std::shared_ptr<sim::VirtualRobot> robot) {
+    return [real = std::move(realPorts), robot = std::move(robot)](std::string_view name) {
+        if (name == sim::kSimPortName) {
+            return robot->Open();
+        }
+        return real ? real(name) : OpenResult{nullptr, OpenError::NoSuchPort};
+    };
+}
+
+}  // namespace kavrin::link

@@ -1,0 +1,136 @@
+#pragma once
+// The link to the target module as one object: the port pool, the port list and choice, the
+// port status table, and the two operations that use them, the port scan and the download.
+// The application keeps one for the run; tests make their own around fake ports.
+//
+// A download: refresh the port list, scan every port (or only the chosen one) with up to four
+// identification threads, pick the port whose module matches the program, check its version,
+// then send the download blocks, each echoed and acknowledged.
+
+#include <array>
+#include <memory>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/identify.h"
+#include "link/link_observer.h"
+#include "link/link_timings.h"
+#include "link/port_list.h"
+#include "link/port_pool.h"
+#include "link/port_status.h"
+#include "sim/virtual_robot.h"
+
+namespace kavrin::link {
+
+inline constexpr std::size_t kBlockSize = 18;
+using DownloadBlock = std::array<std::uint8_t, kBlockSize>;
+
+inline constexpr int kMaxThreads = 4;                 // identification threads at a time
+inline constexpr unsigned kAllThreadsBusy = (1u << kMaxThreads) - 1;
+inline constexpr int kNoTarget = -10;
+inline constexpr int kPumpIntervalMs = 10;            // how often a waiting scan calls Pump
+
+// UI strings of the download.
+inline constexpr int kStrVerifyFailed = 392;
+inline constexpr int kStrCommFailure = 393;
+inline constexpr int kStrNoSuchPortReason = 394;
+inline constexpr int kStrAccessDeniedReason = 395;
+inline constexpr int kStrCannotOpenPort = 396;
+inline constexpr int kStrRobotNotFound = 412;
+inline constexpr int kStrSeveralModules = 413;
+
+inline constexpr std::string_view kWrongVersionMessage =
+    "Cannot download to this version of the device.";
+
+// Model code and acknowledgement values of the exchange.
+inline constexpr std::uint8_t kAckAccepted = 0;
+inline constexpr std::uint8_t kAckVerifyFailed = 2;
+inline constexpr std::uint8_t kEndOfDownload = 0;
+
+enum class DownloadStatus {
+    Delivered,       // every block acknowledged
+    TokenizeFailed,  // no blocks to send
+    NothingToSend,   // no program slot to send
+    NotFound,        // no module of the target model
+    ChoiceCancelled, // several found and none chosen
+    WrongVersion,    // the module's version is not the one the program needs
+    PortNotOpened,   // the target's port did not open for the download
+    VerifyFailed,    // a block acknowledged with 2
+    CommFailure,     // any other acknowledgement, or none
+};
+
+struct DownloadRequest {
+    std::span<const DownloadBlock> blocks;  // sent in this order
+    int model = kModelKR2;                  // the module the program is for
+    std::string_view version;               // the version text that module must report
+    int programCount = 1;                   // program slots to fill with the blocks
+};
+
+struct DownloadOutcome {
+    // The port slot that was opened for the download (also when a block was refused), else
+    // kNoPortSlot. With keepOpen the slot stays open and belongs to the caller.
+    int portSlot = kNoPortSlot;
+    DownloadStatus status = DownloadStatus::NotFound;
+    std::string message;  // what was shown, empty when nothing was
+};
+
+struct ScanReport;  // what one identification thread found
+
+class TargetLink {
+public:
+    TargetLink(TPortPool& pool, PortEnumerator enumerate, LinkTimings timings = {});
+
+    TPortPool& Pool() { return pool_; }
+    const LinkTimings& Timings() const { return timings_; }
+
+    // Port list and choice.
+    void RefreshPortList();
+    const std::vector<std::string>& PortList() const { return portList_; }
+    PortChoice& Choice() { return choice_; }
+    // "AUTO" or a port name: the scan probes only that port unless it is "AUTO".
+    const std::string& SelectedPort() const { return selectedPort_; }
+    void SetSelectedPort(std::string_view port) { selectedPort_ = std::string(port); }
+
+    const PortStatusTable& Status() const { return status_; }
+
+    // Rebuilds the port list and the table (clearing every row's results when clearRows is
+    // set) and tells the observer the progress window is open.
+    void OpenProgress(bool clearRows, LinkObserver& observer);
+
+    // Probes the ports for a module of targetModel and fills the table. Returns when every
+    // probed port has reported, with every thread ended and every port slot it used free.
+    void ScanPorts(int targetModel, LinkObserver& observer);
+
+    // Marks the rows whose module is targetModel and returns the port index to download to,
+    // asking the observer when several match, or kNoTarget.
+    int FindDownloadTarget(int targetModel, LinkObserver& observer);
+
+    // Scan, choose, check the version and send the blocks.
+    DownloadOutcome DownloadIt(const DownloadRequest& request, bool keepOpen,
+                               LinkObserver& observer);
+
+    // Resets and identifies the module on an open port slot, then sends the blocks. Delivered,
+    // VerifyFailed or CommFailure; the message shown is put into message.
+    DownloadStatus DownloadProgram(const DownloadRequest& request, int programSlot, int portSlot,
+                                   LinkObserver& observer, std::string& message);
+
+private:
+    void ReportResult(const ScanReport& report, LinkObserver& observer);
+
+    TPortPool& pool_;
+    PortEnumerator enumerate_;
+    LinkTimings timings_;
+    std::vector<std::string> portList_;
+    PortChoice choice_;
+    std::string selectedPort_{kAutoPort};
+    PortStatusTable status_;
+};
+
+// Routes the port name "SIM" to the virtual robot and every other name to the real ports.
+PortFactory WithVirtualRobot(PortFactory realPorts,
+                             std::shared_ptr<sim::VirtualRobot> robot = sim::SharedRobot());
+
+}  // namespace kavrin::link

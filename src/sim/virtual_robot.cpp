@@ -1,0 +1,131 @@
+#include "sim/virtual_robot.h"
+
+#include <chrono>
+#include <deque>
+#include <thread>
+#include <vector>
+
+namespace kavrin::sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One character on a 9,600-baud line: start bit, 8 data bits, stop bit.
+constexpr auto kCharacterTime = std::chrono::microseconds(10'000'000 / 9600);
+
+}  // namespace
+
+// The computer's end of the line to the virtual module. Bytes the module sends are queued with
+// the time they reach the computer; reads wait for them as a real line would (or not at all).
+class SimSerialPort final : public link::SerialPort {
+public:
+    explicit SimSerialPort(std::shared_ptr<VirtualRobot> robot)
+        : robot_(std::move(robot)), realTime_(robot_->RealTime()) {}
+    ~SimSerialPort() override { robot_->Release(); }
+
+    int ReadByte(int timeoutMs) override {
+        std::uint8_t b = 0;
+        return Read(std::span(&b, 1), timeoutMs) == 1 ? b : -1;
+    }
+
+    int Read(std::span<std::uint8_t> into, int timeoutMs) override {
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        std::size_t got = 0;
+        while (got < into.size() && !Gone()) {
+            if (pending_.empty() || (realTime_ && pending_.front().arrival > deadline)) {
+                break;
+            }
+            if (realTime_) {
+                std::this_thread::sleep_until(pending_.front().arrival);
+            }
+            into[got++] = pending_.front().byte;
+            pending_.pop_front();
+        }
+        if (got < into.size() && realTime_) {
+            std::this_thread::sleep_until(deadline);  // a real read waits out its time-out
+        }
+        return static_cast<int>(got);
+    }
+
+    int Drain() override {
+        const Clock::time_point now = Clock::now();
+        int count = 0;
+        while (!pending_.empty() && (!realTime_ || pending_.front().arrival <= now)) {
+            pending_.pop_front();
+            ++count;
+        }
+        return count;
+    }
+
+    bool Write(std::span<const std::uint8_t> bytes, int) override {
+        if (Gone()) {
+            return false;
+        }
+        Clock::time_point sent = std::max(Clock::now(), lineFree_);
+        std::vector<std::uint8_t> answer;
+        for (const std::uint8_t b : bytes) {
+            sent += kCharacterTime;
+            answer.clear();
+            robot_->Module().Receive(b, answer);
+            Clock::time_point arrival = sent;
+            for (const std::uint8_t a : answer) {
+                arrival = std::max(arrival, lastArrival_ + kCharacterTime);
+                pending_.push_back({arrival, a});
+                lastArrival_ = arrival;
+            }
+        }
+        lineFree_ = sent;
+        return !Gone();
+    }
+
+    bool SetBreak(bool on) override {
+        if (Gone()) {
+            return false;
+        }
+        robot_->Module().SetBreak(on);
+        return true;
+    }
+    // The module has no modem line answers and no loop-back; DTR and RTS are merely accepted.
+    bool SetDTR(bool) override { return !Gone(); }
+    bool SetRTS(bool) override { return !Gone(); }
+    std::uint16_t GetModemStatus() override { return 0; }
+
+private:
+    struct Pending {
+        Clock::time_point arrival;
+        std::uint8_t byte;
+    };
+
+    bool Gone() const { return robot_->Module().Vanished(); }
+
+    std::shared_ptr<VirtualRobot> robot_;
+    bool realTime_;
+    std::deque<Pending> pending_;
+    Clock::time_point lineFree_{};
+    Clock::time_point lastArrival_{};
+};
+
+link::OpenResult VirtualRobot::Open() {
+    std::lock_guard lock(mutex_);
+    if (open_ || module_.faults.inUse) {
+        return {nullptr, link::OpenError::InUse};
+    }
+    if (module_.Vanished()) {
+        return {nullptr, link::OpenError::NoSuchPort};
+    }
+    open_ = true;
+    return {std::make_unique<SimSerialPort>(shared_from_this()), link::OpenError::None};
+}
+
+void VirtualRobot::Release() {
+    std::lock_guard lock(mutex_);
+    open_ = false;
+}
+
+std::shared_ptr<VirtualRobot> SharedRobot() {
+    static const std::shared_ptr<VirtualRobot> robot = std::make_shared<VirtualRobot>();
+    return robot;
+}
+
+}  // namespace kavrin::sim

@@ -1,0 +1,46 @@
+#pragma once
+// The virtual robot as a serial port: the port named "SIM" that the port list always offers,
+// so that every feature works without a robot. Opening it gives a SerialPort whose far end is
+// the virtual module; the module and its EEPROM outlive the port, so a download can be
+// inspected afterwards.
+//
+// Answers arrive instantly by default (tests) or with the timing of a 9,600-baud line (for a
+// progress display that looks like the real thing).
+
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+#include "link/serial_port.h"
+#include "sim/virtual_module.h"
+
+namespace kavrin::sim {
+
+inline constexpr std::string_view kSimPortName = "SIM";
+
+class VirtualRobot : public std::enable_shared_from_this<VirtualRobot> {
+public:
+    // The port on this robot, or InUse while another is open or the fault says so.
+    link::OpenResult Open();
+
+    // Answer with line timing instead of at once. Set before opening.
+    void SetRealTime(bool on) { realTime_ = on; }
+    bool RealTime() const { return realTime_; }
+
+    // The module; touch it only while no port is open (or from the port's own thread).
+    VirtualModule& Module() { return module_; }
+
+private:
+    friend class SimSerialPort;
+    void Release();
+
+    std::mutex mutex_;
+    bool open_ = false;
+    bool realTime_ = false;
+    VirtualModule module_;
+};
+
+// The process-wide robot behind the port name "SIM".
+std::shared_ptr<VirtualRobot> SharedRobot();
+
+}  // namespace kavrin::sim

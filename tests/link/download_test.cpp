@@ -1,0 +1,288 @@
+// The download against the virtual robot and fault-injecting fakes: every row of the failure
+// table, the version check, the choice among several modules, and the state left behind.
+
+#include <gtest/gtest.h>
+
+#include "link/download_state.h"
+#include "link/target_link.h"
+#include "link_fakes.h"
+#include "resources/resources.h"
+
+namespace kavrin::test {
+namespace {
+
+using link::DownloadStatus;
+using resources::GetUIString;
+
+class DownloadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int row = 0; row < 5; ++row) {
+            blocks.push_back(MakeBlock(row * 7, static_cast<std::uint8_t>(row * 16)));
+        }
+    }
+
+    // A link whose port list is ports, with the test's robot behind "SIM".
+    link::TargetLink& Link(std::vector<std::string> ports) {
+        pool = std::make_unique<link::TPortPool>(fakes.Factory(robot));
+        target = std::make_unique<link::TargetLink>(
+            *pool, [ports](std::vector<std::string>& list) { list = ports; }, FastTimings());
+        return *target;
+    }
+
+    link::DownloadOutcome Download(link::TargetLink& l, bool keepOpen = false) {
+        link::DownloadRequest request;
+        request.blocks = blocks;
+        request.version = "v1.0";
+        return l.DownloadIt(request, keepOpen, observer);
+    }
+
+    sim::VirtualModule& Module() { return robot->Module(); }
+
+    std::vector<link::DownloadBlock> blocks;
+    std::shared_ptr<sim::VirtualRobot> robot = std::make_shared<sim::VirtualRobot>();
+    FakePorts fakes;
+    std::unique_ptr<link::TPortPool> pool;
+    std::unique_ptr<link::TargetLink> target;
+    RecordingObserver observer;
+};
+
+TEST_F(DownloadTest, EveryBlockLandsInTheRowItNames) {
+    auto& l = Link({"SIM"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::Delivered);
+    EXPECT_TRUE(observer.errors.empty());
+    EXPECT_EQ(observer.steps, 5);
+    EXPECT_EQ(observer.marked, 0);
+    EXPECT_EQ(outcome.portSlot, 0);
+    for (const auto& block : blocks) {
+        const std::size_t row = block[0] - 0x80u;
+        ASSERT_TRUE(Module().RowsWritten()[row]);
+        for (std::size_t i = 0; i < 16; ++i) {
+            EXPECT_EQ(Module().Eeprom()[row * 16 + i], block[1 + i]);
+        }
+    }
+    EXPECT_EQ(Module().DownloadsClosed(), 1);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+    EXPECT_EQ(l.Status().rows[0][link::kColModel], "2");
+    EXPECT_EQ(l.Status().rows[0][link::kColVersion], "v1.0");
+    EXPECT_EQ(l.Status().rows[0][link::kColCandidate], "+");
+    EXPECT_EQ(observer.opened, 1);
+    EXPECT_EQ(observer.closed, 1);
+}
+
+TEST_F(DownloadTest, KeepOpenHandsThePortToTheCaller) {
+    auto& l = Link({"SIM"});
+    const auto outcome = Download(l, true);
+    ASSERT_EQ(outcome.status, DownloadStatus::Delivered);
+    ASSERT_NE(outcome.portSlot, link::kNoPortSlot);
+    EXPECT_TRUE(pool->Port(outcome.portSlot)->IsOpen());
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount - 1);
+    pool->ClosePort(outcome.portSlot);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+}
+
+TEST_F(DownloadTest, NoModuleAnywhereIsRobotNotFound) {
+    fakes.Add("ttyS0", Line(EchoOnly()));
+    auto& l = Link({"ttyS0", "ttyS1"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::NotFound);
+    EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);
+    ASSERT_EQ(observer.errors.size(), 1u);
+    EXPECT_EQ(observer.errors[0], GetUIString(link::kStrRobotNotFound));
+    EXPECT_EQ(observer.closed, 1);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+}
+
+TEST_F(DownloadTest, WrongVersionIsRefusedBeforeAnyProgramByte) {
+    Module().faults.versionByte = 0x12;
+    auto& l = Link({"SIM"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::WrongVersion);
+    EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);
+    ASSERT_EQ(observer.errors.size(), 1u);
+    EXPECT_EQ(observer.errors[0], "Cannot download to this version of the device.");
+    EXPECT_EQ(l.Status().rows[0][link::kColVersion], "v1.2");
+    EXPECT_EQ(Module().BlocksReceived(), 0);
+    EXPECT_EQ(Module().Identifications(), 1);  // the scan's, no second one for a download
+}
+
+TEST_F(DownloadTest, MissingVersionByteReadsAsFFAndIsRefused) {
+    Module().faults.noVersion = true;
+    auto& l = Link({"SIM"});
+    EXPECT_EQ(Download(l).status, DownloadStatus::WrongVersion);
+    EXPECT_EQ(l.Status().rows[0][link::kColVersion], "vF.F");
+    EXPECT_EQ(Module().BlocksReceived(), 0);
+}
+
+TEST_F(DownloadTest, AcknowledgementTwoIsAnEepromVerifyFailure) {
+    Module().faults.ackAtBlock = 2;
+    Module().faults.ackValue = 2;
+    auto& l = Link({"SIM"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::VerifyFailed);
+    EXPECT_EQ(outcome.portSlot, 0);  // the port was opened: the message has been shown
+    ASSERT_EQ(observer.errors.size(), 1u);
+    EXPECT_EQ(observer.errors[0], GetUIString(link::kStrVerifyFailed));
+    EXPECT_EQ(observer.steps, 2);
+    EXPECT_EQ(Module().BlocksReceived(), 3);  // nothing after the refused block
+    EXPECT_EQ(Module().DownloadsClosed(), 1);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+}
+
+TEST_F(DownloadTest, OtherAcknowledgementIsACommunicationFailure) {
+    Module().faults.ackAtBlock = 0;
+    Module().faults.ackValue = 5;
+    auto& l = Link({"SIM"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::CommFailure);
+    ASSERT_EQ(observer.errors.size(), 1u);
+    EXPECT_EQ(observer.errors[0], GetUIString(link::kStrCommFailure));
+    EXPECT_EQ(observer.steps, 0);
+}
+
+TEST_F(DownloadTest, SilenceHalfwayKeepsEarlierRowsAndStillSendsTheClosingByte) {
+    Module().faults.silentAfterBlocks = 3;
+    auto& l = Link({"SIM"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::CommFailure);
+    EXPECT_EQ(observer.steps, 3);
+    EXPECT_EQ(Module().BlocksAccepted(), 3);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(Module().RowsWritten()[blocks[i][0] - 0x80u]);
+    }
+    EXPECT_FALSE(Module().RowsWritten()[blocks[3][0] - 0x80u]);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+}
+
+TEST_F(DownloadTest, PortVanishingMidwayIsACommunicationFailure) {
+    Module().faults.vanishAfterBlocks = 1;
+    auto& l = Link({"SIM"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::CommFailure);
+    EXPECT_EQ(Module().BlocksAccepted(), 1);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+}
+
+TEST_F(DownloadTest, ClosingByteFollowsAFailedBlock) {
+    // The fake records every byte the computer sent.
+    auto sent = std::make_shared<std::vector<std::uint8_t>>();
+    auto inner = std::make_shared<sim::VirtualModule>();
+    inner->faults.ackAtBlock = 1;
+    inner->faults.ackValue = 7;
+    FakeLineSpec line = ModuleLine(*inner);
+    line.respond = [sent, inner](std::uint8_t b, std::vector<std::uint8_t>& out) {
+        sent->push_back(b);
+        inner->Receive(b, out);
+    };
+    fakes.Add("ttyUSB0", line);
+    auto& l = Link({"ttyUSB0"});
+    EXPECT_EQ(Download(l).status, DownloadStatus::CommFailure);
+    ASSERT_FALSE(sent->empty());
+    EXPECT_EQ(sent->back(), 0);
+    EXPECT_EQ(inner->DownloadsClosed(), 1);
+}
+
+TEST_F(DownloadTest, PortThatWillNotOpenForTheDownloadSaysWhich) {
+    // The scan finds the robot; by the time the download opens it, another program holds it.
+    class GrabAfterScan : public RecordingObserver {
+    public:
+        explicit GrabAfterScan(sim::VirtualModule& m) : module(m) {}
+        void TargetMarked(int portIndex) override {
+            RecordingObserver::TargetMarked(portIndex);
+            module.faults.inUse = true;
+        }
+        sim::VirtualModule& module;
+    } grab(Module());
+    auto& l = Link({"SIM"});
+    link::DownloadRequest request;
+    request.blocks = blocks;
+    request.version = "v1.0";
+    const auto outcome = l.DownloadIt(request, false, grab);
+    EXPECT_EQ(outcome.status, DownloadStatus::PortNotOpened);
+    EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);
+    ASSERT_EQ(grab.errors.size(), 1u);
+    EXPECT_EQ(grab.errors[0], GetUIString(link::kStrCannotOpenPort) + "SIM\n" +
+                                  GetUIString(link::kStrAccessDeniedReason));
+    EXPECT_EQ(grab.closed, 1);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+}
+
+TEST_F(DownloadTest, NoProgramSlotsSendsNothingAndShowsNothing) {
+    auto& l = Link({"SIM"});
+    link::DownloadRequest request;
+    request.blocks = blocks;
+    request.programCount = 0;
+    EXPECT_EQ(l.DownloadIt(request, false, observer).status, DownloadStatus::NothingToSend);
+    EXPECT_EQ(observer.opened, 0);
+    EXPECT_EQ(Module().Identifications(), 0);
+}
+
+// --- Several matching modules -------------------------------------------------------------------
+
+class TwoRobots : public DownloadTest {
+protected:
+    void SetUp() override {
+        DownloadTest::SetUp();
+        fakes.Add("COM1", ModuleLine(first));
+        fakes.Add("COM3", ModuleLine(second));
+        fakes.Add("COM2", {});
+    }
+    sim::VirtualModule first{false}, second{false};
+};
+
+TEST_F(TwoRobots, CancellingTheChoiceSendsNothing) {
+    auto& l = Link({"COM1", "COM2", "COM3"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::ChoiceCancelled);
+    EXPECT_EQ(observer.choices, 1);
+    EXPECT_EQ(observer.choiceMessage, GetUIString(link::kStrSeveralModules));
+    EXPECT_TRUE(observer.errors.empty());
+    EXPECT_EQ(l.Status().rows[0][link::kColCandidate], "+");
+    EXPECT_EQ(l.Status().rows[1][link::kColCandidate], "");
+    EXPECT_EQ(l.Status().rows[2][link::kColCandidate], "+");
+    EXPECT_EQ(first.BlocksReceived() + second.BlocksReceived(), 0);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+}
+
+TEST_F(TwoRobots, TheChosenRowGetsTheProgramAndKeepsTheScanResults) {
+    observer.choose = 0;
+    auto& l = Link({"COM1", "COM2", "COM3"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::Delivered);
+    EXPECT_EQ(first.BlocksAccepted(), 5);
+    EXPECT_EQ(second.BlocksAccepted(), 0);
+    EXPECT_EQ(observer.marked, 0);
+    EXPECT_EQ(observer.opened, 2);  // reopened after the choice...
+    EXPECT_EQ(l.Status().rows[2][link::kColModel], "2");  // ...without clearing the rows
+}
+
+TEST_F(TwoRobots, ChoosingARowWithoutAModuleIsACancel) {
+    observer.choose = 1;
+    auto& l = Link({"COM1", "COM2", "COM3"});
+    EXPECT_EQ(Download(l).status, DownloadStatus::ChoiceCancelled);
+}
+
+TEST_F(TwoRobots, VirtualRobotNeverCompetesWithARealOneOnAutomatic) {
+    fakes.Add("COM3", {});  // only one real robot left
+    auto& l = Link({"COM1", "COM3", "SIM"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::Delivered);
+    EXPECT_EQ(observer.choices, 0);
+    EXPECT_EQ(first.BlocksAccepted(), 5);
+    EXPECT_EQ(Module().BlocksReceived(), 0);
+    EXPECT_EQ(l.Status().rows[2][link::kColModel], "2");
+    EXPECT_EQ(l.Status().rows[2][link::kColCandidate], "");
+}
+
+TEST_F(TwoRobots, ChosenVirtualRobotIsUsedEvenWithARealOneAttached) {
+    fakes.Add("COM3", {});
+    auto& l = Link({"COM1", "COM3", "SIM"});
+    l.SetSelectedPort("SIM");
+    EXPECT_EQ(Download(l).status, DownloadStatus::Delivered);
+    EXPECT_EQ(Module().BlocksAccepted(), 5);
+    EXPECT_EQ(first.BlocksReceived(), 0);
+}
+
+}  // namespace
+}  // namespace kavrin::test
