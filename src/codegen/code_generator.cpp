@@ -103,15 +103,13 @@ int SensorPairCount(const TActionProgram& program, int list, int k, TMode mode) 
     return count;
 }
 
-// The robot jumps back by command pairs. Counting the "C" pairs of the steps after the target
+// The robot jumps back by command pairs. The target must lie in 1..k (checked before). Counting the "C" pairs of the steps after the target
 // (the go-back step's own included) makes the jump land exactly on the target's action.
 int JumpBack(const TActionProgram& program, int list, int k, TMode mode) {
     const int target = program.Step(list, k).value;
     int back = k - target;
-    if (target >= 1 && target <= k) {
-        for (int j = target + 1; j <= k; ++j) {
-            back += SensorPairCount(program, list, j, mode);
-        }
+    for (int j = target + 1; j <= k; ++j) {
+        back += SensorPairCount(program, list, j, mode);
     }
     return back;
 }
@@ -146,8 +144,14 @@ TBuildResult CheckProgram(const TActionProgram& program, TMode mode) {
                 }
             }
             if (step.kind == model::akGoBack) {
+                // Outside the list's own steps the robot would read other data as commands.
+                if (step.value < 1 || step.value > k) {
+                    return {false, StepName(list, k) + " goes back to step " +
+                                       std::to_string(step.value) + ", which is not one of steps 1 to " +
+                                       std::to_string(k) + "."};
+                }
                 const int back = JumpBack(program, list, k, mode);
-                if (back < 0 || back > kMaxJumpBack) {
+                if (back > kMaxJumpBack) {
                     return {false, StepName(list, k) + " would jump back " +
                                        std::to_string(back) + " commands; the robot can jump " +
                                        "back 0 to " + std::to_string(kMaxJumpBack) + "."};

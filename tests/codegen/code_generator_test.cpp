@@ -285,6 +285,16 @@ TEST(DamagedPrograms, AreRefusedInsteadOfWrittenAsGarbage) {
     TActionProgram r;
     r.Count(model::kSensorSet4) = 300;
     EXPECT_FALSE(Generate(r, TMode::Beginner).result.ok);
+
+    // A go-back outside the list's steps would make the robot read other data as commands.
+    for (int target : {0, 3, -1}) {
+        TActionProgram s;
+        SetList(s, model::kMainList, {{model::akForward, 5}, {model::akGoBack, static_cast<std::int16_t>(target)}});
+        const Generated refused = Generate(s, TMode::Beginner);
+        EXPECT_FALSE(refused.result.ok) << target;
+        EXPECT_NE(refused.result.message.find("Step 2 of Main Action List goes back to step"),
+                  std::string::npos);
+    }
 }
 
 TEST(Anchor, FoundOnlyWithTheLabelInColumnOneAndBlanksBeforeData) {
