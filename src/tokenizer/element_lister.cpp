@@ -1,0 +1,338 @@
+// The element lister: cuts SourceText into elements.
+//
+// Directive mode runs first, on the raw text: it turns every control character but the tab
+// into the line-end mark 3 (so the rest of the tokenizer never sees CR, LF or NUL inside the
+// text), stores a mark behind the last character, and lists only the editor directives found
+// in comments. Full mode then lists the whole program. Every error here spans from the start of
+// the element being scanned to the scan position.
+
+#include <cctype>
+
+#include "tokenizer/errors.h"
+#include "tokenizer/front_end.h"
+
+namespace kavrin::tokenizer {
+
+namespace {
+
+constexpr char kLineEnd = 3;
+constexpr int kMaxNumberDigits = 16;
+constexpr unsigned kMaxValue = 0xFFFF;
+
+bool IsLetter(unsigned char c) { return std::isalpha(c) != 0 || c == '_'; }
+bool IsNameChar(unsigned char c) { return std::isalnum(c) != 0 || c == '_'; }
+bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
+
+// Characters of an unquoted file name in an editor directive.
+bool IsTextChar(unsigned char c) {
+    if (c < 33 || c > 126) return false;
+    switch (c) {
+        case '"': case '*': case ',': case '<': case '>': case '?': case '{': case '|': case '}':
+            return false;
+        default:
+            return true;
+    }
+}
+
+int HexDigit(unsigned char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+class Lister {
+public:
+    explicit Lister(TokenizerState& s) : s_(s), text_(s.result.SourceText.data()) {}
+
+    void Directives();
+    void Full();
+
+private:
+    unsigned char At(int i) const { return static_cast<unsigned char>(text_[i]); }
+    bool LastIsEnd() const {
+        return s_.elementCount > 0 && s_.elements[static_cast<std::size_t>(s_.elementCount - 1)].Kind == ekEnd;
+    }
+    [[noreturn]] void Fail(int number, int start, int extra = 0) const {
+        RaiseErrorAt(number, start, pos_ - start + extra);
+    }
+    void Add(std::uint8_t kind, std::uint16_t value, int start, int length) {
+        AddElement(s_, kind, value, start, length);
+        if (kind != ekEnd) lastWasEnd_ = false;
+    }
+    void AddLineEnd(int at) {
+        if (lastWasEnd_) return;
+        Add(ekEnd, kEndOfLine, at, at < s_.result.SourceLength ? 1 : 0);
+        lastWasEnd_ = true;
+    }
+
+    void DirectiveComment();
+    void DirectiveNumber();
+    void QuotedText(int start);
+    int ReadName(int start);  // returns the length; 106 past 32 characters
+    void Name(int start);
+    void Number(int start, int base, int digitsFrom);
+    void String(int start);
+    void Operator(int start);
+    void RecordDeclaredName();
+
+    TokenizerState& s_;
+    char* text_;
+    int pos_ = 0;
+    bool lastWasEnd_ = true;
+};
+
+// --- directive mode ------------------------------------------------------------------------
+
+void Lister::Directives() {
+    const int length = s_.result.SourceLength;
+    for (int i = 0; i < length; ++i) {
+        if (At(i) < 32 && At(i) != '\t') text_[i] = kLineEnd;
+    }
+    text_[length] = kLineEnd;
+    s_.elementCount = 0;
+    for (pos_ = 0; pos_ < length;) {
+        if (At(pos_) != '\'') {
+            ++pos_;
+            continue;
+        }
+        if (!LastIsEnd()) AddElement(s_, ekEnd, kEndOfLine, pos_, 1);
+        ++pos_;
+        DirectiveComment();
+        while (At(pos_) != kLineEnd) ++pos_;
+    }
+}
+
+// A comment that starts, blanks aside, with "{" and "$" holds one directive up to "}".
+void Lister::DirectiveComment() {
+    while (IsBlank(At(pos_))) ++pos_;
+    if (At(pos_) != '{') return;
+    ++pos_;
+    while (IsBlank(At(pos_))) ++pos_;
+    if (At(pos_) != '$') return;
+
+    for (int item = 0; At(pos_) != kLineEnd; ++item) {
+        const unsigned char c = At(pos_);
+        const int start = pos_;
+        if (IsBlank(c)) {
+            ++pos_;
+            --item;
+        } else if (item == 0) {
+            ++pos_;
+            while (IsLetter(At(pos_))) ++pos_;
+            const TElement e = LookUpName(s_, text_ + start, pos_ - start);
+            if (e.Kind != ekDirectiveWord || pos_ - start > kMaxNameLength) Fail(154, start);
+            Add(e.Kind, e.Value, start, pos_ - start);
+        } else if (c == '}') {
+            Add(ekDirectiveEnd, 0, start, 1);
+            return;
+        } else if (c == ',') {
+            ++pos_;
+            Add(ekComma, 0, start, 1);
+        } else if (c == '"') {
+            QuotedText(start);
+        } else if (item == 1 && IsLetter(c)) {
+            const int length = ReadName(start);
+            const TElement e = LookUpName(s_, text_ + start, length);
+            Add(e.Kind, e.Value, start, length);
+        } else if (item == 1 && std::isdigit(c)) {
+            DirectiveNumber();
+        } else if (item >= 2 && IsTextChar(c)) {
+            while (IsTextChar(At(pos_))) ++pos_;
+            Add(ekText, 0, start, pos_ - start);
+        } else {
+            ++pos_;
+            Fail(103, start);
+        }
+    }
+}
+
+// A version number: decimal, with at most one "." and two implied decimal places.
+void Lister::DirectiveNumber() {
+    const int start = pos_;
+    unsigned value = 0;
+    int digits = 0;
+    int decimals = -1;  // digits behind the point, -1 while there is none
+    for (;; ++pos_) {
+        const unsigned char c = At(pos_);
+        if (c == '.' && decimals < 0) {
+            if (value == 0) Fail(186, start, 1);
+            decimals = 0;
+            continue;
+        }
+        if (!std::isdigit(c)) break;
+        if (digits > 0 && value == 0) Fail(186, start, 1);
+        if (++digits > kMaxNumberDigits) Fail(108, start, 1);
+        if (decimals >= 0) ++decimals;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+        if (value > kMaxValue) Fail(109, start, 1);
+    }
+    for (; decimals < 2; ++decimals) {
+        value *= 10;
+        if (value > kMaxValue) Fail(109, start);
+    }
+    for (; decimals > 2; --decimals) value /= 10;
+    Add(ekConstant, static_cast<std::uint16_t>(value), start, pos_ - start);
+}
+
+// A quoted file name; the element covers the characters between the quotes.
+void Lister::QuotedText(int start) {
+    ++pos_;
+    while (At(pos_) != '"') {
+        if (At(pos_) == kLineEnd) Fail(102, start);
+        ++pos_;
+    }
+    if (pos_ == start + 1) Fail(101, start, 1);
+    Add(ekText, 1, start + 1, pos_ - start - 1);
+    ++pos_;
+}
+
+// --- full mode -----------------------------------------------------------------------------
+
+void Lister::Full() {
+    s_.elementCount = 0;
+    lastWasEnd_ = true;
+    const int length = s_.result.SourceLength;
+    for (pos_ = 0; pos_ <= length;) {
+        const unsigned char c = At(pos_);
+        const int start = pos_;
+        if (IsBlank(c) || c == 0) {
+            ++pos_;
+        } else if (c == kLineEnd) {
+            AddLineEnd(pos_++);
+        } else if (c == '\'') {
+            AddLineEnd(pos_);
+            while (pos_ < length && At(pos_) != kLineEnd) ++pos_;
+        } else if (c == ':') {
+            Add(ekEnd, kEndColon, pos_++, 1);
+            lastWasEnd_ = true;
+        } else if (c == ',') {
+            Add(ekComma, 0, pos_++, 1);
+            // In 2.5 a line end behind a comma continues the statement.
+            lastWasEnd_ = s_.syntax25;
+        } else if (c == '"') {
+            String(start);
+        } else if (c == '#') {
+            if (!s_.syntax25) {
+                ++pos_;
+                Fail(103, start);
+            }
+            const int n = ReadName(start);
+            const TElement e = LookUpName(s_, text_ + start, n);
+            if (e.Kind == ekUndefined) Fail(154, start);
+            Add(e.Kind, e.Value, start, n);
+        } else if (c == '$') {
+            const int n = ReadName(start);
+            const TElement e = s_.syntax25 ? LookUpName(s_, text_ + start, n) : TElement{};
+            if (s_.syntax25 && e.Kind != ekUndefined) {
+                Add(e.Kind, e.Value, start, n);
+            } else {
+                pos_ = start + 1;
+                Number(start, 16, pos_);
+            }
+        } else if (c == '%') {
+            ++pos_;
+            Number(start, 2, pos_);
+        } else if (std::isdigit(c)) {
+            Number(start, 10, pos_);
+        } else if (IsLetter(c)) {
+            Name(start);
+        } else {
+            Operator(start);
+        }
+    }
+    if (lastWasEnd_ && s_.elementCount > 0 && !LastIsEnd()) {
+        const TElement& last = s_.elements[static_cast<std::size_t>(s_.elementCount - 1)];
+        Add(ekEnd, kEndOfLine, last.Start + last.Length, 0);
+    }
+    if (s_.elementCount > 0 && !LastIsEnd()) Add(ekEnd, kEndOfLine, length, 0);
+}
+
+int Lister::ReadName(int start) {
+    pos_ = start + 1;
+    while (IsNameChar(At(pos_))) {
+        ++pos_;
+        if (pos_ - start > kMaxNameLength) Fail(106, start);
+    }
+    return pos_ - start;
+}
+
+void Lister::Name(int start) {
+    const int n = ReadName(start);
+    const TElement e = LookUpName(s_, text_ + start, n);
+    Add(e.Kind, e.Value, start, n);
+    RecordDeclaredName();
+}
+
+// "name CON", "name DATA", "name PIN", "name VAR": the name is declared somewhere, which the
+// conditional-compile phase must know before the declarations are compiled.
+void Lister::RecordDeclaredName() {
+    if (s_.elementCount < 2) return;
+    const TElement& word = s_.elements[static_cast<std::size_t>(s_.elementCount - 1)];
+    const TElement& name = s_.elements[static_cast<std::size_t>(s_.elementCount - 2)];
+    if (word.Kind != ekCon && word.Kind != ekData && word.Kind != ekPin && word.Kind != ekVar) return;
+    if (name.Kind != ekUndefined) return;
+    char upper[kMaxNameLength];
+    const int n = name.Length < kMaxNameLength ? name.Length : kMaxNameLength;
+    for (int i = 0; i < n; ++i) {
+        upper[i] = static_cast<char>(std::toupper(At(name.Start + i)));
+    }
+    s_.declared.Enter(std::string_view(upper, static_cast<std::size_t>(n)), ekUndefined, 0);
+}
+
+// Decimal, "$" hexadecimal or "%" binary; the element covers the prefix and all digits.
+void Lister::Number(int start, int base, int digitsFrom) {
+    pos_ = digitsFrom;
+    unsigned value = 0;
+    int digits = 0;
+    for (;; ++pos_) {
+        const int d = HexDigit(At(pos_));
+        if (d < 0 || d >= base) break;
+        if (++digits > kMaxNumberDigits) Fail(108, start, 1);
+        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+        if (value > kMaxValue) Fail(109, start, 1);
+    }
+    if (digits == 0) Fail(base == 16 ? 104 : 105, start);
+    Add(ekConstant, static_cast<std::uint16_t>(value), start, pos_ - start);
+}
+
+// Each character becomes a constant, with commas between them.
+void Lister::String(int start) {
+    pos_ = start + 1;
+    if (At(pos_) == '"') Fail(101, start, 1);
+    for (bool first = true; At(pos_) != '"'; first = false) {
+        if (At(pos_) == kLineEnd) Fail(102, start);
+        if (!first) Add(ekComma, 0, pos_, 0);
+        Add(ekConstant, At(pos_), pos_, 1);
+        ++pos_;
+    }
+    ++pos_;
+}
+
+// Operators and punctuation: two characters (blanks between them allowed) before one.
+void Lister::Operator(int start) {
+    const char first = text_[start];
+    pos_ = start + 1;
+    while (IsBlank(At(pos_))) ++pos_;
+    if (At(pos_) != kLineEnd) {
+        const char pair[2] = {first, text_[pos_]};
+        const TElement e = LookUpName(s_, pair, 2);
+        if (e.Kind != ekUndefined) {
+            ++pos_;
+            Add(e.Kind, e.Value, start, pos_ - start);
+            return;
+        }
+    }
+    pos_ = start + 1;
+    const TElement e = LookUpName(s_, &first, 1);
+    if (e.Kind == ekUndefined) Fail(103, start);
+    Add(e.Kind, e.Value, start, 1);
+}
+
+}  // namespace
+
+void ListDirectives(TokenizerState& s) { Lister(s).Directives(); }
+
+void ListElements(TokenizerState& s) { Lister(s).Full(); }
+
+}  // namespace kavrin::tokenizer

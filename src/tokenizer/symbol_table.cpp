@@ -1,0 +1,49 @@
+#include "tokenizer/symbol_table.h"
+
+#include <algorithm>
+
+#include "tokenizer/errors.h"
+
+namespace kavrin::tokenizer {
+
+int SymbolTable::Hash(std::string_view name) {
+    unsigned sum = 0;
+    for (char c : name) sum += static_cast<unsigned char>(c);
+    return static_cast<int>(sum % kHashChains);
+}
+
+void SymbolTable::Clear() {
+    heads_.fill(-1);
+    count_ = 0;
+}
+
+int SymbolTable::Enter(std::string_view name, std::uint8_t kind, std::uint16_t value) {
+    if (count_ >= kMaxSymbols) RaiseError(128);
+    name = name.substr(0, kMaxNameLength);
+    const int index = count_++;
+    TSymbol& s = records_[static_cast<std::size_t>(index)];
+    s.NameLength = static_cast<std::uint8_t>(name.size());
+    std::copy(name.begin(), name.end(), s.Name.begin());
+    s.Kind = kind;
+    s.Value = value;
+    s.Next = -1;
+    std::int32_t* link = &heads_[static_cast<std::size_t>(Hash(name))];
+    while (*link != -1) link = &records_[static_cast<std::size_t>(*link)].Next;
+    *link = index;
+    return index;
+}
+
+int SymbolTable::Find(std::string_view name) const {
+    if (name.size() > static_cast<std::size_t>(kMaxNameLength)) return -1;
+    for (std::int32_t i = heads_[static_cast<std::size_t>(Hash(name))]; i != -1;
+         i = records_[static_cast<std::size_t>(i)].Next) {
+        if (records_[static_cast<std::size_t>(i)].name() == name) return i;
+    }
+    return -1;
+}
+
+void SymbolTable::SetValue(int index, std::uint16_t value) {
+    if (index >= 0 && index < count_) records_[static_cast<std::size_t>(index)].Value = value;
+}
+
+}  // namespace kavrin::tokenizer

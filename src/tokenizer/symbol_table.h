@@ -1,0 +1,52 @@
+#pragma once
+// The symbol table: reserved words, directive symbols and every name the program declares,
+// found through 1,024 hash chains. The same structure, with its own storage, is the table of
+// declared names that the lister fills so that later phases know which undefined names the
+// program declares somewhere.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace kavrin::tokenizer {
+
+inline constexpr int kMaxNameLength = 32;
+inline constexpr int kMaxSymbols = 1024;
+inline constexpr int kHashChains = 1024;
+
+struct TSymbol {
+    std::uint8_t NameLength = 0;
+    std::array<char, kMaxNameLength> Name{};  // upper case
+    std::uint8_t Kind = 0;
+    std::uint16_t Value = 0;
+    std::int32_t Next = -1;  // next record of the same chain, -1 at the end
+
+    std::string_view name() const { return {Name.data(), NameLength}; }
+};
+
+class SymbolTable {
+public:
+    void Clear();
+    // Appends a record at the tail of its chain; 128 when the table is full. Duplicates are not
+    // refused: a lookup finds the oldest. Names longer than 32 characters are cut.
+    int Enter(std::string_view name, std::uint8_t kind, std::uint16_t value);
+    // Record index of the name, -1 when absent.
+    int Find(std::string_view name) const;
+    void SetValue(int index, std::uint16_t value);
+    const TSymbol& At(int index) const { return records_[static_cast<std::size_t>(index)]; }
+    int Count() const { return count_; }
+
+    static int Hash(std::string_view name);
+
+private:
+    std::array<TSymbol, kMaxSymbols> records_{};
+    std::array<std::int32_t, kHashChains> heads_{};
+    int count_ = 0;
+};
+
+// Enters the nine directive symbols ($KORBLE, $PORT, $VELIC, KR1..KR6) into an empty table.
+void EnterDirectiveSymbols(SymbolTable& table);
+// Enters the main list and the masked words that the module (2..6) and version carry.
+void EnterReservedWords(SymbolTable& table, int module, bool version25);
+
+}  // namespace kavrin::tokenizer

@@ -1,0 +1,116 @@
+#pragma once
+// The one tokenizer: the result record and every work table, allocated once for the life of
+// the process and rebuilt by the phases of each run. The phases reach it through State().
+//
+// Element reader contract (the statement compiler leans on it):
+//   - ReadElement returns the next element that is not cancelled and sets ErrorPos/ErrorLength
+//     to its span; at the end of the list it returns false and an ekEnd element.
+//   - PeekElement returns the same element without moving and without touching the span.
+//   - An ekUndefined element is looked up again by its source text, so a name declared after
+//     the point of use is seen as declared by later phases; the lookup also fills currentName
+//     and declaredElsewhere.
+//   - lastRead is the index of the element returned by the last ReadElement (-1 before any).
+
+#include <array>
+#include <cstdint>
+
+#include "tokenizer/elements.h"
+#include "tokenizer/symbol_table.h"
+#include "tokenizer/tokenizer.h"
+
+namespace kavrin::tokenizer {
+
+// One open control structure or conditional-compile block.
+inline constexpr int kMaxOpenBlocks = 64;
+inline constexpr int kMaxNesting = 16;     // per structure kind
+inline constexpr int kMaxPendingFields = 16;
+
+// Block kinds. 0..3 are the states of a single-line IF.
+namespace bk {
+inline constexpr std::uint8_t kIfAfterElse = 4, kIf = 5, kFor = 6, kDo = 7, kSelect = 8;
+}  // namespace bk
+
+struct BlockRecord {
+    std::uint8_t kind = 0;
+    std::uint16_t element = 0;      // element index of the opening statement or directive
+    std::uint16_t selector = 0;     // SELECT / #SELECT: element index of the selector expression
+    std::uint8_t comparison = 0;    // operator spliced into CASE tests
+    std::uint16_t state = 0;        // #IF: 1 skipped, 0 taken; #SELECT: 1 none yet, 0 taken, 2 done
+    std::uint16_t stretchStart = 0; // element index where the current branch or case begins
+    std::uint16_t takenEnd = 0;     // element index where the taken case ends
+    std::uint16_t loopTop = 0;      // code address
+    std::int32_t pending = -1;      // position of a 14-bit field still to be filled, -1 none
+    std::array<std::uint16_t, kMaxPendingFields> exits{};
+    std::uint8_t exitCount = 0;
+};
+
+// Expression buffers: bit strings of items, 496 bits each.
+inline constexpr int kExprBufferCount = 4;
+inline constexpr int kExprBufferWords = 32;
+inline constexpr int kExprBufferBits = 496;
+inline constexpr int kOperatorStackSize = 255;
+inline constexpr std::uint8_t kOperatorMark = 128;  // open parenthesis or condition level
+inline constexpr int kMaxEvalDepth = 8;
+
+struct ExprBuffer {
+    std::array<std::uint16_t, kExprBufferWords> words{};
+    int bits = 0;
+};
+
+struct ExpressionState {
+    std::array<ExprBuffer, kExprBufferCount> buffers{};
+    std::array<std::uint8_t, kOperatorStackSize> ops{};
+    int opTop = 0;   // entries in use
+    int opBase = 0;  // base of the compilation under way
+    int levels = 0;  // open levels of the compilation under way
+    int depth = 0;   // values the target holds on its evaluation stack
+};
+
+struct TokenizerState {
+    TTokenizerResult result;
+
+    SymbolTable symbols;
+    SymbolTable declared;  // names declared with CON, DATA, PIN or VAR anywhere in the text
+    TSymbol currentName;   // the name just read and what the lookup found
+    bool declaredElsewhere = false;
+    TSymbol newSymbol;     // the symbol a declaring phase is about to enter
+
+    std::array<TElement, kMaxElements> elements{};
+    int elementCount = 0;
+    int readIndex = 0;
+    int lastRead = -1;
+
+    bool syntax25 = false;  // LanguageVersion is 250
+
+    std::array<BlockRecord, kMaxOpenBlocks> blocks{};
+    int blockCount = 0;
+    int ifDepth = 0, forDepth = 0, doDepth = 0, selectDepth = 0;
+    int condIfDepth = 0, condSelectDepth = 0;
+
+    ExpressionState expr;
+};
+
+TokenizerState& State();
+
+// --- element list -----------------------------------------------------------------------------
+// Appends an element; 107 when the list is full.
+void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int start, int length);
+bool ReadElement(TokenizerState& s, TElement& out);
+bool PeekElement(TokenizerState& s, TElement& out);
+// Cancels elements a..b inclusive, and the line end behind b when that would otherwise leave an
+// empty statement (the nearest live element before a is a line end, or there is none).
+void CancelElements(TokenizerState& s, int a, int b);
+// Index of the next live element at or after i, elementCount when there is none.
+int NextLive(const TokenizerState& s, int i);
+
+// Looks a name up (upper case expected) and fills currentName and declaredElsewhere; returns
+// the kind and value it yields (ekUndefined, 0 when the name is unknown).
+TElement LookUpName(TokenizerState& s, const char* text, int length);
+
+// Block stack. The nesting counters keep the depth far below kMaxOpenBlocks, but a push
+// on a full stack still fails cleanly with the given error.
+BlockRecord& PushBlock(TokenizerState& s, int errorWhenFull);
+void PopBlock(TokenizerState& s);
+BlockRecord* TopBlock(TokenizerState& s);
+
+}  // namespace kavrin::tokenizer
