@@ -363,7 +363,7 @@ int main(int argc, char** argv) {
         std::map<Key, Bytes> store;
         std::vector<fs::path> files;
         for (const fs::directory_entry& typeDir : fs::directory_iterator(root)) {
-            if (!typeDir.is_directory()) {
+            if (!typeDir.is_directory() || typeDir.path().filename().string().starts_with('.')) {
                 continue;  // notes beside the type folders
             }
             const std::string type = typeDir.path().filename().string();
@@ -371,7 +371,9 @@ int main(int argc, char** argv) {
                 Fail(typeDir.path(), 0, "a type folder is named in upper case");
             }
             for (const fs::directory_entry& entry : fs::directory_iterator(typeDir.path())) {
-                if (entry.is_regular_file()) {
+                const std::string name = entry.path().filename().string();
+                // Hidden files and editor backups are no sources.
+                if (entry.is_regular_file() && !name.starts_with('.') && !name.ends_with('~')) {
                     files.push_back(entry.path());
                 }
             }
