@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tokenizer/errors.h"
+
 namespace kavrin::tokenizer {
 
 namespace {
@@ -42,7 +44,7 @@ void CodeWriter::Start(std::uint8_t module) {
 
 void CodeWriter::WriteField(int bits, unsigned value) {
     if (bits <= 0) return;
-    if (bits > kMaxFieldBits || position_ + bits > kMaxCodeBits) RaiseBackEnd(127);
+    if (bits > kMaxFieldBits || position_ + bits > kMaxCodeBits) RaiseError(127);
     // Split the field into runs that stay inside one byte.
     while (bits > 0) {
         const int room = 8 - position_ % 8;
@@ -59,7 +61,7 @@ void CodeWriter::WriteRun(int bits, unsigned value) {
     const std::uint8_t kind = use & kUseMask;
     if (kind == kUseReserved || kind == kUseData) {
         const DataSpan& span = dataSpans_[address];
-        RaiseBackEndAt(124, span.start, span.length);
+        RaiseErrorAt(124, span.start, span.length);
     }
     const int shift = 8 - position_ % 8 - bits;
     result_.EepromImage[address] =
@@ -78,7 +80,7 @@ void CodeWriter::WriteToken(std::uint8_t code) {
 }
 
 int CodeWriter::Reserve() {
-    if (position_ + kAddressBits > kMaxCodeBits) RaiseBackEnd(127);
+    if (position_ + kAddressBits > kMaxCodeBits) RaiseError(127);
     const int field = position_;
     position_ += kAddressBits;
     return field;
@@ -92,7 +94,7 @@ void CodeWriter::Patch(int field, unsigned address) {
 }
 
 void CodeWriter::AddFixup(std::uint16_t element, int field) {
-    if (fixupCount_ >= kMaxFixups) RaiseBackEnd(127);
+    if (fixupCount_ >= kMaxFixups) RaiseError(127);
     fixups_[static_cast<std::size_t>(fixupCount_++)] = {element, static_cast<std::uint16_t>(field)};
 }
 
@@ -129,30 +131,3 @@ CodeWriter& TheCodeWriter() {
 
 }  // namespace kavrin::tokenizer
 
-// Until the shared raise function exists, errors of the back end unwind with their number.
-namespace kavrin::tokenizer {
-
-struct BackEndError {
-    int number;
-};
-
-void RaiseBackEndAt(int number, int pos, int length) {
-    TTokenizerResult& r = TokenizerResult();
-    r.ErrorPos = pos;
-    r.ErrorLength = length;
-    RaiseBackEnd(number);
-}
-
-void RaiseBackEnd(int number) {
-    static char message[8];
-    TTokenizerResult& r = TokenizerResult();
-    message[0] = static_cast<char>('0' + number / 100 % 10);
-    message[1] = static_cast<char>('0' + number / 10 % 10);
-    message[2] = static_cast<char>('0' + number % 10);
-    message[3] = '-';
-    message[4] = '\0';
-    r.ErrorMessage = message;
-    throw BackEndError{number};
-}
-
-}  // namespace kavrin::tokenizer

@@ -53,11 +53,6 @@ struct Fixup {
 // out of range have no token; the caller never asks for one.
 std::uint8_t TranslateToken(std::uint8_t module, std::uint8_t code);
 
-// Raises a numbered error at the element read last, or at an explicit source span. Both unwind
-// the tokenizer; they never return.
-[[noreturn]] void RaiseBackEnd(int number);
-[[noreturn]] void RaiseBackEndAt(int number, int pos, int length);
-
 class CodeWriter {
 public:
     explicit CodeWriter(TTokenizerResult& result) : result_(result) {}

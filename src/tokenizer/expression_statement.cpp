@@ -1,0 +1,245 @@
+// The statement side of the expression compiler: the variable operands (read items with
+// modifiers and index, write targets, the high byte of a word), and the handful of operations
+// with which statement handlers move compiled expressions between the four buffers and into the
+// code stream.
+
+#include <algorithm>
+
+#include "tokenizer/back_end.h"
+#include "tokenizer/code_writer.h"
+#include "tokenizer/declarations.h"
+#include "tokenizer/errors.h"
+#include "tokenizer/expression.h"
+#include "tokenizer/statements.h"
+
+namespace kavrin::tokenizer {
+
+namespace {
+
+constexpr std::uint8_t kConstantItem = 32;
+constexpr int kItemBits = 6;
+constexpr unsigned kPinOutputOffset = 16;
+constexpr unsigned kIndexScale = 2;
+
+TokenizerState& S() { return State(); }
+
+Elem ToElem(const TElement& e, int index) {
+    return Elem{e.Kind, e.Value, e.Start, e.Length, index};
+}
+
+// Compiles "(" index ")" into buffer 0 behind what it holds already. The nested compilation has
+// its own stack base and levels; the caller's are restored afterwards.
+bool CompileIndex(TokenizerState& s) {
+    if (!PeekIs(ekOpenParen)) return false;
+    ReadElem();
+    ExpressionState& x = s.expr;
+    const ExprBuffer saved = x.buffers[0];
+    const int opTop = x.opTop, opBase = x.opBase, levels = x.levels;
+    ClearBuffer(s, 0);
+    CompileExpression(s, ExpressionOptions{});
+    x.opTop = opTop;
+    x.opBase = opBase;
+    x.levels = levels;
+    ExpectElem(ekCloseParen, 120);
+    const ExprBuffer index = x.buffers[0];
+    x.buffers[0] = saved;
+    if (saved.bits > 0 && index.bits > 0) AppendBits(s, 0, 1, 1);
+    for (int pos = 0; pos < index.bits; pos += kMaxFieldBits) {
+        const int n = std::min(kMaxFieldBits, index.bits - pos);
+        AppendBits(s, 0, n, BufferBits(index, pos, n));
+    }
+    return true;
+}
+
+// A variable element just read, as a read or write item into buffer 0.
+void CompileVariable(TokenizerState& s, const TElement& first, bool write) {
+    if (first.Kind == ekPinName) {
+        // Outside pin context a PIN name is its input bit, and as a target its output bit.
+        AddVariableItem(s, write, false, kSizeBit, first.Value + (write ? kPinOutputOffset : 0u));
+        return;
+    }
+    const std::uint16_t value = ApplyModifiers(s, first.Value);
+    const bool indexed = CompileIndex(s);
+    AddVariableItem(s, write, indexed, VariableSize(value), VariableAddress(value));
+}
+
+}  // namespace
+
+// --- the expression compiler's hook ---------------------------------------------------------------
+
+void CompileVariableRead(TokenizerState& s, const TElement& first) { CompileVariable(s, first, false); }
+
+// --- elements -------------------------------------------------------------------------------------
+
+Elem ReadElem() {
+    TokenizerState& s = S();
+    TElement e;
+    if (!ReadElement(s, e)) return ToElem(e, s.elementCount);
+    return ToElem(e, s.lastRead);
+}
+
+Elem PeekElem() {
+    TokenizerState& s = S();
+    TElement e;
+    PeekElement(s, e);
+    return ToElem(e, NextLive(s, s.readIndex));
+}
+
+Elem ElemAt(int index) {
+    const TokenizerState& s = S();
+    if (index < 0 || index >= s.elementCount) return Elem{};
+    return ToElem(s.elements[static_cast<std::size_t>(index)], index);
+}
+
+int ReadPosition() { return S().readIndex; }
+
+void SeekElem(int index) { S().readIndex = std::clamp(index, 0, S().elementCount); }
+
+Elem ExpectElem(std::uint8_t kind, int error) {
+    const Elem e = ReadElem();
+    if (e.kind != kind) RaiseError(error);
+    return e;
+}
+
+bool PeekIs(std::uint8_t kind) { return PeekElem().kind == kind; }
+bool Version25() { return S().syntax25; }
+std::uint8_t Module() { return S().result.ModuleKind; }
+void SetDebugUsed() { S().result.DebugUsed = 1; }
+
+// --- expressions ------------------------------------------------------------------------------------
+
+void CompileExpr(int depth, unsigned flags) {
+    TokenizerState& s = S();
+    s.expr.depth = depth;
+    ExpressionOptions options;
+    options.condition = (flags & kExprCondition) != 0;
+    options.pinContext = (flags & kExprPin) != 0;
+    ClearBuffer(s, 0);
+    CompileExpression(s, options);
+}
+
+void CompileCaseTest(int selectorStart, int spliceStart, std::uint8_t comparison) {
+    TokenizerState& s = S();
+    s.expr.depth = 0;
+    ExpressionOptions options;
+    options.condition = true;
+    options.spliceStart = spliceStart;
+    options.comparison = comparison;
+    SeekElem(selectorStart);
+    ClearBuffer(s, 0);
+    CompileExpression(s, options);
+}
+
+void CompileReadVar(int depth) {
+    TokenizerState& s = S();
+    s.expr.depth = depth;
+    ClearBuffer(s, 0);
+    TElement e;
+    ReadElement(s, e);
+    if (e.Kind != ekVariable && e.Kind != ekPinName) RaiseError(135);
+    CompileVariable(s, e, false);
+}
+
+void CompileTarget(int depth) {
+    TokenizerState& s = S();
+    s.expr.depth = depth;
+    ClearBuffer(s, 0);
+    TElement e;
+    ReadElement(s, e);
+    if (e.Kind != ekVariable && e.Kind != ekPinName) RaiseError(135);
+    CompileVariable(s, e, true);
+}
+
+void CompileHighByteTarget(int depth) {
+    TokenizerState& s = S();
+    s.expr.depth = depth;
+    ClearBuffer(s, 0);
+    TElement e;
+    ReadElement(s, e);
+    if (e.Kind != ekVariable || VariableSize(e.Value) != kSizeWord || PeekIs(ekPeriod)) RaiseError(173);
+    const bool indexed = CompileIndex(s);
+    if (indexed) {
+        AddConstantItem(s, kIndexScale);
+        AddItem(s, static_cast<std::uint8_t>(opv::kTimes));
+    }
+    AddVariableItem(s, true, indexed, kSizeByte, 2 * VariableAddress(e.Value) + 1);
+}
+
+void CopyBuffer(int from, int to) { CopyBuffer(S(), from, to); }
+
+void EmitBuffer(int buffer, bool lead) {
+    const ExprBuffer& b = S().expr.buffers[static_cast<std::size_t>(std::clamp(buffer, 0, kExprBuffers - 1))];
+    CodeWriter& w = TheCodeWriter();
+    if (lead) w.WriteBit(true);
+    for (int pos = 0; pos < b.bits; pos += kMaxFieldBits) {
+        const int n = std::min(kMaxFieldBits, b.bits - pos);
+        w.WriteField(n, BufferBits(b, pos, n));
+    }
+}
+
+void SetBufferConstant(int buffer, unsigned value) {
+    TokenizerState& s = S();
+    const ExprBuffer saved = s.expr.buffers[0];
+    const int depth = s.expr.depth;
+    ClearBuffer(s, 0);
+    s.expr.depth = 0;
+    AddConstantItem(s, static_cast<std::uint16_t>(value));
+    CopyBuffer(s, 0, buffer);
+    s.expr.depth = depth;
+    if (buffer != 0) s.expr.buffers[0] = saved;
+}
+
+void AppendToBuffer0(int from, std::uint8_t op) { AppendBufferWithOperator(S(), from, op); }
+
+bool BufferEmpty(int buffer) {
+    return S().expr.buffers[static_cast<std::size_t>(std::clamp(buffer, 0, kExprBuffers - 1))].bits == 0;
+}
+
+// --- direct stream ----------------------------------------------------------------------------------
+
+void EmitConstant(unsigned value, bool lead) {
+    CodeWriter& w = TheCodeWriter();
+    value &= 0xFFFFu;
+    if (lead) w.WriteBit(true);
+    int h = 0;
+    while ((value >> (h + 1)) != 0) ++h;
+    w.WriteField(kItemBits, kConstantItem + static_cast<unsigned>(h));
+    if (value == 0) {
+        w.WriteBit(true);
+    } else if ((value & (value - 1)) == 0) {
+        w.WriteBit(false);
+    } else {
+        w.WriteBit(true);
+        w.WriteField(h, value & ((1u << h) - 1u));
+    }
+}
+
+void EmitOperator(std::uint8_t op) {
+    CodeWriter& w = TheCodeWriter();
+    w.WriteBit(true);
+    w.WriteField(kItemBits, op);
+}
+
+void EmitBit(bool bit) { TheCodeWriter().WriteBit(bit); }
+void EmitField(int bits, unsigned value) { TheCodeWriter().WriteField(bits, value); }
+void EmitToken(std::uint8_t code) { TheCodeWriter().WriteToken(code); }
+int CodePosition() { return TheCodeWriter().Position(); }
+
+void EmitAddressHere() {
+    CodeWriter& w = TheCodeWriter();
+    w.WriteAddress(static_cast<unsigned>(w.Position() + kAddressBits));
+}
+
+void EmitLabelAddress() {
+    const Elem e = ReadElem();
+    CodeWriter& w = TheCodeWriter();
+    if (e.kind == ekLabel) {
+        w.WriteAddress(e.value);
+    } else if (e.kind == ekUndefined) {
+        w.AddFixup(static_cast<std::uint16_t>(e.index), w.Reserve());
+    } else {
+        RaiseError(148);
+    }
+}
+
+}  // namespace kavrin::tokenizer

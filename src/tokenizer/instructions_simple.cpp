@@ -1,0 +1,124 @@
+// The simple instructions: a fixed list of arguments, each compiled in source order into a buffer
+// of its own and emitted in the order the target evaluates them, then the token, then at most a
+// return address (A+) or one write target. Their layouts differ only in data, so they are one
+// table.
+
+#include <array>
+
+#include "tokenizer/errors.h"
+#include "tokenizer/instructions.h"
+
+namespace kavrin::tokenizer {
+
+namespace {
+
+enum class Arg : std::uint8_t {
+    None,
+    Value,      // E(x)
+    Pin,        // P(x)
+    Target,     // W(v) 0 after the token
+    ReadWrite,  // R(v) before the token, W(v) 0 after it
+};
+
+inline constexpr int kMaxSimpleArgs = 3;
+inline constexpr std::uint8_t kNone = 0xFF;
+
+struct SimpleForm {
+    std::uint8_t number;
+    std::uint8_t token;
+    std::array<Arg, kMaxSimpleArgs> args;             // source order
+    std::array<std::uint8_t, kMaxSimpleArgs> depth;   // preset before each argument
+    std::array<std::uint8_t, kMaxSimpleArgs> order;   // source indices in emission order
+    bool addressAfter;                                 // A+ behind the token
+};
+
+using A = Arg;
+constexpr std::uint8_t X = kNone;
+
+// clang-format off
+constexpr SimpleForm kSimpleForms[] = {
+    {instr::kAuxio,    31, {A::None,  A::None,  A::None},   {0, 0, 0}, {X, X, X}, false},
+    {instr::kMainio,   30, {A::None,  A::None,  A::None},   {0, 0, 0}, {X, X, X}, false},
+    {instr::kStop,      3, {A::None,  A::None,  A::None},   {0, 0, 0}, {X, X, X}, false},
+    {instr::kHigh,      5, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kLow,       7, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kToggle,    6, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kInput,    12, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kOutput,    4, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kReverse,   8, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kPause,    21, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kNap,       2, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, true},
+    {instr::kSleep,     1, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, true},
+    {instr::kPollwait, 55, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, true},
+    {instr::kPollmode, 52, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kPollrun,  51, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kRun,      29, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kStore,    59, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kIoterm,   58, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {instr::kPollin,   53, {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
+    {instr::kPollout,  54, {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
+    {instr::kPulsout,  36, {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
+    {instr::kLcdcmd,   46, {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
+    {instr::kPwm,      43, {A::Pin,   A::Value, A::Value},  {2, 0, 1}, {1, 2, 0}, false},
+    {instr::kCount,    38, {A::Pin,   A::Value, A::Target}, {1, 0, 1}, {1, 0, X}, false},
+    {instr::kPulsin,   37, {A::Pin,   A::Value, A::Target}, {1, 0, 1}, {1, 0, X}, false},
+    {instr::kRctime,   41, {A::Pin,   A::Value, A::Target}, {1, 0, 1}, {1, 0, X}, false},
+    {instr::kRandom,   18, {A::ReadWrite, A::None, A::None}, {0, 0, 0}, {0, X, X}, false},
+};
+// clang-format on
+
+const SimpleForm* FindSimpleForm(std::uint8_t number) {
+    for (const SimpleForm& form : kSimpleForms)
+        if (form.number == number) return &form;
+    return nullptr;
+}
+
+// Buffer 1 + i holds source argument i; a write target is kept in the last buffer.
+constexpr int kTargetBuffer = kExprBuffers - 1;
+
+}  // namespace
+
+void ExpectComma() { ExpectElem(ekComma, 133); }
+
+bool CompileSimpleInstruction(std::uint8_t number) {
+    const SimpleForm* form = FindSimpleForm(number);
+    if (!form) return false;
+    bool hasTarget = false;
+    for (int i = 0; i < kMaxSimpleArgs && form->args[static_cast<std::size_t>(i)] != Arg::None; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        if (i > 0) ExpectComma();
+        const int depth = form->depth[slot];
+        switch (form->args[slot]) {
+            case Arg::Value: CompileExpr(depth); break;
+            case Arg::Pin: CompileExpr(depth, kExprPin); break;
+            case Arg::Target:
+                CompileTarget(depth);
+                CopyBuffer(0, kTargetBuffer);
+                hasTarget = true;
+                continue;
+            case Arg::ReadWrite: {
+                const int start = ReadPosition();
+                CompileReadVar(0);
+                CopyBuffer(0, 1 + i);
+                SeekElem(start);
+                CompileTarget(1);
+                CopyBuffer(0, kTargetBuffer);
+                hasTarget = true;
+                continue;
+            }
+            case Arg::None: break;
+        }
+        CopyBuffer(0, 1 + i);
+    }
+    for (std::uint8_t source : form->order)
+        if (source != kNone) EmitBuffer(1 + source, true);
+    EmitToken(form->token);
+    if (form->addressAfter) EmitAddressHere();
+    if (hasTarget) {
+        EmitBuffer(kTargetBuffer, false);
+        EmitBit(false);
+    }
+    return true;
+}
+
+}  // namespace kavrin::tokenizer

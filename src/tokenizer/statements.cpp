@@ -1,0 +1,631 @@
+// The statement compiler: one pass over the element list that turns every run-time statement
+// into object code, with the control structures kept on the block stack.
+//
+// The stream opens with the GOSUB table (slot 0: the first statement; slot k: the return address
+// of the k-th GOSUB), then the statements in source order and a closing END. Jumps to labels
+// defined further down leave a reserved 14-bit field on the fix-up list, filled after the pass.
+//
+// Single-line IF: the record's kind counts down through the parts of the line:
+//   3  just behind "IF ... THEN"      -> 2 (the THEN part, ELSE may follow)
+//   1  just behind "ELSE"             -> 0 (the ELSE part)
+// and the line end closes every single-line IF still open.
+
+#include "tokenizer/statements.h"
+
+#include "tokenizer/back_end.h"
+#include "tokenizer/code_writer.h"
+#include "tokenizer/declarations.h"
+#include "tokenizer/errors.h"
+#include "tokenizer/expression.h"
+#include "tokenizer/instructions.h"
+
+namespace kavrin::tokenizer {
+
+namespace {
+
+inline constexpr int kMaxGosubs = 255;
+inline constexpr int kMaxCaseEndFields = 15;  // 16 CASEs: every one but the first ends a branch
+inline constexpr std::uint8_t kSingleLineThen = 3, kSingleLineElse = 1;
+inline constexpr std::uint8_t kSingleLineLast = 3;  // kinds 0..3 are single-line IF states
+inline constexpr int kGosubNumberBits = 8;
+
+TokenizerState& S() { return State(); }
+CodeWriter& W() { return TheCodeWriter(); }
+
+// Per-run figures of the statement pass.
+struct ProgramState {
+    int gosubCount = 0;
+    int gosubNumber = 0;  // handed out in source order from 1
+    bool anyStatement = false;
+};
+ProgramState g_program;
+
+bool IsSingleLineIf(const BlockRecord& b) { return b.kind <= kSingleLineLast; }
+bool IsIf(const BlockRecord& b) { return b.kind <= bk::kIf; }
+
+bool IsInstruction(const Elem& e, std::uint8_t number) {
+    return e.kind == ekInstruction && e.value == number;
+}
+
+void Reserve(std::int32_t& field) { field = W().Reserve(); }
+
+void PatchHere(int field) {
+    if (field >= 0) W().Patch(field, static_cast<unsigned>(W().Position()));
+}
+
+// Patches the pending field and every exit field of a record to the current position.
+void CloseFields(BlockRecord& b) {
+    PatchHere(b.pending);
+    b.pending = -1;
+    for (int i = 0; i < b.exitCount; ++i) PatchHere(b.exits[static_cast<std::size_t>(i)]);
+    b.exitCount = 0;
+}
+
+void AddExit(BlockRecord& b, int limit, int error) {
+    if (b.exitCount >= limit) RaiseError(error);
+    const int field = W().Reserve();
+    b.exits[static_cast<std::size_t>(b.exitCount++)] = static_cast<std::uint16_t>(field);
+}
+
+// The innermost block must be of the wanted family; an unclosed structure inside it gives the
+// error named for that structure.
+struct InnerErrors {
+    int forError, doError, selectError, ifError;
+};
+
+BlockRecord& Innermost(const InnerErrors& errors, bool (*wanted)(const BlockRecord&)) {
+    BlockRecord* top = TopBlock(S());
+    if (!wanted(*top)) {
+        if (top->kind == bk::kFor) RaiseError(errors.forError);
+        if (top->kind == bk::kDo) RaiseError(errors.doError);
+        if (top->kind == bk::kSelect) RaiseError(errors.selectError);
+        RaiseError(errors.ifError);
+    }
+    return *top;
+}
+
+bool IsFor(const BlockRecord& b) { return b.kind == bk::kFor; }
+bool IsDo(const BlockRecord& b) { return b.kind == bk::kDo; }
+bool IsSelect(const BlockRecord& b) { return b.kind == bk::kSelect; }
+
+BlockRecord& OpenBlock(int& counter, int error, std::uint8_t kind, int element) {
+    if (counter >= kMaxNesting) RaiseError(error);
+    BlockRecord& b = PushBlock(S(), error);
+    ++counter;
+    b.kind = kind;
+    b.element = static_cast<std::uint16_t>(element);
+    return b;
+}
+
+void CloseBlock(int& counter) {
+    PopBlock(S());
+    --counter;
+}
+
+// condition, T(13), reserve, T(9), reserve as pending, first field patched here: the code that
+// follows runs when the condition holds, the pending field jumps past it.
+void CompileConditionalPart(BlockRecord& b) {
+    CompileExpr(0, kExprCondition);
+    EmitBuffer(0, true);
+    EmitToken(kTokenIfJump);
+    std::int32_t taken = -1;
+    Reserve(taken);
+    EmitToken(kTokenGoto);
+    Reserve(b.pending);
+    PatchHere(taken);
+}
+
+// --- IF ---------------------------------------------------------------------------------------
+
+// In 2.5 "THEN label" and "THEN GOTO label" at the line end keep the old one-jump form.
+bool ThenIsJump() {
+    if (!Version25()) return true;
+    const Elem next = PeekElem();
+    if (next.kind == ekLabel || next.kind == ekUndefined) return true;
+    if (!IsInstruction(next, instr::kGoto)) return false;
+    const int resume = ReadPosition();
+    ReadElem();
+    const Elem label = ReadElem();
+    const Elem end = PeekElem();
+    SeekElem(resume);
+    return (label.kind == ekLabel || label.kind == ekUndefined) && end.kind == ekEnd &&
+           end.value == kEndOfLine;
+}
+
+void CompileIf(const Elem& word) {
+    CompileExpr(0, kExprCondition);
+    ExpectElem(ekThen, 151);
+    if (ThenIsJump()) {
+        EmitBuffer(0, true);
+        EmitToken(kTokenIfJump);
+        if (IsInstruction(PeekElem(), instr::kGoto)) ReadElem();
+        EmitLabelAddress();
+        return;
+    }
+    // Compile the condition again under the block's own layout.
+    TokenizerState& s = S();
+    const int resume = ReadPosition();
+    BlockRecord& b = OpenBlock(s.ifDepth, 158, bk::kIf, word.index);
+    SeekElem(word.index + 1);
+    CompileConditionalPart(b);
+    SeekElem(resume);
+    const Elem next = PeekElem();
+    b.kind = (next.kind == ekEnd && next.value == kEndOfLine) ? bk::kIf : kSingleLineThen;
+}
+
+constexpr InnerErrors kInsideIf{176, 177, 182, 0};
+
+void CompileElseIf() {
+    if (S().ifDepth == 0) RaiseError(228);
+    BlockRecord& b = Innermost(kInsideIf, IsIf);
+    if (b.kind == bk::kIfAfterElse || b.kind < 2) RaiseError(230);
+    EmitToken(kTokenGoto);
+    AddExit(b, kMaxPendingFields, 229);
+    PatchHere(b.pending);
+    CompileConditionalPart(b);
+    ExpectElem(ekThen, 151);
+    if (IsSingleLineIf(b)) b.kind = kSingleLineThen;
+}
+
+void CompileElse() {
+    if (S().ifDepth == 0) RaiseError(159);
+    BlockRecord& b = Innermost(kInsideIf, IsIf);
+    if (b.kind == bk::kIfAfterElse) RaiseError(161);
+    if (IsSingleLineIf(b) && b.kind != 2) RaiseError(162);
+    EmitToken(kTokenGoto);
+    std::int32_t field = -1;
+    Reserve(field);
+    PatchHere(b.pending);
+    b.pending = field;
+    b.kind = static_cast<std::uint8_t>(b.kind - 1);
+}
+
+void CompileEndIf() {
+    if (S().ifDepth == 0) RaiseError(160);
+    BlockRecord& b = Innermost(kInsideIf, IsIf);
+    CloseFields(b);
+    CloseBlock(S().ifDepth);
+}
+
+// --- FOR / NEXT ---------------------------------------------------------------------------------
+
+// variable "=" expression: the value, then the target, then the assignment token.
+void CompileAssignment(int targetIndex) {
+    SeekElem(targetIndex);
+    CompileTarget(1);
+    CopyBuffer(0, 1);
+    const Elem equals = ReadElem();
+    if (equals.kind != ekComparison || equals.value != op::kEqual) RaiseError(150);
+    CompileExpr(0);
+    EmitBuffer(0, true);
+    EmitBuffer(1, true);
+    EmitToken(kTokenAssign);
+}
+
+void CompileFor(const Elem& word) {
+    TokenizerState& s = S();
+    if (s.forDepth >= kMaxNesting) RaiseError(146);
+    CompileAssignment(word.index + 1);
+    BlockRecord& b = OpenBlock(s.forDepth, 146, bk::kFor, word.index);
+    b.loopTop = static_cast<std::uint16_t>(W().Position());
+    ExpectElem(ekTo, 152);
+    CompileExpr(0);
+    if (PeekIs(ekStep)) {
+        ReadElem();
+        CompileExpr(0);
+    }
+    if (!PeekIs(ekEnd)) {
+        ReadElem();
+        RaiseError(131);
+    }
+}
+
+constexpr InnerErrors kInsideFor{0, 177, 182, 161};
+
+// NEXT: end, start, T(14), the variable read, the step, the variable written, the loop top; all
+// taken from the FOR statement.
+void CompileNext() {
+    TokenizerState& s = S();
+    if (s.forDepth == 0) RaiseError(132);
+    BlockRecord& b = Innermost(kInsideFor, IsFor);
+    const int resume = ReadPosition();
+    const int variable = b.element + 1;
+    SeekElem(variable);
+    CompileReadVar(2);
+    CopyBuffer(0, 1);
+    SeekElem(variable);
+    CompileTarget(1);
+    CopyBuffer(0, 2);
+    ReadElem();  // "="
+    CompileExpr(1);
+    CopyBuffer(0, 3);
+    ReadElem();  // TO
+    CompileExpr(0);
+    EmitBuffer(0, true);
+    EmitBuffer(3, true);
+    EmitToken(kTokenNext);
+    EmitBuffer(1, false);
+    if (PeekIs(ekStep)) {
+        ReadElem();
+        CompileExpr(1);
+        EmitBuffer(0, true);
+    } else {
+        EmitConstant(1, true);
+    }
+    EmitBit(false);
+    EmitBuffer(2, false);
+    EmitBit(false);
+    W().WriteAddress(b.loopTop);
+    SeekElem(resume);
+    CloseFields(b);
+    CloseBlock(s.forDepth);
+}
+
+// --- DO / LOOP / EXIT ---------------------------------------------------------------------------
+
+inline constexpr std::uint8_t kDoHasCondition = 1;
+
+void CompileDo(const Elem& word) {
+    TokenizerState& s = S();
+    BlockRecord& b = OpenBlock(s.doDepth, 163, bk::kDo, word.index);
+    b.loopTop = static_cast<std::uint16_t>(W().Position());
+    const Elem next = PeekElem();
+    if (next.kind == ekWhile) {
+        ReadElem();
+        CompileConditionalPart(b);
+        b.comparison = kDoHasCondition;
+    } else if (next.kind == ekUntil) {
+        ReadElem();
+        CompileExpr(0, kExprCondition);
+        EmitBuffer(0, true);
+        EmitToken(kTokenIfJump);
+        Reserve(b.pending);
+        b.comparison = kDoHasCondition;
+    } else if (next.kind != ekEnd) {
+        ReadElem();
+        RaiseError(166);
+    }
+}
+
+constexpr InnerErrors kInsideDo{176, 0, 182, 161};
+
+void CompileLoop() {
+    TokenizerState& s = S();
+    if (s.doDepth == 0) RaiseError(164);
+    BlockRecord& b = Innermost(kInsideDo, IsDo);
+    const Elem next = PeekElem();
+    if (next.kind == ekWhile || next.kind == ekUntil) {
+        ReadElem();
+        if (b.comparison == kDoHasCondition) RaiseError(165);
+        CompileExpr(0, kExprCondition);
+        EmitBuffer(0, true);
+        EmitToken(kTokenIfJump);
+        if (next.kind == ekWhile) {
+            W().WriteAddress(b.loopTop);
+        } else {
+            std::int32_t done = -1;
+            Reserve(done);
+            EmitToken(kTokenGoto);
+            W().WriteAddress(b.loopTop);
+            PatchHere(done);
+        }
+    } else {
+        EmitToken(kTokenGoto);
+        W().WriteAddress(b.loopTop);
+    }
+    CloseFields(b);
+    CloseBlock(s.doDepth);
+}
+
+void CompileExit() {
+    TokenizerState& s = S();
+    for (int i = s.blockCount - 1; i >= 0; --i) {
+        BlockRecord& b = s.blocks[static_cast<std::size_t>(i)];
+        if (b.kind != bk::kFor && b.kind != bk::kDo) continue;
+        EmitToken(kTokenGoto);
+        AddExit(b, kMaxPendingFields, 171);
+        return;
+    }
+    RaiseError(167);
+}
+
+// --- SELECT / CASE / ENDSELECT --------------------------------------------------------------------
+
+void CompileSelect(const Elem& word) {
+    TokenizerState& s = S();
+    BlockRecord& b = OpenBlock(s.selectDepth, 178, bk::kSelect, word.index);
+    b.selector = static_cast<std::uint16_t>(NextLive(s, s.readIndex));
+    b.comparison = op::kEqual;
+    b.loopTop = 0xFFFF;  // no CASE yet
+    CompileExpr(0);
+    const Elem end = ReadElem();
+    if (end.kind != ekEnd) RaiseError(129);
+    if (!IsInstruction(PeekElem(), instr::kCase)) {
+        ReadElem();
+        RaiseError(179);
+    }
+    SeekElem(end.index);  // the statement loop reads the end again
+}
+
+// True when code was emitted since the body of the last CASE began.
+bool CaseHasBody(const BlockRecord& b) { return W().Position() != b.loopTop; }
+
+constexpr InnerErrors kInsideSelect{176, 177, 0, 161};
+
+// The test of one value or range of a CASE list, into buffer 0.
+void CompileCaseValue(const BlockRecord& b) {
+    const int value = NextLive(S(), ReadPosition());
+    CompileCaseTest(b.selector, value, b.comparison);
+    if (!PeekIs(ekTo)) return;
+    ReadElem();
+    const int second = NextLive(S(), ReadPosition());
+    CopyBuffer(0, 3);
+    // A range: selector >= first AND selector <= second.
+    CompileCaseTest(b.selector, value, op::kGreaterEqual);
+    CopyBuffer(0, 2);
+    CompileCaseTest(b.selector, second, op::kLessEqual);
+    CopyBuffer(0, 3);
+    CopyBuffer(2, 0);
+    AppendToBuffer0(3, op::kAnd);
+}
+
+void CompileCase() {
+    TokenizerState& s = S();
+    if (s.selectDepth == 0) RaiseError(180);
+    BlockRecord& b = Innermost(kInsideSelect, IsSelect);
+    if (b.pending >= 0) {
+        if (!CaseHasBody(b)) RaiseError(226);
+        EmitToken(kTokenGoto);
+        AddExit(b, kMaxCaseEndFields, 181);
+        PatchHere(b.pending);
+        b.pending = -1;
+    }
+    if (IsInstruction(PeekElem(), instr::kElse)) {
+        ReadElem();
+        b.loopTop = static_cast<std::uint16_t>(W().Position());
+        return;
+    }
+    CompileCaseValue(b);
+    CopyBuffer(0, 1);
+    while (PeekIs(ekComma)) {
+        ReadElem();
+        CompileCaseValue(b);
+        CopyBuffer(0, 2);
+        CopyBuffer(1, 0);
+        AppendToBuffer0(2, op::kOr);
+        CopyBuffer(0, 1);
+    }
+    if (!PeekIs(ekEnd)) {
+        ReadElem();
+        RaiseError(130);
+    }
+    CopyBuffer(1, 0);
+    EmitBuffer(0, true);
+    EmitToken(kTokenIfJump);
+    std::int32_t taken = -1;
+    Reserve(taken);
+    EmitToken(kTokenGoto);
+    Reserve(b.pending);
+    PatchHere(taken);
+    b.loopTop = static_cast<std::uint16_t>(W().Position());
+}
+
+void CompileEndSelect() {
+    TokenizerState& s = S();
+    if (s.selectDepth == 0) RaiseError(183);
+    BlockRecord& b = Innermost(kInsideSelect, IsSelect);
+    if (!CaseHasBody(b)) RaiseError(226);
+    CloseFields(b);
+    CloseBlock(s.selectDepth);
+}
+
+// --- GOSUB, GOTO, ON ... ----------------------------------------------------------------------------
+
+int NextGosubNumber() { return ++g_program.gosubNumber; }
+
+void PatchGosubSlot(int number) {
+    W().Patch(number * kAddressBits, static_cast<unsigned>(W().Position()));
+}
+
+void CompileGosub() {
+    EmitToken(kTokenGosub);
+    const int number = NextGosubNumber();
+    EmitField(kGosubNumberBits, static_cast<unsigned>(number));
+    EmitLabelAddress();
+    PatchGosubSlot(number);
+}
+
+void CompileOn() {
+    CompileExpr(0);
+    CopyBuffer(0, 1);
+    const Elem how = ReadElem();
+    const bool gosub = IsInstruction(how, instr::kGosub);
+    if (!gosub && !IsInstruction(how, instr::kGoto)) RaiseError(185);
+    int number = 0;
+    if (gosub) {
+        EmitToken(kTokenGosub);
+        number = NextGosubNumber();
+        EmitField(kGosubNumberBits, static_cast<unsigned>(number));
+        EmitAddressHere();
+    }
+    EmitBuffer(1, true);
+    EmitToken(kTokenBranch);
+    for (;;) {
+        EmitLabelAddress();
+        if (!PeekIs(ekComma)) break;
+        ReadElem();
+        EmitBit(true);
+    }
+    EmitBit(false);
+    if (!PeekIs(ekEnd)) {
+        ReadElem();
+        RaiseError(130);
+    }
+    if (gosub) {
+        EmitToken(kTokenReturn);
+        PatchGosubSlot(number);
+    }
+}
+
+bool CompileControl(const Elem& word) {
+    switch (word.value) {
+        case instr::kIf: CompileIf(word); return true;
+        case instr::kElseif: CompileElseIf(); return true;
+        case instr::kElse: CompileElse(); return true;
+        case instr::kEndif: CompileEndIf(); return true;
+        case instr::kFor: CompileFor(word); return true;
+        case instr::kNext: CompileNext(); return true;
+        case instr::kDo: CompileDo(word); return true;
+        case instr::kLoop: CompileLoop(); return true;
+        case instr::kExit: CompileExit(); return true;
+        case instr::kSelect: CompileSelect(word); return true;
+        case instr::kCase: CompileCase(); return true;
+        case instr::kEndselect: CompileEndSelect(); return true;
+        case instr::kGosub: CompileGosub(); return true;
+        case instr::kGoto:
+            EmitToken(kTokenGoto);
+            EmitLabelAddress();
+            return true;
+        case instr::kReturn: EmitToken(kTokenReturn); return true;
+        case instr::kEnd: EmitToken(kTokenEnd); return true;
+        case instr::kOn: CompileOn(); return true;
+        default: return false;
+    }
+}
+
+// --- the statement loop ---------------------------------------------------------------------------
+
+// Closes every single-line IF still open at a line end.
+void CloseSingleLineIfs() {
+    TokenizerState& s = S();
+    for (BlockRecord* top = TopBlock(s); top && IsSingleLineIf(*top); top = TopBlock(s)) {
+        CloseFields(*top);
+        CloseBlock(s.ifDepth);
+    }
+}
+
+// After a statement: its end, or the next part of a single-line IF.
+void FinishStatement() {
+    BlockRecord* top = TopBlock(S());
+    if (top && IsSingleLineIf(*top)) {
+        if (top->kind == kSingleLineThen || top->kind == kSingleLineElse) {
+            --top->kind;
+            return;
+        }
+        if (top->kind == 2) {
+            const Elem next = PeekElem();
+            if (IsInstruction(next, instr::kElse) || IsInstruction(next, instr::kElseif)) return;
+        }
+    }
+    const Elem end = ReadElem();
+    if (end.kind != ekEnd) RaiseError(129);
+    if (end.value == kEndOfLine) CloseSingleLineIfs();
+}
+
+void DefineLabel() {
+    TokenizerState& s = S();
+    s.symbols.Enter(s.currentName.name(), ekLabel, static_cast<std::uint16_t>(W().Position()));
+    if (Version25()) {
+        const Elem colon = ReadElem();
+        if (colon.kind != ekEnd || colon.value != kEndColon) RaiseError(174);
+    }
+}
+
+void CompileStatement(const Elem& first) {
+    if (!g_program.anyStatement) {
+        // Slot 0 of the GOSUB table: where the program starts.
+        W().Patch(0, static_cast<unsigned>(W().Position()));
+        g_program.anyStatement = true;
+    }
+    if (first.kind == ekInstruction) {
+        if (!CompileInstruction(first)) RaiseError(149);
+    } else if (first.kind == ekVariable || first.kind == ekPinName) {
+        CompileAssignment(first.index);
+    } else {
+        RaiseError(149);
+    }
+    FinishStatement();
+}
+
+// The error for a block left open at the end of the program.
+int UnclosedError(const BlockRecord& b) {
+    if (b.kind == bk::kFor) return 169;
+    if (b.kind == bk::kDo) return 170;
+    if (b.kind == bk::kSelect) return 184;
+    return 168;
+}
+
+}  // namespace
+
+bool CompileInstruction(const Elem& word) {
+    const auto number = static_cast<std::uint8_t>(word.value);
+    return CompileControl(word) || CompileSimpleInstruction(number) ||
+           CompilePinInstruction(number) || CompileSerialInstruction(number) ||
+           CompileMemoryInstruction(number);
+}
+
+void CountGosubs() {
+    TokenizerState& s = S();
+    g_program.gosubCount = 0;
+    for (int i = 0; i < s.elementCount; ++i) {
+        const TElement& e = s.elements[static_cast<std::size_t>(i)];
+        if (e.Kind != ekInstruction || e.Value != instr::kGosub) continue;
+        if (++g_program.gosubCount > kMaxGosubs) RaiseErrorAt(145, e.Start, e.Length);
+    }
+    g_program.gosubNumber = 0;
+}
+
+void CompileStatements() {
+    TokenizerState& s = S();
+    s.blockCount = 0;
+    s.ifDepth = s.forDepth = s.doDepth = s.selectDepth = 0;
+    g_program.anyStatement = false;
+    // The GOSUB table: slot 0 and one slot per GOSUB, filled as the statements are compiled.
+    for (int i = 0; i <= g_program.gosubCount; ++i) W().Reserve();
+    s.readIndex = 0;
+    for (;;) {
+        TElement e;
+        if (!ReadElement(s, e)) break;
+        const Elem first{e.Kind, e.Value, e.Start, e.Length, s.lastRead};
+        if (e.Kind == ekEnd) {
+            if (e.Value == kEndOfLine) CloseSingleLineIfs();
+            continue;
+        }
+        if (e.Kind == ekLabel) RaiseError(117);
+        if (e.Kind == ekUndefined) {
+            DefineLabel();
+            continue;
+        }
+        CompileStatement(first);
+    }
+    if (g_program.anyStatement) EmitToken(kTokenEnd);
+    if (Version25() && s.blockCount > 0) {
+        const BlockRecord& b = *TopBlock(s);
+        const TElement& opener = s.elements[b.element];
+        RaiseErrorAt(UnclosedError(b), opener.Start, opener.Length);
+    }
+}
+
+void ResolveFixups() {
+    TokenizerState& s = S();
+    CodeWriter& w = W();
+    for (int i = 0; i < w.FixupCount(); ++i) {
+        const Fixup& f = w.FixupAt(i);
+        s.readIndex = f.element;
+        TElement e;
+        ReadElement(s, e);
+        if (e.Kind != ekLabel) RaiseError(111);
+        w.Patch(f.field, e.Value);
+    }
+}
+
+void CompileProgram(TokenizerState& s) {
+    s.result.DebugUsed = 0;
+    W().Start(s.result.ModuleKind);
+    CountGosubs();
+    CompileStatements();
+    ResolveFixups();
+    W().BuildBlocks();
+}
+
+}  // namespace kavrin::tokenizer
