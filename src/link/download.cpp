@@ -100,6 +100,7 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
         return outcome;
     }
     observer.TargetMarked(target);
+    outcome.portName = portList_[static_cast<std::size_t>(target)];
 
     const auto k = static_cast<std::size_t>(target);
     if (status_.rows[k][kColVersion] != request.version) {

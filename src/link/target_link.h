@@ -74,7 +74,8 @@ struct DownloadOutcome {
     // kNoPortSlot. With keepOpen the slot stays open and belongs to the caller.
     int portSlot = kNoPortSlot;
     DownloadStatus status = DownloadStatus::NotFound;
-    std::string message;  // what was shown, empty when nothing was
+    std::string message;   // what was shown, empty when nothing was
+    std::string portName;  // the port chosen as target, empty when none was
 };
 
 struct ScanReport;  // what one identification thread found
