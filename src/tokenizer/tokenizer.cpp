@@ -54,7 +54,8 @@ void PrepareModule(TokenizerState& s) {
     EnterReservedWords(s.symbols, r.ModuleKind, s.syntax25);
 }
 
-void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, bool anyVersion) {
+void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, bool anyVersion,
+               bool frontEndOnly) {
     TTokenizerResult& r = s.result;
     // The record may have been filled by a caller; never trust its length.
     if (r.SourceLength < 0) r.SourceLength = 0;
@@ -75,6 +76,7 @@ void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, 
         PrepareModule(s);
         ListElements(s);
         ResolveConditionals(s);
+        if (frontEndOnly) return;
         s.blockCount = 0;
         s.ifDepth = s.forDepth = s.doDepth = s.selectDepth = 0;
         CompileDeclarations(s);
@@ -101,19 +103,31 @@ bool LoadSource(std::string_view text) {
     return true;
 }
 
-std::uint8_t Tokenize(std::uint8_t DirectivesOnly, std::uint8_t UseModuleDirective,
-                      std::uint8_t AnyVersion) {
+namespace {
+
+std::uint8_t Run(bool directivesOnly, bool useModuleDirective, bool anyVersion, bool frontEndOnly) {
     TokenizerState& s = g_state;
     s.result.Success = 0;
-    Reset(s, UseModuleDirective != 0);
+    Reset(s, useModuleDirective);
     try {
-        RunPhases(s, DirectivesOnly != 0, UseModuleDirective != 0, AnyVersion != 0);
+        RunPhases(s, directivesOnly, useModuleDirective, anyVersion, frontEndOnly);
     } catch (...) {
         s.result.Success = 0;
         return 0;
     }
     s.result.Success = 1;
     return 1;
+}
+
+}  // namespace
+
+std::uint8_t Tokenize(std::uint8_t DirectivesOnly, std::uint8_t UseModuleDirective,
+                      std::uint8_t AnyVersion) {
+    return Run(DirectivesOnly != 0, UseModuleDirective != 0, AnyVersion != 0, false);
+}
+
+std::uint8_t TokenizeFrontEnd(std::uint8_t UseModuleDirective, std::uint8_t AnyVersion) {
+    return Run(false, UseModuleDirective != 0, AnyVersion != 0, true);
 }
 
 }  // namespace kavrin::tokenizer
