@@ -65,6 +65,7 @@ void CompileLoad(std::uint8_t token, bool returnAddress) {
             EmitLocation(k);
             EmitToken(token);
             if (returnAddress) EmitAddressHere();
+            SeekElem(variable);
             CompileHighByteTarget(1);
             EmitBuffer(0, false);
             EmitBit(false);
