@@ -1,0 +1,258 @@
+// The port scan and the identification it runs on each port: what each kind of line leaves in
+// the port status table, the four-thread limit, and that nothing is left open or running.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "link/target_link.h"
+#include "link_fakes.h"
+#include "resources/resources.h"
+
+namespace kavrin::test {
+namespace {
+
+using resources::GetUIString;
+
+class ScanTest : public ::testing::Test {
+protected:
+    link::TargetLink& Link(std::vector<std::string> ports) {
+        pool = std::make_unique<link::TPortPool>(fakes.Factory(robot));
+        target = std::make_unique<link::TargetLink>(
+            *pool, [ports](std::vector<std::string>& list) { list = ports; }, FastTimings());
+        return *target;
+    }
+
+    const link::PortStatusRow& Scan(link::TargetLink& l, std::size_t row = 0,
+                                    link::LinkObserver* obs = nullptr) {
+        l.OpenProgress(true, obs ? *obs : observer);
+        l.ScanPorts(link::kModelKR2, obs ? *obs : observer);
+        return l.Status().rows[row];
+    }
+
+    std::shared_ptr<sim::VirtualRobot> robot = std::make_shared<sim::VirtualRobot>();
+    FakePorts fakes;
+    std::unique_ptr<link::TPortPool> pool;
+    std::unique_ptr<link::TargetLink> target;
+    RecordingObserver observer;
+};
+
+TEST_F(ScanTest, VirtualRobotIdentifiesAsTheRobotVersionOne) {
+    auto& l = Link({"SIM"});
+    const auto& row = Scan(l);
+    EXPECT_EQ(row[link::kColPort], "SIM:");
+    EXPECT_EQ(row[link::kColDevice], link::ModelName(link::kModelKR2));
+    EXPECT_EQ(row[link::kColVersion], "v1.0");
+    EXPECT_EQ(row[link::kColLoopback], GetUIString(link::kStrNo));
+    EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrYes));
+    EXPECT_EQ(row[link::kColModel], "2");
+    EXPECT_EQ(row[link::kColCandidate], "");
+}
+
+TEST_F(ScanTest, LoopBackPlugOnlyEchoes) {
+    FakeLineSpec plug = Line(EchoOnly());
+    plug.dsrFollowsRts = true;
+    fakes.Add("ttyS0", plug);
+    auto& l = Link({"ttyS0"});
+    const auto& row = Scan(l);
+    EXPECT_EQ(row[link::kColLoopback], GetUIString(link::kStrYes));
+    EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrYes));
+    EXPECT_EQ(row[link::kColDevice], "");
+    EXPECT_EQ(row[link::kColModel], "0");
+}
+
+TEST_F(ScanTest, DsrAlreadyOnIsNoLoopBack) {
+    FakeLineSpec line = Line(EchoOnly());
+    line.dsrAlwaysOn = true;
+    fakes.Add("ttyS0", line);
+    auto& l = Link({"ttyS0"});
+    EXPECT_EQ(Scan(l)[link::kColLoopback], GetUIString(link::kStrNo));
+}
+
+TEST_F(ScanTest, SilentLineStopsAfterTheFirstModel) {
+    fakes.Add("ttyS0", {});
+    auto& l = Link({"ttyS0"});
+    const auto& row = Scan(l);
+    EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrNo));
+    EXPECT_EQ(row[link::kColModel], "0");
+}
+
+TEST_F(ScanTest, OpenFailuresNameTheirReason) {
+    fakes.Add("ttyS0", Unopenable(link::OpenError::InUse));
+    fakes.Add("ttyS1", Unopenable(link::OpenError::Other));
+    auto& l = Link({"ttyS0", "ttyS1", "ttyGone"});
+    Scan(l);
+    const auto& rows = l.Status().rows;
+    EXPECT_EQ(rows[0][link::kColDevice], GetUIString(link::kStrPortInUse));
+    EXPECT_EQ(rows[1][link::kColDevice], GetUIString(link::kStrPortNotOpened));
+    EXPECT_EQ(rows[2][link::kColDevice], GetUIString(link::kStrInvalidPort));
+    for (const auto& row : rows) {
+        EXPECT_EQ(row[link::kColModel], "0");
+        EXPECT_EQ(row[link::kColEcho], "");
+    }
+}
+
+TEST_F(ScanTest, VirtualRobotInUseIsAPortInUse) {
+    robot->Module().faults.inUse = true;
+    auto& l = Link({"SIM"});
+    EXPECT_EQ(Scan(l)[link::kColDevice], GetUIString(link::kStrPortInUse));
+}
+
+TEST_F(ScanTest, NoEchoAndWrongEchoAreBothNoEcho) {
+    auto& l = Link({"SIM"});
+    robot->Module().faults.noEcho = true;
+    EXPECT_EQ(Scan(l)[link::kColEcho], GetUIString(link::kStrNo));
+    robot->Module().faults = {};
+    robot->Module().faults.wrongEcho = true;
+    const auto& row = Scan(l);
+    EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrNo));
+    EXPECT_EQ(row[link::kColModel], "0");
+}
+
+TEST_F(ScanTest, OtherModelsAreFoundButNotNamed) {
+    fakes.Add("ttyKR3", Line(ByteModule(0x65, 0x65)));
+    fakes.Add("ttyKR4", Line(ByteModule(0x58, 0x5A)));
+    fakes.Add("ttyKR5a", Line(ByteModule(0x50, 0x52)));
+    fakes.Add("ttyKR5b", Line(ByteModule(0x50, 0x71)));
+    fakes.Add("ttyBad", Line(ByteModule(0x58, 0x5B)));
+    auto& l = Link({"ttyKR3", "ttyKR4", "ttyKR5a", "ttyKR5b", "ttyBad"});
+    Scan(l);
+    const auto& rows = l.Status().rows;
+    EXPECT_EQ(rows[0][link::kColModel], "3");
+    EXPECT_EQ(rows[0][link::kColVersion], "v1.0");
+    EXPECT_EQ(rows[0][link::kColDevice], "");  // not the target model
+    EXPECT_EQ(rows[1][link::kColModel], "4");
+    EXPECT_EQ(rows[1][link::kColVersion], "v1.2");
+    EXPECT_EQ(rows[2][link::kColModel], "5");
+    EXPECT_EQ(rows[2][link::kColDevice], "40");
+    EXPECT_EQ(rows[2][link::kColVersion], "v1.2");
+    EXPECT_EQ(rows[3][link::kColDevice], "24");
+    EXPECT_EQ(rows[3][link::kColVersion], "v1.1");
+    EXPECT_EQ(rows[4][link::kColModel], "0");
+}
+
+TEST_F(ScanTest, TargetModelOtherThanTheRobotIsNamed) {
+    fakes.Add("ttyKR5", Line(ByteModule(0x50, 0x74)));
+    auto& l = Link({"ttyKR5"});
+    l.OpenProgress(true, observer);
+    l.ScanPorts(link::kModelKR5, observer);
+    EXPECT_EQ(l.Status().rows[0][link::kColDevice], "Korble KR524");
+}
+
+TEST_F(ScanTest, SelectedPortIsTheOnlyOneProbed) {
+    fakes.Add("COM1", Line(EchoOnly()));
+    fakes.Add("COM2", Line(EchoOnly()));
+    fakes.Add("COM3", Line(EchoOnly()));
+    auto& l = Link({"COM1", "COM2", "COM3"});
+    l.SetSelectedPort("COM2");
+    Scan(l);
+    const auto& rows = l.Status().rows;
+    EXPECT_EQ(fakes.OpenOrder(), std::vector<std::string>{"COM2"});
+    for (const std::size_t k : {0u, 2u}) {
+        EXPECT_EQ(rows[k][link::kColDevice], GetUIString(link::kStrSkipped));
+        EXPECT_EQ(rows[k][link::kColModel], "");
+        EXPECT_EQ(rows[k][link::kColEcho], "");
+    }
+    EXPECT_EQ(rows[1][link::kColModel], "0");
+    EXPECT_EQ(rows[1][link::kColEcho], GetUIString(link::kStrYes));
+}
+
+TEST_F(ScanTest, ReportsScrollTheTableToTheRowTheyFill) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 9; ++i) {
+        names.push_back("ttyS" + std::to_string(i));
+        fakes.Add(names.back(), {});
+    }
+    // Hold the last port so that it reports last.
+    fakes.Hold("ttyS8");
+    class ReleaseLast : public RecordingObserver {
+    public:
+        explicit ReleaseLast(FakePorts& f) : fakes(f) {}
+        void PortReported(int portIndex, const link::PortStatusTable& t) override {
+            RecordingObserver::PortReported(portIndex, t);
+            if (reported.size() == 8) {
+                fakes.Release("ttyS8");
+            }
+        }
+        FakePorts& fakes;
+    } release(fakes);
+    auto& l = Link(names);
+    Scan(l, 0, &release);
+    EXPECT_EQ(release.reported.back(), 8);
+    EXPECT_EQ(l.Status().topRow, 9 - (link::kVisibleDataRows - 1));
+}
+
+// --- Threads ------------------------------------------------------------------------------------
+
+// Five ports: the fifth thread may start only after one of the first four has reported, and it
+// takes the thread slot that was freed.
+TEST_F(ScanTest, FifthThreadWaitsForAFreeSlot) {
+    const std::vector<std::string> names{"p0", "p1", "p2", "p3", "p4"};
+    for (const auto& n : names) {
+        fakes.Add(n, {});
+        fakes.Hold(n);
+    }
+    class Gatekeeper : public RecordingObserver {
+    public:
+        explicit Gatekeeper(FakePorts& f) : fakes(f) {}
+        void Pump() override {
+            const auto order = fakes.OpenOrder();
+            if (order.size() >= 4 && !releasedFirst) {
+                // All four threads are in their open; none has reported.
+                startedBeforeReport = static_cast<int>(started.size());
+                fakes.Release("p2");
+                releasedFirst = true;
+            }
+        }
+        void PortReported(int portIndex, const link::PortStatusTable& t) override {
+            RecordingObserver::PortReported(portIndex, t);
+            if (reported.size() == 1) {
+                for (const char* n : {"p0", "p1", "p3", "p4"}) {
+                    fakes.Release(n);
+                }
+            }
+        }
+        FakePorts& fakes;
+        bool releasedFirst = false;
+        int startedBeforeReport = 0;
+    } gate(fakes);
+    auto& l = Link(names);
+    Scan(l, 0, &gate);
+    EXPECT_EQ(gate.startedBeforeReport, 4);
+    ASSERT_EQ(gate.started.size(), 5u);
+    EXPECT_EQ(gate.reported.front(), 2);
+    const std::vector<std::pair<int, int>> firstFour{{1, 0}, {2, 1}, {3, 2}, {4, 3}};
+    EXPECT_EQ(std::vector(gate.started.begin(), gate.started.begin() + 4), firstFour);
+    EXPECT_EQ(gate.started[4], std::make_pair(3, 4));  // p2's slot, the lowest free
+    EXPECT_EQ(gate.reported.size(), 5u);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+}
+
+TEST_F(ScanTest, ManyPortsLeaveEverySlotFree) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 12; ++i) {
+        names.push_back("ttyUSB" + std::to_string(i));
+        if (i % 3 == 0) {
+            fakes.Add(names.back(), Line(EchoOnly()));
+        } else if (i % 3 == 1) {
+            fakes.Add(names.back(), Unopenable(link::OpenError::InUse));
+        }
+    }
+    names.push_back("SIM");
+    auto& l = Link(names);
+    Scan(l);
+    EXPECT_EQ(observer.reported.size(), names.size());
+    EXPECT_EQ(l.Status().rows.back()[link::kColModel], "2");
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+}
+
+TEST_F(ScanTest, EmptyPortListReportsNothing) {
+    auto& l = Link({});
+    l.OpenProgress(true, observer);
+    l.ScanPorts(link::kModelKR2, observer);
+    EXPECT_TRUE(l.Status().rows.empty());
+    EXPECT_TRUE(observer.reported.empty());
+}
+
+}  // namespace
+}  // namespace kavrin::test
