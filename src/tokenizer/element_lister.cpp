@@ -167,6 +167,7 @@ void Lister::DirectiveNumber() {
         value = value * 10 + static_cast<unsigned>(c - '0');
         if (value > kMaxValue) Fail(109, start, 1);
     }
+    if (decimals < 0) decimals = 0;
     for (; decimals < 2; ++decimals) {
         value *= 10;
         if (value > kMaxValue) Fail(109, start);

@@ -235,7 +235,7 @@ void EnterReservedWords(SymbolTable& table, int module, bool version25) {
     EnterNumbered(table, "BIT", 16, ekModifier, 0);
     EnterNumbered(table, "NIB", 4, ekModifier, 256);
     EnterFormatters(table);
-    const unsigned want = (1u << module) | (version25 ? kVersion25Bit : kVersionOtherBit);
+    const unsigned want = (1u << (module - 1)) | (version25 ? kVersion25Bit : kVersionOtherBit);
     for (const MaskedWord& m : kMaskedWords) {
         if ((m.mask & want) == want) table.Enter(m.word.name, m.word.kind, m.word.value);
     }
