@@ -2,7 +2,11 @@
 
 namespace kavrin::link {
 
-bool TSerial::OpenPort(std::string_view name, const PortFactory& factory) {
+bool TSerial::OpenPort(std::string_view name, const PortFactory& factory,
+                       std::uint32_t* error) {
+    if (error) {
+        *error = 0;
+    }
     if (IsOpen() || name.size() > kMaxPortNameLength || !factory) {
         claimed_.store(false, std::memory_order_release);
         return false;
@@ -10,6 +14,9 @@ bool TSerial::OpenPort(std::string_view name, const PortFactory& factory) {
     OpenResult result = factory(name);
     if (!result.port) {
         lastError_ = static_cast<std::uint32_t>(result.error);
+        if (error) {
+            *error = lastError_;  // read before the claim goes: then the slot is anyone's
+        }
         claimed_.store(false, std::memory_order_release);
         return false;
     }
@@ -109,8 +116,9 @@ SlotResult TPortPool::OpenPortSlot(std::string_view name) {
     if (!claimed) {
         return {kNoPortSlot, 0};
     }
-    if (!claimed->OpenPort(name, factory_)) {
-        return {kNoPortSlot, claimed->LastError()};
+    std::uint32_t error = 0;
+    if (!claimed->OpenPort(name, factory_, &error)) {
+        return {kNoPortSlot, error};
     }
     return {slot, 0};
 }

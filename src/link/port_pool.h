@@ -48,8 +48,9 @@ public:
     std::uint32_t LastError() const { return lastError_; }
 
     // Opens through the factory; fails at once when already open or the name is too long.
-    // Clears the claim on every outcome.
-    bool OpenPort(std::string_view name, const PortFactory& factory);
+    // Clears the claim on every outcome; error receives the failure code first.
+    bool OpenPort(std::string_view name, const PortFactory& factory,
+                  std::uint32_t* error = nullptr);
     void ClosePort();
 
     // The byte, -1 when none came within timeoutMs, kClosedReadByte when closed.
