@@ -42,10 +42,35 @@ TElement Peek(TokenizerState& s) {
     return e;
 }
 
+// Raw kind of the live element at or after index i (ekEnd past the list). Reserved words,
+// punctuation and ends never change kind when read, so a pass can look for its own statements
+// without resolving every name it passes.
+std::uint8_t RawKindAt(const TokenizerState& s, int i) {
+    i = NextLive(s, i);
+    return i < s.elementCount ? s.elements[static_cast<std::size_t>(i)].Kind : std::uint8_t{ekEnd};
+}
+
 // Passes over the rest of the statement, its end included.
 void SkipStatement(TokenizerState& s) {
-    TElement e;
-    while (ReadElement(s, e) && e.Kind != ekEnd) {
+    int i = NextLive(s, s.readIndex);
+    while (i < s.elementCount && s.elements[static_cast<std::size_t>(i)].Kind != ekEnd) i = NextLive(s, i + 1);
+    s.readIndex = i < s.elementCount ? i + 1 : s.elementCount;
+}
+
+// Moves to the next statement whose first or second element has the given raw kind; false at
+// the end of the list. The read index is then on the statement's first element.
+bool FindStatement(TokenizerState& s, std::uint8_t kind) {
+    for (;;) {
+        const int first = NextLive(s, s.readIndex);
+        if (first >= s.elementCount) return false;
+        const std::uint8_t firstKind = s.elements[static_cast<std::size_t>(first)].Kind;
+        s.readIndex = first;
+        if (firstKind != ekEnd && (firstKind == kind || RawKindAt(s, first + 1) == kind)) return true;
+        if (firstKind == ekEnd) {
+            s.readIndex = first + 1;
+            continue;
+        }
+        SkipStatement(s);
     }
 }
 
@@ -68,19 +93,18 @@ void EnterNewSymbol(TokenizerState& s, std::uint8_t kind, std::uint16_t value) {
 template <typename Handler>
 void ForEachDeclaration(TokenizerState& s, std::uint8_t secondKind, Handler handle) {
     s.readIndex = 0;
-    for (;;) {
+    while (FindStatement(s, secondKind)) {
         TElement first;
-        if (!ReadElement(s, first)) return;
-        if (first.Kind == ekEnd) continue;
+        ReadElement(s, first);
         const int firstIndex = s.lastRead;
-        if (Peek(s).Kind == secondKind) {
-            if (first.Kind != ekUndefined) RaiseError(123);
-            TakeNewSymbol(s);
-            Read(s);
-            handle(first, firstIndex);
-        } else {
+        if (Peek(s).Kind != secondKind) {
             SkipStatement(s);
+            continue;
         }
+        if (first.Kind != ekUndefined) RaiseError(123);
+        TakeNewSymbol(s);
+        Read(s);
+        handle(first, firstIndex);
     }
 }
 
@@ -200,9 +224,9 @@ struct DataPass {
 
     void Run() {
         s.readIndex = 0;
-        for (;;) {
+        while (FindStatement(s, ekData)) {
             TElement first;
-            if (!ReadElement(s, first)) return;
+            ReadElement(s, first);
             const int firstIndex = s.lastRead;
             if (first.Kind == ekData) {
                 Statement(firstIndex);
