@@ -78,15 +78,20 @@ void PrintStatusTable(const link::PortStatusTable& table) {
             widths[c] = std::max(widths[c], DisplayWidth(row[c]));
         }
     }
-    const auto printRow = [&](const auto& cells, std::string_view mark) {
-        for (std::size_t c = 0; c < link::kHeadingCount; ++c) {
+    const auto printRow = [&](const auto& cells) {
+        std::size_t last = link::kHeadingCount;
+        while (last > 1 && cells[last - 1].empty()) {
+            --last;  // no padding behind the last text
+        }
+        for (std::size_t c = 0; c + 1 < last; ++c) {
             PrintPadded(cells[c], widths[c] + 2);
         }
-        std::printf("%.*s\n", static_cast<int>(mark.size()), mark.data());
+        PrintPadded(cells[last - 1], 0);
+        std::fputc('\n', stdout);
     };
-    printRow(headings, "");
+    printRow(headings);
     for (const link::PortStatusRow& row : table.rows) {
-        printRow(row, row[link::kColCandidate]);
+        printRow(row);
     }
     std::fflush(stdout);
 }

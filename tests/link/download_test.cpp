@@ -7,6 +7,7 @@
 #include "link/target_link.h"
 #include "link_fakes.h"
 #include "resources/resources.h"
+#include "tokenizer/tokenizer.h"
 
 namespace kavrin::test {
 namespace {
@@ -23,10 +24,11 @@ protected:
     }
 
     // A link whose port list is ports, with the test's robot behind "SIM".
-    link::TargetLink& Link(std::vector<std::string> ports) {
+    link::TargetLink& Link(std::vector<std::string> ports,
+                           link::LinkTimings timings = FastTimings()) {
         pool = std::make_unique<link::TPortPool>(fakes.Factory(robot));
         target = std::make_unique<link::TargetLink>(
-            *pool, [ports](std::vector<std::string>& list) { list = ports; }, FastTimings());
+            *pool, [ports](std::vector<std::string>& list) { list = ports; }, timings);
         return *target;
     }
 
@@ -282,6 +284,96 @@ TEST_F(TwoRobots, ChosenVirtualRobotIsUsedEvenWithARealOneAttached) {
     EXPECT_EQ(Download(l).status, DownloadStatus::Delivered);
     EXPECT_EQ(Module().BlocksAccepted(), 5);
     EXPECT_EQ(first.BlocksReceived(), 0);
+}
+
+}  // namespace
+}  // namespace kavrin::test
+
+namespace kavrin::test {
+namespace {
+
+TEST_F(DownloadTest, RealTimeRobotTakesTheSameProgram) {
+    robot->SetRealTime(true);
+    blocks.resize(2);
+    auto& l = Link({"SIM"});
+    EXPECT_EQ(Download(l).status, DownloadStatus::Delivered);
+    EXPECT_EQ(Module().BlocksAccepted(), 2);
+}
+
+TEST_F(DownloadTest, TransmitMarkBlinksAtMostEveryBlinkInterval) {
+    link::LinkTimings slow = FastTimings();
+    slow.blinkMs = 60'000;
+    EXPECT_EQ(Download(Link({"SIM"}, slow)).status, DownloadStatus::Delivered);
+    EXPECT_EQ(observer.blinks, 1);
+}
+
+// A KR3 takes the program slot number after its identification, then the blocks.
+TEST_F(DownloadTest, OtherModelsGetTheProgramSlotFirst) {
+    auto received = std::make_shared<std::vector<std::uint8_t>>();
+    auto identified = std::make_shared<int>(0);
+    fakes.Add("ttyKR3", Line([=](std::uint8_t b, std::vector<std::uint8_t>& out) {
+                  out.push_back(b);
+                  if (*identified < 2 && b == 0x65) {  // the scan's, then the download's
+                      out.push_back(0x65);
+                      ++*identified;
+                  } else if (*identified == 2) {
+                      received->push_back(b);
+                      if (received->size() > 1 && (received->size() - 1) % 18 == 0) {
+                          out.push_back(0);  // every block accepted
+                      }
+                  }
+              }));
+    auto& l = Link({"ttyKR3"});
+    link::DownloadRequest request;
+    request.blocks = std::span(blocks).first(2);
+    request.model = link::kModelKR3;
+    request.version = "v1.0";
+    const auto outcome = l.DownloadIt(request, false, observer);
+    EXPECT_EQ(outcome.status, DownloadStatus::Delivered);
+    EXPECT_EQ(l.Status().rows[0][link::kColDevice], "Korble KR3");
+    // The slot number 0, two blocks, the closing 0.
+    ASSERT_EQ(received->size(), 1 + 36 + 1u);
+    EXPECT_EQ((*received)[0], 0);
+    EXPECT_EQ((*received)[1], blocks[0][0]);
+    EXPECT_EQ(received->back(), 0);
+}
+
+// --- The run path through the tokenizer ---------------------------------------------------------
+
+TEST_F(DownloadTest, TokenizedProgramLandsInTheRobotAsTheTokenizerImagedIt) {
+    const std::string source = "' {$KORBLE KR2}\r\nx VAR Word\r\nDATA 1, 2, 3\r\nx = 300\r\nEND";
+    auto& l = Link({"SIM"});
+    const auto outcome = link::DownloadTokenization(l, source, false, observer);
+    ASSERT_EQ(outcome.status, DownloadStatus::Delivered) << outcome.message;
+    const auto& result = tokenizer::TokenizerResult();
+    EXPECT_EQ(link::DownloadState().TargetModel, link::kModelKR2);
+    EXPECT_EQ(link::DownloadState().BlockCounts[0], result.BlockCount);
+    ASSERT_GE(result.BlockCount, 2);
+    for (std::size_t b = 0; b < result.BlockCount; ++b) {
+        const std::size_t row = result.Blocks[b][0] - 0x80u;
+        for (std::size_t i = 0; i < 16; ++i) {
+            EXPECT_EQ(Module().Eeprom()[row * 16 + i], result.EepromImage[row * 16 + i]);
+        }
+    }
+}
+
+TEST_F(DownloadTest, TokenizerErrorStopsBeforeTheProgressWindow) {
+    auto& l = Link({"SIM"});
+    const auto outcome =
+        link::DownloadTokenization(l, "' {$KORBLE KR2}\r\nGOTO nowhere\r\n", false, observer);
+    EXPECT_EQ(outcome.status, DownloadStatus::TokenizeFailed);
+    EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);
+    EXPECT_EQ(observer.messages, std::vector<std::string>{"Error! Tokenization Failed!"});
+    EXPECT_TRUE(observer.errors.empty());
+    EXPECT_EQ(observer.opened, 0);
+    EXPECT_EQ(Module().Identifications(), 0);
+}
+
+TEST_F(DownloadTest, OverlongSourceIsATokenizationFailure) {
+    auto& l = Link({"SIM"});
+    const std::string huge(tokenizer::kMaxSourceLength + 1, ' ');
+    EXPECT_EQ(link::DownloadTokenization(l, huge, false, observer).status,
+              DownloadStatus::TokenizeFailed);
 }
 
 }  // namespace
