@@ -12,6 +12,8 @@
 
 #include "tokenizer/statements.h"
 
+#include <array>
+
 #include "tokenizer/back_end.h"
 #include "tokenizer/code_writer.h"
 #include "tokenizer/declarations.h"
@@ -39,6 +41,10 @@ struct ProgramState {
     bool anyStatement = false;
 };
 ProgramState g_program;
+
+// The listing record: one entry per compiled statement; a statement takes at least one element.
+std::array<StatementStart, kMaxElements> g_starts{};
+int g_startCount = 0;
 
 bool IsSingleLineIf(const BlockRecord& b) { return b.kind <= kSingleLineLast; }
 bool IsIf(const BlockRecord& b) { return b.kind <= bk::kIf; }
@@ -537,6 +543,8 @@ void CompileStatement(const Elem& first) {
         W().Patch(0, static_cast<unsigned>(W().Position()));
         g_program.anyStatement = true;
     }
+    if (g_startCount < kMaxElements)
+        g_starts[static_cast<std::size_t>(g_startCount++)] = {first.start, static_cast<std::uint16_t>(W().Position())};
     if (first.kind == ekInstruction) {
         if (!CompileInstruction(first)) RaiseError(149);
     } else if (first.kind == ekVariable || first.kind == ekPinName) {
@@ -556,6 +564,13 @@ int UnclosedError(const BlockRecord& b) {
 }
 
 }  // namespace
+
+int StatementCount() { return g_startCount; }
+
+StatementStart StatementAt(int index) {
+    if (index < 0 || index >= g_startCount) return {};
+    return g_starts[static_cast<std::size_t>(index)];
+}
 
 bool CompileInstruction(const Elem& word) {
     const auto number = static_cast<std::uint8_t>(word.value);
@@ -580,6 +595,7 @@ void CompileStatements() {
     s.blockCount = 0;
     s.ifDepth = s.forDepth = s.doDepth = s.selectDepth = 0;
     g_program.anyStatement = false;
+    g_startCount = 0;
     // The GOSUB table: slot 0 and one slot per GOSUB, filled as the statements are compiled.
     for (int i = 0; i <= g_program.gosubCount; ++i) W().Reserve();
     s.readIndex = 0;
