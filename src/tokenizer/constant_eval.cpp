@@ -70,8 +70,8 @@ std::uint16_t Apply(std::uint16_t op, std::uint16_t a, std::uint16_t b) {
         case opv::kDivide:
             if (r == 0) RaiseError(113);
             return static_cast<std::uint16_t>(l / r);
-        case opv::kShiftLeft: return r >= kMaxShift ? 0 : static_cast<std::uint16_t>(l << r);
-        case opv::kShiftRight: return r >= kMaxShift ? 0 : static_cast<std::uint16_t>(l >> r);
+        case opv::kShiftLeft: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l << r);
+        case opv::kShiftRight: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l >> r);
         default: return b;
     }
 }

@@ -290,8 +290,8 @@ std::uint16_t Apply(std::uint8_t op, std::uint16_t a, std::uint16_t b, bool& div
                 return 0;
             }
             return static_cast<std::uint16_t>(l / r);
-        case opv::kShiftLeft: return r >= kMaxShift ? 0 : static_cast<std::uint16_t>(l << r);
-        case opv::kShiftRight: return r >= kMaxShift ? 0 : static_cast<std::uint16_t>(l >> r);
+        case opv::kShiftLeft: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l << r);
+        case opv::kShiftRight: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l >> r);
         case opv::kGreaterEqual: return l >= r ? kTrue : 0;
         case opv::kLessEqual: return l <= r ? kTrue : 0;
         case opv::kEqual: return l == r ? kTrue : 0;

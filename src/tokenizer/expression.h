@@ -34,8 +34,9 @@ struct ExpressionOptions {
     std::uint8_t comparison = 0;
 };
 
-// Compiles from the read index into buffer 0 (cleared first) and stops before the first element
-// that cannot continue the expression. The depth is taken as the caller preset it.
+// Compiles from the read index, appending to buffer 0, and stops before the first element that
+// cannot continue the expression. The caller clears buffer 0 for a new expression (a nested
+// one, such as an array index, appends) and presets the depth.
 void CompileExpression(TokenizerState& s, const ExpressionOptions& options);
 
 // Runs the items of a buffer on a 16-bit value stack and returns the bottom value. Division by 0
