@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "link/target_link.h"
@@ -114,9 +115,16 @@ void TargetLink::ScanPorts(int targetModel, LinkObserver& observer) {
         report.threadSlot = slot;
         report.portIndex = static_cast<int>(k);
         observer.ProbeStarted(slot, static_cast<int>(k));
-        threads[static_cast<std::size_t>(slot - 1)] =
-            std::thread(Probe, std::ref(pool_), portList_[k], targetModel, timings_,
-                        std::move(report), std::ref(queue));
+        try {
+            threads[static_cast<std::size_t>(slot - 1)] =
+                std::thread(Probe, std::ref(pool_), portList_[k], targetModel, timings_, report,
+                            std::ref(queue));
+        } catch (const std::system_error&) {
+            // No thread to be had: the port counts as not opened rather than waited for forever.
+            report.found.deviceText = GetUIString(kStrPortNotOpened);
+            ReportResult(report, observer);
+            running &= ~(1u << (slot - 1));
+        }
     }
     while (running != 0) {
         pump();

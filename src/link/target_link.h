@@ -97,8 +97,8 @@ public:
 
     const PortStatusTable& Status() const { return status_; }
 
-    // Rebuilds the port list and the table (clearing every row's results when clearRows is
-    // set) and tells the observer the progress window is open.
+    // Tells the observer the progress window is open. With clearRows the port list is read
+    // again and every row starts empty; without, the rows and their list stay as they are.
     void OpenProgress(bool clearRows, LinkObserver& observer);
 
     // Probes the ports for a module of targetModel and fills the table. Returns when every

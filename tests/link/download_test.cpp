@@ -220,6 +220,16 @@ TEST_F(DownloadTest, NoProgramSlotsSendsNothingAndShowsNothing) {
     EXPECT_EQ(Module().Identifications(), 0);
 }
 
+TEST_F(DownloadTest, LineWithoutBreakOrModemLinesStillTakesTheProgram) {
+    sim::VirtualModule idleListener(true);  // identifies without a reset, as on a pty
+    FakeLineSpec line = ModuleLine(idleListener);
+    line.lineControlFails = true;
+    fakes.Add("pts0", line);
+    auto& l = Link({"pts0"});
+    EXPECT_EQ(Download(l).status, DownloadStatus::Delivered);
+    EXPECT_EQ(idleListener.BlocksAccepted(), 5);
+}
+
 // --- Several matching modules -------------------------------------------------------------------
 
 class TwoRobots : public DownloadTest {
@@ -257,6 +267,22 @@ TEST_F(TwoRobots, TheChosenRowGetsTheProgramAndKeepsTheScanResults) {
     EXPECT_EQ(observer.marked, 0);
     EXPECT_EQ(observer.opened, 2);  // reopened after the choice...
     EXPECT_EQ(l.Status().rows[2][link::kColModel], "2");  // ...without clearing the rows
+}
+
+TEST_F(TwoRobots, PortPluggedInDuringTheChoiceDoesNotShiftTheTarget) {
+    observer.choose = 2;  // COM3
+    int listings = 0;
+    pool = std::make_unique<link::TPortPool>(fakes.Factory(robot));
+    link::TargetLink l(
+        *pool,
+        [&listings](std::vector<std::string>& list) {
+            list = ++listings == 1 ? std::vector<std::string>{"COM1", "COM2", "COM3"}
+                                   : std::vector<std::string>{"COM0", "COM1", "COM2", "COM3"};
+        },
+        FastTimings());
+    EXPECT_EQ(Download(l).status, DownloadStatus::Delivered);
+    EXPECT_EQ(second.BlocksAccepted(), 5);
+    EXPECT_EQ(first.BlocksReceived(), 0);
 }
 
 TEST_F(TwoRobots, ChoosingARowWithoutAModuleIsACancel) {
