@@ -12,38 +12,6 @@ namespace kavrin::link {
 
 using resources::GetUIString;
 
-TDownloadState& DownloadState() {
-    static TDownloadState state;
-    return state;
-}
-
-TargetLink::TargetLink(TPortPool& pool, PortEnumerator enumerate, LinkTimings timings)
-    : pool_(pool), enumerate_(std::move(enumerate)), timings_(timings) {}
-
-void TargetLink::RefreshPortList() {
-    portList_.clear();
-    if (enumerate_) {
-        enumerate_(portList_);
-    }
-    choice_.SetPorts(portList_);
-}
-
-void TargetLink::OpenProgress(bool clearRows, LinkObserver& observer) {
-    if (clearRows) {
-        RefreshPortList();
-        status_.rows.assign(portList_.size(), PortStatusRow{});
-        status_.topRow = 1;
-    }
-    // Reopened to go on with a download, the rows keep their scan results, so the list they
-    // were made from stays too: a port plugged in or out meanwhile must not shift the rows
-    // under the chosen target.
-    status_.rows.resize(portList_.size());
-    for (std::size_t k = 0; k < portList_.size(); ++k) {
-        status_.rows[k][kColPort] = portList_[k] + ":";
-    }
-    observer.ProgressOpened(status_);
-}
-
 int TargetLink::FindDownloadTarget(int targetModel, LinkObserver& observer) {
     // With the automatic setting a real robot wins over the virtual one, so that a user with one
     // robot attached is never asked to choose between it and "SIM".
@@ -187,15 +155,6 @@ DownloadStatus TargetLink::DownloadProgram(const DownloadRequest& request, int p
     }
     port->WriteByte(kEndOfDownload, timings_.writeMs);
     return status;
-}
-
-PortFactory WithVirtualRobot(PortFactory realPorts, std::shared_ptr<sim::VirtualRobot> robot) {
-    return [real = std::move(realPorts), robot = std::move(robot)](std::string_view name) {
-        if (name == sim::kSimPortName) {
-            return robot->Open();
-        }
-        return real ? real(name) : OpenResult{nullptr, OpenError::NoSuchPort};
-    };
 }
 
 }  // namespace kavrin::link

@@ -1,0 +1,48 @@
+#include "link/target_link.h"
+
+#include "link/download_state.h"
+
+namespace kavrin::link {
+
+TDownloadState& DownloadState() {
+    static TDownloadState state;
+    return state;
+}
+
+TargetLink::TargetLink(TPortPool& pool, PortEnumerator enumerate, LinkTimings timings)
+    : pool_(pool), enumerate_(std::move(enumerate)), timings_(timings) {}
+
+void TargetLink::RefreshPortList() {
+    portList_.clear();
+    if (enumerate_) {
+        enumerate_(portList_);
+    }
+    choice_.SetPorts(portList_);
+}
+
+void TargetLink::OpenProgress(bool clearRows, LinkObserver& observer) {
+    if (clearRows) {
+        RefreshPortList();
+        status_.rows.assign(portList_.size(), PortStatusRow{});
+        status_.topRow = 1;
+    }
+    // Reopened to go on with a download, the rows keep their scan results, so the list they
+    // were made from stays too: a port plugged in or out meanwhile must not shift the rows
+    // under the chosen target.
+    status_.rows.resize(portList_.size());
+    for (std::size_t k = 0; k < portList_.size(); ++k) {
+        status_.rows[k][kColPort] = portList_[k] + ":";
+    }
+    observer.ProgressOpened(status_);
+}
+
+PortFactory WithVirtualRobot(PortFactory realPorts, std::shared_ptr<sim::VirtualRobot> robot) {
+    return [real = std::move(realPorts), robot = std::move(robot)](std::string_view name) {
+        if (name == sim::kSimPortName) {
+            return robot->Open();
+        }
+        return real ? real(name) : OpenResult{nullptr, OpenError::NoSuchPort};
+    };
+}
+
+}  // namespace kavrin::link
