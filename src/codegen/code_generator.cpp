@@ -103,8 +103,9 @@ int SensorPairCount(const TActionProgram& program, int list, int k, TMode mode) 
     return count;
 }
 
-// The robot jumps back by command pairs. The target must lie in 1..k (checked before). Counting the "C" pairs of the steps after the target
-// (the go-back step's own included) makes the jump land exactly on the target's action.
+// The robot jumps back by command pairs. The target must lie in 1..k (checked before). Counting the
+// "C" pairs of the steps after the target (the go-back step's own included) makes the jump land
+// exactly on the target's action.
 int JumpBack(const TActionProgram& program, int list, int k, TMode mode) {
     const int target = program.Step(list, k).value;
     int back = k - target;
@@ -146,15 +147,15 @@ TBuildResult CheckProgram(const TActionProgram& program, TMode mode) {
             if (step.kind == model::akGoBack) {
                 // Outside the list's own steps the robot would read other data as commands.
                 if (step.value < 1 || step.value > k) {
-                    return {false, StepName(list, k) + " goes back to step " +
-                                       std::to_string(step.value) + ", which is not one of steps 1 to " +
-                                       std::to_string(k) + "."};
+                    return {false,
+                            StepName(list, k) + " goes back to step " + std::to_string(step.value) +
+                                ", which is not one of steps 1 to " + std::to_string(k) + "."};
                 }
                 const int back = JumpBack(program, list, k, mode);
                 if (back > kMaxJumpBack) {
-                    return {false, StepName(list, k) + " would jump back " +
-                                       std::to_string(back) + " commands; the robot can jump " +
-                                       "back 0 to " + std::to_string(kMaxJumpBack) + "."};
+                    return {false, StepName(list, k) + " would jump back " + std::to_string(back) +
+                                       " commands; the robot can jump back 0 to " +
+                                       std::to_string(kMaxJumpBack) + "."};
                 }
             }
         }
@@ -195,8 +196,8 @@ void WriteList(const TActionProgram& program, int list, TMode mode, int& address
         line += '"';
         line += model::kActionKinds[step.kind].letter;
         line += "\",";
-        const int number = step.kind == model::akGoBack ? JumpBack(program, list, k, mode)
-                                                        : step.value;
+        const int number =
+            step.kind == model::akGoBack ? JumpBack(program, list, k, mode) : step.value;
         line += std::to_string(number);
         line += kValueGap;
         address += kPairSize;
@@ -215,10 +216,9 @@ void WriteList(const TActionProgram& program, int list, TMode mode, int& address
 
 std::string ConfigureLine(const TActionProgram& program, TMode mode, bool sensorsEnabled,
                           const TListAddresses& address) {
-    std::string line = "Configure\tDATA\t@0," +
-                       std::to_string(SensorModeNumber(mode, sensorsEnabled)) + ",0," +
-                       std::to_string(program.leftServoCenter) + "," +
-                       std::to_string(program.rightServoCenter);
+    std::string line =
+        "Configure\tDATA\t@0," + std::to_string(SensorModeNumber(mode, sensorsEnabled)) + ",0," +
+        std::to_string(program.leftServoCenter) + "," + std::to_string(program.rightServoCenter);
     // The robot finds the five sensor sets through these words; the main list needs none.
     for (int list = model::kMainList; list < model::kListCount; ++list) {
         line += ",WORD " + std::to_string(address[static_cast<std::size_t>(list)]);

@@ -48,8 +48,8 @@ int FindAnchorLine(const TProgramText& text);
 
 // Loads the motion template ("DATA" 362) into text and fills it. On failure the message says
 // why; the text then holds the freshly loaded template.
-TBuildResult BuildCode(const model::TActionProgram& program, model::TMode mode,
-                       bool sensorsEnabled, TProgramText& text);
+TBuildResult BuildCode(const model::TActionProgram& program, model::TMode mode, bool sensorsEnabled,
+                       TProgramText& text);
 
 // Fills whatever template text holds already (BuildCode without the loading). The text is left
 // unchanged on failure.

@@ -57,7 +57,8 @@ std::string WriteKvn(bool advanced, const std::vector<std::vector<KvnStep>>& lis
     }
     const std::string path = TempDir() + (advanced ? "/advanced.kvn" : "/beginner.kvn");
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -65,11 +66,11 @@ std::string WriteKvn(bool advanced, const std::vector<std::vector<KvnStep>>& lis
 // column on Sensor Set 2; Sensor Set All backs up and rotates right; Sensor Set 2 stops.
 std::string WorkedExample(bool advanced) {
     const std::array<std::uint8_t, 3> left2{0, 2, 0};
-    return WriteKvn(advanced, {{{0, 20, left2}, {3, 13, left2}, {4, 15, left2}, {6, 10, left2},
-                                {7, 1, left2}},
-                               {{1, 10}, {5, 15}},
-                               {},
-                               {{6, 5}}});
+    return WriteKvn(
+        advanced, {{{0, 20, left2}, {3, 13, left2}, {4, 15, left2}, {6, 10, left2}, {7, 1, left2}},
+                   {{1, 10}, {5, 15}},
+                   {},
+                   {{6, 5}}});
 }
 
 const std::string kBlock =

@@ -1,13 +1,14 @@
 // The code generator: the exact text of the generated block, the anchor rule, the sensor pairs
 // and the go-back numbers that must land on the target step.
 
+#include "codegen/code_generator.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "codegen/code_generator.h"
 #include "resources/resources.h"
 
 namespace kavrin::codegen {
@@ -105,7 +106,8 @@ TEST(GeneratedBlock, BeginnerModeWritesTheSensorModeAndNoPairs) {
     const Generated on = Generate(WorkedExample(), TMode::Beginner, true);
     ASSERT_TRUE(on.result.ok);
     // Without the pair the main list is two bytes shorter, and so every set starts earlier.
-    EXPECT_EQ(on.lines[2], "Configure\tDATA\t@0,1,0,100,100,WORD 25,WORD 30,WORD 31,WORD 34,WORD 35");
+    EXPECT_EQ(on.lines[2],
+              "Configure\tDATA\t@0,1,0,100,100,WORD 25,WORD 30,WORD 31,WORD 34,WORD 35");
     EXPECT_EQ(on.lines[5], "ActionList\tDATA\t\"F\",20   ,\"R\",13   ,\"E\",15   ,\"S\",10   ");
 
     const Generated off = Generate(WorkedExample(), TMode::Beginner, false);
@@ -121,8 +123,12 @@ TEST(GeneratedBlock, EmptyProgram) {
     ASSERT_TRUE(g.result.ok);
     std::vector<std::string> block = {
         "Configure\tDATA\t@0,2,0,93,200,WORD 15,WORD 16,WORD 17,WORD 18,WORD 19",
-        "", "' ----- Main Action List -----", "ActionList\tDATA\t\"Q\"",
-        "", "' ----- Sensor Set All -----", "\t\tDATA \t\"Q\""};
+        "",
+        "' ----- Main Action List -----",
+        "ActionList\tDATA\t\"Q\"",
+        "",
+        "' ----- Sensor Set All -----",
+        "\t\tDATA \t\"Q\""};
     for (const char* name : {"Sensor Set 1", "Sensor Set 2", "Sensor Set 3", "Sensor Set 4"}) {
         const auto set = EmptySet(name);
         block.insert(block.end(), set.begin(), set.end());
@@ -133,12 +139,20 @@ TEST(GeneratedBlock, EmptyProgram) {
 TEST(GeneratedBlock, FourStepsFillOneLineAndTheTerminatorTakesTheNext) {
     TActionProgram p;
     SetList(p, model::kSensorSet3,
-            {{model::akForward, 1}, {model::akBackward, 255}, {model::akTurnLeft, 13},
+            {{model::akForward, 1},
+             {model::akBackward, 255},
+             {model::akTurnLeft, 13},
              {model::akRotateRight, 7}});
     SetList(p, model::kMainList,
-            {{model::akForward, 1}, {model::akBackward, 2}, {model::akTurnLeft, 3},
-             {model::akTurnRight, 4}, {model::akRotateLeft, 5}, {model::akRotateRight, 6},
-             {model::akStopWait, 7}, {model::akGoBack, 8}, {model::akForward, 9}});
+            {{model::akForward, 1},
+             {model::akBackward, 2},
+             {model::akTurnLeft, 3},
+             {model::akTurnRight, 4},
+             {model::akRotateLeft, 5},
+             {model::akRotateRight, 6},
+             {model::akStopWait, 7},
+             {model::akGoBack, 8},
+             {model::akForward, 9}});
     const Generated g = Generate(p, TMode::Beginner);
     ASSERT_TRUE(g.result.ok);
     EXPECT_EQ(g.lines[5], "ActionList\tDATA\t\"F\",1   ,\"B\",2   ,\"L\",3   ,\"R\",4   ");
@@ -149,15 +163,16 @@ TEST(GeneratedBlock, FourStepsFillOneLineAndTheTerminatorTakesTheNext) {
     EXPECT_EQ(g.lines[19], "\t\tDATA \t\"F\",1   ,\"B\",255   ,\"L\",13   ,\"I\",7   ");
     EXPECT_EQ(g.lines[20], "\t\tDATA \t\"Q\"");
     // 9 steps + terminator = 19 bytes of main list; four empty lists of 1 byte; set 3: 9 bytes.
-    EXPECT_EQ(g.lines[2], "Configure\tDATA\t@0,0,0,100,100,WORD 33,WORD 34,WORD 35,WORD 36,WORD 45");
+    EXPECT_EQ(g.lines[2],
+              "Configure\tDATA\t@0,0,0,100,100,WORD 33,WORD 34,WORD 35,WORD 36,WORD 45");
 }
 
 TEST(SensorPairs, ThreeChangedColumnsComeInBothLeftRightOrder) {
     TActionProgram p;
     SetList(p, model::kMainList,
-            {{model::akForward, 10, 0, 0, 0},   // like the header slot: no pair
-             {model::akForward, 11, 4, 3, 1},   // all three change
-             {model::akForward, 12, 4, 0, 1}}); // only Left changes, back to All
+            {{model::akForward, 10, 0, 0, 0},    // like the header slot: no pair
+             {model::akForward, 11, 4, 3, 1},    // all three change
+             {model::akForward, 12, 4, 0, 1}});  // only Left changes, back to All
     const Generated g = Generate(p, TMode::Advanced);
     ASSERT_TRUE(g.result.ok);
     EXPECT_EQ(g.lines[5],
@@ -177,7 +192,8 @@ TEST(SensorPairs, OnlyTheMainListInAdvancedModeHasThem) {
     EXPECT_EQ(beginner.lines[5], "ActionList\tDATA\t\"F\",10   ,\"Q\"");
     const Generated advanced = Generate(p, TMode::Advanced);
     ASSERT_TRUE(advanced.result.ok) << advanced.result.message;
-    EXPECT_EQ(advanced.lines[5], "ActionList\tDATA\t\"C\",$31,\"C\",$22,\"C\",$13,\"F\",10   ,\"Q\"");
+    EXPECT_EQ(advanced.lines[5],
+              "ActionList\tDATA\t\"C\",$31,\"C\",$22,\"C\",$13,\"F\",10   ,\"Q\"");
     EXPECT_EQ(advanced.lines[8], "\t\tDATA \t\"B\",5   ,\"Q\"");
 }
 
@@ -202,8 +218,8 @@ std::vector<Pair> MainListPairs(const std::vector<std::string>& lines) {
             pos += 4;  // "X",
             const std::size_t end = items.find(',', pos);
             std::string number = items.substr(pos, end - pos);
-            const int value = number[0] == '$' ? std::stoi(number.substr(1), nullptr, 16)
-                                               : std::stoi(number);
+            const int value =
+                number[0] == '$' ? std::stoi(number.substr(1), nullptr, 16) : std::stoi(number);
             pairs.push_back({letter, value});
             pos = end == std::string::npos ? items.size() : end + 1;
         }
@@ -289,7 +305,8 @@ TEST(DamagedPrograms, AreRefusedInsteadOfWrittenAsGarbage) {
     // A go-back outside the list's steps would make the robot read other data as commands.
     for (int target : {0, 3, -1}) {
         TActionProgram s;
-        SetList(s, model::kMainList, {{model::akForward, 5}, {model::akGoBack, static_cast<std::int16_t>(target)}});
+        SetList(s, model::kMainList,
+                {{model::akForward, 5}, {model::akGoBack, static_cast<std::int16_t>(target)}});
         const Generated refused = Generate(s, TMode::Beginner);
         EXPECT_FALSE(refused.result.ok) << target;
         EXPECT_NE(refused.result.message.find("Step 2 of Main Action List goes back to step"),
@@ -305,9 +322,9 @@ TEST(Anchor, FoundOnlyWithTheLabelInColumnOneAndBlanksBeforeData) {
     };
     EXPECT_EQ(anchorOf("x\r\nActionList\tDATA \"Q\""), 1);
     EXPECT_EQ(anchorOf("x\r\nactionlist \t data \"Q\""), 1);
-    EXPECT_EQ(anchorOf("ACTIONLIST"), 0);          // no DATA on the line at all
+    EXPECT_EQ(anchorOf("ACTIONLIST"), 0);  // no DATA on the line at all
     EXPECT_EQ(anchorOf("ActionListDATA \"Q\""), 0);
-    EXPECT_EQ(anchorOf("  ActionList"), 0);        // indented, but nothing to check
+    EXPECT_EQ(anchorOf("  ActionList"), 0);  // indented, but nothing to check
     EXPECT_EQ(anchorOf("  ActionList DATA \"Q\""), -1);
     EXPECT_EQ(anchorOf("ActionList: DATA \"Q\""), -1);
     EXPECT_EQ(anchorOf("ActionListX DATA \"Q\""), -1);

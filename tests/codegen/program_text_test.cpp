@@ -1,11 +1,12 @@
 // The program text: splitting and joining at CR LF, the editing operations of the generator,
 // loading text resources and the length limit of the tokenizer.
 
+#include "codegen/program_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "codegen/program_text.h"
 #include "resources/resources.h"
 
 namespace kavrin::codegen {

@@ -30,8 +30,8 @@ protected:
     // Runs the generator; the generated source, or "" when it failed.
     std::string Run() {
         const fs::path out = root_ / "out.cpp";
-        const std::string cmd = std::string("'") + KAVRIN_RESGEN + "' '" + (root_ / "res").string() +
-                                "' '" + out.string() + "' 2>/dev/null";
+        const std::string cmd = std::string("'") + KAVRIN_RESGEN + "' '" +
+                                (root_ / "res").string() + "' '" + out.string() + "' 2>/dev/null";
         if (std::system(cmd.c_str()) != 0) {
             return {};
         }
@@ -53,7 +53,7 @@ protected:
 };
 
 TEST_F(ResgenTest, ProducesTheStoredByteForms) {
-    Write("res/DATA/5.velic", "a\tb\nc\r\nd\n");          // LF and CR LF in, CR LF out, no final
+    Write("res/DATA/5.velic", "a\tb\nc\r\nd\n");  // LF and CR LF in, CR LF out, no final
     Write("res/DATA/6.u16", "# comment\n161 0x1234\n");
     Write("res/DATA/7.bin", std::string("\x00\xFF\n", 3));
     Write("res/DATA/layout.u16tab", "1 2 3  # first\n\n91 65535\n");
@@ -77,15 +77,15 @@ TEST_F(ResgenTest, ProducesTheStoredByteForms) {
 
 TEST_F(ResgenTest, RefusesMalformedSources) {
     const std::pair<const char*, std::string> bad[] = {
-        {"res/DATA/1.velic", "caf\xC3\xA9\n"},           // not single-byte printable
-        {"res/DATA/1.u16", "65536\n"},                   // not 16-bit
-        {"res/DATA/x.velic", "no number\n"},             // single resources are named by number
-        {"res/DATA/1.doc", "?"},                         // unknown kind
+        {"res/DATA/1.velic", "caf\xC3\xA9\n"},  // not single-byte printable
+        {"res/DATA/1.u16", "65536\n"},          // not 16-bit
+        {"res/DATA/x.velic", "no number\n"},    // single resources are named by number
+        {"res/DATA/1.doc", "?"},                // unknown kind
         {"res/WSDATA/s.tsv", "1\tno quotes\n"},
         {"res/WSDATA/s.tsv", "1\t\"a\"b\"\n"},
-        {"res/WSDATA/s.tsv", "1\t\"\xFF\"\n"},           // not UTF-8
-        {"res/WSDATA/s.tsv", "1\t\"a\"\n1\t\"b\"\n"},    // defined twice
-        {"res/lower/1.txt", "x"},                        // type folders are upper case
+        {"res/WSDATA/s.tsv", "1\t\"\xFF\"\n"},         // not UTF-8
+        {"res/WSDATA/s.tsv", "1\t\"a\"\n1\t\"b\"\n"},  // defined twice
+        {"res/lower/1.txt", "x"},                      // type folders are upper case
     };
     for (const auto& [path, content] : bad) {
         fs::remove_all(root_ / "res");

@@ -97,9 +97,8 @@ bool ParseNumber(const std::string& token, long maxValue, long& value) {
 
 bool ParseId(const std::string& text, int& id) {
     long value = 0;
-    if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) {
-            return c >= '0' && c <= '9';
-        })) {
+    if (text.empty() ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return false;
     }
     if (!ParseNumber(text, kMaxResourceId, value)) {
@@ -238,8 +237,8 @@ bool IsCommentOrBlank(const std::string& line) {
 void Add(std::map<Key, Bytes>& store, const fs::path& file, int lineNo, const Key& key,
          Bytes bytes) {
     if (!store.emplace(key, std::move(bytes)).second) {
-        Fail(file, lineNo, "resource " + key.first + " " + std::to_string(key.second) +
-                               " is defined twice");
+        Fail(file, lineNo,
+             "resource " + key.first + " " + std::to_string(key.second) + " is defined twice");
     }
 }
 
