@@ -1,13 +1,7 @@
 // The robot-side programs must compile with the built-in tokenizer: the motion template and the
 // test program as carried, and the motion template filled by the code generator.
-//
-// This executable links the tokenizer only when its CMake target does
-// (target_link_libraries(kavrin_codegen_tests PRIVATE kavrin_tokenizer) together with
-// target_compile_definitions(kavrin_codegen_tests PRIVATE KAVRIN_TESTS_HAVE_TOKENIZER)).
 
 #include <gtest/gtest.h>
-
-#ifdef KAVRIN_TESTS_HAVE_TOKENIZER
 
 #include <algorithm>
 #include <string>
@@ -105,10 +99,3 @@ TEST(TemplatesCompile, FullMainList) {
 }  // namespace
 }  // namespace kavrin
 
-#else
-
-TEST(TemplatesCompile, NeedsTheTokenizerLinked) {
-    GTEST_SKIP() << "kavrin_codegen_tests does not link kavrin_tokenizer yet";
-}
-
-#endif
