@@ -21,6 +21,9 @@ constexpr std::uint16_t kModemRingOn = 0x40;
 constexpr std::uint16_t kModemDcdOn = 0x80;
 static_assert(kModemDsrOn == 0x20);
 
+// Reads from the system per drain at most; whatever comes later waits for the next read.
+constexpr int kMaxDrainRounds = 64;
+
 // QSerialPort asks for a socket notifier on open, which a thread without a Qt event loop
 // cannot have. The ports here never need one (they wait with waitForReadyRead), so that one
 // warning is dropped and everything else passes through.
@@ -75,7 +78,8 @@ public:
     }
 
     int Drain() override {
-        while (port_->waitForReadyRead(0)) {
+        // A device that never stops sending must not keep the drain going for ever.
+        for (int round = 0; round < kMaxDrainRounds && port_->waitForReadyRead(0); ++round) {
         }
         const auto count = static_cast<int>(port_->readAll().size());
         port_->clear(QSerialPort::Input);
