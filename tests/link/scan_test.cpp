@@ -256,3 +256,35 @@ TEST_F(ScanTest, EmptyPortListReportsNothing) {
 
 }  // namespace
 }  // namespace kavrin::test
+
+namespace kavrin::test {
+namespace {
+
+// A line that answers every byte with a few bytes of noise: no crash, no hang, nothing left
+// open, and never a module found where none is.
+TEST_F(ScanTest, GarbageAnswersNeverIdentifyOrLeaveSlotsBusy) {
+    for (std::uint32_t seed = 1; seed <= 200; ++seed) {
+        auto state = std::make_shared<std::uint32_t>(seed);
+        fakes.Add("noise", Line([state](std::uint8_t, std::vector<std::uint8_t>& out) {
+                      *state = *state * 1664525u + 1013904223u;
+                      for (std::uint32_t n = (*state >> 30); n > 0; --n) {
+                          *state = *state * 1664525u + 1013904223u;
+                          out.push_back(static_cast<std::uint8_t>(*state >> 24));
+                      }
+                  }));
+        auto& l = Link({"noise"});
+        link::DownloadRequest request;
+        const std::vector<link::DownloadBlock> blocks{MakeBlock(1, 0), MakeBlock(2, 0)};
+        request.blocks = blocks;
+        request.version = "v1.0";
+        const auto outcome = l.DownloadIt(request, false, observer);
+        if (outcome.status == link::DownloadStatus::Delivered) {
+            // Only possible when the noise spelled out the whole exchange.
+            EXPECT_EQ(l.Status().rows[0][link::kColModel], "2");
+        }
+        ASSERT_EQ(pool->FreeSlotCount(), link::kPortSlotCount) << "seed " << seed;
+    }
+}
+
+}  // namespace
+}  // namespace kavrin::test
