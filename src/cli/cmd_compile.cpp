@@ -54,7 +54,6 @@ int ParseOptions(Args args, CompileOptions& options) {
 
 bool ReadSource(const std::string& name, std::string& text) {
     if (name == "-") {
-        std::cin >> std::noskipws;
         text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
         return !std::cin.bad();
     }
