@@ -349,6 +349,7 @@ std::uint16_t ApplyModifiers(TokenizerState& s, std::uint16_t value) {
 }
 
 void CompileDeclarations(TokenizerState& s) {
+    s.result.DebugUsed = 0;  // set again by DEBUG and DEBUGIN
     TheCodeWriter().ClearDataSpans();
     NamedConstantPass(s, ekPin, ekPinName, false);
     NamedConstantPass(s, ekCon, ekConstant, false);

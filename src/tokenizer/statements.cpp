@@ -636,7 +636,6 @@ void ResolveFixups() {
 }
 
 void CompileProgram(TokenizerState& s) {
-    s.result.DebugUsed = 0;
     W().Start(s.result.ModuleKind);
     CountGosubs();
     CompileStatements();
