@@ -5,6 +5,7 @@
 #include <string>
 
 #include "back_test_util.h"
+#include "tokenizer/statements.h"
 #include "tokenizer/tokenizer.h"
 
 namespace kavrin::tokenizer {
@@ -101,6 +102,17 @@ TEST(Program, OpenBlocksAreReportedAtTheirOpenerIn25Only) {
     EXPECT_EQ(Compile("IF B0 = 1 THEN\nEND"), 168);
     EXPECT_EQ(Compile("DO\nEND"), 170);
     EXPECT_EQ(Compile("SELECT B0\nCASE 1\nEND"), 184);
+}
+
+TEST(Program, ListingRecordsWhereEachStatementStarts) {
+    ASSERT_EQ(Compile("HIGH 1 : LOW 2\nEND"), 0);
+    ASSERT_EQ(StatementCount(), 3);
+    const int header = static_cast<int>(std::string(kKR2v25).size());
+    EXPECT_EQ(StatementAt(0).source, header);
+    EXPECT_EQ(StatementAt(0).code, 14);
+    EXPECT_EQ(StatementAt(1).source, header + 9);
+    EXPECT_EQ(StatementAt(1).code, 14 + static_cast<int>((K(1) + T(5)).size()));
+    EXPECT_EQ(StatementAt(2).code, StatementAt(1).code + static_cast<int>((K(2) + T(7)).size()));
 }
 
 }  // namespace
