@@ -302,7 +302,7 @@ void Lister::String(int start) {
     pos_ = start + 1;
     if (At(pos_) == '"') Fail(101, start, 1);
     for (bool first = true; At(pos_) != '"'; first = false) {
-        if (At(pos_) == kLineEnd) Fail(102, start);
+        if (At(pos_) == kLineEnd || pos_ >= s_.result.SourceLength) Fail(102, start);
         if (!first) Add(ekComma, 0, pos_, 0);
         Add(ekConstant, At(pos_), pos_, 1);
         ++pos_;
