@@ -1,8 +1,10 @@
-// kavrin-cli compile: exit codes, the compiler-style error report, --directives-only.
+// kavrin-cli compile: exit codes, the compiler-style error report, --directives-only, and the
+// output forms of a full compile (summary, --blocks, --image, --listing).
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "cli_runner.h"
@@ -55,10 +57,63 @@ TEST(CliCompile, DirectivesOnly) {
     EXPECT_NE(bad.err.find("error: 232-"), std::string::npos);
 }
 
-TEST(CliCompile, SuccessReportsTheBlocks) {
-    const CliRun run = RunCli({"compile", "-"}, "' {$KORBLE KR2}\nEND\n");
+// END alone: slot 0 and two END tokens, 28 bits in bytes 2044 to 2047, one block for row 127.
+constexpr char kEndOnly[] = "' {$KORBLE KR2}\nEND\n";
+
+TEST(CliCompile, SuccessReportsModuleVersionBlocksBitsAndBytes) {
+    const CliRun run = RunCli({"compile", "-"}, kEndOnly);
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "blocks 1\n");
+    EXPECT_EQ(run.out, "module KR2\nversion 200\nblocks 1\ncode-bits 28\neeprom-used 4\n");
+    const CliRun data = RunCli({"compile", "-"}, "' {$KORBLE KR4}\n' {$VELIC 2.5}\nDATA 1, (3)\nEND\n");
+    EXPECT_EQ(data.out, "module KR4\nversion 250\nblocks 2\ncode-bits 28\neeprom-used 8\n");
+}
+
+TEST(CliCompile, BlocksAreUpperCaseHexOneALine) {
+    const CliRun run = RunCli({"compile", "-", "--blocks"}, "' {$KORBLE KR2}\nDATA 171\nEND\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    // Row 0 (128 + 171 = 299, checksum 213), then row 127 (255 + 4 + 192 = 451, checksum 61).
+    EXPECT_EQ(run.out, "80AB0000000000000000000000000000" "00D5\n"
+                       "FF000000000000000000000000000004C03D\n");
+}
+
+TEST(CliCompile, ImageIsTheWholeEeprom) {
+    const std::string image = TempDir() + "/image.bin";
+    const CliRun run = RunCli({"compile", "-", "--image", image}, kEndOnly);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    std::ifstream in(image, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 2048u);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[2047]), 0xC0);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[2046]), 0x04);
+    EXPECT_EQ(bytes.find_first_not_of('\0'), 2046u);
+    EXPECT_EQ(RunCli({"compile", "-", "--image", TempDir() + "/no/such/dir/x.bin"}, kEndOnly).exitCode, 1);
+}
+
+TEST(CliCompile, ListingShowsStatementStartsAndData) {
+    const CliRun run = RunCli({"compile", "-", "--listing"},
+                              "' {$KORBLE KR2}\nDATA @16, 7, (2)\nHIGH 1\nEND\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("     3     14  HIGH 1\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("     4     29  END\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  0016: 07 .. ..\n"), std::string::npos) << run.out;
+}
+
+TEST(CliCompile, EveryFormReportsErrorsTheSameWay) {
+    for (const char* form : {"--blocks", "--listing"}) {
+        const CliRun run = RunCli({"compile", "-", form}, "' {$KORBLE KR2}\nGOTO Nowhere\n");
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("-:2:6: error: 111-Undefined label"), std::string::npos) << run.err;
+    }
+    const std::string image = TempDir() + "/never.bin";
+    EXPECT_EQ(RunCli({"compile", "-", "--image", image}, "' {$KORBLE KR2}\nGOTO Nowhere\n").exitCode, 1);
+    EXPECT_FALSE(std::ifstream(image).good());
+}
+
+TEST(CliCompile, OneOutputFormAtATime) {
+    EXPECT_EQ(RunCli({"compile", "-", "--blocks", "--listing"}, kEndOnly).exitCode, 2);
+    EXPECT_EQ(RunCli({"compile", "-", "--image"}, kEndOnly).exitCode, 2);
 }
 
 TEST(CliCompile, FullCompileNeverClaimsSuccessOnAnError) {
