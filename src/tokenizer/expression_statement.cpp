@@ -191,10 +191,6 @@ void SetBufferConstant(int buffer, unsigned value) {
 
 void AppendToBuffer0(int from, std::uint8_t op) { AppendBufferWithOperator(S(), from, op); }
 
-bool BufferEmpty(int buffer) {
-    return S().expr.buffers[static_cast<std::size_t>(std::clamp(buffer, 0, kExprBuffers - 1))].bits == 0;
-}
-
 // --- direct stream ----------------------------------------------------------------------------------
 
 void EmitConstant(unsigned value, bool lead) {
@@ -223,7 +219,6 @@ void EmitOperator(std::uint8_t op) {
 void EmitBit(bool bit) { TheCodeWriter().WriteBit(bit); }
 void EmitField(int bits, unsigned value) { TheCodeWriter().WriteField(bits, value); }
 void EmitToken(std::uint8_t code) { TheCodeWriter().WriteToken(code); }
-int CodePosition() { return TheCodeWriter().Position(); }
 
 void EmitAddressHere() {
     CodeWriter& w = TheCodeWriter();

@@ -23,7 +23,6 @@ struct Elem {
 };
 
 inline constexpr int kExprBuffers = 4;
-inline constexpr int kMaxDepth = 8;
 
 // --- elements -------------------------------------------------------------------------------
 Elem ReadElem();
@@ -56,7 +55,6 @@ void EmitBuffer(int buffer, bool lead);
 void SetBufferConstant(int buffer, unsigned value);
 // Buffer 0 += 1 bit, buffer `from`, operator item `op`.
 void AppendToBuffer0(int from, std::uint8_t op);
-bool BufferEmpty(int buffer);
 
 // --- direct stream --------------------------------------------------------------------------
 void EmitConstant(unsigned value, bool lead);  // K(n) with lead, k(n) without
@@ -66,7 +64,6 @@ void EmitField(int bits, unsigned value);
 void EmitToken(std::uint8_t code);
 void EmitAddressHere();                        // A+: the position behind the field itself
 void EmitLabelAddress();                       // reads a label: its address or a fix-up
-int CodePosition();
 
 // --- statements -----------------------------------------------------------------------------
 // Compiles one instruction whose word has just been read; false when the number is not one.
