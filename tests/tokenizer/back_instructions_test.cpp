@@ -61,6 +61,56 @@ TEST(Pin, ShiftoutEntriesSendBitsBeforeValue) {
                K(0) + K(1) + K(2) + T(40) + k(8) + R(2, 6) + "0" + "1" + k(16) + R(3, 3) + "0" + "0");
 }
 
+TEST(Pin, ButtonEvaluatesWorkspaceAndPinLast) {
+    // BUTTON pin, down, delay, rate, workspace, target, label
+    const std::string head =
+        K(0) + K(255) + K(20) + K(1) + R(2, 6) + K(7) + T(42) + W(2, 6) + "0";
+    ExpectCode("BUTTON 7, 0, 255, 20, B0, 1, Go\nGo: END", head + A(At(head) + 14) + T(0));
+}
+
+TEST(Pin, DtmfoutTimesDefaultOrSwapped) {
+    ExpectCode("DTMFOUT 3, [1, 2]", K(3) + K(50) + K(200) + T(24) + k(1) + "0" + "1" + k(2) + "00");
+    ExpectCode("DTMFOUT 3, 100, 60, [1]", K(3) + K(60) + K(100) + T(24) + k(1) + "00");
+}
+
+TEST(Pin, XoutEntriesBuildHouseAndCommandOnTheTarget) {
+    // house // 16, command * 16 +, cycles (2 by default), then the "~" item.
+    ExpectCode("XOUT 1, 2, [3\\4]", K(1) + K(2) + T(25) + k(3) + K(16) + O(20) + K(4) + K(16) +
+                                       O(18) + O(15) + K(2) + O(2) + "0" + "0");
+    EXPECT_EQ(Compile("XOUT 1, 2, [3]"), 118);
+}
+
+TEST(Pin, ShiftinEntriesEndWithTheirTarget) {
+    ExpectCode("SHIFTIN 1, 2, 0, [B0\\4]",
+               K(0) + K(1) + K(2) + T(39) + k(4) + K(0) + "0" + W(2, 6) + "0" + "0");
+}
+
+TEST(Serial, FlowPinTimeoutAndParityLabel) {
+    // SEROUT with a flow pin: the timeout behind the mark and label, then baud, pins, T(33).
+    const std::string timeout = Bits(221, 8);
+    ASSERT_EQ(Compile("SEROUT 1\\2, 84, 100, Late, [65]\nLate: END"), 0);
+    EXPECT_EQ(Code(8), timeout);
+    const std::string afterLabel = timeout + "..............";  // A(Late) not known here
+    EXPECT_EQ(Code(static_cast<int>(afterLabel.size() + K(100).size() + K(84).size() + K(1).size() +
+                                     K(2).size() + 7))
+                  .substr(afterLabel.size()),
+              K(100) + K(84) + K(1) + K(2) + T(33));
+    // SERIN with a parity label only: mark, label, K(0) K(1), then baud and pin.
+    ASSERT_EQ(Compile("SERIN 16, 84, Bad, [B0]\nBad: END"), 0);
+    EXPECT_EQ(Code(8), timeout);
+    EXPECT_EQ(Code(22 + static_cast<int>((K(0) + K(1) + K(84) + K(16)).size()) + 7).substr(22),
+              K(0) + K(1) + K(84) + K(16) + T(34));
+}
+
+TEST(Serial, I2cWithAndWithoutAddress) {
+    const char* kr5 = "'{$KORBLE KR5}\n'{$VELIC 2.5}\n";
+    ExpectCode("I2CIN 0, $A0, [B0]", K(0xA0) + K(0) + K(0) + T(48) + "0" + W(2, 6) + "00", kr5);
+    ExpectCode("I2CIN 0, $A0, 5\\6, [B0]", K(6) + K(5) + K(0xA0) + K(0) + T(47), kr5);
+    ExpectCode("I2COUT 0, $A0, 5, [B0]", K(5) + K(0xA0) + K(0) + T(50) + Var(false, 2, 6) + "00", kr5);
+    ExpectCode("LCDOUT 1, 2, [65]", K(2) + K(1) + T(45) + k(65) + "00", kr5);
+    ExpectCode("OWIN 1, 2, [B0]", K(2) + K(1) + T(57) + "0" + W(2, 6) + "00", kr5);
+}
+
 TEST(Debug, StartsWithTheModulesBaudAndPin) {
     ExpectCode("DEBUG 65", K(84) + K(16) + T(32) + k(65) + "0" + "0");
     ExpectCode("DEBUG 65", K(240) + K(16) + T(32) + k(65) + "00", kKR4v25);
