@@ -427,7 +427,11 @@ void CompileEndSelect() {
 
 // --- GOSUB, GOTO, ON ... ----------------------------------------------------------------------------
 
-int NextGosubNumber() { return ++g_program.gosubNumber; }
+// Numbers run from 1 in source order; the counting pass has made room for every one of them.
+int NextGosubNumber() {
+    if (g_program.gosubNumber >= g_program.gosubCount) RaiseError(145);  // the table has no slot
+    return ++g_program.gosubNumber;
+}
 
 void PatchGosubSlot(int number) {
     W().Patch(number * kAddressBits, static_cast<unsigned>(W().Position()));
