@@ -216,8 +216,11 @@ bool ReadSource(const Options& options, std::string& source) {
             std::fprintf(stderr, "kavrin-cli: %s\n", built.message.c_str());
             return false;
         }
-        source = text.WholeText();
-        return true;
+        const codegen::TTextResult whole = text.TextForTokenizer(source);
+        if (!whole.ok) {
+            std::fprintf(stderr, "kavrin-cli: %s\n", whole.message.c_str());
+        }
+        return whole.ok;
     }
     std::ifstream in(options.file, std::ios::binary);
     if (!in) {
