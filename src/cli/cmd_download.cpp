@@ -14,11 +14,10 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "codegen/code_generator.h"
+#include "cli/program_source.h"
 #include "link/download_state.h"
 #include "link/qt/qt_serial_port.h"
 #include "link/target_link.h"
-#include "model/kvn_file.h"
 #include "resources/resources.h"
 #include "sim/virtual_robot.h"
 #include "tokenizer/tokenizer.h"
@@ -42,12 +41,9 @@ constexpr int kProgressBarWidth = 40;
 constexpr std::string_view kFallbackHeadings[] = {"Port:", "Device type:", "Version:",
                                                   "Test loop:", "Echo:"};
 
-struct Options {
-    std::string file;
+struct Options : ProgramOptions {
     std::string port{link::kAutoPort};
     std::string dumpFile;
-    model::TMode mode = model::TMode::Beginner;
-    bool sensorsEnabled = false;
 };
 
 // Characters a terminal shows for a UTF-8 text (every code point one column).
@@ -176,11 +172,10 @@ bool ParseOptions(Args args, Options& options, bool& help) {
             help = true;
             return true;
         }
-        if (arg == "--advanced") {
-            options.mode = model::TMode::Advanced;
-        } else if (arg == "--sensors") {
-            options.sensorsEnabled = true;
-        } else if (arg == "--port" && hasValue) {
+        if (TakeModeOption(arg, options, true)) {
+            continue;
+        }
+        if (arg == "--port" && hasValue) {
             options.port = args[++i];
         } else if (arg == "--dump-eeprom" && hasValue) {
             options.dumpFile = args[++i];
@@ -203,22 +198,13 @@ bool IsActionFile(const std::string& path) {
 // The source text to tokenize: the file itself, or the program generated from a .kvn file.
 bool ReadSource(const Options& options, std::string& source) {
     if (IsActionFile(options.file)) {
-        model::TActionProgram program;
-        const model::TFileResult loaded = model::LoadActionFile(options.file, options.mode, program);
-        if (!loaded.ok) {
-            std::fprintf(stderr, "kavrin-cli: %s\n", loaded.message.c_str());
-            return false;
-        }
         codegen::TProgramText text;
-        const codegen::TBuildResult built =
-            codegen::BuildCode(program, options.mode, options.sensorsEnabled, text);
-        if (!built.ok) {
-            std::fprintf(stderr, "kavrin-cli: %s\n", built.message.c_str());
+        if (!GenerateProgram(options, text)) {
             return false;
         }
         const codegen::TTextResult whole = text.TextForTokenizer(source);
         if (!whole.ok) {
-            std::fprintf(stderr, "kavrin-cli: %s\n", whole.message.c_str());
+            std::fprintf(stderr, "%s\n", whole.message.c_str());
         }
         return whole.ok;
     }

@@ -5,8 +5,7 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "codegen/code_generator.h"
-#include "model/kvn_file.h"
+#include "cli/program_source.h"
 
 namespace kavrin::cli {
 
@@ -17,39 +16,27 @@ constexpr char kUsage[] = "usage: kavrin-cli generate FILE.kvn [--advanced] [--s
 }  // namespace
 
 int RunGenerate(Args args) {
-    std::string file;
-    model::TMode mode = model::TMode::Beginner;
-    bool sensorsEnabled = false;
+    ProgramOptions options;
     for (std::string_view arg : args) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (arg == "--advanced") {
-            mode = model::TMode::Advanced;
-        } else if (arg == "--sensors") {
-            sensorsEnabled = true;  // the Beginner check box; Advanced mode always uses sensors
-        } else if (arg.starts_with("-") || !file.empty()) {
+        if (TakeModeOption(arg, options, true)) {
+            continue;
+        }
+        if (arg.starts_with("-") || !options.file.empty()) {
             std::fputs(kUsage, stderr);
             return 2;
-        } else {
-            file = arg;
         }
+        options.file = arg;
     }
-    if (file.empty()) {
+    if (options.file.empty()) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    model::TActionProgram program;
-    const model::TFileResult loaded = model::LoadActionFile(file, mode, program);
-    if (!loaded.ok) {
-        std::fprintf(stderr, "%s\n", loaded.message.c_str());
-        return 1;
-    }
     codegen::TProgramText text;
-    const codegen::TBuildResult built = codegen::BuildCode(program, mode, sensorsEnabled, text);
-    if (!built.ok) {
-        std::fprintf(stderr, "%s\n", built.message.c_str());
+    if (!GenerateProgram(options, text)) {
         return 1;
     }
     const std::string whole = text.WholeText();

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "model/kvn_file.h"
+#include "cli/program_source.h"
 
 namespace kavrin::cli {
 
@@ -30,30 +30,27 @@ void PrintProgram(const model::TActionProgram& program) {
 }  // namespace
 
 int RunShow(Args args) {
-    std::string file;
-    model::TMode mode = model::TMode::Beginner;
+    ProgramOptions options;
     for (std::string_view arg : args) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (arg == "--advanced") {
-            mode = model::TMode::Advanced;
-        } else if (arg.starts_with("-") || !file.empty()) {
+        if (TakeModeOption(arg, options, false)) {
+            continue;
+        }
+        if (arg.starts_with("-") || !options.file.empty()) {
             std::fputs(kUsage, stderr);
             return 2;
-        } else {
-            file = arg;
         }
+        options.file = arg;
     }
-    if (file.empty()) {
+    if (options.file.empty()) {
         std::fputs(kUsage, stderr);
         return 2;
     }
     model::TActionProgram program;
-    const model::TFileResult loaded = model::LoadActionFile(file, mode, program);
-    if (!loaded.ok) {
-        std::fprintf(stderr, "%s\n", loaded.message.c_str());
+    if (!LoadProgramFile(options, program)) {
         return 1;
     }
     PrintProgram(program);
