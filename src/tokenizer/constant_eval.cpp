@@ -1,12 +1,11 @@
 #include "tokenizer/constant_eval.h"
 
 #include "tokenizer/errors.h"
+#include "tokenizer/expression.h"
 
 namespace kavrin::tokenizer {
 
 namespace {
-
-constexpr int kMaxShift = 16;
 
 bool IsConstantOperator(const TElement& e) {
     if (e.Kind != ekBinaryOp) return false;
@@ -58,24 +57,6 @@ std::uint16_t Operand(TokenizerState& s, bool finalPass, bool conditional, bool&
     return negate ? static_cast<std::uint16_t>(0u - value) : value;
 }
 
-std::uint16_t Apply(std::uint16_t op, std::uint16_t a, std::uint16_t b) {
-    const unsigned l = a, r = b;
-    switch (op) {
-        case opv::kAnd: return static_cast<std::uint16_t>(l & r);
-        case opv::kOr: return static_cast<std::uint16_t>(l | r);
-        case opv::kXor: return static_cast<std::uint16_t>(l ^ r);
-        case opv::kPlus: return static_cast<std::uint16_t>(l + r);
-        case opv::kMinus: return static_cast<std::uint16_t>(l - r);
-        case opv::kTimes: return static_cast<std::uint16_t>(l * r);
-        case opv::kDivide:
-            if (r == 0) RaiseError(113);
-            return static_cast<std::uint16_t>(l / r);
-        case opv::kShiftLeft: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l << r);
-        case opv::kShiftRight: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l >> r);
-        default: return b;
-    }
-}
-
 }  // namespace
 
 ConstantValue EvaluateConstant(TokenizerState& s, bool finalPass, bool conditional) {
@@ -83,7 +64,10 @@ ConstantValue EvaluateConstant(TokenizerState& s, bool finalPass, bool condition
     std::uint16_t pending = opv::kPlus;
     for (;;) {
         const std::uint16_t operand = Operand(s, finalPass, conditional, result.defined);
-        result.value = Apply(pending, result.value, operand);
+        bool divideByZero = false;
+        result.value = ApplyOperator(static_cast<std::uint8_t>(pending), result.value, operand,
+                                     divideByZero);
+        if (divideByZero) RaiseError(113);
         TElement next;
         if (!PeekElement(s, next) || !IsConstantOperator(next)) break;
         ReadElement(s, next);

@@ -275,7 +275,9 @@ bool ExpressionCompiler::Splice() {
     return true;
 }
 
-std::uint16_t Apply(std::uint8_t op, std::uint16_t a, std::uint16_t b, bool& divideByZero) {
+}  // namespace
+
+std::uint16_t ApplyOperator(std::uint8_t op, std::uint16_t a, std::uint16_t b, bool& divideByZero) {
     const unsigned l = a, r = b;
     switch (op) {
         case opv::kAnd: return static_cast<std::uint16_t>(l & r);
@@ -301,8 +303,6 @@ std::uint16_t Apply(std::uint8_t op, std::uint16_t a, std::uint16_t b, bool& div
         default: return a;  // operators conditional compilation refuses before they get here
     }
 }
-
-}  // namespace
 
 bool IsConditionalBinaryOperator(std::uint16_t value) {
     switch (value) {
@@ -443,7 +443,7 @@ std::uint16_t EvaluateBuffer(const TokenizerState& s, int buffer) {
             if (top < 2) continue;
             const std::uint16_t right = stack[static_cast<std::size_t>(--top)];
             std::uint16_t& left = stack[static_cast<std::size_t>(top - 1)];
-            left = Apply(item, left, right, divideByZero);
+            left = ApplyOperator(item, left, right, divideByZero);
         }
     }
     if (divideByZero) RaiseError(113);

@@ -62,4 +62,8 @@ void AddVariableItem(TokenizerState& s, bool write, bool indexed, unsigned size,
 // statement handlers need to drive the operator stack themselves.
 bool IsConditionalBinaryOperator(std::uint16_t value);
 
+// A binary operator on two 16-bit values, as the module computes it (comparisons give $FFFF for
+// true). A division by zero sets divideByZero and gives 0.
+std::uint16_t ApplyOperator(std::uint8_t op, std::uint16_t a, std::uint16_t b, bool& divideByZero);
+
 }  // namespace kavrin::tokenizer

@@ -130,25 +130,24 @@ void CompileCaseTest(int selectorStart, int spliceStart, std::uint8_t comparison
     CompileExpression(s, options);
 }
 
-void CompileReadVar(int depth) {
+namespace {
+
+// A variable or pin name on its own, read or written.
+void CompileNamedVariable(int depth, bool write) {
     TokenizerState& s = S();
     s.expr.depth = depth;
     ClearBuffer(s, 0);
     TElement e;
     ReadElement(s, e);
     if (e.Kind != ekVariable && e.Kind != ekPinName) RaiseError(135);
-    CompileVariable(s, e, false);
+    CompileVariable(s, e, write);
 }
 
-void CompileTarget(int depth) {
-    TokenizerState& s = S();
-    s.expr.depth = depth;
-    ClearBuffer(s, 0);
-    TElement e;
-    ReadElement(s, e);
-    if (e.Kind != ekVariable && e.Kind != ekPinName) RaiseError(135);
-    CompileVariable(s, e, true);
-}
+}  // namespace
+
+void CompileReadVar(int depth) { CompileNamedVariable(depth, false); }
+
+void CompileTarget(int depth) { CompileNamedVariable(depth, true); }
 
 void CompileHighByteTarget(int depth) {
     TokenizerState& s = S();
