@@ -207,49 +207,35 @@ void TActionDocument::WriteClipboardEnd(int copied) {
     }
 }
 
-void TActionDocument::Delete() {
+void TActionDocument::TakeSelection(bool toClipboard, bool remove) {
     const int list = currentList_;
     if (!AnyStepSelected(list)) {
         return;
     }
     TakeUndoSnapshot();
     const TSelection s = EditSelection(list);
-    for (int n = s.top; n <= s.bottom; ++n) {
-        DeleteFromList(list, s.top);
+    int taken = 0;
+    for (int row = s.top; row <= s.bottom; ++row) {
+        // Removing always takes the top row: the rows below move up into it.
+        const TBotAction step = remove ? DeleteFromList(list, s.top) : program_.Step(list, row);
+        if (toClipboard) {
+            clipboard_[static_cast<std::size_t>(++taken)] = step;
+        }
     }
-    ViewOf(list).selection.bottom = s.top;
-    ClampView(list);
+    if (toClipboard) {
+        WriteClipboardEnd(taken);
+    }
+    if (remove) {
+        ViewOf(list).selection.bottom = s.top;
+        ClampView(list);
+    }
 }
 
-void TActionDocument::Copy() {
-    const int list = currentList_;
-    if (!AnyStepSelected(list)) {
-        return;
-    }
-    TakeUndoSnapshot();
-    const TSelection s = EditSelection(list);
-    int copied = 0;
-    for (int row = s.top; row <= s.bottom; ++row) {
-        clipboard_[static_cast<std::size_t>(++copied)] = program_.Step(list, row);
-    }
-    WriteClipboardEnd(copied);
-}
+void TActionDocument::Delete() { TakeSelection(false, true); }
 
-void TActionDocument::Cut() {
-    const int list = currentList_;
-    if (!AnyStepSelected(list)) {
-        return;
-    }
-    TakeUndoSnapshot();
-    const TSelection s = EditSelection(list);
-    int copied = 0;
-    for (int row = s.top; row <= s.bottom; ++row) {
-        clipboard_[static_cast<std::size_t>(++copied)] = DeleteFromList(list, s.top);
-    }
-    WriteClipboardEnd(copied);
-    ViewOf(list).selection.bottom = s.top;
-    ClampView(list);
-}
+void TActionDocument::Copy() { TakeSelection(true, false); }
+
+void TActionDocument::Cut() { TakeSelection(true, true); }
 
 void TActionDocument::Paste() {
     const int list = currentList_;

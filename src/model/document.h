@@ -137,6 +137,8 @@ private:
     // The selection as the edit commands see it: bottom lowered to the last step.
     TSelection EditSelection(int list) const;
     bool AnyStepSelected(int list) const;
+    // Delete, copy and cut: the selected steps, to the clipboard and/or out of the list.
+    void TakeSelection(bool toClipboard, bool remove);
     void WriteClipboardEnd(int copied);
     void ClampView(int list);
     void ScrollToEnd(int list);
