@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
+#include <system_error>
 
 namespace kavrin::test {
 
@@ -31,12 +31,31 @@ std::string ReadAll(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Folders handed out by TempDir, removed when the test program ends.
+struct TempDirs {
+    std::vector<std::string> made;
+    ~TempDirs() {
+        std::error_code ec;
+        for (const std::string& dir : made) {
+            std::filesystem::remove_all(dir, ec);
+        }
+    }
+};
+
+TempDirs& Made() {
+    static TempDirs dirs;
+    return dirs;
+}
+
 }  // namespace
 
 std::string TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kavrin-test-XXXXXX").string();
-    char* made = mkdtemp(pattern.data());
-    return made ? std::string(made) : std::string("/tmp");
+    if (mkdtemp(pattern.data()) == nullptr) {
+        return std::filesystem::temp_directory_path().string();
+    }
+    Made().made.push_back(pattern);
+    return pattern;
 }
 
 CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText) {

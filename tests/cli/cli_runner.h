@@ -15,7 +15,7 @@ struct CliRun {
 // Runs kavrin-cli with the arguments, feeding stdinText to its standard input.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText = {});
 
-// A fresh empty folder for one test's files.
+// A fresh empty folder for one test's files, removed when the test program ends.
 std::string TempDir();
 
 }  // namespace kavrin::test
