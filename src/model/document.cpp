@@ -301,6 +301,11 @@ void TActionDocument::DropSensorSet(int list, int row, int column, int sensorSet
 }
 
 bool TActionDocument::AppendAction(std::uint8_t kind) {
+    // Bring the end of a long list into view first, as if the user had scrolled to drop there.
+    const int rows = RowCount(currentList_);
+    if (rows > VisibleRows(currentList_)) {
+        ViewOf(currentList_).topRow = rows - VisibleRows(currentList_);
+    }
     return DropAction(currentList_, Count(currentList_) + 1, kind);
 }
 
