@@ -62,14 +62,13 @@ void EmitEcho(int first, int end, bool quote) {
     if (quote) EchoCharacter(kQuote);
 }
 
-// The closing parts of an echoed entry: [K(34) 0 1] K(13) 0.
+// The closing parts of an echoed entry, each a list entry of its own: [K(34) 0] K(13) 0. The
+// leading bit of K is the "another entry follows" bit; the entry itself starts bare.
 void EmitEchoTail(bool quote) {
     if (quote) {
-        EmitBit(true);
         EmitConstant(kQuote, true);
         EmitBit(false);
     }
-    EmitBit(true);
     EmitConstant(kCarriageReturn, true);
     EmitBit(false);
 }
@@ -274,15 +273,11 @@ void CompileInputEntry() {
     }
 }
 
-// A bare list (DEBUG, DEBUGIN) runs to the end of the statement.
+// Entries separated by commas; a bare list (DEBUG, DEBUGIN) runs to the end of the statement, a
+// bracketed one must close with "]" (122) where the commas stop.
 template <typename Entry>
 void CompileList(bool bracketed, Entry entry) {
-    if (bracketed) {
-        ExpectOpenBracket();
-        do entry();
-        while (NextListEntry());
-        return;
-    }
+    if (bracketed) ExpectOpenBracket();
     for (;;) {
         entry();
         if (!PeekIs(ekComma)) break;
@@ -290,6 +285,7 @@ void CompileList(bool bracketed, Entry entry) {
         EmitBit(true);
     }
     EmitBit(false);
+    if (bracketed) ExpectElem(ekCloseBracket, 122);
 }
 
 // The pin and options of SEROUT and SERIN: pin [\ fpin], baudmode, into buffers 1, 2 and 3.

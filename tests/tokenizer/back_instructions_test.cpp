@@ -122,10 +122,21 @@ TEST(Debug, StartsWithTheModulesBaudAndPin) {
 TEST(Debug, QuestionMarkEchoesTheExpressionAsWritten) {
     std::string echo;
     for (char c : std::string("W0 = ")) echo += k(static_cast<unsigned char>(c)) + "01";
-    ExpectCode("DEBUG ? W0", K(84) + K(16) + T(32) + echo + k(438) + R(3, 3) + "0" + "1" + K(13) +
-                                 "0" + "0");
-    // A hexadecimal formatter gets the indicated flag.
-    ExpectCode("DEBUG HEX ? W0", K(84) + K(16) + T(32) + echo + k(448 + 2048) + R(3, 3) + "0");
+    // The carriage return is a list entry of its own: the leading bit of K(13) is the separator.
+    ExpectCode("DEBUG ? W0, 7", K(84) + K(16) + T(32) + echo + k(438) + R(3, 3) + "0" + K(13) +
+                                    "0" + "1" + k(7) + "00");
+    // A hexadecimal formatter gets the indicated flag; one that has it already keeps it as it is.
+    ExpectCode("DEBUG HEX ? W0", K(84) + K(16) + T(32) + echo + k(448 + 2048) + R(3, 3) + "0" +
+                                     K(13) + "00");
+    ExpectCode("DEBUG IHEX ? W0", K(84) + K(16) + T(32) + echo + k(448 + 2048) + R(3, 3) + "0");
+    // ASC and STR close the quote they opened, each part an entry.
+    const std::string quoted = echo + k(34) + "01";
+    ExpectCode("DEBUG ASC ? W0", K(84) + K(16) + T(32) + quoted + R(3, 3).substr(1) + "0" + K(34) +
+                                     "0" + K(13) + "00");
+    std::string strEcho;
+    for (char c : std::string("B2 = \"")) strEcho += k(static_cast<unsigned char>(c)) + "01";
+    ExpectCode("DEBUG STR ? B2", K(84) + K(16) + T(32) + strEcho + k(512 + 8) + K(32) + "0" +
+                                     K(34) + "0" + K(13) + "00");
     EXPECT_EQ(Compile("DEBUG ASC W0"), 116);
     EXPECT_EQ(Compile("DEBUG REP 65 TO 5"), 118);
 }
@@ -144,7 +155,9 @@ TEST(Serial, SeroutAndSerinOptions) {
     // SERIN with a timeout: the timeout's value goes behind the mark and the label.
     ASSERT_EQ(Compile("SERIN 16, 84, 100, Late, [B0]\nLate: END"), 0);
     EXPECT_EQ(Code(8), Bits(221, 8));
-    EXPECT_EQ(Compile("SERIN 16, 84, [B0"), 134);
+    // The lists of the serial instructions close with "]" where their commas stop.
+    EXPECT_EQ(Compile("SERIN 16, 84, [B0"), 122);
+    EXPECT_EQ(Compile("SEROUT 16, 84, [65 TO 66]"), 122);
     EXPECT_EQ(Compile("SERIN 16, 84, [WAIT(1, 2, 3, 4, 5, 6, 7)]"), 147);
     EXPECT_EQ(Compile("SERIN 16, 84, [WAIT(1, 2, 3, 4, 5, 6)]"), 0);
     EXPECT_EQ(Compile("SERIN 16, 84, [STR B0]"), 118);
