@@ -3,6 +3,7 @@
 // at consecutive locations (location + k, k counting the bytes moved so far).
 
 #include "tokenizer/code_writer.h"
+#include "tokenizer/declarations.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/instructions.h"
 
@@ -10,7 +11,6 @@ namespace kavrin::tokenizer {
 
 namespace {
 
-inline constexpr std::uint16_t kSizeWord = 3;
 inline constexpr unsigned kBitsPerByte = 8;
 inline constexpr std::uint8_t kTokenGet = 27, kTokenPut = 28, kTokenRead = 19, kTokenWrite = 20;
 inline constexpr int kLocationBuffer = 1, kValueBuffer = 2, kScratchBuffer = 3;

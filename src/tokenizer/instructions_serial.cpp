@@ -6,6 +6,7 @@
 // separator bits are emitted between the parts as well.
 
 #include "tokenizer/code_writer.h"
+#include "tokenizer/declarations.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/instructions.h"
 #include "tokenizer/tokenizer.h"
@@ -31,9 +32,6 @@ inline constexpr unsigned kWaitStrCounted = 2560;
 inline constexpr unsigned kWaitFlag = 3140;
 inline constexpr int kMaxWaitValues = 6;
 inline constexpr unsigned kSpace = 32, kEquals = 61, kQuote = 34, kCarriageReturn = 13;
-inline constexpr int kByteSize = 2;
-inline constexpr unsigned kSizeShift = 8;
-inline constexpr unsigned kAddressMask = 0xFF;
 
 unsigned DebugBaud() {
     const std::uint8_t m = Module();
@@ -76,8 +74,8 @@ void EmitEchoTail(bool quote) {
 // The byte array of STR and WAITSTR; returns its byte address.
 unsigned ReadByteArray() {
     const Elem e = ReadElem();
-    if (e.kind != ekVariable || (e.value >> kSizeShift) != kByteSize) RaiseError(136);
-    return e.value & kAddressMask;
+    if (e.kind != ekVariable || VariableSize(e.value) != kSizeByte) RaiseError(136);
+    return VariableAddress(e.value);
 }
 
 // Compiles an expression into buffer 1 and returns the element range it covered.
