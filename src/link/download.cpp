@@ -38,6 +38,13 @@ int TargetLink::FindDownloadTarget(int targetModel, LinkObserver& observer) {
     }
     if (matches > 1) {
         observer.ProgressClosed();
+        // The choice opens with the first candidate at the top, where the user looks first.
+        for (std::size_t k = 0; k < status_.rows.size(); ++k) {
+            if (status_.IsCandidate(k)) {
+                status_.ScrollToTop(static_cast<int>(k) + 1);
+                break;
+            }
+        }
         const int chosen = observer.ChooseTarget(status_, GetUIString(kStrSeveralModules));
         if (chosen < 0 || !status_.IsCandidate(static_cast<std::size_t>(chosen))) {
             return kNoTarget;

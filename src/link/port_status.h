@@ -3,6 +3,7 @@
 // download's choice of target. The progress window draws it; columns 5 and 6 are data the
 // window never shows.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string>
@@ -42,6 +43,11 @@ struct PortStatusTable {
         } else if (gridRow < topRow) {
             topRow = gridRow;
         }
+    }
+    // Makes a grid row the top one, as far as the six visible rows can go down the table.
+    void ScrollToTop(int gridRow) {
+        const int lastTop = std::max(1, static_cast<int>(rows.size()) - (kVisibleDataRows - 1));
+        topRow = std::clamp(gridRow, 1, lastTop);
     }
     // The model code written by the scan; an empty or unreadable cell counts as 0.
     int ModelOf(std::size_t portIndex) const;

@@ -285,6 +285,30 @@ TEST_F(TwoRobots, PortPluggedInDuringTheChoiceDoesNotShiftTheTarget) {
     EXPECT_EQ(first.BlocksReceived(), 0);
 }
 
+// The choice opens with the first candidate as the top row, as far as the table can scroll;
+// the chosen row is then brought into view from there.
+TEST_F(DownloadTest, ChoiceOpensScrolledToTheFirstCandidate) {
+    sim::VirtualModule robots[3];
+    std::vector<std::string> names;
+    for (int i = 0; i < 9; ++i) {
+        names.push_back("ttyS" + std::to_string(i));
+        fakes.Add(names.back(), {});
+    }
+    fakes.Add("ttyS2", ModuleLine(robots[0]));
+    fakes.Add("ttyS8", ModuleLine(robots[1]));
+    observer.choose = 8;
+    auto& l = Link(names);
+    EXPECT_EQ(Download(l).status, DownloadStatus::Delivered);
+    EXPECT_EQ(observer.choiceTopRow, 3);
+    EXPECT_EQ(l.Status().topRow, 9 - (link::kVisibleDataRows - 1));
+
+    fakes.Add("ttyS2", {});
+    fakes.Add("ttyS7", ModuleLine(robots[2]));
+    observer.choose = -1;
+    EXPECT_EQ(Download(Link(names)).status, DownloadStatus::ChoiceCancelled);
+    EXPECT_EQ(observer.choiceTopRow, 9 - (link::kVisibleDataRows - 1));  // no further down
+}
+
 TEST_F(TwoRobots, ChoosingARowWithoutAModuleIsACancel) {
     observer.choose = 1;
     auto& l = Link({"COM1", "COM2", "COM3"});
