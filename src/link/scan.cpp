@@ -81,6 +81,19 @@ void TargetLink::ScanPorts(int targetModel, LinkObserver& observer) {
     observer.ScanStarted();
     ScanQueue queue;
     std::array<std::thread, kMaxThreads> threads;
+    // Normally every thread is joined when it reports. Should the observer throw out of the
+    // scan, the threads still running are waited for (each ends within its time-outs and
+    // closes its port) instead of ending the program.
+    struct JoinLeftovers {
+        std::array<std::thread, kMaxThreads>& threads;
+        ~JoinLeftovers() {
+            for (std::thread& t : threads) {
+                if (t.joinable()) {
+                    t.join();
+                }
+            }
+        }
+    } joinLeftovers{threads};
     unsigned running = 0;  // RunningThreads: bit s-1 for thread slot s
 
     // Waits for one report and handles it; lets the observer run its events meanwhile.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 
 #include "link/target_link.h"
 #include "link_fakes.h"
@@ -225,6 +226,31 @@ TEST_F(ScanTest, FifthThreadWaitsForAFreeSlot) {
     EXPECT_EQ(std::vector(gate.started.begin(), gate.started.begin() + 4), firstFour);
     EXPECT_EQ(gate.started[4], std::make_pair(3, 4));  // p2's slot, the lowest free
     EXPECT_EQ(gate.reported.size(), 5u);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+}
+
+// An observer that throws out of the scan gets its exception; the threads still probing are
+// waited for rather than ending the program, and their ports are closed.
+TEST_F(ScanTest, ObserverThrowingOutOfTheScanLeavesNoThreadBehind) {
+    std::vector<std::string> names{"p0", "p1", "p2"};
+    for (const auto& n : names) {
+        fakes.Add(n, {});
+    }
+    fakes.Hold("p1");
+    fakes.Hold("p2");
+    class Thrower : public RecordingObserver {
+    public:
+        explicit Thrower(FakePorts& f) : fakes(f) {}
+        void PortReported(int, const link::PortStatusTable&) override {
+            fakes.Release("p1");
+            fakes.Release("p2");
+            throw std::runtime_error("abort");
+        }
+        FakePorts& fakes;
+    } thrower(fakes);
+    auto& l = Link(names);
+    l.OpenProgress(true, thrower);
+    EXPECT_THROW(l.ScanPorts(link::kModelKR2, thrower), std::runtime_error);
     EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
 }
 
