@@ -26,10 +26,7 @@ void VirtualModule::Receive(std::uint8_t byte, std::vector<std::uint8_t>& out) {
     out.push_back(faults.wrongEcho ? static_cast<std::uint8_t>(byte ^ kWrongEchoMask) : byte);
     switch (state_) {
         case State::Idle:
-            if (acceptIdWhenIdle_ && byte == kSignature[0]) {
-                StartIdentification();
-                Identify(byte, out);
-            }
+            ToIdle(byte, out);
             break;
         case State::Identifying:
             Identify(byte, out);
@@ -42,14 +39,18 @@ void VirtualModule::Receive(std::uint8_t byte, std::vector<std::uint8_t>& out) {
     }
 }
 
+void VirtualModule::ToIdle(std::uint8_t byte, std::vector<std::uint8_t>& out) {
+    state_ = State::Idle;
+    if (acceptIdWhenIdle_ && byte == static_cast<std::uint8_t>(kSignature[0])) {
+        StartIdentification();
+        Identify(byte, out);
+    }
+}
+
 void VirtualModule::Identify(std::uint8_t byte, std::vector<std::uint8_t>& out) {
     if (signatureIndex_ < kSignature.size()) {
         if (byte != static_cast<std::uint8_t>(kSignature[signatureIndex_])) {
-            state_ = State::Idle;
-            if (acceptIdWhenIdle_ && byte == kSignature[0]) {
-                StartIdentification();
-                Identify(byte, out);
-            }
+            ToIdle(byte, out);
             return;
         }
         out.push_back(static_cast<std::uint8_t>(256 - byte));
@@ -57,7 +58,7 @@ void VirtualModule::Identify(std::uint8_t byte, std::vector<std::uint8_t>& out) 
         return;
     }
     if (byte != 0) {
-        state_ = State::Idle;
+        ToIdle(byte, out);
         return;
     }
     if (!faults.noVersion) {
@@ -78,11 +79,7 @@ void VirtualModule::Program(std::uint8_t byte, std::vector<std::uint8_t>& out) {
         if ((byte & kRowMarker) == 0) {
             // No block starts without the row marker: the computer has begun a new
             // identification without a reset (a pseudo-terminal cannot send one).
-            state_ = State::Idle;
-            if (acceptIdWhenIdle_ && byte == kSignature[0]) {
-                StartIdentification();
-                Identify(byte, out);
-            }
+            ToIdle(byte, out);
             return;
         }
         if (faults.silentAfterBlocks >= 0 && blocksReceived_ >= faults.silentAfterBlocks) {

@@ -6,7 +6,7 @@
 // (the block failed its checks), until a lone 0x00 ends the download.
 //
 // Faults can be switched on to play a module or cable that misbehaves. The module is a pure
-// state machine: timing and the line itself are the port's business (sim_serial_port.h).
+// state machine: timing and the line itself are the port's business (virtual_robot.h).
 
 #include <array>
 #include <cstddef>
@@ -70,6 +70,10 @@ private:
         state_ = State::Identifying;
         signatureIndex_ = 0;
     }
+    // Leaves an exchange the byte does not fit. Listening while idle, the byte may itself
+    // begin a new identification: a client that gave up halfway must not cost the next one
+    // its first character.
+    void ToIdle(std::uint8_t byte, std::vector<std::uint8_t>& out);
     void Identify(std::uint8_t byte, std::vector<std::uint8_t>& out);
     void Program(std::uint8_t byte, std::vector<std::uint8_t>& out);
     std::uint8_t TakeBlock();

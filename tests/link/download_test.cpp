@@ -230,6 +230,22 @@ TEST_F(DownloadTest, LineWithoutBreakOrModemLinesStillTakesTheProgram) {
     EXPECT_EQ(idleListener.BlocksAccepted(), 5);
 }
 
+// A client of a pseudo-terminal that gave up after "KR2" leaves the module waiting for the
+// version request; the next client's identification must still work at the first try.
+TEST_F(DownloadTest, IdleListenerRestartsOnANewIdentification) {
+    sim::VirtualModule idleListener(true);
+    std::vector<std::uint8_t> ignored;
+    for (const char c : std::string_view("KR2")) {
+        idleListener.Receive(static_cast<std::uint8_t>(c), ignored);
+    }
+    FakeLineSpec line = ModuleLine(idleListener);
+    line.lineControlFails = true;
+    fakes.Add("pts0", line);
+    auto& l = Link({"pts0"});
+    EXPECT_EQ(Download(l).status, DownloadStatus::Delivered);
+    EXPECT_EQ(idleListener.Identifications(), 2);  // the scan's and the download's
+}
+
 // --- Several matching modules -------------------------------------------------------------------
 
 class TwoRobots : public DownloadTest {
