@@ -20,6 +20,21 @@ constexpr std::uint8_t kConstantItem = 32;
 constexpr int kItemBits = 6;
 constexpr unsigned kPinOutputOffset = 16;
 constexpr unsigned kIndexScale = 2;
+// Every nested index adds an indexed item of at least 11 bits to the buffer that holds it, so an
+// index nested deeper than this cannot fit the 496 bits anyway. Refusing it on the way in keeps
+// the recursion of hostile text such as B0(B0(B0(... shallow.
+constexpr int kMaxIndexNesting = 48;
+int g_indexNesting = 0;
+
+struct IndexNesting {
+    IndexNesting() {
+        if (g_indexNesting >= kMaxIndexNesting) RaiseError(144);
+        ++g_indexNesting;
+    }
+    ~IndexNesting() { --g_indexNesting; }
+    IndexNesting(const IndexNesting&) = delete;
+    IndexNesting& operator=(const IndexNesting&) = delete;
+};
 
 TokenizerState& S() { return State(); }
 
@@ -32,6 +47,7 @@ Elem ToElem(const TElement& e, int index) {
 bool CompileIndex(TokenizerState& s) {
     if (!PeekIs(ekOpenParen)) return false;
     ReadElem();
+    const IndexNesting nesting;
     ExpressionState& x = s.expr;
     const ExprBuffer saved = x.buffers[0];
     const int opTop = x.opTop, opBase = x.opBase, levels = x.levels;
