@@ -108,10 +108,10 @@ void CloseBlock(int& counter) {
     --counter;
 }
 
-// condition, T(13), reserve, T(9), reserve as pending, first field patched here: the code that
-// follows runs when the condition holds, the pending field jumps past it.
-void CompileConditionalPart(BlockRecord& b) {
-    CompileExpr(0, kExprCondition);
+// condition (compiled into buffer 0), T(13), reserve, T(9), reserve as pending, first field
+// patched here: the code that follows runs when the condition holds, the pending field jumps
+// past it.
+void EmitConditionalPart(BlockRecord& b) {
     EmitBuffer(0, true);
     EmitToken(kTokenIfJump);
     std::int32_t taken = -1;
@@ -121,19 +121,29 @@ void CompileConditionalPart(BlockRecord& b) {
     PatchHere(taken);
 }
 
+void CompileConditionalPart(BlockRecord& b) {
+    CompileExpr(0, kExprCondition);
+    EmitConditionalPart(b);
+}
+
 // --- IF ---------------------------------------------------------------------------------------
 
-// In 2.5 "THEN label" and "THEN GOTO label" at the line end keep the old one-jump form.
+// In 2.5 "THEN label" and "THEN GOTO label" at the line end keep the old one-jump form. Looking
+// ahead leaves the read position and the error span on THEN.
 bool ThenIsJump() {
     if (!Version25()) return true;
     const Elem next = PeekElem();
     if (next.kind == ekLabel || next.kind == ekUndefined) return true;
     if (!IsInstruction(next, instr::kGoto)) return false;
+    TTokenizerResult& r = S().result;
     const int resume = ReadPosition();
+    const std::int32_t spanPos = r.ErrorPos, spanLength = r.ErrorLength;
     ReadElem();
     const Elem label = ReadElem();
     const Elem end = PeekElem();
     SeekElem(resume);
+    r.ErrorPos = spanPos;
+    r.ErrorLength = spanLength;
     return (label.kind == ekLabel || label.kind == ekUndefined) && end.kind == ekEnd &&
            end.value == kEndOfLine;
 }
@@ -148,13 +158,9 @@ void CompileIf(const Elem& word) {
         EmitLabelAddress();
         return;
     }
-    // Compile the condition again under the block's own layout.
-    TokenizerState& s = S();
-    const int resume = ReadPosition();
-    BlockRecord& b = OpenBlock(s.ifDepth, 158, bk::kIf, word.index);
-    SeekElem(word.index + 1);
-    CompileConditionalPart(b);
-    SeekElem(resume);
+    // A block: the condition still in buffer 0 goes out under the block's own layout.
+    BlockRecord& b = OpenBlock(S().ifDepth, 158, bk::kIf, word.index);
+    EmitConditionalPart(b);
     const Elem next = PeekElem();
     b.kind = (next.kind == ekEnd && next.value == kEndOfLine) ? bk::kIf : kSingleLineThen;
 }
@@ -365,7 +371,6 @@ void CompileCaseValue(const BlockRecord& b) {
     if (!PeekIs(ekTo)) return;
     ReadElem();
     const int second = NextLive(S(), ReadPosition());
-    CopyBuffer(0, 3);
     // A range: selector >= first AND selector <= second.
     CompileCaseTest(b.selector, value, op::kGreaterEqual);
     CopyBuffer(0, 2);
@@ -618,6 +623,10 @@ void CompileStatements() {
         }
         CompileStatement(first);
     }
+    // A single-line IF whose last statement ends in ":" at the very end of the text never sees
+    // its line end (the lister adds none behind a ":" end); the end of the text closes it, so
+    // that it is neither reported as an open block nor left jumping past the closing END.
+    CloseSingleLineIfs();
     if (g_program.anyStatement) EmitToken(kTokenEnd);
     if (Version25() && s.blockCount > 0) {
         const BlockRecord& b = *TopBlock(s);

@@ -43,6 +43,14 @@ TEST(Items, VariableReadsPlainModifiedAndIndexed) {
     ExpectCode("PAUSE B0(W1)", "1" + Var(false, 3, 4) + "1" + Item(54) + Bits(6, 5) + T(21));
 }
 
+TEST(Items, IndexNestedTooDeepForABufferIs144) {
+    const auto nested = [](int n) { return "PAUSE " + Repeat("W0(", n) + "1" + Repeat(")", n); };
+    EXPECT_EQ(Compile(nested(44)), 0);
+    EXPECT_EQ(Compile(nested(45)), 144);
+    // Refused on the way in, long before the element list runs out.
+    EXPECT_EQ(Compile(nested(3000)), 144);
+}
+
 TEST(Expressions, OperatorsFollowTheirRightOperandLeftToRight) {
     // 2 + 3 * 4 is (2 + 3) * 4 = 20 on the target.
     ExpectCode("PAUSE 2 + 3 * 4", K(2) + K(3) + O(15) + K(4) + O(18) + T(21));
@@ -130,6 +138,20 @@ TEST(If, SeventeenNestedIfBlocksAre158) {
     const std::string open = "IF B0 = 1 THEN\n";
     EXPECT_EQ(Compile(Repeat(open, 16) + Repeat("ENDIF\n", 16) + "END"), 0);
     EXPECT_EQ(Compile(Repeat(open, 17) + Repeat("ENDIF\n", 17) + "END"), 158);
+    // Looking ahead behind THEN for the one-jump form leaves the error on THEN.
+    EXPECT_EQ(Compile(Repeat(open, 16) + "IF B0 = 1 THEN GOTO Out : END\n" +
+                      Repeat("ENDIF\n", 16) + "Out: END"),
+              158);
+    EXPECT_EQ(ErrorText(), "THEN");
+}
+
+TEST(If, SingleLineEndingInAColonAtTheEndOfTheTextIsClosed) {
+    const std::string cond = R(2, 6) + K(1) + O(28);
+    const unsigned thenStart = 14 + static_cast<unsigned>(cond.size()) + 42;
+    const std::string thenPart = K(1) + T(5);
+    const unsigned end = thenStart + static_cast<unsigned>(thenPart.size());
+    ExpectCode("IF B0 = 1 THEN HIGH 1:",
+               cond + T(13) + A(thenStart) + T(9) + A(end) + thenPart + T(0));
 }
 
 TEST(For, AssignmentThenNextCarriesEndStartVariableStep) {
