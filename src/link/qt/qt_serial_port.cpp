@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 #include "link/target_link.h"
@@ -28,7 +29,8 @@ constexpr int kMaxDrainRounds = 64;
 // cannot have. The ports here never need one (they wait with waitForReadyRead), so that one
 // warning is dropped and everything else passes through.
 constexpr std::string_view kNotifierWarning = "QSocketNotifier: Can only be used with threads";
-QtMessageHandler previousHandler = nullptr;
+// Atomic: another thread may log between the handler's installation and this being set.
+std::atomic<QtMessageHandler> previousHandler{nullptr};
 
 void FilterMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type == QtWarningMsg &&
@@ -36,8 +38,8 @@ void FilterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
                                          static_cast<qsizetype>(kNotifierWarning.size())))) {
         return;
     }
-    if (previousHandler) {
-        previousHandler(type, context, message);
+    if (const QtMessageHandler previous = previousHandler.load()) {
+        previous(type, context, message);
     }
 }
 
