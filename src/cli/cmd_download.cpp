@@ -3,7 +3,10 @@
 // blocks go to the robot. Exit codes: 0 every block acknowledged, 1 the download failed,
 // 2 usage error or unknown port, 3 several robots answered and --port must pick one.
 
+#if defined(__unix__) || defined(__APPLE__)
 #include <unistd.h>
+#define KAVRIN_HAVE_ISATTY 1
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -223,6 +226,16 @@ bool IsDevicePath(const std::string& port) {
     return port.starts_with("/") && std::filesystem::is_character_file(port, ec);
 }
 
+// A progress bar only makes sense where someone watches it. Elsewhere the command keeps to
+// plain lines, so it builds without the POSIX terminal query.
+bool ErrorsGoToATerminal() {
+#ifdef KAVRIN_HAVE_ISATTY
+    return isatty(STDERR_FILENO) != 0;
+#else
+    return false;
+#endif
+}
+
 bool WriteEeprom(const std::string& path) {
     const auto& eeprom = sim::SharedRobot()->Module().Eeprom();
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -274,7 +287,7 @@ int RunDownload(Args args) {
         return kExitFailed;
     }
 
-    const bool onTerminal = isatty(STDERR_FILENO) != 0;
+    const bool onTerminal = ErrorsGoToATerminal();
     sim::SharedRobot()->SetRealTime(onTerminal);  // a progress bar worth watching
     CliObserver observer(onTerminal);
     const link::DownloadOutcome outcome =
