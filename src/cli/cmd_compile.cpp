@@ -78,15 +78,21 @@ int ParseOptions(Args args, CompileOptions& options) {
     return 0;
 }
 
+// A read error (a directory opens fine on some systems, then fails to read) is thrown out of the
+// stream buffer by the library, whatever the stream's exception mask: it must not end the program.
 bool ReadSource(const std::string& name, std::string& text) {
-    if (name == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        return !std::cin.bad();
+    try {
+        if (name == "-") {
+            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+            return !std::cin.bad();
+        }
+        std::ifstream in(name, std::ios::binary);
+        if (!in) return false;
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return !in.bad();
+    } catch (const std::ios_base::failure&) {
+        return false;
     }
-    std::ifstream in(name, std::ios::binary);
-    if (!in) return false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 // Where an offset lies: 1-based line and column, and the line's first offset and length.

@@ -128,6 +128,9 @@ TEST(CliCompile, RefusalsBeforeTokenizing) {
     EXPECT_NE(tooLong.err.find("longer than 65535 characters"), std::string::npos) << tooLong.err;
 
     EXPECT_EQ(RunCli({"compile", TempDir() + "/missing.src"}).exitCode, 1);
+    const CliRun directory = RunCli({"compile", TempDir()});
+    EXPECT_EQ(directory.exitCode, 1) << "a directory is no source, and no reason to abort";
+    EXPECT_NE(directory.err.find("cannot read"), std::string::npos) << directory.err;
     EXPECT_EQ(RunCli({"compile"}).exitCode, 2);
     EXPECT_EQ(RunCli({"compile", "a", "b"}).exitCode, 2);
     EXPECT_EQ(RunCli({"compile", "--bogus", "a"}).exitCode, 2);
