@@ -3,8 +3,6 @@
 // numbers they accept are zero-terminated in place, and the result record points into
 // SourceText.
 
-#include <cctype>
-
 #include "tokenizer/errors.h"
 #include "tokenizer/front_end.h"
 
@@ -104,13 +102,11 @@ void ReadKorble(TokenizerState& s, bool useModuleDirective) {
 bool IsPortName(const TokenizerState& s, const TElement& e) {
     if (e.Kind != ekUndefined || e.Length < 4) return false;
     const char* name = s.result.SourceText.data() + e.Start;
-    if (std::toupper(static_cast<unsigned char>(name[0])) != 'C' ||
-        std::toupper(static_cast<unsigned char>(name[1])) != 'O' ||
-        std::toupper(static_cast<unsigned char>(name[2])) != 'M') {
+    if (UpperAscii(name[0]) != 'C' || UpperAscii(name[1]) != 'O' || UpperAscii(name[2]) != 'M') {
         return false;
     }
     for (int i = 3; i < e.Length; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+        if (!IsAsciiDigit(static_cast<unsigned char>(name[i]))) return false;
     }
     return true;
 }

@@ -6,8 +6,6 @@
 // in comments. Full mode then lists the whole program. Every error here spans from the start of
 // the element being scanned to the scan position.
 
-#include <cctype>
-
 #include "tokenizer/errors.h"
 #include "tokenizer/front_end.h"
 
@@ -19,8 +17,8 @@ constexpr char kLineEnd = 3;
 constexpr int kMaxNumberDigits = 16;
 constexpr unsigned kMaxValue = 0xFFFF;
 
-bool IsLetter(unsigned char c) { return std::isalpha(c) != 0 || c == '_'; }
-bool IsNameChar(unsigned char c) { return std::isalnum(c) != 0 || c == '_'; }
+bool IsLetter(unsigned char c) { return IsAsciiLetter(c) || c == '_'; }
+bool IsNameChar(unsigned char c) { return IsLetter(c) || IsAsciiDigit(c); }
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
 
 // Characters of an unquoted file name in an editor directive.
@@ -135,7 +133,7 @@ void Lister::DirectiveComment() {
             const int length = ReadName(start);
             const TElement e = LookUpName(s_, text_ + start, length);
             Add(e.Kind, e.Value, start, length);
-        } else if (item == 1 && std::isdigit(c)) {
+        } else if (item == 1 && IsAsciiDigit(c)) {
             DirectiveNumber();
         } else if (item >= 2 && IsTextChar(c)) {
             while (IsTextChar(At(pos_))) ++pos_;
@@ -160,7 +158,7 @@ void Lister::DirectiveNumber() {
             decimals = 0;
             continue;
         }
-        if (!std::isdigit(c)) break;
+        if (!IsAsciiDigit(c)) break;
         if (digits > 0 && value == 0) Fail(186, start, 1);
         if (++digits > kMaxNumberDigits) Fail(108, start, 1);
         if (decimals >= 0) ++decimals;
@@ -234,7 +232,7 @@ void Lister::Full() {
         } else if (c == '%') {
             ++pos_;
             Number(start, 2, pos_);
-        } else if (std::isdigit(c)) {
+        } else if (IsAsciiDigit(c)) {
             Number(start, 10, pos_);
         } else if (IsLetter(c)) {
             Name(start);
@@ -276,7 +274,7 @@ void Lister::RecordDeclaredName() {
     char upper[kMaxNameLength];
     const int n = name.Length < kMaxNameLength ? name.Length : kMaxNameLength;
     for (int i = 0; i < n; ++i) {
-        upper[i] = static_cast<char>(std::toupper(At(name.Start + i)));
+        upper[i] = UpperAscii(text_[name.Start + i]);
     }
     s_.declared.Enter(std::string_view(upper, static_cast<std::size_t>(n)), ekUndefined, 0);
 }

@@ -3,7 +3,6 @@
 // that conditional compilation and finished declarations simply vanish from later phases.
 
 #include <algorithm>
-#include <cctype>
 
 #include "tokenizer/errors.h"
 #include "tokenizer/tokenizer_state.h"
@@ -25,8 +24,7 @@ TElement LookUpName(TokenizerState& s, const char* text, int length) {
     TSymbol& name = s.currentName;
     const int n = std::min(length, kMaxNameLength);
     for (int i = 0; i < n; ++i) {
-        name.Name[static_cast<std::size_t>(i)] =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+        name.Name[static_cast<std::size_t>(i)] = UpperAscii(text[i]);
     }
     name.NameLength = static_cast<std::uint8_t>(n);
     TElement e;

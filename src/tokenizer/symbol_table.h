@@ -11,6 +11,17 @@
 namespace kavrin::tokenizer {
 
 inline constexpr int kMaxNameLength = 32;
+
+// Names are ASCII: letters, digits and "_". The C library's classes follow the process locale
+// (a GUI sets the user's), under which bytes above 127 could pass for letters and change case,
+// so a program would compile differently from one machine to the next.
+inline constexpr bool IsAsciiLetter(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+inline constexpr bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+inline constexpr char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 inline constexpr int kMaxSymbols = 1024;
 inline constexpr int kHashChains = 1024;
 
