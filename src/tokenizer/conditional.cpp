@@ -136,13 +136,15 @@ void Resolver::Define(int at) {
         CompileExpression(s_, options);
         value = EvaluateBuffer(s_);
     }
-    const int end = ExpectEnd(129);
-    CancelElements(s_, at, end - 1);
+    // Entered before the line end is checked, so that a full table (128) points at the
+    // definition rather than at the line end behind it.
     if (existing >= 0) {
         s_.symbols.SetValue(existing, value);
     } else {
         s_.symbols.Enter(symbol.name(), ekDefined, value);
     }
+    const int end = ExpectEnd(129);
+    CancelElements(s_, at, end - 1);
 }
 
 // #IF condition #THEN

@@ -276,6 +276,9 @@ void Lister::RecordDeclaredName() {
     for (int i = 0; i < n; ++i) {
         upper[i] = UpperAscii(text_[name.Start + i]);
     }
+    // A full table (128) is reported at this name; nothing has been read yet that could say where.
+    s_.result.ErrorPos = name.Start;
+    s_.result.ErrorLength = name.Length;
     s_.declared.Enter(std::string_view(upper, static_cast<std::size_t>(n)), ekUndefined, 0);
 }
 

@@ -116,6 +116,25 @@ TEST(Lister, DeclaredNamesAreRecorded) {
     EXPECT_LT(declared.Find("HIGH"), 0);
 }
 
+TEST(Lister, AFullTableIsReportedAtTheNameBeingEntered) {
+    // The table of declared names fills during lexing, before anything has been read.
+    std::string body;
+    for (int i = 0; i < kMaxSymbols; ++i) body += "N" + std::to_string(i) + " CON 1\n";
+    const std::string last = "Last";
+    EXPECT_EQ(LexError(body + last + " VAR Byte\n"), 128);
+    EXPECT_EQ(Span(), std::make_pair(static_cast<int>(body.size()), 4));
+
+    // #DEFINE fills the symbol table; the report names the definition, not the line end.
+    ASSERT_EQ(LexError("", true), 0);
+    const int room = kMaxSymbols - State().symbols.Count();
+    std::string defines;
+    for (int i = 0; i <= room; ++i) defines += "#DEFINE D" + std::to_string(i) + "\n";
+    const std::string tail = "D" + std::to_string(room);
+    EXPECT_EQ(LexError(defines, true), 128);
+    EXPECT_EQ(Span(true), std::make_pair(static_cast<int>(defines.size() - 1 - tail.size()),
+                                         static_cast<int>(tail.size())));
+}
+
 TEST(ElementReader, LooksUndefinedNamesUpAgainAndPeeksWithoutMoving) {
     ASSERT_EQ(LexError("later = 1"), 0);
     TokenizerState& s = State();
