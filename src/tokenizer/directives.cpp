@@ -10,7 +10,7 @@ namespace kavrin::tokenizer {
 
 namespace {
 
-constexpr std::uint8_t kModuleKr1 = 1;
+constexpr std::uint8_t kModuleKr1 = 1, kModuleKr2 = 2, kModuleKr6 = 6;
 constexpr std::int32_t kVersion10 = 100, kVersion20 = 200, kVersion25 = 250;
 constexpr std::uint16_t kNoPort = 0xFFFF;
 constexpr int kPortDigitsTaken = 3;  // the $PORT symbol holds up to three digits
@@ -82,7 +82,7 @@ void ReadKorble(TokenizerState& s, bool useModuleDirective) {
         if (e.Kind != ekModuleName) RaiseError(204);
         r.ModuleKind = static_cast<std::uint8_t>(e.Value);
         r.ModulePos = e.Start;
-        if (r.ModuleKind > 2) {
+        if (r.ModuleKind > kModuleKr2) {
             int files = 0;
             while (PeekElement(s, e) && e.Kind == ekComma) {
                 ReadElement(s, e);
@@ -147,7 +147,9 @@ void ReadVelic(TokenizerState& s, bool anyVersion) {
         if (e.Value != kVersion10 && e.Value != kVersion20 && e.Value != kVersion25) RaiseError(187);
         if (!anyVersion) {
             if (r.ModuleKind == kModuleKr1 && e.Value != kVersion10) RaiseError(231);
-            if (r.ModuleKind > kModuleKr1 && e.Value == kVersion10) RaiseError(232);
+            if (r.ModuleKind >= kModuleKr2 && r.ModuleKind <= kModuleKr6 && e.Value == kVersion10) {
+                RaiseError(232);
+            }
         }
         s.syntax25 = e.Value == kVersion25;
         r.LanguageVersion = e.Value;

@@ -58,8 +58,9 @@ void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, 
                bool frontEndOnly) {
     TTokenizerResult& r = s.result;
     // The record may have been filled by a caller; never trust its length.
-    if (r.SourceLength < 0) r.SourceLength = 0;
-    if (r.SourceLength > static_cast<std::int32_t>(kMaxSourceLength)) RaiseErrorAt(107, 0, 0);
+    if (r.SourceLength < 0 || r.SourceLength > static_cast<std::int32_t>(kMaxSourceLength)) {
+        RaiseErrorAt(107, 0, 0);
+    }
 
     s.symbols.Clear();
     s.declared.Clear();
@@ -83,6 +84,7 @@ void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, 
         CompileProgram(s);
     }
 
+    // Also after a directives-only run: a run that succeeds leaves no error span behind.
     r.ErrorPos = 0;
     r.ErrorLength = 0;
     if (r.BlockCount == 0 && !directivesOnly) RaiseError(157);

@@ -115,6 +115,12 @@ TEST(VelicDirective, VersionsAndTheirChecks) {
     EXPECT_EQ(Directives(std::string(kKr2) + "' {$VELIC x}\n"), 112);
     EXPECT_EQ(Directives(std::string(kKr2) + "' {$VELIC 0.5}\n"), 186);
     EXPECT_EQ(Directives(std::string(kKr2) + "' {$VELIC 2.5 x}\n"), 201);
+
+    // 232 is about KR2..KR6; a preset that names no module is left to the module test.
+    LoadSource("' {$VELIC 1.0}\n");
+    r.ModuleKind = 7;
+    EXPECT_EQ(Tokenize(1, 0, 0), 1);
+    EXPECT_EQ(r.LanguageVersion, 100);
 }
 
 TEST(VelicDirective, ErrorSpanIsTheElementReadLast) {

@@ -92,6 +92,9 @@ TEST(TokenizerFrame, AnOversizedLengthInTheRecordIsRefused) {
     r.SourceLength = 70000;
     EXPECT_EQ(Tokenize(1, 1, 0), 0);
     EXPECT_EQ(ErrorNumber(), 107);
+    r.SourceLength = -1;
+    EXPECT_EQ(Tokenize(1, 1, 0), 0) << "a negative length is no empty text";
+    EXPECT_EQ(ErrorNumber(), 107);
     EXPECT_FALSE(LoadSource(std::string(kMaxSourceLength + 1, ' ')));
     EXPECT_TRUE(LoadSource(std::string(kMaxSourceLength, ' ')));
 }
