@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -75,9 +76,10 @@ bool PtyServer::Open(std::string& error) {
     return true;
 }
 
-void PtyServer::Serve(const std::atomic<bool>& stop, int pollMs) {
+void PtyServer::Serve(const std::atomic<bool>& stop, int pollMs, int quietMs) {
     std::vector<std::uint8_t> answer;
     std::uint8_t chunk[kReadChunk];
+    auto lastInput = std::chrono::steady_clock::now();
     while (!stop.load()) {
         pollfd fd{master_, POLLIN, 0};
         const int ready = poll(&fd, 1, pollMs);
@@ -88,6 +90,11 @@ void PtyServer::Serve(const std::atomic<bool>& stop, int pollMs) {
         if (n <= 0) {
             continue;
         }
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastInput >= std::chrono::milliseconds(quietMs)) {
+            module_.LineQuiet();
+        }
+        lastInput = now;
         answer.clear();
         for (ssize_t i = 0; i < n; ++i) {
             module_.Receive(chunk[i], answer);
@@ -107,7 +114,7 @@ bool PtyServer::Open(std::string& error) {
     return false;
 }
 
-void PtyServer::Serve(const std::atomic<bool>&, int) {}
+void PtyServer::Serve(const std::atomic<bool>&, int, int) {}
 
 #endif
 

@@ -25,8 +25,10 @@ public:
     // The device a client opens (/dev/pts/N).
     const std::string& SlavePath() const { return slavePath_; }
 
-    // Answers the client until stop is set; checks stop at least every pollMs.
-    void Serve(const std::atomic<bool>& stop, int pollMs = 50);
+    // Answers the client until stop is set; checks stop at least every pollMs. Input after a
+    // pause of quietMs or more finds the module out of any exchange it was in (see
+    // VirtualModule::LineQuiet); no exchange of the link pauses that long.
+    void Serve(const std::atomic<bool>& stop, int pollMs = 50, int quietMs = 1000);
 
     // Read it only after Serve has returned.
     const VirtualModule& Module() const { return module_; }

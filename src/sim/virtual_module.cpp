@@ -16,6 +16,13 @@ void VirtualModule::SetBreak(bool on) {
     breakOn_ = on;
 }
 
+void VirtualModule::LineQuiet() {
+    if (state_ == State::Identifying || state_ == State::Programming) {
+        state_ = State::Idle;
+    }
+    blockFill_ = 0;
+}
+
 void VirtualModule::Receive(std::uint8_t byte, std::vector<std::uint8_t>& out) {
     if (vanished_ || breakOn_ || state_ == State::Silent) {
         return;

@@ -48,6 +48,10 @@ public:
     void Receive(std::uint8_t byte, std::vector<std::uint8_t>& out);
     // The break holds the module in reset; releasing it starts an identification.
     void SetBreak(bool on);
+    // The line has been quiet for long. Where no break can be sent (a pseudo-terminal) this
+    // stands in for the reset: an unfinished identification or block is dropped, so a client
+    // that went away in the middle leaves nothing behind for the next one.
+    void LineQuiet();
 
     SimFaults faults;
 

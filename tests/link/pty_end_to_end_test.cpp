@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "link/qt/qt_serial_port.h"
@@ -16,12 +17,16 @@ namespace {
 
 class PtyEndToEnd : public ::testing::Test {
 protected:
+    // Shorter than the server's default to keep the test quick, still far above any pause
+    // inside an exchange.
+    static constexpr int kQuietMs = 200;
+
     void SetUp() override {
         std::string error;
         if (!server.Open(error)) {
             GTEST_SKIP() << "no pseudo-terminal: " << error;
         }
-        serving = std::thread([this] { server.Serve(stop, 5); });
+        serving = std::thread([this] { server.Serve(stop, 5, kQuietMs); });
     }
     void TearDown() override {
         stop.store(true);
@@ -64,6 +69,33 @@ TEST_F(PtyEndToEnd, DownloadThroughQSerialPortFillsTheRobotsEeprom) {
             ASSERT_EQ(module.Eeprom()[row * 16 + i], block[1 + i]) << "row " << row;
         }
     }
+}
+
+// A client that went away in the middle of a block leaves the module waiting for the rest;
+// after a quiet spell the next client is identified and served as if nothing had happened.
+TEST_F(PtyEndToEnd, ClientGoneMidBlockDoesNotSpoilTheNext) {
+    {
+        link::OpenResult abandoned = link::OpenQtSerialPort(server.SlavePath());
+        ASSERT_NE(abandoned.port, nullptr);
+        const std::uint8_t start[] = {'K', 'R', '2', 0, 0x80, 1, 2, 3, 4};
+        ASSERT_TRUE(abandoned.port->Write(start, 1000));
+        std::uint8_t answers[3 * 2 + 2 + 5];
+        EXPECT_EQ(abandoned.port->Read(answers, 1000), static_cast<int>(sizeof answers));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kQuietMs + 50));
+
+    const std::vector<link::DownloadBlock> blocks{MakeBlock(3, 0x10)};
+    link::TPortPool pool(link::OpenQtSerialPort);
+    const std::string device = server.SlavePath();
+    link::TargetLink target(pool, [device](std::vector<std::string>& list) { list = {device}; });
+    RecordingObserver observer;
+    link::DownloadRequest request;
+    request.blocks = blocks;
+    request.version = "v1.0";
+    EXPECT_EQ(target.DownloadIt(request, false, observer).status,
+              link::DownloadStatus::Delivered);
+    TearDown();
+    EXPECT_EQ(server.Module().BlocksAccepted(), 1);
 }
 
 TEST_F(PtyEndToEnd, MissingDeviceIsAnInvalidPort) {
