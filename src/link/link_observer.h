@@ -24,7 +24,8 @@ public:
     // Called repeatedly while the scan waits for its threads; a window lets its events run.
     virtual void Pump() {}
 
-    // Several modules match: the user picks one of the rows marked as candidates. Returns the
+    // Several modules match: the user picks one of the rows marked as candidates, shown from
+    // the table's top row (the first candidate's, as far as the table scrolls). Returns the
     // port index picked, or -1 when the choice was cancelled.
     virtual int ChooseTarget(const PortStatusTable&, std::string_view /*message*/) { return -1; }
     // The download goes to this port; its row gets the transmit mark.
