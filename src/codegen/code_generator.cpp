@@ -88,29 +88,49 @@ bool EmitsSensorPairs(int list, TMode mode) {
     return list == model::kMainList && mode == TMode::Advanced;
 }
 
-// Number of "C" pairs written ahead of step k: one per column that differs from the step before
-// (the header slot, all columns 0, for the first step).
-int SensorPairCount(const TActionProgram& program, int list, int k, TMode mode) {
-    if (!EmitsSensorPairs(list, mode)) {
-        return 0;
+// One "C" pair: the column's code digit and the sensor set it now holds.
+struct TSensorPair {
+    char column;
+    std::uint8_t set;
+};
+
+// Every column of `to` that differs from `from`, in the order Both, Left, Right.
+void AddColumnChanges(const TBotAction& from, const TBotAction& to,
+                      std::vector<TSensorPair>& pairs) {
+    for (std::size_t c = 0; c < kColumnOrder.size(); ++c) {
+        const auto column = kColumnOrder[c];
+        if (to.sensors[column] != from.sensors[column]) {
+            pairs.push_back({kColumnCode[c], to.sensors[column]});
+        }
     }
-    const TBotAction& step = program.Step(list, k);
-    const TBotAction& before = k == 1 ? model::kHeaderSlot : program.Step(list, k - 1);
-    int count = 0;
-    for (model::TSensorColumn column : kColumnOrder) {
-        count += step.sensors[column] != before.sensors[column] ? 1 : 0;
-    }
-    return count;
 }
 
-// The robot jumps back by command pairs. The target must lie in 1..k (checked before). Counting the
-// "C" pairs of the steps after the target (the go-back step's own included) makes the jump land
-// exactly on the target's action.
+// The "C" pairs written ahead of step k's own item: one per column that differs from the step
+// before (the header slot, all columns 0, for the first step). A go-back step then also sets
+// back every column in which it differs from its target: the jump lands on the target's action
+// and skips the pairs ahead of it, so without these the target would run with the columns of
+// the end of the loop instead of its own on every pass after the first.
+std::vector<TSensorPair> SensorPairs(const TActionProgram& program, int list, int k, TMode mode) {
+    std::vector<TSensorPair> pairs;
+    if (!EmitsSensorPairs(list, mode)) {
+        return pairs;
+    }
+    const TBotAction& step = program.Step(list, k);
+    AddColumnChanges(k == 1 ? model::kHeaderSlot : program.Step(list, k - 1), step, pairs);
+    if (step.kind == model::akGoBack) {
+        AddColumnChanges(step, program.Step(list, step.value), pairs);
+    }
+    return pairs;
+}
+
+// The robot jumps back by command pairs. The target must lie in 1..k (checked before). Counting
+// the "C" pairs of the steps after the target (the go-back step's own included) makes the jump
+// land exactly on the target's action.
 int JumpBack(const TActionProgram& program, int list, int k, TMode mode) {
     const int target = program.Step(list, k).value;
     int back = k - target;
     for (int j = target + 1; j <= k; ++j) {
-        back += SensorPairCount(program, list, j, mode);
+        back += static_cast<int>(SensorPairs(program, list, j, mode).size());
     }
     return back;
 }
@@ -163,20 +183,15 @@ TBuildResult CheckProgram(const TActionProgram& program, TMode mode) {
     return {true, {}};
 }
 
-// "C",$32, ... for every column of step k that differs from the step before.
-void AppendSensorPairs(const TActionProgram& program, int list, int k, std::string& line,
-                       int& address) {
-    const TBotAction& step = program.Step(list, k);
-    const TBotAction& before = k == 1 ? model::kHeaderSlot : program.Step(list, k - 1);
-    for (std::size_t c = 0; c < kColumnOrder.size(); ++c) {
-        const auto column = kColumnOrder[c];
-        if (step.sensors[column] != before.sensors[column]) {
-            line += "\"C\",$";
-            line += kColumnCode[c];
-            line += std::to_string(step.sensors[column]);
-            line += ',';
-            address += kPairSize;
-        }
+// "C",$32, ... ahead of step k's own item.
+void AppendSensorPairs(const TActionProgram& program, int list, int k, TMode mode,
+                       std::string& line, int& address) {
+    for (const TSensorPair& pair : SensorPairs(program, list, k, mode)) {
+        line += "\"C\",$";
+        line += pair.column;
+        line += std::to_string(pair.set);
+        line += ',';
+        address += kPairSize;
     }
 }
 
@@ -189,9 +204,7 @@ void WriteList(const TActionProgram& program, int list, TMode mode, int& address
     std::string line(list == model::kMainList ? kMainListStart : kContinuationStart);
     int items = 0;
     for (int k = 1; k <= program.Count(list); ++k) {
-        if (EmitsSensorPairs(list, mode)) {
-            AppendSensorPairs(program, list, k, line, address);
-        }
+        AppendSensorPairs(program, list, k, mode, line, address);
         const TBotAction& step = program.Step(list, k);
         line += '"';
         line += model::kActionKinds[step.kind].letter;

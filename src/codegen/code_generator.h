@@ -12,6 +12,11 @@
 //
 // EEPROM: bytes 0..13 configuration (mode, 0, two centres, start words of the five sensor
 // sets), main list from 14, each list a run of two-byte command pairs ended by a one-byte "Q".
+//
+// In Advanced mode a main-list step is preceded by "C",$cs pairs (column c: 3 Both, 2 Left,
+// 1 Right; s its new sensor set) for each column that differs from the step before; a go-back
+// step adds the pairs that set the columns back to those of its target. Its number counts
+// command pairs, "C" pairs included, so that the robot lands on the target's own action.
 
 #include <string>
 #include <string_view>

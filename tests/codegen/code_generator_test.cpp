@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -227,6 +228,47 @@ std::vector<Pair> MainListPairs(const std::vector<std::string>& lines) {
     return pairs;
 }
 
+// The main list run as the robot runs it: "C" sets a column (high digit 3 Both, 2 Left, 1 Right),
+// "G" jumps back by its value, every other letter is a step that drives. For each step driven,
+// up to `limit`: the pair it stands at and the columns (Both, Left, Right) in effect.
+struct Driven {
+    int at;
+    std::array<std::uint8_t, 3> columns;
+};
+
+std::vector<Driven> RunMainList(const std::vector<Pair>& pairs, std::size_t limit) {
+    std::array<std::uint8_t, 3> columns{};
+    std::vector<Driven> driven;
+    for (int at = 0; at < static_cast<int>(pairs.size()) && driven.size() < limit;) {
+        const Pair& pair = pairs[static_cast<std::size_t>(at)];
+        if (pair.letter == 'C') {
+            columns[static_cast<std::size_t>(3 - pair.value / 16)] =
+                static_cast<std::uint8_t>(pair.value % 16);
+            ++at;
+        } else if (pair.letter == 'G') {
+            at -= pair.value;
+        } else {
+            driven.push_back({at, columns});
+            ++at;
+        }
+    }
+    return driven;
+}
+
+// Every step driven, on every pass through a loop, reacts with its own sensor columns.
+void ExpectEachStepDrivesWithItsColumns(const TActionProgram& p, const std::vector<Pair>& pairs) {
+    std::vector<int> stepAt(pairs.size(), 0);  // step number of each action pair
+    for (std::size_t i = 0, step = 0; i < pairs.size(); ++i) {
+        stepAt[i] = pairs[i].letter == 'C' ? 0 : static_cast<int>(++step);
+    }
+    const std::vector<Driven> driven = RunMainList(pairs, 40);
+    EXPECT_FALSE(driven.empty());
+    for (const Driven& d : driven) {
+        const int step = stepAt[static_cast<std::size_t>(d.at)];
+        EXPECT_EQ(d.columns, p.Step(model::kMainList, step).sensors) << "step " << step;
+    }
+}
+
 TEST(GoBack, JumpLandsOnTheTargetActionAcrossSensorPairs) {
     TActionProgram p;
     SetList(p, model::kMainList,
@@ -255,7 +297,22 @@ TEST(GoBack, JumpLandsOnTheTargetActionAcrossSensorPairs) {
     EXPECT_EQ(landing(5), actionAt[1]);  // G to step 2 skips the pairs of steps 3 and 4
     EXPECT_EQ(landing(6), actionAt[3]);  // its own three pairs are crossed too
     EXPECT_EQ(pairs[static_cast<std::size_t>(actionAt[6])].value, 0);  // itself, despite pairs
-    EXPECT_EQ(pairs[static_cast<std::size_t>(actionAt[4])].value, 6);  // 3 steps + 3 pairs
+    ExpectEachStepDrivesWithItsColumns(p, pairs);
+}
+
+TEST(GoBack, TheLoopSetsBackTheColumnsOfItsTarget) {
+    // The go-back step took its columns from the step above it, as a newly dropped step does.
+    TActionProgram p;
+    SetList(p, model::kMainList,
+            {{model::akForward, 10, 1, 0, 0},
+             {model::akTurnRight, 10, 2, 0, 4},
+             {model::akGoBack, 1, 2, 0, 4}});
+    const Generated g = Generate(p, TMode::Advanced);
+    ASSERT_TRUE(g.result.ok) << g.result.message;
+    EXPECT_EQ(g.lines[5],
+              "ActionList\tDATA\t\"C\",$31,\"F\",10   ,\"C\",$32,\"C\",$14,\"R\",10   ,"
+              "\"C\",$31,\"C\",$10,\"G\",6   ,\"Q\"");
+    ExpectEachStepDrivesWithItsColumns(p, MainListPairs(g.lines));
 }
 
 TEST(GoBack, WithoutPairsItIsTheStepDifference) {
