@@ -8,12 +8,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <fstream>
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/program_source.h"
 #include "tokenizer/code_writer.h"
 #include "tokenizer/statements.h"
 #include "tokenizer/tokenizer.h"
@@ -76,23 +75,6 @@ int ParseOptions(Args args, CompileOptions& options) {
         return 2;
     }
     return 0;
-}
-
-// A read error (a directory opens fine on some systems, then fails to read) is thrown out of the
-// stream buffer by the library, whatever the stream's exception mask: it must not end the program.
-bool ReadSource(const std::string& name, std::string& text) {
-    try {
-        if (name == "-") {
-            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-            return !std::cin.bad();
-        }
-        std::ifstream in(name, std::ios::binary);
-        if (!in) return false;
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        return !in.bad();
-    } catch (const std::ios_base::failure&) {
-        return false;
-    }
 }
 
 // Where an offset lies: 1-based line and column, and the line's first offset and length.
@@ -218,7 +200,7 @@ int RunCompile(Args args) {
     if (const int parsed = ParseOptions(args, options)) return parsed == 1 ? 0 : 2;
 
     std::string text;
-    if (!ReadSource(options.source, text)) {
+    if (!ReadSourceFile(options.source, text)) {
         std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.source.c_str());
         return 1;
     }

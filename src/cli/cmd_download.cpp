@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -211,12 +210,10 @@ bool ReadSource(const Options& options, std::string& source) {
         }
         return whole.ok;
     }
-    std::ifstream in(options.file, std::ios::binary);
-    if (!in) {
+    if (!ReadSourceFile(options.file, source)) {
         std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.file.c_str());
         return false;
     }
-    source.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
 }
 

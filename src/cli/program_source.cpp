@@ -1,6 +1,9 @@
 #include "cli/program_source.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 
 #include "codegen/code_generator.h"
 #include "model/kvn_file.h"
@@ -17,6 +20,23 @@ bool TakeModeOption(std::string_view arg, ProgramOptions& options, bool withSens
         return true;
     }
     return false;
+}
+
+// A read error (a directory opens fine on some systems, then fails to read) is thrown out of the
+// stream buffer by the library, whatever the stream's exception mask: it must not end the program.
+bool ReadSourceFile(const std::string& name, std::string& text) {
+    try {
+        if (name == "-") {
+            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+            return !std::cin.bad();
+        }
+        std::ifstream in(name, std::ios::binary);
+        if (!in) return false;
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return !in.bad();
+    } catch (const std::ios_base::failure&) {
+        return false;
+    }
 }
 
 bool LoadProgramFile(const ProgramOptions& options, model::TActionProgram& program) {

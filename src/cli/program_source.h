@@ -1,7 +1,7 @@
 #pragma once
-// What the commands that read an action program file share: the mode options, loading the file
-// as the editor would, and generating the robot program from it. Failures print the message on
-// standard error and return false.
+// What the commands that read programs share: reading a source file, the mode options, loading
+// an action program file as the editor would, and generating the robot program from it. Loading
+// and generating print their message on standard error when they fail.
 
 #include <string>
 #include <string_view>
@@ -19,6 +19,9 @@ struct ProgramOptions {
 
 // Takes "--advanced" and, where the command has it, "--sensors". False for any other argument.
 bool TakeModeOption(std::string_view arg, ProgramOptions& options, bool withSensors);
+
+// Reads a source file ("-" for standard input) as bytes. False when it cannot be read.
+bool ReadSourceFile(const std::string& name, std::string& text);
 
 bool LoadProgramFile(const ProgramOptions& options, model::TActionProgram& program);
 
