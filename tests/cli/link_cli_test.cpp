@@ -119,6 +119,9 @@ TEST(CliDownload, UsageErrors) {
               2);
     EXPECT_EQ(RunCli({"download", "--help"}).exitCode, 0);
     EXPECT_EQ(RunCli({"download", "/no/such/file.vel", "--port", "SIM"}).exitCode, 1);
+    const CliRun folder = RunCli({"download", TempDir(), "--port", "SIM"});  // read error, no abort
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_NE(folder.err.find("cannot read"), std::string::npos);
 }
 
 // sim-pty serves the robot on a pseudo-terminal that download reaches through the real serial
