@@ -17,23 +17,8 @@ constexpr char kUsage[] = "usage: kavrin-cli generate FILE.kvn [--advanced] [--s
 
 int RunGenerate(Args args) {
     ProgramOptions options;
-    for (std::string_view arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (TakeModeOption(arg, options, true)) {
-            continue;
-        }
-        if (arg.starts_with("-") || !options.file.empty()) {
-            std::fputs(kUsage, stderr);
-            return 2;
-        }
-        options.file = arg;
-    }
-    if (options.file.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
+    if (const int exitCode = ParseProgramArgs(args, true, kUsage, options); exitCode >= 0) {
+        return exitCode;
     }
     codegen::TProgramText text;
     if (!GenerateProgram(options, text)) {

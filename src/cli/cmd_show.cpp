@@ -31,23 +31,8 @@ void PrintProgram(const model::TActionProgram& program) {
 
 int RunShow(Args args) {
     ProgramOptions options;
-    for (std::string_view arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (TakeModeOption(arg, options, false)) {
-            continue;
-        }
-        if (arg.starts_with("-") || !options.file.empty()) {
-            std::fputs(kUsage, stderr);
-            return 2;
-        }
-        options.file = arg;
-    }
-    if (options.file.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
+    if (const int exitCode = ParseProgramArgs(args, false, kUsage, options); exitCode >= 0) {
+        return exitCode;
     }
     model::TActionProgram program;
     if (!LoadProgramFile(options, program)) {

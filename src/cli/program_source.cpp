@@ -22,6 +22,29 @@ bool TakeModeOption(std::string_view arg, ProgramOptions& options, bool withSens
     return false;
 }
 
+int ParseProgramArgs(std::span<const std::string_view> args, bool withSensors, const char* usage,
+                     ProgramOptions& options) {
+    for (std::string_view arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (TakeModeOption(arg, options, withSensors)) {
+            continue;
+        }
+        if (arg.starts_with("-") || !options.file.empty()) {
+            std::fputs(usage, stderr);
+            return 2;
+        }
+        options.file = arg;
+    }
+    if (options.file.empty()) {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    return -1;
+}
+
 // A read error (a directory opens fine on some systems, then fails to read) is thrown out of the
 // stream buffer by the library, whatever the stream's exception mask: it must not end the program.
 bool ReadSourceFile(const std::string& name, std::string& text) {

@@ -3,6 +3,7 @@
 // an action program file as the editor would, and generating the robot program from it. Loading
 // and generating print their message on standard error when they fail.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,12 @@ struct ProgramOptions {
 
 // Takes "--advanced" and, where the command has it, "--sensors". False for any other argument.
 bool TakeModeOption(std::string_view arg, ProgramOptions& options, bool withSensors);
+
+// Takes "FILE [--advanced] [--sensors]" for a command whose only options are those. Returns -1
+// when the command should go on, else the exit code (0 after --help, 2 after a usage error, with
+// the usage printed).
+int ParseProgramArgs(std::span<const std::string_view> args, bool withSensors, const char* usage,
+                     ProgramOptions& options);
 
 // Reads a source file ("-" for standard input) as bytes. False when it cannot be read.
 bool ReadSourceFile(const std::string& name, std::string& text);
