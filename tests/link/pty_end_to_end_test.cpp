@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
+#include <span>
 #include <thread>
 
 #include "link/qt/qt_serial_port.h"
@@ -35,7 +37,21 @@ protected:
         }
     }
 
+    // Downloads the blocks to the served module through the real serial backend.
+    link::DownloadOutcome Download(std::span<const link::DownloadBlock> blocks,
+                                   RecordingObserver& observer) {
+        const std::string device = server.SlavePath();
+        target = std::make_unique<link::TargetLink>(
+            pool, [device](std::vector<std::string>& list) { list = {device}; });
+        link::DownloadRequest request;
+        request.blocks = blocks;
+        request.version = "v1.0";
+        return target->DownloadIt(request, false, observer);
+    }
+
     sim::PtyServer server;
+    link::TPortPool pool{link::OpenQtSerialPort};
+    std::unique_ptr<link::TargetLink> target;  // after the pool it uses
     std::atomic<bool> stop{false};
     std::thread serving;
 };
@@ -45,17 +61,11 @@ TEST_F(PtyEndToEnd, DownloadThroughQSerialPortFillsTheRobotsEeprom) {
     for (int row = 0; row < 8; ++row) {
         blocks.push_back(MakeBlock(127 - row * 3, static_cast<std::uint8_t>(0x4B + row)));
     }
-    link::TPortPool pool(link::OpenQtSerialPort);
-    const std::string device = server.SlavePath();
-    link::TargetLink target(pool, [device](std::vector<std::string>& list) { list = {device}; });
     RecordingObserver observer;
-    link::DownloadRequest request;
-    request.blocks = blocks;
-    request.version = "v1.0";
-    const link::DownloadOutcome outcome = target.DownloadIt(request, false, observer);
+    const link::DownloadOutcome outcome = Download(blocks, observer);
     ASSERT_EQ(outcome.status, link::DownloadStatus::Delivered)
         << (observer.errors.empty() ? std::string() : observer.errors[0]);
-    EXPECT_EQ(target.Status().rows[0][link::kColVersion], "v1.0");
+    EXPECT_EQ(target->Status().rows[0][link::kColVersion], "v1.0");
     EXPECT_EQ(observer.steps, 8);
     EXPECT_EQ(pool.FreeSlotCount(), link::kPortSlotCount);
 
@@ -85,21 +95,13 @@ TEST_F(PtyEndToEnd, ClientGoneMidBlockDoesNotSpoilTheNext) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kQuietMs + 50));
 
     const std::vector<link::DownloadBlock> blocks{MakeBlock(3, 0x10)};
-    link::TPortPool pool(link::OpenQtSerialPort);
-    const std::string device = server.SlavePath();
-    link::TargetLink target(pool, [device](std::vector<std::string>& list) { list = {device}; });
     RecordingObserver observer;
-    link::DownloadRequest request;
-    request.blocks = blocks;
-    request.version = "v1.0";
-    EXPECT_EQ(target.DownloadIt(request, false, observer).status,
-              link::DownloadStatus::Delivered);
+    EXPECT_EQ(Download(blocks, observer).status, link::DownloadStatus::Delivered);
     TearDown();
     EXPECT_EQ(server.Module().BlocksAccepted(), 1);
 }
 
 TEST_F(PtyEndToEnd, MissingDeviceIsAnInvalidPort) {
-    link::TPortPool pool(link::OpenQtSerialPort);
     const link::SlotResult result = pool.OpenPortSlot("/dev/kavrin-no-such-port");
     EXPECT_EQ(result.slot, link::kNoPortSlot);
     EXPECT_EQ(result.error, static_cast<std::uint32_t>(link::OpenError::NoSuchPort));

@@ -12,11 +12,6 @@ namespace {
 
 using namespace test;
 
-void ExpectCode(const std::string& body, const std::string& expected, const char* header = kKR2v25) {
-    ASSERT_EQ(Compile(body, header), 0) << TokenizerResult().ErrorMessage << " at " << ErrorText();
-    EXPECT_EQ(Code(static_cast<int>(expected.size())), expected) << body;
-}
-
 unsigned At(const std::string& before) { return kCodeStart + static_cast<unsigned>(before.size()); }
 
 TEST(Simple, ArgumentsGoOutInEvaluationOrder) {

@@ -12,12 +12,6 @@ namespace {
 
 using namespace test;
 
-// The program's code from its first statement, as long as `expected`.
-void ExpectCode(const std::string& body, const std::string& expected, const char* header = kKR2v25) {
-    ASSERT_EQ(Compile(body, header), 0) << TokenizerResult().ErrorMessage << " at " << ErrorText();
-    EXPECT_EQ(Code(static_cast<int>(expected.size())), expected) << body;
-}
-
 std::string Repeat(const std::string& s, int n) {
     std::string out;
     for (int i = 0; i < n; ++i) out += s;

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the back-end tests: reading stream bits back and catching numbered errors.
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -100,6 +102,13 @@ inline std::string Code(int n) { return StreamString(TokenizerResult(), kCodeSta
 inline std::string ErrorText() {
     const TTokenizerResult& r = TokenizerResult();
     return std::string(r.SourceText.data() + r.ErrorPos, static_cast<std::size_t>(r.ErrorLength));
+}
+
+// Compiles body and checks the program's code from its first statement, as long as `expected`.
+inline void ExpectCode(const std::string& body, const std::string& expected,
+                       const char* header = kKR2v25) {
+    ASSERT_EQ(Compile(body, header), 0) << TokenizerResult().ErrorMessage << " at " << ErrorText();
+    EXPECT_EQ(Code(static_cast<int>(expected.size())), expected) << body;
 }
 
 }  // namespace kavrin::tokenizer::test
