@@ -66,6 +66,15 @@ std::optional<double> Number(std::string_view word) {
     return value;
 }
 
+std::string Quoted(std::string_view word) {
+    std::string q;
+    q.reserve(word.size() + 2);
+    q += '"';
+    q.append(word);
+    q += '"';
+    return q;
+}
+
 struct Keyword {
     std::string_view word;
     std::size_t count;
@@ -102,7 +111,10 @@ public:
 private:
     ArenaResult Fail(int lineNo, const std::string& message) const {
         std::string where = fileName_;
-        if (lineNo > 0) where += ":" + std::to_string(lineNo);
+        if (lineNo > 0) {
+            where += ':';
+            where += std::to_string(lineNo);
+        }
         return {std::nullopt, where + ": " + message};
     }
 
@@ -113,15 +125,15 @@ private:
         for (const Keyword& k : kKeywords) {
             if (words[0] == k.word) key = &k;
         }
-        if (!key) return "unknown keyword \"" + std::string(words[0]) + "\"";
+        if (!key) return "unknown keyword " + Quoted(words[0]);
         if (words.size() != key->count + 1) {
-            return "\"" + std::string(key->word) + "\" takes " + std::to_string(key->count) +
+            return Quoted(key->word) + " takes " + std::to_string(key->count) +
                    " numbers: " + std::string(key->operands);
         }
         double v[4] = {};
         for (std::size_t i = 0; i < key->count; ++i) {
             const auto n = Number(words[i + 1]);
-            if (!n) return "\"" + std::string(words[i + 1]) + "\" is not a number";
+            if (!n) return Quoted(words[i + 1]) + " is not a number";
             v[i] = *n;
         }
         const std::string_view word = key->word;

@@ -56,6 +56,25 @@ bool InsideConvex(Vec2 p, std::span<const Vec2> corners) {
     return true;
 }
 
+// Axis-aligned bounds, to pass over outlines that are nowhere near.
+struct Bounds {
+    Vec2 lo{1e300, 1e300};
+    Vec2 hi{-1e300, -1e300};
+
+    void Add(Vec2 p) {
+        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
+        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
+    }
+    bool Misses(const Segment& s) const {
+        return std::max(s.a.x, s.b.x) < lo.x || std::min(s.a.x, s.b.x) > hi.x ||
+               std::max(s.a.y, s.b.y) < lo.y || std::min(s.a.y, s.b.y) > hi.y;
+    }
+    bool Misses(const Disc& d) const {
+        return d.centre.x + d.radius < lo.x || d.centre.x - d.radius > hi.x ||
+               d.centre.y + d.radius < lo.y || d.centre.y - d.radius > hi.y;
+    }
+};
+
 bool InSector(Vec2 p, const Sector& s) {
     const Vec2 v = p - s.apex;
     const double d = Length(v);
@@ -100,13 +119,17 @@ bool SegmentsMeet(const Segment& s, const Segment& t) {
 
 bool PolygonTouches(std::span<const Vec2> corners, const Obstacles& obstacles) {
     const std::size_t n = corners.size();
+    Bounds bounds;
+    for (Vec2 c : corners) bounds.Add(c);
     for (const Segment& s : obstacles.segments) {
+        if (bounds.Misses(s)) continue;
         if (InsideConvex(s.a, corners) || InsideConvex(s.b, corners)) return true;
         for (std::size_t i = 0; i < n; ++i) {
             if (SegmentsMeet(s, {corners[i], corners[(i + 1) % n]})) return true;
         }
     }
     for (const Disc& d : obstacles.discs) {
+        if (bounds.Misses(d)) continue;
         if (InsideConvex(d.centre, corners)) return true;
         for (std::size_t i = 0; i < n; ++i) {
             if (DistanceToSegment(d.centre, {corners[i], corners[(i + 1) % n]}) <= d.radius)
@@ -118,11 +141,15 @@ bool PolygonTouches(std::span<const Vec2> corners, const Obstacles& obstacles) {
 
 std::optional<double> FirstHit(const Segment& probe, const Obstacles& obstacles) {
     const Vec2 d = probe.b - probe.a;
+    Bounds bounds;
+    bounds.Add(probe.a);
+    bounds.Add(probe.b);
     std::optional<double> best;  // parameter along the probe
     auto keep = [&](double t) {
         if (!best || t < *best) best = t;
     };
     for (const Segment& s : obstacles.segments) {
+        if (bounds.Misses(s)) continue;
         const Vec2 e = s.b - s.a;
         const double denom = Cross(d, e);
         if (denom == 0) {
@@ -139,6 +166,7 @@ std::optional<double> FirstHit(const Segment& probe, const Obstacles& obstacles)
         if (t >= 0 && t <= 1 && u >= 0 && u <= 1) keep(t);
     }
     for (const Disc& c : obstacles.discs) {
+        if (bounds.Misses(c)) continue;
         if (Length(probe.a - c.centre) <= c.radius) {
             keep(0.0);
             continue;
@@ -153,7 +181,11 @@ std::optional<double> FirstHit(const Segment& probe, const Obstacles& obstacles)
 
 bool SectorTouches(const Sector& sector, const Obstacles& obstacles) {
     const auto edges = SectorEdges(sector);
+    Bounds bounds;
+    bounds.Add(sector.apex - Vec2{sector.radius, sector.radius});
+    bounds.Add(sector.apex + Vec2{sector.radius, sector.radius});
     for (const Segment& s : obstacles.segments) {
+        if (bounds.Misses(s)) continue;
         if (InSector(s.a, sector) || InSector(s.b, sector)) return true;
         if (SegmentsMeet(s, edges[0]) || SegmentsMeet(s, edges[1])) return true;
         double ts[2];
@@ -165,6 +197,7 @@ bool SectorTouches(const Sector& sector, const Obstacles& obstacles) {
         }
     }
     for (const Disc& d : obstacles.discs) {
+        if (bounds.Misses(d)) continue;
         if (InSector(d.centre, sector)) return true;
         if (DistanceToSegment(d.centre, edges[0]) <= d.radius ||
             DistanceToSegment(d.centre, edges[1]) <= d.radius)

@@ -71,8 +71,11 @@ struct RobotGeometry {
 // The body's outline on the table, corners counter-clockwise from the front right.
 inline std::array<Vec2, 4> BodyCorners(const RobotGeometry& g, const Pose& pose) {
     const double half = g.bodyWidth / 2;
-    return {pose.ToTable({g.bodyFront, -half}), pose.ToTable({g.bodyFront, half}),
-            pose.ToTable({g.BodyRear(), half}), pose.ToTable({g.BodyRear(), -half})};
+    const Vec2 forward = Direction(pose.heading);
+    const Vec2 left{-forward.y, forward.x};
+    const Vec2 p = pose.Position();
+    return {p + forward * g.bodyFront - left * half, p + forward * g.bodyFront + left * half,
+            p + forward * g.BodyRear() + left * half, p + forward * g.BodyRear() - left * half};
 }
 
 // Bookkeeping limits of the world.
