@@ -59,7 +59,13 @@ void RobotBody::SetStandstill(double left, double right) {
 }
 
 void RobotBody::AdvanceTo(VirtualTime t) {
-    while (stepTime_ + kMotionStepUs <= t) Step();
+    while (stepTime_ + kMotionStepUs <= t) {
+        if (ServosIdle(stepTime_)) {  // nothing moves until the next pulse: skip ahead
+            stepTime_ += (t - stepTime_) / kMotionStepUs * kMotionStepUs;
+            break;
+        }
+        Step();
+    }
     now_ = std::max(now_, t);
 }
 
@@ -130,10 +136,16 @@ InfraredState RobotBody::Infrared(Side side) const {
 
 double RobotBody::Fraction(Side side, VirtualTime t) const {
     const Wheel& w = wheels_[Index(side)];
-    if (w.lastPulse < 0 || t - w.lastPulse >= geometry_.servoHoldUs) return 0;
+    if (w.lastPulse < 0 || t - w.lastPulse >= geometry_.servoHoldUs) return 0;  // stopped
     const double off = side == Side::Left ? w.pulseUnits - geometry_.leftStandstill
                                           : geometry_.rightStandstill - w.pulseUnits;  // mirrored
     return std::clamp(off / geometry_.servoPulseSpan, -1.0, 1.0);
+}
+
+bool RobotBody::ServosIdle(VirtualTime t) const {
+    return std::all_of(wheels_.begin(), wheels_.end(), [&](const Wheel& w) {
+        return w.lastPulse < 0 || t - w.lastPulse >= geometry_.servoHoldUs;
+    });
 }
 
 double RobotBody::WheelSpeed(Side side) const { return Fraction(side, now_); }

@@ -109,6 +109,7 @@ private:
     static std::size_t Index(Side side) { return side == Side::Left ? 0 : 1; }
 
     double Fraction(Side side, VirtualTime t) const;
+    bool ServosIdle(VirtualTime t) const;
     void Step();
     void UpdateWhiskers(VirtualTime t);
     void AddPathPoint();

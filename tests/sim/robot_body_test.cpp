@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -71,6 +72,9 @@ TEST_F(BodyTest, FullForwardDrivesStraightAtTopSpeedAndStops40msAfterTheLastPuls
     // The last pulse was at 1980 ms: the wheels turn until 2020 ms, then stand.
     body.AdvanceTo(5000 * kMs);
     EXPECT_NEAR(body.CurrentPose().x - 30, expected * 2020 / 2000, 0.05);
+    const Pose stopped = body.CurrentPose();
+    body.AdvanceTo(std::numeric_limits<VirtualTime>::max() - kMs);  // a program that stops
+    EXPECT_EQ(body.CurrentPose(), stopped);
     EXPECT_EQ(body.WheelSpeed(Side::Left), 0);
     EXPECT_GT(body.Path().size(), 60u);
     EXPECT_NEAR(body.Path().back().x, body.CurrentPose().x, kPathStepCm);
