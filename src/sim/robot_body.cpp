@@ -44,7 +44,9 @@ void RobotBody::Restart() {
 }
 
 bool RobotBody::Place(const Pose& pose) {
-    if (!PoseIsFree(arena_, outlines_, geometry_, pose)) return false;
+    if (!std::isfinite(pose.x) || !std::isfinite(pose.y) || !std::isfinite(pose.heading) ||
+        !PoseIsFree(arena_, outlines_, geometry_, pose))
+        return false;
     pose_ = pose;
     blocked_ = false;
     path_.clear();

@@ -180,6 +180,7 @@ TEST_F(BodyTest, PlacingIsRefusedOffTheTableOrOnAnObstacleAndRestartGoesBackToTh
     body.SetArena(Named("wall-ahead"));
     EXPECT_FALSE(body.Place({68, 75, 0}));
     EXPECT_FALSE(body.Place({3, 75, 0}));
+    EXPECT_FALSE(body.Place({std::nan(""), 75, 0}));
     EXPECT_EQ(body.CurrentPose(), (Pose{30, 75, 0}));
     ASSERT_TRUE(body.Place({100, 40, std::numbers::pi}));  // behind the wall, facing it
     Drive(850, 650, 3000);
