@@ -111,6 +111,25 @@ TIndexedFrame Index(const std::vector<QRgb>& pixels, bool transparent) {
     return frame;
 }
 
+}  // namespace
+
+QImage ToIndexed8(const QImage& image) {
+    const TIndexedFrame frame = Index(Flatten(image, std::nullopt), false);
+    QImage out(image.size(), QImage::Format_Indexed8);
+    QList<QRgb> table;
+    for (const GifColorType& c : frame.palette) {
+        table.push_back(qRgb(c.Red, c.Green, c.Blue));
+    }
+    out.setColorTable(table);
+    for (int y = 0; y < out.height(); ++y) {
+        std::copy_n(frame.pixels.begin() + static_cast<std::ptrdiff_t>(y) * out.width(), out.width(),
+                    out.scanLine(y));
+    }
+    return out;
+}
+
+namespace {
+
 struct TGifCloser {
     void operator()(GifFileType* gif) const {
         int error = 0;

@@ -24,4 +24,8 @@ struct TGifFrame {
 void WriteGif(const std::string& path, const std::vector<TGifFrame>& frames,
               std::optional<QColor> transparentOver);
 
+// The picture with a palette of at most 256 colours chosen as for a GIF frame (no dithering, so
+// flat areas stay flat), for formats that store eight bits a pixel.
+QImage ToIndexed8(const QImage& image);
+
 }  // namespace kavrin::art

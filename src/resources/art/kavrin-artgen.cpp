@@ -128,7 +128,7 @@ void Write(const TPicture& picture, const QDir& root) {
     const std::string path = root.filePath(name).toStdString();
     if (picture.type == QStringLiteral("BMP")) {
         // Eight bits a pixel: the background has few colours, and the store embeds every byte.
-        if (!picture.frames.front().image.convertToFormat(QImage::Format_Indexed8).save(
+        if (!ToIndexed8(picture.frames.front().image).save(
                 QString::fromStdString(path), "BMP")) {
             throw std::runtime_error(path + ": cannot write");
         }
