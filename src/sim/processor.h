@@ -34,8 +34,8 @@ inline constexpr int kGosubDepth = 4;
 inline constexpr int kHostPin = 16;
 
 // Fixed costs of the interpreter, in microseconds.
-inline constexpr VirtualTime kTokenTime = 160;
-inline constexpr VirtualTime kItemTime = 45;
+inline constexpr VirtualTime kTokenTime = 250;
+inline constexpr VirtualTime kItemTime = 70;
 // One EEPROM byte written by WRITE.
 inline constexpr VirtualTime kEepromWriteTime = 5 * kMicrosPerMs;
 

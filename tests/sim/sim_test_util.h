@@ -12,9 +12,9 @@
 
 namespace kavrin::sim::test {
 
-// The image of a KR2 program in 2.5 syntax; a failed compilation fails the test.
-inline Eeprom CompileImage(std::string_view body) {
-    const std::string source = std::string("'{$KORBLE KR2}\r\n'{$VELIC 2.5}\r\n") + std::string(body);
+// The image of a whole source text; a failed compilation fails the test.
+inline Eeprom CompileSource(std::string_view source) {
+    const std::string_view body = source;
     Eeprom image{};
     EXPECT_TRUE(tokenizer::LoadSource(source));
     if (tokenizer::Tokenize(0, 1, 0) != 1) {
@@ -24,6 +24,11 @@ inline Eeprom CompileImage(std::string_view body) {
     const auto& r = tokenizer::TokenizerResult();
     std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
     return image;
+}
+
+// The image of a KR2 program in 2.5 syntax.
+inline Eeprom CompileImage(std::string_view body) {
+    return CompileSource(std::string("'{$KORBLE KR2}\r\n'{$VELIC 2.5}\r\n") + std::string(body));
 }
 
 inline std::string Text(const std::vector<HostByte>& bytes) {
