@@ -84,6 +84,7 @@ std::string Processor::StopReason() const {
 
 void Processor::Run(VirtualTime until) {
     runLimit_ = until;
+    const bool wasRunning = state_ == ProcessorState::Running;
     while (state_ == ProcessorState::Running && now_ < until) {
         const int at = pc_;
         try {
@@ -103,7 +104,10 @@ void Processor::Run(VirtualTime until) {
             break;
         }
     }
-    if (state_ != ProcessorState::Running) now_ = std::max(now_, until);
+    if (state_ != ProcessorState::Running) {
+        if (wasRunning) stopTime_ = now_;
+        now_ = std::max(now_, until);
+    }
     body_.AdvanceTo(now_);
 }
 

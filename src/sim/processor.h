@@ -69,6 +69,8 @@ public:
     void Run(VirtualTime until);
 
     VirtualTime Now() const { return now_; }
+    // When the program stopped (END, STOP or a fault); time goes on for the body after it.
+    VirtualTime StopTime() const { return stopTime_; }
     ProcessorState State() const { return state_; }
     bool Halted() const { return state_ != ProcessorState::Running; }
     // "RETURN without GOSUB at bit 1234" and the like, empty while nothing went wrong.
@@ -165,6 +167,7 @@ private:
     int gosubDepth_ = 0;
     int pc_ = 0;
     VirtualTime now_ = 0;
+    VirtualTime stopTime_ = 0;
     ProcessorState state_ = ProcessorState::Running;
     std::string diagnostic_;
     bool eepromChanged_ = false;
