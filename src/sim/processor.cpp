@@ -423,11 +423,17 @@ void Processor::Branch() {
 }
 
 std::vector<std::uint16_t> Processor::EntryValues(bool firstBare) {
-    const int base = depth_;
+    int base = depth_;
     RunItems(firstBare);
+    base = std::min(base, depth_);  // a damaged entry may have taken values from below it
     std::vector<std::uint16_t> values(stack_.begin() + base, stack_.begin() + depth_);
     depth_ = base;
     return values;
+}
+
+std::uint16_t Processor::EntryValue() {
+    const std::vector<std::uint16_t> values = EntryValues(true);
+    return values.empty() ? std::uint16_t{0} : values.back();
 }
 
 void Processor::StoreTarget(std::uint16_t value, bool store) {
@@ -447,7 +453,7 @@ void Processor::Lookup() {
     bool found = false;
     std::uint16_t value = 0;
     for (unsigned i = 0;; ++i) {
-        const std::uint16_t v = EntryValues(true).back();
+        const std::uint16_t v = EntryValue();
         if (i == index) {
             found = true;
             value = v;
@@ -463,7 +469,7 @@ void Processor::Lookdown() {
     bool found = false;
     std::uint16_t index = 0;
     for (std::uint16_t i = 0;; ++i) {
-        const std::uint16_t v = EntryValues(true).back();
+        const std::uint16_t v = EntryValue();
         if (!found && Compare(comparison, target, v)) {
             found = true;
             index = i;
@@ -548,7 +554,7 @@ void Processor::ShiftOut() {
     do {
         const std::vector<std::uint16_t> v = EntryValues(true);
         const unsigned bits = std::min<unsigned>(v.size() >= 2 ? v[v.size() - 2] : 8u, 16u);
-        const unsigned value = v.back();
+        const unsigned value = v.empty() ? 0u : v.back();
         for (unsigned i = 0; i < bits; ++i) {
             const unsigned bit = msbFirst ? bits - 1 - i : i;
             SetPin(data, true, ((value >> bit) & 1u) != 0);
@@ -591,7 +597,7 @@ void Processor::Dtmfout() {
     const int pin = Pop() & 15;
     SetPin(pin, true, false);
     do {
-        const unsigned key = EntryValues(true).back() & 15u;
+        const unsigned key = EntryValue() & 15u;
         body_.OnTone(pin, static_cast<std::uint32_t>(on), kDtmfLow[key], kDtmfHigh[key], now_);
         Wait(on + off);
     } while (ReadBit());
@@ -604,7 +610,7 @@ void Processor::Xout() {
     SetPin(pin, true, false);
     do {
         const std::vector<std::uint16_t> v = EntryValues(true);
-        const unsigned cycles = static_cast<std::uint16_t>(~v.back());
+        const unsigned cycles = v.empty() ? 0u : static_cast<std::uint16_t>(~v.back());
         Wait(static_cast<VirtualTime>(cycles) * kXoutFrame);
     } while (ReadBit());
 }

@@ -156,6 +156,8 @@ private:
     std::uint16_t ReceiveNumber(const SerialMode& m, std::uint16_t format);
     // The values an entry of a list leaves on the stack.
     std::vector<std::uint16_t> EntryValues(bool firstBare);
+    // The last value of an entry of plain values (0 for a damaged one without any).
+    std::uint16_t EntryValue();
     void StoreTarget(std::uint16_t value, bool store = true);
 
     PinBody& body_;
