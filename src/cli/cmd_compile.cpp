@@ -210,7 +210,7 @@ int RunCompile(Args args) {
         return 1;
     }
     const bool directivesOnly = options.form == OutputForm::kDirectives;
-    const std::uint8_t ok = tokenizer::Tokenize(directivesOnly ? 1 : 0, 1, 0);
+    const std::uint8_t ok = tokenizer::Tokenize({.directivesOnly = directivesOnly});
     const tokenizer::TTokenizerResult& r = tokenizer::TokenizerResult();
     if (!ok) {
         PrintError(options.source, text, r);

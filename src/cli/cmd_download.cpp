@@ -261,7 +261,7 @@ int RunDownload(Args args) {
     }
 
     const std::string extraPort = IsDevicePath(options.port) ? options.port : std::string();
-    link::TPortPool pool(link::QtPortFactory());
+    link::TPortPool pool(sim::WithVirtualRobot(link::OpenQtSerialPort));
     link::TargetLink target(pool, [extraPort](std::vector<std::string>& list) {
         link::EnumeratePorts(list);
         if (!extraPort.empty() && std::find(list.begin(), list.end(), extraPort) == list.end()) {
@@ -288,7 +288,7 @@ int RunDownload(Args args) {
     sim::SharedRobot()->SetRealTime(onTerminal);  // a progress bar worth watching
     CliObserver observer(onTerminal);
     const link::DownloadOutcome outcome =
-        link::DownloadTokenization(target, source, false, observer);
+        link::DownloadTokenization(target, tokenizer::ProcessTokenizer(), source, false, observer);
 
     if (!observer.candidates.empty() && outcome.status == link::DownloadStatus::ChoiceCancelled) {
         std::fputs("kavrin-cli: more than one robot answered:\n", stderr);

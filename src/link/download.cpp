@@ -18,13 +18,13 @@ int TargetLink::FindDownloadTarget(int targetModel, LinkObserver& observer) {
     bool realMatch = false;
     if (selectedPort_ == kAutoPort) {
         for (std::size_t k = 0; k < status_.rows.size() && k < portList_.size(); ++k) {
-            realMatch |= portList_[k] != sim::kSimPortName && status_.ModelOf(k) == targetModel;
+            realMatch |= portList_[k] != kVirtualPortName && status_.ModelOf(k) == targetModel;
         }
     }
     int target = kNoTarget;
     int matches = 0;
     for (std::size_t k = 0; k < status_.rows.size(); ++k) {
-        const bool simRow = k < portList_.size() && portList_[k] == sim::kSimPortName;
+        const bool simRow = k < portList_.size() && portList_[k] == kVirtualPortName;
         if (status_.ModelOf(k) == targetModel && !(realMatch && simRow)) {
             status_.rows[k][kColCandidate] = std::string(kCandidateMark);
             ++matches;

@@ -11,6 +11,10 @@
 #include "link/identify.h"
 #include "link/target_link.h"
 
+namespace kavrin::tokenizer {
+class TTokenizer;
+}
+
 namespace kavrin::link {
 
 inline constexpr std::size_t kMaxProgramSlots = 8;
@@ -31,7 +35,8 @@ inline constexpr std::string_view kTokenizeFailedMessage = "Error! Tokenization 
 
 // The run: tokenizes the source text for a KR2 and, when that yields download blocks, downloads
 // them (TargetLink::DownloadIt). With keepOpen the port slot stays open for the caller.
-DownloadOutcome DownloadTokenization(TargetLink& link, std::string_view sourceText, bool keepOpen,
+DownloadOutcome DownloadTokenization(TargetLink& link, tokenizer::TTokenizer& tokenizer,
+                                     std::string_view sourceText, bool keepOpen,
                                      LinkObserver& observer);
 
 }  // namespace kavrin::link

@@ -13,15 +13,15 @@ static_assert(std::is_same_v<DownloadBlock, tokenizer::TDownloadBlock>);
 namespace {
 
 // Tokenizes for the target model; true when the run succeeded with at least one block.
-bool TokenizeStep(std::string_view sourceText) {
-    TDownloadState& state = DownloadState();
+bool TokenizeStep(tokenizer::TTokenizer& tokenizer, std::string_view sourceText,
+                  TDownloadState& state) {
     state.TargetModel = kModelKR2;  // whatever module the text's own directive names
     state.ProgramCount = 1;
-    if (!tokenizer::LoadSource(sourceText)) {
+    if (!tokenizer.LoadSource(sourceText)) {
         return false;
     }
-    const tokenizer::TTokenizerResult& result = tokenizer::TokenizerResult();
-    if (tokenizer::Tokenize(0, 1, 0) != 1 || result.BlockCount == 0) {
+    const tokenizer::TTokenizerResult& result = tokenizer.Result();
+    if (tokenizer.Tokenize() != 1 || result.BlockCount == 0) {
         return false;
     }
     state.BlockCounts[0] = result.BlockCount;
@@ -30,17 +30,18 @@ bool TokenizeStep(std::string_view sourceText) {
 
 }  // namespace
 
-DownloadOutcome DownloadTokenization(TargetLink& link, std::string_view sourceText, bool keepOpen,
+DownloadOutcome DownloadTokenization(TargetLink& link, tokenizer::TTokenizer& tokenizer,
+                                     std::string_view sourceText, bool keepOpen,
                                      LinkObserver& observer) {
-    if (!TokenizeStep(sourceText)) {
+    TDownloadState& state = DownloadState();
+    if (!TokenizeStep(tokenizer, sourceText, state)) {
         DownloadOutcome failed;
         failed.status = DownloadStatus::TokenizeFailed;
         failed.message = std::string(kTokenizeFailedMessage);
         observer.ShowMessage(failed.message);
         return failed;
     }
-    const TDownloadState& state = DownloadState();
-    const tokenizer::TTokenizerResult& result = tokenizer::TokenizerResult();
+    const tokenizer::TTokenizerResult& result = tokenizer.Result();
     DownloadRequest request;
     request.blocks = std::span<const DownloadBlock>(result.Blocks.data(), result.BlockCount);
     request.model = state.TargetModel;

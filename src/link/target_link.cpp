@@ -36,13 +36,4 @@ void TargetLink::OpenProgress(bool clearRows, LinkObserver& observer) {
     observer.ProgressOpened(status_);
 }
 
-PortFactory WithVirtualRobot(PortFactory realPorts, std::shared_ptr<sim::VirtualRobot> robot) {
-    return [real = std::move(realPorts), robot = std::move(robot)](std::string_view name) {
-        if (name == sim::kSimPortName) {
-            return robot->Open();
-        }
-        return real ? real(name) : OpenResult{nullptr, OpenError::NoSuchPort};
-    };
-}
-
 }  // namespace kavrin::link

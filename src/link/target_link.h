@@ -21,11 +21,11 @@
 #include "link/port_list.h"
 #include "link/port_pool.h"
 #include "link/port_status.h"
-#include "sim/virtual_robot.h"
+#include "wire/wire_format.h"
 
 namespace kavrin::link {
 
-inline constexpr std::size_t kBlockSize = 18;
+using wire::kBlockSize;
 using DownloadBlock = std::array<std::uint8_t, kBlockSize>;
 
 inline constexpr int kMaxThreads = 4;                 // identification threads at a time
@@ -46,9 +46,9 @@ inline constexpr std::string_view kWrongVersionMessage =
     "Cannot download to this version of the device.";
 
 // Model code and acknowledgement values of the exchange.
-inline constexpr std::uint8_t kAckAccepted = 0;
-inline constexpr std::uint8_t kAckVerifyFailed = 2;
-inline constexpr std::uint8_t kEndOfDownload = 0;
+using wire::kAckAccepted;
+using wire::kAckVerifyFailed;
+using wire::kEndOfDownload;
 
 enum class DownloadStatus {
     Delivered,       // every block acknowledged
@@ -129,9 +129,5 @@ private:
     std::string selectedPort_{kAutoPort};
     PortStatusTable status_;
 };
-
-// Routes the port name "SIM" to the virtual robot and every other name to the real ports.
-PortFactory WithVirtualRobot(PortFactory realPorts,
-                             std::shared_ptr<sim::VirtualRobot> robot = sim::SharedRobot());
 
 }  // namespace kavrin::link

@@ -34,7 +34,7 @@ void WriteFile(const std::string& path, const std::string& text) {
 // row sent, zero elsewhere (the virtual robot starts empty in each process).
 std::string ExpectedEeprom(const std::string& source) {
     EXPECT_TRUE(tokenizer::LoadSource(source));
-    EXPECT_EQ(tokenizer::Tokenize(0, 1, 0), 1);
+    EXPECT_EQ(tokenizer::Tokenize(), 1);
     const tokenizer::TTokenizerResult& result = tokenizer::TokenizerResult();
     std::string eeprom(kEepromSize, '\0');
     for (std::size_t b = 0; b < result.BlockCount; ++b) {

@@ -409,7 +409,7 @@ TEST_F(DownloadTest, OtherModelsGetTheProgramSlotFirst) {
 TEST_F(DownloadTest, TokenizedProgramLandsInTheRobotAsTheTokenizerImagedIt) {
     const std::string source = "' {$KORBLE KR2}\r\nx VAR Word\r\nDATA 1, 2, 3\r\nx = 300\r\nEND";
     auto& l = Link({"SIM"});
-    const auto outcome = link::DownloadTokenization(l, source, false, observer);
+    const auto outcome = link::DownloadTokenization(l, tokenizer::ProcessTokenizer(), source, false, observer);
     ASSERT_EQ(outcome.status, DownloadStatus::Delivered) << outcome.message;
     const auto& result = tokenizer::TokenizerResult();
     EXPECT_EQ(link::DownloadState().TargetModel, link::kModelKR2);
@@ -426,7 +426,7 @@ TEST_F(DownloadTest, TokenizedProgramLandsInTheRobotAsTheTokenizerImagedIt) {
 TEST_F(DownloadTest, TokenizerErrorStopsBeforeTheProgressWindow) {
     auto& l = Link({"SIM"});
     const auto outcome =
-        link::DownloadTokenization(l, "' {$KORBLE KR2}\r\nGOTO nowhere\r\n", false, observer);
+        link::DownloadTokenization(l, tokenizer::ProcessTokenizer(), "' {$KORBLE KR2}\r\nGOTO nowhere\r\n", false, observer);
     EXPECT_EQ(outcome.status, DownloadStatus::TokenizeFailed);
     EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Error! Tokenization Failed!"});
@@ -438,7 +438,7 @@ TEST_F(DownloadTest, TokenizerErrorStopsBeforeTheProgressWindow) {
 TEST_F(DownloadTest, OverlongSourceIsATokenizationFailure) {
     auto& l = Link({"SIM"});
     const std::string huge(tokenizer::kMaxSourceLength + 1, ' ');
-    EXPECT_EQ(link::DownloadTokenization(l, huge, false, observer).status,
+    EXPECT_EQ(link::DownloadTokenization(l, tokenizer::ProcessTokenizer(), huge, false, observer).status,
               DownloadStatus::TokenizeFailed);
 }
 
