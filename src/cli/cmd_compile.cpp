@@ -205,8 +205,7 @@ int RunCompile(Args args) {
         return 1;
     }
     if (!tokenizer::LoadSource(text)) {
-        std::fprintf(stderr, "kavrin-cli: %s: source is longer than %zu characters\n",
-                     options.source.c_str(), tokenizer::kMaxSourceLength);
+        PrintTooLong(options.source);
         return 1;
     }
     const bool directivesOnly = options.form == OutputForm::kDirectives;

@@ -1,13 +1,6 @@
 #include "link/target_link.h"
 
-#include "link/download_state.h"
-
 namespace kavrin::link {
-
-TDownloadState& DownloadState() {
-    static TDownloadState state;
-    return state;
-}
 
 TargetLink::TargetLink(TPortPool& pool, PortEnumerator enumerate, LinkTimings timings)
     : pool_(pool), enumerate_(std::move(enumerate)), timings_(timings) {}

@@ -98,6 +98,20 @@ TEST(CliDownload, TokenizerErrorSendsNothing) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(CliDownload, OverlongSourceSaysWhy) {
+    const std::string dir = TempDir();
+    WriteFile(dir + "/long.vel", std::string(65536, '\''));
+    for (const std::string& source : {std::string("/dev/zero"), dir + "/long.vel"}) {
+        const CliRun run = RunCli({"download", source, "--port", "SIM"});
+        EXPECT_EQ(run.exitCode, 1) << source;
+        EXPECT_NE(run.err.find("Error! Tokenization Failed!"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(source + ": source is longer than 65535 characters"),
+                  std::string::npos)
+            << run.err;
+    }
+    std::filesystem::remove_all(dir);
+}
+
 TEST(CliDownload, UnknownPortIsAnErrorNotAnAutomaticSearch) {
     const std::string dir = TempDir();
     WriteFile(dir + "/prog.vel", kProgram);
