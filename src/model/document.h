@@ -8,6 +8,7 @@
 // empty row that takes appended steps.
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -129,9 +130,9 @@ public:
     // --- Files ---------------------------------------------------------------------------------
 
     // The last file saved or loaded: what the save dialog proposes.
-    const std::string& FileName() const { return fileName_; }
-    TFileResult SaveFile(const std::string& path);
-    TFileResult LoadFile(const std::string& path);
+    const std::filesystem::path& FileName() const { return fileName_; }
+    TFileResult SaveFile(const std::filesystem::path& path);
+    TFileResult LoadFile(const std::filesystem::path& path);
     // Asks about unsaved changes when there are any; on Yes, saves. The answer is returned as
     // given, so a Yes whose save was cancelled still lets the caller go on.
     TSaveAnswer CheckIfSaved(const std::function<TSaveAnswer()>& ask,
@@ -172,7 +173,7 @@ private:
     std::array<TSnapshot, kUndoLevels> undo_{};
     int newest_ = -1;
     int oldest_ = -1;
-    std::string fileName_;
+    std::filesystem::path fileName_;
     TDocumentChange change_;
 };
 
