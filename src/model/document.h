@@ -60,9 +60,9 @@ struct TDocumentChange {
 
     std::uint64_t revision = 0;
     bool any = false;
-    int list = kAllLists;  // the one list changed, or kAllLists
-    int firstRow = kNoRow;  // first step row changed in that list (kNoRow with kAllLists)
-    int lastRow = kNoRow;   // last step row changed; with rowsMoved, to the end of the list
+    int list = kAllLists;    // the one list changed, or kAllLists
+    int firstRow = kNoRow;   // first step row changed in that list (kNoRow with kAllLists)
+    int lastRow = kNoRow;    // last step row changed; with rowsMoved, to the end of the list
     bool rowsMoved = false;  // steps were inserted or removed: rows from firstRow on moved
 };
 

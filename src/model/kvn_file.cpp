@@ -133,8 +133,8 @@ TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgr
     std::error_code ec;
     if (!written || !closed) {
         std::filesystem::remove(temporary, ec);
-        return Failure("Can not save \"" + Shown(path) + "\": " +
-                       SystemReason(!written ? writeError : closeError));
+        return Failure("Can not save \"" + Shown(path) +
+                       "\": " + SystemReason(!written ? writeError : closeError));
     }
     std::filesystem::rename(temporary, path, ec);
     if (ec) {

@@ -7,6 +7,7 @@
 
 #include "tokenizer/code_writer.h"
 #include "tokenizer/declarations.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/instructions.h"
 #include "tokenizer/tokenizer.h"
@@ -74,7 +75,8 @@ void EmitEchoTail(bool quote) {
 // The byte array of STR and WAITSTR; returns its byte address.
 unsigned ReadByteArray() {
     const Elem e = ReadElem();
-    if (e.kind != ekVariable || VariableSize(e.value) != kSizeByte) RaiseError(136);
+    if (e.kind != ekVariable || VariableSize(e.value) != kSizeByte)
+        RaiseError(err::kExpectedByteVariable);
     return VariableAddress(e.value);
 }
 
@@ -139,7 +141,7 @@ void CompileOutputEntry() {
         }
         case ekAsc:
             ReadElem();
-            ExpectElem(ekQuestion, 116);
+            ExpectElem(ekQuestion, err::kExpectedQuestionMark);
             CompileEchoedValue(first, end);
             EmitEcho(first, end, true);
             EmitBuffer(1, false);
@@ -159,7 +161,7 @@ void CompileOutputEntry() {
             ReadElem();
             CompileExpr(0);
             EmitBuffer(0, false);
-            ExpectElem(ekBackslash, 118);
+            ExpectElem(ekBackslash, err::kExpectedBackslash);
             EmitConstant(kRepeatFlag, true);
             CompileExpr(2);
             EmitBuffer(0, true);
@@ -175,16 +177,16 @@ void CompileOutputEntry() {
 
 // WAIT (v1, ..., vj): the values go out last first.
 void CompileWait() {
-    ExpectElem(ekOpenParen, 119);
+    ExpectElem(ekOpenParen, err::kExpectedOpenParen);
     int starts[kMaxWaitValues] = {};
     int count = 0;
     for (;;) {
-        if (count == kMaxWaitValues) RaiseError(147);
+        if (count == kMaxWaitValues) RaiseError(err::kTooManyValues);
         starts[count++] = ReadPosition();
         CompileExpr(0);
         const Elem sep = ReadElem();
         if (sep.kind == ekCloseParen) break;
-        if (sep.kind != ekComma) RaiseError(120);
+        if (sep.kind != ekComma) RaiseError(err::kExpectedCloseParen);
     }
     const int resume = ReadPosition();
     EmitBit(true);
@@ -216,7 +218,7 @@ void CompileInputEntry() {
         case ekStr: {
             ReadElem();
             const unsigned address = ReadByteArray();
-            ExpectElem(ekBackslash, 118);
+            ExpectElem(ekBackslash, err::kExpectedBackslash);
             CompileExpr(2);
             CopyBuffer(0, 1);
             bool withEnd = false;
@@ -283,7 +285,7 @@ void CompileList(bool bracketed, Entry entry) {
         EmitBit(true);
     }
     EmitBit(false);
-    if (bracketed) ExpectElem(ekCloseBracket, 122);
+    if (bracketed) ExpectElem(ekCloseBracket, err::kExpectedCloseBracket);
 }
 
 // The pin and options of SEROUT and SERIN: pin [\ fpin], baudmode, into buffers 1, 2 and 3.

@@ -228,7 +228,8 @@ TEST_F(KvnFile, FailedRenameRemovesTheTemporaryAndKeepsWhatWasThere) {
 TEST_F(KvnFile, NonAsciiPathsSaveAndLoad) {
     TActionDocument doc;
     FillForward(doc, kMainList, 3);
-    const fs::path path = dir_ / fs::path(u8"\u0394\u03c1\u03bf\u03bc\u03bf\u03c2 \u00e9t\u00e9.kvn");
+    const fs::path path =
+        dir_ / fs::path(u8"\u0394\u03c1\u03bf\u03bc\u03bf\u03c2 \u00e9t\u00e9.kvn");
     ASSERT_TRUE(doc.SaveFile(path).ok);
     TActionDocument loaded;
     const TFileResult r = loaded.LoadFile(path);
