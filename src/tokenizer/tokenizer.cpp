@@ -34,7 +34,7 @@ private:
     TokenizerState* saved_;
 };
 
-// Phase 1.
+// Clears what a run rebuilds; the module survives unless the text is to name it.
 void Reset(TokenizerState& s, bool useModuleDirective) {
     TTokenizerResult& r = s.result;
     r.ErrorMessage = nullptr;
