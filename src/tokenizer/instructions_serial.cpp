@@ -88,6 +88,7 @@ void CompileEchoedValue(int& first, int& end) {
     CopyBuffer(0, 1);
 }
 
+// STR bytearray [\ count]   (an output entry; with echo the name is sent first)
 void CompileStrOutput(bool echo) {
     const int first = ReadPosition();
     const unsigned address = ReadByteArray();
@@ -105,6 +106,8 @@ void CompileStrOutput(bool echo) {
     if (echo) EmitEchoTail(true);
 }
 
+// An output entry: value | ? value | formatter [?] value | ASC ? value | STR bytearray [\ n] |
+// REP value \ count
 void CompileOutputEntry() {
     const Elem e = PeekElem();
     int first = 0, end = 0;
@@ -202,6 +205,8 @@ void CompileWait() {
     EmitBit(false);
 }
 
+// An input entry: variable | formatter variable | STR bytearray \ n [\ end] | SKIP n | SPSTR n |
+// WAITSTR bytearray [\ n] | WAIT (value, ...)
 void CompileInputEntry() {
     const Elem e = PeekElem();
     switch (e.kind) {

@@ -140,6 +140,9 @@ bool ThenIsJump() {
            end.value == kEndOfLine;
 }
 
+// IF condition THEN label
+// IF condition THEN statement [ELSE statement]     (single line)
+// IF condition THEN <line end> ... [ELSEIF ...] [ELSE ...] ENDIF
 void CompileIf(const Elem& word) {
     CompileExpr(0, kExprCondition);
     ExpectElem(ekThen, err::kExpectedThen);
@@ -160,6 +163,7 @@ void CompileIf(const Elem& word) {
 constexpr InnerErrors kInsideIf{err::kExpectedStatementOrNext, err::kExpectedStatementOrLoop,
                                 err::kExpectedStatementOrEndselect, 0};
 
+// ELSEIF condition THEN
 void CompileElseIf() {
     if (S().ifDepth == 0) RaiseError(err::kElseifPrecededIf);
     BlockRecord& b = Innermost(kInsideIf, IsIf);
@@ -172,6 +176,7 @@ void CompileElseIf() {
     if (IsSingleLineIf(b)) b.kind = kSingleLineThen;
 }
 
+// ELSE
 void CompileElse() {
     if (S().ifDepth == 0) RaiseError(err::kElsePrecededIfCase);
     BlockRecord& b = Innermost(kInsideIf, IsIf);
@@ -185,6 +190,7 @@ void CompileElse() {
     b.kind = static_cast<std::uint8_t>(b.kind - 1);
 }
 
+// ENDIF
 void CompileEndIf() {
     if (S().ifDepth == 0) RaiseError(err::kEndifPrecededIf);
     BlockRecord& b = Innermost(kInsideIf, IsIf);
@@ -207,6 +213,7 @@ void CompileAssignment(int targetIndex) {
     EmitToken(kTokenAssign);
 }
 
+// FOR variable = start TO end [STEP [-]step]
 void CompileFor(const Elem& word) {
     TokenizerState& s = S();
     if (s.forDepth >= kMaxNesting) RaiseError(err::kForNestingLimit);
@@ -272,6 +279,7 @@ void CompileNext() {
 
 inline constexpr std::uint8_t kDoHasCondition = 1;
 
+// DO [WHILE condition | UNTIL condition]
 void CompileDo(const Elem& word) {
     TokenizerState& s = S();
     BlockRecord& b = OpenBlock(s.doDepth, err::kDoNestingLimit, bk::kDo, word.index);
@@ -297,6 +305,7 @@ void CompileDo(const Elem& word) {
 constexpr InnerErrors kInsideDo{err::kExpectedStatementOrNext, 0,
                                 err::kExpectedStatementOrEndselect, err::kExpectedStatementOrEndif};
 
+// LOOP [WHILE condition | UNTIL condition]   (only when DO had none)
 void CompileLoop() {
     TokenizerState& s = S();
     if (s.doDepth == 0) RaiseError(err::kLoopPrecededDo);
@@ -325,6 +334,7 @@ void CompileLoop() {
     CloseBlock(s.doDepth);
 }
 
+// EXIT   (leaves the innermost FOR or DO)
 void CompileExit() {
     TokenizerState& s = S();
     for (int i = s.blockCount - 1; i >= 0; --i) {
@@ -339,6 +349,7 @@ void CompileExit() {
 
 // --- SELECT / CASE / ENDSELECT --------------------------------------------------------------------
 
+// SELECT expression
 void CompileSelect(const Elem& word) {
     TokenizerState& s = S();
     BlockRecord& b = OpenBlock(s.selectDepth, err::kSelectNestingLimit, bk::kSelect, word.index);
@@ -377,6 +388,8 @@ void CompileCaseValue(const BlockRecord& b) {
     AppendToBuffer0(3, op::kAnd);
 }
 
+// CASE [comparison] value [TO value], ...
+// CASE ELSE
 void CompileCase() {
     TokenizerState& s = S();
     if (s.selectDepth == 0) RaiseError(err::kCasePrecededSelect);
@@ -418,6 +431,7 @@ void CompileCase() {
     b.loopTop = static_cast<std::uint16_t>(W().Position());
 }
 
+// ENDSELECT
 void CompileEndSelect() {
     TokenizerState& s = S();
     if (s.selectDepth == 0) RaiseError(err::kEndselectPrecededSelect);
@@ -440,6 +454,7 @@ void PatchGosubSlot(int number) {
     W().Patch(number * kAddressBits, static_cast<unsigned>(W().Position()));
 }
 
+// GOSUB label
 void CompileGosub() {
     EmitToken(kTokenGosub);
     const int number = NextGosubNumber();
@@ -448,6 +463,8 @@ void CompileGosub() {
     PatchGosubSlot(number);
 }
 
+// ON index GOTO label, ...
+// ON index GOSUB label, ...
 void CompileOn() {
     CompileExpr(0);
     CopyBuffer(0, 1);
