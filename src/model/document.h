@@ -8,6 +8,7 @@
 // empty row that takes appended steps.
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -50,6 +51,20 @@ struct TCommandAvailability {
 };
 
 enum class TSaveAnswer { Yes, No, Cancel };
+
+// What changed in the steps since the caller last took the changes, so that a grid repaints
+// only that. Every change counts in the revision, which never goes back.
+struct TDocumentChange {
+    static constexpr int kAllLists = 0;
+    static constexpr int kNoRow = 0;
+
+    std::uint64_t revision = 0;
+    bool any = false;
+    int list = kAllLists;    // the one list changed, or kAllLists
+    int firstRow = kNoRow;   // first step row changed in that list (kNoRow with kAllLists)
+    int lastRow = kNoRow;    // last step row changed; with rowsMoved, to the end of the list
+    bool rowsMoved = false;  // steps were inserted or removed: rows from firstRow on moved
+};
 
 class TActionDocument {
 public:
@@ -115,13 +130,17 @@ public:
     // --- Files ---------------------------------------------------------------------------------
 
     // The last file saved or loaded: what the save dialog proposes.
-    const std::string& FileName() const { return fileName_; }
-    TFileResult SaveFile(const std::string& path);
-    TFileResult LoadFile(const std::string& path);
+    const std::filesystem::path& FileName() const { return fileName_; }
+    TFileResult SaveFile(const std::filesystem::path& path);
+    TFileResult LoadFile(const std::filesystem::path& path);
     // Asks about unsaved changes when there are any; on Yes, saves. The answer is returned as
     // given, so a Yes whose save was cancelled still lets the caller go on.
     TSaveAnswer CheckIfSaved(const std::function<TSaveAnswer()>& ask,
                              const std::function<void()>& save);
+
+    // The steps changed since the last call, then starts collecting afresh.
+    TDocumentChange TakeChanges();
+    std::uint64_t Revision() const { return change_.revision; }
 
     // The clipboard as a list of steps, for display and tests.
     int ClipboardCount() const;
@@ -142,6 +161,8 @@ private:
     void WriteClipboardEnd(int copied);
     void ClampView(int list);
     void ScrollToEnd(int list);
+    // Records a change of rows first..last of a list (kAllLists: anything anywhere).
+    void Changed(int list, int first, int last, bool rowsMoved);
 
     TMode mode_;
     TActionProgram program_;
@@ -152,7 +173,8 @@ private:
     std::array<TSnapshot, kUndoLevels> undo_{};
     int newest_ = -1;
     int oldest_ = -1;
-    std::string fileName_;
+    std::filesystem::path fileName_;
+    TDocumentChange change_;
 };
 
 }  // namespace kavrin::model

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 
 namespace kavrin::tokenizer {
@@ -44,7 +45,7 @@ void CodeWriter::Start(std::uint8_t module) {
 
 void CodeWriter::WriteField(int bits, unsigned value) {
     if (bits <= 0) return;
-    if (bits > kMaxFieldBits || position_ + bits > kMaxCodeBits) RaiseError(127);
+    if (bits > kMaxFieldBits || position_ + bits > kMaxCodeBits) RaiseError(err::kEepromFull);
     // Split the field into runs that stay inside one byte.
     while (bits > 0) {
         const int room = 8 - position_ % 8;
@@ -61,7 +62,7 @@ void CodeWriter::WriteRun(int bits, unsigned value) {
     const std::uint8_t kind = use & kUseMask;
     if (kind == kUseReserved || kind == kUseData) {
         const DataSpan& span = dataSpans_[address];
-        RaiseErrorAt(124, span.start, span.length);
+        RaiseErrorAt(err::kDataOverlapsProgram, span.start, span.length);
     }
     const int shift = 8 - position_ % 8 - bits;
     result_.EepromImage[address] =
@@ -80,7 +81,7 @@ void CodeWriter::WriteToken(std::uint8_t code) {
 }
 
 int CodeWriter::Reserve() {
-    if (position_ + kAddressBits > kMaxCodeBits) RaiseError(127);
+    if (position_ + kAddressBits > kMaxCodeBits) RaiseError(err::kEepromFull);
     const int field = position_;
     position_ += kAddressBits;
     return field;
@@ -94,7 +95,7 @@ void CodeWriter::Patch(int field, unsigned address) {
 }
 
 void CodeWriter::AddFixup(std::uint16_t element, int field) {
-    if (fixupCount_ >= kMaxFixups) RaiseError(127);
+    if (fixupCount_ >= kMaxFixups) RaiseError(err::kEepromFull);
     fixups_[static_cast<std::size_t>(fixupCount_++)] = {element, static_cast<std::uint16_t>(field)};
 }
 
@@ -113,7 +114,7 @@ void CodeWriter::BuildBlocks() {
         for (std::size_t i = 0; i < kRowBytes; ++i) send |= (result_.EepromUse[base + i] & kUseData) != 0;
         if (!send) continue;
         TDownloadBlock& block = result_.Blocks[result_.BlockCount++];
-        block[0] = static_cast<std::uint8_t>(128 + row);
+        block[0] = static_cast<std::uint8_t>(wire::kRowMarker + row);
         unsigned sum = block[0];
         for (std::size_t i = 0; i < kRowBytes; ++i) {
             block[1 + i] = result_.EepromImage[base + i];
@@ -122,11 +123,6 @@ void CodeWriter::BuildBlocks() {
         }
         block[kBlockSize - 1] = static_cast<std::uint8_t>((256u - sum % 256u) % 256u);
     }
-}
-
-CodeWriter& TheCodeWriter() {
-    static CodeWriter writer(TokenizerResult());
-    return writer;
 }
 
 }  // namespace kavrin::tokenizer

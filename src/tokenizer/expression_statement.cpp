@@ -8,6 +8,7 @@
 #include "tokenizer/back_end.h"
 #include "tokenizer/code_writer.h"
 #include "tokenizer/declarations.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/expression.h"
 #include "tokenizer/statements.h"
@@ -24,14 +25,13 @@ constexpr unsigned kIndexScale = 2;
 // index nested deeper than this cannot fit the 496 bits anyway. Refusing it on the way in keeps
 // the recursion of hostile text such as B0(B0(B0(... shallow.
 constexpr int kMaxIndexNesting = 48;
-int g_indexNesting = 0;
 
 struct IndexNesting {
     IndexNesting() {
-        if (g_indexNesting >= kMaxIndexNesting) RaiseError(144);
-        ++g_indexNesting;
+        if (State().expr.indexNesting >= kMaxIndexNesting) RaiseError(err::kExpressionTooComplex);
+        ++State().expr.indexNesting;
     }
-    ~IndexNesting() { --g_indexNesting; }
+    ~IndexNesting() { --State().expr.indexNesting; }
     IndexNesting(const IndexNesting&) = delete;
     IndexNesting& operator=(const IndexNesting&) = delete;
 };
@@ -56,7 +56,7 @@ bool CompileIndex(TokenizerState& s) {
     x.opTop = opTop;
     x.opBase = opBase;
     x.levels = levels;
-    ExpectElem(ekCloseParen, 120);
+    ExpectElem(ekCloseParen, err::kExpectedCloseParen);
     const ExprBuffer index = x.buffers[0];
     x.buffers[0] = saved;
     if (saved.bits > 0 && index.bits > 0) AppendBits(s, 0, 1, 1);
@@ -155,7 +155,7 @@ void CompileNamedVariable(int depth, bool write) {
     ClearBuffer(s, 0);
     TElement e;
     ReadElement(s, e);
-    if (e.Kind != ekVariable && e.Kind != ekPinName) RaiseError(135);
+    if (e.Kind != ekVariable && e.Kind != ekPinName) RaiseError(err::kExpectedVariable);
     CompileVariable(s, e, write);
 }
 
@@ -171,7 +171,8 @@ void CompileHighByteTarget(int depth) {
     ClearBuffer(s, 0);
     TElement e;
     ReadElement(s, e);
-    if (e.Kind != ekVariable || VariableSize(e.Value) != kSizeWord || PeekIs(ekPeriod)) RaiseError(173);
+    if (e.Kind != ekVariable || VariableSize(e.Value) != kSizeWord || PeekIs(ekPeriod))
+        RaiseError(err::kExpectedWordVariable);
     const bool indexed = CompileIndex(s);
     if (indexed) {
         AddConstantItem(s, kIndexScale);
@@ -248,7 +249,7 @@ void EmitLabelAddress() {
     } else if (e.kind == ekUndefined) {
         w.AddFixup(static_cast<std::uint16_t>(e.index), w.Reserve());
     } else {
-        RaiseError(148);
+        RaiseError(err::kExpectedLabel);
     }
 }
 
