@@ -1,0 +1,245 @@
+#include "sim/arena.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace kavrin::sim {
+
+namespace {
+
+constexpr std::string_view kOpenText = "table 200 150\nstart 30 75 0\n";
+
+constexpr std::string_view kWallAheadText =
+    "table 200 150\n"
+    "wall 70 0 70 150\n"
+    "start 30 75 0\n";
+
+// A corridor 40 cm wide that turns left at its end.
+constexpr std::string_view kCorridorText =
+    "table 200 150\n"
+    "wall 0 55 160 55\n"
+    "wall 160 55 160 150\n"
+    "wall 0 95 120 95\n"
+    "wall 120 95 120 150\n"
+    "start 30 75 0\n";
+
+// Four lanes 50 cm wide joined end to end, with obstacles to find in them.
+constexpr std::string_view kMazeText =
+    "table 200 150\n"
+    "wall 50 0 50 100\n"
+    "wall 100 50 100 150\n"
+    "wall 150 0 150 100\n"
+    "disc 75 25 6\n"
+    "disc 125 120 6\n"
+    "box 168 40 15 15\n"
+    "start 25 25 90\n";
+
+struct BuiltIn {
+    std::string_view name;
+    std::string_view text;
+};
+constexpr BuiltIn kBuiltIns[] = {{"open", kOpenText},
+                                 {"wall-ahead", kWallAheadText},
+                                 {"corridor", kCorridorText},
+                                 {"maze", kMazeText}};
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+std::optional<double> Number(std::string_view word) {
+    double value = 0;
+    const char* end = word.data() + word.size();
+    const auto [ptr, ec] = std::from_chars(word.data(), end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::string Quoted(std::string_view word) {
+    std::string q;
+    q.reserve(word.size() + 2);
+    q += '"';
+    q.append(word);
+    q += '"';
+    return q;
+}
+
+struct Keyword {
+    std::string_view word;
+    std::size_t count;
+    std::string_view operands;
+};
+constexpr Keyword kKeywords[] = {{"table", 2, "width depth"},
+                                 {"wall", 4, "x1 y1 x2 y2"},
+                                 {"box", 4, "x y width height"},
+                                 {"disc", 3, "x y radius"},
+                                 {"start", 3, "x y heading"}};
+
+class Parser {
+public:
+    Parser(const std::string& fileName, const RobotGeometry& geometry)
+        : fileName_(fileName), geometry_(geometry) {}
+
+    ArenaResult Run(std::string_view text) {
+        arena_.name = fileName_;
+        while (!text.empty()) {
+            ++lineNo_;
+            const std::size_t eol = text.find('\n');
+            std::string_view line = text.substr(0, eol);
+            text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
+            if (const std::size_t hash = line.find('#'); hash != std::string_view::npos)
+                line = line.substr(0, hash);
+            if (std::string err = Line(line); !err.empty()) return Fail(lineNo_, err);
+        }
+        if (!startLine_) arena_.start = {30.0, arena_.depth / 2, 0.0};
+        if (!PoseIsFree(arena_, arena_.Outlines(), geometry_, arena_.start))
+            return Fail(startLine_, "the robot does not fit at its start");
+        return {std::move(arena_), {}};
+    }
+
+private:
+    ArenaResult Fail(int lineNo, const std::string& message) const {
+        std::string where = fileName_;
+        if (lineNo > 0) {
+            where += ':';
+            where += std::to_string(lineNo);
+        }
+        return {std::nullopt, where + ": " + message};
+    }
+
+    std::string Line(std::string_view line) {
+        const auto words = Words(line);
+        if (words.empty()) return {};
+        const Keyword* key = nullptr;
+        for (const Keyword& k : kKeywords) {
+            if (words[0] == k.word) key = &k;
+        }
+        if (!key) return "unknown keyword " + Quoted(words[0]);
+        if (words.size() != key->count + 1) {
+            return Quoted(key->word) + " takes " + std::to_string(key->count) +
+                   " numbers: " + std::string(key->operands);
+        }
+        double v[4] = {};
+        for (std::size_t i = 0; i < key->count; ++i) {
+            const auto n = Number(words[i + 1]);
+            if (!n) return Quoted(words[i + 1]) + " is not a number";
+            v[i] = *n;
+        }
+        const std::string_view word = key->word;
+        if (word == "table") return Table(v[0], v[1]);
+        if (word == "start") {
+            if (startLine_) return "the start is given twice";
+            startLine_ = lineNo_;
+            arena_.start = {v[0], v[1], DegreesToRadians(v[2])};
+            return {};
+        }
+        if (++objects_ > kMaxArenaObjects)
+            return "more than " + std::to_string(kMaxArenaObjects) + " walls, boxes and discs";
+        if (word == "wall") {
+            arena_.walls.push_back({{v[0], v[1]}, {v[2], v[3]}});
+        } else if (word == "box") {
+            if (v[2] <= 0 || v[3] <= 0) return "a box needs a positive width and height";
+            arena_.boxes.push_back({v[0], v[1], v[2], v[3]});
+        } else {
+            if (v[2] <= 0) return "a disc needs a positive radius";
+            arena_.discs.push_back({{v[0], v[1]}, v[2]});
+        }
+        return {};
+    }
+
+    std::string Table(double width, double depth) {
+        if (tableGiven_) return "the table is given twice";
+        tableGiven_ = true;
+        if (width <= 0 || depth <= 0 || width > kMaxTableSize || depth > kMaxTableSize) {
+            return "the table's width and depth must be above 0 and at most " +
+                   std::to_string(static_cast<int>(kMaxTableSize)) + " cm";
+        }
+        arena_.width = width;
+        arena_.depth = depth;
+        return {};
+    }
+
+    const std::string& fileName_;
+    const RobotGeometry& geometry_;
+    Arena arena_;
+    bool tableGiven_ = false;
+    int startLine_ = 0;
+    int lineNo_ = 0;
+    std::size_t objects_ = 0;
+};
+
+}  // namespace
+
+Obstacles Arena::Outlines() const {
+    Obstacles o;
+    const Vec2 c[4] = {{0, 0}, {width, 0}, {width, depth}, {0, depth}};
+    for (int i = 0; i < 4; ++i) o.segments.push_back({c[i], c[(i + 1) % 4]});
+    o.segments.insert(o.segments.end(), walls.begin(), walls.end());
+    for (const ArenaBox& b : boxes) {
+        const Vec2 r[4] = {
+            {b.x, b.y}, {b.x + b.width, b.y}, {b.x + b.width, b.y + b.height}, {b.x, b.y + b.height}};
+        for (int i = 0; i < 4; ++i) o.segments.push_back({r[i], r[(i + 1) % 4]});
+    }
+    o.discs = discs;
+    return o;
+}
+
+bool PoseIsFree(const Arena& arena, const Obstacles& outlines, const RobotGeometry& geometry,
+                const Pose& pose) {
+    const auto corners = BodyCorners(geometry, pose);
+    for (const Vec2& p : corners) {
+        if (p.x <= 0 || p.y <= 0 || p.x >= arena.width || p.y >= arena.depth) return false;
+    }
+    return !PolygonTouches(corners, outlines);
+}
+
+ArenaResult ParseArena(std::string_view text, const std::string& fileName,
+                       const RobotGeometry& geometry) {
+    return Parser(fileName, geometry).Run(text);
+}
+
+ArenaResult LoadArenaFile(const std::string& path, const RobotGeometry& geometry) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return {std::nullopt, path + ": cannot read"};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {std::nullopt, path + ": cannot read"};
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return {std::nullopt, path + ": cannot read"};
+    return ParseArena(content, path, geometry);
+}
+
+const std::vector<std::string>& BuiltInArenaNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> n;
+        for (const BuiltIn& b : kBuiltIns) n.emplace_back(b.name);
+        return n;
+    }();
+    return names;
+}
+
+std::optional<Arena> BuiltInArena(std::string_view name) {
+    for (const BuiltIn& b : kBuiltIns) {
+        if (b.name == name) return ParseArena(b.text, std::string(b.name)).arena;
+    }
+    return std::nullopt;
+}
+
+ArenaResult FindArena(const std::string& nameOrPath, const RobotGeometry& geometry) {
+    for (const BuiltIn& b : kBuiltIns) {
+        if (b.name == nameOrPath) return ParseArena(b.text, nameOrPath, geometry);
+    }
+    return LoadArenaFile(nameOrPath, geometry);
+}
+
+}  // namespace kavrin::sim
