@@ -107,7 +107,7 @@ bool CompileProgram(const ProgramOptions& options, sim::Eeprom& image) {
         std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.file.c_str());
         return false;
     }
-    if (!tokenizer::LoadSource(source) || tokenizer::Tokenize(0, 1, 0) != 1) {
+    if (!tokenizer::LoadSource(source) || tokenizer::Tokenize() != 1) {
         const auto& r = tokenizer::TokenizerResult();
         std::fprintf(stderr, "kavrin-cli: %s: %s\n", options.file.c_str(),
                      r.ErrorMessage ? r.ErrorMessage : "the program does not compile");

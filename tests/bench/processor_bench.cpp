@@ -30,7 +30,7 @@ sim::Eeprom MotionImage() {
     }
     codegen::TProgramText text;
     if (!codegen::BuildCode(program, model::TMode::Beginner, true, text).ok) std::abort();
-    if (!tokenizer::LoadSource(text.WholeText()) || !tokenizer::Tokenize(0, 1, 0)) std::abort();
+    if (!tokenizer::LoadSource(text.WholeText()) || !tokenizer::Tokenize()) std::abort();
     sim::Eeprom image{};
     const auto& r = tokenizer::TokenizerResult();
     std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());

@@ -17,7 +17,7 @@ inline Eeprom CompileSource(std::string_view source) {
     const std::string_view body = source;
     Eeprom image{};
     EXPECT_TRUE(tokenizer::LoadSource(source));
-    if (tokenizer::Tokenize(0, 1, 0) != 1) {
+    if (tokenizer::Tokenize() != 1) {
         ADD_FAILURE() << "does not compile: " << tokenizer::TokenizerResult().ErrorMessage << "\n" << body;
         return image;
     }
