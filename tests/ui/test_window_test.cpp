@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -19,6 +20,8 @@
 #include <vector>
 
 #include "link/servo_exchange.h"
+#include "sim/pin_body.h"
+#include "sim/virtual_robot.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
@@ -252,6 +255,83 @@ TEST_F(TestWindow, ASilentRobotShowsEverySensorWithoutHoldingUpTheWindow) {
     const link::SensorState all{true, true, true, true};
     EXPECT_EQ(form.BotPanel()->Sensors(), all);
     EXPECT_TRUE(form.Testing());  // the test goes on
+}
+
+TEST_F(TestWindow, ARunThatFindsNoRobotSaysSoAndLeavesTheTestStopped) {
+    QStringList messages;
+    form.SetMessageSink([&](const QString& text) { messages.append(text); });
+    robot->Set(0, true);  // nothing on COM1 identifies itself
+    form.show();
+    QSignalSpy finished(&form, &TTestForm::runFinished);
+    QTest::mouseClick(form.RunTestButton(), Qt::LeftButton);
+    EXPECT_FALSE(form.RunTestButton()->isEnabled());  // one download at a time
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
+    EXPECT_EQ(finished.first().first().toInt(), link::kNoPortSlot);
+    EXPECT_EQ(messages, QStringList{UiString(link::kStrRobotNotFound)});
+    EXPECT_FALSE(form.Testing());
+    EXPECT_TRUE(form.RunTestButton()->isEnabled());
+    EXPECT_EQ(pool.FreeSlotCount(), link::kPortSlotCount);
+}
+
+// The virtual robot's world for the window: every input high (nothing fires) except a pin the
+// test touches, and the last pulse on each servo pin.
+class TouchBody final : public sim::PinBody {
+public:
+    std::atomic<int> touchedPin{-1};
+    std::atomic<std::uint32_t> leftServoUs{0};
+    std::atomic<std::uint32_t> rightServoUs{0};
+
+    void AdvanceTo(sim::VirtualTime) override {}
+    void OnPinDrive(int, bool, bool, sim::VirtualTime) override {}
+    void OnPulse(int pin, std::uint32_t widthUs, sim::VirtualTime) override {
+        if (pin == kLeftServoPin) leftServoUs = widthUs;
+        if (pin == kRightServoPin) rightServoUs = widthUs;
+    }
+    void OnTone(int, std::uint32_t, std::uint32_t, std::uint32_t, sim::VirtualTime) override {}
+    bool ReadInput(int pin, sim::VirtualTime) override { return pin != touchedPin; }
+
+    static constexpr int kLeftServoPin = 13;  // the motion program's wiring
+    static constexpr int kRightServoPin = 12;
+    static constexpr int kRightWhiskerPin = 7;
+};
+
+TEST(TestWindowOnTheVirtualRobot, RunsTheTestProgramAndFollowsItsSensors) {
+    TouchBody body;
+    auto robot = std::make_shared<sim::VirtualRobot>();
+    robot->Program().SetBody(&body);
+    link::TPortPool pool{sim::WithVirtualRobot(
+        [](std::string_view) { return link::OpenResult{nullptr, link::OpenError::NoSuchPort}; },
+        robot)};
+    link::TargetLink link{pool, [](std::vector<std::string>& list) {
+                              list = {std::string(link::kVirtualPortName)};
+                          }};
+    link.SetSelectedPort(link::kVirtualPortName);
+    model::TActionDocument document;
+    TTestForm form{document, link};
+    QStringList messages;
+    form.SetMessageSink([&](const QString& text) { messages.append(text); });
+    form.show();
+    form.LServoSpinEdit()->setValue(800);
+    form.RServoSpinEdit()->setValue(700);
+
+    QSignalSpy finished(&form, &TTestForm::runFinished);
+    QTest::mouseClick(form.RunTestButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
+    EXPECT_EQ(messages, QStringList{});
+    ASSERT_NE(form.PortSlot(), link::kNoPortSlot);
+    ASSERT_TRUE(form.Testing());
+
+    QSignalSpy shown(&form, &TTestForm::sensorsShown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() >= 2; }));
+    EXPECT_EQ(shown.last().first().toInt(), 0);  // in the open
+    EXPECT_EQ(body.leftServoUs, 1600u);          // pulse units of 2 us
+    EXPECT_EQ(body.rightServoUs, 1400u);
+
+    body.touchedPin = TouchBody::kRightWhiskerPin;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.BotPanel()->Sensors().rightWhisker; }));
+    EXPECT_EQ(shown.last().first().toInt(), 0b1000);
+    form.close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pool.FreeSlotCount() == link::kPortSlotCount; }));
 }
 
 }  // namespace
