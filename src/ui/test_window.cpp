@@ -1,7 +1,7 @@
 #include "ui/test_window.h"
 
 #include <QApplication>
-#include <QCloseEvent>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -316,9 +316,13 @@ void TTestForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void TTestForm::closeEvent(QCloseEvent* event) {
-    FormClose();
-    QDialog::closeEvent(event);
+void TTestForm::hideEvent(QHideEvent* event) {
+    // Every way out (Exit, the close box, Escape, the end of exec) hides the window; a window
+    // only minimised keeps testing.
+    if (!event->spontaneous()) {
+        FormClose();
+    }
+    QDialog::hideEvent(event);
 }
 
 void TTestForm::FormClose() {

@@ -226,7 +226,8 @@ TEST_F(TestWindow, ClosingReleasesOnlyThePortTheTestHolds) {
     const int held = OpenRobotSlot();
     form.StartTest(held);
     AwaitExchanges(1);
-    form.close();
+    QTest::keyClick(&form, Qt::Key_Escape);  // closes like Exit
+    EXPECT_FALSE(form.isVisible());
     EXPECT_FALSE(form.Testing());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !pool.Port(held)->IsOpen(); }));
     EXPECT_TRUE(pool.Port(other)->IsOpen());
