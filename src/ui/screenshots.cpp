@@ -8,6 +8,7 @@
 #include "ui/code_view.h"
 #include "ui/main_window.h"
 #include "ui/start_window.h"
+#include "ui/test_window.h"
 
 namespace kavrin::ui {
 
@@ -19,6 +20,23 @@ std::unique_ptr<QWidget> MainWindowIn(model::TMode mode) {
     AddSampleProgram(*window->Document());
     return window;
 }
+
+// What the test window works on, made before the window and gone after it: no port opens.
+struct TOfflineLink {
+    link::TPortPool pool{[](std::string_view) {
+        return link::OpenResult{nullptr, link::OpenError::NoSuchPort};
+    }};
+    link::TargetLink link{pool, [](std::vector<std::string>& list) { list.clear(); }};
+    model::TActionDocument document{model::TMode::Beginner};
+};
+
+class TOfflineTestForm : private TOfflineLink, public TTestForm {
+public:
+    TOfflineTestForm() : TTestForm(TOfflineLink::document, TOfflineLink::link) {
+        // Wheels found to stand still a little off the default.
+        TOfflineLink::document.SetCalibration(103, 97);
+    }
+};
 
 }  // namespace
 
@@ -53,6 +71,7 @@ std::vector<TScreenshot> Screenshots() {
              view->SetProgramText(text);
              return std::unique_ptr<QWidget>(std::move(view));
          }},
+        {QStringLiteral("test.png"), [] { return std::make_unique<TOfflineTestForm>(); }},
     };
 }
 

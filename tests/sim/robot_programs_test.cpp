@@ -104,8 +104,8 @@ TEST(TestProgram, AnswersTheExchangeWithTheSensors) {
     std::vector<std::string> pulses;
     for (const BodyEvent& e : body.events)
         if (e.kind != BodyEvent::Kind::Drive) pulses.push_back(DescribeEvent(e));
-    EXPECT_EQ(pulses, (std::vector<std::string>{"FREQOUT 8 1 40000", "FREQOUT 2 1 40000", "PULSOUT 15 850",
-                                                 "PULSOUT 14 750"}));
+    EXPECT_EQ(pulses, (std::vector<std::string>{"FREQOUT 8 1 40000", "FREQOUT 2 1 40000", "PULSOUT 13 850",
+                                                 "PULSOUT 12 750"}));
     EXPECT_FALSE(cpu.Halted());  // waiting for the next four bytes
 }
 

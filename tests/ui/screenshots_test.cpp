@@ -18,7 +18,8 @@ TEST(Screenshots, EveryWindowAtItsRealSize) {
     EXPECT_EQ(result.written.size(), static_cast<qsizetype>(Screenshots().size()));
     EXPECT_EQ(QImage(QDir(folder).filePath(QStringLiteral("start.png"))).size(), QSize(266, 112));
     EXPECT_EQ(QImage(QDir(folder).filePath(QStringLiteral("code.png"))).size(), QSize(798, 617));
-    for (const QString& name : {QStringLiteral("main-beginner.png"), QStringLiteral("main-advanced.png")}) {
+    for (const QString& name : {QStringLiteral("main-beginner.png"), QStringLiteral("main-advanced.png"),
+                               QStringLiteral("test.png")}) {
         EXPECT_FALSE(QImage(QDir(folder).filePath(name)).isNull()) << name.toStdString();
     }
 

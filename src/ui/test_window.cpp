@@ -1,0 +1,492 @@
+#include "ui/test_window.h"
+
+#include <QApplication>
+#include <QHideEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QShowEvent>
+#include <QThread>
+
+#include <initializer_list>
+
+#include "codegen/program_text.h"
+#include "link/link_observer.h"
+#include "link/servo_exchange.h"
+#include "resources/resources.h"
+#include "resources/skin_layout.h"
+#include "run/run_program.h"
+#include "tokenizer/tokenizer.h"
+#include "ui/skin.h"
+#include "ui/ui_text.h"
+
+namespace kavrin::ui {
+
+namespace {
+
+// Window background, dark teal.
+const QColor kTestBackground{0x00, 0x66, 0x88};
+
+// Control layout records of the window and its controls.
+constexpr int kRecTestWindow = 76;
+constexpr int kRecBotPanel = 77;
+constexpr int kRecLeftServoLabel = 78;
+constexpr int kRecRightServoLabel = 79;
+constexpr int kRecLeftEnabledPanel = 80;
+constexpr int kRecRightEnabledPanel = 81;
+constexpr int kRecLeftEnabledLabel = 82;
+constexpr int kRecRightEnabledLabel = 83;
+constexpr int kRecRunTestButton = 84;
+constexpr int kRecDefaultButton = 85;
+constexpr int kRecSetCalibrationButton = 86;
+constexpr int kRecExitButton = 87;
+
+// Captions.
+constexpr int kStrTestCaption = 414;
+constexpr int kStrPulseWidth = 415;
+constexpr int kStrLeftEnabled = 416;
+constexpr int kStrRightEnabled = 417;
+constexpr int kStrBackView = 418;
+constexpr int kStrRunTest = 419;
+constexpr int kStrDefault = 420;
+constexpr int kStrSetCalibration = 421;
+constexpr int kStrExit = 422;
+
+// Places fixed at design, on the robot picture.
+constexpr QRect kLeftTireSpeedRect{67, 88, 16, 126};
+constexpr QRect kRightTireSpeedRect{363, 88, 16, 126};
+constexpr QRect kLServoSpinEditRect{11, 140, 49, 22};
+constexpr QRect kRServoSpinEditRect{385, 141, 49, 22};
+constexpr QRect kBackLabelRect{120, 360, 209, 16};
+constexpr QRect kEnabledCheckBoxRect{2, 13, 16, 16};
+
+constexpr int kCalibrationModulus = 256;
+constexpr int kCaptionPointSize = 8;
+
+QScrollBar* MakeTireSpeed(QWidget* parent, const char* name, const QRect& place) {
+    auto* bar = new QScrollBar(Qt::Vertical, parent);
+    bar->setObjectName(QLatin1String(name));
+    bar->setRange(kMinPulse, kMaxPulse);
+    bar->setSingleStep(1);
+    bar->setPageStep(kPulseLargeChange);
+    bar->setValue(kDefaultPulse);
+    bar->setGeometry(place);
+    bar->setFocusPolicy(Qt::StrongFocus);
+    return bar;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, Qt::Alignment align) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->setAlignment(align);
+    label->setWordWrap(true);
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+// The window's worker, living on its own thread: the download and the exchanges, one at a time,
+// and the port slot they use, which it alone touches while it is held.
+class TServoTestWorker : public QObject {
+public:
+    explicit TServoTestWorker(link::TargetLink& link) : link_(link) {}
+
+    int HeldSlot() const { return heldSlot_; }
+    void Hold(int slot) { heldSlot_ = slot; }
+
+    void Release() {
+        link_.Pool().ClosePort(heldSlot_);
+        heldSlot_ = link::kNoPortSlot;
+    }
+
+    int Exchange(int rightPulse, int leftPulse) {
+        link::TSerial* port = link_.Pool().Port(heldSlot_);
+        return port != nullptr ? link::ExchangeServoPulses(*port, rightPulse, leftPulse)
+                               : link::kNoSensorAnswer;
+    }
+
+    // Downloads the test program and keeps the port open for the exchange. The download's
+    // messages come back in the outcome; the progress window will show them as they happen.
+    run::RunOutcome Run(const std::string& source, const std::string& port,
+                        std::stop_token stop) {
+        Release();
+        run::RunSettings settings;
+        settings.port = port;
+        settings.keepOpen = true;
+        settings.stop = std::move(stop);
+        link::LinkObserver quiet;
+        run::RunOutcome outcome = run::RunProgram(link_, tokenizer_, source, settings, quiet);
+        heldSlot_ = outcome.portSlot;
+        return outcome;
+    }
+
+private:
+    link::TargetLink& link_;
+    tokenizer::TTokenizer tokenizer_;
+    int heldSlot_ = link::kNoPortSlot;
+};
+
+// --- TServoSpinEdit ------------------------------------------------------------------------------
+
+TServoSpinEdit::TServoSpinEdit(QWidget* parent) : QSpinBox(parent) {
+    setRange(kMinPulse, kMaxPulse);
+    setValue(kDefaultPulse);
+    lineEdit()->setMaxLength(kPulseDigits);
+    // Leaving the spin edit brings a typed value into the range rather than dropping it.
+    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+}
+
+void TServoSpinEdit::keyReleaseEvent(QKeyEvent* event) {
+    QSpinBox::keyReleaseEvent(event);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Q_EMIT enterReleased();
+    }
+}
+
+// --- TTestForm -----------------------------------------------------------------------------------
+
+TTestForm::TTestForm(model::TActionDocument& document, link::TargetLink& link, QWidget* parent)
+    : QDialog(parent), document_(document), link_(link) {
+    setObjectName(QStringLiteral("TestForm"));
+    setModal(true);
+    BuildControls();
+
+    testTimer_.setInterval(link::kServoExchangeIntervalMs);
+    connect(&testTimer_, &QTimer::timeout, this, &TTestForm::TestOnTimer);
+
+    showMessage_ = [this](const QString& text) {
+        QApplication::beep();
+        QMessageBox::critical(this, windowTitle(), text);
+    };
+
+    workerThread_ = new QThread(this);
+    worker_ = new TServoTestWorker(link_);
+    worker_->moveToThread(workerThread_);
+    workerThread_->start();
+}
+
+TTestForm::~TTestForm() {
+    testTimer_.stop();
+    runStop_.request_stop();
+    workerThread_->quit();
+    workerThread_->wait();
+    // The worker has ended: whatever port it still holds is closed here.
+    worker_->Release();
+    delete worker_;
+}
+
+void TTestForm::BuildControls() {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, kTestBackground);
+    colours.setColor(QPalette::WindowText, Qt::white);
+    setPalette(colours);
+    setAutoFillBackground(true);
+    // The captions are long; the window's small type keeps them within their places.
+    QFont type = font();
+    type.setPointSize(kCaptionPointSize);
+    setFont(type);
+
+    botPanel_ = new TRobotTopView(this);
+    botPanel_->setObjectName(QStringLiteral("BotPanel"));
+
+    leftTireSpeed_ = MakeTireSpeed(botPanel_, "LeftTireSpeed", kLeftTireSpeedRect);
+    rightTireSpeed_ = MakeTireSpeed(botPanel_, "RightTireSpeed", kRightTireSpeedRect);
+
+    lServoSpinEdit_ = new TServoSpinEdit(botPanel_);
+    lServoSpinEdit_->setObjectName(QStringLiteral("LServoSpinEdit"));
+    lServoSpinEdit_->setGeometry(kLServoSpinEditRect);
+    lServoSpinEdit_->setEnabled(false);
+    rServoSpinEdit_ = new TServoSpinEdit(botPanel_);
+    rServoSpinEdit_->setObjectName(QStringLiteral("RServoSpinEdit"));
+    rServoSpinEdit_->setGeometry(kRServoSpinEditRect);
+    rServoSpinEdit_->setEnabled(false);
+
+    leftServoLabel_ = MakeLabel(botPanel_, "LeftServoLabel", Qt::AlignCenter);
+    rightServoLabel_ = MakeLabel(botPanel_, "RightServoLabel", Qt::AlignCenter);
+    backLabel_ = MakeLabel(botPanel_, "BackLabel", Qt::AlignCenter);
+    backLabel_->setGeometry(kBackLabelRect);
+
+    // The check box panels lie over the picture's edges, on the window itself.
+    leftServoEnabledPanel_ = new QWidget(this);
+    leftServoEnabledPanel_->setObjectName(QStringLiteral("LeftServoEnabledPanel"));
+    rightServoEnabledPanel_ = new QWidget(this);
+    rightServoEnabledPanel_->setObjectName(QStringLiteral("RightServoEnabledPanel"));
+    leftCheckBox_ = new QCheckBox(leftServoEnabledPanel_);
+    leftCheckBox_->setObjectName(QStringLiteral("LeftCheckBox"));
+    rightCheckBox_ = new QCheckBox(rightServoEnabledPanel_);
+    rightCheckBox_->setObjectName(QStringLiteral("RightCheckBox"));
+    for (QCheckBox* box : {leftCheckBox_, rightCheckBox_}) {
+        box->setChecked(true);
+        box->setGeometry(kEnabledCheckBoxRect);
+    }
+    leftEnabledLabel_ =
+        MakeLabel(leftServoEnabledPanel_, "LeftEnabledLabel", Qt::AlignLeft | Qt::AlignVCenter);
+    rightEnabledLabel_ = MakeLabel(rightServoEnabledPanel_, "RightEnabledLabel",
+                                   Qt::AlignLeft | Qt::AlignVCenter);
+    leftEnabledLabel_->setBuddy(leftCheckBox_);
+    rightEnabledLabel_->setBuddy(rightCheckBox_);
+
+    runTestButton_ = MakeButton(this, "RunTestButton");
+    defaultButton_ = MakeButton(this, "DefaultButton");
+    setCalibrationButton_ = MakeButton(this, "SetCalibrationButton");
+    exitButton_ = MakeButton(this, "ExitButton");
+
+    connect(leftTireSpeed_, &QScrollBar::valueChanged, this, [this] { LeftPulseChange(false); });
+    connect(rightTireSpeed_, &QScrollBar::valueChanged, this, [this] { RightPulseChange(false); });
+    connect(lServoSpinEdit_, &QSpinBox::editingFinished, this, [this] { LeftPulseChange(true); });
+    connect(rServoSpinEdit_, &QSpinBox::editingFinished, this, [this] { RightPulseChange(true); });
+    // Enter hands the focus to the side's scroll bar; leaving the spin edit commits the value.
+    connect(lServoSpinEdit_, &TServoSpinEdit::enterReleased, this,
+            [this] { leftTireSpeed_->setFocus(); });
+    connect(rServoSpinEdit_, &TServoSpinEdit::enterReleased, this,
+            [this] { rightTireSpeed_->setFocus(); });
+    connect(leftCheckBox_, &QCheckBox::toggled, this, &TTestForm::CheckBoxClick);
+    connect(rightCheckBox_, &QCheckBox::toggled, this, &TTestForm::CheckBoxClick);
+    connect(runTestButton_, &QPushButton::clicked, this, &TTestForm::RunTestButtonClick);
+    connect(defaultButton_, &QPushButton::clicked, this, &TTestForm::DefaultButtonClick);
+    connect(setCalibrationButton_, &QPushButton::clicked, this,
+            &TTestForm::SetCalibrationButtonClick);
+    connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TTestForm::ApplyLayoutAndCaptions() {
+    const model::TMode mode = document_.Mode();
+    ApplyControlLayout(kRecTestWindow, *this, mode);
+    setWindowTitle(UiString(kStrTestCaption));
+    struct TPlaced {
+        int record;
+        QWidget* control;
+        int caption;  // 0: none
+    };
+    const TPlaced placed[] = {
+        {kRecBotPanel, botPanel_, 0},
+        {kRecLeftServoLabel, leftServoLabel_, kStrPulseWidth},
+        {kRecRightServoLabel, rightServoLabel_, kStrPulseWidth},
+        {kRecLeftEnabledPanel, leftServoEnabledPanel_, 0},
+        {kRecRightEnabledPanel, rightServoEnabledPanel_, 0},
+        {kRecLeftEnabledLabel, leftEnabledLabel_, kStrLeftEnabled},
+        {kRecRightEnabledLabel, rightEnabledLabel_, kStrRightEnabled},
+        {kRecRunTestButton, runTestButton_, kStrRunTest},
+        {kRecDefaultButton, defaultButton_, kStrDefault},
+        {kRecSetCalibrationButton, setCalibrationButton_, kStrSetCalibration},
+        {kRecExitButton, exitButton_, kStrExit},
+    };
+    for (const TPlaced& p : placed) {
+        ApplyControlLayout(p.record, *p.control, mode);
+        if (p.caption == 0) {
+            continue;
+        }
+        if (auto* label = qobject_cast<QLabel*>(p.control)) {
+            label->setText(UiString(p.caption));
+        } else if (auto* button = qobject_cast<QPushButton*>(p.control)) {
+            button->setText(UiString(p.caption));
+        }
+    }
+    backLabel_->setText(UiString(kStrBackView));
+    leftServoEnabledPanel_->raise();
+    rightServoEnabledPanel_->raise();
+}
+
+void TTestForm::showEvent(QShowEvent* event) {
+    ApplyLayoutAndCaptions();
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        if (const QScreen* where = screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(where->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    CheckBoxClick();
+    const model::TActionProgram& program = document_.Program();
+    // A centre above 200 (a hand-edited file or registry) shows as the spin edit's maximum.
+    rServoSpinEdit_->setValue(PulseOfCentre(program.rightServoCenter));
+    lServoSpinEdit_->setValue(PulseOfCentre(program.leftServoCenter));
+    QDialog::showEvent(event);
+}
+
+void TTestForm::hideEvent(QHideEvent* event) {
+    // Every way out (Exit, the close box, Escape, the end of exec) hides the window; a window
+    // only minimised keeps testing.
+    if (!event->spontaneous()) {
+        FormClose();
+    }
+    QDialog::hideEvent(event);
+}
+
+void TTestForm::FormClose() {
+    for (QWidget* control : std::initializer_list<QWidget*>{leftTireSpeed_, rightTireSpeed_,
+                                                            lServoSpinEdit_, rServoSpinEdit_}) {
+        control->setEnabled(false);
+    }
+    testTimer_.stop();
+    runTestButton_->setEnabled(true);
+    // A download still under way ends at its next exchange and closes its own port.
+    runStop_.request_stop();
+    ReleasePort();
+}
+
+void TTestForm::ReleasePort() {
+    if (portSlot_ == link::kNoPortSlot) {
+        return;
+    }
+    portSlot_ = link::kNoPortSlot;
+    TServoTestWorker* worker = worker_;
+    QMetaObject::invokeMethod(worker, [worker] { worker->Release(); }, Qt::QueuedConnection);
+}
+
+void TTestForm::RunTestButtonClick() {
+    if (running_) {
+        return;
+    }
+    testTimer_.stop();
+    portSlot_ = link::kNoPortSlot;  // the worker closes it before downloading again
+
+    codegen::TProgramText text;
+    text.LoadTextResource(resources::kTestProgramId);
+    std::string source;
+    const codegen::TTextResult ready = text.TextForTokenizer(source);
+    if (!ready.ok) {
+        showMessage_(FromCore(ready.message));
+        return;
+    }
+
+    running_ = true;
+    runTestButton_->setEnabled(false);
+    setCursor(Qt::BusyCursor);
+    runStop_ = std::stop_source();
+    TServoTestWorker* worker = worker_;
+    QMetaObject::invokeMethod(
+        worker,
+        [this, worker, source = std::move(source), port = link_.SelectedPort(),
+         stop = runStop_.get_token()] {
+            const run::RunOutcome outcome = worker->Run(source, port, stop);
+            const int slot = outcome.portSlot;
+            const QString message =
+                outcome.status == run::RunStatus::Stopped ? QString() : FromCore(outcome.message);
+            QMetaObject::invokeMethod(
+                this, [this, slot, message] { RunEnded(slot, message); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void TTestForm::RunEnded(int portSlot, const QString& message) {
+    running_ = false;
+    unsetCursor();
+    runTestButton_->setEnabled(true);
+    if (!message.isEmpty()) {
+        showMessage_(message);
+    }
+    if (portSlot != link::kNoPortSlot) {
+        if (isVisible()) {
+            StartTest(portSlot);
+        } else {
+            portSlot_ = portSlot;
+            ReleasePort();
+        }
+    }
+    Q_EMIT runFinished(portSlot_);
+}
+
+void TTestForm::StartTest(int portSlot) {
+    portSlot_ = portSlot;
+    TServoTestWorker* worker = worker_;
+    QMetaObject::invokeMethod(worker, [worker, portSlot] { worker->Hold(portSlot); },
+                              Qt::QueuedConnection);
+    CheckBoxClick();
+    testTimer_.start();
+}
+
+int TTestForm::RightPulse() const {
+    return rightCheckBox_->isChecked() ? rServoSpinEdit_->value() : link::kNoPulse;
+}
+
+int TTestForm::LeftPulse() const {
+    return leftCheckBox_->isChecked() ? lServoSpinEdit_->value() : link::kNoPulse;
+}
+
+void TTestForm::TestOnTimer() {
+    // One exchange at a time: a tick while the robot is still answering sends nothing.
+    if (exchangeUnderWay_) {
+        return;
+    }
+    exchangeUnderWay_ = true;
+    const int right = RightPulse();
+    const int left = LeftPulse();
+    TServoTestWorker* worker = worker_;
+    QMetaObject::invokeMethod(
+        worker,
+        [this, worker, right, left] {
+            const int sensors = worker->Exchange(right, left);
+            QMetaObject::invokeMethod(
+                this,
+                [this, sensors] {
+                    exchangeUnderWay_ = false;
+                    ShowSensorByte(sensors);
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void TTestForm::ShowSensorByte(int sensorByte) {
+    botPanel_->ShowSensors(link::DecodeSensors(sensorByte));
+    Q_EMIT sensorsShown(sensorByte);
+}
+
+void TTestForm::LeftPulseChange(bool fromSpinEdit) {
+    PulseChange(leftTireSpeed_, lServoSpinEdit_, leftBusy_, fromSpinEdit);
+}
+
+void TTestForm::RightPulseChange(bool fromSpinEdit) {
+    PulseChange(rightTireSpeed_, rServoSpinEdit_, rightBusy_, fromSpinEdit);
+}
+
+void TTestForm::PulseChange(QScrollBar* bar, QSpinBox* spin, bool& busy, bool fromSpinEdit) {
+    if (!busy) {
+        busy = true;
+        if (fromSpinEdit) {
+            bar->setValue(spin->value());
+        } else {
+            spin->setValue(bar->value());
+        }
+        busy = false;
+    }
+    bar->setFocus();
+}
+
+void TTestForm::CheckBoxClick() {
+    const bool left = leftCheckBox_->isChecked();
+    const bool right = rightCheckBox_->isChecked();
+    lServoSpinEdit_->setEnabled(left);
+    leftTireSpeed_->setEnabled(left);
+    rServoSpinEdit_->setEnabled(right);
+    rightTireSpeed_->setEnabled(right);
+}
+
+void TTestForm::DefaultButtonClick() {
+    // The scroll bars stay where they are; the robot gets 750 from the next exchange.
+    lServoSpinEdit_->setValue(kDefaultPulse);
+    rServoSpinEdit_->setValue(kDefaultPulse);
+}
+
+void TTestForm::SetCalibrationButtonClick() {
+    const auto right =
+        static_cast<std::uint8_t>((rServoSpinEdit_->value() - kMinPulse) % kCalibrationModulus);
+    const auto left =
+        static_cast<std::uint8_t>((lServoSpinEdit_->value() - kMinPulse) % kCalibrationModulus);
+    document_.SetCalibration(left, right);
+}
+
+}  // namespace kavrin::ui
