@@ -1,0 +1,205 @@
+#include "ui/skin.h"
+
+#include <QBitmap>
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageReader>
+#include <QMovie>
+
+#include <algorithm>
+
+namespace kavrin::ui {
+
+namespace {
+
+bool IsAdvanced(model::TMode mode) { return mode == model::TMode::Advanced; }
+
+QByteArray View(std::span<const std::uint8_t> bytes) {
+    return QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                   static_cast<qsizetype>(bytes.size()));
+}
+
+}  // namespace
+
+// --- TSkinImage ----------------------------------------------------------------------------------
+
+TSkinImage::TSkinImage(int slot, QWidget* parent) : QLabel(parent), slot_(slot) {
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setAutoFillBackground(true);
+}
+
+void TSkinImage::SetTransparent(bool transparent) {
+    transparent_ = transparent;
+    ApplyTransparency();
+}
+
+void TSkinImage::ApplyTransparency() {
+    // A GIF carries its own transparent colour as alpha; an opaque image paints its background
+    // beneath it so that the window does not show through.
+    setAutoFillBackground(!transparent_);
+    if (bitmap_.isNull()) {
+        return;
+    }
+    if (!transparent_) {
+        setPixmap(bitmap_);
+        return;
+    }
+    // A bitmap has no alpha: the colour of its bottom-left pixel is the transparent one.
+    const QImage image = bitmap_.toImage();
+    QPixmap shown = bitmap_;
+    shown.setMask(QBitmap::fromImage(
+        image.createMaskFromColor(image.pixel(0, image.height() - 1), Qt::MaskInColor)));
+    setPixmap(shown);
+}
+
+bool TSkinImage::SetBitmap(std::span<const std::uint8_t> bytes) {
+    ClearPicture();
+    if (bytes.empty()) {
+        return false;
+    }
+    QByteArray file = View(bytes);
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "bmp");
+    reader.setAutoDetectImageFormat(false);  // a picture of another type is no bitmap
+    const QImage bitmap = reader.read();
+    if (bitmap.isNull()) {
+        return false;
+    }
+    bitmap_ = QPixmap::fromImage(bitmap);
+    ApplyTransparency();
+    return true;
+}
+
+bool TSkinImage::SetGif(std::span<const std::uint8_t> bytes) {
+    ClearPicture();
+    if (bytes.empty()) {
+        return false;
+    }
+    auto* movie = new QMovie(this);
+    auto* buffer = new QBuffer(movie);
+    buffer->setData(View(bytes));
+    buffer->open(QIODevice::ReadOnly);
+    movie->setDevice(buffer);
+    movie->setFormat("gif");
+    movie->setCacheMode(QMovie::CacheAll);
+    if (!movie->isValid() || !movie->jumpToFrame(0)) {
+        delete movie;
+        return false;
+    }
+    movie_ = movie;
+    setMovie(movie_);
+    return true;
+}
+
+void TSkinImage::ClearPicture() {
+    clear();
+    bitmap_ = QPixmap();
+    delete movie_;
+    movie_ = nullptr;
+}
+
+QSize TSkinImage::PictureSize() const {
+    if (movie_ != nullptr) {
+        return movie_->currentPixmap().size();
+    }
+    return bitmap_.size();
+}
+
+int TSkinImage::FrameCount() const {
+    if (movie_ != nullptr) {
+        return movie_->frameCount();
+    }
+    return bitmap_.isNull() ? 0 : 1;
+}
+
+void TSkinImage::Play(int speedPercent) {
+    if (movie_ == nullptr) {
+        return;
+    }
+    movie_->setSpeed(speedPercent);
+    if (movie_->state() != QMovie::Running) {
+        movie_->start();
+    }
+}
+
+void TSkinImage::StopAndRewind() {
+    if (movie_ == nullptr) {
+        return;
+    }
+    movie_->stop();
+    movie_->jumpToFrame(0);
+}
+
+// --- TSkin ---------------------------------------------------------------------------------------
+
+TSkinImage* TSkin::Image(int slot) const {
+    if (slot < resources::kFirstSkinSlot || slot > resources::kLastSkinSlot) {
+        return nullptr;
+    }
+    return images_[static_cast<std::size_t>(slot)];
+}
+
+void TSkin::SetImage(int slot, TSkinImage* image) {
+    if (slot >= resources::kFirstSkinSlot && slot <= resources::kLastSkinSlot) {
+        images_[static_cast<std::size_t>(slot)] = image;
+    }
+}
+
+// --- Loading -------------------------------------------------------------------------------------
+
+TSkin LoadSkin(QWidget* parent, model::TMode mode) {
+    TSkin skin;
+    for (int slot = resources::kFirstSkinSlot; slot <= resources::kLastSkinSlot; ++slot) {
+        auto* image = new TSkinImage(slot, parent);
+        image->setGeometry(0, 0, 0, 0);
+        image->show();
+        LoadSkinPicture(*image, mode);
+        ApplyImageLayout(*image, mode);
+        skin.SetImage(slot, image);
+    }
+    return skin;
+}
+
+bool LoadSkinPicture(TSkinImage& image, model::TMode mode) {
+    const int slot = image.Slot();
+    const auto bytes = resources::FindSkinPicture(slot, IsAdvanced(mode));
+    if (bytes.empty()) {
+        return false;
+    }
+    return resources::SkinPictureType(slot) == resources::kBitmapType ? image.SetBitmap(bytes)
+                                                                      : image.SetGif(bytes);
+}
+
+bool ApplyImageLayout(TSkinImage& image, model::TMode mode) {
+    const auto layout = resources::FindImageLayout(image.Slot(), IsAdvanced(mode));
+    if (!layout) {
+        return false;
+    }
+    image.SetTag(layout->tag);
+    image.setGeometry(layout->left, layout->top, layout->width, layout->height);
+    image.SetStretch(layout->stretch);
+    image.SetTransparent(layout->transparent);
+    image.setVisible(layout->visible);
+    return true;
+}
+
+bool ApplyControlLayout(int n, QWidget& control, model::TMode mode) {
+    const auto layout = resources::FindControlLayout(n, IsAdvanced(mode));
+    if (!layout) {
+        return false;
+    }
+    if (!control.isWindow()) {
+        control.setGeometry(layout->left, layout->top, layout->width, layout->height);
+        return true;
+    }
+    // A window's record holds its outer bounds; Qt places the frame but sizes the client area.
+    control.move(layout->left, layout->top);
+    const QSize frame = control.frameGeometry().size() - control.size();
+    control.resize(std::max(0, layout->width - frame.width()),
+                   std::max(0, layout->height - frame.height()));
+    return true;
+}
+
+}  // namespace kavrin::ui

@@ -1,0 +1,100 @@
+#pragma once
+// The skin: the picture controls that make up a borderless window's face, and the layout records
+// that place them and the window's ordinary controls.
+//
+// A skin image shows its slot's picture: a plain bitmap for the background slot, an animated GIF
+// (read and played by QMovie) for the others. Its tag, bounds, stretch, transparency and
+// visibility come from the slot's image layout record. A slot without a picture or a record keeps
+// what it has (an image fresh from LoadSkin: size 0 x 0, showing nothing); that is not an error.
+
+#include <QLabel>
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "model/action_program.h"
+#include "resources/skin_layout.h"
+
+class QMovie;
+
+namespace kavrin::ui {
+
+class TSkinImage : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit TSkinImage(int slot, QWidget* parent = nullptr);
+
+    int Slot() const { return slot_; }
+
+    // Command number of a skin button, or what the window gives it (a palette tile's kind).
+    int Tag() const { return tag_; }
+    void SetTag(int tag) { tag_ = tag; }
+
+    bool Stretch() const { return hasScaledContents(); }
+    void SetStretch(bool stretch) { setScaledContents(stretch); }
+
+    // Opaque: the image paints its background where the picture is transparent. Transparent:
+    // the window shows through there (for a bitmap, through its bottom-left pixel's colour).
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool transparent);
+
+    // Replaces the picture with a bitmap or GIF file's bytes (kept by reference: the resource
+    // store lives as long as the program). Returns false, leaving the image empty, when the
+    // bytes are not a picture of that type.
+    bool SetBitmap(std::span<const std::uint8_t> bytes);
+    bool SetGif(std::span<const std::uint8_t> bytes);
+    void ClearPicture();
+
+    // The GIF's player, or nullptr for a bitmap or an empty image.
+    QMovie* Animation() const { return movie_; }
+    // Picture size (first frame of a GIF); empty when there is no picture.
+    QSize PictureSize() const;
+    int FrameCount() const;
+
+    // Plays the GIF at a speed in percent (100: as stored); stops it on the first frame.
+    void Play(int speedPercent = 100);
+    void StopAndRewind();
+
+private:
+    void ApplyTransparency();
+
+    int slot_;
+    int tag_ = 0;
+    bool transparent_ = false;
+    QPixmap bitmap_;
+    QMovie* movie_ = nullptr;
+};
+
+// The skin images of one window, by slot.
+class TSkin {
+public:
+    // nullptr for a slot outside 1..65 or one not created.
+    TSkinImage* Image(int slot) const;
+    void SetImage(int slot, TSkinImage* image);
+
+private:
+    std::array<TSkinImage*, resources::kLastSkinSlot + 1> images_{};
+};
+
+// Creates skin slots 1 to 65 on the parent in slot order (a higher slot lies above a lower one),
+// each with its picture and image layout for the mode. The parent owns the images.
+TSkin LoadSkin(QWidget* parent, model::TMode mode);
+
+// Loads the slot's picture ("BMP" for the background, "GIF" otherwise) with the mode rule;
+// returns false and leaves the image as it was when there is none.
+bool LoadSkinPicture(TSkinImage& image, model::TMode mode);
+
+// Reads the slot's image layout record with the mode rule and applies, in this order: tag, left,
+// top, width, height, stretch, transparency, visibility. Returns false, changing nothing, when
+// there is no record.
+bool ApplyImageLayout(TSkinImage& image, model::TMode mode);
+
+// Places a control by control layout record n (Beginner number) with the mode rule: left, top,
+// width and height in its parent's client coordinates; for a window, screen position and outer
+// size (as far as the frame is known: before the first showing it is the client size). Returns
+// false, changing nothing, when there is no record.
+bool ApplyControlLayout(int n, QWidget& control, model::TMode mode);
+
+}  // namespace kavrin::ui
