@@ -1,10 +1,79 @@
 // kavrin: the desktop application. The windows come in the order the start-up requires; only
 // the start window shows.
+//
+//   kavrin [FILE.kvn]          start; the file is loaded once the mode is chosen
+//   kavrin --screenshots DIR   draw every window into DIR as PNG files and exit
 
 #include <QApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstring>
+
+#include "ui/code_view.h"
+#include "ui/main_window.h"
+#include "ui/screenshots.h"
+#include "ui/start_window.h"
+
+namespace {
+
+constexpr int kUsageExit = 2;
+constexpr const char* kScreenshotsOption = "--screenshots";
+
+bool HasScreenshotsOption(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], kScreenshotsOption) == 0) return true;
+    }
+    return false;
+}
+
+int RunScreenshots(const QStringList& args) {
+    const qsizetype at = args.indexOf(QString::fromLatin1(kScreenshotsOption));
+    if (at + 1 >= args.size()) {
+        std::fputs("kavrin: --screenshots needs a folder\n", stderr);
+        return kUsageExit;
+    }
+    const kavrin::ui::TScreenshotResult result = kavrin::ui::WriteScreenshots(args[at + 1]);
+    for (const QString& path : result.written) {
+        std::printf("%s\n", qPrintable(path));
+    }
+    if (!result.ok) {
+        std::fprintf(stderr, "kavrin: %s\n", qPrintable(result.message));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+    const bool screenshots = HasScreenshotsOption(argc, argv);
+    if (screenshots) {
+        // Pictures are drawn without a display and without showing anything to the user.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrin"));
-    return 0;
+    QApplication::setApplicationDisplayName(QStringLiteral("Kavrin"));
+    const QStringList args = QApplication::arguments();
+    if (screenshots) {
+        return RunScreenshots(args);
+    }
+
+    // Creation order: start window, main window, servo test window, progress window, drag
+    // window, code view.
+    kavrin::ui::TIntroForm startWindow;
+    kavrin::ui::TMainForm mainWindow;
+    kavrin::ui::TCodeForm codeView(&mainWindow);
+
+    if (args.size() > 1) {
+        mainWindow.SetPendingFile(args.last());
+    }
+    QObject::connect(&startWindow, &kavrin::ui::TIntroForm::modeChosen, &mainWindow,
+                     [&mainWindow](kavrin::model::TMode mode) { mainWindow.ShowForMode(mode); });
+    QObject::connect(&startWindow, &kavrin::ui::TIntroForm::closedWithoutMode, &app,
+                     &QCoreApplication::quit, Qt::QueuedConnection);
+
+    startWindow.show();
+    return QApplication::exec();
 }

@@ -1,0 +1,28 @@
+#pragma once
+// A plain-text editor for VELIC source with line numbers in a gutter on its left.
+
+#include <QPlainTextEdit>
+
+namespace kavrin::ui {
+
+class TCodeEditor : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    explicit TCodeEditor(QWidget* parent = nullptr);
+
+    int GutterWidth() const;
+    // Paints the line numbers of the visible blocks; called by the gutter.
+    void PaintGutter(QPaintEvent* event);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void UpdateGutterWidth();
+    void UpdateGutter(const QRect& rect, int dy);
+
+    QWidget* gutter_ = nullptr;
+};
+
+}  // namespace kavrin::ui

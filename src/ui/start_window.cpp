@@ -1,0 +1,94 @@
+#include "ui/start_window.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+
+#include "resources/resources.h"
+#include "ui/ui_text.h"
+
+namespace kavrin::ui {
+
+namespace {
+
+constexpr int kBeginnerTextId = 366;
+constexpr int kAdvancedTextId = 367;
+constexpr int kTitleTextId = 368;
+
+constexpr QRect kBackgroundBounds{0, 0, 361, 130};
+constexpr QRect kBeginnerBounds{72, 16, 125, 33};
+constexpr QRect kAdvancedBounds{72, 64, 125, 33};
+
+// The background picture, or a null pixmap when the resource is missing or unreadable.
+QPixmap BackgroundPicture() {
+    const auto bytes = resources::find("GIF", TIntroForm::kBackgroundPictureId);
+    QPixmap picture;
+    if (!bytes.empty()) {
+        picture.loadFromData(bytes.data(), static_cast<uint>(bytes.size()), "GIF");
+    }
+    return picture;
+}
+
+}  // namespace
+
+TIntroForm::TIntroForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setFixedSize(kClientWidth, kClientHeight);
+    setAutoFillBackground(true);
+    QPalette grey = palette();
+    grey.setColor(QPalette::Window, Qt::gray);
+    setPalette(grey);
+
+    const QPixmap picture = BackgroundPicture();
+    if (!picture.isNull()) {
+        background_ = new QLabel(this);
+        background_->setGeometry(kBackgroundBounds);
+        background_->setPixmap(picture);
+    }
+
+    beginnerButton_ = new QPushButton(UiString(kBeginnerTextId), this);
+    beginnerButton_->setGeometry(kBeginnerBounds);
+    advancedButton_ = new QPushButton(UiString(kAdvancedTextId), this);
+    advancedButton_->setGeometry(kAdvancedBounds);
+    beginnerButton_->setDefault(true);
+    connect(beginnerButton_, &QPushButton::clicked, this, [this] { Choose(model::TMode::Beginner); });
+    connect(advancedButton_, &QPushButton::clicked, this, [this] { Choose(model::TMode::Advanced); });
+
+    setWindowTitle(TitleFor(QString::fromStdString(resources::GetVersionText())));
+    CentreOnScreen();
+}
+
+QString TIntroForm::TitleFor(const QString& version) {
+    return QStringLiteral("Kavrin v") + version + QStringLiteral(" - ") + UiString(kTitleTextId);
+}
+
+void TIntroForm::CentreOnScreen() {
+    const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    QRect frame(QPoint(0, 0), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void TIntroForm::Choose(model::TMode mode) {
+    if (modeChosen_) {
+        return;
+    }
+    modeChosen_ = true;
+    hide();
+    Q_EMIT modeChosen(mode);
+}
+
+void TIntroForm::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (!modeChosen_) {
+        Q_EMIT closedWithoutMode();
+    }
+}
+
+}  // namespace kavrin::ui

@@ -1,0 +1,53 @@
+#pragma once
+// The start window: names the application and its version and asks for the mode, which then
+// holds for the whole run. It cannot be closed by the user; closing it by system means (the task
+// bar, a window manager's shortcut) before a mode is chosen ends the application.
+
+#include <QWidget>
+
+#include "model/action_program.h"
+
+class QLabel;
+class QPushButton;
+
+namespace kavrin::ui {
+
+class TIntroForm : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kClientWidth = 266;
+    static constexpr int kClientHeight = 112;
+    static constexpr int kBackgroundPictureId = 246;  // "GIF", 361 x 130
+
+    explicit TIntroForm(QWidget* parent = nullptr);
+
+    // "Kavrin v" + version + " - " + UI string 368.
+    static QString TitleFor(const QString& version);
+
+    QPushButton* BeginnerButton() const { return beginnerButton_; }
+    QPushButton* AdvancedButton() const { return advancedButton_; }
+    bool ModeChosen() const { return modeChosen_; }
+
+    // Puts the window in the middle of the screen it is on.
+    void CentreOnScreen();
+
+Q_SIGNALS:
+    // A mode was chosen; the window has hidden itself. Emitted once per run.
+    void modeChosen(kavrin::model::TMode mode);
+    // The window was closed by system means before a mode was chosen.
+    void closedWithoutMode();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Choose(model::TMode mode);
+
+    QLabel* background_ = nullptr;
+    QPushButton* beginnerButton_ = nullptr;
+    QPushButton* advancedButton_ = nullptr;
+    bool modeChosen_ = false;
+};
+
+}  // namespace kavrin::ui
