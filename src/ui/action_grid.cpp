@@ -1,11 +1,8 @@
 #include "ui/action_grid.h"
 
-#include <QDrag>
-#include <QDragMoveEvent>
 #include <QFont>
 #include <QFontMetrics>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -92,10 +89,6 @@ TActionGrid::TActionGrid(model::TActionDocument& document, int list, bool sensor
     QPalette pal = viewport()->palette();
     pal.setColor(QPalette::Base, Qt::white);
     viewport()->setPalette(pal);
-    if (list == model::kMainList) {
-        setAcceptDrops(true);
-        viewport()->setAcceptDrops(true);
-    }
     verticalScrollBar()->setSingleStep(1);
     ComputeColumnWidths();
     Refresh();
@@ -159,6 +152,7 @@ QPoint TActionGrid::WidgetPlace(int displayRow) const {
 }
 
 std::vector<TBotAction*> TActionGrid::CreateWidgets() {
+    ComputeColumnWidths();
     std::vector<TBotAction*> widgets;
     for (int display = 1; display <= VisibleStepRows(); ++display) {
         const QPoint place = WidgetPlace(display);
@@ -408,31 +402,11 @@ bool TActionGrid::AcceptsSensorDrop(const QPoint& pos) const {
     return document_.AcceptsSensorSet(list_, RowAt(pos.y()), ColumnAt(pos.x()));
 }
 
-void TActionGrid::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasFormat(QString::fromLatin1(kSensorSetMime))) {
-        event->acceptProposedAction();
-    }
-}
-
-void TActionGrid::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasFormat(QString::fromLatin1(kSensorSetMime)) &&
-        AcceptsSensorDrop(event->position().toPoint())) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
-}
-
-void TActionGrid::dropEvent(QDropEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    if (!event->mimeData()->hasFormat(QString::fromLatin1(kSensorSetMime)) ||
-        !AcceptsSensorDrop(pos)) {
-        event->ignore();
+void TActionGrid::DropSensorSetAt(const QPoint& pos, int sensorSet) {
+    if (!AcceptsSensorDrop(pos)) {
         return;
     }
-    const int set = event->mimeData()->data(QString::fromLatin1(kSensorSetMime)).toInt();
-    document_.DropSensorSet(list_, RowAt(pos.y()), ColumnAt(pos.x()), set);
-    event->acceptProposedAction();
+    document_.DropSensorSet(list_, RowAt(pos.y()), ColumnAt(pos.x()), sensorSet);
     viewport()->update();
     Q_EMIT Changed();
 }

@@ -42,10 +42,17 @@ public:
     // The grid row under a point of the viewport: 0 for the header, -1 below the last row.
     int RowAt(int y) const;
 
+    // Computes the column widths from the grid's width (also on every resize).
+    void ComputeColumnWidths();
     // Creates the widgets for the grid's visible rows, hidden, on this grid.
     std::vector<TBotAction*> CreateWidgets();
     // A palette tile dropped at a point of the viewport; returns whether a step was inserted.
     bool DropActionAt(const QPoint& pos, int kind);
+
+    // Whether the sensor-set tile may land on the cell at a point of the viewport, and its
+    // landing there: that sensor column of the step becomes the set.
+    bool AcceptsSensorDrop(const QPoint& pos) const;
+    void DropSensorSetAt(const QPoint& pos, int sensorSet);
 
     // The widgets that show the visible steps (created by the grid's owner); they are bound
     // from the top row on whenever the grid's rows change.
@@ -78,15 +85,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
-    void ComputeColumnWidths();
     void PaintCell(class QPainter& painter, int row, int column, const QRect& rect);
     void MoveSelection(int delta, bool extend);
-    bool AcceptsSensorDrop(const QPoint& pos) const;
 
     model::TActionDocument& document_;
     int list_;
@@ -98,8 +100,5 @@ private:
     int moveTarget_ = -1;       // row a dragged step would go to
     bool syncing_ = false;
 };
-
-// Mime type of the sensor-set tile's drag; the data is the set number as text.
-inline constexpr char kSensorSetMime[] = "application/x-kavrin-sensor-set";
 
 }  // namespace kavrin::ui
