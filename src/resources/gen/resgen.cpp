@@ -1,9 +1,11 @@
 // kavrin-resgen: turns the readable resource sources into the C++ source of the embedded store.
 //
-//   kavrin-resgen RESOURCE_DIR OUTPUT.cpp
+//   kavrin-resgen RESOURCE_DIR... OUTPUT.cpp
 //
-// RESOURCE_DIR holds one folder per resource type ("DATA", "WSDATA", "GIF", "BMP"); the folder
-// name is the type. What a file becomes depends on its name:
+// Each RESOURCE_DIR holds one folder per resource type ("DATA", "WSDATA", "GIF", "BMP"); the
+// folder name is the type. The first is the sources' folder, later ones hold what other build
+// steps generate (the skin's pictures); a type and number may come from one of them only. What a
+// file becomes depends on its name:
 //
 //   <id>.velic, <id>.txt   text: LF or CR LF line breaks become CR LF, the final line break is
 //                          dropped (the stored text has none); only printable ASCII and tabs
@@ -350,32 +352,41 @@ bool IsTypeName(const std::string& name) {
     });
 }
 
+// Collects the source files of every type folder under root.
+void AddTypeFolders(const fs::path& root, std::vector<fs::path>& files) {
+    if (!fs::is_directory(root)) {
+        Fail(root, 0, "not a folder");
+    }
+    for (const fs::directory_entry& typeDir : fs::directory_iterator(root)) {
+        if (!typeDir.is_directory() || typeDir.path().filename().string().starts_with('.')) {
+            continue;  // notes beside the type folders
+        }
+        const std::string type = typeDir.path().filename().string();
+        if (!IsTypeName(type)) {
+            Fail(typeDir.path(), 0, "a type folder is named in upper case");
+        }
+        for (const fs::directory_entry& entry : fs::directory_iterator(typeDir.path())) {
+            const std::string name = entry.path().filename().string();
+            // Hidden files and editor backups are no sources.
+            if (entry.is_regular_file() && !name.starts_with('.') && !name.ends_with('~')) {
+                files.push_back(entry.path());
+            }
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fputs("usage: kavrin-resgen RESOURCE_DIR OUTPUT.cpp\n", stderr);
+    if (argc < 3) {
+        std::fputs("usage: kavrin-resgen RESOURCE_DIR... OUTPUT.cpp\n", stderr);
         return 2;
     }
     try {
-        const fs::path root = argv[1];
         std::map<Key, Bytes> store;
         std::vector<fs::path> files;
-        for (const fs::directory_entry& typeDir : fs::directory_iterator(root)) {
-            if (!typeDir.is_directory() || typeDir.path().filename().string().starts_with('.')) {
-                continue;  // notes beside the type folders
-            }
-            const std::string type = typeDir.path().filename().string();
-            if (!IsTypeName(type)) {
-                Fail(typeDir.path(), 0, "a type folder is named in upper case");
-            }
-            for (const fs::directory_entry& entry : fs::directory_iterator(typeDir.path())) {
-                const std::string name = entry.path().filename().string();
-                // Hidden files and editor backups are no sources.
-                if (entry.is_regular_file() && !name.starts_with('.') && !name.ends_with('~')) {
-                    files.push_back(entry.path());
-                }
-            }
+        for (int arg = 1; arg + 1 < argc; ++arg) {
+            AddTypeFolders(argv[arg], files);
         }
         std::sort(files.begin(), files.end());  // stable messages whatever the directory order
         for (const fs::path& file : files) {
@@ -383,7 +394,7 @@ int main(int argc, char** argv) {
         }
         const std::string code = Emit(store);
         // Rewrite only on change, so that an unchanged store does not recompile.
-        const fs::path output = argv[2];
+        const fs::path output = argv[argc - 1];
         if (fs::exists(output) && ReadFile(output) == code) {
             return 0;
         }

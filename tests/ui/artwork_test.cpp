@@ -1,0 +1,130 @@
+// The skin's pictures as the windows will read them from the store: every one present, decodable
+// by Qt's own reader, of the size and frame count its place in the window expects, transparent
+// exactly where the layout shows the window through it.
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageReader>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "resources/resources.h"
+
+namespace {
+
+struct TExpected {
+    int id;
+    int width;
+    int height;
+    int frames;
+    bool transparent;
+};
+
+// Beginner pictures 182 to 245 (none for slot 10, 190), Advanced 277 to 281, start window 246.
+std::vector<TExpected> Inventory() {
+    std::vector<TExpected> all{
+        {182, 782, 18, 1, false},  {183, 19, 485, 1, false},  {184, 23, 19, 1, false},
+        {185, 242, 23, 1, true},   {186, 211, 36, 1, true},   {187, 134, 359, 1, false},
+        {188, 237, 284, 1, true},  {189, 237, 84, 1, false},  {191, 111, 360, 1, true},
+        {192, 100, 70, 1, true},   {193, 98, 100, 1, true},   {246, 361, 130, 1, false},
+        {277, 134, 322, 1, false}, {278, 293, 284, 1, true},  {279, 508, 46, 1, false},
+        {280, 207, 284, 1, true},  {281, 111, 322, 1, true}};
+    for (int id = 194; id <= 201; ++id) {
+        all.push_back({id, 54, 54, 5, false});
+    }
+    for (int id = 202; id <= 221; ++id) {
+        all.push_back({id, 65, 28, 1, false});
+    }
+    for (int id = 222; id <= 245; ++id) {
+        all.push_back({id, 86, 40, 1, false});
+    }
+    return all;
+}
+
+QByteArray Stored(const char* type, int id) {
+    const auto bytes = kavrin::resources::find(type, id);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+// All frames of a stored GIF, with their delays.
+struct TDecoded {
+    std::vector<QImage> frames;
+    std::vector<int> delays;
+    int imageCount = 0;
+};
+
+TDecoded Decode(int id) {
+    QByteArray data = Stored("GIF", id);
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, "gif");
+    TDecoded out;
+    out.imageCount = reader.imageCount();
+    QImage frame;
+    while (reader.read(&frame)) {
+        out.frames.push_back(frame.convertToFormat(QImage::Format_ARGB32));
+        out.delays.push_back(reader.nextImageDelay());
+    }
+    return out;
+}
+
+bool HasTransparentPixel(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+TEST(Artwork, EveryPictureHasItsSizeFramesAndTransparency) {
+    for (const TExpected& e : Inventory()) {
+        SCOPED_TRACE(e.id);
+        const TDecoded gif = Decode(e.id);
+        ASSERT_EQ(static_cast<int>(gif.frames.size()), e.frames);
+        EXPECT_EQ(gif.imageCount, e.frames);
+        for (const QImage& frame : gif.frames) {
+            EXPECT_EQ(frame.size(), QSize(e.width, e.height));
+        }
+        EXPECT_EQ(HasTransparentPixel(gif.frames.front()), e.transparent);
+    }
+    // Slot 10 has no picture in Beginner mode: the window must find none.
+    EXPECT_TRUE(kavrin::resources::find("GIF", 190).empty());
+
+    QImage background;
+    ASSERT_TRUE(background.loadFromData(Stored("BMP", 181), "BMP"));
+    EXPECT_EQ(background.size(), QSize(801, 577));
+}
+
+TEST(Artwork, TilesAnimateAndButtonStatesDiffer) {
+    for (int id = 194; id <= 201; ++id) {
+        SCOPED_TRACE(id);
+        const TDecoded tile = Decode(id);
+        ASSERT_EQ(tile.frames.size(), 5u);
+        for (std::size_t i = 1; i < tile.frames.size(); ++i) {
+            EXPECT_NE(tile.frames[i], tile.frames[i - 1]) << "frame " << i << " does not move";
+        }
+        for (int delay : tile.delays) {
+            EXPECT_GT(delay, 0);
+        }
+    }
+    // Normal, highlighted, pressed and unavailable: four different pictures per button.
+    for (int first = 202; first <= 242; first += 4) {
+        SCOPED_TRACE(first);
+        std::vector<QImage> states;
+        for (int s = 0; s < 4; ++s) {
+            states.push_back(Decode(first + s).frames.at(0));
+        }
+        for (std::size_t a = 0; a < states.size(); ++a) {
+            for (std::size_t b = a + 1; b < states.size(); ++b) {
+                EXPECT_NE(states[a], states[b]) << "states " << a << " and " << b;
+            }
+        }
+    }
+}
+
+}  // namespace
