@@ -31,7 +31,7 @@ const QColor kFixedOutline(0xC0, 0xC0, 0xC0);
 const QColor kGridLineColour(0xC0, 0xC0, 0xC0);
 const QColor kMoveMarker(0x20, 0x40, 0xC0);
 
-constexpr int kGridFontPixels = 12;
+constexpr int kGridFontPixels = 11;
 
 std::string_view CommandLetters() {
     static const resources::TCommandLetters letters = resources::GetCommandLetters();

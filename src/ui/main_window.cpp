@@ -65,7 +65,7 @@ constexpr int kSensorTabCount = 5;
 constexpr int kTabWidth = 39;
 
 constexpr char kSkyBlue[] = "#A6CAF0";
-constexpr int kCaptionPixels = 12;
+constexpr int kCaptionPixels = 11;
 constexpr int kPanelPixels = 16;
 
 bool IsAdvanced(model::TMode mode) { return mode == model::TMode::Advanced; }
@@ -82,7 +82,9 @@ void PaintLightBlueOnBlack(QWidget* widget, bool bold) {
     widget->setAutoFillBackground(true);
     QPalette pal = widget->palette();
     pal.setColor(QPalette::Window, Qt::black);
-    pal.setColor(QPalette::WindowText, QColor(QString::fromLatin1(kSkyBlue)));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
+        pal.setColor(role, QColor(QString::fromLatin1(kSkyBlue)));
+    }
     widget->setPalette(pal);
 }
 
@@ -248,7 +250,9 @@ void TMainForm::CreateControls() {
     notebook_->installEventFilter(this);
     tabs_ = new QTabBar(notebook_);
     tabs_->setExpanding(false);
-    tabs_->setStyleSheet(QStringLiteral("QTabBar::tab { width: %1px; }").arg(kTabWidth - 8));
+    tabs_->setFont(ArialFont(kCaptionPixels, false));
+    tabs_->setStyleSheet(QStringLiteral("QTabBar::tab { width: %1px; padding: 3px 0px; }")
+                             .arg(kTabWidth - 2));
     tabs_->setMouseTracking(true);
     tabs_->installEventFilter(this);
     for (int tab = 0; tab < kSensorTabCount; ++tab) {
@@ -470,6 +474,11 @@ void TMainForm::ActionMouseMove(TSkinImage* hovered) {
         }
     }
     SetHelp(kHelpPaletteTile);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    RefreshAll();
 }
 
 void TMainForm::leaveEvent(QEvent* event) {

@@ -198,6 +198,13 @@ QString TSuperSpinEdit::Text() const { return edit_->text(); }
 
 void TSuperSpinEdit::Redisplay(bool decorated) {
     edit_->setText(FormatSpinValue(position_, format_, decorated, chars_));
+    if (decorated) {
+        // In a narrow box the number stays in sight: the view ends right after it.
+        edit_->setCursorPosition(0);
+        edit_->setCursorPosition(
+            static_cast<int>(FormatSpinValue(position_, format_, false, chars_).size() +
+                             format_.prefix.size()));
+    }
 }
 
 void TSuperSpinEdit::Commit() {
