@@ -30,8 +30,6 @@ TEST(SkinLayout, ModeRulePicksAdvancedRecordOnlyWhereItExists) {
     EXPECT_EQ(ResolveLayoutId(kSensorNotebookLayout, kBeginner), std::nullopt);
 
     EXPECT_EQ(FindImageLayout(14, kAdvanced), FindImageLayout(14, kBeginner));
-    EXPECT_EQ(FindImageLayout(16, kAdvanced)->top, 76);
-    EXPECT_EQ(FindImageLayout(16, kBeginner)->top, 88);
     EXPECT_FALSE(FindImageLayout(10, kBeginner));
     EXPECT_FALSE(FindControlLayout(kSensorActionPanelLayout, kBeginner));
     EXPECT_EQ(FindControlLayout(kSensorActionPanelLayout, kAdvanced),
@@ -70,8 +68,6 @@ TEST(SkinLayout, RecordsHoldTheDesignedFaces) {
     // disabled image starts visible for all but test, load and exit.
     EXPECT_EQ(FindImageLayout(25, kBeginner), (TImageLayout{7, 186, 381, 65, 28, false, false, true}));
     EXPECT_EQ(FindImageLayout(41, kAdvanced), (TImageLayout{11, 498, 346, 65, 28, false, false, true}));
-    EXPECT_EQ(FindImageLayout(43, kAdvanced), (TImageLayout{1, 113, 392, 86, 40, false, false, false}));
-    EXPECT_EQ(FindImageLayout(44, kBeginner), (TImageLayout{0, 15, 429, 86, 40, false, false, false}));
     EXPECT_EQ(FindImageLayout(53, kBeginner), (TImageLayout{0, 199, 429, 86, 40, false, false, false}));
     EXPECT_EQ(FindImageLayout(62, kAdvanced), (TImageLayout{6, 598, 392, 86, 40, false, false, true}));
     EXPECT_EQ(FindImageLayout(21, kBeginner), (TImageLayout{0, 69, 240, 54, 54, false, false, true}));
@@ -88,12 +84,6 @@ TEST(SkinLayout, DecodingReadsLittleEndianFieldsAndLowByteFlags) {
     // A short record is treated as missing instead of being read past its end.
     EXPECT_FALSE(DecodeImageLayout(std::span(record).first(15)));
     EXPECT_FALSE(DecodeControlLayout(std::span(record).first(7)));
-}
-
-TEST(SkinLayout, PictureTypeAndNumberFollowTheSlot) {
-    EXPECT_EQ(SkinPictureType(1), kBitmapType);
-    EXPECT_EQ(SkinPictureType(2), kGifType);
-    EXPECT_TRUE(FindSkinPicture(10, kBeginner).empty());  // no GIF 190
 }
 
 }  // namespace
