@@ -1,4 +1,5 @@
 # The two set-up commands of the README. Both install what is missing, configure and build.
+# `make run ARGS=FILE.kvn` passes arguments to kavrin.
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
@@ -21,7 +22,7 @@ build: configure
 	cmake --build $(BUILD_DIR)
 
 run: build
-	@if [ -x $(BUILD_DIR)/kavrin ]; then $(BUILD_DIR)/kavrin; else $(BUILD_DIR)/kavrin-cli --help; fi
+	$(BUILD_DIR)/kavrin $(ARGS)
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure
