@@ -140,6 +140,13 @@ void TMainForm::ShowForMode(model::TMode mode) {
     BuildForMode(mode);
     if (first) {
         shownForRun_ = true;
+        TSettings settings;
+        if (settingsStore_ != nullptr) {
+            LoadSettings(*settingsStore_, settings, PortNames());
+        } else {
+            LoadSettings(settings, PortNames());
+        }
+        ApplySettings(settings);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();
             move(area.center() - QPoint(width() / 2, height() / 2));
@@ -357,11 +364,7 @@ void TMainForm::ApplyCaptions() {
     for (int tab = 0; tab < kSensorTabCount; ++tab) {
         tabs_->setTabText(tab, UiString(kStrFirstTab + tab));
     }
-    portBox_->clear();
-    for (const std::string& item : portChoice_.Items()) {
-        portBox_->addItem(FromCore(item));
-    }
-    portBox_->setCurrentIndex(portChoice_.CurrentIndex());
+    FillPortBox();
 }
 
 void TMainForm::SetTabOrder() {
@@ -635,12 +638,56 @@ void TMainForm::SensorTabbedNotebookChange(int index) {
     AutoEnableDisable();
 }
 
-void TMainForm::ComPortComboBoxUpdate() {
+QStringList TMainForm::PortNames() const {
     std::vector<std::string> ports;
     if (enumerate_) {
         enumerate_(ports);
     }
+    QStringList names;
+    for (const std::string& port : ports) {
+        names.append(FromCore(port));
+    }
+    return names;
+}
+
+void TMainForm::ApplySettings(const TSettings& settings) {
+    if (hyperHelp_->isChecked() != settings.hyperHelp) {
+        hyperHelp_->setChecked(settings.hyperHelp);
+        HyperHelpClick();
+    }
+    document_->SetCalibration(settings.leftServoCenter, settings.rightServoCenter);
+    std::vector<std::string> ports;
+    for (const QString& name : PortNames()) {
+        ports.push_back(name.toStdString());
+    }
     portChoice_.SetPorts(ports);
+    portSetting_ = portChoice_.SelectPort(settings.comPort.toStdString());
+    FillPortBox();
+    if (!settings.lastDirectory.isEmpty()) {
+        fileFolder_ = settings.lastDirectory;
+    }
+}
+
+TSettings TMainForm::CurrentSettings() const {
+    TSettings settings;
+    settings.hyperHelp = hyperHelp_->isChecked();
+    settings.leftServoCenter = document_->Program().leftServoCenter;
+    settings.rightServoCenter = document_->Program().rightServoCenter;
+    settings.comPort = FromCore(portSetting_);
+    settings.lastDirectory = fileFolder_;
+    return settings;
+}
+
+void TMainForm::ComPortComboBoxUpdate() {
+    std::vector<std::string> ports;
+    for (const QString& name : PortNames()) {
+        ports.push_back(name.toStdString());
+    }
+    portChoice_.SetPorts(ports);
+    FillPortBox();
+}
+
+void TMainForm::FillPortBox() {
     portBox_->clear();
     for (const std::string& item : portChoice_.Items()) {
         portBox_->addItem(FromCore(item));
@@ -811,6 +858,11 @@ bool TMainForm::Quit() {
         return false;
     }
     buttons_->HideHighlights();
+    if (settingsStore_ != nullptr) {
+        SaveSettings(*settingsStore_, CurrentSettings(), PortNames());
+    } else {
+        SaveSettings(CurrentSettings(), PortNames());
+    }
     ended_ = true;
     Q_EMIT Ended();
     return true;

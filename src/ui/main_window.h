@@ -15,6 +15,7 @@
 #include "link/port_list.h"
 #include "model/document.h"
 #include "model/key_table.h"
+#include "ui/settings.h"
 #include "ui/skin.h"
 
 class QCheckBox;
@@ -80,6 +81,12 @@ public:
     void ActionDblClick(int kind);
     void HyperHelpClick();
 
+    // Settings go to this store instead of the user's own (tests).
+    void SetSettingsStore(QSettings* store) { settingsStore_ = store; }
+    // What the settings set: help area, calibration, port and file folder.
+    void ApplySettings(const TSettings& settings);
+    TSettings CurrentSettings() const;
+
     // "AUTO" or a port name.
     const std::string& PortSetting() const { return portSetting_; }
     // The file dialogs' folder.
@@ -128,6 +135,8 @@ private:
     void SensorTabbedNotebookChange(int index);
     void ComPortComboBoxUpdate();
     void ComChange(int index);
+    QStringList PortNames() const;
+    void FillPortBox();
     void SensorsEnabledClick();
     // Re-reads the document into every grid, the buttons and the title.
     void RefreshAll();
@@ -172,6 +181,7 @@ private:
     link::PortEnumerator enumerate_;
     std::string portSetting_{link::kAutoPort};
     QString fileFolder_;
+    QSettings* settingsStore_ = nullptr;
     QString pendingFile_;
     int helpShown_ = 0;  // UI string in the help area
     // Palette tile or "+" tile pressed, waiting for a drag.
