@@ -25,8 +25,10 @@
 #include "ui/action_grid.h"
 #include "ui/action_widget.h"
 #include "ui/code_view.h"
+#include "ui/drag_tile.h"
 #include "ui/help_texts.h"
 #include "ui/main_dialogs.h"
+#include "ui/sensor_set_drop.h"
 #include "ui/skin_buttons.h"
 #include "ui/spin_edit.h"
 #include "ui/ui_text.h"
@@ -214,6 +216,8 @@ void TMainForm::BuildForMode(model::TMode mode) {
     });
     SetUpPalette();
     CreateGrids();
+    new TDragger(*this);
+    new TSensorSetDropTarget(Grid(model::kMainList), [this] { RefreshAll(); });
     ApplyCaptions();
     if (IsAdvanced(mode)) {
         sensorsEnabled_->hide();
@@ -569,10 +573,9 @@ void TMainForm::ToDoListDragDrop(TActionGrid* grid, const QPoint& pos, int kind)
     RefreshAll();
 }
 
-// The "+" tile is dragged onto a sensor column of the main list: the pointer stays with the
-// tile while the button is held, and the release decides where it lands.
+// The "+" tile starts an ordinary drag once the pointer has moved far enough with the button
+// held; the main list decides where it may land.
 bool TMainForm::HandleSensorPanelEvent(QEvent* event) {
-    TActionGrid* main = Grid(model::kMainList);
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);
@@ -584,31 +587,19 @@ bool TMainForm::HandleSensorPanelEvent(QEvent* event) {
     }
     case QEvent::MouseMove: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (!draggingSensorSet_) {
+        if (!draggingSensorSet_ || !(mouse->buttons() & Qt::LeftButton)) {
             SetHelp(kHelpSensorSetTile);
             return false;
         }
-        const QPoint onGrid = main->viewport()->mapFromGlobal(mouse->globalPosition().toPoint());
-        sensorPanel_->setCursor(main->AcceptsSensorDrop(onGrid) ? Qt::DragCopyCursor
-                                                                : Qt::ForbiddenCursor);
-        return true;
-    }
-    case QEvent::MouseButtonRelease: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (draggingSensorSet_) {
+        if ((mouse->position().toPoint() - pressPoint_).manhattanLength() > kDragStartDistance) {
             draggingSensorSet_ = false;
-            sensorPanel_->unsetCursor();
-            const QPoint onGrid =
-                main->viewport()->mapFromGlobal(mouse->globalPosition().toPoint());
-            if ((mouse->position().toPoint() - pressPoint_).manhattanLength() >
-                    kDragStartDistance &&
-                main->AcceptsSensorDrop(onGrid)) {
-                main->DropSensorSetAt(onGrid, SensorTab());
-                RefreshAll();
-            }
+            DragSensorSet(sensorPanel_, SensorTab());
         }
         return true;
     }
+    case QEvent::MouseButtonRelease:
+        draggingSensorSet_ = false;
+        return true;
     default:
         return false;
     }
