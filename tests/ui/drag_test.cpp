@@ -2,6 +2,8 @@
 // the main window's native window so that grabs and implicit grabs route them as in use.
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -12,11 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "model/document.h"
 #include "ui/action_grid.h"
 #include "ui/action_widget.h"
 #include "ui/drag_tile.h"
 #include "ui/main_window.h"
+#include "ui/sensor_set_drop.h"
 #include "ui/skin.h"
 
 namespace kavrin::ui {
@@ -225,6 +230,47 @@ TEST_F(DragTest, OutsideTheListsNothingChangesAndTheTileStaysInTheWindow) {
     QTest::mouseRelease(Window(), Qt::LeftButton, {}, tile + QPoint(2, 2));
     EXPECT_FALSE(dragger_->Dragging());
     EXPECT_EQ(Doc().Count(kMainList), 2);
+}
+
+// The "+" tile hands its set to the platform's drag and drop (which the offscreen platform ends
+// at once): the main list gets the drag's events as the platform delivers them.
+TEST_F(DragTest, DroppedSensorSetGoesIntoTheSensorColumnOfAStepRowOnly) {
+    Build(model::TMode::Advanced);
+    Fill(kMainList, 3);
+    QWidget* viewport = form_.Grid(kMainList)->viewport();
+    // Returns whether the drop was taken.
+    const auto dropAt = [&](QMimeData* data, QPoint formPos) {
+        const std::unique_ptr<QMimeData> owned(data);
+        const QPoint at = viewport->mapFrom(&form_, formPos);
+        QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &move);
+        QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &drop);
+        EXPECT_EQ(move.isAccepted(), drop.isAccepted());
+        return enter.isAccepted() && drop.isAccepted();
+    };
+
+    EXPECT_TRUE(dropAt(SensorSetMimeData(3), Cell(kMainList, 2, model::gcLeft)));
+    EXPECT_EQ(Doc().Step(kMainList, 2).sensors, (std::array<std::uint8_t, 3>{0, 3, 0}));
+    EXPECT_TRUE(dropAt(SensorSetMimeData(1), Cell(kMainList, 3, model::gcRight)));
+    EXPECT_EQ(Doc().Step(kMainList, 3).sensors, (std::array<std::uint8_t, 3>{0, 0, 1}));
+    EXPECT_TRUE(form_.Document()->AutoEnableDisable().undo);
+
+    // Refused on the action column, the empty append row, and for anything but a sensor set.
+    const model::TActionProgram before = Doc().Program();
+    auto* text = new QMimeData;
+    text->setText(QStringLiteral("2"));
+    EXPECT_FALSE(dropAt(SensorSetMimeData(2), Cell(kMainList, 1, model::gcAction)));
+    EXPECT_FALSE(dropAt(SensorSetMimeData(2), Cell(kMainList, 4, model::gcBoth)));
+    EXPECT_FALSE(dropAt(text, Cell(kMainList, 1, model::gcBoth)));
+    for (int row = 1; row <= 3; ++row) {
+        EXPECT_EQ(Doc().Step(kMainList, row).sensors, before.Step(kMainList, row).sensors);
+    }
+    form_.RunCommand(model::TCommand::Undo);
+    form_.RunCommand(model::TCommand::Undo);
+    EXPECT_EQ(Doc().Step(kMainList, 2).sensors[1], 0);
 }
 
 }  // namespace
