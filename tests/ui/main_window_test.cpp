@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -145,6 +146,17 @@ TEST_F(MainForm, BeginnerFaceFromTheLayoutRecords) {
     ASSERT_EQ(Main()->ColumnCount(), 2);
     const int scrollBar = Main()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     EXPECT_EQ(Main()->ColumnLeft(2) + scrollBar, 231 - 2);
+
+    // Tab walks from the list to the port box and the check boxes.
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    Main()->setFocus();
+    QTest::keyClick(Main(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window_->PortBox());
+    QTest::keyClick(window_->PortBox(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window_->HyperHelp());
+    QTest::keyClick(window_->HyperHelp(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window_->SensorsEnabled());
 
     // Without the help area the window is shorter and the area hidden.
     QTest::mouseClick(window_->HyperHelp(), Qt::LeftButton);
