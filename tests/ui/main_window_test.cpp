@@ -305,21 +305,6 @@ TEST_F(MainForm, HelpTextsPerHoveredArea) {
     EXPECT_FALSE(Image(sbLoad, TSkinButtons::bsHighlight)->isVisible());
 }
 
-TEST_F(MainForm, SensorSetTileLandsOnASensorColumn) {
-    Open(model::TMode::Advanced);
-    Doc().InsertIntoList(model::kMainList, 1, 10, model::akForward);
-    Main()->Refresh();
-    window_->SensorTabs()->setCurrentIndex(2);
-    QLabel* panel = window_->SensorActionPanel();
-    const QPoint target = Main()->viewport()->mapTo(
-        window_.get(), Cell(Main(), 1, model::gcRight));
-    QTest::mousePress(panel, Qt::LeftButton, {}, {5, 5});
-    QTest::mouseMove(panel, panel->mapFrom(window_.get(), target));
-    QTest::mouseRelease(panel, Qt::LeftButton, {}, panel->mapFrom(window_.get(), target));
-    EXPECT_EQ(Doc().Step(model::kMainList, 1).sensors[model::scRight], 2);
-    EXPECT_EQ(Doc().Step(model::kMainList, 1).sensors[model::scLeft], 0);
-}
-
 TEST_F(MainForm, UnsavedChangesAreAskedAboutOnLoadAndQuit) {
     Open(model::TMode::Beginner);
     QTest::mouseDClick(Tile(14), Qt::LeftButton);
