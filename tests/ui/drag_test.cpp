@@ -223,6 +223,17 @@ TEST_F(DragTest, OutsideTheListsNothingChangesAndTheTileStaysInTheWindow) {
     EXPECT_EQ(Doc().Count(kMainList), 2);
     EXPECT_FALSE(Doc().Modified());
 
+    // Escape gives a drag up over a list.
+    Grab(model::akForward);
+    const QPoint onList = Cell(kMainList, 1, model::gcAction);
+    QTest::mouseMove(Window(), onList);
+    QTest::keyClick(Window(), Qt::Key_Escape);
+    EXPECT_FALSE(dragger_->isVisible());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    QTest::mouseRelease(Window(), Qt::LeftButton, {}, onList);
+    EXPECT_EQ(frames.count(), 0);
+    EXPECT_EQ(Doc().Count(kMainList), 2);
+
     // A press released before the pointer went far enough drags nothing.
     const QPoint tile = Tile(model::akForward)->mapTo(&form_, QPoint(10, 10));
     QTest::mousePress(Window(), Qt::LeftButton, {}, tile);
