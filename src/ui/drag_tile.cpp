@@ -67,7 +67,7 @@ void TDragger::StartDrag(int kind, TSkinImage* tile, QPoint grabPoint) {
     grabMouse();
     grabKeyboard();
     QGuiApplication::setOverrideCursor(Qt::DragCopyCursor);
-    UpdateCursor(form_.mapFromGlobal(QCursor::pos()));
+    UpdateCursor(tile->mapTo(&form_, grabPoint));
 }
 
 int TDragger::TargetAt(QPoint formPos) const {
