@@ -274,6 +274,19 @@ TEST_F(MainForm, OverlaysFollowTheSelectionAndHideHelp) {
     EXPECT_TRUE(window_->Buttons()->Available(sbDelete));
     EXPECT_TRUE(window_->Buttons()->Available(sbCopy));
     EXPECT_FALSE(window_->Buttons()->Available(sbPaste));
+
+    // Pressing a tile and moving more than a few pixels hands a drag out; a click does not.
+    QSignalSpy drags(window_.get(), &TMainForm::PaletteDragStarted);
+    QTest::mouseClick(Tile(15), Qt::LeftButton, {}, {20, 20});
+    QTest::mousePress(Tile(15), Qt::LeftButton, {}, {20, 20});
+    QTest::mouseMove(Tile(15), {23, 22});
+    EXPECT_EQ(drags.count(), 0);
+    QTest::mouseMove(Tile(15), {30, 26});
+    ASSERT_EQ(drags.count(), 1);
+    EXPECT_EQ(drags.front().at(0).toInt(), model::akBackward);
+    EXPECT_EQ(drags.front().at(2).toPoint(), QPoint(20, 20));
+    QTest::mouseRelease(Tile(15), Qt::LeftButton, {}, {30, 26});
+    EXPECT_EQ(Doc().Count(model::kMainList), 1);
 }
 
 TEST_F(MainForm, HelpTextsPerHoveredArea) {
