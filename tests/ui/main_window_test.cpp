@@ -247,6 +247,13 @@ TEST_F(MainForm, KeysAndEditButtonsChangeTheList) {
     QTest::mouseRelease(Main()->viewport(), Qt::LeftButton, {}, Cell(Main(), 3, 0));
     EXPECT_EQ(Doc().Step(model::kMainList, 3).value, first);
 
+    // A tile dropped on the header goes in at row 1, one dropped below the last row appends.
+    window_->ToDoListDragDrop(Main(), {Main()->ColumnLeft(1) + 5, 5}, model::akTurnRight);
+    EXPECT_EQ(Doc().Step(model::kMainList, 1).kind, model::akTurnRight);
+    window_->ToDoListDragDrop(Main(), {5, Main()->viewport()->height() - 2}, model::akStopWait);
+    EXPECT_EQ(Doc().Step(model::kMainList, Doc().Count(model::kMainList)).kind,
+              model::akStopWait);
+
     // Alt+V generates the program and shows it.
     QTest::keyClick(Main(), Qt::Key_V, Qt::AltModifier);
     EXPECT_EQ(script_.codeViews, 1);
