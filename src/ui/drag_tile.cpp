@@ -48,6 +48,9 @@ TDragger::TDragger(TMainForm& form) : QWidget(&form), form_(form) {
     connect(&form_, &TMainForm::PaletteDragStarted, this, &TDragger::StartDrag);
 }
 
+// Going away mid-drag (the window closing) leaves no grab and no cursor behind.
+TDragger::~TDragger() { EndGrab(); }
+
 void TDragger::StartDrag(int kind, TSkinImage* tile, QPoint grabPoint) {
     if (dragging_ || Landing() || tile == nullptr || form_.Document() == nullptr) {
         return;

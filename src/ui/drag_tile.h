@@ -31,6 +31,7 @@ public:
     static constexpr int kCornerDivisor = 2;
 
     explicit TDragger(TMainForm& form);
+    ~TDragger() override;
 
     bool Dragging() const { return dragging_; }
     bool Landing() const { return landing_.isActive(); }
