@@ -18,6 +18,7 @@ libgif-dev
 xvfb
 xauth
 fonts-dejavu-core
+fonts-liberation2
 "
 
 missing=""

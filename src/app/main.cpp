@@ -66,6 +66,10 @@ int main(int argc, char* argv[]) {
     kavrin::ui::TMainForm mainWindow;
     kavrin::ui::TCodeForm codeView(&mainWindow);
 
+    mainWindow.SetCodeView(&codeView);
+    QObject::connect(&mainWindow, &kavrin::ui::TMainForm::Ended, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+
     if (args.size() > 1) {
         mainWindow.SetPendingFile(args.last());
     }

@@ -208,6 +208,14 @@ void TActionDocument::SetSelection(int list, TSelection selection) {
     ClampView(list);
 }
 
+void TActionDocument::SetTopRow(int list, int row) {
+    if (!IsValidList(list)) {
+        return;
+    }
+    ViewOf(list).topRow = row;
+    ClampView(list);
+}
+
 void TActionDocument::ClampView(int list) {
     TListView& view = ViewOf(list);
     const int lastRow = RowCount(list) - 1;

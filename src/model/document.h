@@ -126,6 +126,8 @@ public:
     // Press in the step-number column; with extend (Shift) the selection grows from its top row.
     void SelectRow(int list, int row, bool extend);
     void SetSelection(int list, TSelection selection);
+    // The grid scrolled: its first step row, kept at least 1 and within the list's rows.
+    void SetTopRow(int list, int row);
 
     // --- Files ---------------------------------------------------------------------------------
 

@@ -1,0 +1,434 @@
+#include "ui/action_grid.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+
+#include <algorithm>
+#include <string_view>
+
+#include "resources/resources.h"
+#include "ui/action_widget.h"
+#include "ui/ui_text.h"
+
+namespace kavrin::ui {
+
+namespace {
+
+constexpr int kStrStepHeader = 369;
+constexpr int kStrActionHeader = 370;
+constexpr int kStrBothHeader = 371;
+constexpr int kStrLeftHeader = 372;
+constexpr int kStrRightHeader = 373;
+constexpr int kStrFirstSensorSet = 406;  // names of sets 0..4
+
+const QColor kFixedFill(0x80, 0x80, 0x80);
+const QColor kFixedOutline(0xC0, 0xC0, 0xC0);
+const QColor kGridLineColour(0xC0, 0xC0, 0xC0);
+const QColor kMoveMarker(0x20, 0x40, 0xC0);
+
+constexpr int kGridFontPixels = 11;
+
+std::string_view CommandLetters() {
+    static const resources::TCommandLetters letters = resources::GetCommandLetters();
+    return {letters.data(), letters.size()};
+}
+
+unsigned ModifiersOf(Qt::KeyboardModifiers modifiers) {
+    unsigned m = model::kmNone;
+    if (modifiers & Qt::ShiftModifier) {
+        m |= model::kmShift;
+    }
+    if (modifiers & Qt::ControlModifier) {
+        m |= model::kmCtrl;
+    }
+    if (modifiers & Qt::AltModifier) {
+        m |= model::kmAlt;
+    }
+    return m;
+}
+
+}  // namespace
+
+// Shared with the main window: the command a key event stands for.
+model::TCommand CommandForKeyEvent(const QKeyEvent& event) {
+    char32_t key = 0;
+    const int code = event.key();
+    if (code == Qt::Key_Delete) {
+        key = model::kKeyDelete;
+    } else if ((code >= Qt::Key_A && code <= Qt::Key_Z) || (code >= Qt::Key_0 && code <= Qt::Key_9)) {
+        key = static_cast<char32_t>(code);  // letter keys carry the upper-case code
+    } else {
+        return model::TCommand::None;
+    }
+    return model::CommandForKey(key, ModifiersOf(event.modifiers()), CommandLetters());
+}
+
+TActionGrid::TActionGrid(model::TActionDocument& document, int list, bool sensorColumns,
+                         QWidget* parent)
+    : QAbstractScrollArea(parent), document_(document), list_(list) {
+    headers_ = {kStrStepHeader, kStrActionHeader};
+    if (sensorColumns) {
+        headers_.insert(headers_.end(), {kStrBothHeader, kStrLeftHeader, kStrRightHeader});
+    }
+    widths_.assign(headers_.size(), 0);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(kGridFontPixels);
+    setFont(font);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setBackgroundRole(QPalette::Base);
+    QPalette pal = viewport()->palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    viewport()->setPalette(pal);
+    verticalScrollBar()->setSingleStep(1);
+    ComputeColumnWidths();
+    Refresh();
+}
+
+int TActionGrid::VisibleStepRows() const {
+    return list_ == model::kMainList ? model::kMainVisibleRows : model::kSensorVisibleRows;
+}
+
+int TActionGrid::ColumnLeft(int column) const {
+    int x = 0;
+    for (int c = 0; c < column && c < ColumnCount(); ++c) {
+        x += widths_[static_cast<std::size_t>(c)] + kGridLine;
+    }
+    return x;
+}
+
+int TActionGrid::ColumnAt(int x) const {
+    if (x < 0) {
+        return -1;
+    }
+    for (int c = 0; c < ColumnCount(); ++c) {
+        if (x < ColumnLeft(c + 1)) {
+            return c;
+        }
+    }
+    return -1;
+}
+
+int TActionGrid::RowAt(int y) const {
+    if (y < 0) {
+        return -1;
+    }
+    const int display = y / kRowPitch;
+    if (display == 0) {
+        return 0;
+    }
+    const int row = document_.View(list_).topRow + display - 1;
+    return row < document_.RowCount(list_) ? row : -1;
+}
+
+void TActionGrid::ComputeColumnWidths() {
+    const QFontMetrics metrics(font());
+    int others = 0;
+    for (std::size_t c = 0; c < headers_.size(); ++c) {
+        widths_[c] = metrics.horizontalAdvance(UiString(headers_[c])) + kHeaderPadding;
+        if (c != static_cast<std::size_t>(model::gcAction)) {
+            others += widths_[c] + kGridLine;
+        }
+    }
+    // The action column takes what is left of the client width beside a scroll bar.
+    const int client = width() - 2 * frameWidth();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    widths_[model::gcAction] =
+        std::max(widths_[model::gcAction], client - scrollBar - others - kGridLine);
+}
+
+QPoint TActionGrid::WidgetPlace(int displayRow) const {
+    // In the grid's own coordinates: the widgets lie over the frame's inside.
+    return {frameWidth() + widths_[model::gcStep] + 2, frameWidth() + kRowPitch * displayRow + 1};
+}
+
+std::vector<TBotAction*> TActionGrid::CreateWidgets() {
+    ComputeColumnWidths();
+    std::vector<TBotAction*> widgets;
+    for (int display = 1; display <= VisibleStepRows(); ++display) {
+        const QPoint place = WidgetPlace(display);
+        widgets.push_back(new TBotAction(this, model::akForward, place.x(), place.y(),
+                                         ColumnWidth(model::gcAction), false));
+    }
+    return widgets;
+}
+
+bool TActionGrid::DropActionAt(const QPoint& pos, int kind) {
+    // The header counts as row 1, anything below the last row as the append row.
+    const int row = RowAt(pos.y());
+    const int target = row < 0 ? document_.Count(list_) + 1 : std::max(1, row);
+    const bool inserted =
+        document_.DropAction(list_, target, static_cast<std::uint8_t>(kind));
+    Refresh();
+    Q_EMIT Changed();
+    return inserted;
+}
+
+void TActionGrid::AttachWidgets(const std::vector<TBotAction*>& widgets) {
+    widgets_ = widgets;
+    for (TBotAction* widget : widgets_) {
+        widget->OnValueChanged = [this](int row, int value) {
+            document_.SetStepValue(list_, row, static_cast<std::int16_t>(value));
+            setFocus(Qt::OtherFocusReason);
+            Q_EMIT Changed();
+        };
+    }
+    DisplayVisibleActions();
+}
+
+void TActionGrid::DisplayVisibleActions() {
+    const int top = document_.View(list_).topRow;
+    const int count = document_.Count(list_);
+    const int shown = std::clamp(count - top + 1, 0, static_cast<int>(widgets_.size()));
+    for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) {
+        TBotAction* widget = widgets_[static_cast<std::size_t>(i)];
+        if (i < shown) {
+            widget->Bind(top + i, document_.Step(list_, top + i));
+        }
+        widget->ShowWidget(i < shown);
+    }
+}
+
+void TActionGrid::Refresh() {
+    syncing_ = true;
+    const int maxTop = std::max(1, document_.RowCount(list_) - VisibleStepRows());
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(1, maxTop);
+    bar->setPageStep(VisibleStepRows());
+    bar->setValue(document_.View(list_).topRow);
+    syncing_ = false;
+    if (bar->value() != document_.View(list_).topRow) {
+        document_.SetTopRow(list_, bar->value());
+    }
+    DisplayVisibleActions();
+    viewport()->update();
+}
+
+void TActionGrid::EnsureVisible(int row) {
+    const int top = document_.View(list_).topRow;
+    if (row < top) {
+        document_.SetTopRow(list_, std::max(1, row));
+    } else if (row >= top + VisibleStepRows()) {
+        document_.SetTopRow(list_, row - VisibleStepRows() + 1);
+    }
+    Refresh();
+}
+
+void TActionGrid::scrollContentsBy(int /*dx*/, int /*dy*/) {
+    if (syncing_) {
+        return;
+    }
+    document_.SetTopRow(list_, verticalScrollBar()->value());
+    DisplayVisibleActions();
+    viewport()->update();
+    Q_EMIT Changed();
+}
+
+void TActionGrid::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    ComputeColumnWidths();
+    viewport()->update();
+}
+
+void TActionGrid::PaintCell(QPainter& painter, int row, int column, const QRect& rect) {
+    const bool fixed = row == 0 || column == model::gcStep;
+    QString text;
+    if (fixed) {
+        painter.setPen(kFixedOutline);
+        painter.setBrush(kFixedFill);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        text = row == 0 ? UiString(headers_[static_cast<std::size_t>(column)])
+                        : QString::number(row);
+    } else {
+        painter.fillRect(rect, Qt::white);
+        if (column >= model::gcBoth && row <= document_.Count(list_)) {
+            const int set = document_.Step(list_, row)
+                                .sensors[static_cast<std::size_t>(column - model::gcBoth)];
+            text = UiString(kStrFirstSensorSet + set);
+        }
+    }
+    if (!text.isEmpty()) {
+        painter.setPen(Qt::black);
+        painter.drawText(rect, Qt::AlignCenter, text);
+    }
+}
+
+void TActionGrid::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), Qt::white);
+    const int rows = document_.RowCount(list_);
+    const int top = document_.View(list_).topRow;
+    const int lastColumn = ColumnCount() - 1;
+    const int right = ColumnLeft(lastColumn + 1);
+    const int displayRows = viewport()->height() / kRowPitch + 1;
+    const model::TSelection selection = document_.View(list_).selection;
+    for (int display = 0; display <= displayRows; ++display) {
+        const int row = display == 0 ? 0 : top + display - 1;
+        if (row >= rows) {
+            break;
+        }
+        const int y = display * kRowPitch;
+        for (int c = 0; c <= lastColumn; ++c) {
+            PaintCell(painter, row, c, QRect(ColumnLeft(c), y, ColumnWidth(c), kRowHeight));
+        }
+        painter.setPen(kGridLineColour);
+        painter.drawLine(0, y + kRowHeight, right - 1, y + kRowHeight);
+        for (int c = 1; c <= lastColumn + 1; ++c) {
+            painter.drawLine(ColumnLeft(c) - 1, y, ColumnLeft(c) - 1, y + kRowHeight);
+        }
+        if (row >= 1 && row >= selection.top && row <= selection.bottom) {
+            // Selected rows are framed as a whole from the action column to the last one.
+            painter.setPen(Qt::red);
+            painter.setBrush(Qt::NoBrush);
+            const int left = ColumnLeft(model::gcAction);
+            painter.drawRect(left, y, right - kGridLine - left - 1, kRowHeight - 1);
+        }
+    }
+    if (moveTarget_ >= 1) {
+        const int display = moveTarget_ - top + 1;
+        const int y = display * kRowPitch + (moveTarget_ > pressRow_ ? kRowHeight : 0);
+        painter.fillRect(QRect(0, y - 1, right, 3), kMoveMarker);
+    }
+}
+
+void TActionGrid::mousePressEvent(QMouseEvent* event) {
+    document_.SetCurrentList(list_);
+    const QPoint pos = event->position().toPoint();
+    const int row = RowAt(pos.y());
+    const int column = ColumnAt(pos.x());
+    pressRow_ = -1;
+    moveTarget_ = -1;
+    selectAnchor_ = -1;
+    if (event->button() == Qt::LeftButton && row >= 1 && column >= 0) {
+        setFocus(Qt::MouseFocusReason);
+        document_.SelectRow(list_, row, (event->modifiers() & Qt::ShiftModifier) != 0);
+        if (column == model::gcStep && row <= document_.Count(list_)) {
+            pressRow_ = row;
+            pressPoint_ = pos;
+        } else if (column != model::gcStep) {
+            selectAnchor_ = document_.View(list_).selection.top;  // dragging widens the rows
+        }
+    }
+    viewport()->update();
+    Q_EMIT Changed();
+}
+
+void TActionGrid::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    Q_EMIT Hovered(ColumnAt(pos.x()));
+    if (selectAnchor_ >= 1 && (event->buttons() & Qt::LeftButton)) {
+        const int row = RowAt(pos.y());
+        if (row >= 1) {
+            document_.SetSelection(list_,
+                                   {std::min(selectAnchor_, row), std::max(selectAnchor_, row)});
+            viewport()->update();
+            Q_EMIT Changed();
+        }
+        return;
+    }
+    if (pressRow_ < 1 || !(event->buttons() & Qt::LeftButton)) {
+        return;
+    }
+    if (moveTarget_ < 0 && (pos - pressPoint_).manhattanLength() <= kMoveThreshold) {
+        return;
+    }
+    const int row = RowAt(pos.y());
+    const int count = document_.Count(list_);
+    const int target = row < 0 ? count : std::clamp(row, 1, count);
+    if (target != moveTarget_) {
+        moveTarget_ = target;
+        viewport()->update();
+    }
+}
+
+void TActionGrid::mouseReleaseEvent(QMouseEvent* /*event*/) {
+    if (pressRow_ >= 1 && moveTarget_ >= 1 && moveTarget_ != pressRow_) {
+        document_.MoveRow(list_, pressRow_, moveTarget_);
+        document_.SelectRow(list_, moveTarget_, false);
+    }
+    pressRow_ = -1;
+    moveTarget_ = -1;
+    selectAnchor_ = -1;
+    Refresh();
+    Q_EMIT Changed();
+}
+
+void TActionGrid::MoveSelection(int delta, bool extend) {
+    const model::TSelection s = document_.View(list_).selection;
+    const int lastRow = document_.RowCount(list_) - 1;
+    if (extend) {
+        document_.SetSelection(list_, {s.top, std::clamp(s.bottom + delta, s.top, lastRow)});
+        EnsureVisible(document_.View(list_).selection.bottom);
+    } else {
+        const int row = std::clamp(s.top + delta, 1, lastRow);
+        document_.SelectRow(list_, row, false);
+        EnsureVisible(row);
+    }
+    Q_EMIT Changed();
+}
+
+void TActionGrid::keyPressEvent(QKeyEvent* event) {
+    const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        MoveSelection(-1, shift);
+        return;
+    case Qt::Key_Down:
+        MoveSelection(+1, shift);
+        return;
+    case Qt::Key_PageUp:
+        MoveSelection(-VisibleStepRows(), shift);
+        return;
+    case Qt::Key_PageDown:
+        MoveSelection(+VisibleStepRows(), shift);
+        return;
+    case Qt::Key_Home:
+        MoveSelection(-document_.RowCount(list_), shift);
+        return;
+    case Qt::Key_End:
+        MoveSelection(+document_.RowCount(list_), shift);
+        return;
+    default:
+        break;
+    }
+    const model::TCommand command = CommandForKeyEvent(*event);
+    if (command != model::TCommand::None) {
+        document_.SetCurrentList(list_);
+        Q_EMIT CommandRequested(command);
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void TActionGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    if (document_.CurrentList() != list_) {
+        document_.SetCurrentList(list_);
+        Q_EMIT Changed();
+    }
+}
+
+bool TActionGrid::AcceptsSensorDrop(const QPoint& pos) const {
+    return document_.AcceptsSensorSet(list_, RowAt(pos.y()), ColumnAt(pos.x()));
+}
+
+void TActionGrid::DropSensorSetAt(const QPoint& pos, int sensorSet) {
+    if (!AcceptsSensorDrop(pos)) {
+        return;
+    }
+    document_.DropSensorSet(list_, RowAt(pos.y()), ColumnAt(pos.x()), sensorSet);
+    viewport()->update();
+    Q_EMIT Changed();
+}
+
+}  // namespace kavrin::ui

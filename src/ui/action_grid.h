@@ -1,0 +1,105 @@
+#pragma once
+// A list grid: draws one list of the document (header row, numbered step rows and the empty
+// append row, sensor-set names in the main list's sensor columns, the selection framed in red)
+// and turns mouse and keys into document calls. The action column is covered by action widgets
+// that the grid re-binds whenever its rows change.
+
+#include <QAbstractScrollArea>
+#include <QKeyEvent>
+
+#include <vector>
+
+#include "model/document.h"
+#include "model/key_table.h"
+
+namespace kavrin::ui {
+
+class TBotAction;
+
+// The command of the key table a key event stands for.
+model::TCommand CommandForKeyEvent(const QKeyEvent& event);
+
+class TActionGrid : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    static constexpr int kRowHeight = 27;
+    static constexpr int kGridLine = 1;
+    static constexpr int kRowPitch = kRowHeight + kGridLine;
+    static constexpr int kHeaderPadding = 12;  // added to a header's text width
+    static constexpr int kMoveThreshold = 4;   // pixels before a press on a step number drags
+
+    // sensorColumns: the main list in Advanced mode, with Both, Left and Right.
+    TActionGrid(model::TActionDocument& document, int list, bool sensorColumns, QWidget* parent);
+
+    int List() const { return list_; }
+    int VisibleStepRows() const;
+    int ColumnCount() const { return static_cast<int>(widths_.size()); }
+    int ColumnWidth(int column) const { return widths_[static_cast<std::size_t>(column)]; }
+    int ColumnLeft(int column) const;
+    // The grid column under a point of the viewport, or -1 beyond the last column.
+    int ColumnAt(int x) const;
+    // The grid row under a point of the viewport: 0 for the header, -1 below the last row.
+    int RowAt(int y) const;
+
+    // Computes the column widths from the grid's width (also on every resize).
+    void ComputeColumnWidths();
+    // Creates the widgets for the grid's visible rows, hidden, on this grid.
+    std::vector<TBotAction*> CreateWidgets();
+    // A palette tile dropped at a point of the viewport; returns whether a step was inserted.
+    bool DropActionAt(const QPoint& pos, int kind);
+
+    // Whether the sensor-set tile may land on the cell at a point of the viewport, and its
+    // landing there: that sensor column of the step becomes the set.
+    bool AcceptsSensorDrop(const QPoint& pos) const;
+    void DropSensorSetAt(const QPoint& pos, int sensorSet);
+
+    // The widgets that show the visible steps (created by the grid's owner); they are bound
+    // from the top row on whenever the grid's rows change.
+    void AttachWidgets(const std::vector<TBotAction*>& widgets);
+    const std::vector<TBotAction*>& Widgets() const { return widgets_; }
+    // Where a widget of a display row sits.
+    QPoint WidgetPlace(int displayRow) const;
+    // Re-reads the document: scroll range and position, widgets, paint.
+    void Refresh();
+    void DisplayVisibleActions();
+
+    // Scrolls so that a row is in view.
+    void EnsureVisible(int row);
+
+Q_SIGNALS:
+    // The document changed through this grid (selection, value, move, scroll): the owner
+    // recomputes what depends on it.
+    void Changed();
+    // A key of the key table was pressed.
+    void CommandRequested(kavrin::model::TCommand command);
+    // The pointer moved over a column (-1: outside the columns), for context help.
+    void Hovered(int column);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void PaintCell(class QPainter& painter, int row, int column, const QRect& rect);
+    void MoveSelection(int delta, bool extend);
+
+    model::TActionDocument& document_;
+    int list_;
+    std::vector<int> headers_;  // UI string numbers
+    std::vector<int> widths_;
+    std::vector<TBotAction*> widgets_;
+    int pressRow_ = -1;         // step number pressed, for a row move
+    QPoint pressPoint_;
+    int moveTarget_ = -1;       // row a dragged step would go to
+    int selectAnchor_ = -1;     // row where a selecting drag began
+    bool syncing_ = false;
+};
+
+}  // namespace kavrin::ui

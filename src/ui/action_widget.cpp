@@ -1,0 +1,123 @@
+#include "ui/action_widget.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QLabel>
+
+#include <array>
+
+#include "resources/resources.h"
+#include "ui/spin_edit.h"
+#include "ui/ui_text.h"
+
+namespace kavrin::ui {
+
+namespace {
+
+// Skin slots of the palette tiles by action kind: the tiles run forward, backward, turn left,
+// turn right, rotate left, rotate right, go back, stop and wait.
+constexpr std::array<int, model::kActionKindCount> kTileSlotOfKind{14, 15, 16, 17, 18, 19, 21, 20};
+constexpr int kGifIdOffset = 180;
+
+constexpr int kStrDurationSuffix = 374;
+constexpr int kStrGoBackPrefix = 375;
+constexpr int kDurationDecimals = 1;
+
+}  // namespace
+
+QPixmap ActionKindPicture(int kind) {
+    if (kind < 0 || kind >= model::kActionKindCount) {
+        return {};
+    }
+    const auto bytes = resources::find("GIF", kTileSlotOfKind[static_cast<std::size_t>(kind)] +
+                                                  kGifIdOffset);
+    if (bytes.empty()) {
+        return {};
+    }
+    // QImage reads the first frame of an animated picture.
+    const QImage image = QImage::fromData(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                static_cast<qsizetype>(bytes.size())),
+        "GIF");
+    return QPixmap::fromImage(image);
+}
+
+int ActionKindName(int kind) {
+    if (kind < 0 || kind >= model::kActionKindCount) {
+        return 0;
+    }
+    return model::kActionKinds[static_cast<std::size_t>(kind)].nameString;
+}
+
+TBotAction::TBotAction(QWidget* grid, int kind, int left, int top, int width, bool visible)
+    : QObject(grid), icon_(new QLabel(grid)), spin_(new TSuperSpinEdit(grid)), left_(left),
+      top_(top), width_(width) {
+    icon_->setScaledContents(true);
+    SetKind(kind);
+    spin_->SetIncrement(1);
+    spin_->SetAccelerationThreshold(kAccelerationThreshold);
+    spin_->SetAccelerationFactor(kAccelerationFactor);
+    spin_->OnChange = [this](int value) {
+        if (OnValueChanged) {
+            OnValueChanged(row_, value);
+        }
+    };
+    Place();
+    ShowWidget(visible);
+}
+
+void TBotAction::Place() {
+    icon_->setGeometry(left_, top_, kIconSize, kIconSize);
+    spin_->setGeometry(left_ + kIconSize + kIconGap, top_, width_ - kIconSize - 2, kIconSize);
+}
+
+void TBotAction::SetKind(int kind) {
+    if (kind == kind_) {
+        return;
+    }
+    kind_ = kind;
+    if (kind < 0 || kind >= model::kActionKindCount) {
+        return;
+    }
+    icon_->setPixmap(ActionKindPicture(kind));
+    icon_->setToolTip(UiString(ActionKindName(kind)));
+}
+
+void TBotAction::Bind(int row, const model::TBotAction& step) {
+    row_ = row;
+    SetKind(step.kind);
+    spin_->SetMinimum(model::kMinDuration);
+    if (step.kind == model::akGoBack) {
+        // The up arrow runs towards the top of the list.
+        spin_->SetMaximum(row);
+        spin_->SetIncrement(-1);
+        spin_->SetDecimals(0);
+        spin_->SetPrefix(UiString(kStrGoBackPrefix));
+        spin_->SetSuffix(QString());
+    } else {
+        spin_->SetMaximum(model::kMaxDuration);
+        spin_->SetIncrement(1);
+        spin_->SetDecimals(kDurationDecimals);
+        spin_->SetPrefix(QString());
+        spin_->SetSuffix(UiString(kStrDurationSuffix));
+    }
+    spin_->SetPosition(step.value);
+}
+
+void TBotAction::ShowWidget(bool visible) {
+    icon_->setVisible(visible);
+    spin_->setVisible(visible);
+}
+
+bool TBotAction::IsShown() const { return !icon_->isHidden(); }
+
+void TBotAction::MoveToGrid(QWidget* grid) {
+    const bool shown = IsShown();
+    icon_->setParent(grid);
+    spin_->setParent(grid);
+    setParent(grid);
+    Place();
+    ShowWidget(shown);
+}
+
+}  // namespace kavrin::ui

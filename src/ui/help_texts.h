@@ -1,0 +1,26 @@
+#pragma once
+// Which UI string the main window's help area shows for the thing under the pointer.
+
+namespace kavrin::ui {
+
+// Areas without help of their own (background, frames): a single blank.
+inline constexpr int kHelpBlank = 429;
+// Shown when the main window first opens.
+inline constexpr int kHelpWelcome = 430;
+inline constexpr int kHelpPaletteTile = 431;
+inline constexpr int kHelpSensorsEnabled = 440;
+inline constexpr int kHelpHyperHelp = 441;
+inline constexpr int kHelpSensorSetTile = 443;
+
+// Skin buttons, numbered by their tag: 1 run, 2 clear, 3 test, 4 load, 5 save, 6 quit,
+// 7 delete, 8 copy, 9 cut, 10 paste, 11 undo. 0 for anything else.
+int HelpForButton(int button);
+
+// A column of a list grid (-1: outside the columns). sensorTab is the sensor notebook's tab,
+// which chooses the text of the sensor lists.
+int HelpForGrid(int list, int column, int sensorTab);
+
+// The sensor notebook itself.
+int HelpForSensorNotebook(int sensorTab);
+
+}  // namespace kavrin::ui

@@ -1,0 +1,69 @@
+#include "ui/main_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "ui/code_view.h"
+#include "ui/ui_text.h"
+
+namespace kavrin::ui {
+
+namespace {
+
+constexpr int kStrSaveQuestion = 427;
+
+QString Title() { return QApplication::applicationDisplayName(); }
+
+QString RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
+                      const QString& start) {
+    QFileDialog dialog(parent, title, start, QString::fromLatin1(kKvnFilter));
+    dialog.setAcceptMode(mode);
+    dialog.setDefaultSuffix(QString::fromLatin1(kKvnSuffix));
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
+    dialog.setSizeGripEnabled(true);
+    if (mode == QFileDialog::AcceptSave && !start.isEmpty()) {
+        dialog.selectFile(start);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().front();
+}
+
+}  // namespace
+
+model::TSaveAnswer TMainDialogs::AskToSave(QWidget* parent) {
+    QApplication::beep();
+    const auto answer = QMessageBox::warning(
+        parent, Title(), UiString(kStrSaveQuestion),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    switch (answer) {
+    case QMessageBox::Yes:
+        return model::TSaveAnswer::Yes;
+    case QMessageBox::No:
+        return model::TSaveAnswer::No;
+    default:
+        return model::TSaveAnswer::Cancel;
+    }
+}
+
+QString TMainDialogs::OpenFileName(QWidget* parent, const QString& folder) {
+    return RunFileDialog(parent, QFileDialog::AcceptOpen, QStringLiteral("Open an Action list"),
+                         folder);
+}
+
+QString TMainDialogs::SaveFileName(QWidget* parent, const QString& proposed) {
+    return RunFileDialog(parent, QFileDialog::AcceptSave, QStringLiteral("Save your To Do List"),
+                         proposed);
+}
+
+void TMainDialogs::ShowError(QWidget* parent, const QString& message) {
+    QApplication::beep();
+    QMessageBox::critical(parent, Title(), message, QMessageBox::Ok);
+}
+
+void TMainDialogs::ShowCodeView(TCodeForm& view) { view.exec(); }
+
+}  // namespace kavrin::ui

@@ -1,0 +1,35 @@
+#pragma once
+// The questions and file dialogs of the main window's commands, behind one interface so that
+// tests can answer them without a modal loop.
+
+#include <QString>
+
+#include "model/document.h"
+
+class QWidget;
+
+namespace kavrin::ui {
+
+class TCodeForm;
+
+class TMainDialogs {
+public:
+    virtual ~TMainDialogs() = default;
+
+    // The unsaved-changes question (UI string 427) with Yes, No and Cancel.
+    virtual model::TSaveAnswer AskToSave(QWidget* parent);
+    // The open dialog; an empty name when cancelled.
+    virtual QString OpenFileName(QWidget* parent, const QString& folder);
+    // The save dialog, proposing a name; it asks before overwriting. Empty when cancelled.
+    virtual QString SaveFileName(QWidget* parent, const QString& proposed);
+    // The error box: a warning beep, then the message with an OK button.
+    virtual void ShowError(QWidget* parent, const QString& message);
+    // The code view, modal.
+    virtual void ShowCodeView(TCodeForm& view);
+};
+
+// The filter of both file dialogs and the extension added to a name without one.
+inline constexpr char kKvnFilter[] = "Kavrin Files (*.kvn);;All Files (*)";
+inline constexpr char kKvnSuffix[] = "kvn";
+
+}  // namespace kavrin::ui

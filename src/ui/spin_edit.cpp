@@ -1,0 +1,286 @@
+#include "ui/spin_edit.h"
+
+#include <QEvent>
+#include <QFont>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+namespace kavrin::ui {
+
+namespace {
+
+constexpr int kEditFontPixels = 14;
+// Typed digits stop counting here: the result is clamped to a 16-bit range anyway.
+constexpr std::int64_t kParseCeiling = 1'000'000'000;
+
+int PowerOfTen(int exponent) {
+    int p = 1;
+    for (int i = 0; i < exponent; ++i) {
+        p *= 10;
+    }
+    return p;
+}
+
+}  // namespace
+
+const TNumberChars& SystemNumberChars() {
+    static const TNumberChars chars = [] {
+        TNumberChars c;
+        const QLocale locale;
+        const QString separator = locale.decimalPoint();
+        const QString minus = locale.negativeSign();
+        if (!separator.isEmpty()) {
+            c.decimalSeparator = separator.front();
+        }
+        if (!minus.isEmpty()) {
+            c.minusSign = minus.front();
+        }
+        return c;
+    }();
+    return chars;
+}
+
+QString FormatSpinValue(int position, const TSpinFormat& format, bool decorated,
+                        const TNumberChars& chars) {
+    const int d = std::clamp(format.decimals, 0, kMaxDecimals);
+    const int p = PowerOfTen(d);
+    const int whole = std::abs(position / p);
+    const int fraction = std::abs(position) - whole * p;
+    QString text = decorated ? format.prefix : QString();
+    if (position < 0) {
+        text += chars.minusSign;
+    }
+    text += QString::number(whole);
+    if (d > 0) {
+        text += chars.decimalSeparator;
+        text += QString::number(fraction).rightJustified(d, QLatin1Char('0'));
+    }
+    if (decorated) {
+        text += format.suffix;
+    }
+    return text;
+}
+
+bool FilterKey(QChar c, bool negativeAllowed, const TNumberChars& chars) {
+    if (c == QLatin1Char('\b') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+        return true;
+    }
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+        return true;
+    }
+    if (c == chars.decimalSeparator) {
+        return true;
+    }
+    return negativeAllowed && c == chars.minusSign;
+}
+
+int ParseText(const QString& text, int decimals, int min, int max, const TNumberChars& chars) {
+    const int d = std::clamp(decimals, 0, kMaxDecimals);
+    std::int64_t value = 0;
+    int remaining = d;
+    bool seenSeparator = false;
+    bool negative = false;
+    for (const QChar c : text) {
+        if (d > 0 && remaining == 0) {
+            break;  // further decimals are ignored
+        }
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            if (d == 0 && seenSeparator) {
+                break;  // no decimal places: the fraction is not part of the number
+            }
+            if (value < kParseCeiling) {
+                value = value * 10 + (c.unicode() - u'0');
+            }
+            if (seenSeparator) {
+                --remaining;
+            }
+        } else if (c == chars.decimalSeparator && !seenSeparator) {
+            seenSeparator = true;
+        } else if (min < 0 && c == chars.minusSign) {
+            negative = true;
+        } else {
+            break;
+        }
+    }
+    for (int i = 0; i < remaining; ++i) {
+        value *= 10;
+    }
+    if (negative) {
+        value = -value;
+    }
+    return static_cast<int>(std::clamp<std::int64_t>(value, min, max));
+}
+
+TSuperSpinEdit::TSuperSpinEdit(QWidget* parent, const TNumberChars& chars)
+    : QWidget(parent),
+      chars_(chars),
+      edit_(new QLineEdit(this)),
+      arrows_(new QWidget(this)),
+      up_(new QToolButton(arrows_)),
+      down_(new QToolButton(arrows_)) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(kEditFontPixels);
+    font.setBold(true);
+    edit_->setFont(font);
+    edit_->setFrame(false);
+    edit_->installEventFilter(this);
+    for (QToolButton* arrow : {up_, down_}) {
+        arrow->setArrowType(arrow == up_ ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setAutoRepeat(true);
+        arrow->setFocusPolicy(Qt::ClickFocus);
+        arrow->installEventFilter(this);
+    }
+    connect(up_, &QToolButton::clicked, this, [this] { ArrowClick(+1); });
+    connect(down_, &QToolButton::clicked, this, [this] { ArrowClick(-1); });
+    arrows_->raise();  // over the last pixels of the edit box
+    Redisplay(true);
+}
+
+void TSuperSpinEdit::resizeEvent(QResizeEvent* /*event*/) {
+    const int w = width();
+    const int h = height();
+    const int editWidth = std::max(0, w - kArrowsWidth);
+    edit_->setGeometry(0, kEditTopInset, editWidth, std::max(0, h - kEditTopInset));
+    arrows_->setGeometry(editWidth - kArrowsOverlap, 0, kArrowsWidth, h);
+    up_->setGeometry(0, 0, kArrowsWidth, h / 2);
+    down_->setGeometry(0, h / 2, kArrowsWidth, h - h / 2);
+}
+
+void TSuperSpinEdit::SetPrefix(const QString& text) {
+    format_.prefix = text;
+    Redisplay(true);
+}
+
+void TSuperSpinEdit::SetSuffix(const QString& text) {
+    format_.suffix = text;
+    Redisplay(true);
+}
+
+void TSuperSpinEdit::SetMinimum(int value) {
+    min_ = value;
+    SetPosition(position_);
+}
+
+void TSuperSpinEdit::SetMaximum(int value) {
+    max_ = value;
+    SetPosition(position_);
+}
+
+int TSuperSpinEdit::SetPosition(int value) {
+    editing_ = false;  // a re-bind replaces whatever was being typed
+    position_ = std::clamp(value, min_, std::max(min_, max_));
+    Redisplay(true);
+    anchor_ = position_;
+    return position_;
+}
+
+void TSuperSpinEdit::SetIncrement(int value) {
+    baseIncrement_ = value;
+    currentIncrement_ = value;
+}
+
+void TSuperSpinEdit::SetAccelerationThreshold(int value) { threshold_ = value; }
+
+void TSuperSpinEdit::SetAccelerationFactor(int value) { factor_ = std::clamp(value, 0, 255); }
+
+void TSuperSpinEdit::SetDecimals(int value) {
+    format_.decimals = std::clamp(value, 0, kMaxDecimals);
+    Redisplay(true);
+}
+
+QString TSuperSpinEdit::Text() const { return edit_->text(); }
+
+void TSuperSpinEdit::Redisplay(bool decorated) {
+    edit_->setText(FormatSpinValue(position_, format_, decorated, chars_));
+    if (decorated) {
+        // In a narrow box the number stays in sight: the view ends right after it.
+        edit_->setCursorPosition(0);
+        edit_->setCursorPosition(
+            static_cast<int>(FormatSpinValue(position_, format_, false, chars_).size() +
+                             format_.prefix.size()));
+    }
+}
+
+void TSuperSpinEdit::Commit() {
+    if (!editing_) {
+        return;
+    }
+    editing_ = false;
+    position_ = ParseText(edit_->text(), format_.decimals, min_, std::max(min_, max_), chars_);
+    anchor_ = position_;
+    Redisplay(true);
+    if (OnChange) {
+        OnChange(position_);
+    }
+}
+
+void TSuperSpinEdit::ArrowClick(int direction) {
+    Commit();
+    const int next = position_ + direction * currentIncrement_;
+    position_ = std::clamp(next, min_, std::max(min_, max_));
+    Redisplay(true);
+    if (std::abs(position_ - anchor_) > threshold_) {
+        currentIncrement_ *= factor_;
+        anchor_ = position_;
+    }
+    if (OnChange) {
+        OnChange(position_);
+    }
+}
+
+void TSuperSpinEdit::ArrowRelease() {
+    anchor_ = position_;
+    currentIncrement_ = baseIncrement_;
+}
+
+bool TSuperSpinEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit_) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            // Only the number is edited; prefix and suffix come back when editing ends.
+            editing_ = true;
+            Redisplay(false);
+            break;
+        case QEvent::FocusOut:
+            Commit();
+            break;
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                // Leaving the box commits; where focus cannot move, commit all the same.
+                up_->setFocus(Qt::OtherFocusReason);
+                Commit();
+                return true;
+            }
+            if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+                ArrowClick(key->key() == Qt::Key_Up ? +1 : -1);
+                ArrowRelease();
+                return true;
+            }
+            const QString text = key->text();
+            if (text.size() == 1 && text.front().isPrint() &&
+                !FilterKey(text.front(), min_ < 0, chars_)) {
+                return true;  // discarded
+            }
+            if (!editing_ && !text.isEmpty() && text.front().isPrint()) {
+                editing_ = true;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    } else if ((watched == up_ || watched == down_) &&
+               event->type() == QEvent::MouseButtonRelease) {
+        ArrowRelease();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace kavrin::ui

@@ -1,0 +1,115 @@
+#pragma once
+// A numeric spin control for a step's value: an edit box with a prefix or suffix around a fixed
+// point number, and free-standing arrows that step the value and speed up while held. The value
+// is kept as an integer in units of the last decimal place (15 with one decimal place is 1.5).
+
+#include <QChar>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QLineEdit;
+class QToolButton;
+
+namespace kavrin::ui {
+
+// The two characters of the user's locale that numbers are typed and shown with.
+struct TNumberChars {
+    QChar decimalSeparator = QLatin1Char('.');
+    QChar minusSign = QLatin1Char('-');
+};
+
+// Read once from the system locale; "." and "-" when the locale has none.
+const TNumberChars& SystemNumberChars();
+
+// What the spin control shows for a position.
+struct TSpinFormat {
+    int decimals = 0;  // 0..4
+    QString prefix;
+    QString suffix;
+};
+
+inline constexpr int kMaxDecimals = 4;
+
+// The text of a position; decorated adds the prefix and suffix.
+QString FormatSpinValue(int position, const TSpinFormat& format, bool decorated,
+                        const TNumberChars& chars);
+
+// Whether a typed character may enter the edit box: digits, the decimal separator, Backspace,
+// Enter, and the minus sign when negative values are allowed.
+bool FilterKey(QChar c, bool negativeAllowed, const TNumberChars& chars);
+
+// The position a typed text stands for, clamped to [min, max]. Digits beyond the decimal places
+// are ignored and missing ones count as zeros; reading stops at the first other character.
+int ParseText(const QString& text, int decimals, int min, int max, const TNumberChars& chars);
+
+class TSuperSpinEdit : public QWidget {
+    Q_OBJECT
+
+public:
+    // Default acceleration: none.
+    static constexpr int kNoAcceleration = 32767;
+    // Width of the arrows; they overlap the edit box's last pixels.
+    static constexpr int kArrowsWidth = 16;
+    static constexpr int kArrowsOverlap = 4;
+    static constexpr int kEditTopInset = 4;
+
+    explicit TSuperSpinEdit(QWidget* parent, const TNumberChars& chars = SystemNumberChars());
+
+    void SetPrefix(const QString& text);
+    void SetSuffix(const QString& text);
+    void SetMinimum(int value);
+    void SetMaximum(int value);
+    // Sets the position within [min, max] without reporting a change; returns the position.
+    int SetPosition(int value);
+    // The base step of one arrow click; negative makes the up arrow lower the value.
+    void SetIncrement(int value);
+    void SetAccelerationThreshold(int value);
+    void SetAccelerationFactor(int value);
+    void SetDecimals(int value);
+
+    int Minimum() const { return min_; }
+    int Maximum() const { return max_; }
+    int Position() const { return position_; }
+    int Increment() const { return baseIncrement_; }
+    int CurrentIncrement() const { return currentIncrement_; }
+    int Decimals() const { return format_.decimals; }
+    QString Text() const;
+
+    // Called with the new position after every change made by the user.
+    std::function<void(int)> OnChange;
+
+    QLineEdit* Edit() const { return edit_; }
+    QToolButton* UpArrow() const { return up_; }
+    QToolButton* DownArrow() const { return down_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Redisplay(bool decorated);
+    // Reads the typed text and reports it.
+    void Commit();
+    void ArrowClick(int direction);
+    void ArrowRelease();
+
+    TNumberChars chars_;
+    TSpinFormat format_;
+    QLineEdit* edit_;
+    QWidget* arrows_;
+    QToolButton* up_;
+    QToolButton* down_;
+    int min_ = 0;
+    int max_ = 100;
+    int position_ = 0;
+    int baseIncrement_ = 1;
+    int currentIncrement_ = 1;
+    int threshold_ = kNoAcceleration;
+    int factor_ = 1;
+    int anchor_ = 0;
+    bool editing_ = false;
+};
+
+}  // namespace kavrin::ui
