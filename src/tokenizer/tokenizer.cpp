@@ -67,13 +67,12 @@ void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, 
     EnterDirectiveSymbols(s.symbols);
 
     ListDirectives(s);
+    CopySourceToKr1(s.kr1, r);
     ReadDirectives(s, useModuleDirective, anyVersion);
 
-    if (!directivesOnly) {
-        if (r.ModuleKind == kModuleKr1) {
-            // The KR1 compiler is not part of this build: refuse rather than pretend.
-            RaiseErrorAt(156, r.ModulePos, r.ModulePos > 0 ? 3 : 0);
-        }
+    if (!directivesOnly && r.ModuleKind == kModuleKr1) {
+        RunKr1Phase(s.kr1, r, s.symbols);
+    } else if (!directivesOnly) {
         PrepareModule(s);
         ListElements(s);
         ResolveConditionals(s);

@@ -56,8 +56,8 @@ TTokenizerResult& TokenizerResult();
 bool LoadSource(std::string_view text);
 
 // Runs the tokenizer on SourceText. Returns 1 on success (also left in Success), 0 on error,
-// with ErrorMessage, ErrorPos and ErrorLength describing it. A KR1 program is refused with 156
-// at the module name: this build carries no KR1 compiler. A SourceLength outside
+// with ErrorMessage, ErrorPos and ErrorLength describing it. A KR1 program is compiled by the
+// KR1 tokenizer into the first 256 bytes of the image (kr1_tokenizer.h). A SourceLength outside
 // 0..kMaxSourceLength is refused with 107.
 std::uint8_t Tokenize(std::uint8_t DirectivesOnly, std::uint8_t UseModuleDirective,
                       std::uint8_t AnyVersion);

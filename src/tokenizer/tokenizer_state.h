@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "tokenizer/elements.h"
+#include "tokenizer/kr1_tokenizer.h"
 #include "tokenizer/symbol_table.h"
 #include "tokenizer/tokenizer.h"
 
@@ -88,6 +89,8 @@ struct TokenizerState {
     int condIfDepth = 0, condSelectDepth = 0;
 
     ExpressionState expr;
+
+    Kr1Tokenizer kr1;  // the KR1 compiler, run instead of the phases above for a KR1 source
 };
 
 TokenizerState& State();
