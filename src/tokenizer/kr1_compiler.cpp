@@ -38,7 +38,6 @@ constexpr unsigned kHighestByte = 0xFF;
 constexpr int kWordFirst = 50, kWordLast = 62;
 constexpr int kBitFirst = 16, kBitLast = 31, kByteFirst = 34, kByteLast = 47;
 constexpr std::uint16_t kFor = 10, kLet = 21, kEnd = 31;
-constexpr std::uint16_t kHexPrefix = 9217, kBinaryPrefix = 9474;
 
 struct Kr1Failure {};
 
@@ -99,7 +98,7 @@ int OperatorCode(std::uint8_t kind) {
 
 class Compiler {
 public:
-    explicit Compiler(Kr1Tokenizer& k) : k_(k), r_(k.record), w_(k.work) {}
+    explicit Compiler(Kr1Tokenizer& k) : r_(k.record), w_(k.work) {}
 
     void Run();
 
@@ -180,7 +179,6 @@ private:
     void Debug(const Token& token);
     void Button();
 
-    Kr1Tokenizer& k_;
     TKr1Record& r_;
     Kr1Work& w_;
     int statementStart_ = 0;
