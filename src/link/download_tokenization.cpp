@@ -24,6 +24,10 @@ bool TokenizeStep(std::string_view sourceText) {
     if (tokenizer::Tokenize(0, 1, 0) != 1 || result.BlockCount == 0) {
         return false;
     }
+    // A KR1 image is no set of KR2 blocks: sending it would overwrite a KR2 program with garbage.
+    if (result.ModuleKind == kModelKR1) {
+        return false;
+    }
     state.BlockCounts[0] = result.BlockCount;
     return true;
 }

@@ -435,6 +435,13 @@ TEST_F(DownloadTest, TokenizerErrorStopsBeforeTheProgressWindow) {
     EXPECT_EQ(Module().Identifications(), 0);
 }
 
+TEST_F(DownloadTest, Kr1ProgramIsNeverSent) {
+    auto& l = Link({"SIM"});
+    const auto outcome = link::DownloadTokenization(l, "' {$KORBLE KR1}\r\nHIGH 1\r\n", false, observer);
+    EXPECT_EQ(outcome.status, DownloadStatus::TokenizeFailed);
+    EXPECT_EQ(Module().Identifications(), 0);
+}
+
 TEST_F(DownloadTest, OverlongSourceIsATokenizationFailure) {
     auto& l = Link({"SIM"});
     const std::string huge(tokenizer::kMaxSourceLength + 1, ' ');
