@@ -14,8 +14,10 @@
 #include "cli/commands.h"
 #include "cli/program_source.h"
 #include "tokenizer/code_writer.h"
+#include "tokenizer/kr1_tokenizer.h"
 #include "tokenizer/statements.h"
 #include "tokenizer/tokenizer.h"
+#include "tokenizer/tokenizer_state.h"
 
 namespace kavrin::cli {
 
@@ -128,6 +130,28 @@ void PrintDirectives(const tokenizer::TTokenizerResult& r) {
 }
 
 constexpr std::uint8_t kUseMask = 3;  // the use value proper; bit 7 marks bytes sent
+constexpr std::uint8_t kModuleKr1 = 1;
+
+// A KR1 program has its own compiler and a 256-byte image; the others share the 2,048 bytes.
+bool IsKr1(const tokenizer::TTokenizerResult& r) { return r.ModuleKind == kModuleKr1; }
+
+std::size_t ImageSize(const tokenizer::TTokenizerResult& r) {
+    return IsKr1(r) ? tokenizer::kKr1EepromSize : tokenizer::kEepromSize;
+}
+
+int CodeBits(const tokenizer::TTokenizerResult& r) {
+    return IsKr1(r) ? tokenizer::State().kr1.work.codeLength : tokenizer::TheCodeWriter().Position();
+}
+
+int StatementCount(const tokenizer::TTokenizerResult& r) {
+    return IsKr1(r) ? tokenizer::State().kr1.work.statementCount : tokenizer::StatementCount();
+}
+
+tokenizer::StatementStart StatementAt(const tokenizer::TTokenizerResult& r, int i) {
+    if (!IsKr1(r)) return tokenizer::StatementAt(i);
+    const tokenizer::Kr1StatementStart& k = tokenizer::State().kr1.work.statements[static_cast<std::size_t>(i)];
+    return {static_cast<std::uint16_t>(k.source), static_cast<std::uint16_t>(k.code)};
+}
 
 void PrintSummary(const tokenizer::TTokenizerResult& r) {
     int used = 0;
@@ -135,7 +159,7 @@ void PrintSummary(const tokenizer::TTokenizerResult& r) {
     std::printf("module KR%d\n", r.ModuleKind);
     std::printf("version %d\n", r.LanguageVersion);
     std::printf("blocks %d\n", r.BlockCount);
-    std::printf("code-bits %d\n", tokenizer::TheCodeWriter().Position());
+    std::printf("code-bits %d\n", CodeBits(r));
     std::printf("eeprom-used %d\n", used);
 }
 
@@ -149,7 +173,7 @@ void PrintBlocks(const tokenizer::TTokenizerResult& r) {
 bool WriteImage(const std::string& name, const tokenizer::TTokenizerResult& r) {
     std::ofstream out(name, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(r.EepromImage.data()),
-              static_cast<std::streamsize>(r.EepromImage.size()));
+              static_cast<std::streamsize>(ImageSize(r)));
     out.close();
     if (!out) {
         std::fprintf(stderr, "kavrin-cli: cannot write %s\n", name.c_str());
@@ -162,10 +186,10 @@ bool WriteImage(const std::string& name, const tokenizer::TTokenizerResult& r) {
 // reserved bytes as "..".
 void PrintListing(const std::string& text, const tokenizer::TTokenizerResult& r) {
     std::printf("module KR%d, version %d, %d code bits, %d blocks\n\n", r.ModuleKind,
-                r.LanguageVersion, tokenizer::TheCodeWriter().Position(), r.BlockCount);
+                r.LanguageVersion, CodeBits(r), r.BlockCount);
     std::printf("  line    bit  statement\n");
-    for (int i = 0; i < tokenizer::StatementCount(); ++i) {
-        const tokenizer::StatementStart start = tokenizer::StatementAt(i);
+    for (int i = 0; i < StatementCount(r); ++i) {
+        const tokenizer::StatementStart start = StatementAt(r, i);
         const SourceLocation loc = Locate(text, start.source);
         const std::size_t from = start.source;
         const std::size_t to = loc.lineStart + loc.lineLength;
@@ -174,7 +198,7 @@ void PrintListing(const std::string& text, const tokenizer::TTokenizerResult& r)
     }
     std::printf("\n  DATA\n");
     bool any = false;
-    for (std::size_t row = 0; row < tokenizer::kEepromSize; row += tokenizer::kRowBytes) {
+    for (std::size_t row = 0; row < ImageSize(r); row += tokenizer::kRowBytes) {
         std::string line;
         bool data = false;
         for (std::size_t i = row; i < row + tokenizer::kRowBytes; ++i) {

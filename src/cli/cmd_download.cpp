@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
@@ -233,6 +234,14 @@ bool ErrorsGoToATerminal() {
 #endif
 }
 
+// The download path speaks to KR2-type modules only; a KR1 image must never be sent to one. The
+// directives alone say which module a text is for.
+bool IsKr1Program(std::string_view source) {
+    constexpr std::uint8_t kModuleKr1 = 1;
+    return tokenizer::LoadSource(source) && tokenizer::Tokenize({.directivesOnly = true}) == 1 &&
+           tokenizer::TokenizerResult().ModuleKind == kModuleKr1;
+}
+
 bool WriteEeprom(const std::string& path) {
     const auto& eeprom = sim::SharedRobot()->Module().Eeprom();
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -281,6 +290,13 @@ int RunDownload(Args args) {
 
     std::string source;
     if (!ReadSource(options, source)) {
+        return kExitFailed;
+    }
+    if (IsKr1Program(source)) {
+        std::fprintf(stderr,
+                     "kavrin-cli: %s is a KR1 program; downloads go to KR2-type modules only "
+                     "(compile it with kavrin-cli compile --image)\n",
+                     options.file.c_str());
         return kExitFailed;
     }
 

@@ -5,6 +5,7 @@
 
 #include "codegen/code_generator.h"
 #include "link/download_state.h"
+#include "link/identify.h"
 
 namespace kavrin::run {
 
@@ -39,6 +40,10 @@ RunOutcome RunProgram(link::TargetLink& target, tokenizer::TTokenizer& tokenizer
     }
     // A KR2 program, whatever module the text's own directive names.
     if (tokenizer.Tokenize() != 1 || result.BlockCount == 0) {
+        return TokenizeFailure(result, false, observer);
+    }
+    // A KR1 image is no set of KR2 blocks: sending it would overwrite a KR2 program with garbage.
+    if (result.ModuleKind == link::kModelKR1) {
         return TokenizeFailure(result, false, observer);
     }
 

@@ -61,12 +61,9 @@ void Reset(TokenizerState& s, bool useModuleDirective) {
     s.expr.indexNesting = 0;
 }
 
-// A KR1 program. Its compiler is not part of this build: refuse rather than pretend. The place
-// where a KR1 compiler takes over from the common front of the run.
-void CompileKr1(TokenizerState& s) {
-    const TTokenizerResult& r = s.result;
-    RaiseErrorAt(err::kUnknownTargetModule, r.ModulePos, r.ModulePos > 0 ? 3 : 0);
-}
+// A KR1 program: its own compiler takes over from the common front of the run and copies its
+// image, symbols and debug descriptions back into the shared record.
+void CompileKr1(TokenizerState& s) { RunKr1Phase(s.kr1, s.result, s.symbols); }
 
 // A KR2..KR6 compilation needs its module and gets the words it carries.
 void PrepareModule(TokenizerState& s) {
@@ -89,6 +86,7 @@ void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, 
     EnterDirectiveSymbols(s.symbols);
 
     ListDirectives(s);
+    CopySourceToKr1(s.kr1, r);
     ReadDirectives(s, useModuleDirective, anyVersion);
 
     if (!directivesOnly) {

@@ -18,6 +18,7 @@
 
 #include "tokenizer/code_writer.h"
 #include "tokenizer/elements.h"
+#include "tokenizer/kr1_tokenizer.h"
 #include "tokenizer/symbol_table.h"
 #include "tokenizer/tokenizer.h"
 
@@ -113,6 +114,8 @@ struct TokenizerState {
     TokenizerState() = default;
     TokenizerState(const TokenizerState&) = delete;
     TokenizerState& operator=(const TokenizerState&) = delete;
+
+    Kr1Tokenizer kr1;  // the KR1 compiler, run instead of the phases above for a KR1 source
 };
 
 // The state of the run under way on this thread; outside a run, the process tokenizer's.

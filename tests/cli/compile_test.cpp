@@ -116,10 +116,30 @@ TEST(CliCompile, OneOutputFormAtATime) {
     EXPECT_EQ(RunCli({"compile", "-", "--image"}, kEndOnly).exitCode, 2);
 }
 
-TEST(CliCompile, FullCompileNeverClaimsSuccessOnAnError) {
-    const CliRun run = RunCli({"compile", "-"}, "' {$KORBLE KR1}\nHIGH 1\n");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("-:1:12: error: 156-"), std::string::npos) << run.err;
+TEST(CliCompile, Kr1ProgramsHaveA256ByteImage) {
+    const std::string source = "' {$KORBLE KR1}\nEEPROM (9)\nHIGH 1\nEND\n";
+    const CliRun run = RunCli({"compile", "-"}, source);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    // 19 header bits, HIGH 1 (9 bits), END (5) and the closing END (5): 38 bits in 5 bytes.
+    EXPECT_EQ(run.out, "module KR1\nversion 100\nblocks 1\ncode-bits 38\neeprom-used 6\n");
+
+    const std::string image = TempDir() + "/kr1.bin";
+    EXPECT_EQ(RunCli({"compile", "-", "--image", image}, source).exitCode, 0);
+    std::ifstream in(image, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 256u);
+    EXPECT_EQ(bytes[0], 9);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[255]), 256 - 5) << "the header: where the code begins";
+
+    const CliRun listing = RunCli({"compile", "-", "--listing"}, source);
+    EXPECT_EQ(listing.exitCode, 0) << listing.err;
+    EXPECT_NE(listing.out.find("     3     19  HIGH 1\n"), std::string::npos) << listing.out;
+    EXPECT_NE(listing.out.find("     4     28  END\n"), std::string::npos) << listing.out;
+    EXPECT_NE(listing.out.find("  0000: 09\n"), std::string::npos) << listing.out;
+
+    const CliRun bad = RunCli({"compile", "-"}, "' {$KORBLE KR1}\nHIGH 1 2\n");
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("-:2:8: error: 129-Expected ':' or end-of-line"), std::string::npos) << bad.err;
 }
 
 TEST(CliCompile, RefusalsBeforeTokenizing) {

@@ -109,6 +109,17 @@ TEST(CliDownload, OverlongSourceSaysWhy) {
                   std::string::npos)
             << run.err;
     }
+}
+
+TEST(CliDownload, Kr1ProgramIsRefusedNotSent) {
+    const std::string dir = TempDir();
+    WriteFile(dir + "/kr1.vel", "' {$KORBLE KR1}\r\nHIGH 1\r\n");
+    const CliRun run = RunCli({"download", dir + "/kr1.vel", "--port", "SIM"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("is a KR1 program; downloads go to KR2-type modules only"),
+              std::string::npos) << run.err;
+    EXPECT_EQ(run.out.find("SIM:"), std::string::npos);
+    EXPECT_EQ(run.out.find("Downloaded"), std::string::npos);
     std::filesystem::remove_all(dir);
 }
 

@@ -441,6 +441,15 @@ TEST_F(DownloadTest, TokenizerErrorStopsBeforeTheProgressWindow) {
     EXPECT_EQ(Module().Identifications(), 0);
 }
 
+TEST_F(DownloadTest, Kr1ProgramIsNeverSent) {
+    auto& l = Link({"SIM"});
+    tokenizer::TTokenizer tokenizer;
+    const auto outcome =
+        run::RunProgram(l, tokenizer, "' {$KORBLE KR1}\r\nHIGH 1\r\n", {}, observer);
+    EXPECT_EQ(outcome.status, run::RunStatus::TokenizeFailed);
+    EXPECT_EQ(Module().Identifications(), 0);
+}
+
 TEST_F(DownloadTest, OverlongSourceIsATokenizationFailure) {
     auto& l = Link({"SIM"});
     const std::string huge(tokenizer::kMaxSourceLength + 1, ' ');

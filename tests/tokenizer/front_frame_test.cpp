@@ -43,15 +43,16 @@ TEST(TokenizerFrame, MissingModuleIs156AtPositionZero) {
     EXPECT_EQ(r.Success, 0);
 }
 
-TEST(TokenizerFrame, Kr1IsRefusedNotPassedOffAsSuccess) {
+TEST(TokenizerFrame, Kr1GoesToItsOwnTokenizer) {
     TTokenizerResult& r = TokenizerResult();
     const std::string text = "' {$KORBLE KR1}\nHIGH 1\n";
     EXPECT_EQ(Directives(text), 0) << "directives alone are fine";
     EXPECT_EQ(r.ModuleKind, 1);
     EXPECT_EQ(r.LanguageVersion, 100);
-    EXPECT_EQ(Full(text), 156);
-    EXPECT_EQ(r.ErrorPos, static_cast<int>(text.find("KR1")));
-    EXPECT_EQ(r.ErrorLength, 3);
+    EXPECT_EQ(Full(text), 0);
+    EXPECT_EQ(r.BlockCount, 1);
+    EXPECT_EQ(Full("' {$KORBLE KR1}\nHIGH 1 2\n"), 129);
+    EXPECT_EQ(r.ErrorPos, static_cast<int>(text.find("1\n") + 2));
     EXPECT_EQ(r.BlockCount, 0);
 }
 
