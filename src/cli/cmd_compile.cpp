@@ -205,12 +205,11 @@ int RunCompile(Args args) {
         return 1;
     }
     if (!tokenizer::LoadSource(text)) {
-        std::fprintf(stderr, "kavrin-cli: %s: source is longer than %zu characters\n",
-                     options.source.c_str(), tokenizer::kMaxSourceLength);
+        PrintTooLong(options.source);
         return 1;
     }
     const bool directivesOnly = options.form == OutputForm::kDirectives;
-    const std::uint8_t ok = tokenizer::Tokenize(directivesOnly ? 1 : 0, 1, 0);
+    const std::uint8_t ok = tokenizer::Tokenize({.directivesOnly = directivesOnly});
     const tokenizer::TTokenizerResult& r = tokenizer::TokenizerResult();
     if (!ok) {
         PrintError(options.source, text, r);

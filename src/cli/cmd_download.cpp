@@ -17,9 +17,9 @@
 
 #include "cli/commands.h"
 #include "cli/program_source.h"
-#include "link/download_state.h"
 #include "link/qt/qt_serial_port.h"
 #include "link/target_link.h"
+#include "run/run_program.h"
 #include "resources/resources.h"
 #include "sim/virtual_robot.h"
 #include "tokenizer/tokenizer.h"
@@ -148,11 +148,11 @@ private:
 };
 
 // What went wrong, in English where the string table has nothing for it.
-std::string FailureText(const link::DownloadOutcome& outcome) {
+std::string FailureText(const run::RunOutcome& outcome) {
     if (!outcome.message.empty()) {
         return outcome.message;
     }
-    switch (outcome.status) {
+    switch (outcome.download) {
         case link::DownloadStatus::NotFound:
             return "robot not found";
         case link::DownloadStatus::PortNotOpened:
@@ -261,7 +261,7 @@ int RunDownload(Args args) {
     }
 
     const std::string extraPort = IsDevicePath(options.port) ? options.port : std::string();
-    link::TPortPool pool(link::QtPortFactory());
+    link::TPortPool pool(sim::WithVirtualRobot(link::OpenQtSerialPort));
     link::TargetLink target(pool, [extraPort](std::vector<std::string>& list) {
         link::EnumeratePorts(list);
         if (!extraPort.empty() && std::find(list.begin(), list.end(), extraPort) == list.end()) {
@@ -287,10 +287,11 @@ int RunDownload(Args args) {
     const bool onTerminal = ErrorsGoToATerminal();
     sim::SharedRobot()->SetRealTime(onTerminal);  // a progress bar worth watching
     CliObserver observer(onTerminal);
-    const link::DownloadOutcome outcome =
-        link::DownloadTokenization(target, source, false, observer);
+    tokenizer::TTokenizer tokenizer;
+    const run::RunSettings settings{.port = options.port, .keepOpen = false, .stop = {}};
+    const run::RunOutcome outcome = run::RunProgram(target, tokenizer, source, settings, observer);
 
-    if (!observer.candidates.empty() && outcome.status == link::DownloadStatus::ChoiceCancelled) {
+    if (!observer.candidates.empty() && outcome.download == link::DownloadStatus::ChoiceCancelled) {
         std::fputs("kavrin-cli: more than one robot answered:\n", stderr);
         for (const std::size_t k : observer.candidates) {
             std::fprintf(stderr, "  %s\n", ports[k].c_str());
@@ -298,16 +299,16 @@ int RunDownload(Args args) {
         std::fputs("kavrin-cli: choose one with --port NAME\n", stderr);
         return kExitSeveral;
     }
-    if (outcome.status != link::DownloadStatus::Delivered) {
+    if (outcome.status != run::RunStatus::Delivered) {
         std::fprintf(stderr, "kavrin-cli: %s\n", FailureText(outcome).c_str());
-        const char* detail = tokenizer::TokenizerResult().ErrorMessage;
-        if (outcome.status == link::DownloadStatus::TokenizeFailed && detail != nullptr) {
-            std::fprintf(stderr, "kavrin-cli: %s\n", detail);
+        if (outcome.sourceTooLong) {
+            PrintTooLong(options.file);
+        } else if (!outcome.tokenizerError.empty()) {
+            std::fprintf(stderr, "kavrin-cli: %s\n", outcome.tokenizerError.c_str());
         }
         return kExitFailed;
     }
-    std::printf("Downloaded %d block(s) to %s.\n", link::DownloadState().BlockCounts[0],
-                outcome.portName.c_str());
+    std::printf("Downloaded %d block(s) to %s.\n", outcome.blocksSent, outcome.portName.c_str());
     if (!options.dumpFile.empty()) {
         if (outcome.portName != sim::kSimPortName) {
             std::fputs("kavrin-cli: --dump-eeprom: the program went to a real robot, not SIM\n",

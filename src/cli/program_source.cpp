@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <iterator>
+#include <algorithm>
 
 #include "codegen/code_generator.h"
 #include "model/kvn_file.h"
+#include "wire/wire_format.h"
 
 namespace kavrin::cli {
 
@@ -45,21 +46,40 @@ int ParseProgramArgs(std::span<const std::string_view> args, bool withSensors, c
     return -1;
 }
 
+namespace {
+
+// Reads up to limit characters; a stream that goes on (a device, an endless pipe) is left there.
+bool ReadAtMost(std::istream& in, std::size_t limit, std::string& text) {
+    text.clear();
+    char chunk[4096];
+    while (text.size() < limit && in) {
+        in.read(chunk, static_cast<std::streamsize>(std::min(sizeof chunk, limit - text.size())));
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
+    return !in.bad();
+}
+
+}  // namespace
+
 // A read error (a directory opens fine on some systems, then fails to read) is thrown out of the
 // stream buffer by the library, whatever the stream's exception mask: it must not end the program.
-bool ReadSourceFile(const std::string& name, std::string& text) {
+bool ReadSourceFile(const std::filesystem::path& name, std::string& text) {
+    constexpr std::size_t kReadLimit = wire::kMaxSourceLength + 1;
     try {
         if (name == "-") {
-            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-            return !std::cin.bad();
+            return ReadAtMost(std::cin, kReadLimit, text);
         }
         std::ifstream in(name, std::ios::binary);
         if (!in) return false;
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        return !in.bad();
+        return ReadAtMost(in, kReadLimit, text);
     } catch (const std::ios_base::failure&) {
         return false;
     }
+}
+
+void PrintTooLong(const std::string& name) {
+    std::fprintf(stderr, "kavrin-cli: %s: source is longer than %zu characters\n", name.c_str(),
+                 wire::kMaxSourceLength);
 }
 
 bool LoadProgramFile(const ProgramOptions& options, model::TActionProgram& program) {

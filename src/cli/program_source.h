@@ -3,6 +3,7 @@
 // an action program file as the editor would, and generating the robot program from it. Loading
 // and generating print their message on standard error when they fail.
 
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,8 +28,13 @@ bool TakeModeOption(std::string_view arg, ProgramOptions& options, bool withSens
 int ParseProgramArgs(std::span<const std::string_view> args, bool withSensors, const char* usage,
                      ProgramOptions& options);
 
-// Reads a source file ("-" for standard input) as bytes. False when it cannot be read.
-bool ReadSourceFile(const std::string& name, std::string& text);
+// Reads a source file ("-" for standard input) as bytes. Reads one character more than a source
+// may have at most, never further, so that an endless input is refused by its length. False
+// when it cannot be read.
+bool ReadSourceFile(const std::filesystem::path& name, std::string& text);
+
+// "kavrin-cli: NAME: source is longer than 65535 characters" on standard error.
+void PrintTooLong(const std::string& name);
 
 bool LoadProgramFile(const ProgramOptions& options, model::TActionProgram& program);
 

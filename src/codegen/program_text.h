@@ -9,10 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "wire/wire_format.h"
+
 namespace kavrin::codegen {
 
 // The tokenizer keeps source positions in 16 bits, so longer texts cannot be compiled.
-inline constexpr std::size_t kMaxSourceLength = 65535;
+using wire::kMaxSourceLength;
 
 inline constexpr std::string_view kLineBreak = "\r\n";
 

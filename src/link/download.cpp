@@ -18,15 +18,15 @@ int TargetLink::FindDownloadTarget(int targetModel, LinkObserver& observer) {
     bool realMatch = false;
     if (selectedPort_ == kAutoPort) {
         for (std::size_t k = 0; k < status_.rows.size() && k < portList_.size(); ++k) {
-            realMatch |= portList_[k] != sim::kSimPortName && status_.ModelOf(k) == targetModel;
+            realMatch |= portList_[k] != kVirtualPortName && status_.ModelOf(k) == targetModel;
         }
     }
     int target = kNoTarget;
     int matches = 0;
     for (std::size_t k = 0; k < status_.rows.size(); ++k) {
-        const bool simRow = k < portList_.size() && portList_[k] == sim::kSimPortName;
+        const bool simRow = k < portList_.size() && portList_[k] == kVirtualPortName;
         if (status_.ModelOf(k) == targetModel && !(realMatch && simRow)) {
-            status_.rows[k][kColCandidate] = std::string(kCandidateMark);
+            status_.rows[k].candidate = true;
             ++matches;
             target = static_cast<int>(k);  // with several, the last is the default
         }
@@ -64,16 +64,22 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
         return outcome;
     }
     OpenProgress(true, observer);
-    ScanPorts(request.model, observer);
+    ScanPorts(request.model, observer, request.stop);
+    if (request.stop.stop_requested()) {
+        outcome.status = DownloadStatus::Stopped;
+        observer.ProgressClosed();
+        return outcome;
+    }
     const int target = FindDownloadTarget(request.model, observer);
     if (target == kNoTarget) {
         const auto candidates = std::count_if(
             status_.rows.begin(), status_.rows.end(),
-            [](const PortStatusRow& row) { return row[kColCandidate] == kCandidateMark; });
+            [](const PortStatusRow& row) { return row.candidate; });
         outcome.status =
             candidates > 1 ? DownloadStatus::ChoiceCancelled : DownloadStatus::NotFound;
         if (outcome.status == DownloadStatus::NotFound) {
             outcome.message = GetUIString(kStrRobotNotFound);
+            outcome.uiString = kStrRobotNotFound;
         }
         return outcome;
     }
@@ -94,6 +100,7 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
         // Say which port failed and why, where that is known, instead of ending in silence.
         outcome.status = DownloadStatus::PortNotOpened;
         outcome.message = GetUIString(kStrCannotOpenPort) + portList_[k];
+        outcome.uiString = kStrCannotOpenPort;
         const auto error = static_cast<OpenError>(opened.error);
         if (error == OpenError::NoSuchPort || error == OpenError::InUse) {
             outcome.message += "\n";
@@ -107,12 +114,12 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
     outcome.portSlot = opened.slot;
     outcome.status = DownloadStatus::Delivered;
     for (int p = 0; p < request.programCount; ++p) {
-        outcome.status = DownloadProgram(request, p, opened.slot, observer, outcome.message);
+        outcome.status = DownloadProgram(request, p, opened.slot, observer, outcome);
         if (outcome.status != DownloadStatus::Delivered) {
             break;
         }
     }
-    if (!keepOpen) {
+    if (!keepOpen || outcome.status == DownloadStatus::Stopped) {
         pool_.ClosePort(opened.slot);
     }
     observer.ProgressClosed();
@@ -121,11 +128,12 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
 
 DownloadStatus TargetLink::DownloadProgram(const DownloadRequest& request, int programSlot,
                                            int portSlot, LinkObserver& observer,
-                                           std::string& message) {
+                                           DownloadOutcome& outcome) {
     TSerial* port = pool_.Port(portSlot);
     if (port == nullptr || !port->IsOpen()) {
-        message = GetUIString(kStrCommFailure);
-        observer.ShowError(message);
+        outcome.message = GetUIString(kStrCommFailure);
+        outcome.uiString = kStrCommFailure;
+        observer.ShowError(outcome.message);
         return DownloadStatus::CommFailure;
     }
     // Puts the module into programming; what it says was already judged by the scan.
@@ -141,6 +149,10 @@ DownloadStatus TargetLink::DownloadProgram(const DownloadRequest& request, int p
     bool blinked = false;
     auto lastBlink = std::chrono::steady_clock::now();
     for (const DownloadBlock& block : request.blocks) {
+        if (request.stop.stop_requested()) {
+            status = DownloadStatus::Stopped;  // the closing byte below still ends the transfer
+            break;
+        }
         const auto now = std::chrono::steady_clock::now();
         if (!blinked || now - lastBlink >= std::chrono::milliseconds(timings_.blinkMs)) {
             observer.Blink();
@@ -151,13 +163,15 @@ DownloadStatus TargetLink::DownloadProgram(const DownloadRequest& request, int p
         port->ReadBuffer(static_cast<int>(kBlockSize), timings_.blockEchoMs);
         const int ack = port->ReadByte(timings_.answerMs);
         if (ack == kAckAccepted) {
+            ++outcome.blocksSent;
             observer.StepIt(programSlot);
             continue;
         }
         status = ack == kAckVerifyFailed ? DownloadStatus::VerifyFailed
                                          : DownloadStatus::CommFailure;
-        message = GetUIString(ack == kAckVerifyFailed ? kStrVerifyFailed : kStrCommFailure);
-        observer.ShowError(message);
+        outcome.uiString = ack == kAckVerifyFailed ? kStrVerifyFailed : kStrCommFailure;
+        outcome.message = GetUIString(outcome.uiString);
+        observer.ShowError(outcome.message);
         break;
     }
     port->WriteByte(kEndOfDownload, timings_.writeMs);

@@ -9,6 +9,7 @@
 
 #include "link/link_timings.h"
 #include "link/port_pool.h"
+#include "wire/wire_format.h"
 
 namespace kavrin::link {
 
@@ -22,7 +23,7 @@ inline constexpr std::uint8_t kModelKR5 = 5;
 inline constexpr int kModelCount = 6;
 
 // The identification text of a KR2; each character is answered with its echo and 256 minus it.
-inline constexpr std::string_view kKR2Signature = "KR2";
+using wire::kKR2Signature;
 
 // Identification bytes and accepted answers of KR3 to KR5 (by model code; 0 = none).
 inline constexpr std::array<std::uint8_t, kModelCount> kIdentificationBytes{0, 0, 0, 0x65, 0x58,

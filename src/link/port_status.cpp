@@ -4,21 +4,6 @@
 
 namespace kavrin::link {
 
-int PortStatusTable::ModelOf(std::size_t portIndex) const {
-    if (portIndex >= rows.size()) {
-        return 0;
-    }
-    const std::string& cell = rows[portIndex][kColModel];
-    int value = 0;
-    for (const char c : cell) {
-        if (c < '0' || c > '9' || value > 255) {
-            return 0;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 std::array<std::string, kHeadingCount> PortStatusHeadings() {
     std::array<std::string, kHeadingCount> headings;
     for (std::size_t i = 0; i < kHeadingCount; ++i) {

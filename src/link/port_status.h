@@ -1,12 +1,13 @@
 #pragma once
 // The port status table: one row per entry of the port list, filled by the scan and read by the
-// download's choice of target. The progress window draws it; columns 5 and 6 are data the
-// window never shows.
+// download's choice of target. The progress window draws the five texts of each row; the model
+// code and the candidate flag are data it never shows.
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kavrin::link {
@@ -17,18 +18,23 @@ enum PortStatusColumn : std::size_t {
     kColVersion = 2,    // "v1.0"
     kColLoopback = 3,   // yes / no
     kColEcho = 4,       // yes / no
-    kColModel = 5,      // model code in decimal, "0" when none; empty before the scan
-    kColCandidate = 6,  // "+" on rows whose module matches the program
 };
-inline constexpr std::size_t kPortStatusColumns = 7;
+inline constexpr std::size_t kPortStatusColumns = 5;
 // UI strings of the headings of columns 0 to 4.
 inline constexpr int kFirstHeadingString = 381;
 inline constexpr std::size_t kHeadingCount = 5;
 // The window shows this many data rows; the scan scrolls to keep the row it reports in view.
 inline constexpr int kVisibleDataRows = 6;
-inline constexpr std::string_view kCandidateMark = "+";
+inline constexpr int kNotScanned = -1;
 
-using PortStatusRow = std::array<std::string, kPortStatusColumns>;
+struct PortStatusRow {
+    std::array<std::string, kPortStatusColumns> texts;  // as the window shows them
+    int model = kNotScanned;  // model code the scan found, 0 when none
+    bool candidate = false;   // the module matches the program to download
+
+    std::string& operator[](std::size_t column) { return texts[column]; }
+    const std::string& operator[](std::size_t column) const { return texts[column]; }
+};
 
 struct PortStatusTable {
     // rows[k] is the grid's data row k + 1 and belongs to entry k of the port list.
@@ -49,10 +55,12 @@ struct PortStatusTable {
         const int lastTop = std::max(1, static_cast<int>(rows.size()) - (kVisibleDataRows - 1));
         topRow = std::clamp(gridRow, 1, lastTop);
     }
-    // The model code written by the scan; an empty or unreadable cell counts as 0.
-    int ModelOf(std::size_t portIndex) const;
+    // The model code found by the scan; 0 for a row not scanned and outside the table.
+    int ModelOf(std::size_t portIndex) const {
+        return portIndex < rows.size() ? std::max(rows[portIndex].model, 0) : 0;
+    }
     bool IsCandidate(std::size_t portIndex) const {
-        return portIndex < rows.size() && rows[portIndex][kColCandidate] == kCandidateMark;
+        return portIndex < rows.size() && rows[portIndex].candidate;
     }
 };
 

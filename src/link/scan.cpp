@@ -11,7 +11,6 @@
 
 #include "link/target_link.h"
 #include "resources/resources.h"
-#include "sim/virtual_robot.h"
 
 namespace kavrin::link {
 
@@ -73,11 +72,11 @@ private:
 
 // The thread body: open, loop-back test, identification of each model, close.
 void Probe(TPortPool& pool, std::string name, int targetModel, LinkTimings timings,
-           ScanReport report, ScanQueue& queue);
+           ScanReport report, ScanQueue& queue, std::stop_token stop);
 
 }  // namespace
 
-void TargetLink::ScanPorts(int targetModel, LinkObserver& observer) {
+void TargetLink::ScanPorts(int targetModel, LinkObserver& observer, std::stop_token stop) {
     observer.ScanStarted();
     ScanQueue queue;
     std::array<std::thread, kMaxThreads> threads;
@@ -119,6 +118,9 @@ void TargetLink::ScanPorts(int targetModel, LinkObserver& observer) {
         while ((running & kAllThreadsBusy) == kAllThreadsBusy) {
             pump();
         }
+        if (stop.stop_requested()) {
+            break;
+        }
         int slot = 1;
         while (running & (1u << (slot - 1))) {
             ++slot;
@@ -131,7 +133,7 @@ void TargetLink::ScanPorts(int targetModel, LinkObserver& observer) {
         try {
             threads[static_cast<std::size_t>(slot - 1)] =
                 std::thread(Probe, std::ref(pool_), portList_[k], targetModel, timings_, report,
-                            std::ref(queue));
+                            std::ref(queue), stop);
         } catch (const std::system_error&) {
             // No thread to be had: the port counts as not opened rather than waited for forever.
             report.found.deviceText = GetUIString(kStrPortNotOpened);
@@ -155,7 +157,7 @@ void TargetLink::ReportResult(const ScanReport& report, LinkObserver& observer) 
     row[kColVersion] = report.found.versionText;
     row[kColLoopback] = report.loopbackText;
     row[kColEcho] = report.found.echoText;
-    row[kColModel] = std::to_string(report.found.model);
+    row.model = report.found.model;
     status_.ScrollTo(report.portIndex + 1);
     observer.PortReported(report.portIndex, status_);
 }
@@ -163,7 +165,7 @@ void TargetLink::ReportResult(const ScanReport& report, LinkObserver& observer) 
 namespace {
 
 void Probe(TPortPool& pool, std::string name, int targetModel, LinkTimings timings,
-           ScanReport report, ScanQueue& queue) {
+           ScanReport report, ScanQueue& queue, std::stop_token stop) {
     const SlotResult opened = pool.OpenPortSlot(name);
     if (opened.slot == kNoPortSlot) {
         report.found.deviceText = OpenFailureText(opened.error);
@@ -173,6 +175,9 @@ void Probe(TPortPool& pool, std::string name, int targetModel, LinkTimings timin
     TSerial& port = *pool.Port(opened.slot);
     report.loopbackText = LoopbackTest(port, timings);
     for (const int model : kProbedModels) {
+        if (stop.stop_requested()) {
+            break;
+        }
         if (IdentifyModule(port, model, targetModel, timings, report.found) ||
             !report.found.echoSeen) {
             break;

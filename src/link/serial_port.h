@@ -5,7 +5,7 @@
 // what a closed port answers, the 4,096-byte read limit, draining with count 0.
 //
 // The interface is header-only on purpose: the virtual robot implements it without linking the
-// link library, which itself links the virtual robot.
+// link library, and the link never sees the virtual robot (kavrin_serial_port).
 
 #include <cstdint>
 #include <functional>
@@ -15,6 +15,10 @@
 #include <string_view>
 
 namespace kavrin::link {
+
+// The name under which the port list offers the virtual robot; which backend answers to it is
+// the business of the factory the program hands to the port pool.
+inline constexpr std::string_view kVirtualPortName = "SIM";
 
 // Bit of the modem status word that reports DSR on.
 inline constexpr std::uint16_t kModemDsrOn = 0x20;

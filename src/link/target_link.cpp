@@ -1,13 +1,6 @@
 #include "link/target_link.h"
 
-#include "link/download_state.h"
-
 namespace kavrin::link {
-
-TDownloadState& DownloadState() {
-    static TDownloadState state;
-    return state;
-}
 
 TargetLink::TargetLink(TPortPool& pool, PortEnumerator enumerate, LinkTimings timings)
     : pool_(pool), enumerate_(std::move(enumerate)), timings_(timings) {}
@@ -34,15 +27,6 @@ void TargetLink::OpenProgress(bool clearRows, LinkObserver& observer) {
         status_.rows[k][kColPort] = portList_[k] + ":";
     }
     observer.ProgressOpened(status_);
-}
-
-PortFactory WithVirtualRobot(PortFactory realPorts, std::shared_ptr<sim::VirtualRobot> robot) {
-    return [real = std::move(realPorts), robot = std::move(robot)](std::string_view name) {
-        if (name == sim::kSimPortName) {
-            return robot->Open();
-        }
-        return real ? real(name) : OpenResult{nullptr, OpenError::NoSuchPort};
-    };
 }
 
 }  // namespace kavrin::link

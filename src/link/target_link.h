@@ -11,6 +11,7 @@
 #include <memory>
 #include <cstdint>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,11 +22,11 @@
 #include "link/port_list.h"
 #include "link/port_pool.h"
 #include "link/port_status.h"
-#include "sim/virtual_robot.h"
+#include "wire/wire_format.h"
 
 namespace kavrin::link {
 
-inline constexpr std::size_t kBlockSize = 18;
+using wire::kBlockSize;
 using DownloadBlock = std::array<std::uint8_t, kBlockSize>;
 
 inline constexpr int kMaxThreads = 4;                 // identification threads at a time
@@ -46,9 +47,9 @@ inline constexpr std::string_view kWrongVersionMessage =
     "Cannot download to this version of the device.";
 
 // Model code and acknowledgement values of the exchange.
-inline constexpr std::uint8_t kAckAccepted = 0;
-inline constexpr std::uint8_t kAckVerifyFailed = 2;
-inline constexpr std::uint8_t kEndOfDownload = 0;
+using wire::kAckAccepted;
+using wire::kAckVerifyFailed;
+using wire::kEndOfDownload;
 
 enum class DownloadStatus {
     Delivered,       // every block acknowledged
@@ -60,6 +61,7 @@ enum class DownloadStatus {
     PortNotOpened,   // the target's port did not open for the download
     VerifyFailed,    // a block acknowledged with 2
     CommFailure,     // any other acknowledgement, or none
+    Stopped,         // the caller's stop token asked for an end
 };
 
 struct DownloadRequest {
@@ -67,6 +69,9 @@ struct DownloadRequest {
     int model = kModelKR2;                  // the module the program is for
     std::string_view version;               // the version text that module must report
     int programCount = 1;                   // program slots to fill with the blocks
+    // Checked between the exchanges of the scan and before every block: once a stop is
+    // requested the run ends within one exchange's time-outs, its port slot closed.
+    std::stop_token stop;
 };
 
 struct DownloadOutcome {
@@ -75,7 +80,9 @@ struct DownloadOutcome {
     int portSlot = kNoPortSlot;
     DownloadStatus status = DownloadStatus::NotFound;
     std::string message;   // what was shown, empty when nothing was
+    int uiString = 0;      // the UI string number message starts with, 0 when none
     std::string portName;  // the port chosen as target, empty when none was
+    int blocksSent = 0;    // blocks acknowledged, over every program slot
 };
 
 struct ScanReport;  // what one identification thread found
@@ -102,21 +109,25 @@ public:
     void OpenProgress(bool clearRows, LinkObserver& observer);
 
     // Probes the ports for a module of targetModel and fills the table. Returns when every
-    // probed port has reported, with every thread ended and every port slot it used free.
-    void ScanPorts(int targetModel, LinkObserver& observer);
+    // probed port has reported, with every thread ended and every port slot it used free. After
+    // a stop request no further port is probed and the probes under way end at their next
+    // exchange; their rows stay as far as they got.
+    void ScanPorts(int targetModel, LinkObserver& observer, std::stop_token stop = {});
 
     // Marks the rows whose module is targetModel and returns the port index to download to,
     // asking the observer when several match, or kNoTarget.
     int FindDownloadTarget(int targetModel, LinkObserver& observer);
 
-    // Scan, choose, check the version and send the blocks.
+    // Scan, choose, check the version and send the blocks. A stopped download closes its port
+    // slot even with keepOpen.
     DownloadOutcome DownloadIt(const DownloadRequest& request, bool keepOpen,
                                LinkObserver& observer);
 
     // Resets and identifies the module on an open port slot, then sends the blocks. Delivered,
-    // VerifyFailed or CommFailure; the message shown is put into message.
+    // VerifyFailed, CommFailure or Stopped; the message shown goes into the outcome, and each
+    // acknowledged block counts in its blocksSent.
     DownloadStatus DownloadProgram(const DownloadRequest& request, int programSlot, int portSlot,
-                                   LinkObserver& observer, std::string& message);
+                                   LinkObserver& observer, DownloadOutcome& outcome);
 
 private:
     void ReportResult(const ScanReport& report, LinkObserver& observer);
@@ -129,9 +140,5 @@ private:
     std::string selectedPort_{kAutoPort};
     PortStatusTable status_;
 };
-
-// Routes the port name "SIM" to the virtual robot and every other name to the real ports.
-PortFactory WithVirtualRobot(PortFactory realPorts,
-                             std::shared_ptr<sim::VirtualRobot> robot = sim::SharedRobot());
 
 }  // namespace kavrin::link

@@ -26,6 +26,35 @@ void TActionDocument::SetCurrentList(int list) {
 void TActionDocument::SetCalibration(std::uint8_t left, std::uint8_t right) {
     program_.leftServoCenter = std::min(left, kMaxServoCenter);
     program_.rightServoCenter = std::min(right, kMaxServoCenter);
+    ++change_.revision;  // no step row shows the calibration
+}
+
+void TActionDocument::Changed(int list, int first, int last, bool rowsMoved) {
+    TDocumentChange& c = change_;
+    ++c.revision;
+    if (!c.any) {
+        c.any = true;
+        c.list = list;
+        c.firstRow = first;
+        c.lastRow = last;
+        c.rowsMoved = rowsMoved;
+        return;
+    }
+    if (c.list != list || list == TDocumentChange::kAllLists) {
+        c.list = TDocumentChange::kAllLists;
+        c.firstRow = c.lastRow = TDocumentChange::kNoRow;
+        return;
+    }
+    c.firstRow = std::min(c.firstRow, first);
+    c.lastRow = std::max(c.lastRow, last);
+    c.rowsMoved = c.rowsMoved || rowsMoved;
+}
+
+TDocumentChange TActionDocument::TakeChanges() {
+    const TDocumentChange taken = change_;
+    change_ = TDocumentChange{};
+    change_.revision = taken.revision;
+    return taken;
 }
 
 // --- Primitives ----------------------------------------------------------------------------------
@@ -43,6 +72,7 @@ bool TActionDocument::InsertIntoList(int list, int row, std::int16_t value, std:
     slot.sensors = row >= 2 ? steps[static_cast<std::size_t>(row - 1)].sensors
                             : std::array<std::uint8_t, kSensorColumnCount>{};
     ++count;
+    Changed(list, row, count, true);
     for (int k = row + 1; k <= count; ++k) {
         TBotAction& later = steps[static_cast<std::size_t>(k)];
         if (later.kind == akGoBack && later.value >= row) {
@@ -57,6 +87,7 @@ bool TActionDocument::InsertStepIntoList(int list, int row, const TBotAction& st
         return false;
     }
     program_.Step(list, row).sensors = step.sensors;
+    Changed(list, row, row, false);
     return true;
 }
 
@@ -68,6 +99,7 @@ TBotAction TActionDocument::DeleteFromList(int list, int row) {
     TActionList& steps = program_.List(list);
     const TBotAction removed = steps[static_cast<std::size_t>(row)];
     std::copy(steps.begin() + row + 1, steps.begin() + count + 1, steps.begin() + row);
+    Changed(list, row, count + 1, true);
     --count;
     for (int k = row; k <= count; ++k) {
         TBotAction& later = steps[static_cast<std::size_t>(k)];
@@ -80,6 +112,7 @@ TBotAction TActionDocument::DeleteFromList(int list, int row) {
 
 void TActionDocument::ClearAll() {
     program_.counts.fill(0);
+    Changed(TDocumentChange::kAllLists, TDocumentChange::kNoRow, TDocumentChange::kNoRow, true);
     for (int list = 1; list <= kListCount; ++list) {
         ClampView(list);
     }
@@ -117,6 +150,7 @@ void TActionDocument::DoUndo() {
         program_.Count(list) = count;
         ClampView(list);
     }
+    Changed(TDocumentChange::kAllLists, TDocumentChange::kNoRow, TDocumentChange::kNoRow, true);
     if (newest_ == oldest_) {
         newest_ = oldest_ = -1;
     } else {
@@ -268,6 +302,7 @@ void TActionDocument::SetStepValue(int list, int row, std::int16_t value) {
     TBotAction& step = program_.Step(list, row);
     const int highest = step.kind == akGoBack ? row : kMaxDuration;
     step.value = static_cast<std::int16_t>(std::clamp<int>(value, 1, highest));
+    Changed(list, row, row, false);
     ValueChanged();
 }
 
@@ -305,6 +340,7 @@ void TActionDocument::DropSensorSet(int list, int row, int column, int sensorSet
     if (AcceptsSensorSet(list, row, column) && sensorSet >= 0 && sensorSet < kSensorSetCount) {
         program_.Step(list, row).sensors[static_cast<std::size_t>(column - gcBoth)] =
             static_cast<std::uint8_t>(sensorSet);
+        Changed(list, row, row, false);
     }
 }
 
@@ -347,6 +383,7 @@ TFileResult TActionDocument::LoadFile(const std::string& path) {
     if (result.ok) {
         fileName_ = path;
         modified_ = false;
+        Changed(TDocumentChange::kAllLists, TDocumentChange::kNoRow, TDocumentChange::kNoRow, true);
         for (int list = 1; list <= kListCount; ++list) {
             ClampView(list);
         }

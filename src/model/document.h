@@ -51,6 +51,20 @@ struct TCommandAvailability {
 
 enum class TSaveAnswer { Yes, No, Cancel };
 
+// What changed in the steps since the caller last took the changes, so that a grid repaints
+// only that. Every change counts in the revision, which never goes back.
+struct TDocumentChange {
+    static constexpr int kAllLists = 0;
+    static constexpr int kNoRow = 0;
+
+    std::uint64_t revision = 0;
+    bool any = false;
+    int list = kAllLists;  // the one list changed, or kAllLists
+    int firstRow = kNoRow;  // first step row changed in that list (kNoRow with kAllLists)
+    int lastRow = kNoRow;   // last step row changed; with rowsMoved, to the end of the list
+    bool rowsMoved = false;  // steps were inserted or removed: rows from firstRow on moved
+};
+
 class TActionDocument {
 public:
     explicit TActionDocument(TMode mode = TMode::Beginner);
@@ -125,6 +139,10 @@ public:
     TSaveAnswer CheckIfSaved(const std::function<TSaveAnswer()>& ask,
                              const std::function<void()>& save);
 
+    // The steps changed since the last call, then starts collecting afresh.
+    TDocumentChange TakeChanges();
+    std::uint64_t Revision() const { return change_.revision; }
+
     // The clipboard as a list of steps, for display and tests.
     int ClipboardCount() const;
     const TBotAction& ClipboardStep(int slot) const { return clipboard_[static_cast<std::size_t>(slot)]; }
@@ -144,6 +162,8 @@ private:
     void WriteClipboardEnd(int copied);
     void ClampView(int list);
     void ScrollToEnd(int list);
+    // Records a change of rows first..last of a list (kAllLists: anything anywhere).
+    void Changed(int list, int first, int last, bool rowsMoved);
 
     TMode mode_;
     TActionProgram program_;
@@ -155,6 +175,7 @@ private:
     int newest_ = -1;
     int oldest_ = -1;
     std::string fileName_;
+    TDocumentChange change_;
 };
 
 }  // namespace kavrin::model

@@ -14,17 +14,19 @@
 #include <string_view>
 #include <vector>
 
+#include "wire/wire_format.h"
+
 namespace kavrin::sim {
 
-inline constexpr std::size_t kEepromSize = 2048;
-inline constexpr std::size_t kRowSize = 16;
-inline constexpr std::size_t kRowCount = kEepromSize / kRowSize;
-inline constexpr std::size_t kBlockSize = 18;       // row byte, 16 data bytes, checksum
-inline constexpr std::uint8_t kRowMarker = 0x80;    // added to the row number in byte 0
-inline constexpr std::uint8_t kVersionByte = 0x10;  // v1.0
-inline constexpr std::uint8_t kAckWritten = 0;
-inline constexpr std::uint8_t kAckVerifyFailed = 2;
-inline constexpr std::string_view kSignature = "KR2";
+using wire::kBlockSize;
+using wire::kEepromSize;
+using wire::kRowCount;
+using wire::kRowMarker;
+using wire::kRowSize;
+inline constexpr std::uint8_t kVersionByte = wire::kKR2VersionByte;  // v1.0
+inline constexpr std::uint8_t kAckWritten = wire::kAckAccepted;
+using wire::kAckVerifyFailed;
+inline constexpr std::string_view kSignature = wire::kKR2Signature;
 
 struct SimFaults {
     bool noEcho = false;         // nothing comes back at all: no echo, no answer

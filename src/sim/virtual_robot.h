@@ -16,7 +16,7 @@
 
 namespace kavrin::sim {
 
-inline constexpr std::string_view kSimPortName = "SIM";
+inline constexpr std::string_view kSimPortName = link::kVirtualPortName;
 
 class VirtualRobot : public std::enable_shared_from_this<VirtualRobot> {
 public:
@@ -42,5 +42,10 @@ private:
 
 // The process-wide robot behind the port name "SIM".
 std::shared_ptr<VirtualRobot> SharedRobot();
+
+// Routes the port name "SIM" to the robot and every other name to the real ports. The program
+// hands this to the port pool; the link itself never knows which backend answers.
+link::PortFactory WithVirtualRobot(link::PortFactory realPorts,
+                                   std::shared_ptr<VirtualRobot> robot = SharedRobot());
 
 }  // namespace kavrin::sim

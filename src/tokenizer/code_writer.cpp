@@ -113,7 +113,7 @@ void CodeWriter::BuildBlocks() {
         for (std::size_t i = 0; i < kRowBytes; ++i) send |= (result_.EepromUse[base + i] & kUseData) != 0;
         if (!send) continue;
         TDownloadBlock& block = result_.Blocks[result_.BlockCount++];
-        block[0] = static_cast<std::uint8_t>(128 + row);
+        block[0] = static_cast<std::uint8_t>(wire::kRowMarker + row);
         unsigned sum = block[0];
         for (std::size_t i = 0; i < kRowBytes; ++i) {
             block[1 + i] = result_.EepromImage[base + i];
@@ -122,11 +122,6 @@ void CodeWriter::BuildBlocks() {
         }
         block[kBlockSize - 1] = static_cast<std::uint8_t>((256u - sum % 256u) % 256u);
     }
-}
-
-CodeWriter& TheCodeWriter() {
-    static CodeWriter writer(TokenizerResult());
-    return writer;
 }
 
 }  // namespace kavrin::tokenizer

@@ -26,7 +26,7 @@ inline constexpr int kAddressBits = 14;
 inline constexpr int kTokenBits = 7;
 inline constexpr int kMaxFieldBits = 16;
 inline constexpr int kMaxFixups = 1024;
-inline constexpr int kRowBytes = 16;
+inline constexpr int kRowBytes = static_cast<int>(wire::kRowSize);
 inline constexpr int kTokenCodes = 64;
 
 // Use values of EepromUse (low bits) and the mark for bytes already put into a block.
@@ -93,7 +93,7 @@ private:
     std::array<DataSpan, kEepromSize> dataSpans_{};
 };
 
-// The writer that Tokenize uses; it writes into TokenizerResult().
+// The writer of the run under way (State().writer); it writes into that run's result.
 CodeWriter& TheCodeWriter();
 
 }  // namespace kavrin::tokenizer

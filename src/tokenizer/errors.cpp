@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "tokenizer/tokenizer.h"
+#include "tokenizer/tokenizer_state.h"
 
 namespace kavrin::tokenizer {
 
@@ -143,7 +144,7 @@ constexpr const char* kUnknownErrorText = "000-Internal tokenizer error";
 
 // Copies the text so that its terminator lands on the last byte of SourceText.
 const char* PlaceMessage(std::string_view text) {
-    TTokenizerResult& r = TokenizerResult();
+    TTokenizerResult& r = State().result;
     const std::size_t length = std::min(text.size(), kMessageAreaSize - 1);
     char* first = r.SourceText.data() + (kSourceBufferSize - 1 - length);
     std::memcpy(first, text.data(), length);
@@ -161,7 +162,7 @@ const char* ErrorText(int number) {
 }
 
 void RaiseMessage(std::string_view text) {
-    TokenizerResult().ErrorMessage = PlaceMessage(text);
+    State().result.ErrorMessage = PlaceMessage(text);
     throw ETokenizeError{};
 }
 
@@ -171,7 +172,7 @@ void RaiseError(int number) {
 }
 
 void RaiseErrorAt(int number, int pos, int length) {
-    TTokenizerResult& r = TokenizerResult();
+    TTokenizerResult& r = State().result;
     r.ErrorPos = pos;
     r.ErrorLength = length;
     RaiseError(number);

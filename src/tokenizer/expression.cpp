@@ -27,7 +27,7 @@ constexpr std::uint8_t kFirstBinaryItem = 8;
 constexpr std::uint8_t kLastOperatorItem = 31;
 constexpr std::uint8_t kLastPlainReadItem = 51;
 constexpr std::uint8_t kFirstIndexedWriteItem = 60;
-constexpr int kAddressBits[4] = {8, 6, 5, 4};  // bit, nibble, byte, word
+constexpr int kVariableAddressBits[4] = {8, 6, 5, 4};  // bit, nibble, byte, word
 constexpr std::uint16_t kTrue = 0xFFFF;
 constexpr int kMaxShift = 16;
 // Items are at least 7 bits apart, so a buffer never holds more values than this.
@@ -403,7 +403,7 @@ void AddConstantItem(TokenizerState& s, std::uint16_t value) {
 void AddVariableItem(TokenizerState& s, bool write, bool indexed, unsigned size, unsigned address) {
     size &= 3u;
     AddItem(s, static_cast<std::uint8_t>(kVariableItem + (write ? 8 : 0) + (indexed ? 4 : 0) + size));
-    AppendBits(s, 0, kAddressBits[size], address);
+    AppendBits(s, 0, kVariableAddressBits[size], address);
 }
 
 // --- evaluator --------------------------------------------------------------------------------
@@ -419,7 +419,7 @@ std::uint16_t EvaluateBuffer(const TokenizerState& s, int buffer) {
         pos += kItemBits;
         if (item >= kVariableItem) {
             // Variables never reach compile-time expressions; skip the address, count as 0.
-            pos += kAddressBits[item & 3u];
+            pos += kVariableAddressBits[item & 3u];
             if (top < kEvalStackSize && item <= kLastPlainReadItem) stack[static_cast<std::size_t>(top++)] = 0;
         } else if (item >= kConstantItem) {
             const int h = item - kConstantItem;

@@ -24,14 +24,13 @@ constexpr unsigned kIndexScale = 2;
 // index nested deeper than this cannot fit the 496 bits anyway. Refusing it on the way in keeps
 // the recursion of hostile text such as B0(B0(B0(... shallow.
 constexpr int kMaxIndexNesting = 48;
-int g_indexNesting = 0;
 
 struct IndexNesting {
     IndexNesting() {
-        if (g_indexNesting >= kMaxIndexNesting) RaiseError(144);
-        ++g_indexNesting;
+        if (State().expr.indexNesting >= kMaxIndexNesting) RaiseError(144);
+        ++State().expr.indexNesting;
     }
-    ~IndexNesting() { --g_indexNesting; }
+    ~IndexNesting() { --State().expr.indexNesting; }
     IndexNesting(const IndexNesting&) = delete;
     IndexNesting& operator=(const IndexNesting&) = delete;
 };

@@ -50,7 +50,7 @@ void EmitEcho(int first, int end, bool quote) {
     if (end > first) {
         const Elem a = ElemAt(first);
         const Elem b = ElemAt(end - 1);
-        const auto& text = TokenizerResult().SourceText;
+        const auto& text = State().result.SourceText;
         for (int i = a.start; i < b.start + b.length; ++i)
             EchoCharacter(static_cast<unsigned char>(text[static_cast<std::size_t>(i)]));
     }

@@ -34,17 +34,8 @@ inline constexpr int kGosubNumberBits = 8;
 TokenizerState& S() { return State(); }
 CodeWriter& W() { return TheCodeWriter(); }
 
-// Per-run figures of the statement pass.
-struct ProgramState {
-    int gosubCount = 0;
-    int gosubNumber = 0;  // handed out in source order from 1
-    bool anyStatement = false;
-};
-ProgramState g_program;
-
-// The listing record: one entry per compiled statement; a statement takes at least one element.
-std::array<StatementStart, kMaxElements> g_starts{};
-int g_startCount = 0;
+// The statement pass's figures and listing record (one entry per compiled statement).
+ProgramPass& P() { return State().program; }
 
 bool IsSingleLineIf(const BlockRecord& b) { return b.kind <= kSingleLineLast; }
 bool IsIf(const BlockRecord& b) { return b.kind <= bk::kIf; }
@@ -434,8 +425,8 @@ void CompileEndSelect() {
 
 // Numbers run from 1 in source order; the counting pass has made room for every one of them.
 int NextGosubNumber() {
-    if (g_program.gosubNumber >= g_program.gosubCount) RaiseError(145);  // the table has no slot
-    return ++g_program.gosubNumber;
+    if (P().gosubNumber >= P().gosubCount) RaiseError(145);  // the table has no slot
+    return ++P().gosubNumber;
 }
 
 void PatchGosubSlot(int number) {
@@ -547,13 +538,13 @@ void DefineLabel() {
 }
 
 void CompileStatement(const Elem& first) {
-    if (!g_program.anyStatement) {
+    if (!P().anyStatement) {
         // Slot 0 of the GOSUB table: where the program starts.
         W().Patch(0, static_cast<unsigned>(W().Position()));
-        g_program.anyStatement = true;
+        P().anyStatement = true;
     }
-    if (g_startCount < kMaxElements)
-        g_starts[static_cast<std::size_t>(g_startCount++)] = {first.start, static_cast<std::uint16_t>(W().Position())};
+    if (P().startCount < kMaxElements)
+        P().starts[static_cast<std::size_t>(P().startCount++)] = {first.start, static_cast<std::uint16_t>(W().Position())};
     if (first.kind == ekInstruction) {
         if (!CompileInstruction(first)) RaiseError(149);
     } else if (first.kind == ekVariable || first.kind == ekPinName) {
@@ -574,11 +565,11 @@ int UnclosedError(const BlockRecord& b) {
 
 }  // namespace
 
-int StatementCount() { return g_startCount; }
+int StatementCount() { return P().startCount; }
 
 StatementStart StatementAt(int index) {
-    if (index < 0 || index >= g_startCount) return {};
-    return g_starts[static_cast<std::size_t>(index)];
+    if (index < 0 || index >= P().startCount) return {};
+    return P().starts[static_cast<std::size_t>(index)];
 }
 
 bool CompileInstruction(const Elem& word) {
@@ -590,23 +581,23 @@ bool CompileInstruction(const Elem& word) {
 
 void CountGosubs() {
     TokenizerState& s = S();
-    g_program.gosubCount = 0;
+    P().gosubCount = 0;
     for (int i = 0; i < s.elementCount; ++i) {
         const TElement& e = s.elements[static_cast<std::size_t>(i)];
         if (e.Kind != ekInstruction || e.Value != instr::kGosub) continue;
-        if (++g_program.gosubCount > kMaxGosubs) RaiseErrorAt(145, e.Start, e.Length);
+        if (++P().gosubCount > kMaxGosubs) RaiseErrorAt(145, e.Start, e.Length);
     }
-    g_program.gosubNumber = 0;
+    P().gosubNumber = 0;
 }
 
 void CompileStatements() {
     TokenizerState& s = S();
     s.blockCount = 0;
     s.ifDepth = s.forDepth = s.doDepth = s.selectDepth = 0;
-    g_program.anyStatement = false;
-    g_startCount = 0;
+    P().anyStatement = false;
+    P().startCount = 0;
     // The GOSUB table: slot 0 and one slot per GOSUB, filled as the statements are compiled.
-    for (int i = 0; i <= g_program.gosubCount; ++i) W().Reserve();
+    for (int i = 0; i <= P().gosubCount; ++i) W().Reserve();
     s.readIndex = 0;
     for (;;) {
         TElement e;
@@ -627,7 +618,7 @@ void CompileStatements() {
     // its line end (the lister adds none behind a ":" end); the end of the text closes it, so
     // that it is neither reported as an open block nor left jumping past the closing END.
     CloseSingleLineIfs();
-    if (g_program.anyStatement) EmitToken(kTokenEnd);
+    if (P().anyStatement) EmitToken(kTokenEnd);
     if (Version25() && s.blockCount > 0) {
         const BlockRecord& b = *TopBlock(s);
         const TElement& opener = s.elements[b.element];

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "tokenizer/elements.h"
+#include "tokenizer/tokenizer_state.h"
 
 namespace kavrin::tokenizer {
 
@@ -76,10 +77,6 @@ void ResolveFixups();
 
 // Where the code of each compiled statement begins, in source order; for listings. Valid after
 // a successful run.
-struct StatementStart {
-    std::uint16_t source = 0;  // source offset of the statement's first element
-    std::uint16_t code = 0;    // stream bit position of its first bit
-};
 int StatementCount();
 StatementStart StatementAt(int index);
 

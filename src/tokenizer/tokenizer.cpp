@@ -18,8 +18,20 @@ namespace {
 constexpr std::uint8_t kModuleKr1 = 1;
 constexpr std::uint8_t kHighestModule = 6;
 
-// One process-wide tokenizer; its tables are far too big for the stack.
-TokenizerState g_state;
+// The state the run under way on this thread works on. Bound by the run itself, so that the
+// phases need no state argument through every helper, yet two threads never meet.
+thread_local TokenizerState* t_active = nullptr;
+
+class ActiveState {
+public:
+    explicit ActiveState(TokenizerState& s) : saved_(t_active) { t_active = &s; }
+    ~ActiveState() { t_active = saved_; }
+    ActiveState(const ActiveState&) = delete;
+    ActiveState& operator=(const ActiveState&) = delete;
+
+private:
+    TokenizerState* saved_;
+};
 
 // Phase 1.
 void Reset(TokenizerState& s, bool useModuleDirective) {
@@ -45,9 +57,17 @@ void Reset(TokenizerState& s, bool useModuleDirective) {
     s.ifDepth = s.forDepth = s.doDepth = s.selectDepth = 0;
     s.condIfDepth = s.condSelectDepth = 0;
     s.expr.opTop = s.expr.opBase = s.expr.levels = s.expr.depth = 0;
+    s.expr.indexNesting = 0;
 }
 
-// Phase 8.1: a KR2..KR6 compilation needs its module and gets the words it carries.
+// A KR1 program. Its compiler is not part of this build: refuse rather than pretend. The place
+// where a KR1 compiler takes over from the common front of the run.
+void CompileKr1(TokenizerState& s) {
+    const TTokenizerResult& r = s.result;
+    RaiseErrorAt(156, r.ModulePos, r.ModulePos > 0 ? 3 : 0);
+}
+
+// A KR2..KR6 compilation needs its module and gets the words it carries.
 void PrepareModule(TokenizerState& s) {
     TTokenizerResult& r = s.result;
     if (r.ModuleKind == 0 || r.ModuleKind > kHighestModule) RaiseErrorAt(156, 0, 0);
@@ -71,17 +91,17 @@ void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, 
 
     if (!directivesOnly) {
         if (r.ModuleKind == kModuleKr1) {
-            // The KR1 compiler is not part of this build: refuse rather than pretend.
-            RaiseErrorAt(156, r.ModulePos, r.ModulePos > 0 ? 3 : 0);
+            CompileKr1(s);
+        } else {
+            PrepareModule(s);
+            ListElements(s);
+            ResolveConditionals(s);
+            if (frontEndOnly) return;
+            s.blockCount = 0;
+            s.ifDepth = s.forDepth = s.doDepth = s.selectDepth = 0;
+            CompileDeclarations(s);
+            CompileProgram(s);
         }
-        PrepareModule(s);
-        ListElements(s);
-        ResolveConditionals(s);
-        if (frontEndOnly) return;
-        s.blockCount = 0;
-        s.ifDepth = s.forDepth = s.doDepth = s.selectDepth = 0;
-        CompileDeclarations(s);
-        CompileProgram(s);
     }
 
     // Also after a directives-only run: a run that succeeds leaves no error span behind.
@@ -90,29 +110,13 @@ void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, 
     if (r.BlockCount == 0 && !directivesOnly) RaiseError(157);
 }
 
-}  // namespace
-
-TokenizerState& State() { return g_state; }
-
-TTokenizerResult& TokenizerResult() { return g_state.result; }
-
-bool LoadSource(std::string_view text) {
-    if (text.size() > kMaxSourceLength) return false;
-    TTokenizerResult& r = g_state.result;
-    std::memcpy(r.SourceText.data(), text.data(), text.size());
-    r.SourceText[text.size()] = '\0';
-    r.SourceLength = static_cast<std::int32_t>(text.size());
-    return true;
-}
-
-namespace {
-
-std::uint8_t Run(bool directivesOnly, bool useModuleDirective, bool anyVersion, bool frontEndOnly) {
-    TokenizerState& s = g_state;
+std::uint8_t Run(TokenizerState& s, const TokenizeOptions& options, bool frontEndOnly) {
+    const ActiveState active(s);
     s.result.Success = 0;
-    Reset(s, useModuleDirective);
+    Reset(s, options.useModuleDirective);
     try {
-        RunPhases(s, directivesOnly, useModuleDirective, anyVersion, frontEndOnly);
+        RunPhases(s, options.directivesOnly, options.useModuleDirective, options.anyVersion,
+                  frontEndOnly);
     } catch (...) {
         s.result.Success = 0;
         return 0;
@@ -123,13 +127,54 @@ std::uint8_t Run(bool directivesOnly, bool useModuleDirective, bool anyVersion, 
 
 }  // namespace
 
-std::uint8_t Tokenize(std::uint8_t DirectivesOnly, std::uint8_t UseModuleDirective,
-                      std::uint8_t AnyVersion) {
-    return Run(DirectivesOnly != 0, UseModuleDirective != 0, AnyVersion != 0, false);
+TokenizerState& State() {
+    TokenizerState* active = t_active;
+    return active != nullptr ? *active : ProcessTokenizer().State();
+}
+
+TTokenizer::TTokenizer() : state_(std::make_unique<TokenizerState>()) {}
+TTokenizer::~TTokenizer() = default;
+
+TTokenizerResult& TTokenizer::Result() { return state_->result; }
+const TTokenizerResult& TTokenizer::Result() const { return state_->result; }
+
+bool TTokenizer::LoadSource(std::string_view text) {
+    if (text.size() > kMaxSourceLength) return false;
+    TTokenizerResult& r = state_->result;
+    std::memcpy(r.SourceText.data(), text.data(), text.size());
+    r.SourceText[text.size()] = '\0';
+    r.SourceLength = static_cast<std::int32_t>(text.size());
+    return true;
+}
+
+std::uint8_t TTokenizer::Tokenize(const TokenizeOptions& options) {
+    return Run(*state_, options, false);
+}
+
+std::uint8_t TTokenizer::TokenizeFrontEnd(const TokenizeOptions& options) {
+    TokenizeOptions full = options;
+    full.directivesOnly = false;
+    return Run(*state_, full, true);
+}
+
+TTokenizer& ProcessTokenizer() {
+    static TTokenizer tokenizer;
+    return tokenizer;
+}
+
+TTokenizerResult& TokenizerResult() { return ProcessTokenizer().Result(); }
+
+bool LoadSource(std::string_view text) { return ProcessTokenizer().LoadSource(text); }
+
+std::uint8_t Tokenize(const TokenizeOptions& options) {
+    return ProcessTokenizer().Tokenize(options);
 }
 
 std::uint8_t TokenizeFrontEnd(std::uint8_t UseModuleDirective, std::uint8_t AnyVersion) {
-    return Run(false, UseModuleDirective != 0, AnyVersion != 0, true);
+    return ProcessTokenizer().TokenizeFrontEnd(
+        {.useModuleDirective = UseModuleDirective != 0, .anyVersion = AnyVersion != 0});
 }
+
+CodeWriter& TheCodeWriter() { return State().writer; }
 
 }  // namespace kavrin::tokenizer

@@ -1,7 +1,9 @@
 #pragma once
 // The VELIC tokenizer: one call turns a source text into a module's EEPROM image and the
-// download blocks that carry it. There is one tokenizer per process; its result record is the
-// hand-over point with the rest of the program.
+// download blocks that carry it. A TTokenizer owns all of its state (about 1 MB of tables,
+// allocated once when it is made); its result record is the hand-over point with the rest of
+// the program. Each thread that compiles uses its own TTokenizer: a run touches nothing else,
+// allocates nothing, and two runs on two threads share no data.
 //
 // Callers outside the tokenizer write SourceText/SourceLength (use LoadSource) and read
 // Success, BlockCount and Blocks; the other fields explain errors and serve the tokenizer itself.
@@ -9,16 +11,19 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
+
+#include "wire/wire_format.h"
 
 namespace kavrin::tokenizer {
 
-inline constexpr std::size_t kSourceBufferSize = 65536;     // text plus terminating zero
-inline constexpr std::size_t kMaxSourceLength = kSourceBufferSize - 1;
+using wire::kMaxSourceLength;
+using wire::kSourceBufferSize;  // text plus terminating zero
 inline constexpr std::size_t kMessageAreaSize = 1024;       // tail of SourceText
-inline constexpr std::size_t kEepromSize = 2048;
-inline constexpr std::size_t kBlockSize = 18;
-inline constexpr std::size_t kMaxBlocks = 128;
+using wire::kBlockSize;
+using wire::kEepromSize;
+using wire::kMaxBlocks;
 inline constexpr std::size_t kMaxProjectFiles = 7;
 
 using TDownloadBlock = std::array<std::uint8_t, kBlockSize>;
@@ -48,18 +53,48 @@ struct TTokenizerResult {
     std::array<TDownloadBlock, kMaxBlocks> Blocks{};
 };
 
-// The process-wide result record.
+struct TokenizeOptions {
+    bool directivesOnly = false;     // read the directives, compile nothing
+    bool useModuleDirective = true;  // the module comes from the text's own directive
+    bool anyVersion = false;         // accept any VELIC version the directive names
+};
+
+struct TokenizerState;
+
+class TTokenizer {
+public:
+    TTokenizer();
+    ~TTokenizer();
+    TTokenizer(const TTokenizer&) = delete;
+    TTokenizer& operator=(const TTokenizer&) = delete;
+
+    TTokenizerResult& Result();
+    const TTokenizerResult& Result() const;
+
+    // Copies text into SourceText/SourceLength. Returns false, changing nothing, when the text
+    // is longer than kMaxSourceLength characters.
+    bool LoadSource(std::string_view text);
+
+    // Runs the tokenizer on SourceText. Returns 1 on success (also left in Success), 0 on
+    // error, with ErrorMessage, ErrorPos and ErrorLength describing it. A KR1 program is refused
+    // with 156 at the module name: this build carries no KR1 compiler. A SourceLength outside
+    // 0..kMaxSourceLength is refused with 107.
+    std::uint8_t Tokenize(const TokenizeOptions& options = {});
+
+    // Directives, elements and conditional compilation only; for the front-end's own checks.
+    std::uint8_t TokenizeFrontEnd(const TokenizeOptions& options);
+
+    TokenizerState& State() { return *state_; }
+
+private:
+    std::unique_ptr<TokenizerState> state_;
+};
+
+// The process tokenizer, for single-threaded callers such as tests and the tools: the functions
+// below use it. A program that compiles on more than one thread gives each its own TTokenizer.
+TTokenizer& ProcessTokenizer();
 TTokenizerResult& TokenizerResult();
-
-// Copies text into SourceText/SourceLength. Returns false, changing nothing, when the text is
-// longer than kMaxSourceLength characters.
 bool LoadSource(std::string_view text);
-
-// Runs the tokenizer on SourceText. Returns 1 on success (also left in Success), 0 on error,
-// with ErrorMessage, ErrorPos and ErrorLength describing it. A KR1 program is refused with 156
-// at the module name: this build carries no KR1 compiler. A SourceLength outside
-// 0..kMaxSourceLength is refused with 107.
-std::uint8_t Tokenize(std::uint8_t DirectivesOnly, std::uint8_t UseModuleDirective,
-                      std::uint8_t AnyVersion);
+std::uint8_t Tokenize(const TokenizeOptions& options = {});
 
 }  // namespace kavrin::tokenizer

@@ -1,6 +1,8 @@
 #pragma once
-// The one tokenizer: the result record and every work table, allocated once for the life of
-// the process and rebuilt by the phases of each run. The phases reach it through State().
+// A tokenizer's whole state: the result record and every work table, allocated once by the
+// TTokenizer that owns it and rebuilt by the phases of each run. Nothing else is kept between
+// or during runs. The phases reach the state of the run under way through State(), which the
+// run binds for its own thread only; two tokenizers on two threads share nothing.
 //
 // Element reader contract (the statement compiler leans on it):
 //   - ReadElement returns the next element that is not cancelled and sets ErrorPos/ErrorLength
@@ -14,6 +16,7 @@
 #include <array>
 #include <cstdint>
 
+#include "tokenizer/code_writer.h"
 #include "tokenizer/elements.h"
 #include "tokenizer/symbol_table.h"
 #include "tokenizer/tokenizer.h"
@@ -64,6 +67,22 @@ struct ExpressionState {
     int opBase = 0;  // base of the compilation under way
     int levels = 0;  // open levels of the compilation under way
     int depth = 0;   // values the target holds on its evaluation stack
+    int indexNesting = 0;  // variable indexes open inside each other
+};
+
+// Where the code of a compiled statement begins; for listings.
+struct StatementStart {
+    std::uint16_t source = 0;  // source offset of the statement's first element
+    std::uint16_t code = 0;    // stream bit position of its first bit
+};
+
+// Per-run figures of the statement pass.
+struct ProgramPass {
+    int gosubCount = 0;
+    int gosubNumber = 0;  // handed out in source order from 1
+    bool anyStatement = false;
+    std::array<StatementStart, kMaxElements> starts{};  // one per compiled statement
+    int startCount = 0;
 };
 
 struct TokenizerState {
@@ -88,8 +107,15 @@ struct TokenizerState {
     int condIfDepth = 0, condSelectDepth = 0;
 
     ExpressionState expr;
+    CodeWriter writer{result};
+    ProgramPass program;
+
+    TokenizerState() = default;
+    TokenizerState(const TokenizerState&) = delete;
+    TokenizerState& operator=(const TokenizerState&) = delete;
 };
 
+// The state of the run under way on this thread; outside a run, the process tokenizer's.
 TokenizerState& State();
 
 // --- element list -----------------------------------------------------------------------------

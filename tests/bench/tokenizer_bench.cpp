@@ -85,7 +85,7 @@ std::string MixedSource() {
 }
 
 void RunTokenizer(benchmark::State& state, const std::string& source) {
-    if (!tokenizer::LoadSource(source) || !tokenizer::Tokenize(0, 1, 0)) {
+    if (!tokenizer::LoadSource(source) || !tokenizer::Tokenize()) {
         state.SkipWithError(tokenizer::TokenizerResult().ErrorMessage);
         return;
     }
@@ -93,7 +93,7 @@ void RunTokenizer(benchmark::State& state, const std::string& source) {
     for (auto _ : state) {
         tokenizer::LoadSource(source);
         const long before = g_allocations.load(std::memory_order_relaxed);
-        benchmark::DoNotOptimize(tokenizer::Tokenize(0, 1, 0));
+        benchmark::DoNotOptimize(tokenizer::Tokenize());
         allocations += g_allocations.load(std::memory_order_relaxed) - before;
     }
     state.counters["allocs_per_run"] =

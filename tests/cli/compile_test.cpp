@@ -126,6 +126,10 @@ TEST(CliCompile, RefusalsBeforeTokenizing) {
     const CliRun tooLong = RunCli({"compile", "-"}, std::string(65536, ' '));
     EXPECT_EQ(tooLong.exitCode, 1);
     EXPECT_NE(tooLong.err.find("longer than 65535 characters"), std::string::npos) << tooLong.err;
+    // An endless input is read only as far as the limit, then refused the same way.
+    const CliRun endless = RunCli({"compile", "/dev/zero"});
+    EXPECT_EQ(endless.exitCode, 1);
+    EXPECT_NE(endless.err.find("longer than 65535 characters"), std::string::npos) << endless.err;
 
     EXPECT_EQ(RunCli({"compile", TempDir() + "/missing.src"}).exitCode, 1);
     const CliRun directory = RunCli({"compile", TempDir()});

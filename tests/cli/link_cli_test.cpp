@@ -34,7 +34,7 @@ void WriteFile(const std::string& path, const std::string& text) {
 // row sent, zero elsewhere (the virtual robot starts empty in each process).
 std::string ExpectedEeprom(const std::string& source) {
     EXPECT_TRUE(tokenizer::LoadSource(source));
-    EXPECT_EQ(tokenizer::Tokenize(0, 1, 0), 1);
+    EXPECT_EQ(tokenizer::Tokenize(), 1);
     const tokenizer::TTokenizerResult& result = tokenizer::TokenizerResult();
     std::string eeprom(kEepromSize, '\0');
     for (std::size_t b = 0; b < result.BlockCount; ++b) {
@@ -95,6 +95,20 @@ TEST(CliDownload, TokenizerErrorSendsNothing) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("Error! Tokenization Failed!"), std::string::npos);
     EXPECT_EQ(run.out.find("SIM:"), std::string::npos);  // no scan was made
+    std::filesystem::remove_all(dir);
+}
+
+TEST(CliDownload, OverlongSourceSaysWhy) {
+    const std::string dir = TempDir();
+    WriteFile(dir + "/long.vel", std::string(65536, '\''));
+    for (const std::string& source : {std::string("/dev/zero"), dir + "/long.vel"}) {
+        const CliRun run = RunCli({"download", source, "--port", "SIM"});
+        EXPECT_EQ(run.exitCode, 1) << source;
+        EXPECT_NE(run.err.find("Error! Tokenization Failed!"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(source + ": source is longer than 65535 characters"),
+                  std::string::npos)
+            << run.err;
+    }
     std::filesystem::remove_all(dir);
 }
 

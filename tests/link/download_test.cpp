@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "link/download_state.h"
+#include <filesystem>
+#include <iterator>
+#include <stop_token>
+
 #include "link/target_link.h"
 #include "link_fakes.h"
 #include "resources/resources.h"
+#include "run/run_program.h"
 #include "tokenizer/tokenizer.h"
 
 namespace kavrin::test {
@@ -66,9 +70,9 @@ TEST_F(DownloadTest, EveryBlockLandsInTheRowItNames) {
     }
     EXPECT_EQ(Module().DownloadsClosed(), 1);
     EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
-    EXPECT_EQ(l.Status().rows[0][link::kColModel], "2");
+    EXPECT_EQ(l.Status().rows[0].model, 2);
     EXPECT_EQ(l.Status().rows[0][link::kColVersion], "v1.0");
-    EXPECT_EQ(l.Status().rows[0][link::kColCandidate], "+");
+    EXPECT_TRUE(l.Status().rows[0].candidate);
     EXPECT_EQ(observer.opened, 1);
     EXPECT_EQ(observer.closed, 1);
 }
@@ -266,9 +270,9 @@ TEST_F(TwoRobots, CancellingTheChoiceSendsNothing) {
     EXPECT_EQ(observer.choices, 1);
     EXPECT_EQ(observer.choiceMessage, GetUIString(link::kStrSeveralModules));
     EXPECT_TRUE(observer.errors.empty());
-    EXPECT_EQ(l.Status().rows[0][link::kColCandidate], "+");
-    EXPECT_EQ(l.Status().rows[1][link::kColCandidate], "");
-    EXPECT_EQ(l.Status().rows[2][link::kColCandidate], "+");
+    EXPECT_TRUE(l.Status().rows[0].candidate);
+    EXPECT_FALSE(l.Status().rows[1].candidate);
+    EXPECT_TRUE(l.Status().rows[2].candidate);
     EXPECT_EQ(first.BlocksReceived() + second.BlocksReceived(), 0);
     EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
 }
@@ -282,7 +286,7 @@ TEST_F(TwoRobots, TheChosenRowGetsTheProgramAndKeepsTheScanResults) {
     EXPECT_EQ(second.BlocksAccepted(), 0);
     EXPECT_EQ(observer.marked, 0);
     EXPECT_EQ(observer.opened, 2);  // reopened after the choice...
-    EXPECT_EQ(l.Status().rows[2][link::kColModel], "2");  // ...without clearing the rows
+    EXPECT_EQ(l.Status().rows[2].model, 2);  // ...without clearing the rows
 }
 
 TEST_F(TwoRobots, PortPluggedInDuringTheChoiceDoesNotShiftTheTarget) {
@@ -339,8 +343,8 @@ TEST_F(TwoRobots, VirtualRobotNeverCompetesWithARealOneOnAutomatic) {
     EXPECT_EQ(observer.choices, 0);
     EXPECT_EQ(first.BlocksAccepted(), 5);
     EXPECT_EQ(Module().BlocksReceived(), 0);
-    EXPECT_EQ(l.Status().rows[2][link::kColModel], "2");
-    EXPECT_EQ(l.Status().rows[2][link::kColCandidate], "");
+    EXPECT_EQ(l.Status().rows[2].model, 2);
+    EXPECT_FALSE(l.Status().rows[2].candidate);
 }
 
 TEST_F(TwoRobots, ChosenVirtualRobotIsUsedEvenWithARealOneAttached) {
@@ -409,11 +413,11 @@ TEST_F(DownloadTest, OtherModelsGetTheProgramSlotFirst) {
 TEST_F(DownloadTest, TokenizedProgramLandsInTheRobotAsTheTokenizerImagedIt) {
     const std::string source = "' {$KORBLE KR2}\r\nx VAR Word\r\nDATA 1, 2, 3\r\nx = 300\r\nEND";
     auto& l = Link({"SIM"});
-    const auto outcome = link::DownloadTokenization(l, source, false, observer);
-    ASSERT_EQ(outcome.status, DownloadStatus::Delivered) << outcome.message;
-    const auto& result = tokenizer::TokenizerResult();
-    EXPECT_EQ(link::DownloadState().TargetModel, link::kModelKR2);
-    EXPECT_EQ(link::DownloadState().BlockCounts[0], result.BlockCount);
+    tokenizer::TTokenizer tokenizer;
+    const auto outcome = run::RunProgram(l, tokenizer, source, {}, observer);
+    ASSERT_EQ(outcome.status, run::RunStatus::Delivered) << outcome.message;
+    const auto& result = tokenizer.Result();
+    EXPECT_EQ(outcome.blocksSent, result.BlockCount);
     ASSERT_GE(result.BlockCount, 2);
     for (std::size_t b = 0; b < result.BlockCount; ++b) {
         const std::size_t row = result.Blocks[b][0] - 0x80u;
@@ -425,9 +429,11 @@ TEST_F(DownloadTest, TokenizedProgramLandsInTheRobotAsTheTokenizerImagedIt) {
 
 TEST_F(DownloadTest, TokenizerErrorStopsBeforeTheProgressWindow) {
     auto& l = Link({"SIM"});
-    const auto outcome =
-        link::DownloadTokenization(l, "' {$KORBLE KR2}\r\nGOTO nowhere\r\n", false, observer);
-    EXPECT_EQ(outcome.status, DownloadStatus::TokenizeFailed);
+    tokenizer::TTokenizer tokenizer;
+    const auto outcome = run::RunProgram(l, tokenizer, "' {$KORBLE KR2}\r\nGOTO nowhere\r\n",
+                                         {}, observer);
+    EXPECT_EQ(outcome.status, run::RunStatus::TokenizeFailed);
+    EXPECT_EQ(outcome.tokenizerError, "111-Undefined label");
     EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Error! Tokenization Failed!"});
     EXPECT_TRUE(observer.errors.empty());
@@ -438,8 +444,69 @@ TEST_F(DownloadTest, TokenizerErrorStopsBeforeTheProgressWindow) {
 TEST_F(DownloadTest, OverlongSourceIsATokenizationFailure) {
     auto& l = Link({"SIM"});
     const std::string huge(tokenizer::kMaxSourceLength + 1, ' ');
-    EXPECT_EQ(link::DownloadTokenization(l, huge, false, observer).status,
-              DownloadStatus::TokenizeFailed);
+    tokenizer::TTokenizer tokenizer;
+    const auto outcome = run::RunProgram(l, tokenizer, huge, {}, observer);
+    EXPECT_EQ(outcome.status, run::RunStatus::TokenizeFailed);
+    EXPECT_TRUE(outcome.sourceTooLong);
+}
+
+// --- Stopping a run ------------------------------------------------------------------------------
+
+// Asks for a stop once `after` blocks are acknowledged, as a Cancel button would.
+class StoppingObserver : public RecordingObserver {
+public:
+    void StepIt(int slot) override {
+        RecordingObserver::StepIt(slot);
+        if (steps == after) {
+            source.request_stop();
+        }
+    }
+    std::stop_source source;
+    int after = 0;
+};
+
+std::ptrdiff_t ThreadCount() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                         std::filesystem::directory_iterator());
+}
+
+TEST_F(DownloadTest, AStopHalfWayEndsTheDownloadAndLeavesNothingBehind) {
+    auto& l = Link({"SIM"});
+    StoppingObserver stopper;
+    stopper.after = 2;
+    link::DownloadRequest request;
+    request.blocks = blocks;
+    request.version = "v1.0";
+    request.stop = stopper.source.get_token();
+    const auto threadsBefore = ThreadCount();
+    const auto outcome = l.DownloadIt(request, true, stopper);
+    EXPECT_EQ(outcome.status, DownloadStatus::Stopped);
+    EXPECT_EQ(outcome.blocksSent, 2);
+    EXPECT_EQ(stopper.steps, 2);
+    EXPECT_TRUE(stopper.errors.empty());
+    EXPECT_EQ(stopper.closed, 1);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount) << "a stopped run keeps no port open";
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+    int written = 0;
+    for (const bool w : Module().RowsWritten()) written += w ? 1 : 0;
+    EXPECT_EQ(written, 2);
+    // The module took the closing byte: the next run goes through.
+    EXPECT_EQ(Download(l).status, DownloadStatus::Delivered);
+}
+
+TEST_F(DownloadTest, AStoppedRunProbesNoPortAndSaysSo) {
+    auto& l = Link({"COM1", "SIM"});
+    tokenizer::TTokenizer tokenizer;
+    std::stop_source source;
+    source.request_stop();
+    const auto outcome = run::RunProgram(
+        l, tokenizer, "' {$KORBLE KR2}\r\nEND",
+        {.port = link::kAutoPort, .keepOpen = false, .stop = source.get_token()}, observer);
+    EXPECT_EQ(outcome.status, run::RunStatus::Stopped);
+    EXPECT_TRUE(observer.started.empty());
+    EXPECT_TRUE(observer.errors.empty());
+    EXPECT_EQ(Module().Identifications(), 0);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
 }
 
 }  // namespace

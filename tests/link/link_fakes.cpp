@@ -102,7 +102,7 @@ link::PortFactory FakePorts::Factory(std::shared_ptr<sim::VirtualRobot> robot) {
     if (!robot) {
         return fakes;
     }
-    return link::WithVirtualRobot(std::move(fakes), std::move(robot));
+    return sim::WithVirtualRobot(std::move(fakes), std::move(robot));
 }
 
 link::DownloadBlock MakeBlock(int row, std::uint8_t fill) {

@@ -46,8 +46,8 @@ TEST_F(ScanTest, VirtualRobotIdentifiesAsTheRobotVersionOne) {
     EXPECT_EQ(row[link::kColVersion], "v1.0");
     EXPECT_EQ(row[link::kColLoopback], GetUIString(link::kStrNo));
     EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrYes));
-    EXPECT_EQ(row[link::kColModel], "2");
-    EXPECT_EQ(row[link::kColCandidate], "");
+    EXPECT_EQ(row.model, 2);
+    EXPECT_FALSE(row.candidate);
 }
 
 TEST_F(ScanTest, LoopBackPlugOnlyEchoes) {
@@ -59,7 +59,7 @@ TEST_F(ScanTest, LoopBackPlugOnlyEchoes) {
     EXPECT_EQ(row[link::kColLoopback], GetUIString(link::kStrYes));
     EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrYes));
     EXPECT_EQ(row[link::kColDevice], "");
-    EXPECT_EQ(row[link::kColModel], "0");
+    EXPECT_EQ(row.model, 0);
 }
 
 TEST_F(ScanTest, DsrAlreadyOnIsNoLoopBack) {
@@ -75,7 +75,7 @@ TEST_F(ScanTest, SilentLineStopsAfterTheFirstModel) {
     auto& l = Link({"ttyS0"});
     const auto& row = Scan(l);
     EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrNo));
-    EXPECT_EQ(row[link::kColModel], "0");
+    EXPECT_EQ(row.model, 0);
 }
 
 TEST_F(ScanTest, OpenFailuresNameTheirReason) {
@@ -88,7 +88,7 @@ TEST_F(ScanTest, OpenFailuresNameTheirReason) {
     EXPECT_EQ(rows[1][link::kColDevice], GetUIString(link::kStrPortNotOpened));
     EXPECT_EQ(rows[2][link::kColDevice], GetUIString(link::kStrInvalidPort));
     for (const auto& row : rows) {
-        EXPECT_EQ(row[link::kColModel], "0");
+        EXPECT_EQ(row.model, 0);
         EXPECT_EQ(row[link::kColEcho], "");
     }
 }
@@ -107,7 +107,7 @@ TEST_F(ScanTest, NoEchoAndWrongEchoAreBothNoEcho) {
     robot->Module().faults.wrongEcho = true;
     const auto& row = Scan(l);
     EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrNo));
-    EXPECT_EQ(row[link::kColModel], "0");
+    EXPECT_EQ(row.model, 0);
 }
 
 TEST_F(ScanTest, OtherModelsAreFoundButNotNamed) {
@@ -119,17 +119,17 @@ TEST_F(ScanTest, OtherModelsAreFoundButNotNamed) {
     auto& l = Link({"ttyKR3", "ttyKR4", "ttyKR5a", "ttyKR5b", "ttyBad"});
     Scan(l);
     const auto& rows = l.Status().rows;
-    EXPECT_EQ(rows[0][link::kColModel], "3");
+    EXPECT_EQ(rows[0].model, 3);
     EXPECT_EQ(rows[0][link::kColVersion], "v1.0");
     EXPECT_EQ(rows[0][link::kColDevice], "");  // not the target model
-    EXPECT_EQ(rows[1][link::kColModel], "4");
+    EXPECT_EQ(rows[1].model, 4);
     EXPECT_EQ(rows[1][link::kColVersion], "v1.2");
-    EXPECT_EQ(rows[2][link::kColModel], "5");
+    EXPECT_EQ(rows[2].model, 5);
     EXPECT_EQ(rows[2][link::kColDevice], "40");
     EXPECT_EQ(rows[2][link::kColVersion], "v1.2");
     EXPECT_EQ(rows[3][link::kColDevice], "24");
     EXPECT_EQ(rows[3][link::kColVersion], "v1.1");
-    EXPECT_EQ(rows[4][link::kColModel], "0");
+    EXPECT_EQ(rows[4].model, 0);
 }
 
 TEST_F(ScanTest, TargetModelOtherThanTheRobotIsNamed) {
@@ -151,10 +151,10 @@ TEST_F(ScanTest, SelectedPortIsTheOnlyOneProbed) {
     EXPECT_EQ(fakes.OpenOrder(), std::vector<std::string>{"COM2"});
     for (const std::size_t k : {0u, 2u}) {
         EXPECT_EQ(rows[k][link::kColDevice], GetUIString(link::kStrSkipped));
-        EXPECT_EQ(rows[k][link::kColModel], "");
+        EXPECT_EQ(rows[k].model, link::kNotScanned);
         EXPECT_EQ(rows[k][link::kColEcho], "");
     }
-    EXPECT_EQ(rows[1][link::kColModel], "0");
+    EXPECT_EQ(rows[1].model, 0);
     EXPECT_EQ(rows[1][link::kColEcho], GetUIString(link::kStrYes));
 }
 
@@ -268,7 +268,7 @@ TEST_F(ScanTest, ManyPortsLeaveEverySlotFree) {
     auto& l = Link(names);
     Scan(l);
     EXPECT_EQ(observer.reported.size(), names.size());
-    EXPECT_EQ(l.Status().rows.back()[link::kColModel], "2");
+    EXPECT_EQ(l.Status().rows.back().model, 2);
     EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
 }
 
@@ -306,7 +306,7 @@ TEST_F(ScanTest, GarbageAnswersNeverIdentifyOrLeaveSlotsBusy) {
         const auto outcome = l.DownloadIt(request, false, observer);
         if (outcome.status == link::DownloadStatus::Delivered) {
             // Only possible when the noise spelled out the whole exchange.
-            EXPECT_EQ(l.Status().rows[0][link::kColModel], "2");
+            EXPECT_EQ(l.Status().rows[0].model, 2);
         }
         ASSERT_EQ(pool->FreeSlotCount(), link::kPortSlotCount) << "seed " << seed;
     }

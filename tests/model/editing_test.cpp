@@ -193,3 +193,45 @@ TEST(StepValue, IsKeptWithinWhatTheSpinOffers) {
 
 }  // namespace
 }  // namespace kavrin::model
+
+namespace kavrin::model::test {
+namespace {
+
+TEST(DocumentChanges, EachCommandReportsTheRowsItTouched) {
+    TActionDocument doc;
+    FillForward(doc, kMainList, 4);
+    doc.TakeChanges();
+    const std::uint64_t before = doc.Revision();
+
+    doc.SetStepValue(kMainList, 3, 50);
+    TDocumentChange c = doc.TakeChanges();
+    EXPECT_TRUE(c.any);
+    EXPECT_EQ(c.list, kMainList);
+    EXPECT_EQ(c.firstRow, 3);
+    EXPECT_EQ(c.lastRow, 3);
+    EXPECT_FALSE(c.rowsMoved) << "a value change moves no row";
+    EXPECT_GT(c.revision, before);
+
+    EXPECT_TRUE(doc.DropAction(kMainList, 2, akForward));
+    c = doc.TakeChanges();
+    EXPECT_EQ(c.list, kMainList);
+    EXPECT_EQ(c.firstRow, 2);
+    EXPECT_EQ(c.lastRow, 5);
+    EXPECT_TRUE(c.rowsMoved);
+
+    EXPECT_FALSE(doc.TakeChanges().any) << "taken changes are not reported twice";
+
+    doc.DropAction(kSensorSet1, 1, akForward);
+    doc.DropAction(kMainList, 1, akForward);
+    c = doc.TakeChanges();
+    EXPECT_EQ(c.list, TDocumentChange::kAllLists) << "two lists changed";
+
+    doc.Undo();
+    c = doc.TakeChanges();
+    EXPECT_EQ(c.list, TDocumentChange::kAllLists);
+    EXPECT_TRUE(c.rowsMoved);
+    EXPECT_GT(doc.Revision(), before + 3);
+}
+
+}  // namespace
+}  // namespace kavrin::model::test

@@ -89,7 +89,7 @@ inline constexpr const char* kKR4v25 = "'{$KORBLE KR4}\n'{$VELIC 2.5}\n";
 // Tokenizes header + body; returns the error number, 0 on success.
 inline int Compile(const std::string& body, const char* header = kKR2v25) {
     if (!LoadSource(std::string(header) + body)) return -1;
-    return Tokenize(0, 1, 0) ? 0 : ErrorNumber(TokenizerResult());
+    return Tokenize() ? 0 : ErrorNumber(TokenizerResult());
 }
 
 // The first program statement starts behind slot 0 when there is no GOSUB.

@@ -61,7 +61,7 @@ TEST(KorbleDirective, CallerPresetModuleDropsTheDirectiveUnread) {
     TTokenizerResult& r = TokenizerResult();
     LoadSource("' {$KORBLE nonsense, , }\n' {$KORBLE KR4}\n");
     r.ModuleKind = 3;
-    EXPECT_EQ(Tokenize(1, 0, 0), 1);
+    EXPECT_EQ(Tokenize({.directivesOnly = true, .useModuleDirective = false}), 1);
     EXPECT_EQ(r.ModuleKind, 3);
     EXPECT_EQ(SymbolValue("$KORBLE"), 3);
 }
@@ -119,7 +119,7 @@ TEST(VelicDirective, VersionsAndTheirChecks) {
     // 232 is about KR2..KR6; a preset that names no module is left to the module test.
     LoadSource("' {$VELIC 1.0}\n");
     r.ModuleKind = 7;
-    EXPECT_EQ(Tokenize(1, 0, 0), 1);
+    EXPECT_EQ(Tokenize({.directivesOnly = true, .useModuleDirective = false}), 1);
     EXPECT_EQ(r.LanguageVersion, 100);
 }
 

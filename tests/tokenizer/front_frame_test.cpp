@@ -21,7 +21,8 @@ TEST(TokenizerFrame, EmptyTextInEachFlagCombination) {
 
     LoadSource("");
     r.ModuleKind = 4;
-    EXPECT_EQ(Tokenize(1, 0, 0), 1) << "a preset module survives a directives-only run";
+    EXPECT_EQ(Tokenize({.directivesOnly = true, .useModuleDirective = false}), 1)
+        << "a preset module survives a directives-only run";
     EXPECT_EQ(r.ModuleKind, 4);
 
     EXPECT_EQ(Full(""), 156);
@@ -30,7 +31,7 @@ TEST(TokenizerFrame, EmptyTextInEachFlagCombination) {
 
     LoadSource("");
     r.ModuleKind = 2;
-    EXPECT_EQ(Tokenize(0, 0, 0), 0);
+    EXPECT_EQ(Tokenize({.useModuleDirective = false}), 0);
     EXPECT_EQ(ErrorNumber(), 157) << "no block is built";
 }
 
@@ -90,10 +91,10 @@ TEST(TokenizerFrame, AnOversizedLengthInTheRecordIsRefused) {
     TTokenizerResult& r = TokenizerResult();
     LoadSource("' {$KORBLE KR2}\n");
     r.SourceLength = 70000;
-    EXPECT_EQ(Tokenize(1, 1, 0), 0);
+    EXPECT_EQ(Tokenize({.directivesOnly = true}), 0);
     EXPECT_EQ(ErrorNumber(), 107);
     r.SourceLength = -1;
-    EXPECT_EQ(Tokenize(1, 1, 0), 0) << "a negative length is no empty text";
+    EXPECT_EQ(Tokenize({.directivesOnly = true}), 0) << "a negative length is no empty text";
     EXPECT_EQ(ErrorNumber(), 107);
     EXPECT_FALSE(LoadSource(std::string(kMaxSourceLength + 1, ' ')));
     EXPECT_TRUE(LoadSource(std::string(kMaxSourceLength, ' ')));

@@ -23,7 +23,7 @@ inline int ErrorNumber() {
 
 inline int Directives(std::string_view text, std::uint8_t anyVersion = 0) {
     LoadSource(text);
-    Tokenize(1, 1, anyVersion);
+    Tokenize({.directivesOnly = true, .anyVersion = anyVersion != 0});
     return ErrorNumber();
 }
 
@@ -35,7 +35,7 @@ inline int FrontEnd(std::string_view text) {
 
 inline int Full(std::string_view text) {
     LoadSource(text);
-    Tokenize(0, 1, 0);
+    Tokenize();
     return ErrorNumber();
 }
 

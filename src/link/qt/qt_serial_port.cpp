@@ -9,8 +9,6 @@
 #include <atomic>
 #include <mutex>
 
-#include "link/target_link.h"
-#include "sim/virtual_robot.h"
 
 namespace kavrin::link {
 
@@ -163,15 +161,13 @@ OpenResult OpenQtSerialPort(std::string_view name) {
     return {std::make_unique<QtSerialPort>(std::move(port)), OpenError::None};
 }
 
-PortFactory QtPortFactory() { return WithVirtualRobot(OpenQtSerialPort); }
-
 void EnumeratePorts(std::vector<std::string>& list) {
     list.clear();
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         list.push_back(info.portName().toStdString());
     }
     std::sort(list.begin(), list.end());
-    list.emplace_back(sim::kSimPortName);
+    list.emplace_back(kVirtualPortName);
 }
 
 }  // namespace kavrin::link

@@ -14,9 +14,6 @@ namespace kavrin::link {
 // Opens a real port with the fixed line settings.
 OpenResult OpenQtSerialPort(std::string_view name);
 
-// The factory of real ports, with the virtual robot's "SIM" routed to it.
-PortFactory QtPortFactory();
-
 // Fills the list with the computer's serial ports, sorted by name, and "SIM" last.
 void EnumeratePorts(std::vector<std::string>& list);
 

@@ -1,0 +1,87 @@
+#include "run/run_program.h"
+
+#include <span>
+#include <type_traits>
+
+#include "codegen/code_generator.h"
+#include "link/download_state.h"
+
+namespace kavrin::run {
+
+// The tokenizer's blocks are handed to the link as they are.
+static_assert(std::is_same_v<link::DownloadBlock, tokenizer::TDownloadBlock>);
+
+namespace {
+
+RunOutcome TokenizeFailure(const tokenizer::TTokenizerResult& result, bool tooLong,
+                           link::LinkObserver& observer) {
+    RunOutcome outcome;
+    outcome.status = RunStatus::TokenizeFailed;
+    outcome.message = std::string(kTokenizeFailedMessage);
+    outcome.sourceTooLong = tooLong;
+    if (!tooLong && result.ErrorMessage != nullptr) {
+        outcome.tokenizerError = result.ErrorMessage;
+        outcome.errorPos = result.ErrorPos;
+        outcome.errorLength = result.ErrorLength;
+    }
+    observer.ShowMessage(outcome.message);
+    return outcome;
+}
+
+}  // namespace
+
+RunOutcome RunProgram(link::TargetLink& target, tokenizer::TTokenizer& tokenizer,
+                      std::string_view sourceText, const RunSettings& settings,
+                      link::LinkObserver& observer) {
+    const tokenizer::TTokenizerResult& result = tokenizer.Result();
+    if (!tokenizer.LoadSource(sourceText)) {
+        return TokenizeFailure(result, true, observer);
+    }
+    // A KR2 program, whatever module the text's own directive names.
+    if (tokenizer.Tokenize() != 1 || result.BlockCount == 0) {
+        return TokenizeFailure(result, false, observer);
+    }
+
+    link::DownloadRequest request;
+    request.blocks = std::span<const link::DownloadBlock>(result.Blocks.data(), result.BlockCount);
+    request.model = link::kModelKR2;
+    request.version = link::ModelVersions[link::kModelKR2];
+    request.programCount = 1;
+    request.stop = settings.stop;
+    target.SetSelectedPort(settings.port);
+    const link::DownloadOutcome sent = target.DownloadIt(request, settings.keepOpen, observer);
+
+    RunOutcome outcome;
+    outcome.download = sent.status;
+    outcome.status = sent.status == link::DownloadStatus::Delivered ? RunStatus::Delivered
+                     : sent.status == link::DownloadStatus::Stopped ? RunStatus::Stopped
+                                                                    : RunStatus::DownloadFailed;
+    outcome.message = sent.message;
+    outcome.uiString = sent.uiString;
+    outcome.portName = sent.portName;
+    outcome.portSlot = sent.portSlot;
+    outcome.blocksSent = sent.blocksSent;
+    return outcome;
+}
+
+RunOutcome RunActionProgram(link::TargetLink& target, tokenizer::TTokenizer& tokenizer,
+                            const model::TActionProgram& program, model::TMode mode,
+                            bool sensorsEnabled, const RunSettings& settings,
+                            link::LinkObserver& observer) {
+    codegen::TProgramText text;
+    const codegen::TBuildResult built = codegen::BuildCode(program, mode, sensorsEnabled, text);
+    if (!built.ok) {
+        RunOutcome outcome;
+        outcome.status = RunStatus::GenerateFailed;
+        outcome.message = built.message;
+        observer.ShowError(outcome.message);
+        return outcome;
+    }
+    std::string source;
+    if (!text.TextForTokenizer(source).ok) {
+        return TokenizeFailure(tokenizer.Result(), true, observer);
+    }
+    return RunProgram(target, tokenizer, source, settings, observer);
+}
+
+}  // namespace kavrin::run
