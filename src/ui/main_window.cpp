@@ -19,6 +19,8 @@
 #include <QScrollArea>
 #include <QTabBar>
 
+#include <filesystem>
+
 #include "codegen/code_generator.h"
 #include "link/qt/qt_serial_port.h"
 #include "resources/skin_layout.h"
@@ -69,6 +71,15 @@ constexpr int kTabWidth = 39;
 constexpr char kSkyBlue[] = "#A6CAF0";
 constexpr int kCaptionPixels = 11;
 constexpr int kPanelPixels = 16;
+
+// File names between Qt and the core, in whatever encoding the platform's paths use.
+std::filesystem::path ToCorePath(const QString& name) {
+    return std::filesystem::path(name.toStdU16String());
+}
+
+QString FromCorePath(const std::filesystem::path& path) {
+    return QString::fromStdU16String(path.u16string());
+}
 
 bool IsAdvanced(model::TMode mode) { return mode == model::TMode::Advanced; }
 
@@ -159,7 +170,7 @@ void TMainForm::ShowForMode(model::TMode mode) {
     if (!first || pendingFile_.isEmpty()) {
         return;
     }
-    const std::string path = QFile::encodeName(pendingFile_).toStdString();
+    const std::filesystem::path path = ToCorePath(pendingFile_);
     pendingFile_.clear();
     const model::TFileResult result = document_->LoadFile(path);
     if (!result.ok) {
@@ -417,7 +428,7 @@ void TMainForm::UpdateTitle() {
     QString title = QStringLiteral("Kavrin");
     if (!document_->FileName().empty()) {
         title += QStringLiteral(" - ") +
-                 QFileInfo(QFile::decodeName(document_->FileName().c_str())).fileName();
+                 QFileInfo(FromCorePath(document_->FileName())).fileName();
     }
     if (document_->Modified()) {
         title += QStringLiteral(" *");
@@ -870,7 +881,7 @@ void TMainForm::LoadFile() {
     if (name.isEmpty() || !QFileInfo::exists(name)) {
         return;
     }
-    const model::TFileResult result = document_->LoadFile(QFile::encodeName(name).toStdString());
+    const model::TFileResult result = document_->LoadFile(ToCorePath(name));
     if (!result.ok) {
         dialogs_->ShowError(this, FromCore(result.message));
         return;
@@ -880,7 +891,7 @@ void TMainForm::LoadFile() {
 }
 
 void TMainForm::SaveFile() {
-    QString proposed = QFile::decodeName(document_->FileName().c_str());
+    QString proposed = FromCorePath(document_->FileName());
     if (proposed.isEmpty()) {
         proposed = fileFolder_;
     }
@@ -888,7 +899,7 @@ void TMainForm::SaveFile() {
     if (name.isEmpty()) {
         return;
     }
-    const model::TFileResult result = document_->SaveFile(QFile::encodeName(name).toStdString());
+    const model::TFileResult result = document_->SaveFile(ToCorePath(name));
     if (!result.ok) {
         dialogs_->ShowError(this, FromCore(result.message));
         return;

@@ -20,7 +20,16 @@ namespace {
 std::unique_ptr<QWidget> MainWindowIn(model::TMode mode) {
     auto window = std::make_unique<TMainForm>();
     window->BuildForMode(mode);
-    AddSampleProgram(*window->Document());
+    model::TActionDocument& document = *window->Document();
+    AddSampleProgram(document);
+    if (mode == model::TMode::Advanced) {
+        // A whisker reaction: back off and turn away, used by the first step's Left column.
+        document.InsertIntoList(model::kSensorSetAll, 1, 8, model::akBackward);
+        document.InsertIntoList(model::kSensorSetAll, 2, 6, model::akRotateRight);
+        document.InsertStepIntoList(model::kSensorSet1, 1, {model::akStopWait, 5, {0, 0, 0}});
+        document.DropSensorSet(model::kMainList, 2, model::gcLeft, 1);
+        document.SetSelection(model::kMainList, {2, 2});
+    }
     return window;
 }
 

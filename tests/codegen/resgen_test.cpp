@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,11 +28,14 @@ protected:
         std::ofstream(root_ / relative, std::ios::binary) << content;
     }
 
-    // Runs the generator; the generated source, or "" when it failed.
-    std::string Run() {
+    // Runs the generator over the folders; the generated source, or "" when it failed.
+    std::string Run(const std::vector<std::string>& folders = {"res"}) {
         const fs::path out = root_ / "out.cpp";
-        const std::string cmd = std::string("'") + KAVRIN_RESGEN + "' '" +
-                                (root_ / "res").string() + "' '" + out.string() + "' 2>/dev/null";
+        std::string cmd = std::string("'") + KAVRIN_RESGEN + "'";
+        for (const std::string& folder : folders) {
+            cmd += " '" + (root_ / folder).string() + "'";
+        }
+        cmd += " '" + out.string() + "' 2>/dev/null";
         if (std::system(cmd.c_str()) != 0) {
             return {};
         }
@@ -73,6 +77,22 @@ TEST_F(ResgenTest, ProducesTheStoredByteForms) {
     // Sorted by type, then number, for the lookup's binary search.
     EXPECT_LT(code.find("{\"DATA\", 1,"), code.find("{\"DATA\", 5,"));
     EXPECT_LT(code.find("{\"DATA\", 91,"), code.find("{\"WSDATA\", 10,"));
+}
+
+// The build adds the pictures it draws as a second folder: both are embedded, and a resource
+// that both define is an error, not a silent choice.
+TEST_F(ResgenTest, MergesGeneratedFolders) {
+    Write("res/DATA/5.bin", "a");
+    Write("drawn/GIF/194.gif", "GIF89a");
+    Write("drawn/.drawn", "");
+    const std::string code = Run({"res", "drawn"});
+    ASSERT_FALSE(code.empty());
+    EXPECT_EQ(BytesOf(code, "DATA 5"), "97,");
+    EXPECT_EQ(BytesOf(code, "GIF 194"), "71, 73, 70, 56, 57, 97,");
+
+    Write("drawn/DATA/5.bin", "b");
+    EXPECT_EQ(Run({"res", "drawn"}), "");
+    EXPECT_EQ(Run({"res", "missing"}), "");
 }
 
 TEST_F(ResgenTest, RefusesMalformedSources) {

@@ -54,6 +54,7 @@ struct TDecoded {
     std::vector<QImage> frames;
     std::vector<int> delays;
     int imageCount = 0;
+    int loopCount = 0;
 };
 
 TDecoded Decode(int id) {
@@ -62,6 +63,7 @@ TDecoded Decode(int id) {
     QImageReader reader(&buffer, "gif");
     TDecoded out;
     out.imageCount = reader.imageCount();
+    out.loopCount = reader.loopCount();
     QImage frame;
     while (reader.read(&frame)) {
         out.frames.push_back(frame.convertToFormat(QImage::Format_ARGB32));
@@ -111,6 +113,7 @@ TEST(Artwork, TilesAnimateAndButtonStatesDiffer) {
         for (int delay : tile.delays) {
             EXPECT_GT(delay, 0);
         }
+        EXPECT_EQ(tile.loopCount, -1) << "a hovered tile keeps moving";
     }
     // Normal, highlighted, pressed and unavailable: four different pictures per button.
     for (int first = 202; first <= 242; first += 4) {

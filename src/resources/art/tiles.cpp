@@ -49,10 +49,10 @@ QImage Straight(bool forward, int frame) {
     Smooth(painter);
     const qreal step = 2.5 * frame;
     if (forward) {
-        DrawArrow(painter, {27, 19}, {27, 4}, 4.5, colour::kYellow);
+        DrawArrow(painter, {27, 20}, {27, 3}, 6.0, colour::kYellow);
         DrawRobotTop(painter, {27, 39 - step}, 0, 1.0);
     } else {
-        DrawArrow(painter, {27, 35}, {27, 50}, 4.5, colour::kYellow);
+        DrawArrow(painter, {27, 34}, {27, 51}, 6.0, colour::kYellow);
         DrawRobotTop(painter, {27, 15 + step}, 0, 1.0);
     }
     return image;
@@ -64,7 +64,7 @@ QImage TurnLeft(int frame) {
     QPainter painter(&image);
     Smooth(painter);
     const QPointF pivot(18, 37);
-    DrawArcArrow(painter, pivot, 26, 5, 105, 4.0, colour::kYellow);
+    DrawArcArrow(painter, pivot, 26, 5, 105, 5.0, colour::kYellow);
     const qreal angle = -15.0 * frame;
     DrawRobotTop(painter, Rotated({29, 37}, pivot, angle), angle, 1.0);
     return image;
@@ -75,7 +75,7 @@ QImage RotateLeft(int frame) {
     QImage image = Blank(kRotateColour);
     QPainter painter(&image);
     Smooth(painter);
-    DrawArcArrow(painter, {27, 27}, 21, -40, 260, 4.0, colour::kYellow);
+    DrawArcArrow(painter, {27, 27}, 21, -40, 260, 5.0, colour::kYellow);
     DrawRobotTop(painter, {27, 27}, -18.0 * frame, 0.95);
     return image;
 }

@@ -1,0 +1,394 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMovie>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+#include "link/port_list.h"
+#include "resources/resources.h"
+#include "ui/action_grid.h"
+#include "ui/action_widget.h"
+#include "ui/code_view.h"
+#include "ui/main_dialogs.h"
+#include "ui/skin_buttons.h"
+#include "ui/spin_edit.h"
+#include "ui/ui_text.h"
+#include "ui/window_face.h"
+
+namespace kavrin::ui {
+namespace {
+
+using model::TSaveAnswer;
+
+// Answers the window's questions from a script and records what it was asked.
+struct TScript {
+    std::deque<TSaveAnswer> answers;
+    QString openName;
+    QString saveName;
+    int questions = 0;
+    int openDialogs = 0;
+    int codeViews = 0;
+    QStringList errors;
+};
+
+class TScriptedDialogs : public TMainDialogs {
+public:
+    explicit TScriptedDialogs(TScript& script) : script_(script) {}
+    TSaveAnswer AskToSave(QWidget*) override {
+        ++script_.questions;
+        const TSaveAnswer answer = script_.answers.empty() ? TSaveAnswer::Cancel
+                                                           : script_.answers.front();
+        if (!script_.answers.empty()) {
+            script_.answers.pop_front();
+        }
+        return answer;
+    }
+    QString OpenFileName(QWidget*, const QString&) override {
+        ++script_.openDialogs;
+        return script_.openName;
+    }
+    QString SaveFileName(QWidget*, const QString&) override { return script_.saveName; }
+    void ShowError(QWidget*, const QString& message) override { script_.errors << message; }
+    void ShowCodeView(TCodeForm&) override { ++script_.codeViews; }
+
+private:
+    TScript& script_;
+};
+
+class MainForm : public ::testing::Test {
+protected:
+    void Open(model::TMode mode) {
+        store_ = std::make_unique<QSettings>(dir_.filePath(QStringLiteral("settings.ini")),
+                                             QSettings::IniFormat);
+        window_ = std::make_unique<TMainForm>();
+        window_->SetDialogs(std::make_unique<TScriptedDialogs>(script_));
+        window_->SetSettingsStore(store_.get());
+        window_->SetPortEnumerator([this](std::vector<std::string>& list) { list = ports_; });
+        window_->ShowForMode(mode);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        window_->Face()->FinishUncovering();
+    }
+
+    model::TActionDocument& Doc() { return *window_->Document(); }
+    TActionGrid* Main() { return window_->Grid(model::kMainList); }
+    QString Help() { return window_->HelpMemo()->toPlainText(); }
+    TSkinImage* Image(int button, TSkinButtons::TState state) {
+        return window_->Buttons()->Image(button, state);
+    }
+    TSkinImage* Tile(int slot) { return window_->Skin().Image(slot); }
+
+    // A point inside a cell of a grid's viewport.
+    static QPoint Cell(TActionGrid* grid, int displayRow, int column) {
+        return {grid->ColumnLeft(column) + 5, TActionGrid::kRowPitch * displayRow + 10};
+    }
+    void ClickStepNumber(int displayRow, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(Main()->viewport(), Qt::LeftButton, modifiers,
+                          Cell(Main(), displayRow, model::gcStep));
+    }
+    void Hover(QWidget* widget, QPoint at = {-1, -1}) {
+        QTest::mouseMove(widget, at == QPoint(-1, -1) ? widget->rect().center() : at);
+    }
+    void ClickButton(int button) {
+        Hover(Image(button, TSkinButtons::bsNormal));
+        ASSERT_TRUE(Image(button, TSkinButtons::bsHighlight)->isVisible());
+        QTest::mouseClick(Image(button, TSkinButtons::bsHighlight), Qt::LeftButton);
+    }
+    void AddSteps(int n) {
+        for (int i = 0; i < n; ++i) {
+            Doc().InsertIntoList(model::kMainList, i + 1, static_cast<std::int16_t>(i + 10),
+                                 model::akForward);
+        }
+        Main()->Refresh();
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<QSettings> store_;
+    std::vector<std::string> ports_{"ttyS0", "SIM"};
+    TScript script_;
+    std::unique_ptr<TMainForm> window_;
+};
+
+TEST_F(MainForm, BeginnerFaceFromTheLayoutRecords) {
+    Open(model::TMode::Beginner);
+    EXPECT_EQ(window_->size(), QSize(578, 550));  // help area shown
+    EXPECT_EQ(window_->HyperHelp()->geometry(), QRect(455, 72, 102, 17));
+    EXPECT_EQ(window_->PortBox()->geometry(), QRect(460, 131, 90, 17));
+    EXPECT_EQ(window_->ActionScrollBox()->geometry(), QRect(19, 103, 128, 299));
+    EXPECT_EQ(window_->HelpMemo()->geometry(), QRect(16, 482, 545, 51));
+    EXPECT_EQ(Main()->geometry(), QRect(184, 103, 231, 226));
+    EXPECT_TRUE(window_->SensorsEnabled()->isVisible());
+    EXPECT_FALSE(window_->SensorNotebook()->isVisible());
+    EXPECT_FALSE(window_->SensorActionPanel()->isVisible());
+    EXPECT_FALSE(window_->Skin().Image(6)->isVisible());
+    EXPECT_FALSE(window_->Skin().Image(13)->isVisible());
+    EXPECT_TRUE(window_->Skin().Image(12)->isVisible());
+    EXPECT_EQ(window_->SerialPortLabel(2)->text(), UiString(378));
+    EXPECT_EQ(Help(), UiString(430));
+    // Two columns; the action column fills the client width beside a scroll bar.
+    ASSERT_EQ(Main()->ColumnCount(), 2);
+    const int scrollBar = Main()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    EXPECT_EQ(Main()->ColumnLeft(2) + scrollBar, 231 - 2);
+
+    // Tab walks from the list to the port box and the check boxes.
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    Main()->setFocus();
+    QTest::keyClick(Main(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window_->PortBox());
+    QTest::keyClick(window_->PortBox(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window_->HyperHelp());
+    QTest::keyClick(window_->HyperHelp(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window_->SensorsEnabled());
+
+    // Without the help area the window is shorter and the area hidden.
+    QTest::mouseClick(window_->HyperHelp(), Qt::LeftButton);
+    EXPECT_EQ(window_->size(), QSize(578, 502));
+    EXPECT_FALSE(window_->HelpMemo()->isVisible());
+    QTest::mouseClick(window_->HyperHelp(), Qt::LeftButton);
+    EXPECT_EQ(window_->size(), QSize(578, 550));
+    EXPECT_TRUE(window_->Face()->Uncovering());  // shown once the window has grown down
+    EXPECT_FALSE(window_->HelpMemo()->isVisible());
+    QTRY_VERIFY(window_->HelpMemo()->isVisible());
+}
+
+TEST_F(MainForm, AdvancedFaceShowsTheSensorLists) {
+    Open(model::TMode::Advanced);
+    EXPECT_EQ(window_->size(), QSize(797, 496));
+    EXPECT_FALSE(window_->SensorsEnabled()->isVisible());
+    EXPECT_EQ(window_->SensorNotebook()->geometry(), QRect(460, 103, 201, 226));
+    EXPECT_EQ(window_->SensorActionPanel()->geometry(), QRect(471, 69, 25, 25));
+    EXPECT_EQ(Main()->geometry(), QRect(159, 103, 287, 226));
+    EXPECT_EQ(Main()->ColumnCount(), 5);
+    EXPECT_EQ(window_->Grid(model::kSensorSetAll)->geometry(), QRect(4, 24, 193, 198));
+    EXPECT_EQ(window_->SensorTabs()->tabText(4), UiString(410));
+    QTest::mouseClick(window_->HyperHelp(), Qt::LeftButton);
+    EXPECT_EQ(window_->size(), QSize(797, 465));
+
+    // Only the grid of the current tab shows, and the shared widgets go with it.
+    Doc().InsertIntoList(model::kSensorSet2, 1, 7, model::akStopWait);
+    window_->SensorTabs()->setCurrentIndex(2);
+    EXPECT_EQ(Doc().CurrentList(), model::kSensorSet2);
+    EXPECT_TRUE(window_->Grid(model::kSensorSet2)->isVisible());
+    EXPECT_FALSE(window_->Grid(model::kSensorSetAll)->isVisible());
+    TBotAction* first = window_->SensorWidgets().front();
+    EXPECT_EQ(first->Icon()->parentWidget(), window_->Grid(model::kSensorSet2));
+    EXPECT_TRUE(first->IsShown());
+    EXPECT_EQ(first->SpinEdit()->Position(), 7);
+}
+
+TEST_F(MainForm, WidgetsFollowTheScrolledRows) {
+    Open(model::TMode::Beginner);
+    AddSteps(10);
+    Main()->verticalScrollBar()->setValue(5);
+    EXPECT_EQ(Doc().View(model::kMainList).topRow, 5);
+    const auto& widgets = window_->MainWidgets();
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(widgets[static_cast<std::size_t>(i)]->IsShown(), i < 6) << i;
+    }
+    EXPECT_EQ(widgets[0]->Row(), 5);
+    EXPECT_EQ(widgets[0]->SpinEdit()->Position(), 14);
+    EXPECT_EQ(widgets[0]->Icon()->geometry().topLeft(), Main()->WidgetPlace(1));
+
+    // A click on a widget's arrow is one undoable change of that step.
+    widgets[1]->SpinEdit()->UpArrow()->click();
+    EXPECT_EQ(Doc().Step(model::kMainList, 6).value, 16);
+    EXPECT_TRUE(Doc().Modified());
+    EXPECT_TRUE(window_->windowTitle().endsWith(QStringLiteral(" *")));
+}
+
+TEST_F(MainForm, KeysAndEditButtonsChangeTheList) {
+    Open(model::TMode::Beginner);
+    AddSteps(4);
+    ClickStepNumber(1);
+    ClickStepNumber(3, Qt::ShiftModifier);
+    EXPECT_EQ(Doc().View(model::kMainList).selection.top, 1);
+    EXPECT_EQ(Doc().View(model::kMainList).selection.bottom, 3);
+
+    ClickButton(sbCopy);
+    EXPECT_EQ(Doc().ClipboardCount(), 3);
+    QTest::keyClick(Main(), Qt::Key_Delete);
+    EXPECT_EQ(Doc().Count(model::kMainList), 1);
+    QTest::keyClick(Main(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Doc().Count(model::kMainList), 4);
+    QTest::keyClick(Main(), Qt::Key_Down);  // selection moves with the arrow keys
+    EXPECT_EQ(Doc().View(model::kMainList).selection.top, 2);
+    QTest::keyClick(Main(), Qt::Key_T, Qt::AltModifier);  // cut
+    EXPECT_EQ(Doc().Count(model::kMainList), 3);
+    ClickButton(sbPaste);
+    EXPECT_EQ(Doc().Count(model::kMainList), 4);
+    ClickButton(sbUndo);
+    EXPECT_EQ(Doc().Count(model::kMainList), 3);
+
+    // A step number dragged to another row moves the step.
+    const std::int16_t first = Doc().Step(model::kMainList, 1).value;
+    QTest::mousePress(Main()->viewport(), Qt::LeftButton, {}, Cell(Main(), 1, 0));
+    QTest::mouseMove(Main()->viewport(), Cell(Main(), 3, 0));
+    QTest::mouseRelease(Main()->viewport(), Qt::LeftButton, {}, Cell(Main(), 3, 0));
+    EXPECT_EQ(Doc().Step(model::kMainList, 3).value, first);
+
+    // Alt+V generates the program and shows it.
+    QTest::keyClick(Main(), Qt::Key_V, Qt::AltModifier);
+    EXPECT_EQ(script_.codeViews, 1);
+}
+
+TEST_F(MainForm, OverlaysFollowTheSelectionAndHideHelp) {
+    Open(model::TMode::Beginner);
+    for (int button : {sbGo, sbClear, sbSave, sbDelete, sbCopy, sbCut, sbPaste, sbUndo}) {
+        EXPECT_FALSE(window_->Buttons()->Available(button)) << button;
+    }
+    for (int button : {sbTest, sbLoad, sbQuit}) {
+        EXPECT_TRUE(window_->Buttons()->Available(button)) << button;
+    }
+    // An unavailable button shows neither highlight nor help.
+    Hover(Image(sbDelete, TSkinButtons::bsOverlay));
+    EXPECT_FALSE(Image(sbDelete, TSkinButtons::bsHighlight)->isVisible());
+    EXPECT_NE(Help(), UiString(450));
+
+    QTest::mouseDClick(Tile(14), Qt::LeftButton);  // forward
+    ASSERT_EQ(Doc().Count(model::kMainList), 1);
+    EXPECT_EQ(Doc().Step(model::kMainList, 1).kind, model::akForward);
+    for (int button : {sbGo, sbClear, sbSave, sbUndo}) {
+        EXPECT_TRUE(window_->Buttons()->Available(button)) << button;
+    }
+    ClickStepNumber(2);  // the empty append row
+    EXPECT_FALSE(window_->Buttons()->Available(sbDelete));
+    ClickStepNumber(1);
+    EXPECT_TRUE(window_->Buttons()->Available(sbDelete));
+    EXPECT_TRUE(window_->Buttons()->Available(sbCopy));
+    EXPECT_FALSE(window_->Buttons()->Available(sbPaste));
+}
+
+TEST_F(MainForm, HelpTextsPerHoveredArea) {
+    Open(model::TMode::Advanced);
+    Doc().InsertIntoList(model::kMainList, 1, 10, model::akForward);
+    Main()->Refresh();
+    Hover(Tile(15));
+    EXPECT_EQ(Help(), UiString(431));
+    EXPECT_EQ(Tile(15)->Animation()->state(), QMovie::Running);
+    EXPECT_EQ(Tile(15)->Animation()->speed(), TMainForm::kPaletteHoverSpeed);
+    Hover(Tile(16));
+    EXPECT_NE(Tile(15)->Animation()->state(), QMovie::Running);
+    Hover(Main()->viewport(), Cell(Main(), 1, model::gcStep));
+    EXPECT_EQ(Help(), UiString(434));
+    EXPECT_NE(Tile(16)->Animation()->state(), QMovie::Running);
+    Hover(Main()->viewport(), Cell(Main(), 1, model::gcLeft));
+    EXPECT_EQ(Help(), UiString(436));
+    Hover(window_->HyperHelp());
+    EXPECT_EQ(Help(), UiString(441));
+    Hover(window_->SensorActionPanel());
+    EXPECT_EQ(Help(), UiString(443));
+    Hover(window_->Grid(model::kSensorSetAll)->viewport());
+    EXPECT_EQ(Help(), UiString(438));
+    Hover(Image(sbLoad, TSkinButtons::bsNormal));
+    EXPECT_EQ(Help(), UiString(447));
+    EXPECT_TRUE(Image(sbLoad, TSkinButtons::bsHighlight)->isVisible());
+    Hover(window_->Skin().Image(1), {5, 300});
+    EXPECT_EQ(Help(), UiString(429));
+    EXPECT_FALSE(Image(sbLoad, TSkinButtons::bsHighlight)->isVisible());
+}
+
+TEST_F(MainForm, SensorSetTileLandsOnASensorColumn) {
+    Open(model::TMode::Advanced);
+    Doc().InsertIntoList(model::kMainList, 1, 10, model::akForward);
+    Main()->Refresh();
+    window_->SensorTabs()->setCurrentIndex(2);
+    QLabel* panel = window_->SensorActionPanel();
+    const QPoint target = Main()->viewport()->mapTo(
+        window_.get(), Cell(Main(), 1, model::gcRight));
+    QTest::mousePress(panel, Qt::LeftButton, {}, {5, 5});
+    QTest::mouseMove(panel, panel->mapFrom(window_.get(), target));
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, panel->mapFrom(window_.get(), target));
+    EXPECT_EQ(Doc().Step(model::kMainList, 1).sensors[model::scRight], 2);
+    EXPECT_EQ(Doc().Step(model::kMainList, 1).sensors[model::scLeft], 0);
+}
+
+TEST_F(MainForm, UnsavedChangesAreAskedAboutOnLoadAndQuit) {
+    Open(model::TMode::Beginner);
+    QTest::mouseDClick(Tile(14), Qt::LeftButton);
+    ASSERT_TRUE(Doc().Modified());
+
+    script_.answers = {TSaveAnswer::Cancel};
+    ClickButton(sbLoad);
+    EXPECT_EQ(script_.questions, 1);
+    EXPECT_EQ(script_.openDialogs, 0);
+
+    QSignalSpy ended(window_.get(), &TMainForm::Ended);
+    script_.answers = {TSaveAnswer::Cancel};
+    EXPECT_FALSE(window_->Quit());
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_TRUE(window_->isVisible());
+
+    script_.answers = {TSaveAnswer::No};
+    window_->PortBox()->showPopup();  // refilled from the port list
+    window_->PortBox()->hidePopup();
+    ASSERT_EQ(window_->PortBox()->count(), 3);
+    EXPECT_EQ(window_->PortBox()->itemText(0),
+              FromCore(link::UpperCaseText(resources::GetUIString(379))));
+    window_->PortBox()->setCurrentIndex(2);
+    Q_EMIT window_->PortBox()->activated(2);
+    EXPECT_EQ(window_->PortSetting(), "SIM");
+    EXPECT_TRUE(window_->Quit());
+    EXPECT_EQ(ended.count(), 1);
+    store_->sync();
+    QSettings written(store_->fileName(), QSettings::IniFormat);
+    written.beginGroup(QStringLiteral("1.0"));
+    EXPECT_EQ(written.value(QStringLiteral("ComPort")).toString(), QStringLiteral("SIM"));
+}
+
+TEST_F(MainForm, SaveAndLoadRoundTripReadByTheCli) {
+    Open(model::TMode::Beginner);
+    QTest::mouseDClick(Tile(14), Qt::LeftButton);  // forward, 12
+    QTest::mouseDClick(Tile(20), Qt::LeftButton);  // go back, 1
+    const QString file = dir_.filePath(QStringLiteral("walk.kvn"));
+    script_.saveName = file;
+    ClickButton(sbSave);
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Kavrin - walk.kvn"));
+    ASSERT_TRUE(script_.errors.isEmpty()) << script_.errors.join('\n').toStdString();
+
+    QProcess cli;
+    cli.start(QStringLiteral(KAVRIN_CLI), {QStringLiteral("show"), file});
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    const QString shown = QString::fromUtf8(cli.readAllStandardOutput());
+    EXPECT_TRUE(shown.contains(QStringLiteral("list 1: 2 steps"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("1.1 F 12 0 0 0\n1.2 G 1 0 0 0\n")))
+        << shown.toStdString();
+
+    ClickButton(sbClear);
+    EXPECT_EQ(Doc().Count(model::kMainList), 0);
+    script_.answers = {TSaveAnswer::No};
+    script_.openName = file;
+    QTest::keyClick(Main(), Qt::Key_L, Qt::AltModifier);
+    EXPECT_EQ(Doc().Count(model::kMainList), 2);
+    EXPECT_FALSE(Doc().Modified());
+    EXPECT_TRUE(window_->MainWidgets()[1]->IsShown());
+    EXPECT_EQ(window_->MainWidgets()[1]->SpinEdit()->Text(), UiString(375) + QStringLiteral("1"));
+
+    // A save that cannot be written names the file and keeps the changes marked.
+    QTest::mouseDClick(Tile(14), Qt::LeftButton);
+    script_.saveName = dir_.filePath(QStringLiteral("missing/walk.kvn"));
+    ClickButton(sbSave);
+    ASSERT_EQ(script_.errors.size(), 1);
+    EXPECT_TRUE(script_.errors.front().contains(QStringLiteral("missing/walk.kvn")));
+    EXPECT_TRUE(Doc().Modified());
+}
+
+}  // namespace
+}  // namespace kavrin::ui
