@@ -19,8 +19,8 @@
 #include "cli/program_source.h"
 #include "link/qt/qt_serial_port.h"
 #include "link/target_link.h"
-#include "run/run_program.h"
 #include "resources/resources.h"
+#include "run/run_program.h"
 #include "sim/virtual_robot.h"
 #include "tokenizer/tokenizer.h"
 

@@ -1,9 +1,9 @@
 #include "cli/program_source.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <algorithm>
 
 #include "codegen/code_generator.h"
 #include "model/kvn_file.h"

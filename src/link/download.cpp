@@ -72,9 +72,9 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
     }
     const int target = FindDownloadTarget(request.model, observer);
     if (target == kNoTarget) {
-        const auto candidates = std::count_if(
-            status_.rows.begin(), status_.rows.end(),
-            [](const PortStatusRow& row) { return row.candidate; });
+        const auto candidates =
+            std::count_if(status_.rows.begin(), status_.rows.end(),
+                          [](const PortStatusRow& row) { return row.candidate; });
         outcome.status =
             candidates > 1 ? DownloadStatus::ChoiceCancelled : DownloadStatus::NotFound;
         if (outcome.status == DownloadStatus::NotFound) {

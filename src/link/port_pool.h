@@ -37,7 +37,7 @@ inline constexpr std::size_t kMaxPortNameLength = 255;
 
 class TPortPool;
 
-// One serial port object of the pool (the original TSerial, over a SerialPort backend).
+// One serial port object of the pool: a SerialPort backend behind the pool's fixed rules.
 // Operations on a closed port do nothing and return the values documented below.
 class TSerial {
 public:

@@ -13,11 +13,11 @@
 namespace kavrin::link {
 
 enum PortStatusColumn : std::size_t {
-    kColPort = 0,       // port name followed by ":"
-    kColDevice = 1,     // model name, or why the port did not open, or "skipped"
-    kColVersion = 2,    // "v1.0"
-    kColLoopback = 3,   // yes / no
-    kColEcho = 4,       // yes / no
+    kColPort = 0,      // port name followed by ":"
+    kColDevice = 1,    // model name, or why the port did not open, or "skipped"
+    kColVersion = 2,   // "v1.0"
+    kColLoopback = 3,  // yes / no
+    kColEcho = 4,      // yes / no
 };
 inline constexpr std::size_t kPortStatusColumns = 5;
 // UI strings of the headings of columns 0 to 4.
@@ -28,9 +28,12 @@ inline constexpr int kVisibleDataRows = 6;
 inline constexpr int kNotScanned = -1;
 
 struct PortStatusRow {
-    std::array<std::string, kPortStatusColumns> texts;  // as the window shows them
-    int model = kNotScanned;  // model code the scan found, 0 when none
-    bool candidate = false;   // the module matches the program to download
+    // The texts as the window shows them.
+    std::array<std::string, kPortStatusColumns> texts;
+    // The model code the scan found, 0 when none.
+    int model = kNotScanned;
+    // The module matches the program to download.
+    bool candidate = false;
 
     std::string& operator[](std::size_t column) { return texts[column]; }
     const std::string& operator[](std::size_t column) const { return texts[column]; }

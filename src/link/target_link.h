@@ -8,8 +8,8 @@
 // then send the download blocks, each echoed and acknowledged.
 
 #include <array>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <stop_token>
 #include <string>
@@ -52,16 +52,16 @@ using wire::kAckVerifyFailed;
 using wire::kEndOfDownload;
 
 enum class DownloadStatus {
-    Delivered,       // every block acknowledged
-    TokenizeFailed,  // no blocks to send
-    NothingToSend,   // no program slot to send
-    NotFound,        // no module of the target model
-    ChoiceCancelled, // several found and none chosen
-    WrongVersion,    // the module's version is not the one the program needs
-    PortNotOpened,   // the target's port did not open for the download
-    VerifyFailed,    // a block acknowledged with 2
-    CommFailure,     // any other acknowledgement, or none
-    Stopped,         // the caller's stop token asked for an end
+    Delivered,        // every block acknowledged
+    TokenizeFailed,   // no blocks to send
+    NothingToSend,    // no program slot to send
+    NotFound,         // no module of the target model
+    ChoiceCancelled,  // several found and none chosen
+    WrongVersion,     // the module's version is not the one the program needs
+    PortNotOpened,    // the target's port did not open for the download
+    VerifyFailed,     // a block acknowledged with 2
+    CommFailure,      // any other acknowledgement, or none
+    Stopped,          // the caller's stop token asked for an end
 };
 
 struct DownloadRequest {

@@ -369,7 +369,7 @@ void TActionDocument::MoveRow(int list, int fromRow, int toRow) {
 
 // --- Files ---------------------------------------------------------------------------------------
 
-TFileResult TActionDocument::SaveFile(const std::string& path) {
+TFileResult TActionDocument::SaveFile(const std::filesystem::path& path) {
     TFileResult result = SaveActionFile(path, program_, mode_);
     if (result.ok) {
         fileName_ = path;
@@ -378,7 +378,7 @@ TFileResult TActionDocument::SaveFile(const std::string& path) {
     return result;
 }
 
-TFileResult TActionDocument::LoadFile(const std::string& path) {
+TFileResult TActionDocument::LoadFile(const std::filesystem::path& path) {
     TFileResult result = LoadActionFile(path, mode_, program_);
     if (result.ok) {
         fileName_ = path;

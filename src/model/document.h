@@ -8,6 +8,7 @@
 // empty row that takes appended steps.
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -59,9 +60,9 @@ struct TDocumentChange {
 
     std::uint64_t revision = 0;
     bool any = false;
-    int list = kAllLists;  // the one list changed, or kAllLists
-    int firstRow = kNoRow;  // first step row changed in that list (kNoRow with kAllLists)
-    int lastRow = kNoRow;   // last step row changed; with rowsMoved, to the end of the list
+    int list = kAllLists;    // the one list changed, or kAllLists
+    int firstRow = kNoRow;   // first step row changed in that list (kNoRow with kAllLists)
+    int lastRow = kNoRow;    // last step row changed; with rowsMoved, to the end of the list
     bool rowsMoved = false;  // steps were inserted or removed: rows from firstRow on moved
 };
 
@@ -131,9 +132,9 @@ public:
     // --- Files ---------------------------------------------------------------------------------
 
     // The last file saved or loaded: what the save dialog proposes.
-    const std::string& FileName() const { return fileName_; }
-    TFileResult SaveFile(const std::string& path);
-    TFileResult LoadFile(const std::string& path);
+    const std::filesystem::path& FileName() const { return fileName_; }
+    TFileResult SaveFile(const std::filesystem::path& path);
+    TFileResult LoadFile(const std::filesystem::path& path);
     // Asks about unsaved changes when there are any; on Yes, saves. The answer is returned as
     // given, so a Yes whose save was cancelled still lets the caller go on.
     TSaveAnswer CheckIfSaved(const std::function<TSaveAnswer()>& ask,
@@ -174,7 +175,7 @@ private:
     std::array<TSnapshot, kUndoLevels> undo_{};
     int newest_ = -1;
     int oldest_ = -1;
-    std::string fileName_;
+    std::filesystem::path fileName_;
     TDocumentChange change_;
 };
 

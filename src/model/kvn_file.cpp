@@ -23,6 +23,21 @@ std::size_t SlotOffset(int list, int slot) {
            static_cast<std::size_t>(slot) * kStepSize;
 }
 
+// Opens a file by its path as the system names it (wide on Windows, so any name works).
+std::FILE* OpenFile(const std::filesystem::path& path, bool write) {
+#ifdef _WIN32
+    return _wfopen(path.c_str(), write ? L"wb" : L"rb");
+#else
+    return std::fopen(path.c_str(), write ? "wb" : "rb");
+#endif
+}
+
+// The path as the messages show it.
+std::string Shown(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
 std::string VersionMessage(std::uint8_t version) {
     return "Can not open Kavrin file.  File format is version " + std::to_string(version >> 4) +
            "." + std::to_string(version & 0x0F) + ".  Expected version " +
@@ -101,13 +116,15 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
     return {true, {}};
 }
 
-TFileResult SaveActionFile(const std::string& path, const TActionProgram& program, TMode mode) {
+TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
+                           TMode mode) {
     const TRecordBytes bytes = EncodeRecord(program, mode);
     // Write beside the target and rename over it: a failed write never damages the old file.
-    const std::string temporary = path + ".saving";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    std::filesystem::path temporary = path;
+    temporary += ".saving";
+    std::FILE* file = OpenFile(temporary, true);
     if (file == nullptr) {
-        return Failure("Can not save \"" + path + "\": " + SystemReason(errno));
+        return Failure("Can not save \"" + Shown(path) + "\": " + SystemReason(errno));
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const int writeError = errno;
@@ -116,21 +133,21 @@ TFileResult SaveActionFile(const std::string& path, const TActionProgram& progra
     std::error_code ec;
     if (!written || !closed) {
         std::filesystem::remove(temporary, ec);
-        return Failure("Can not save \"" + path + "\": " +
-                       SystemReason(!written ? writeError : closeError));
+        return Failure("Can not save \"" + Shown(path) +
+                       "\": " + SystemReason(!written ? writeError : closeError));
     }
     std::filesystem::rename(temporary, path, ec);
     if (ec) {
         std::filesystem::remove(temporary, ec);
-        return Failure("Can not save \"" + path + "\": " + ec.message());
+        return Failure("Can not save \"" + Shown(path) + "\": " + ec.message());
     }
     return {true, {}};
 }
 
-TFileResult LoadActionFile(const std::string& path, TMode mode, TActionProgram& program) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActionProgram& program) {
+    std::FILE* file = OpenFile(path, false);
     if (file == nullptr) {
-        return Failure("Can not open \"" + path + "\": " + SystemReason(errno));
+        return Failure("Can not open \"" + Shown(path) + "\": " + SystemReason(errno));
     }
     TRecordBytes bytes{};
     const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
@@ -138,7 +155,7 @@ TFileResult LoadActionFile(const std::string& path, TMode mode, TActionProgram& 
     const int readError = errno;
     std::fclose(file);
     if (failed) {
-        return Failure("Can not open \"" + path + "\": " + SystemReason(readError));
+        return Failure("Can not open \"" + Shown(path) + "\": " + SystemReason(readError));
     }
     return DecodeRecord(std::span<const std::uint8_t>(bytes.data(), got), mode, program);
 }

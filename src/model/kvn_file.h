@@ -2,6 +2,7 @@
 // The .kvn file: exactly one 9,240-byte action program record (layout in action_program.h).
 // Messages are returned for the caller to show; nothing here talks to the user.
 
+#include <filesystem>
 #include <string>
 
 #include "model/action_program.h"
@@ -23,9 +24,10 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode, TActio
 
 // Writes the record to a temporary file beside path and renames it over path, so a failed save
 // never damages the previous file.
-TFileResult SaveActionFile(const std::string& path, const TActionProgram& program, TMode mode);
+TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
+                           TMode mode);
 
 // Reads and checks the file; on success replaces program. On any failure program is unchanged.
-TFileResult LoadActionFile(const std::string& path, TMode mode, TActionProgram& program);
+TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActionProgram& program);
 
 }  // namespace kavrin::model

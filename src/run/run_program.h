@@ -44,7 +44,7 @@ struct RunOutcome {
     int errorPos = 0;
     int errorLength = 0;
     bool sourceTooLong = false;
-    std::string portName;  // the target port, empty when none was chosen
+    std::string portName;              // the target port, empty when none was chosen
     int portSlot = link::kNoPortSlot;  // still open for the caller only with keepOpen
     int blocksSent = 0;
 };

@@ -128,7 +128,8 @@ std::shared_ptr<VirtualRobot> SharedRobot() {
     return robot;
 }
 
-link::PortFactory WithVirtualRobot(link::PortFactory realPorts, std::shared_ptr<VirtualRobot> robot) {
+link::PortFactory WithVirtualRobot(link::PortFactory realPorts,
+                                   std::shared_ptr<VirtualRobot> robot) {
     return [real = std::move(realPorts), robot = std::move(robot)](std::string_view name) {
         if (name == kSimPortName) {
             return robot->Open();

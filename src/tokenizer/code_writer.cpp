@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 
 namespace kavrin::tokenizer {
@@ -44,7 +45,7 @@ void CodeWriter::Start(std::uint8_t module) {
 
 void CodeWriter::WriteField(int bits, unsigned value) {
     if (bits <= 0) return;
-    if (bits > kMaxFieldBits || position_ + bits > kMaxCodeBits) RaiseError(127);
+    if (bits > kMaxFieldBits || position_ + bits > kMaxCodeBits) RaiseError(err::kEepromFull);
     // Split the field into runs that stay inside one byte.
     while (bits > 0) {
         const int room = 8 - position_ % 8;
@@ -61,7 +62,7 @@ void CodeWriter::WriteRun(int bits, unsigned value) {
     const std::uint8_t kind = use & kUseMask;
     if (kind == kUseReserved || kind == kUseData) {
         const DataSpan& span = dataSpans_[address];
-        RaiseErrorAt(124, span.start, span.length);
+        RaiseErrorAt(err::kDataOverlapsProgram, span.start, span.length);
     }
     const int shift = 8 - position_ % 8 - bits;
     result_.EepromImage[address] =
@@ -80,7 +81,7 @@ void CodeWriter::WriteToken(std::uint8_t code) {
 }
 
 int CodeWriter::Reserve() {
-    if (position_ + kAddressBits > kMaxCodeBits) RaiseError(127);
+    if (position_ + kAddressBits > kMaxCodeBits) RaiseError(err::kEepromFull);
     const int field = position_;
     position_ += kAddressBits;
     return field;
@@ -94,7 +95,7 @@ void CodeWriter::Patch(int field, unsigned address) {
 }
 
 void CodeWriter::AddFixup(std::uint16_t element, int field) {
-    if (fixupCount_ >= kMaxFixups) RaiseError(127);
+    if (fixupCount_ >= kMaxFixups) RaiseError(err::kEepromFull);
     fixups_[static_cast<std::size_t>(fixupCount_++)] = {element, static_cast<std::uint16_t>(field)};
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "tokenizer/constant_eval.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/expression.h"
 #include "tokenizer/front_end.h"
@@ -70,7 +71,9 @@ void Resolver::Run() {
     }
     if (const BlockRecord* open = TopBlock(s_)) {
         const TElement& opener = s_.elements[open->element];
-        RaiseErrorAt(open->kind == bk::kSelect ? 192 : 191, opener.Start, opener.Length);
+        RaiseErrorAt(open->kind == bk::kSelect ? err::kCondSelectWithoutCondEndselect
+                                               : err::kCondIfWithoutCondEndif,
+                     opener.Start, opener.Length);
     }
 }
 
@@ -116,11 +119,11 @@ void Resolver::Define(int at) {
     ReadElement(s_, name);
     int existing = -1;
     if (name.Kind == ekUndefined) {
-        if (s_.declaredElsewhere) RaiseError(123);
+        if (s_.declaredElsewhere) RaiseError(err::kSymbolAlreadyDefined);
     } else if (name.Kind == ekDefined) {
         existing = s_.symbols.Find(s_.currentName.name());
     } else {
-        RaiseError(196);
+        RaiseError(err::kExpectedUserDefinedSymbol);
     }
     const TSymbol symbol = s_.currentName;
     std::uint16_t value = kAllBitsSet;
@@ -128,7 +131,7 @@ void Resolver::Define(int at) {
     PeekElement(s_, e);
     if (e.Kind != ekEnd) {
         ReadElement(s_, e);
-        if (e.Kind != ekComparison || e.Value != opv::kEqual) RaiseError(150);
+        if (e.Kind != ekComparison || e.Value != opv::kEqual) RaiseError(err::kExpectedEquals);
         ClearBuffer(s_, 0);
         s_.expr.depth = 0;
         ExpressionOptions options;
@@ -143,14 +146,14 @@ void Resolver::Define(int at) {
     } else {
         s_.symbols.Enter(symbol.name(), ekDefined, value);
     }
-    const int end = ExpectEnd(129);
+    const int end = ExpectEnd(err::kExpectedEndOfStatement);
     CancelElements(s_, at, end - 1);
 }
 
 // #IF condition #THEN
 void Resolver::If(int at) {
-    if (s_.condIfDepth >= kMaxNesting) RaiseError(197);
-    BlockRecord& b = PushBlock(s_, 197);
+    if (s_.condIfDepth >= kMaxNesting) RaiseError(err::kCondIfNestingLimit);
+    BlockRecord& b = PushBlock(s_, err::kCondIfNestingLimit);
     ++s_.condIfDepth;
     b.kind = bk::kIf;
     b.element = static_cast<std::uint16_t>(at);
@@ -162,7 +165,7 @@ void Resolver::If(int at) {
     CompileExpression(s_, options);
     TElement e;
     ReadElement(s_, e);
-    if (e.Kind != ekCondThen) RaiseError(190);
+    if (e.Kind != ekCondThen) RaiseError(err::kExpectedCondThen);
     const int then = s_.lastRead;
     CancelElements(s_, at, then);
     b.state = EvaluateBuffer(s_) == 0 ? kSkipped : kTaken;
@@ -170,8 +173,9 @@ void Resolver::If(int at) {
 }
 
 void Resolver::Else(int at) {
-    BlockRecord& b = Innermost(193, bk::kIf, 223);
-    if (b.kind == bk::kIfAfterElse) RaiseError(200);
+    BlockRecord& b =
+        Innermost(err::kCondElsePrecededCondIf, bk::kIf, err::kExpectedDeclarationOrCondEndselect);
+    if (b.kind == bk::kIfAfterElse) RaiseError(err::kExpectedCondEndif);
     b.kind = bk::kIfAfterElse;
     CancelElements(s_, b.state == kTaken ? at : b.stretchStart, at);
     b.state = b.state == kTaken ? kSkipped : kTaken;
@@ -179,7 +183,8 @@ void Resolver::Else(int at) {
 }
 
 void Resolver::EndIf(int at) {
-    BlockRecord& b = Innermost(194, bk::kIf, 223);
+    BlockRecord& b =
+        Innermost(err::kCondEndifPrecededCondIf, bk::kIf, err::kExpectedDeclarationOrCondEndselect);
     CancelElements(s_, b.state == kTaken ? at : b.stretchStart, at);
     PopBlock(s_);
     --s_.condIfDepth;
@@ -187,8 +192,8 @@ void Resolver::EndIf(int at) {
 
 // #SELECT expression, then the first #CASE
 void Resolver::Select(int at) {
-    if (s_.condSelectDepth >= kMaxNesting) RaiseError(218);
-    BlockRecord& b = PushBlock(s_, 218);
+    if (s_.condSelectDepth >= kMaxNesting) RaiseError(err::kCondSelectNestingLimit);
+    BlockRecord& b = PushBlock(s_, err::kCondSelectNestingLimit);
     ++s_.condSelectDepth;
     b.kind = bk::kSelect;
     b.element = static_cast<std::uint16_t>(at);
@@ -196,12 +201,12 @@ void Resolver::Select(int at) {
     b.comparison = opv::kEqual;
     b.selector = static_cast<std::uint16_t>(NextLive(s_, at + 1));
     EvaluateConstant(s_, true, true);
-    ExpectEnd(129);
+    ExpectEnd(err::kExpectedEndOfStatement);
     TElement e;
     PeekElement(s_, e);
     if (e.Kind != ekCondDirective || e.Value != cdv::kCase) {
         ReadElement(s_, e);
-        RaiseError(219);
+        RaiseError(err::kExpectedCondCase);
     }
 }
 
@@ -234,7 +239,8 @@ void Resolver::CompileCaseValue(const BlockRecord& b, int valueStart) {
 
 // #CASE value { "," value } | #CASE #ELSE
 void Resolver::Case(int at) {
-    BlockRecord& b = Innermost(220, bk::kSelect, 222);
+    BlockRecord& b = Innermost(err::kCondCasePrecededCondSelect, bk::kSelect,
+                               err::kExpectedDeclarationOrCondEndif);
     if (b.state == kCaseTaken) {
         b.takenEnd = static_cast<std::uint16_t>(at);
         b.state = kCaseDone;
@@ -243,13 +249,13 @@ void Resolver::Case(int at) {
     PeekElement(s_, e);
     if (e.Kind == ekInstruction && e.Value == kRuntimeElse) {
         ReadElement(s_, e);
-        RaiseError(224);
+        RaiseError(err::kExpectedCondElse);
     }
     bool match = false;
     int end = 0;
     if (e.Kind == ekCondDirective && e.Value == cdv::kElse) {
         ReadElement(s_, e);
-        end = ExpectEnd(130);
+        end = ExpectEnd(err::kExpectedCommaOrEnd);
         match = true;
     } else {
         for (bool first = true;; first = false) {
@@ -259,7 +265,7 @@ void Resolver::Case(int at) {
             if (!PeekElement(s_, e) || e.Kind != ekComma) break;
             ReadElement(s_, e);
         }
-        end = ExpectEnd(130);
+        end = ExpectEnd(err::kExpectedCommaOrEnd);
         match = EvaluateBuffer(s_, kJoinBuffer) != 0;
     }
     if (b.state == kNoCaseYet && match) {
@@ -269,7 +275,8 @@ void Resolver::Case(int at) {
 }
 
 void Resolver::EndSelect(int at) {
-    BlockRecord& b = Innermost(221, bk::kSelect, 222);
+    BlockRecord& b = Innermost(err::kCondEndselectPrecededCondSelect, bk::kSelect,
+                               err::kExpectedDeclarationOrCondEndif);
     if (b.state == kCaseTaken) b.takenEnd = static_cast<std::uint16_t>(at);
     if (b.state == kNoCaseYet) {
         CancelElements(s_, b.element, at);
@@ -297,13 +304,13 @@ void Resolver::Error(int at) {
     if (e.Kind != ekEnd) {
         for (;;) {
             ReadElement(s_, e);
-            if (e.Kind != ekConstant) RaiseError(198);
+            if (e.Kind != ekConstant) RaiseError(err::kExpectedCharacterOrAscii);
             if (length < message.size() - 1) message[length++] = static_cast<char>(e.Value & 0xFF);
             spanEnd = e.Start + e.Length;
             PeekElement(s_, e);
             if (e.Kind == ekEnd) break;
             ReadElement(s_, e);
-            if (e.Kind != ekComma) RaiseError(130);
+            if (e.Kind != ekComma) RaiseError(err::kExpectedCommaOrEnd);
         }
     }
     s_.result.ErrorPos = directive.Start;

@@ -1,5 +1,6 @@
 #include "tokenizer/constant_eval.h"
 
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/expression.h"
 
@@ -24,7 +25,8 @@ std::uint16_t Operand(TokenizerState& s, bool finalPass, bool conditional, bool&
     ReadElement(s, e);
     bool negate = false;
     if (e.Kind == ekBinaryOp) {
-        if (e.Value != opv::kMinus) RaiseError(conditional ? 188 : 112);
+        if (e.Value != opv::kMinus)
+            RaiseError(conditional ? err::kExpectedConditionOperand : err::kExpectedConstant);
         negate = true;
         ReadElement(s, e);
     }
@@ -37,22 +39,22 @@ std::uint16_t Operand(TokenizerState& s, bool finalPass, bool conditional, bool&
             value = e.Value;
             break;
         case ekDefined:
-            if (!conditional) RaiseError(112);
+            if (!conditional) RaiseError(err::kExpectedConstant);
             value = e.Value;
             break;
         case ekUndefined:
             if (conditional) {
-                if (s.declaredElsewhere) RaiseError(195);
+                if (s.declaredElsewhere) RaiseError(err::kIllegalConditionSymbol);
                 value = 0;
             } else if (finalPass) {
-                RaiseError(110);
+                RaiseError(err::kUndefinedSymbol);
             } else {
                 value = 1;
                 defined = false;
             }
             break;
         default:
-            RaiseError(conditional ? 225 : 112);
+            RaiseError(conditional ? err::kExpectedConditionValue : err::kExpectedConstant);
     }
     return negate ? static_cast<std::uint16_t>(0u - value) : value;
 }
@@ -67,7 +69,7 @@ ConstantValue EvaluateConstant(TokenizerState& s, bool finalPass, bool condition
         bool divideByZero = false;
         result.value = ApplyOperator(static_cast<std::uint8_t>(pending), result.value, operand,
                                      divideByZero);
-        if (divideByZero) RaiseError(113);
+        if (divideByZero) RaiseError(err::kDivideByZero);
         TElement next;
         if (!PeekElement(s, next) || !IsConstantOperator(next)) break;
         ReadElement(s, next);

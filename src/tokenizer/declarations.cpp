@@ -13,6 +13,7 @@
 
 #include "tokenizer/code_writer.h"
 #include "tokenizer/constant_eval.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 
 namespace kavrin::tokenizer {
@@ -77,7 +78,7 @@ bool FindStatement(TokenizerState& s, std::uint8_t kind) {
 // The statement must end here (129); returns the index of the last element before its end.
 int ExpectStatementEnd(TokenizerState& s) {
     const int last = s.lastRead;
-    if (Read(s).Kind != ekEnd) RaiseError(129);
+    if (Read(s).Kind != ekEnd) RaiseError(err::kExpectedEndOfStatement);
     return last;
 }
 
@@ -101,7 +102,7 @@ void ForEachDeclaration(TokenizerState& s, std::uint8_t secondKind, Handler hand
             SkipStatement(s);
             continue;
         }
-        if (first.Kind != ekUndefined) RaiseError(123);
+        if (first.Kind != ekUndefined) RaiseError(err::kSymbolAlreadyDefined);
         TakeNewSymbol(s);
         Read(s);
         handle(first, firstIndex);
@@ -120,7 +121,7 @@ void NamedConstantPass(TokenizerState& s, std::uint8_t keyword, std::uint8_t kin
         }
         if (kind == ekPinName && c.value > kMaxPinNumber) {
             const TElement& tail = s.elements[static_cast<std::size_t>(s.lastRead)];
-            RaiseErrorAt(175, head.Start, tail.Start + tail.Length - head.Start);
+            RaiseErrorAt(err::kPinNumberRange, head.Start, tail.Start + tail.Length - head.Start);
         }
         EnterNewSymbol(s, kind, c.value);
         CancelElements(s, firstIndex, ExpectStatementEnd(s));
@@ -142,11 +143,11 @@ struct DataPass {
     }
 
     void PlaceByte(std::uint8_t use, std::uint8_t value, int itemStart, int itemLength) {
-        if (location > kMaxDataAddress) RaiseError(114);
+        if (location > kMaxDataAddress) RaiseError(err::kLocationOutOfRange);
         if (second) {
             const auto at = static_cast<std::size_t>(location);
             TTokenizerResult& r = s.result;
-            if ((r.EepromUse[at] & kUseCode) != 0) RaiseError(115);
+            if ((r.EepromUse[at] & kUseCode) != 0) RaiseError(err::kLocationAlreadyContainsData);
             r.EepromUse[at] = use;
             r.EepromImage[at] = use == kUseData ? value : 0;
             TheCodeWriter().RecordData(location, static_cast<std::uint16_t>(itemStart),
@@ -158,7 +159,7 @@ struct DataPass {
     // "(" count ")" behind a value or a WORD; the "(" is read already.
     int ReadCount() {
         const ConstantValue count = EvaluateConstant(s, true, false);
-        if (Read(s).Kind != ekCloseParen) RaiseError(120);
+        if (Read(s).Kind != ekCloseParen) RaiseError(err::kExpectedCloseParen);
         return count.value;
     }
 
@@ -166,7 +167,7 @@ struct DataPass {
         if (Peek(s).Kind == ekAt) {
             Read(s);
             const ConstantValue at = EvaluateConstant(s, true, false);
-            if (at.value > kMaxDataAddress) RaiseError(114);
+            if (at.value > kMaxDataAddress) RaiseError(err::kLocationOutOfRange);
             location = at.value;
             DefinePendingLabel();
             return;
@@ -216,7 +217,7 @@ struct DataPass {
                 last = s.lastRead;
                 const TElement sep = Read(s);
                 if (sep.Kind == ekEnd) break;
-                if (sep.Kind != ekComma) RaiseError(130);
+                if (sep.Kind != ekComma) RaiseError(err::kExpectedCommaOrEnd);
             }
         }
         if (second) CancelElements(s, firstIndex, last);
@@ -235,7 +236,7 @@ struct DataPass {
             if (first.Kind != ekEnd && Peek(s).Kind == ekData) {
                 // A label: entered by the first item that places bytes; the second pass sees
                 // the statement without it.
-                if (first.Kind != ekUndefined) RaiseError(123);
+                if (first.Kind != ekUndefined) RaiseError(err::kSymbolAlreadyDefined);
                 TakeNewSymbol(s);
                 labelPending = true;
                 CancelElements(s, firstIndex, firstIndex);
@@ -259,7 +260,7 @@ void VarAlias(TokenizerState& s, const TElement& target, int firstIndex, bool al
         CancelElements(s, firstIndex, ExpectStatementEnd(s));
         return;
     }
-    if (allocating) RaiseError(110);
+    if (allocating) RaiseError(err::kUndefinedSymbol);
     ApplyModifiers(s, static_cast<std::uint16_t>(kSizeWord << 8));
     ExpectStatementEnd(s);
 }
@@ -269,8 +270,8 @@ int VarCount(TokenizerState& s) {
     if (Peek(s).Kind != ekOpenParen) return 1;
     Read(s);
     const ConstantValue count = EvaluateConstant(s, true, false);
-    if (count.value == 0) RaiseError(125);
-    if (Read(s).Kind != ekCloseParen) RaiseError(120);
+    if (count.value == 0) RaiseError(err::kZeroArraySize);
+    if (Read(s).Kind != ekCloseParen) RaiseError(err::kExpectedCloseParen);
     return count.value;
 }
 
@@ -287,7 +288,7 @@ void VarCountingPass(TokenizerState& s, VarCounts& counts) {
             if (count > kMaxDeclaredUnits || bits > kMaxDeclaredUnits ||
                 counts.total + bits > kVariableBits ||
                 r.SizeCounts[size] + count > kMaxDeclaredUnits)
-                RaiseError(126);
+                RaiseError(err::kOutOfVariableSpace);
             r.SizeCounts[size] = static_cast<std::uint8_t>(r.SizeCounts[size] + count);
             counts.total += bits;
             ExpectStatementEnd(s);
@@ -297,7 +298,7 @@ void VarCountingPass(TokenizerState& s, VarCounts& counts) {
             VarAlias(s, what, firstIndex, false);
             return;
         }
-        RaiseError(135);
+        RaiseError(err::kExpectedVariable);
     });
 }
 
@@ -322,7 +323,7 @@ void VarAllocationPass(TokenizerState& s, VarCounts& counts) {
             VarAlias(s, what, firstIndex, true);
             return;
         }
-        RaiseError(135);
+        RaiseError(err::kExpectedVariable);
     });
 }
 
@@ -332,17 +333,17 @@ std::uint16_t ApplyModifiers(TokenizerState& s, std::uint16_t value) {
     while (Peek(s).Kind == ekPeriod) {
         Read(s);
         const unsigned size = VariableSize(value);
-        if (size == kSizeBit) RaiseError(138);
+        if (size == kSizeBit) RaiseError(err::kVariableAlreadyBitSize);
         const TElement modifier = Read(s);
-        if (modifier.Kind != ekModifier) RaiseError(137);
+        if (modifier.Kind != ekModifier) RaiseError(err::kExpectedVariableModifier);
         const unsigned target = modifier.Value >> 8;
-        if (target >= size) RaiseError(139);
+        if (target >= size) RaiseError(err::kExpectedSmallerModifier);
         const unsigned shift = size - target + (target == kSizeBit ? 1u : 0u);
         const unsigned base = VariableAddress(value) << shift;
         const unsigned top = (1u << shift) - 1u;
         unsigned offset = modifier.Value & kModifierOffsetMask;
         if ((modifier.Value & kModifierHighest) != 0) offset = top;
-        if (offset > top) RaiseError(140);
+        if (offset > top) RaiseError(err::kModifierOutOfRange);
         value = static_cast<std::uint16_t>((target << 8) + base + offset);
     }
     return value;

@@ -3,6 +3,7 @@
 // numbers they accept are zero-terminated in place, and the result record points into
 // SourceText.
 
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/front_end.h"
 
@@ -31,7 +32,7 @@ bool FindDirective(TokenizerState& s, std::uint16_t which, int& at) {
 void CloseDirective(TokenizerState& s, int first) {
     TElement e;
     ReadElement(s, e);
-    if (e.Kind != ekDirectiveEnd) RaiseError(201);
+    if (e.Kind != ekDirectiveEnd) RaiseError(err::kExpectedCloseBrace);
     CancelElements(s, first, s.lastRead);
 }
 
@@ -76,19 +77,20 @@ void ReadKorble(TokenizerState& s, bool useModuleDirective) {
         return;
     }
     do {
-        if (r.ModuleKind != 0) RaiseError(155);
+        if (r.ModuleKind != 0) RaiseError(err::kDuplicateDirective);
         TElement e;
         ReadElement(s, e);
-        if (e.Kind != ekModuleName) RaiseError(204);
+        if (e.Kind != ekModuleName) RaiseError(err::kExpectedTargetModule);
         r.ModuleKind = static_cast<std::uint8_t>(e.Value);
         r.ModulePos = e.Start;
         if (r.ModuleKind > kModuleKr2) {
             int files = 0;
             while (PeekElement(s, e) && e.Kind == ekComma) {
                 ReadElement(s, e);
-                if (files == static_cast<int>(kMaxProjectFiles)) RaiseError(203);
+                if (files == static_cast<int>(kMaxProjectFiles))
+                    RaiseError(err::kTooManyProjectFiles);
                 ReadElement(s, e);
-                if (e.Kind != ekText) RaiseError(153);
+                if (e.Kind != ekText) RaiseError(err::kExpectedFilename);
                 r.ProjectFiles[static_cast<std::size_t>(files)] = r.SourceText.data() + e.Start;
                 r.ProjectFilePos[static_cast<std::size_t>(files)] = e.Start;
                 ++files;
@@ -117,10 +119,10 @@ std::uint16_t ReadPort(TokenizerState& s) {
     s.readIndex = 0;
     int first = 0;
     while (FindDirective(s, kDirPort, first)) {
-        if (r.PortName != nullptr) RaiseError(155);
+        if (r.PortName != nullptr) RaiseError(err::kDuplicateDirective);
         TElement e;
         ReadElement(s, e);
-        if (!IsPortName(s, e)) RaiseError(208);
+        if (!IsPortName(s, e)) RaiseError(err::kExpectedPortName);
         const char* name = r.SourceText.data() + e.Start;
         number = 0;
         for (int i = 3; i < e.Length && i < 3 + kPortDigitsTaken; ++i) {
@@ -140,15 +142,17 @@ void ReadVelic(TokenizerState& s, bool anyVersion) {
     s.readIndex = 0;
     int first = 0;
     while (FindDirective(s, kDirVelic, first)) {
-        if (r.LanguagePos != 0) RaiseError(155);
+        if (r.LanguagePos != 0) RaiseError(err::kDuplicateDirective);
         TElement e;
         ReadElement(s, e);
-        if (e.Kind != ekConstant) RaiseError(112);
-        if (e.Value != kVersion10 && e.Value != kVersion20 && e.Value != kVersion25) RaiseError(187);
+        if (e.Kind != ekConstant) RaiseError(err::kExpectedConstant);
+        if (e.Value != kVersion10 && e.Value != kVersion20 && e.Value != kVersion25)
+            RaiseError(err::kInvalidVersion);
         if (!anyVersion) {
-            if (r.ModuleKind == kModuleKr1 && e.Value != kVersion10) RaiseError(231);
+            if (r.ModuleKind == kModuleKr1 && e.Value != kVersion10)
+                RaiseError(err::kInvalidVersionKr1);
             if (r.ModuleKind >= kModuleKr2 && r.ModuleKind <= kModuleKr6 && e.Value == kVersion10) {
-                RaiseError(232);
+                RaiseError(err::kInvalidVersionKr2);
             }
         }
         s.syntax25 = e.Value == kVersion25;

@@ -6,6 +6,7 @@
 // in comments. Full mode then lists the whole program. Every error here spans from the start of
 // the element being scanned to the scan position.
 
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/front_end.h"
 
@@ -119,7 +120,8 @@ void Lister::DirectiveComment() {
             ++pos_;
             while (IsLetter(At(pos_))) ++pos_;
             const TElement e = LookUpName(s_, text_ + start, pos_ - start);
-            if (e.Kind != ekDirectiveWord || pos_ - start > kMaxNameLength) Fail(154, start);
+            if (e.Kind != ekDirectiveWord || pos_ - start > kMaxNameLength)
+                Fail(err::kExpectedDirective, start);
             Add(e.Kind, e.Value, start, pos_ - start);
         } else if (c == '}') {
             Add(ekDirectiveEnd, 0, start, 1);
@@ -140,7 +142,7 @@ void Lister::DirectiveComment() {
             Add(ekText, 0, start, pos_ - start);
         } else {
             ++pos_;
-            Fail(103, start);
+            Fail(err::kUnrecognizedCharacter, start);
         }
     }
 }
@@ -154,21 +156,21 @@ void Lister::DirectiveNumber() {
     for (;; ++pos_) {
         const unsigned char c = At(pos_);
         if (c == '.' && decimals < 0) {
-            if (value == 0) Fail(186, start, 1);
+            if (value == 0) Fail(err::kConstantBelowOne, start, 1);
             decimals = 0;
             continue;
         }
         if (!IsAsciiDigit(c)) break;
-        if (digits > 0 && value == 0) Fail(186, start, 1);
-        if (++digits > kMaxNumberDigits) Fail(108, start, 1);
+        if (digits > 0 && value == 0) Fail(err::kConstantBelowOne, start, 1);
+        if (++digits > kMaxNumberDigits) Fail(err::kConstantExceeds16Digits, start, 1);
         if (decimals >= 0) ++decimals;
         value = value * 10 + static_cast<unsigned>(c - '0');
-        if (value > kMaxValue) Fail(109, start, 1);
+        if (value > kMaxValue) Fail(err::kConstantExceeds16Bits, start, 1);
     }
     if (decimals < 0) decimals = 0;
     for (; decimals < 2; ++decimals) {
         value *= 10;
-        if (value > kMaxValue) Fail(109, start);
+        if (value > kMaxValue) Fail(err::kConstantExceeds16Bits, start);
     }
     for (; decimals > 2; --decimals) value /= 10;
     Add(ekConstant, static_cast<std::uint16_t>(value), start, pos_ - start);
@@ -178,10 +180,10 @@ void Lister::DirectiveNumber() {
 void Lister::QuotedText(int start) {
     ++pos_;
     while (At(pos_) != '"') {
-        if (At(pos_) == kLineEnd) Fail(102, start);
+        if (At(pos_) == kLineEnd) Fail(err::kExpectedClosingQuote, start);
         ++pos_;
     }
-    if (pos_ == start + 1) Fail(101, start, 1);
+    if (pos_ == start + 1) Fail(err::kExpectedCharacters, start, 1);
     Add(ekText, 1, start + 1, pos_ - start - 1);
     ++pos_;
 }
@@ -214,11 +216,11 @@ void Lister::Full() {
         } else if (c == '#') {
             if (!s_.syntax25) {
                 ++pos_;
-                Fail(103, start);
+                Fail(err::kUnrecognizedCharacter, start);
             }
             const int n = ReadName(start);
             const TElement e = LookUpName(s_, text_ + start, n);
-            if (e.Kind == ekUndefined) Fail(154, start);
+            if (e.Kind == ekUndefined) Fail(err::kExpectedDirective, start);
             Add(e.Kind, e.Value, start, n);
         } else if (c == '$') {
             const int n = ReadName(start);
@@ -251,7 +253,7 @@ int Lister::ReadName(int start) {
     pos_ = start + 1;
     while (IsNameChar(At(pos_))) {
         ++pos_;
-        if (pos_ - start > kMaxNameLength) Fail(106, start);
+        if (pos_ - start > kMaxNameLength) Fail(err::kSymbolExceeds32Characters, start);
     }
     return pos_ - start;
 }
@@ -290,20 +292,21 @@ void Lister::Number(int start, int base, int digitsFrom) {
     for (;; ++pos_) {
         const int d = HexDigit(At(pos_));
         if (d < 0 || d >= base) break;
-        if (++digits > kMaxNumberDigits) Fail(108, start, 1);
+        if (++digits > kMaxNumberDigits) Fail(err::kConstantExceeds16Digits, start, 1);
         value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);
-        if (value > kMaxValue) Fail(109, start, 1);
+        if (value > kMaxValue) Fail(err::kConstantExceeds16Bits, start, 1);
     }
-    if (digits == 0) Fail(base == 16 ? 104 : 105, start);
+    if (digits == 0) Fail(base == 16 ? err::kExpectedHexDigit : err::kExpectedBinaryDigit, start);
     Add(ekConstant, static_cast<std::uint16_t>(value), start, pos_ - start);
 }
 
 // Each character becomes a constant, with commas between them.
 void Lister::String(int start) {
     pos_ = start + 1;
-    if (At(pos_) == '"') Fail(101, start, 1);
+    if (At(pos_) == '"') Fail(err::kExpectedCharacters, start, 1);
     for (bool first = true; At(pos_) != '"'; first = false) {
-        if (At(pos_) == kLineEnd || pos_ >= s_.result.SourceLength) Fail(102, start);
+        if (At(pos_) == kLineEnd || pos_ >= s_.result.SourceLength)
+            Fail(err::kExpectedClosingQuote, start);
         if (!first) Add(ekComma, 0, pos_, 0);
         Add(ekConstant, At(pos_), pos_, 1);
         ++pos_;
@@ -327,7 +330,7 @@ void Lister::Operator(int start) {
     }
     pos_ = start + 1;
     const TElement e = LookUpName(s_, &first, 1);
-    if (e.Kind == ekUndefined) Fail(103, start);
+    if (e.Kind == ekUndefined) Fail(err::kUnrecognizedCharacter, start);
     Add(e.Kind, e.Value, start, 1);
 }
 

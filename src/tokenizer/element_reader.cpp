@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/tokenizer_state.h"
 
@@ -11,7 +12,7 @@ namespace kavrin::tokenizer {
 
 void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int start, int length) {
     if (s.elementCount >= kMaxElements) {
-        RaiseErrorAt(107, start, std::max(0, length));
+        RaiseErrorAt(err::kTooManyElements, start, std::max(0, length));
     }
     TElement& e = s.elements[static_cast<std::size_t>(s.elementCount++)];
     e.Kind = kind;

@@ -14,6 +14,7 @@
 #include <array>
 
 #include "tokenizer/back_end.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 
 namespace kavrin::tokenizer {
@@ -39,7 +40,7 @@ ExprBuffer& Buffer(TokenizerState& s, int i) {
 
 void Push(TokenizerState& s, std::uint8_t entry) {
     ExpressionState& x = s.expr;
-    if (x.opTop >= kOperatorStackSize) RaiseError(144);
+    if (x.opTop >= kOperatorStackSize) RaiseError(err::kExpressionTooComplex);
     x.ops[static_cast<std::size_t>(x.opTop++)] = entry;
 }
 
@@ -63,7 +64,7 @@ void Flush(TokenizerState& s) {
 
 // Drops the topmost mark and flushes down to the next one.
 void CloseLevel(TokenizerState& s) {
-    if (!TopIsMark(s)) RaiseError(142);
+    if (!TopIsMark(s)) RaiseError(err::kExpectedBinaryOperator);
     --s.expr.opTop;
     --s.expr.levels;
     Flush(s);
@@ -112,7 +113,7 @@ void ExpressionCompiler::Run() {
         CloseLevel(s_);
         CloseLevel(s_);
     }
-    if (x.opTop != x.opBase) Fail(142);
+    if (x.opTop != x.opBase) Fail(err::kExpectedBinaryOperator);
     x.opBase = savedBase;
     x.levels = savedLevels;
 }
@@ -128,7 +129,7 @@ ExpressionCompiler::Step ExpressionCompiler::ConditionStart() {
             PushMark(s_);
         } else if (e.Kind == ekNot) {
             ReadElement(s_, e);
-            if (spliced_) Fail(141);
+            if (spliced_) Fail(err::kExpectedOperand);
             // NOT applies to the whole condition that follows: it sits below two fresh levels.
             s_.expr.opTop -= 2;
             s_.expr.levels -= 2;
@@ -150,33 +151,34 @@ ExpressionCompiler::Step ExpressionCompiler::OperandExpected() {
         case ekConstant:
         case ekVariable:
         case ekPinName:
-            if (o_.conditional && e.Kind != ekConstant) Fail(188);
+            if (o_.conditional && e.Kind != ekConstant) Fail(err::kExpectedConditionOperand);
             Operand(e);
             return Step::kAfterOperand;
         case ekDefined:
         case ekDirectiveWord:
         case ekModuleName:
-            if (!o_.conditional) Fail(141);
+            if (!o_.conditional) Fail(err::kExpectedOperand);
             Operand(e);
             return Step::kAfterOperand;
         case ekUndefined:
-            if (!o_.conditional) Fail(110);
-            if (s_.declaredElsewhere) Fail(195);
+            if (!o_.conditional) Fail(err::kUndefinedSymbol);
+            if (s_.declaredElsewhere) Fail(err::kIllegalConditionSymbol);
             Operand(e);
             return Step::kAfterOperand;
         case ekOpenParen:
             PushMark(s_);
             return Step::kOperandExpected;
         case ekBinaryOp:
-            if (e.Value != opv::kMinus) Fail(o_.conditional ? 188 : 141);
+            if (e.Value != opv::kMinus)
+                Fail(o_.conditional ? err::kExpectedConditionOperand : err::kExpectedOperand);
             Push(s_, static_cast<std::uint8_t>(opv::kNegate));
             return Step::kOperandExpected;
         case ekUnaryOp:
-            if (o_.conditional) Fail(189);
+            if (o_.conditional) Fail(err::kIllegalConditionOperator);
             Push(s_, static_cast<std::uint8_t>(e.Value));
             return Step::kOperandExpected;
         default:
-            Fail(o_.conditional ? 188 : 141);
+            Fail(o_.conditional ? err::kExpectedConditionOperand : err::kExpectedOperand);
     }
 }
 
@@ -208,12 +210,13 @@ ExpressionCompiler::Step ExpressionCompiler::AfterOperand() {
     switch (e.Kind) {
         case ekBinaryOp:
             ReadElement(s_, e);
-            if (o_.conditional && !IsConditionalBinaryOperator(e.Value)) Fail(189);
+            if (o_.conditional && !IsConditionalBinaryOperator(e.Value))
+                Fail(err::kIllegalConditionOperator);
             Push(s_, static_cast<std::uint8_t>(e.Value));
             return Step::kOperandExpected;
         case ekComparison:
             ReadElement(s_, e);
-            if (!o_.condition) Fail(142);
+            if (!o_.condition) Fail(err::kExpectedBinaryOperator);
             ApplyComparison(static_cast<std::uint8_t>(e.Value));
             return Step::kOperandExpected;
         case ekLogicalOp:
@@ -236,16 +239,16 @@ ExpressionCompiler::Step ExpressionCompiler::AfterOperand() {
         case ekOpenParen:
         case ekPinName:
             ReadElement(s_, e);
-            Fail(142);
+            Fail(err::kExpectedBinaryOperator);
         case ekDefined:
         case ekDirectiveWord:
         case ekModuleName:
             if (!o_.conditional) return Step::kEnd;
             ReadElement(s_, e);
-            Fail(142);
+            Fail(err::kExpectedBinaryOperator);
         case ekUndefined:
             ReadElement(s_, e);
-            Fail(110);
+            Fail(err::kUndefinedSymbol);
         default:
             return Step::kEnd;
     }
@@ -268,7 +271,7 @@ bool ExpressionCompiler::Splice() {
     std::uint8_t op = o_.comparison;
     if (PeekElement(s_, e) && IsComparison(e)) {
         ReadElement(s_, e);
-        if (o_.comparison != opv::kEqual) Fail(141);
+        if (o_.comparison != opv::kEqual) Fail(err::kExpectedOperand);
         op = static_cast<std::uint8_t>(e.Value);
     }
     ApplyComparison(op);
@@ -329,7 +332,7 @@ void ClearBuffer(TokenizerState& s, int buffer) {
 void AppendBits(TokenizerState& s, int buffer, int n, unsigned value) {
     ExprBuffer& b = Buffer(s, buffer);
     if (n <= 0) return;
-    if (b.bits + n >= kExprBufferBits) RaiseError(144);
+    if (b.bits + n >= kExprBufferBits) RaiseError(err::kExpressionTooComplex);
     for (int i = n - 1; i >= 0; --i) {
         const auto word = static_cast<std::size_t>(b.bits / 16);
         const int shift = 15 - b.bits % 16;
@@ -373,11 +376,12 @@ void AppendBufferWithOperator(TokenizerState& s, int from, std::uint8_t op) {
 
 void AddItem(TokenizerState& s, std::uint8_t item) {
     int& depth = s.expr.depth;
-    if ((item == opv::kSqr || item == opv::kAtn) && depth >= kMaxEvalDepth) RaiseError(144);
+    if ((item == opv::kSqr || item == opv::kAtn) && depth >= kMaxEvalDepth)
+        RaiseError(err::kExpressionTooComplex);
     if (item >= kFirstBinaryItem && item <= kLastOperatorItem) {
         --depth;
     } else if (item >= kConstantItem && item <= kLastPlainReadItem) {
-        if (depth >= kMaxEvalDepth) RaiseError(144);
+        if (depth >= kMaxEvalDepth) RaiseError(err::kExpressionTooComplex);
         ++depth;
     } else if (item >= kFirstIndexedWriteItem) {
         --depth;
@@ -446,7 +450,7 @@ std::uint16_t EvaluateBuffer(const TokenizerState& s, int buffer) {
             left = ApplyOperator(item, left, right, divideByZero);
         }
     }
-    if (divideByZero) RaiseError(113);
+    if (divideByZero) RaiseError(err::kDivideByZero);
     return top > 0 ? stack[0] : 0;
 }
 

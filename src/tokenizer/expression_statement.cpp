@@ -8,6 +8,7 @@
 #include "tokenizer/back_end.h"
 #include "tokenizer/code_writer.h"
 #include "tokenizer/declarations.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/expression.h"
 #include "tokenizer/statements.h"
@@ -27,7 +28,7 @@ constexpr int kMaxIndexNesting = 48;
 
 struct IndexNesting {
     IndexNesting() {
-        if (State().expr.indexNesting >= kMaxIndexNesting) RaiseError(144);
+        if (State().expr.indexNesting >= kMaxIndexNesting) RaiseError(err::kExpressionTooComplex);
         ++State().expr.indexNesting;
     }
     ~IndexNesting() { --State().expr.indexNesting; }
@@ -55,7 +56,7 @@ bool CompileIndex(TokenizerState& s) {
     x.opTop = opTop;
     x.opBase = opBase;
     x.levels = levels;
-    ExpectElem(ekCloseParen, 120);
+    ExpectElem(ekCloseParen, err::kExpectedCloseParen);
     const ExprBuffer index = x.buffers[0];
     x.buffers[0] = saved;
     if (saved.bits > 0 && index.bits > 0) AppendBits(s, 0, 1, 1);
@@ -154,7 +155,7 @@ void CompileNamedVariable(int depth, bool write) {
     ClearBuffer(s, 0);
     TElement e;
     ReadElement(s, e);
-    if (e.Kind != ekVariable && e.Kind != ekPinName) RaiseError(135);
+    if (e.Kind != ekVariable && e.Kind != ekPinName) RaiseError(err::kExpectedVariable);
     CompileVariable(s, e, write);
 }
 
@@ -170,7 +171,8 @@ void CompileHighByteTarget(int depth) {
     ClearBuffer(s, 0);
     TElement e;
     ReadElement(s, e);
-    if (e.Kind != ekVariable || VariableSize(e.Value) != kSizeWord || PeekIs(ekPeriod)) RaiseError(173);
+    if (e.Kind != ekVariable || VariableSize(e.Value) != kSizeWord || PeekIs(ekPeriod))
+        RaiseError(err::kExpectedWordVariable);
     const bool indexed = CompileIndex(s);
     if (indexed) {
         AddConstantItem(s, kIndexScale);
@@ -247,7 +249,7 @@ void EmitLabelAddress() {
     } else if (e.kind == ekUndefined) {
         w.AddFixup(static_cast<std::uint16_t>(e.index), w.Reserve());
     } else {
-        RaiseError(148);
+        RaiseError(err::kExpectedLabel);
     }
 }
 

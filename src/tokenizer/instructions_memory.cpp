@@ -4,6 +4,7 @@
 
 #include "tokenizer/code_writer.h"
 #include "tokenizer/declarations.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/instructions.h"
 
@@ -47,7 +48,7 @@ void CompileLoad(std::uint8_t token, bool returnAddress) {
     ExpectComma();
     unsigned k = 0;
     do {
-        const bool word = ReadWordPrefix(172);
+        const bool word = ReadWordPrefix(err::kExpectedVariableOrWord);
         EmitLocation(k);
         EmitToken(token);
         if (returnAddress) EmitAddressHere();
@@ -88,7 +89,7 @@ void CompilePut() {
     ExpectComma();
     unsigned k = 0;
     do {
-        const bool word = ReadWordPrefix(227);
+        const bool word = ReadWordPrefix(err::kExpectedConstantVariableOrWord);
         CompileExpr(1);
         CopyBuffer(0, kValueBuffer);
         EmitLocation(k);
@@ -112,7 +113,7 @@ void CompileWrite() {
     ExpectComma();
     unsigned k = 0;
     do {
-        const bool word = ReadWordPrefix(227);
+        const bool word = ReadWordPrefix(err::kExpectedConstantVariableOrWord);
         CompileExpr(0);
         CopyBuffer(0, kValueBuffer);
         EmitBuffer(kValueBuffer, true);

@@ -3,6 +3,7 @@
 // and bracketed lists of labels, values or entries.
 
 #include "tokenizer/code_writer.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/instructions.h"
 
@@ -113,7 +114,7 @@ void CompileLookdown() {
     if (PeekIs(ekComparison)) comparison = static_cast<std::uint8_t>(ReadElem().value);
     else if (!PeekIs(ekOpenBracket)) {
         ReadElem();
-        RaiseError(143);
+        RaiseError(err::kExpectedComparisonOperator);
     }
     EmitField(3, comparison % 8u);
     CompileValueList(3);
@@ -156,7 +157,7 @@ void CompileXout() {
         EmitBuffer(0, false);
         EmitConstant(kXoutHouseFactor, true);
         EmitOperator(op::kModulo);
-        ExpectElem(ekBackslash, 118);
+        ExpectElem(ekBackslash, err::kExpectedBackslash);
         CompileExpr(3);
         EmitBuffer(0, true);
         EmitConstant(kXoutHouseFactor, true);
@@ -230,7 +231,7 @@ void CompileShiftin() {
 
 }  // namespace
 
-void ExpectOpenBracket() { ExpectElem(ekOpenBracket, 121); }
+void ExpectOpenBracket() { ExpectElem(ekOpenBracket, err::kExpectedOpenBracket); }
 
 bool NextListEntry() {
     const Elem e = ReadElem();
@@ -242,7 +243,7 @@ bool NextListEntry() {
         EmitBit(false);
         return false;
     }
-    RaiseError(134);
+    RaiseError(err::kExpectedCommaOrCloseBracket);
 }
 
 bool CompilePinInstruction(std::uint8_t number) {

@@ -7,6 +7,7 @@
 
 #include "tokenizer/code_writer.h"
 #include "tokenizer/declarations.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/instructions.h"
 #include "tokenizer/tokenizer.h"
@@ -74,7 +75,8 @@ void EmitEchoTail(bool quote) {
 // The byte array of STR and WAITSTR; returns its byte address.
 unsigned ReadByteArray() {
     const Elem e = ReadElem();
-    if (e.kind != ekVariable || VariableSize(e.value) != kSizeByte) RaiseError(136);
+    if (e.kind != ekVariable || VariableSize(e.value) != kSizeByte)
+        RaiseError(err::kExpectedByteVariable);
     return VariableAddress(e.value);
 }
 
@@ -86,6 +88,7 @@ void CompileEchoedValue(int& first, int& end) {
     CopyBuffer(0, 1);
 }
 
+// STR bytearray [\ count]   (an output entry; with echo the name is sent first)
 void CompileStrOutput(bool echo) {
     const int first = ReadPosition();
     const unsigned address = ReadByteArray();
@@ -103,6 +106,8 @@ void CompileStrOutput(bool echo) {
     if (echo) EmitEchoTail(true);
 }
 
+// An output entry: value | ? value | formatter [?] value | ASC ? value | STR bytearray [\ n] |
+// REP value \ count
 void CompileOutputEntry() {
     const Elem e = PeekElem();
     int first = 0, end = 0;
@@ -139,7 +144,7 @@ void CompileOutputEntry() {
         }
         case ekAsc:
             ReadElem();
-            ExpectElem(ekQuestion, 116);
+            ExpectElem(ekQuestion, err::kExpectedQuestionMark);
             CompileEchoedValue(first, end);
             EmitEcho(first, end, true);
             EmitBuffer(1, false);
@@ -159,7 +164,7 @@ void CompileOutputEntry() {
             ReadElem();
             CompileExpr(0);
             EmitBuffer(0, false);
-            ExpectElem(ekBackslash, 118);
+            ExpectElem(ekBackslash, err::kExpectedBackslash);
             EmitConstant(kRepeatFlag, true);
             CompileExpr(2);
             EmitBuffer(0, true);
@@ -175,16 +180,16 @@ void CompileOutputEntry() {
 
 // WAIT (v1, ..., vj): the values go out last first.
 void CompileWait() {
-    ExpectElem(ekOpenParen, 119);
+    ExpectElem(ekOpenParen, err::kExpectedOpenParen);
     int starts[kMaxWaitValues] = {};
     int count = 0;
     for (;;) {
-        if (count == kMaxWaitValues) RaiseError(147);
+        if (count == kMaxWaitValues) RaiseError(err::kTooManyValues);
         starts[count++] = ReadPosition();
         CompileExpr(0);
         const Elem sep = ReadElem();
         if (sep.kind == ekCloseParen) break;
-        if (sep.kind != ekComma) RaiseError(120);
+        if (sep.kind != ekComma) RaiseError(err::kExpectedCloseParen);
     }
     const int resume = ReadPosition();
     EmitBit(true);
@@ -200,6 +205,8 @@ void CompileWait() {
     EmitBit(false);
 }
 
+// An input entry: variable | formatter variable | STR bytearray \ n [\ end] | SKIP n | SPSTR n |
+// WAITSTR bytearray [\ n] | WAIT (value, ...)
 void CompileInputEntry() {
     const Elem e = PeekElem();
     switch (e.kind) {
@@ -216,7 +223,7 @@ void CompileInputEntry() {
         case ekStr: {
             ReadElem();
             const unsigned address = ReadByteArray();
-            ExpectElem(ekBackslash, 118);
+            ExpectElem(ekBackslash, err::kExpectedBackslash);
             CompileExpr(2);
             CopyBuffer(0, 1);
             bool withEnd = false;
@@ -283,7 +290,7 @@ void CompileList(bool bracketed, Entry entry) {
         EmitBit(true);
     }
     EmitBit(false);
-    if (bracketed) ExpectElem(ekCloseBracket, 122);
+    if (bracketed) ExpectElem(ekCloseBracket, err::kExpectedCloseBracket);
 }
 
 // The pin and options of SEROUT and SERIN: pin [\ fpin], baudmode, into buffers 1, 2 and 3.

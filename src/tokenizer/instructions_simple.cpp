@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/instructions.h"
 
@@ -78,7 +79,7 @@ constexpr int kTargetBuffer = kExprBuffers - 1;
 
 }  // namespace
 
-void ExpectComma() { ExpectElem(ekComma, 133); }
+void ExpectComma() { ExpectElem(ekComma, err::kExpectedComma); }
 
 bool CompileSimpleInstruction(std::uint8_t number) {
     const SimpleForm* form = FindSimpleForm(number);

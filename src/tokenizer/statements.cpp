@@ -17,6 +17,7 @@
 #include "tokenizer/back_end.h"
 #include "tokenizer/code_writer.h"
 #include "tokenizer/declarations.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/expression.h"
 #include "tokenizer/instructions.h"
@@ -139,9 +140,12 @@ bool ThenIsJump() {
            end.value == kEndOfLine;
 }
 
+// IF condition THEN label
+// IF condition THEN statement [ELSE statement]     (single line)
+// IF condition THEN <line end> ... [ELSEIF ...] [ELSE ...] ENDIF
 void CompileIf(const Elem& word) {
     CompileExpr(0, kExprCondition);
-    ExpectElem(ekThen, 151);
+    ExpectElem(ekThen, err::kExpectedThen);
     if (ThenIsJump()) {
         EmitBuffer(0, true);
         EmitToken(kTokenIfJump);
@@ -150,31 +154,34 @@ void CompileIf(const Elem& word) {
         return;
     }
     // A block: the condition still in buffer 0 goes out under the block's own layout.
-    BlockRecord& b = OpenBlock(S().ifDepth, 158, bk::kIf, word.index);
+    BlockRecord& b = OpenBlock(S().ifDepth, err::kIfNestingLimit, bk::kIf, word.index);
     EmitConditionalPart(b);
     const Elem next = PeekElem();
     b.kind = (next.kind == ekEnd && next.value == kEndOfLine) ? bk::kIf : kSingleLineThen;
 }
 
-constexpr InnerErrors kInsideIf{176, 177, 182, 0};
+constexpr InnerErrors kInsideIf{err::kExpectedStatementOrNext, err::kExpectedStatementOrLoop,
+                                err::kExpectedStatementOrEndselect, 0};
 
+// ELSEIF condition THEN
 void CompileElseIf() {
-    if (S().ifDepth == 0) RaiseError(228);
+    if (S().ifDepth == 0) RaiseError(err::kElseifPrecededIf);
     BlockRecord& b = Innermost(kInsideIf, IsIf);
-    if (b.kind == bk::kIfAfterElse || b.kind < 2) RaiseError(230);
+    if (b.kind == bk::kIfAfterElse || b.kind < 2) RaiseError(err::kElseifAfterElse);
     EmitToken(kTokenGoto);
-    AddExit(b, kMaxPendingFields, 229);
+    AddExit(b, kMaxPendingFields, err::kTooManyElseifs);
     PatchHere(b.pending);
     CompileConditionalPart(b);
-    ExpectElem(ekThen, 151);
+    ExpectElem(ekThen, err::kExpectedThen);
     if (IsSingleLineIf(b)) b.kind = kSingleLineThen;
 }
 
+// ELSE
 void CompileElse() {
-    if (S().ifDepth == 0) RaiseError(159);
+    if (S().ifDepth == 0) RaiseError(err::kElsePrecededIfCase);
     BlockRecord& b = Innermost(kInsideIf, IsIf);
-    if (b.kind == bk::kIfAfterElse) RaiseError(161);
-    if (IsSingleLineIf(b) && b.kind != 2) RaiseError(162);
+    if (b.kind == bk::kIfAfterElse) RaiseError(err::kExpectedStatementOrEndif);
+    if (IsSingleLineIf(b) && b.kind != 2) RaiseError(err::kExpectedStatementOrEnd);
     EmitToken(kTokenGoto);
     std::int32_t field = -1;
     Reserve(field);
@@ -183,8 +190,9 @@ void CompileElse() {
     b.kind = static_cast<std::uint8_t>(b.kind - 1);
 }
 
+// ENDIF
 void CompileEndIf() {
-    if (S().ifDepth == 0) RaiseError(160);
+    if (S().ifDepth == 0) RaiseError(err::kEndifPrecededIf);
     BlockRecord& b = Innermost(kInsideIf, IsIf);
     CloseFields(b);
     CloseBlock(S().ifDepth);
@@ -198,20 +206,21 @@ void CompileAssignment(int targetIndex) {
     CompileTarget(1);
     CopyBuffer(0, 1);
     const Elem equals = ReadElem();
-    if (equals.kind != ekComparison || equals.value != op::kEqual) RaiseError(150);
+    if (equals.kind != ekComparison || equals.value != op::kEqual) RaiseError(err::kExpectedEquals);
     CompileExpr(0);
     EmitBuffer(0, true);
     EmitBuffer(1, true);
     EmitToken(kTokenAssign);
 }
 
+// FOR variable = start TO end [STEP [-]step]
 void CompileFor(const Elem& word) {
     TokenizerState& s = S();
-    if (s.forDepth >= kMaxNesting) RaiseError(146);
+    if (s.forDepth >= kMaxNesting) RaiseError(err::kForNestingLimit);
     CompileAssignment(word.index + 1);
-    BlockRecord& b = OpenBlock(s.forDepth, 146, bk::kFor, word.index);
+    BlockRecord& b = OpenBlock(s.forDepth, err::kForNestingLimit, bk::kFor, word.index);
     b.loopTop = static_cast<std::uint16_t>(W().Position());
-    ExpectElem(ekTo, 152);
+    ExpectElem(ekTo, err::kExpectedTo);
     CompileExpr(0);
     if (PeekIs(ekStep)) {
         ReadElem();
@@ -219,17 +228,19 @@ void CompileFor(const Elem& word) {
     }
     if (!PeekIs(ekEnd)) {
         ReadElem();
-        RaiseError(131);
+        RaiseError(err::kExpectedStepOrEnd);
     }
 }
 
-constexpr InnerErrors kInsideFor{0, 177, 182, 161};
+constexpr InnerErrors kInsideFor{0, err::kExpectedStatementOrLoop,
+                                 err::kExpectedStatementOrEndselect,
+                                 err::kExpectedStatementOrEndif};
 
 // NEXT: end, start, T(14), the variable read, the step, the variable written, the loop top; all
 // taken from the FOR statement.
 void CompileNext() {
     TokenizerState& s = S();
-    if (s.forDepth == 0) RaiseError(132);
+    if (s.forDepth == 0) RaiseError(err::kNextWithoutFor);
     BlockRecord& b = Innermost(kInsideFor, IsFor);
     const int resume = ReadPosition();
     const int variable = b.element + 1;
@@ -268,9 +279,10 @@ void CompileNext() {
 
 inline constexpr std::uint8_t kDoHasCondition = 1;
 
+// DO [WHILE condition | UNTIL condition]
 void CompileDo(const Elem& word) {
     TokenizerState& s = S();
-    BlockRecord& b = OpenBlock(s.doDepth, 163, bk::kDo, word.index);
+    BlockRecord& b = OpenBlock(s.doDepth, err::kDoNestingLimit, bk::kDo, word.index);
     b.loopTop = static_cast<std::uint16_t>(W().Position());
     const Elem next = PeekElem();
     if (next.kind == ekWhile) {
@@ -286,20 +298,22 @@ void CompileDo(const Elem& word) {
         b.comparison = kDoHasCondition;
     } else if (next.kind != ekEnd) {
         ReadElem();
-        RaiseError(166);
+        RaiseError(err::kExpectedWhileUntilOrEnd);
     }
 }
 
-constexpr InnerErrors kInsideDo{176, 0, 182, 161};
+constexpr InnerErrors kInsideDo{err::kExpectedStatementOrNext, 0,
+                                err::kExpectedStatementOrEndselect, err::kExpectedStatementOrEndif};
 
+// LOOP [WHILE condition | UNTIL condition]   (only when DO had none)
 void CompileLoop() {
     TokenizerState& s = S();
-    if (s.doDepth == 0) RaiseError(164);
+    if (s.doDepth == 0) RaiseError(err::kLoopPrecededDo);
     BlockRecord& b = Innermost(kInsideDo, IsDo);
     const Elem next = PeekElem();
     if (next.kind == ekWhile || next.kind == ekUntil) {
         ReadElem();
-        if (b.comparison == kDoHasCondition) RaiseError(165);
+        if (b.comparison == kDoHasCondition) RaiseError(err::kDoubleLoopCondition);
         CompileExpr(0, kExprCondition);
         EmitBuffer(0, true);
         EmitToken(kTokenIfJump);
@@ -320,32 +334,34 @@ void CompileLoop() {
     CloseBlock(s.doDepth);
 }
 
+// EXIT   (leaves the innermost FOR or DO)
 void CompileExit() {
     TokenizerState& s = S();
     for (int i = s.blockCount - 1; i >= 0; --i) {
         BlockRecord& b = s.blocks[static_cast<std::size_t>(i)];
         if (b.kind != bk::kFor && b.kind != bk::kDo) continue;
         EmitToken(kTokenGoto);
-        AddExit(b, kMaxPendingFields, 171);
+        AddExit(b, kMaxPendingFields, err::kTooManyExits);
         return;
     }
-    RaiseError(167);
+    RaiseError(err::kExitOutsideLoop);
 }
 
 // --- SELECT / CASE / ENDSELECT --------------------------------------------------------------------
 
+// SELECT expression
 void CompileSelect(const Elem& word) {
     TokenizerState& s = S();
-    BlockRecord& b = OpenBlock(s.selectDepth, 178, bk::kSelect, word.index);
+    BlockRecord& b = OpenBlock(s.selectDepth, err::kSelectNestingLimit, bk::kSelect, word.index);
     b.selector = static_cast<std::uint16_t>(NextLive(s, s.readIndex));
     b.comparison = op::kEqual;
     b.loopTop = 0xFFFF;  // no CASE yet
     CompileExpr(0);
     const Elem end = ReadElem();
-    if (end.kind != ekEnd) RaiseError(129);
+    if (end.kind != ekEnd) RaiseError(err::kExpectedEndOfStatement);
     if (!IsInstruction(PeekElem(), instr::kCase)) {
         ReadElem();
-        RaiseError(179);
+        RaiseError(err::kExpectedCase);
     }
     SeekElem(end.index);  // the statement loop reads the end again
 }
@@ -353,7 +369,8 @@ void CompileSelect(const Elem& word) {
 // True when code was emitted since the body of the last CASE began.
 bool CaseHasBody(const BlockRecord& b) { return W().Position() != b.loopTop; }
 
-constexpr InnerErrors kInsideSelect{176, 177, 0, 161};
+constexpr InnerErrors kInsideSelect{err::kExpectedStatementOrNext, err::kExpectedStatementOrLoop, 0,
+                                    err::kExpectedStatementOrEndif};
 
 // The test of one value or range of a CASE list, into buffer 0.
 void CompileCaseValue(const BlockRecord& b) {
@@ -371,14 +388,16 @@ void CompileCaseValue(const BlockRecord& b) {
     AppendToBuffer0(3, op::kAnd);
 }
 
+// CASE [comparison] value [TO value], ...
+// CASE ELSE
 void CompileCase() {
     TokenizerState& s = S();
-    if (s.selectDepth == 0) RaiseError(180);
+    if (s.selectDepth == 0) RaiseError(err::kCasePrecededSelect);
     BlockRecord& b = Innermost(kInsideSelect, IsSelect);
     if (b.pending >= 0) {
-        if (!CaseHasBody(b)) RaiseError(226);
+        if (!CaseHasBody(b)) RaiseError(err::kEmptyCase);
         EmitToken(kTokenGoto);
-        AddExit(b, kMaxCaseEndFields, 181);
+        AddExit(b, kMaxCaseEndFields, err::kTooManyCases);
         PatchHere(b.pending);
         b.pending = -1;
     }
@@ -399,7 +418,7 @@ void CompileCase() {
     }
     if (!PeekIs(ekEnd)) {
         ReadElem();
-        RaiseError(130);
+        RaiseError(err::kExpectedCommaOrEnd);
     }
     CopyBuffer(1, 0);
     EmitBuffer(0, true);
@@ -412,11 +431,12 @@ void CompileCase() {
     b.loopTop = static_cast<std::uint16_t>(W().Position());
 }
 
+// ENDSELECT
 void CompileEndSelect() {
     TokenizerState& s = S();
-    if (s.selectDepth == 0) RaiseError(183);
+    if (s.selectDepth == 0) RaiseError(err::kEndselectPrecededSelect);
     BlockRecord& b = Innermost(kInsideSelect, IsSelect);
-    if (!CaseHasBody(b)) RaiseError(226);
+    if (!CaseHasBody(b)) RaiseError(err::kEmptyCase);
     CloseFields(b);
     CloseBlock(s.selectDepth);
 }
@@ -425,7 +445,8 @@ void CompileEndSelect() {
 
 // Numbers run from 1 in source order; the counting pass has made room for every one of them.
 int NextGosubNumber() {
-    if (P().gosubNumber >= P().gosubCount) RaiseError(145);  // the table has no slot
+    if (P().gosubNumber >= P().gosubCount)
+        RaiseError(err::kTooManyGosubs);  // the table has no slot
     return ++P().gosubNumber;
 }
 
@@ -433,6 +454,7 @@ void PatchGosubSlot(int number) {
     W().Patch(number * kAddressBits, static_cast<unsigned>(W().Position()));
 }
 
+// GOSUB label
 void CompileGosub() {
     EmitToken(kTokenGosub);
     const int number = NextGosubNumber();
@@ -441,12 +463,14 @@ void CompileGosub() {
     PatchGosubSlot(number);
 }
 
+// ON index GOTO label, ...
+// ON index GOSUB label, ...
 void CompileOn() {
     CompileExpr(0);
     CopyBuffer(0, 1);
     const Elem how = ReadElem();
     const bool gosub = IsInstruction(how, instr::kGosub);
-    if (!gosub && !IsInstruction(how, instr::kGoto)) RaiseError(185);
+    if (!gosub && !IsInstruction(how, instr::kGoto)) RaiseError(err::kExpectedGotoOrGosub);
     int number = 0;
     if (gosub) {
         EmitToken(kTokenGosub);
@@ -465,7 +489,7 @@ void CompileOn() {
     EmitBit(false);
     if (!PeekIs(ekEnd)) {
         ReadElem();
-        RaiseError(130);
+        RaiseError(err::kExpectedCommaOrEnd);
     }
     if (gosub) {
         EmitToken(kTokenReturn);
@@ -524,7 +548,7 @@ void FinishStatement() {
         }
     }
     const Elem end = ReadElem();
-    if (end.kind != ekEnd) RaiseError(129);
+    if (end.kind != ekEnd) RaiseError(err::kExpectedEndOfStatement);
     if (end.value == kEndOfLine) CloseSingleLineIfs();
 }
 
@@ -533,7 +557,7 @@ void DefineLabel() {
     s.symbols.Enter(s.currentName.name(), ekLabel, static_cast<std::uint16_t>(W().Position()));
     if (Version25()) {
         const Elem colon = ReadElem();
-        if (colon.kind != ekEnd || colon.value != kEndColon) RaiseError(174);
+        if (colon.kind != ekEnd || colon.value != kEndColon) RaiseError(err::kLabelMissing);
     }
 }
 
@@ -544,13 +568,14 @@ void CompileStatement(const Elem& first) {
         P().anyStatement = true;
     }
     if (P().startCount < kMaxElements)
-        P().starts[static_cast<std::size_t>(P().startCount++)] = {first.start, static_cast<std::uint16_t>(W().Position())};
+        P().starts[static_cast<std::size_t>(P().startCount++)] = {
+            first.start, static_cast<std::uint16_t>(W().Position())};
     if (first.kind == ekInstruction) {
-        if (!CompileInstruction(first)) RaiseError(149);
+        if (!CompileInstruction(first)) RaiseError(err::kExpectedStatement);
     } else if (first.kind == ekVariable || first.kind == ekPinName) {
         CompileAssignment(first.index);
     } else {
-        RaiseError(149);
+        RaiseError(err::kExpectedStatement);
     }
     FinishStatement();
 }
@@ -585,7 +610,7 @@ void CountGosubs() {
     for (int i = 0; i < s.elementCount; ++i) {
         const TElement& e = s.elements[static_cast<std::size_t>(i)];
         if (e.Kind != ekInstruction || e.Value != instr::kGosub) continue;
-        if (++P().gosubCount > kMaxGosubs) RaiseErrorAt(145, e.Start, e.Length);
+        if (++P().gosubCount > kMaxGosubs) RaiseErrorAt(err::kTooManyGosubs, e.Start, e.Length);
     }
     P().gosubNumber = 0;
 }
@@ -607,7 +632,7 @@ void CompileStatements() {
             if (e.Value == kEndOfLine) CloseSingleLineIfs();
             continue;
         }
-        if (e.Kind == ekLabel) RaiseError(117);
+        if (e.Kind == ekLabel) RaiseError(err::kLabelAlreadyDefined);
         if (e.Kind == ekUndefined) {
             DefineLabel();
             continue;
@@ -634,7 +659,7 @@ void ResolveFixups() {
         s.readIndex = f.element;
         TElement e;
         ReadElement(s, e);
-        if (e.Kind != ekLabel) RaiseError(111);
+        if (e.Kind != ekLabel) RaiseError(err::kUndefinedLabel);
         w.Patch(f.field, e.Value);
     }
 }

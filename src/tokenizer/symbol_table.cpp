@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 
 namespace kavrin::tokenizer {
@@ -18,7 +19,7 @@ void SymbolTable::Clear() {
 }
 
 int SymbolTable::Enter(std::string_view name, std::uint8_t kind, std::uint16_t value) {
-    if (count_ >= kMaxSymbols) RaiseError(128);
+    if (count_ >= kMaxSymbols) RaiseError(err::kSymbolTableFull);
     name = name.substr(0, kMaxNameLength);
     const int index = count_++;
     TSymbol& s = records_[static_cast<std::size_t>(index)];

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "tokenizer/back_end.h"
+#include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/front_end.h"
 #include "tokenizer/tokenizer_state.h"
@@ -33,7 +34,7 @@ private:
     TokenizerState* saved_;
 };
 
-// Phase 1.
+// Clears what a run rebuilds; the module survives unless the text is to name it.
 void Reset(TokenizerState& s, bool useModuleDirective) {
     TTokenizerResult& r = s.result;
     r.ErrorMessage = nullptr;
@@ -64,13 +65,14 @@ void Reset(TokenizerState& s, bool useModuleDirective) {
 // where a KR1 compiler takes over from the common front of the run.
 void CompileKr1(TokenizerState& s) {
     const TTokenizerResult& r = s.result;
-    RaiseErrorAt(156, r.ModulePos, r.ModulePos > 0 ? 3 : 0);
+    RaiseErrorAt(err::kUnknownTargetModule, r.ModulePos, r.ModulePos > 0 ? 3 : 0);
 }
 
 // A KR2..KR6 compilation needs its module and gets the words it carries.
 void PrepareModule(TokenizerState& s) {
     TTokenizerResult& r = s.result;
-    if (r.ModuleKind == 0 || r.ModuleKind > kHighestModule) RaiseErrorAt(156, 0, 0);
+    if (r.ModuleKind == 0 || r.ModuleKind > kHighestModule)
+        RaiseErrorAt(err::kUnknownTargetModule, 0, 0);
     EnterReservedWords(s.symbols, r.ModuleKind, s.syntax25);
 }
 
@@ -79,7 +81,7 @@ void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, 
     TTokenizerResult& r = s.result;
     // The record may have been filled by a caller; never trust its length.
     if (r.SourceLength < 0 || r.SourceLength > static_cast<std::int32_t>(kMaxSourceLength)) {
-        RaiseErrorAt(107, 0, 0);
+        RaiseErrorAt(err::kTooManyElements, 0, 0);
     }
 
     s.symbols.Clear();
@@ -107,7 +109,7 @@ void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, 
     // Also after a directives-only run: a run that succeeds leaves no error span behind.
     r.ErrorPos = 0;
     r.ErrorLength = 0;
-    if (r.BlockCount == 0 && !directivesOnly) RaiseError(157);
+    if (r.BlockCount == 0 && !directivesOnly) RaiseError(err::kNothingToTokenize);
 }
 
 std::uint8_t Run(TokenizerState& s, const TokenizeOptions& options, bool frontEndOnly) {

@@ -15,11 +15,11 @@
 namespace kavrin::wire {
 
 inline constexpr std::size_t kEepromSize = 2048;
-inline constexpr std::size_t kRowSize = 16;                    // data bytes per row and block
+inline constexpr std::size_t kRowSize = 16;  // data bytes per row and block
 inline constexpr std::size_t kRowCount = kEepromSize / kRowSize;
-inline constexpr std::size_t kBlockSize = 1 + kRowSize + 1;    // row byte, data, checksum
-inline constexpr std::size_t kMaxBlocks = kRowCount;           // every row at most once
-inline constexpr std::uint8_t kRowMarker = 0x80;               // added to the row number
+inline constexpr std::size_t kBlockSize = 1 + kRowSize + 1;  // row byte, data, checksum
+inline constexpr std::size_t kMaxBlocks = kRowCount;         // every row at most once
+inline constexpr std::uint8_t kRowMarker = 0x80;             // added to the row number
 
 // Acknowledgements of one block, and the byte that ends a download.
 inline constexpr std::uint8_t kAckAccepted = 0;

@@ -343,6 +343,29 @@ TEST(GoBack, JumpsTheRobotCannotMakeAreRefused) {
     EXPECT_TRUE(FillTemplate(p, TMode::Beginner, false, text).ok);
 }
 
+TEST(GoBack, TheLongestJumpIsAllowedAndOneMoreIsNot) {
+    // Steps 2 and 3 each add one "C" pair, so a go-back from step k to step 1 jumps k + 1.
+    const auto program = [](int k) {
+        TActionProgram p;
+        for (int j = 1; j < k; ++j) {
+            const std::uint8_t both = j == 2 ? 1 : 0;
+            p.Step(model::kMainList, j) = {model::akForward, 1, {both, 0, 0}};
+        }
+        p.Step(model::kMainList, k) = {model::akGoBack, 1, {0, 0, 0}};
+        p.Count(model::kMainList) = k;
+        return p;
+    };
+    const Generated longest = Generate(program(kMaxJumpBack - 1), TMode::Advanced);
+    ASSERT_TRUE(longest.result.ok) << longest.result.message;
+    std::string all;
+    for (const std::string& line : longest.lines) all += line + "\n";
+    EXPECT_NE(all.find("\"G\",255"), std::string::npos) << all;
+    const Generated tooFar = Generate(program(kMaxJumpBack), TMode::Advanced);
+    EXPECT_FALSE(tooFar.result.ok);
+    EXPECT_NE(tooFar.result.message.find("would jump back 256 commands"), std::string::npos)
+        << tooFar.result.message;
+}
+
 TEST(DamagedPrograms, AreRefusedInsteadOfWrittenAsGarbage) {
     TActionProgram p;
     SetList(p, model::kSensorSet1, {{model::akForward, 5}, {9, 5}});

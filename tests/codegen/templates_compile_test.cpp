@@ -22,9 +22,8 @@ constexpr std::uint8_t kUseMask = 3, kUseData = 2, kUseCode = 3;
 void ExpectCompiles(const std::string& source) {
     ASSERT_TRUE(tokenizer::LoadSource(source));
     const tokenizer::TTokenizerResult& r = tokenizer::TokenizerResult();
-    ASSERT_EQ(tokenizer::Tokenize(), 1)
-        << r.ErrorMessage << " at offset " << r.ErrorPos << ": "
-        << source.substr(static_cast<std::size_t>(r.ErrorPos), 40);
+    ASSERT_EQ(tokenizer::Tokenize(), 1) << r.ErrorMessage << " at offset " << r.ErrorPos << ": "
+                                        << source.substr(static_cast<std::size_t>(r.ErrorPos), 40);
     ASSERT_GT(r.BlockCount, 0);
     int lastDataRow = -1, firstCodeRow = 1000, previousRow = -1;
     for (int b = 0; b < r.BlockCount; ++b) {

@@ -34,11 +34,10 @@ std::size_t Show(const model::TActionProgram& program) {
     for (int list = 1; list <= model::kListCount; ++list) {
         for (int k = 1; k <= program.Count(list); ++k) {
             const model::TBotAction& step = program.Step(list, k);
-            total += static_cast<std::size_t>(
-                std::snprintf(line, sizeof line, "%d.%d %c %d %d %d %d", list, k,
-                              model::kActionKinds[step.kind].letter, step.value,
-                              step.sensors[model::scBoth], step.sensors[model::scLeft],
-                              step.sensors[model::scRight]));
+            total += static_cast<std::size_t>(std::snprintf(
+                line, sizeof line, "%d.%d %c %d %d %d %d", list, k,
+                model::kActionKinds[step.kind].letter, step.value, step.sensors[model::scBoth],
+                step.sensors[model::scLeft], step.sensors[model::scRight]));
         }
     }
     return total;

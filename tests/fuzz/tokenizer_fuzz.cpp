@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TTokenizerResult& r = TokenizerResult();
     if (flags & 8) r.ModuleKind = static_cast<std::uint8_t>((flags >> 4) % 8);
     const std::uint8_t ok = Tokenize({.directivesOnly = (flags & 1) != 0,
-                               .useModuleDirective = (flags & 2) == 0,
-                               .anyVersion = ((flags >> 2) & 1) != 0});
+                                      .useModuleDirective = (flags & 2) == 0,
+                                      .anyVersion = ((flags >> 2) & 1) != 0});
     Check(ok == r.Success);
     const auto length = static_cast<std::int32_t>(text.size());
     if (ok) {

@@ -430,8 +430,8 @@ TEST_F(DownloadTest, TokenizedProgramLandsInTheRobotAsTheTokenizerImagedIt) {
 TEST_F(DownloadTest, TokenizerErrorStopsBeforeTheProgressWindow) {
     auto& l = Link({"SIM"});
     tokenizer::TTokenizer tokenizer;
-    const auto outcome = run::RunProgram(l, tokenizer, "' {$KORBLE KR2}\r\nGOTO nowhere\r\n",
-                                         {}, observer);
+    const auto outcome =
+        run::RunProgram(l, tokenizer, "' {$KORBLE KR2}\r\nGOTO nowhere\r\n", {}, observer);
     EXPECT_EQ(outcome.status, run::RunStatus::TokenizeFailed);
     EXPECT_EQ(outcome.tokenizerError, "111-Undefined label");
     EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);

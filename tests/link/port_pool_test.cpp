@@ -82,6 +82,12 @@ TEST_F(PoolTest, CountZeroOrBeyondTheBufferDrainsInsteadOfReading) {
     ASSERT_TRUE(port.WriteBuffer(bytes, 10));
     EXPECT_EQ(port.ReadBuffer(link::kMaxReadCount + 1, 10), 3);
     EXPECT_EQ(port.ReadByte(10), -1);
+    EXPECT_TRUE(port.Received().empty()) << "a drain fills no receive buffer";
+    // The largest count still reads, into the receive buffer.
+    ASSERT_TRUE(port.WriteBuffer(bytes, 10));
+    EXPECT_EQ(port.ReadBuffer(link::kMaxReadCount, 10), 3);
+    ASSERT_EQ(port.Received().size(), 3u);
+    EXPECT_EQ(port.Received()[2], 3);
     ASSERT_TRUE(port.WriteBuffer(bytes, 10));
     EXPECT_EQ(port.ReadBuffer(2, 10), 2);
     EXPECT_EQ(port.Received().size(), 2u);

@@ -212,6 +212,32 @@ TEST_F(KvnFile, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {
     EXPECT_TRUE(doc.Modified());
 }
 
+TEST_F(KvnFile, FailedRenameRemovesTheTemporaryAndKeepsWhatWasThere) {
+    TActionDocument doc;
+    FillForward(doc, kMainList, 2);
+    // A folder of that name cannot be replaced by the written file.
+    fs::create_directory(Path("taken.kvn"));
+    Write(Path("taken.kvn") + "/inside", {1, 2, 3});
+    const TFileResult r = doc.SaveFile(Path("taken.kvn"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("Can not save"), std::string::npos) << r.message;
+    EXPECT_FALSE(fs::exists(Path("taken.kvn.saving")));
+    EXPECT_EQ(Read(Path("taken.kvn") + "/inside"), (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
+TEST_F(KvnFile, NonAsciiPathsSaveAndLoad) {
+    TActionDocument doc;
+    FillForward(doc, kMainList, 3);
+    const fs::path path =
+        dir_ / fs::path(u8"\u0394\u03c1\u03bf\u03bc\u03bf\u03c2 \u00e9t\u00e9.kvn");
+    ASSERT_TRUE(doc.SaveFile(path).ok);
+    TActionDocument loaded;
+    const TFileResult r = loaded.LoadFile(path);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(loaded.Count(kMainList), 3);
+    EXPECT_EQ(loaded.FileName(), path);
+}
+
 TEST_F(KvnFile, LoadKeepsUndoRingAndClipboard) {
     TActionDocument doc;
     ASSERT_TRUE(doc.SaveFile(Path("empty.kvn")).ok);

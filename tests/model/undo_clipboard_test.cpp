@@ -96,6 +96,23 @@ TEST(Clipboard, FullCopyPastesAtMost254Steps) {
     EXPECT_EQ(doc.Count(kSensorSetAll), 255);
 }
 
+TEST(Clipboard, A254StepCopyEndsBeforeTheLastSlotOfAFullerOne) {
+    TActionDocument doc;
+    FillForward(doc, kMainList, kMaxSteps);
+    doc.SetSelection(kMainList, {1, kMaxSteps});
+    doc.Copy();
+    EXPECT_EQ(doc.ClipboardCount(), kMaxSteps) << "a full clipboard has no room for its end";
+    doc.SetSelection(kMainList, {2, kMaxSteps});
+    doc.Copy();
+    EXPECT_EQ(doc.ClipboardCount(), kMaxSteps - 1);
+    doc.SetCurrentList(kSensorSet2);
+    doc.SetSelection(kSensorSet2, {1, 1});
+    doc.Paste();
+    ASSERT_EQ(doc.Count(kSensorSet2), kMaxSteps - 1);
+    EXPECT_EQ(doc.Step(kSensorSet2, 1).value, doc.Step(kMainList, 2).value);
+    EXPECT_EQ(doc.Step(kSensorSet2, kMaxSteps - 1).value, doc.Step(kMainList, kMaxSteps).value);
+}
+
 TEST(Clipboard, CutMovesWholeStepsAcrossLists) {
     TActionDocument doc(TMode::Advanced);
     doc.InsertStepIntoList(kMainList, 1, TBotAction{akTurnLeft, 13, {4, 0, 2}});

@@ -74,8 +74,8 @@ Outcome RunOnce(const std::string& text, unsigned flags) {
     TTokenizerResult& r = TokenizerResult();
     if (flags & 8) r.ModuleKind = static_cast<std::uint8_t>((flags >> 4) % 8);
     const int ok = Tokenize({.directivesOnly = (flags & 1) != 0,
-                               .useModuleDirective = (flags & 2) == 0,
-                               .anyVersion = ((flags >> 2) & 1) != 0});
+                             .useModuleDirective = (flags & 2) == 0,
+                             .anyVersion = ((flags >> 2) & 1) != 0});
     return {ok, r.ErrorMessage ? r.ErrorMessage : "", r.ErrorPos, r.ErrorLength, r.BlockCount};
 }
 

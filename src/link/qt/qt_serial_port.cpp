@@ -9,7 +9,6 @@
 #include <atomic>
 #include <mutex>
 
-
 namespace kavrin::link {
 
 namespace {
