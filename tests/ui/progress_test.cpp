@@ -311,6 +311,20 @@ TEST_F(RunTest, ClosingTheWindowMidDownloadStopsAndReleasesThePort) {
     EXPECT_NE(again.port, nullptr);
 }
 
+TEST_F(RunTest, APortThatVanishesMidDownloadEndsTheRunWithTheCommunicationError) {
+    auto robot = std::make_shared<sim::VirtualRobot>();
+    robot->Module().faults.vanishAfterBlocks = 2;
+    Make(Robots({{"SIM", robot}}));
+    main.Go();
+    ASSERT_TRUE(finished->wait(kRunWaitMs));
+    EXPECT_EQ(Outcome().download, link::DownloadStatus::CommFailure);
+    EXPECT_EQ(Outcome().blocksSent, 2);
+    EXPECT_EQ(log->errors, QStringList{UiString(link::kStrCommFailure)});
+    EXPECT_TRUE(log->messages.isEmpty());
+    EXPECT_FALSE(run->Busy());
+    EXPECT_EQ(run->Pool().FreeSlotCount(), link::kPortSlotCount);
+}
+
 TEST_F(RunTest, TheUiThreadKeepsTurningWhileBlocksGoOut) {
     auto robot = std::make_shared<sim::VirtualRobot>();
     robot->SetRealTime(true);
