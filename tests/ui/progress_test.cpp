@@ -86,6 +86,15 @@ TEST(ProgressWindow, LayoutFollowsThePortCount) {
         EXPECT_FALSE(window.WarningImage()->isVisible());
     }
     EXPECT_TRUE(window.PortStatus()->item(0, 0)->text() == QStringLiteral("COM1:"));
+
+    // Centred on the main window.
+    QWidget anchor;
+    anchor.setGeometry(100, 80, 796, 500);
+    anchor.show();
+    window.SetAnchor(&anchor);
+    window.Open(Ports(2));
+    EXPECT_EQ(window.x(), 100 + 796 / 2 - window.width() / 2);
+    EXPECT_EQ(window.y(), 80 + 500 / 2 - window.height() / 2);
     EXPECT_EQ(window.windowTitle(), UiString(423));
     EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
 }
@@ -242,7 +251,7 @@ protected:
 TEST_F(RunTest, GoSendsTheProgramToTheVirtualRobot) {
     auto robot = std::make_shared<sim::VirtualRobot>();
     Make(Robots({{"SIM", robot}}));
-    main.Go();
+    QTest::keyClick(&main, Qt::Key_G, Qt::AltModifier);
     EXPECT_TRUE(run->Busy());
     main.Go();  // a second press while it runs starts nothing
     ASSERT_TRUE(finished->wait(kRunWaitMs));
