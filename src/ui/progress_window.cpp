@@ -120,7 +120,7 @@ TProgressForm::TProgressForm(QWidget* parent)
     grid_->installEventFilter(this);
     connect(grid_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         topRow_ = value + 1;
-        MarkTarget(targetRow_ - 1);
+        PlaceTxStatus();
     });
 
     txStatus_ = new TTxStatus(this);
@@ -337,6 +337,16 @@ void TProgressForm::SetScanning(bool scanning) {
 
 void TProgressForm::MarkTarget(int portIndex) {
     targetRow_ = portIndex < 0 ? -1 : portIndex + 1;
+    // The target's row is brought among the visible ones, as the download scrolls to it.
+    if (targetRow_ > topRow_ + link::kVisibleDataRows - 1) {
+        ScrollToTopRow(targetRow_ - (link::kVisibleDataRows - 1));
+    } else if (targetRow_ > 0 && targetRow_ < topRow_) {
+        ScrollToTopRow(targetRow_);
+    }
+    PlaceTxStatus();
+}
+
+void TProgressForm::PlaceTxStatus() {
     const int shown = targetRow_ - topRow_;
     if (targetRow_ < 0 || shown < 0 || shown >= link::kVisibleDataRows) {
         txStatus_->hide();
@@ -395,8 +405,7 @@ void TProgressForm::Open(const link::PortStatusTable& table, const QString& mess
     }
     setWindowModality(modality);
     Centre();
-    show();
-    raise();
+    show();  // always on top: no raise needed
     ScrollToTopRow(top);
     if (choiceMode_) {
         QApplication::beep();

@@ -153,6 +153,7 @@ private:
     void FillRows(const link::PortStatusTable& table);
     void RefreshDisplay();
     void ScrollToTopRow(int topRow);
+    void PlaceTxStatus();
     void Centre();
     void PortStatusSelectCell(int row);
     void UpdateDownloadButton();

@@ -105,6 +105,11 @@ TEST(ProgressWindow, ProgressBarStepsOncePerBlockAndTheMarkBlinks) {
     window.MarkTarget(1);
     EXPECT_TRUE(window.TxStatus()->isVisible());
     EXPECT_EQ(window.TxStatus()->y(), window.PortStatus()->y() + 25 + 19);
+    window.Open(Ports(8, {7}));
+    window.MarkTarget(7);  // scrolled into view: rows 3 to 8 shown
+    EXPECT_EQ(window.PortStatus()->verticalScrollBar()->value(), 2);
+    EXPECT_EQ(window.TxStatus()->y(), window.PortStatus()->y() + 25 + 19 * 5);
+    EXPECT_TRUE(window.TxStatus()->isVisible());
     window.StartProgress(0, 4);
     EXPECT_EQ(window.ProgressBar0()->maximum(), 4);
     EXPECT_EQ(window.ProgressBar0()->value(), 0);
