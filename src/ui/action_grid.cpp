@@ -307,12 +307,15 @@ void TActionGrid::mousePressEvent(QMouseEvent* event) {
     const int column = ColumnAt(pos.x());
     pressRow_ = -1;
     moveTarget_ = -1;
+    selectAnchor_ = -1;
     if (event->button() == Qt::LeftButton && row >= 1 && column >= 0) {
         setFocus(Qt::MouseFocusReason);
         document_.SelectRow(list_, row, (event->modifiers() & Qt::ShiftModifier) != 0);
         if (column == model::gcStep && row <= document_.Count(list_)) {
             pressRow_ = row;
             pressPoint_ = pos;
+        } else if (column != model::gcStep) {
+            selectAnchor_ = document_.View(list_).selection.top;  // dragging widens the rows
         }
     }
     viewport()->update();
@@ -322,6 +325,16 @@ void TActionGrid::mousePressEvent(QMouseEvent* event) {
 void TActionGrid::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     Q_EMIT Hovered(ColumnAt(pos.x()));
+    if (selectAnchor_ >= 1 && (event->buttons() & Qt::LeftButton)) {
+        const int row = RowAt(pos.y());
+        if (row >= 1) {
+            document_.SetSelection(list_,
+                                   {std::min(selectAnchor_, row), std::max(selectAnchor_, row)});
+            viewport()->update();
+            Q_EMIT Changed();
+        }
+        return;
+    }
     if (pressRow_ < 1 || !(event->buttons() & Qt::LeftButton)) {
         return;
     }
@@ -344,6 +357,7 @@ void TActionGrid::mouseReleaseEvent(QMouseEvent* /*event*/) {
     }
     pressRow_ = -1;
     moveTarget_ = -1;
+    selectAnchor_ = -1;
     Refresh();
     Q_EMIT Changed();
 }
@@ -376,6 +390,12 @@ void TActionGrid::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_PageDown:
         MoveSelection(+VisibleStepRows(), shift);
+        return;
+    case Qt::Key_Home:
+        MoveSelection(-document_.RowCount(list_), shift);
+        return;
+    case Qt::Key_End:
+        MoveSelection(+document_.RowCount(list_), shift);
         return;
     default:
         break;

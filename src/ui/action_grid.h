@@ -98,6 +98,7 @@ private:
     int pressRow_ = -1;         // step number pressed, for a row move
     QPoint pressPoint_;
     int moveTarget_ = -1;       // row a dragged step would go to
+    int selectAnchor_ = -1;     // row where a selecting drag began
     bool syncing_ = false;
 };
 

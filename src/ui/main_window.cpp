@@ -19,6 +19,7 @@
 #include <QScrollArea>
 #include <QTabBar>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "codegen/code_generator.h"
@@ -79,6 +80,11 @@ std::filesystem::path ToCorePath(const QString& name) {
 
 QString FromCorePath(const std::filesystem::path& path) {
     return QString::fromStdU16String(path.u16string());
+}
+
+// Whether the pointer left the square of the given half-width around where it was pressed.
+bool MovedPast(const QPoint& moved, int distance) {
+    return std::abs(moved.x()) > distance || std::abs(moved.y()) > distance;
 }
 
 bool IsAdvanced(model::TMode mode) { return mode == model::TMode::Advanced; }
@@ -535,7 +541,7 @@ bool TMainForm::HandlePaletteEvent(TSkinImage* tile, QEvent* event) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (pressedTile_ == tile && (mouse->buttons() & Qt::LeftButton)) {
             const QPoint pos = mouse->position().toPoint();
-            if ((pos - pressPoint_).manhattanLength() > kDragStartDistance) {
+            if (MovedPast(pos - pressPoint_, kDragStartDistance)) {
                 pressedTile_ = nullptr;
                 tile->StopAndRewind();
                 Q_EMIT PaletteDragStarted(tile->Tag(), tile, pressPoint_);
@@ -613,8 +619,7 @@ bool TMainForm::HandleSensorPanelEvent(QEvent* event) {
             sensorPanel_->unsetCursor();
             const QPoint onGrid =
                 main->viewport()->mapFromGlobal(mouse->globalPosition().toPoint());
-            if ((mouse->position().toPoint() - pressPoint_).manhattanLength() >
-                    kDragStartDistance &&
+            if (MovedPast(mouse->position().toPoint() - pressPoint_, kDragStartDistance) &&
                 main->AcceptsSensorDrop(onGrid)) {
                 main->DropSensorSetAt(onGrid, SensorTab());
                 RefreshAll();

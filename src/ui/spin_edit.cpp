@@ -253,8 +253,9 @@ bool TSuperSpinEdit::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                Commit();
+                // Leaving the box commits; where focus cannot move, commit all the same.
                 up_->setFocus(Qt::OtherFocusReason);
+                Commit();
                 return true;
             }
             if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {

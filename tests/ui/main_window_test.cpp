@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMovie>
@@ -76,8 +77,10 @@ private:
 class MainForm : public ::testing::Test {
 protected:
     void Open(model::TMode mode) {
-        store_ = std::make_unique<QSettings>(dir_.filePath(QStringLiteral("settings.ini")),
-                                             QSettings::IniFormat);
+        if (!store_) {
+            store_ = std::make_unique<QSettings>(dir_.filePath(QStringLiteral("settings.ini")),
+                                                 QSettings::IniFormat);
+        }
         window_ = std::make_unique<TMainForm>();
         window_->SetDialogs(std::make_unique<TScriptedDialogs>(script_));
         window_->SetSettingsStore(store_.get());
@@ -244,6 +247,13 @@ TEST_F(MainForm, KeysAndEditButtonsChangeTheList) {
     QTest::mouseRelease(Main()->viewport(), Qt::LeftButton, {}, Cell(Main(), 3, 0));
     EXPECT_EQ(Doc().Step(model::kMainList, 3).value, first);
 
+    // A tile dropped on the header goes in at row 1, one dropped below the last row appends.
+    window_->ToDoListDragDrop(Main(), {Main()->ColumnLeft(1) + 5, 5}, model::akTurnRight);
+    EXPECT_EQ(Doc().Step(model::kMainList, 1).kind, model::akTurnRight);
+    window_->ToDoListDragDrop(Main(), {5, Main()->viewport()->height() - 2}, model::akStopWait);
+    EXPECT_EQ(Doc().Step(model::kMainList, Doc().Count(model::kMainList)).kind,
+              model::akStopWait);
+
     // Alt+V generates the program and shows it.
     QTest::keyClick(Main(), Qt::Key_V, Qt::AltModifier);
     EXPECT_EQ(script_.codeViews, 1);
@@ -274,6 +284,19 @@ TEST_F(MainForm, OverlaysFollowTheSelectionAndHideHelp) {
     EXPECT_TRUE(window_->Buttons()->Available(sbDelete));
     EXPECT_TRUE(window_->Buttons()->Available(sbCopy));
     EXPECT_FALSE(window_->Buttons()->Available(sbPaste));
+
+    // Pressing a tile and moving more than a few pixels hands a drag out; a click does not.
+    QSignalSpy drags(window_.get(), &TMainForm::PaletteDragStarted);
+    QTest::mouseClick(Tile(15), Qt::LeftButton, {}, {20, 20});
+    QTest::mousePress(Tile(15), Qt::LeftButton, {}, {20, 20});
+    QTest::mouseMove(Tile(15), {23, 22});
+    EXPECT_EQ(drags.count(), 0);
+    QTest::mouseMove(Tile(15), {30, 26});
+    ASSERT_EQ(drags.count(), 1);
+    EXPECT_EQ(drags.front().at(0).toInt(), model::akBackward);
+    EXPECT_EQ(drags.front().at(2).toPoint(), QPoint(20, 20));
+    QTest::mouseRelease(Tile(15), Qt::LeftButton, {}, {30, 26});
+    EXPECT_EQ(Doc().Count(model::kMainList), 1);
 }
 
 TEST_F(MainForm, HelpTextsPerHoveredArea) {
@@ -388,6 +411,74 @@ TEST_F(MainForm, SaveAndLoadRoundTripReadByTheCli) {
     ASSERT_EQ(script_.errors.size(), 1);
     EXPECT_TRUE(script_.errors.front().contains(QStringLiteral("missing/walk.kvn")));
     EXPECT_TRUE(Doc().Modified());
+}
+
+TEST_F(MainForm, SettingsApplyAtTheFirstShowingAndThePortBoxFollowsThePorts) {
+    store_ = std::make_unique<QSettings>(dir_.filePath(QStringLiteral("stored.ini")),
+                                         QSettings::IniFormat);
+    store_->beginGroup(QStringLiteral("1.0"));
+    store_->setValue(QStringLiteral("HyperHelp"), 0);
+    store_->setValue(QStringLiteral("LeftServoCenter"), 90);
+    store_->setValue(QStringLiteral("ComPort"), QStringLiteral("ttys0"));
+    store_->setValue(QStringLiteral("LastDirectory"), dir_.path());
+    store_->endGroup();
+    ports_ = {"ttyS0", "ttyUSB0", "SIM"};
+    Open(model::TMode::Beginner);
+    EXPECT_FALSE(window_->HyperHelp()->isChecked());
+    EXPECT_EQ(window_->size(), QSize(578, 502));
+    EXPECT_EQ(Doc().Program().leftServoCenter, 90);
+    EXPECT_EQ(window_->PortSetting(), "ttyS0");
+    EXPECT_EQ(window_->PortBox()->currentText(), QStringLiteral("ttyS0"));
+    EXPECT_EQ(window_->FileFolder(), dir_.path());
+
+    // Each drop-down re-reads the ports, keeps what was shown or falls back to automatic.
+    ports_ = {"ttyACM0", "ttyS0", "SIM"};
+    window_->PortBox()->showPopup();
+    window_->PortBox()->hidePopup();
+    EXPECT_EQ(window_->PortBox()->currentText(), QStringLiteral("ttyS0"));
+    EXPECT_EQ(window_->PortBox()->itemText(3), QStringLiteral("SIM"));
+    ports_ = {"SIM"};
+    window_->PortBox()->showPopup();
+    window_->PortBox()->hidePopup();
+    EXPECT_EQ(window_->PortBox()->currentIndex(), 0);
+    Q_EMIT window_->PortBox()->activated(0);
+    EXPECT_EQ(window_->PortSetting(), "AUTO");
+}
+
+TEST_F(MainForm, ARefusedFileChangesNothingAndATypedValueIsOneChange) {
+    Open(model::TMode::Beginner);
+    QTest::mouseDClick(Tile(14), Qt::LeftButton);
+    QTest::mouseDClick(Tile(21), Qt::LeftButton);  // stop and wait, 10
+
+    // A file saved in Advanced mode is refused here with its message.
+    const QString advanced = dir_.filePath(QStringLiteral("advanced.kvn"));
+    model::TActionDocument other(model::TMode::Advanced);
+    other.InsertIntoList(model::kMainList, 1, 30, model::akTurnLeft);
+    ASSERT_TRUE(other.SaveFile(QFile::encodeName(advanced).toStdString()).ok);
+    script_.answers = {TSaveAnswer::No};
+    script_.openName = advanced;
+    ClickButton(sbLoad);
+    ASSERT_EQ(script_.errors.size(), 1);
+    EXPECT_TRUE(script_.errors.front().contains(QStringLiteral("Advanced Mode")));
+    EXPECT_EQ(Doc().Count(model::kMainList), 2);
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Kavrin *"));
+
+    // Typing into a step's value and pressing Enter writes it; one undo keeps it (the snapshot
+    // holds the new value), a second goes back to before the step was added.
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QLineEdit* edit = window_->MainWidgets()[1]->SpinEdit()->Edit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("4.5"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(Doc().Step(model::kMainList, 2).value, 45);
+    EXPECT_EQ(QApplication::focusWidget(), Main());
+    ClickButton(sbUndo);
+    EXPECT_EQ(Doc().Step(model::kMainList, 2).value, 45);
+    ClickButton(sbUndo);
+    EXPECT_EQ(Doc().Count(model::kMainList), 1);
+    EXPECT_FALSE(window_->MainWidgets()[1]->IsShown());
 }
 
 }  // namespace
