@@ -170,16 +170,15 @@ void TProgressForm::ApplyTexts() {
 
 void TProgressForm::SetColumnWidths() {
     const QFontMetrics metrics(grid_->font());
-    grid_->setColumnWidth(kPortColumn,
-                          metrics.horizontalAdvance(QString::fromLatin1(kWidestPortName)) +
-                              kPort0Extra);
+    grid_->setColumnWidth(
+        kPortColumn, metrics.horizontalAdvance(QString::fromLatin1(kWidestPortName)) + kPort0Extra);
     grid_->setColumnWidth(kDeviceColumn,
                           metrics.horizontalAdvance(UiString(kStrRobotNotFound)) + kDeviceExtra);
     const auto headings = link::PortStatusHeadings();
     for (int c = kVersionColumn; c <= kEchoColumn; ++c) {
-        grid_->setColumnWidth(c, metrics.horizontalAdvance(
-                                     FromCore(headings[static_cast<std::size_t>(c)])) +
-                                     kHeadingExtra);
+        grid_->setColumnWidth(
+            c, metrics.horizontalAdvance(FromCore(headings[static_cast<std::size_t>(c)])) +
+                   kHeadingExtra);
     }
 }
 
@@ -198,9 +197,9 @@ void TProgressForm::FillRows(const link::PortStatusTable& table) {
     const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
     const QColor normal = palette().color(QPalette::Active, QPalette::Text);
     for (int r = 0; r < dataRows; ++r) {
-        const link::PortStatusRow* row =
-            r < static_cast<int>(table.rows.size()) ? &table.rows[static_cast<std::size_t>(r)]
-                                                    : nullptr;
+        const link::PortStatusRow* row = r < static_cast<int>(table.rows.size())
+                                             ? &table.rows[static_cast<std::size_t>(r)]
+                                             : nullptr;
         const bool candidate = row != nullptr && row->candidate;
         for (int c = 0; c < kColumnCount; ++c) {
             QString text;
@@ -214,8 +213,8 @@ void TProgressForm::FillRows(const link::PortStatusTable& table) {
             QTableWidgetItem* item = grid_->item(r, c);
             if (item == nullptr) {
                 item = new QTableWidgetItem;
-                item->setFlags(Qt::ItemIsEnabled | (c == kPortColumn ? Qt::NoItemFlags
-                                                                        : Qt::ItemIsSelectable));
+                item->setFlags(Qt::ItemIsEnabled |
+                               (c == kPortColumn ? Qt::NoItemFlags : Qt::ItemIsSelectable));
                 if (c == kPortColumn) {
                     item->setBackground(fixedFill);
                 }
@@ -256,8 +255,7 @@ void TProgressForm::RefreshDisplay() {
     message_->setVisible(choiceMode_);
     // The whole message stays readable: the box grows below its designed height when the text
     // needs more lines.
-    const int messageHeight =
-        std::max(kMessageHeight, message_->heightForWidth(kMessageWidth));
+    const int messageHeight = std::max(kMessageHeight, message_->heightForWidth(kMessageWidth));
     message_->setGeometry(kMessageLeft, kMessageTop, kMessageWidth, messageHeight);
 
     const int labelTop =
@@ -436,7 +434,8 @@ bool TProgressForm::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             const int step = key == Qt::Key_Down ? 1 : -1;
-            const int from = SelectedPort() >= 0 ? SelectedPort() + 1 : (step > 0 ? 0 : GridRowCount());
+            const int from =
+                SelectedPort() >= 0 ? SelectedPort() + 1 : (step > 0 ? 0 : GridRowCount());
             for (int r = from + step; r >= 1 && r < GridRowCount(); r += step) {
                 if (IsCandidateRow(r)) {
                     PortStatusSelectCell(r);
@@ -450,9 +449,7 @@ bool TProgressForm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TProgressForm::UpdateDownloadButton() {
-    downloadButton_->setEnabled(SelectedPort() >= 0);
-}
+void TProgressForm::UpdateDownloadButton() { downloadButton_->setEnabled(SelectedPort() >= 0); }
 
 int TProgressForm::SelectedPort() const {
     const QModelIndexList selected = grid_->selectionModel()->selectedIndexes();

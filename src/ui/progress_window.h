@@ -48,7 +48,7 @@ public:
     // Client area and control places as designed; RefreshDisplay lays the window out again.
     static constexpr int kDesignWidth = 368;
     static constexpr int kDesignHeight = 205;
-    static constexpr int kMargin = 21;            // left of the labels and the grid
+    static constexpr int kMargin = 21;  // left of the labels and the grid
     static constexpr int kMessageLeft = 63;
     static constexpr int kMessageTop = 12;
     static constexpr int kMessageWidth = 282;
@@ -60,13 +60,13 @@ public:
     static constexpr int kScanningWidth = 161;
     static constexpr int kLabelTopWithoutMessage = 10;
     static constexpr int kGapBelowMessage = 25;
-    static constexpr int kRowPitch = 19;          // row height 18 plus its grid line
-    static constexpr int kGridFrame = 4;          // both borders of the grid
+    static constexpr int kRowPitch = 19;  // row height 18 plus its grid line
+    static constexpr int kGridFrame = 4;  // both borders of the grid
     static constexpr int kGridExtraWidth = 9;
     static constexpr int kScrollBarWidth = 16;
-    static constexpr int kFullGridHeight = 137;   // heading and six data rows
+    static constexpr int kFullGridHeight = 137;  // heading and six data rows
     static constexpr int kTxLeft = 8;
-    static constexpr int kTxOffset = 25;          // from the grid top to the mark of the top row
+    static constexpr int kTxOffset = 25;  // from the grid top to the mark of the top row
     static constexpr int kPanelLeft = 17;
     static constexpr int kPanelGap = 9;
     static constexpr int kPanelHeight = 89;
@@ -80,16 +80,16 @@ public:
     static constexpr int kButtonGap = 15;
     static constexpr int kBottomBelowButton = 37;
     static constexpr int kWindowExtraWidth = 26;
-    static constexpr int kPort0Extra = 5;         // column 0: "COM99:" + 5
-    static constexpr int kDeviceExtra = 15;       // column 1: UI string 412 + 15
-    static constexpr int kHeadingExtra = 10;      // columns 2 to 4: heading + 10
+    static constexpr int kPort0Extra = 5;     // column 0: "COM99:" + 5
+    static constexpr int kDeviceExtra = 15;   // column 1: UI string 412 + 15
+    static constexpr int kHeadingExtra = 10;  // columns 2 to 4: heading + 10
     // Columns: the five the link fills, then two data columns nobody sees.
     static constexpr int kModelColumn = 5;
     static constexpr int kCandidateColumn = 6;
     static constexpr int kColumnCount = 7;
-    static constexpr int kDownloadResult = 4;     // the Download button's result
-    static constexpr int kClosePauseMs = 500;     // the final state stays this long
-    static constexpr int kProgramSlots = 1;       // progress bars: one program slot
+    static constexpr int kDownloadResult = 4;  // the Download button's result
+    static constexpr int kClosePauseMs = 500;  // the final state stays this long
+    static constexpr int kProgramSlots = 1;    // progress bars: one program slot
 
     explicit TProgressForm(QWidget* parent = nullptr);
 

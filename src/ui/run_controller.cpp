@@ -42,9 +42,9 @@ public:
             answer_.reset();
         }
         OnWindow([this, table, text = FromCore(message)](TProgressForm& w) {
-            QObject::connect(&w, &TProgressForm::ChoiceMade, &controller_,
-                             [this](int portIndex) { Answer(portIndex); },
-                             Qt::SingleShotConnection);
+            QObject::connect(
+                &w, &TProgressForm::ChoiceMade, &controller_,
+                [this](int portIndex) { Answer(portIndex); }, Qt::SingleShotConnection);
             w.Open(table, text);
         });
         std::unique_lock lock(mutex_);
@@ -74,7 +74,8 @@ public:
 
     void ShowError(std::string_view text) override {
         QMetaObject::invokeMethod(
-            &controller_, [this, message = FromCore(text)] { Q_EMIT controller_.ErrorShown(message); },
+            &controller_,
+            [this, message = FromCore(text)] { Q_EMIT controller_.ErrorShown(message); },
             Qt::QueuedConnection);
     }
     // The run's one plain message is the tokenizer's refusal; it comes with the outcome, which
@@ -116,8 +117,8 @@ TRunController::TRunController(TProgressForm& window, TLinkSetup setup, QObject*
     : QObject(parent),
       window_(window),
       pool_(std::make_unique<link::TPortPool>(std::move(setup.openPort))),
-      target_(std::make_unique<link::TargetLink>(*pool_, std::move(setup.enumerate),
-                                                 setup.timings)),
+      target_(
+          std::make_unique<link::TargetLink>(*pool_, std::move(setup.enumerate), setup.timings)),
       tokenizer_(std::make_unique<tokenizer::TTokenizer>()) {
     connect(&window_, &TProgressForm::CancelRequested, this, &TRunController::Stop);
 }
@@ -142,7 +143,8 @@ bool TRunController::Start(std::string sourceText, std::string port) {
         const run::RunSettings settings{.port = port, .keepOpen = false, .stop = stop.get_token()};
         const run::RunOutcome outcome =
             run::RunProgram(*target_, *tokenizer_, source, settings, *observer_);
-        QMetaObject::invokeMethod(this, [this, outcome] { Done(outcome); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { Done(outcome); }, Qt::QueuedConnection);
     });
     return true;
 }

@@ -42,9 +42,7 @@ int main(int argc, char* argv[]) {
         return name == sim::kSimPortName ? robot->Open()
                                          : link::OpenResult{nullptr, link::OpenError::NoSuchPort};
     };
-    setup.enumerate = [](std::vector<std::string>& list) {
-        list.emplace_back(sim::kSimPortName);
-    };
+    setup.enumerate = [](std::vector<std::string>& list) { list.emplace_back(sim::kSimPortName); };
 
     ui::TProgressForm window;
     ui::TCodeForm code;
@@ -75,11 +73,10 @@ int main(int argc, char* argv[]) {
         });
         QEventLoop loop;
         run::RunOutcome outcome;
-        QObject::connect(&run, &ui::TRunController::Finished, &loop,
-                         [&](const run::RunOutcome& o) {
-                             outcome = o;
-                             loop.quit();
-                         });
+        QObject::connect(&run, &ui::TRunController::Finished, &loop, [&](const run::RunOutcome& o) {
+            outcome = o;
+            loop.quit();
+        });
         clock.start();
         turn.start();
         main.Go();
@@ -88,11 +85,11 @@ int main(int argc, char* argv[]) {
         const double totalMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         const double gapMs = static_cast<double>(longest) / 1e6;
         worstMs = std::max(worstMs, gapMs);
-        std::printf("run %d: %s, %d blocks in %.0f ms, %ld event-loop turns, longest gap %.2f ms "
-                    "(%.2f ms while sending)\n",
-                    i + 1, outcome.status == run::RunStatus::Delivered ? "delivered" : "FAILED",
-                    outcome.blocksSent, totalMs, turns, gapMs,
-                    static_cast<double>(longestSending) / 1e6);
+        std::printf(
+            "run %d: %s, %d blocks in %.0f ms, %ld event-loop turns, longest gap %.2f ms "
+            "(%.2f ms while sending)\n",
+            i + 1, outcome.status == run::RunStatus::Delivered ? "delivered" : "FAILED",
+            outcome.blocksSent, totalMs, turns, gapMs, static_cast<double>(longestSending) / 1e6);
     }
     std::printf("longest gap over %d runs: %.2f ms (target under %.0f ms): %s\n", runs, worstMs,
                 kTargetMs, worstMs < kTargetMs ? "met" : "MISSED");

@@ -170,7 +170,8 @@ TEST(ProgressWindow, ChoiceSelectsOnlyCandidateRows) {
     EXPECT_EQ(chosen.back().front().toInt(), -1);
 }
 
-// --- Runs ------------------------------------------------------------------------------------------
+// --- Runs
+// ------------------------------------------------------------------------------------------
 
 // Message boxes answered without a modal loop.
 class RecordingDialogs : public TMainDialogs {
@@ -194,7 +195,8 @@ private:
 };
 
 // Virtual robots under the names given; every other name is no port.
-TLinkSetup Robots(const std::vector<std::pair<std::string, std::shared_ptr<sim::VirtualRobot>>>& robots) {
+TLinkSetup Robots(
+    const std::vector<std::pair<std::string, std::shared_ptr<sim::VirtualRobot>>>& robots) {
     TLinkSetup setup;
     setup.openPort = [robots](std::string_view name) {
         for (const auto& [port, robot] : robots) {
@@ -234,9 +236,7 @@ protected:
         main.SetRunController(run.get());
         finished = std::make_unique<QSignalSpy>(run.get(), &TRunController::Finished);
     }
-    run::RunOutcome Outcome() const {
-        return finished->back().front().value<run::RunOutcome>();
-    }
+    run::RunOutcome Outcome() const { return finished->back().front().value<run::RunOutcome>(); }
     // The image the tokenizer makes of the code view's text.
     const tokenizer::TTokenizerResult& Image() {
         EXPECT_TRUE(tokenizer.LoadSource(code.ProgramText().WholeText()));
