@@ -10,8 +10,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/gui_ports.h"
 #include "ui/code_view.h"
 #include "ui/main_window.h"
+#include "ui/progress_window.h"
+#include "ui/run_controller.h"
 #include "ui/screenshots.h"
 #include "ui/start_window.h"
 
@@ -64,9 +67,13 @@ int main(int argc, char* argv[]) {
     // window, code view.
     kavrin::ui::TIntroForm startWindow;
     kavrin::ui::TMainForm mainWindow;
+    kavrin::ui::TProgressForm progressWindow;
     kavrin::ui::TCodeForm codeView(&mainWindow);
+    // Declared after the windows, so that a run still going ends before they go.
+    kavrin::ui::TRunController run(progressWindow, kavrin::app::GuiLinkSetup());
 
     mainWindow.SetCodeView(&codeView);
+    mainWindow.SetRunController(&run);
     QObject::connect(&mainWindow, &kavrin::ui::TMainForm::Ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 

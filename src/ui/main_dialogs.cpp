@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "ui/code_view.h"
 #include "ui/ui_text.h"
@@ -62,6 +63,20 @@ QString TMainDialogs::SaveFileName(QWidget* parent, const QString& proposed) {
 void TMainDialogs::ShowError(QWidget* parent, const QString& message) {
     QApplication::beep();
     QMessageBox::critical(parent, Title(), message, QMessageBox::Ok);
+}
+
+void TMainDialogs::ShowMessage(QWidget* parent, const QString& message) {
+    QMessageBox::information(parent, Title(), message, QMessageBox::Ok);
+}
+
+bool TMainDialogs::AskShowTokenizerError(QWidget* parent, const QString& message,
+                                         const QString& reason) {
+    QMessageBox box(QMessageBox::Information, Title(), message, QMessageBox::Ok, parent);
+    box.setInformativeText(reason);
+    QPushButton* show = box.addButton(QStringLiteral("&Show Code"), QMessageBox::ActionRole);
+    box.setDefaultButton(show);
+    box.exec();
+    return box.clickedButton() == show;
 }
 
 void TMainDialogs::ShowCodeView(TCodeForm& view) { view.exec(); }

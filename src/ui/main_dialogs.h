@@ -24,6 +24,12 @@ public:
     virtual QString SaveFileName(QWidget* parent, const QString& proposed);
     // The error box: a warning beep, then the message with an OK button.
     virtual void ShowError(QWidget* parent, const QString& message);
+    // A plain message with an OK button.
+    virtual void ShowMessage(QWidget* parent, const QString& message);
+    // The tokenizer refused the program: the message, the tokenizer's numbered reason, and the
+    // offer to show the code at the error. True when the user takes it.
+    virtual bool AskShowTokenizerError(QWidget* parent, const QString& message,
+                                       const QString& reason);
     // The code view, modal.
     virtual void ShowCodeView(TCodeForm& view);
 };

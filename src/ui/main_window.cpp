@@ -32,6 +32,8 @@
 #include "ui/help_texts.h"
 #include "ui/main_dialogs.h"
 #include "ui/sensor_set_drop.h"
+#include "ui/progress_window.h"
+#include "ui/run_controller.h"
 #include "ui/skin_buttons.h"
 #include "ui/spin_edit.h"
 #include "ui/ui_text.h"
@@ -806,9 +808,51 @@ TCodeForm& TMainForm::CodeView() {
     return *codeView_;
 }
 
+void TMainForm::SetRunController(TRunController* run) {
+    if (run_ != nullptr) {
+        disconnect(run_, nullptr, this, nullptr);
+    }
+    run_ = run;
+    if (run_ == nullptr) {
+        return;
+    }
+    run_->Window().SetAnchor(this);
+    connect(run_, &TRunController::ErrorShown, this,
+            [this](const QString& text) { dialogs_->ShowError(this, text); });
+    connect(run_, &TRunController::Finished, this, &TMainForm::RunFinished);
+}
+
 void TMainForm::Go() {
-    // Until the download lands, running shows what would be sent.
-    ViewButtonClick();
+    // One run at a time: the progress window shows the one under way.
+    if (run_ != nullptr && run_->Busy()) {
+        return;
+    }
+    if (!BuildCode() || run_ == nullptr) {
+        return;
+    }
+    run_->Start(CodeView().ProgramText().WholeText(), portSetting_);
+}
+
+void TMainForm::RunFinished(const run::RunOutcome& outcome) {
+    // Errors of the link were shown while the progress window was still up; what is left are
+    // the tokenizer's refusal and the user's cancel.
+    if (outcome.status == run::RunStatus::Stopped) {
+        dialogs_->ShowMessage(this, UiString(kStrRunCancelled));
+    } else if (outcome.status == run::RunStatus::TokenizeFailed) {
+        const QString message = FromCore(outcome.message);
+        if (outcome.sourceTooLong) {
+            std::string unused;
+            const codegen::TTextResult why = CodeView().ProgramText().TextForTokenizer(unused);
+            dialogs_->ShowMessage(this, message + QLatin1Char('\n') + FromCore(why.message));
+        } else if (outcome.tokenizerError.empty()) {
+            dialogs_->ShowMessage(this, message);
+        } else if (dialogs_->AskShowTokenizerError(this, message,
+                                                   FromCore(outcome.tokenizerError))) {
+            CodeView().ShowTokenizerError(outcome.errorPos, outcome.errorLength,
+                                          FromCore(outcome.tokenizerError));
+            dialogs_->ShowCodeView(CodeView());
+        }
+    }
 }
 
 void TMainForm::ViewButtonClick() {

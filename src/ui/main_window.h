@@ -15,6 +15,7 @@
 #include "link/port_list.h"
 #include "model/document.h"
 #include "model/key_table.h"
+#include "run/run_program.h"
 #include "ui/settings.h"
 #include "ui/skin.h"
 
@@ -31,6 +32,7 @@ class TActionGrid;
 class TBotAction;
 class TCodeForm;
 class TMainDialogs;
+class TRunController;
 class TSkinButtons;
 class TWindowFace;
 
@@ -61,6 +63,10 @@ public:
     void SetDialogs(std::unique_ptr<TMainDialogs> dialogs);
     // The code view that View shows; without one the window makes its own.
     void SetCodeView(TCodeForm* codeView) { codeView_ = codeView; }
+    // What Go runs the program with (its progress window included). Without one, Go only
+    // builds the code.
+    void SetRunController(TRunController* run);
+    TRunController* RunController() const { return run_; }
     // Where the port box's list comes from (the computer's ports by default).
     void SetPortEnumerator(link::PortEnumerator enumerate) { enumerate_ = std::move(enumerate); }
 
@@ -154,6 +160,7 @@ private:
     int SensorTab() const;
     bool BuildCode();
     TCodeForm& CodeView();
+    void RunFinished(const run::RunOutcome& outcome);
 
     model::TMode mode_ = model::TMode::Beginner;
     std::unique_ptr<model::TActionDocument> document_;
@@ -175,6 +182,7 @@ private:
     std::vector<TBotAction*> mainWidgets_;
     std::vector<TBotAction*> sensorWidgets_;
     std::array<TSkinImage*, 8> tiles_{};
+    TRunController* run_ = nullptr;
     TCodeForm* codeView_ = nullptr;
     std::unique_ptr<TCodeForm> ownCodeView_;
     link::PortChoice portChoice_;

@@ -5,10 +5,14 @@
 #include <QPixmap>
 
 #include "codegen/code_generator.h"
+#include "link/target_link.h"
+#include "resources/resources.h"
 #include "ui/code_view.h"
 #include "ui/main_window.h"
+#include "ui/progress_window.h"
 #include "ui/start_window.h"
 #include "ui/test_window.h"
+#include "ui/ui_text.h"
 
 namespace kavrin::ui {
 
@@ -46,6 +50,42 @@ public:
         TOfflineLink::document.SetCalibration(103, 97);
     }
 };
+// Three ports as a scan leaves them: a robot on the second, nothing on the first, the virtual
+// robot last; with two robots both are candidates and the window asks which one.
+link::PortStatusTable SampleScan(bool twoRobots) {
+    const std::string robot = resources::GetUIString(411);
+    const std::string yes = resources::GetUIString(387);
+    const std::string no = resources::GetUIString(388);
+    link::PortStatusTable table;
+    table.rows.resize(3);
+    table.rows[0].texts = {"COM1:", twoRobots ? robot : "", twoRobots ? "v1.0" : "", no,
+                           twoRobots ? yes : no};
+    table.rows[1].texts = {"COM3:", robot, "v1.0", no, yes};
+    table.rows[2].texts = {"SIM:", robot, "v1.0", no, yes};
+    table.rows[0].model = twoRobots ? link::kModelKR2 : 0;
+    table.rows[1].model = link::kModelKR2;
+    table.rows[2].model = link::kModelKR2;
+    table.rows[0].candidate = twoRobots;
+    table.rows[1].candidate = twoRobots;
+    return table;
+}
+
+std::unique_ptr<QWidget> ProgressWindow(bool choice) {
+    auto window = std::make_unique<TProgressForm>();
+    constexpr int kSampleBlocks = 12;
+    constexpr int kSampleSent = 5;
+    if (choice) {
+        window->Open(SampleScan(true), UiString(link::kStrSeveralModules));
+    } else {
+        window->Open(SampleScan(false));
+        window->MarkTarget(1);
+        window->StartProgress(0, kSampleBlocks);
+        for (int i = 0; i < kSampleSent; ++i) {
+            window->StepIt(0);
+        }
+    }
+    return window;
+}
 
 }  // namespace
 
@@ -81,6 +121,8 @@ std::vector<TScreenshot> Screenshots() {
              return std::unique_ptr<QWidget>(std::move(view));
          }},
         {QStringLiteral("test.png"), [] { return std::make_unique<TOfflineTestForm>(); }},
+        {QStringLiteral("progress-scan.png"), [] { return ProgressWindow(false); }},
+        {QStringLiteral("progress-choice.png"), [] { return ProgressWindow(true); }},
     };
 }
 

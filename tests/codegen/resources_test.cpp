@@ -151,6 +151,7 @@ const std::vector<std::pair<int, std::string>> kExpectedStrings = {
      "«Διαγραφή», «Αντιγραφή», «Αποκοπή» ή «Επικόλληση» για τη διαγραφή, αντιγραφή, αποκοπή ή "
      "επικόλληση ενεργειών."},
     {451, "Κάντε κλικ στο κουμπί «Αναίρεση», για να αναιρέσετε την προηγούμενη τροποποίηση."},
+    {452, "Η λήψη ακυρώθηκε."},
 };
 
 TEST(UIStrings, EveryNumberHasItsExactText) {
@@ -166,7 +167,7 @@ TEST(UIStrings, BlanksAreKeptAndMissingNumbersAreEmpty) {
     EXPECT_EQ(GetUIString(374), " sec");
     EXPECT_EQ(GetUIString(375), "Βήμα ");
     EXPECT_EQ(GetUIString(365), "");
-    EXPECT_EQ(GetUIString(452), "");
+    EXPECT_EQ(GetUIString(453), "");
     EXPECT_EQ(GetUIString(-1), "");
     EXPECT_EQ(GetUIString(362), "");  // a DATA number is no string
 }

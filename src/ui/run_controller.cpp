@@ -1,0 +1,166 @@
+#include "ui/run_controller.h"
+
+#include <QMetaObject>
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+
+#include "tokenizer/tokenizer.h"
+#include "ui/progress_window.h"
+#include "ui/ui_text.h"
+
+namespace kavrin::ui {
+
+// The progress window as the link's observer. Every call comes on the worker thread and is
+// handed to the UI thread as a queued call carrying a copy of what it needs; the worker never
+// waits for the window, except for the user's choice of robot.
+class TWindowObserver : public link::LinkObserver {
+public:
+    TWindowObserver(TRunController& controller, TProgressForm& window, std::stop_token stop)
+        : controller_(controller), window_(window), stop_(std::move(stop)) {}
+
+    void ProgressOpened(const link::PortStatusTable& table) override {
+        OnWindow([table](TProgressForm& w) { w.Open(table); });
+    }
+    void ScanStarted() override {
+        OnWindow([](TProgressForm& w) { w.SetScanning(true); });
+    }
+    void PortReported(int, const link::PortStatusTable& table) override {
+        OnWindow([table](TProgressForm& w) { w.ShowTable(table); });
+    }
+    void ScanFinished(const link::PortStatusTable& table) override {
+        OnWindow([table](TProgressForm& w) {
+            w.ShowTable(table);
+            w.SetScanning(false);
+        });
+    }
+
+    int ChooseTarget(const link::PortStatusTable& table, std::string_view message) override {
+        {
+            const std::lock_guard lock(mutex_);
+            answer_.reset();
+        }
+        OnWindow([this, table, text = FromCore(message)](TProgressForm& w) {
+            QObject::connect(
+                &w, &TProgressForm::ChoiceMade, &controller_,
+                [this](int portIndex) { Answer(portIndex); }, Qt::SingleShotConnection);
+            w.Open(table, text);
+        });
+        std::unique_lock lock(mutex_);
+        if (!answered_.wait(lock, stop_, [this] { return answer_.has_value(); })) {
+            return -1;  // stopped while the choice was open
+        }
+        return *answer_;
+    }
+
+    void TargetMarked(int portIndex) override {
+        OnWindow([portIndex](TProgressForm& w) { w.MarkTarget(portIndex); });
+    }
+    void ProgressStarted(int programSlot, int blockCount) override {
+        OnWindow([programSlot, blockCount](TProgressForm& w) {
+            w.StartProgress(programSlot, blockCount);
+        });
+    }
+    void Blink() override {
+        OnWindow([](TProgressForm& w) { w.Blink(); });
+    }
+    void StepIt(int programSlot) override {
+        OnWindow([programSlot](TProgressForm& w) { w.StepIt(programSlot); });
+    }
+    void ProgressClosed() override {
+        OnWindow([](TProgressForm& w) { w.CloseAfterPause(); }, true);
+    }
+
+    void ShowError(std::string_view text) override {
+        QMetaObject::invokeMethod(
+            &controller_,
+            [this, message = FromCore(text)] { Q_EMIT controller_.ErrorShown(message); },
+            Qt::QueuedConnection);
+    }
+    // The run's one plain message is the tokenizer's refusal; it comes with the outcome, which
+    // also says where the error lies.
+    void ShowMessage(std::string_view) override {}
+
+private:
+    // A change of the window, made on the UI thread. Once the run is stopped the window has
+    // been closed by the user and stays closed.
+    template <typename Change>
+    void OnWindow(Change change, bool evenWhenStopped = false) {
+        QMetaObject::invokeMethod(
+            &window_,
+            [this, change = std::move(change), evenWhenStopped] {
+                if (evenWhenStopped || !stop_.stop_requested()) {
+                    change(window_);
+                }
+            },
+            Qt::QueuedConnection);
+    }
+
+    void Answer(int portIndex) {
+        {
+            const std::lock_guard lock(mutex_);
+            answer_ = portIndex;
+        }
+        answered_.notify_all();
+    }
+
+    TRunController& controller_;
+    TProgressForm& window_;
+    std::stop_token stop_;
+    std::mutex mutex_;
+    std::condition_variable_any answered_;
+    std::optional<int> answer_;
+};
+
+TRunController::TRunController(TProgressForm& window, TLinkSetup setup, QObject* parent)
+    : QObject(parent),
+      window_(window),
+      pool_(std::make_unique<link::TPortPool>(std::move(setup.openPort))),
+      target_(
+          std::make_unique<link::TargetLink>(*pool_, std::move(setup.enumerate), setup.timings)),
+      tokenizer_(std::make_unique<tokenizer::TTokenizer>()) {
+    connect(&window_, &TProgressForm::CancelRequested, this, &TRunController::Stop);
+}
+
+TRunController::~TRunController() {
+    if (worker_.joinable()) {
+        worker_.request_stop();
+        worker_.join();
+    }
+}
+
+bool TRunController::Start(std::string sourceText, std::string port) {
+    if (Busy()) {
+        return false;
+    }
+    std::stop_source stop;
+    observer_ = std::make_unique<TWindowObserver>(*this, window_, stop.get_token());
+    worker_ = std::jthread([this, stop, source = std::move(sourceText),
+                            port = std::move(port)](std::stop_token own) {
+        // Both the worker's own token (the destructor) and the window's cancel end the run.
+        const std::stop_callback relay(own, [stop]() mutable { stop.request_stop(); });
+        const run::RunSettings settings{.port = port, .keepOpen = false, .stop = stop.get_token()};
+        const run::RunOutcome outcome =
+            run::RunProgram(*target_, *tokenizer_, source, settings, *observer_);
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { Done(outcome); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void TRunController::Stop() {
+    if (worker_.joinable()) {
+        worker_.request_stop();
+    }
+}
+
+void TRunController::Done(const run::RunOutcome& outcome) {
+    if (worker_.joinable()) {
+        worker_.join();  // it posted this as its last act
+    }
+    window_.SetScanning(false);
+    Q_EMIT Finished(outcome);
+}
+
+}  // namespace kavrin::ui
