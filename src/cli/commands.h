@@ -3,6 +3,7 @@
 // process exit code; each lives in its own file.
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace kavrin::cli {
@@ -15,5 +16,11 @@ int RunCompile(Args args);
 int RunPorts(Args args);
 int RunDownload(Args args);
 int RunSimPty(Args args);
+int RunRun(Args args);
+
+// Where the virtual robot keeps its EEPROM between runs (the data folder, or the file named by
+// KAVRIN_SIM_EEPROM), and handing that file to the SIM port's robot.
+std::string SimEepromPath();
+void AttachSimEeprom();
 
 }  // namespace kavrin::cli

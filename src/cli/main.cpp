@@ -25,6 +25,8 @@ constexpr Command kCommands[] = {
      "download SOURCE|FILE.kvn [--port NAME] [--advanced] [--sensors] [--dump-eeprom FILE]"},
     {"sim-pty", kavrin::cli::RunSimPty,
      "sim-pty                               serve the virtual robot on a pseudo-terminal"},
+    {"run", kavrin::cli::RunRun,
+     "run SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--seconds N] [--input TEXT] [--trace]"},
 };
 
 void PrintHelp(std::FILE* out) {
@@ -53,6 +55,7 @@ int main(int argc, char** argv) {
     std::vector<std::string_view> args(argv + 2, argv + argc);
     for (const Command& c : kCommands) {
         if (c.name == name) {
+            if (name == "download") kavrin::cli::AttachSimEeprom();  // SIM keeps what it gets
             return c.run(args);
         }
     }

@@ -64,6 +64,8 @@ public:
     int DownloadsClosed() const { return downloadsClosed_; }
     // Identifications answered up to the version byte.
     int Identifications() const { return identifications_; }
+    // Neither identifying nor taking a download: a byte that arrives is for the running program.
+    bool Listening() const { return state_ == State::Idle && !breakOn_ && !vanished_; }
     // The port has gone: every operation on it fails from now on.
     bool Vanished() const { return vanished_; }
 

@@ -31,6 +31,7 @@ public:
 
     int Read(std::span<std::uint8_t> into, int timeoutMs) override {
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        RunProgram(into.size(), timeoutMs);
         std::size_t got = 0;
         while (got < into.size() && !Gone()) {
             if (pending_.empty() || (realTime_ && pending_.front().arrival > deadline)) {
@@ -67,7 +68,11 @@ public:
         for (const std::uint8_t b : bytes) {
             sent += kCharacterTime;
             answer.clear();
+            const bool forProgram = robot_->Module().Listening();
+            const int downloads = robot_->Module().DownloadsClosed();
             robot_->Module().Receive(b, answer);
+            if (forProgram) robot_->Program().FromComputer(b);
+            if (robot_->Module().DownloadsClosed() != downloads) robot_->Program().Downloaded(robot_->Module().Eeprom());
             Clock::time_point arrival = sent;
             for (const std::uint8_t a : answer) {
                 arrival = std::max(arrival, lastArrival_ + kCharacterTime);
@@ -84,6 +89,8 @@ public:
             return false;
         }
         robot_->Module().SetBreak(on);
+        if (on) robot_->Program().Hold();
+        else robot_->Program().Restart();
         return true;
     }
     // The module has no modem line answers and no loop-back; DTR and RTS are merely accepted.
@@ -98,6 +105,21 @@ private:
     };
 
     bool Gone() const { return robot_->Module().Vanished(); }
+
+    // The running program goes on while the computer waits for bytes: until it has sent what
+    // the read still lacks, or for the read's time-out in virtual time. What it sends arrives
+    // after the virtual time it took (at once without line timing).
+    void RunProgram(std::size_t wanted, int timeoutMs) {
+        ModuleProgram& program = robot_->Program();
+        if (!program.Running() || pending_.size() >= wanted) return;
+        const Clock::time_point start = std::max(Clock::now(), lastArrival_);
+        const VirtualTime begin = program.Cpu().Now();
+        for (const HostByte& b : program.RunFor(timeoutMs * kMicrosPerMs, wanted - pending_.size())) {
+            const Clock::time_point arrival = start + std::chrono::microseconds(b.time - begin);
+            pending_.push_back({arrival, b.byte});
+            lastArrival_ = std::max(lastArrival_, arrival);
+        }
+    }
 
     std::shared_ptr<VirtualRobot> robot_;
     bool realTime_;

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "link/serial_port.h"
+#include "sim/module_program.h"
 #include "sim/virtual_module.h"
 
 namespace kavrin::sim {
@@ -29,6 +30,10 @@ public:
 
     // The module; touch it only while no port is open (or from the port's own thread).
     VirtualModule& Module() { return module_; }
+    // The program the module holds and runs after a download; same rule as Module(). The port
+    // hands it the bytes that arrive outside a download and runs it on demand while the
+    // computer reads (module_program.h).
+    ModuleProgram& Program() { return program_; }
 
 private:
     friend class SimSerialPort;
@@ -38,6 +43,7 @@ private:
     bool open_ = false;
     bool realTime_ = false;
     VirtualModule module_;
+    ModuleProgram program_;
 };
 
 // The process-wide robot behind the port name "SIM".

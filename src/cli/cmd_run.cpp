@@ -1,0 +1,196 @@
+// kavrin-cli run: a program on the virtual robot, without a window.
+//
+//   kavrin-cli run SOURCE|FILE.kvn [--advanced] [--sensors] [--seconds N] [--input TEXT] [--trace]
+//   kavrin-cli run --held [--seconds N] [--input TEXT] [--trace]
+//
+// Compiles the program (a .kvn file is generated first), or takes the image the virtual robot
+// holds from its last download, and runs it on a fresh module for N virtual seconds as fast as
+// it can. What the program sends to the computer (DEBUG, SEROUT 16) goes to standard output
+// with carriage returns as line ends; --input is what the computer sends it; --trace adds a
+// line per pin event with its virtual time. Diagnostics and why the run ended go to standard
+// error. Every pin reads low.
+
+#include <QCoreApplication>
+#include <QStandardPaths>
+#include <QString>
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/program_source.h"
+#include "sim/eeprom_store.h"
+#include "sim/processor.h"
+#include "sim/recording_body.h"
+#include "sim/virtual_robot.h"
+#include "tokenizer/tokenizer.h"
+
+namespace kavrin::cli {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: kavrin-cli run SOURCE|FILE.kvn [--advanced] [--sensors] [--seconds N] [--input TEXT] [--trace]\n"
+    "       kavrin-cli run --held [--seconds N] [--input TEXT] [--trace]\n";
+constexpr double kDefaultSeconds = 10.0;
+constexpr double kMaxSeconds = 24.0 * 3600.0;
+constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;  // output is printed as it comes
+constexpr int kExitUsage = 2, kExitFailed = 1;
+constexpr char kEepromFileName[] = "virtual-robot.eeprom";
+constexpr char kEepromFileVariable[] = "KAVRIN_SIM_EEPROM";  // overrides the data folder
+
+struct RunOptions {
+    ProgramOptions program;
+    bool held = false;
+    double seconds = kDefaultSeconds;
+    std::string input;
+    bool trace = false;
+};
+
+bool ParseSeconds(std::string_view text, double& seconds) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    return ec == std::errc() && end == text.data() + text.size() && seconds > 0 && seconds <= kMaxSeconds;
+}
+
+// -1 to go on, else the exit code.
+int ParseOptions(Args args, RunOptions& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (TakeModeOption(arg, options.program, true)) continue;
+        if (arg == "--held") {
+            options.held = true;
+        } else if (arg == "--trace") {
+            options.trace = true;
+        } else if (arg == "--seconds" && hasValue && ParseSeconds(args[i + 1], options.seconds)) {
+            ++i;
+        } else if (arg == "--input" && hasValue) {
+            options.input = args[++i];
+        } else if ((arg.starts_with("-") && arg != "-") || !options.program.file.empty()) {
+            std::fputs(kUsage, stderr);
+            return kExitUsage;
+        } else {
+            options.program.file = arg;
+        }
+    }
+    if (options.held == !options.program.file.empty()) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    return -1;
+}
+
+bool IsActionFile(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".kvn";
+}
+
+bool CompileProgram(const ProgramOptions& options, sim::Eeprom& image) {
+    std::string source;
+    if (IsActionFile(options.file)) {
+        codegen::TProgramText text;
+        if (!GenerateProgram(options, text)) return false;
+        const codegen::TTextResult whole = text.TextForTokenizer(source);
+        if (!whole.ok) {
+            std::fprintf(stderr, "kavrin-cli: %s\n", whole.message.c_str());
+            return false;
+        }
+    } else if (!ReadSourceFile(options.file, source)) {
+        std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.file.c_str());
+        return false;
+    }
+    if (!tokenizer::LoadSource(source) || tokenizer::Tokenize(0, 1, 0) != 1) {
+        const auto& r = tokenizer::TokenizerResult();
+        std::fprintf(stderr, "kavrin-cli: %s: %s\n", options.file.c_str(),
+                     r.ErrorMessage ? r.ErrorMessage : "the program does not compile");
+        return false;
+    }
+    const auto& image8 = tokenizer::TokenizerResult().EepromImage;
+    std::copy(image8.begin(), image8.end(), image.begin());
+    return true;
+}
+
+// Prints the program's output and the trace, keeping trace lines on lines of their own.
+class Printer {
+public:
+    void Output(std::uint8_t byte) {
+        const int c = byte == '\r' ? '\n' : byte;
+        std::putchar(c);
+        atLineStart_ = c == '\n';
+    }
+    void Trace(const sim::BodyEvent& e) {
+        if (!atLineStart_) std::putchar('\n');
+        std::printf("%.6f %s\n", static_cast<double>(e.time) / sim::kMicrosPerSecond, sim::DescribeEvent(e).c_str());
+        atLineStart_ = true;
+    }
+
+private:
+    bool atLineStart_ = true;
+};
+
+}  // namespace
+
+std::string SimEepromPath() {
+    if (const char* overridden = std::getenv(kEepromFileVariable); overridden && *overridden) return overridden;
+    if (QCoreApplication::applicationName().isEmpty() || QCoreApplication::applicationName() == QStringLiteral("kavrin-cli"))
+        QCoreApplication::setApplicationName(QStringLiteral("Kavrin"));
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (folder.isEmpty()) return {};
+    return (std::filesystem::path(folder.toStdString()) / kEepromFileName).string();
+}
+
+void AttachSimEeprom() { sim::SharedRobot()->Program().SetEepromFile(SimEepromPath()); }
+
+int RunRun(Args args) {
+    RunOptions options;
+    if (const int code = ParseOptions(args, options); code >= 0) return code;
+    sim::Eeprom image{};
+    if (options.held) {
+        sim::StoredEeprom stored{};
+        const std::string path = SimEepromPath();
+        if (path.empty() || !sim::LoadEepromFile(path, stored)) {
+            std::fputs("kavrin-cli: the virtual robot holds no program (download one to SIM first)\n", stderr);
+            return kExitFailed;
+        }
+        std::copy(stored.begin(), stored.end(), image.begin());
+    } else if (!CompileProgram(options.program, image)) {
+        return kExitFailed;
+    }
+
+    Printer printer;
+    sim::RecordingBody body;
+    body.keepEvents = false;
+    sim::Processor cpu(body);
+    if (options.trace) {
+        body.onEvent = [&printer, &cpu](const sim::BodyEvent& e) {
+            for (const sim::HostByte& b : cpu.TakeHostOutput()) printer.Output(b.byte);  // sent before
+            printer.Trace(e);
+        };
+    }
+    cpu.Load(image);
+    for (const char c : options.input) cpu.FeedHost(static_cast<std::uint8_t>(c), 0);
+    const auto end = static_cast<sim::VirtualTime>(options.seconds * sim::kMicrosPerSecond);
+    while (!cpu.Halted() && cpu.Now() < end) {
+        cpu.Run(std::min(end, cpu.Now() + kSlice));
+        for (const sim::HostByte& b : cpu.TakeHostOutput()) printer.Output(b.byte);
+    }
+    std::fflush(stdout);
+    const double at = static_cast<double>(cpu.Halted() ? cpu.StopTime() : std::min(cpu.Now(), end)) / sim::kMicrosPerSecond;
+    if (cpu.State() == sim::ProcessorState::Faulted) {
+        std::fprintf(stderr, "kavrin-cli: the program stopped at %.6f s: %s\n", at, cpu.Diagnostic().c_str());
+        return kExitFailed;
+    }
+    if (cpu.Halted()) std::fprintf(stderr, "kavrin-cli: the program ended with %s\n", cpu.StopReason().c_str());
+    else std::fprintf(stderr, "kavrin-cli: still running after %.6f s\n", at);
+    return 0;
+}
+
+}  // namespace kavrin::cli

@@ -1,0 +1,24 @@
+#pragma once
+// The virtual robot's EEPROM on disk, so that it keeps its program from one run of Kavrin to the
+// next as a real module does. The file is the 2,048 bytes between a 4-byte mark and a 4-byte
+// check sum; it is replaced atomically (written beside, then renamed over), so a crash leaves
+// the old or the new image, never half of one. A missing or damaged file reads as an empty
+// EEPROM (all zeros).
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kavrin::sim {
+
+inline constexpr std::size_t kStoredEepromSize = 2048;
+using StoredEeprom = std::array<std::uint8_t, kStoredEepromSize>;
+
+// The image in the file; false (and an empty image) when it is missing or damaged.
+bool LoadEepromFile(const std::string& path, StoredEeprom& image);
+
+// Writes the image; false with a message when the file could not be written (the old file is
+// then left as it was). The folder is made when missing.
+bool SaveEepromFile(const std::string& path, const StoredEeprom& image, std::string& error);
+
+}  // namespace kavrin::sim

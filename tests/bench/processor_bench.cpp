@@ -1,0 +1,60 @@
+// Processor speed: the generated 255-step motion program on the virtual module, as virtual
+// seconds per CPU second (the simulator needs it well above 1; the aim is at least 1,000).
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "codegen/code_generator.h"
+#include "codegen/program_text.h"
+#include "model/action_program.h"
+#include "sim/processor.h"
+#include "sim/recording_body.h"
+#include "tokenizer/tokenizer.h"
+
+namespace {
+
+using namespace kavrin;
+
+constexpr sim::VirtualTime kVirtualPerIteration = 60 * sim::kMicrosPerSecond;
+
+sim::Eeprom MotionImage() {
+    model::TActionProgram program;
+    for (int i = 0; i < model::kMaxSteps; ++i) {
+        const int row = ++program.Count(model::kMainList);
+        model::TBotAction& step = program.Step(model::kMainList, row);
+        step.kind = static_cast<std::uint8_t>(i % 7);
+        step.value = static_cast<std::int16_t>(10 + i % 40);
+    }
+    codegen::TProgramText text;
+    if (!codegen::BuildCode(program, model::TMode::Beginner, true, text).ok) std::abort();
+    if (!tokenizer::LoadSource(text.WholeText()) || !tokenizer::Tokenize(0, 1, 0)) std::abort();
+    sim::Eeprom image{};
+    const auto& r = tokenizer::TokenizerResult();
+    std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
+    return image;
+}
+
+void BM_MotionProgram(benchmark::State& state) {
+    static const sim::Eeprom image = MotionImage();
+    sim::RecordingBody body;
+    body.keepEvents = false;
+    body.inputs.fill(true);  // no sensor fires
+    double virtualSeconds = 0;
+    for (auto _ : state) {
+        sim::Processor cpu(body);
+        cpu.Load(image);
+        cpu.Run(kVirtualPerIteration);
+        if (cpu.Halted()) state.SkipWithError("the motion program stopped early");
+        virtualSeconds += static_cast<double>(cpu.Now()) / sim::kMicrosPerSecond;
+    }
+    // Divided by the CPU time of the run: virtual seconds per CPU second.
+    state.counters["virtual_s_per_cpu_s"] = benchmark::Counter(virtualSeconds, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_MotionProgram)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,116 @@
+// The program downloaded to the SIM port runs there: the servo test program answers its
+// exchange through the port, and the EEPROM file keeps the image for the next run.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "resources/resources.h"
+#include "sim/eeprom_store.h"
+#include "sim/virtual_robot.h"
+#include "sim_test_util.h"
+
+namespace kavrin::sim {
+namespace {
+
+using namespace test;
+
+std::string TempFile(const std::string& name) {
+    const auto dir = std::filesystem::temp_directory_path() / ("kavrin_sim_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::create_directories(dir);
+    return (dir / name).string();
+}
+
+// Reset, identification and the blocks of the tokenizer's last result, as the link sends them.
+void Download(link::SerialPort& port) {
+    port.SetBreak(true);
+    port.SetBreak(false);
+    for (const char c : std::string("KR2")) {
+        const std::uint8_t b = static_cast<std::uint8_t>(c);
+        port.Write(std::span(&b, 1), 1000);
+    }
+    const std::uint8_t zero = 0;
+    port.Write(std::span(&zero, 1), 1000);
+    const auto& r = tokenizer::TokenizerResult();
+    for (int i = 0; i < r.BlockCount; ++i) port.Write(r.Blocks[static_cast<std::size_t>(i)], 1000);
+    port.Write(std::span(&zero, 1), 1000);
+    port.Drain();
+}
+
+TEST(SimPort, TheTestProgramAnswersItsExchange) {
+    const std::string file = TempFile("exchange.eeprom");
+    std::filesystem::remove(file);
+    auto robot = std::make_shared<VirtualRobot>();
+    robot->Program().SetEepromFile(file);
+    const auto source = resources::find(resources::kDataType, resources::kTestProgramId);
+    CompileSource(std::string(source.begin(), source.end()));
+    link::OpenResult opened = robot->Open();
+    ASSERT_TRUE(opened.port);
+    link::SerialPort& port = *opened.port;
+    Download(port);
+    ASSERT_TRUE(robot->Program().Running());
+
+    for (int round = 0; round < 3; ++round) {
+        port.Drain();
+        const std::uint8_t message[] = {0xEE, 0x02, 0x52, 0x03};
+        ASSERT_TRUE(port.Write(message, 10));
+        std::uint8_t echo[4] = {};
+        ASSERT_EQ(port.Read(echo, 100), 4);
+        EXPECT_EQ(echo[0], 0xEE);
+        // The recording body reads every input low: all four sensors fire.
+        EXPECT_EQ(port.ReadByte(200), 0x0F);
+        EXPECT_EQ(port.ReadByte(10), -1);
+    }
+
+    // The image went to the file and comes back from it.
+    StoredEeprom stored{};
+    ASSERT_TRUE(LoadEepromFile(file, stored));
+    EXPECT_TRUE(std::equal(stored.begin(), stored.end(), robot->Program().Image().begin()));
+    ModuleProgram later;
+    later.SetEepromFile(file);
+    EXPECT_EQ(later.Image(), robot->Program().Image());
+}
+
+TEST(EepromFile, MissingOrDamagedFilesAreEmptyAndWritesReplaceWhole) {
+    const std::string file = TempFile("store.eeprom");
+    std::filesystem::remove(file);
+    StoredEeprom image{};
+    image.fill(7);
+    EXPECT_FALSE(LoadEepromFile(file, image));
+    EXPECT_EQ(image, StoredEeprom{});
+
+    image[5] = 42;
+    std::string error;
+    ASSERT_TRUE(SaveEepromFile(file, image, error)) << error;
+    StoredEeprom back{};
+    ASSERT_TRUE(LoadEepromFile(file, back));
+    EXPECT_EQ(back, image);
+    EXPECT_FALSE(std::filesystem::exists(file + ".new"));
+
+    {  // one byte flipped in the middle
+        std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(100);
+        f.put('\x55');
+    }
+    EXPECT_FALSE(LoadEepromFile(file, back));
+    EXPECT_EQ(back, StoredEeprom{});
+    std::filesystem::resize_file(file, 10);
+    EXPECT_FALSE(LoadEepromFile(file, back));
+}
+
+TEST(EepromFile, WriteInAProgramIsKept) {
+    const std::string file = TempFile("write.eeprom");
+    std::filesystem::remove(file);
+    ModuleProgram program;
+    program.SetEepromFile(file);
+    program.Downloaded(CompileImage("WRITE 10, 77\r\nEND\r\n"));
+    program.RunFor(kMicrosPerSecond, 1);
+    StoredEeprom stored{};
+    ASSERT_TRUE(LoadEepromFile(file, stored));
+    EXPECT_EQ(stored[10], 77);
+}
+
+}  // namespace
+}  // namespace kavrin::sim
