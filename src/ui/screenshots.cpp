@@ -4,19 +4,46 @@
 #include <QDir>
 #include <QPixmap>
 
+#include <algorithm>
+
 #include "codegen/code_generator.h"
+#include "tokenizer/tokenizer.h"
 #include "ui/code_view.h"
 #include "ui/main_window.h"
+#include "ui/simulator_window.h"
 #include "ui/start_window.h"
 
 namespace kavrin::ui {
 
 namespace {
 
+// The robot just after its right detector has seen the top wall.
+constexpr sim::VirtualTime kSimulatorScreenshotTime = 10'400 * sim::kMicrosPerMs;
+
 std::unique_ptr<QWidget> MainWindowIn(model::TMode mode) {
     auto window = std::make_unique<TMainForm>();
     window->BuildForMode(mode);
     AddSampleProgram(*window->Document());
+    return window;
+}
+
+// The sample program on the virtual robot in the maze, stopped a while after power-on.
+std::unique_ptr<QWidget> SimulatorAtWork() {
+    auto window = std::make_unique<SimulatorWindow>();
+    model::TActionDocument document(model::TMode::Beginner);
+    AddSampleProgram(document);
+    codegen::TProgramText text;
+    codegen::BuildCode(document.Program(), model::TMode::Beginner, true, text);
+    sim::Eeprom image{};
+    if (tokenizer::LoadSource(text.WholeText()) && tokenizer::Tokenize(0, 1, 0) == 1) {
+        const auto& compiled = tokenizer::TokenizerResult().EepromImage;
+        std::copy(compiled.begin(), compiled.end(), image.begin());
+    }
+    window->SetArena(QStringLiteral("maze"));
+    window->StartProgram(image);
+    window->SetRunning(false);
+    window->resize(window->sizeHint());
+    window->Advance(kSimulatorScreenshotTime);
     return window;
 }
 
@@ -53,6 +80,7 @@ std::vector<TScreenshot> Screenshots() {
              view->SetProgramText(text);
              return std::unique_ptr<QWidget>(std::move(view));
          }},
+        {QStringLiteral("simulator.png"), SimulatorAtWork},
     };
 }
 

@@ -1,0 +1,106 @@
+// The simulator window: opening after a download to the virtual robot, run and pause, the power
+// switch, and the terminal pane in both directions.
+
+#include "ui/simulator_window.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tokenizer/tokenizer.h"
+
+namespace kavrin::ui {
+namespace {
+
+// Greets, drives both servos forward for a second, then asks for a number and echoes it.
+constexpr char kProgram[] =
+    "'{$KORBLE KR2}\r\n'{$VELIC 2.5}\r\n"
+    "i VAR Word\r\nx VAR Byte\r\n"
+    "DEBUG \"Hello\", CR\r\n"
+    "FOR i = 1 TO 50\r\nPULSOUT 13, 850\r\nPULSOUT 12, 650\r\nPAUSE 18\r\nNEXT\r\n"
+    "DEBUGIN DEC x\r\n"
+    "DEBUG \"Got \", DEC x, CR\r\n"
+    "END\r\n";
+
+sim::Eeprom Image() {
+    sim::Eeprom image{};
+    EXPECT_TRUE(tokenizer::LoadSource(kProgram));
+    EXPECT_EQ(tokenizer::Tokenize(0, 1, 0), 1) << tokenizer::TokenizerResult().ErrorMessage;
+    const auto& r = tokenizer::TokenizerResult();
+    std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
+    return image;
+}
+
+QPushButton* Button(QWidget& window, const QString& textStart) {
+    for (QPushButton* b : window.findChildren<QPushButton*>())
+        if (b->text().remove(QLatin1Char('&')).startsWith(textStart)) return b;
+    ADD_FAILURE() << "no button " << textStart.toStdString();
+    return nullptr;
+}
+
+TEST(SimulatorWindow, OpensAfterADownloadAndComesToTheFrontForTheNext) {
+    SimulatorWindow* window = ShowSimulator(Image());
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->IsRunning());
+    EXPECT_TRUE(window->PowerOn());
+    EXPECT_EQ(window->Simulation().Body().CurrentPose(), window->Simulation().Body().GetArena().start);
+    QTest::qWait(100);
+    EXPECT_GT(window->Simulation().Now(), 0);  // time goes on by itself
+
+    EXPECT_EQ(ShowSimulator(Image()), window);  // one window, the program started again
+    EXPECT_LT(window->Simulation().Now(), 100 * sim::kMicrosPerMs);
+    window->close();  // deletes it
+}
+
+TEST(SimulatorWindow, PauseHoldsTimeAndAPowerCycleStartsOverAtTheStart) {
+    SimulatorWindow window;
+    window.show();
+    window.StartProgram(Image());
+    QTest::mouseClick(Button(window, QStringLiteral("Pause")), Qt::LeftButton);
+    EXPECT_FALSE(window.IsRunning());
+    window.Advance(sim::kMicrosPerSecond / 2);  // the robot drives forward
+    const sim::VirtualTime paused = window.Simulation().Now();
+    QTest::qWait(100);
+    EXPECT_EQ(window.Simulation().Now(), paused);
+    const sim::Pose start = window.Simulation().Body().GetArena().start;
+    EXPECT_GT(window.Simulation().Body().CurrentPose().x, start.x + 3);
+
+    QTest::mouseClick(Button(window, QStringLiteral("Power off")), Qt::LeftButton);
+    EXPECT_FALSE(window.PowerOn());
+    window.Advance(sim::kMicrosPerSecond);
+    EXPECT_EQ(window.Simulation().Now(), paused);  // off: nothing moves
+    QTest::mouseClick(Button(window, QStringLiteral("Power on")), Qt::LeftButton);
+    EXPECT_TRUE(window.PowerOn());
+    EXPECT_TRUE(window.IsRunning());
+    EXPECT_EQ(window.Simulation().Body().CurrentPose(), start);
+    EXPECT_LT(window.Simulation().Now(), 100 * sim::kMicrosPerMs);
+    window.Advance(sim::kMicrosPerSecond / 10);
+    EXPECT_EQ(window.TerminalText().count(QStringLiteral("Hello")), 2);  // said again after power-on
+}
+
+TEST(SimulatorWindow, TerminalShowsDebugAndSendsWhatIsTyped) {
+    SimulatorWindow window;
+    window.show();
+    window.StartProgram(Image());
+    window.SetRunning(false);
+    window.Advance(2 * sim::kMicrosPerSecond);
+    EXPECT_TRUE(window.TerminalText().contains(QStringLiteral("Hello\n")));
+    EXPECT_FALSE(window.TerminalText().contains(QStringLiteral("Got")));
+
+    auto* input = window.findChild<QLineEdit*>();
+    ASSERT_NE(input, nullptr);
+    QTest::keyClicks(input, QStringLiteral("42"));
+    QTest::keyClick(input, Qt::Key_Return);
+    window.Advance(sim::kMicrosPerSecond / 10);
+    EXPECT_TRUE(window.TerminalText().contains(QStringLiteral("Got 42\n"))) << window.TerminalText().toStdString();
+    EXPECT_TRUE(window.TerminalText().contains(QStringLiteral("[the program ended with END]")));
+}
+
+}  // namespace
+}  // namespace kavrin::ui
