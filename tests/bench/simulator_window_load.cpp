@@ -23,9 +23,13 @@ namespace {
 using namespace kavrin;
 
 double CpuSeconds() {
+#ifdef CLOCK_PROCESS_CPUTIME_ID
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+#else
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+#endif
 }
 
 sim::Eeprom MotionImage() {

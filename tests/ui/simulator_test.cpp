@@ -3,7 +3,10 @@
 
 #include "ui/simulator_window.h"
 
+#include <QWheelEvent>
+
 #include <QLineEdit>
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 
@@ -13,6 +16,7 @@
 #include <string>
 
 #include "tokenizer/tokenizer.h"
+#include "ui/arena_view.h"
 
 namespace kavrin::ui {
 namespace {
@@ -100,6 +104,39 @@ TEST(SimulatorWindow, TerminalShowsDebugAndSendsWhatIsTyped) {
     window.Advance(sim::kMicrosPerSecond / 10);
     EXPECT_TRUE(window.TerminalText().contains(QStringLiteral("Got 42\n"))) << window.TerminalText().toStdString();
     EXPECT_TRUE(window.TerminalText().contains(QStringLiteral("[the program ended with END]")));
+}
+
+TEST(SimulatorWindow, TheRobotIsDraggedAndTurnedByHandButNotOffTheTable) {
+    SimulatorWindow window;
+    window.resize(900, 720);
+    window.show();
+    window.StartProgram(Image());
+    window.SetRunning(false);
+    auto* view = window.findChild<ArenaView*>();
+    ASSERT_NE(view, nullptr);
+    const sim::Pose start = window.Simulation().Body().CurrentPose();
+
+    const QPoint grab = view->ToWidget(start.Position()).toPoint();
+    const QPoint drop = view->ToWidget({start.x + 50, start.y + 20}).toPoint();
+    QTest::mousePress(view, Qt::LeftButton, {}, grab);
+    QTest::mouseMove(view, drop);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, drop);
+    const sim::Pose moved = window.Simulation().Body().CurrentPose();
+    EXPECT_NEAR(moved.x, start.x + 50, 1.0);
+    EXPECT_NEAR(moved.y, start.y + 20, 1.0);
+    EXPECT_EQ(moved.heading, start.heading);
+
+    // A wheel notch turns it counter-clockwise; dropping it off the table leaves it where it was.
+    QWheelEvent wheel(QPointF(drop), view->mapToGlobal(QPointF(drop)), {}, {0, 120}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    EXPECT_GT(window.Simulation().Body().CurrentPose().heading, start.heading);
+    const sim::Pose turned = window.Simulation().Body().CurrentPose();
+    const QPoint off = view->ToWidget({-30, start.y}).toPoint();
+    QTest::mousePress(view, Qt::LeftButton, {}, drop);
+    QTest::mouseMove(view, off);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, off);
+    EXPECT_EQ(window.Simulation().Body().CurrentPose(), turned);
 }
 
 }  // namespace
