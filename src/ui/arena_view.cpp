@@ -18,6 +18,7 @@ constexpr double kWheelWidthCm = 1.8;
 constexpr double kTreadSpacingCm = 1.2;   // stripes on the tyre, so turning shows
 constexpr double kTurnPerNotchDeg = 10.0;  // a mouse wheel notch turns the robot this much
 constexpr int kConeSamples = 12;
+constexpr std::size_t kPathSearchBack = 4096;  // how far back the picture's last point is sought
 constexpr double kConeAfterglowUs = 300'000;  // a cone fades out this long after its burst
 
 const QColor kFloor(0x3c, 0x40, 0x46);
@@ -80,17 +81,10 @@ sim::Vec2 ArenaView::ToTable(QPointF widget) const {
     return {p.x(), p.y()};
 }
 
-void ArenaView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), kFloor);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setTransform(TableTransform());
+void ArenaView::InvalidateBackground() { background_ = QPixmap(); }
 
-    const sim::RobotBody& body = simulation_.Body();
-    const sim::Arena& arena = body.GetArena();
-    const sim::RobotGeometry& g = body.Geometry();
-
-    // The table with a 10 cm grid.
+void ArenaView::PaintTable(QPainter& painter) const {
+    const sim::Arena& arena = simulation_.Body().GetArena();
     painter.setPen(Qt::NoPen);
     painter.setBrush(kTable);
     painter.drawRect(QRectF(0, 0, arena.width, arena.depth));
@@ -100,7 +94,6 @@ void ArenaView::paintEvent(QPaintEvent*) {
     for (double x = 10; x < arena.width; x += 10) painter.drawLine(QPointF(x, 0), QPointF(x, arena.depth));
     for (double y = 10; y < arena.depth; y += 10) painter.drawLine(QPointF(0, y), QPointF(arena.width, y));
 
-    // Walls and obstacles.
     painter.setPen(QPen(kSolid, 1.5, Qt::SolidLine, Qt::RoundCap));
     for (const sim::Segment& w : arena.walls) painter.drawLine(P(w.a), P(w.b));
     painter.setPen(Qt::NoPen);
@@ -112,17 +105,75 @@ void ArenaView::paintEvent(QPaintEvent*) {
     painter.setPen(edge);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(0, 0, arena.width, arena.depth));
+}
 
-    // The path driven.
-    if (body.Path().size() > 1) {
-        QPolygonF path;
-        path.reserve(static_cast<qsizetype>(body.Path().size() + 1));
-        for (const sim::Vec2& p : body.Path()) path << P(p);
-        path << P(body.CurrentPose().Position());
-        QPen pen(kPath, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+// The table and the path so far are kept in a picture that only grows at the path's end; it is
+// drawn again when the size, the arena or the path's beginning change.
+void ArenaView::UpdateBackground() {
+    const std::deque<sim::Vec2>& path = simulation_.Body().Path();
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    // Where the picture's last point lies in the path now (the path drops its oldest points
+    // beyond its limit, and starts over when the robot is restarted or placed).
+    std::size_t from = path.size();
+    if (!background_.isNull() && background_.size() == pixels && drawnPoints_ > 0) {
+        const std::size_t lookBack = std::min<std::size_t>(path.size(), kPathSearchBack);
+        for (std::size_t i = path.size(); i-- > path.size() - lookBack;) {
+            if (path[i] == drawnBack_) {
+                from = i;
+                break;
+            }
+        }
+        if (path.size() < drawnPoints_ && path.size() < sim::kMaxPathPoints) from = path.size();  // restarted
+    }
+    QPainter painter;
+    if (from == path.size()) {  // draw it all again
+        background_ = QPixmap(pixels);
+        background_.setDevicePixelRatio(ratio);
+        background_.fill(kFloor);
+        painter.begin(&background_);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setTransform(TableTransform());
+        PaintTable(painter);
+        from = 0;
+    } else {
+        if (from + 1 == path.size()) return;  // nothing new
+        painter.begin(&background_);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setTransform(TableTransform());
+    }
+    if (path.size() > from + 1) {
+        QPolygonF line;
+        line.reserve(static_cast<qsizetype>(path.size() - from));
+        for (std::size_t i = from; i < path.size(); ++i) line << P(path[i]);
+        QPen pen(kPath, 2.0, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin);
         pen.setCosmetic(true);
         painter.setPen(pen);
-        painter.drawPolyline(path);
+        painter.drawPolyline(line);
+    }
+    drawnPoints_ = path.size();
+    drawnBack_ = path.empty() ? sim::Vec2{} : path.back();
+}
+
+void ArenaView::resizeEvent(QResizeEvent* event) {
+    InvalidateBackground();
+    QWidget::resizeEvent(event);
+}
+
+void ArenaView::paintEvent(QPaintEvent*) {
+    UpdateBackground();
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, background_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setTransform(TableTransform());
+
+    const sim::RobotBody& body = simulation_.Body();
+    const sim::RobotGeometry& g = body.Geometry();
+    if (!body.Path().empty()) {  // from the last point kept to the robot
+        QPen pen(kPath, 2.0, Qt::SolidLine, Qt::FlatCap);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.drawLine(P(body.Path().back()), P(body.CurrentPose().Position()));
     }
 
     const sim::Pose& pose = body.CurrentPose();

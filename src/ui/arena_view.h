@@ -7,6 +7,7 @@
 // by dragging with the right button (it turns to face the pointer). A place where it would not
 // fit is refused by the simulation and the robot stays where it was.
 
+#include <QPixmap>
 #include <QPointF>
 #include <QTransform>
 #include <QWidget>
@@ -27,6 +28,9 @@ public:
     QPointF ToWidget(sim::Vec2 table) const;
     sim::Vec2 ToTable(QPointF widget) const;
 
+    // The arena changed: the table is drawn again.
+    void InvalidateBackground();
+
 Q_SIGNALS:
     // The robot was placed or turned by hand.
     void robotMoved();
@@ -37,17 +41,23 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     enum class Drag { None, Move, Turn };
 
     QTransform TableTransform() const;
+    void PaintTable(QPainter& painter) const;
+    void UpdateBackground();
     bool OnRobot(sim::Vec2 table) const;
     void TryPlace(const sim::Pose& pose);
 
     sim::Simulation& simulation_;
     Drag drag_ = Drag::None;
     sim::Vec2 grabOffset_;  // from the pointer to the robot's axle centre, in table cm
+    QPixmap background_;    // the table and the path drawn so far
+    std::size_t drawnPoints_ = 0;
+    sim::Vec2 drawnBack_;   // the last path point in the picture
 };
 
 }  // namespace kavrin::ui

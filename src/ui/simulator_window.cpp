@@ -165,6 +165,7 @@ bool SimulatorWindow::SetArena(const QString& nameOrPath) {
     const bool wasPowered = simulation_.Powered();
     const bool wasRunning = running_;
     simulation_.SetArena(*result.arena);
+    view_->InvalidateBackground();
     if (!wasPowered) simulation_.PowerOff();
     int index = arenaBox_->findData(nameOrPath);
     if (index < 0) {  // a file: listed before the "Arena file..." entry

@@ -2,7 +2,7 @@
 // in the maze for ten seconds of wall time, with the picture redrawn on every frame. Prints the
 // process's CPU time (user + system) as a share of one core.
 //
-//   kavrin_simulator_window_load [SECONDS]    (QT_QPA_PLATFORM=offscreen works too)
+//   kavrin_simulator_window_load [SECONDS [SPEED]]    (QT_QPA_PLATFORM=offscreen works too)
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -56,6 +56,7 @@ int main(int argc, char* argv[]) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     ui::SimulatorWindow* window = ui::ShowSimulator(MotionImage());
     window->SetArena(QStringLiteral("maze"));
+    window->SetSpeed(argc > 2 ? std::atoi(argv[2]) : 1);
     QElapsedTimer wall;
     double cpuAtStart = 0;
     // Measure from the first frame on, past the window's creation.

@@ -115,8 +115,15 @@ TEST(SimulatorWindow, TheRobotIsDraggedAndTurnedByHandButNotOffTheTable) {
     auto* view = window.findChild<ArenaView*>();
     ASSERT_NE(view, nullptr);
     const sim::Pose start = window.Simulation().Body().CurrentPose();
+    // The path driven so far is drawn, and goes when the robot is put down elsewhere.
+    window.Advance(sim::kMicrosPerSecond);
+    const QPoint onPath = view->ToWidget({start.x + 3, start.y}).toPoint();
+    const QPoint beside = view->ToWidget({start.x + 3, start.y + 4}).toPoint();
+    auto colourAt = [view](QPoint p) { return view->grab().toImage().pixelColor(p); };
+    EXPECT_NE(colourAt(onPath), colourAt(beside));
+    const sim::Pose driven = window.Simulation().Body().CurrentPose();
 
-    const QPoint grab = view->ToWidget(start.Position()).toPoint();
+    const QPoint grab = view->ToWidget(driven.Position()).toPoint();
     const QPoint drop = view->ToWidget({start.x + 50, start.y + 20}).toPoint();
     QTest::mousePress(view, Qt::LeftButton, {}, grab);
     QTest::mouseMove(view, drop);
@@ -124,13 +131,14 @@ TEST(SimulatorWindow, TheRobotIsDraggedAndTurnedByHandButNotOffTheTable) {
     const sim::Pose moved = window.Simulation().Body().CurrentPose();
     EXPECT_NEAR(moved.x, start.x + 50, 1.0);
     EXPECT_NEAR(moved.y, start.y + 20, 1.0);
-    EXPECT_EQ(moved.heading, start.heading);
+    EXPECT_EQ(moved.heading, driven.heading);
+    EXPECT_EQ(colourAt(onPath), colourAt(beside));
 
     // A wheel notch turns it counter-clockwise; dropping it off the table leaves it where it was.
     QWheelEvent wheel(QPointF(drop), view->mapToGlobal(QPointF(drop)), {}, {0, 120}, Qt::NoButton, {},
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(view, &wheel);
-    EXPECT_GT(window.Simulation().Body().CurrentPose().heading, start.heading);
+    EXPECT_GT(window.Simulation().Body().CurrentPose().heading, driven.heading);
     const sim::Pose turned = window.Simulation().Body().CurrentPose();
     const QPoint off = view->ToWidget({-30, start.y}).toPoint();
     QTest::mousePress(view, Qt::LeftButton, {}, drop);
