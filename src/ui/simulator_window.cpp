@@ -255,6 +255,7 @@ SimulatorWindow* ShowSimulator(const sim::Eeprom& image) {
     if (!window) {
         window = new SimulatorWindow;
         window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setAttribute(Qt::WA_QuitOnClose, false);  // closing the main window still quits
     }
     window->StartProgram(image);
     window->show();
