@@ -21,12 +21,10 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/program_source.h"
-#include "sim/eeprom_store.h"
+#include "cli/program_image.h"
 #include "sim/processor.h"
 #include "sim/recording_body.h"
 #include "sim/virtual_robot.h"
-#include "tokenizer/tokenizer.h"
 
 namespace kavrin::cli {
 
@@ -36,7 +34,6 @@ constexpr char kUsage[] =
     "usage: kavrin-cli run SOURCE|FILE.kvn [--advanced] [--sensors] [--seconds N] [--input TEXT] [--trace]\n"
     "       kavrin-cli run --held [--seconds N] [--input TEXT] [--trace]\n";
 constexpr double kDefaultSeconds = 10.0;
-constexpr double kMaxSeconds = 24.0 * 3600.0;
 constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;  // output is printed as it comes
 constexpr int kExitUsage = 2, kExitFailed = 1;
 constexpr char kEepromFileName[] = "virtual-robot.eeprom";
@@ -49,11 +46,6 @@ struct RunOptions {
     std::string input;
     bool trace = false;
 };
-
-bool ParseSeconds(std::string_view text, double& seconds) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    return ec == std::errc() && end == text.data() + text.size() && seconds > 0 && seconds <= kMaxSeconds;
-}
 
 // -1 to go on, else the exit code.
 int ParseOptions(Args args, RunOptions& options) {
@@ -69,7 +61,7 @@ int ParseOptions(Args args, RunOptions& options) {
             options.held = true;
         } else if (arg == "--trace") {
             options.trace = true;
-        } else if (arg == "--seconds" && hasValue && ParseSeconds(args[i + 1], options.seconds)) {
+        } else if (arg == "--seconds" && hasValue && ParseRunSeconds(args[i + 1], options.seconds)) {
             ++i;
         } else if (arg == "--input" && hasValue) {
             options.input = args[++i];
@@ -85,37 +77,6 @@ int ParseOptions(Args args, RunOptions& options) {
         return kExitUsage;
     }
     return -1;
-}
-
-bool IsActionFile(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".kvn";
-}
-
-bool CompileProgram(const ProgramOptions& options, sim::Eeprom& image) {
-    std::string source;
-    if (IsActionFile(options.file)) {
-        codegen::TProgramText text;
-        if (!GenerateProgram(options, text)) return false;
-        const codegen::TTextResult whole = text.TextForTokenizer(source);
-        if (!whole.ok) {
-            std::fprintf(stderr, "kavrin-cli: %s\n", whole.message.c_str());
-            return false;
-        }
-    } else if (!ReadSourceFile(options.file, source)) {
-        std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.file.c_str());
-        return false;
-    }
-    if (!tokenizer::LoadSource(source) || tokenizer::Tokenize() != 1) {
-        const auto& r = tokenizer::TokenizerResult();
-        std::fprintf(stderr, "kavrin-cli: %s: %s\n", options.file.c_str(),
-                     r.ErrorMessage ? r.ErrorMessage : "the program does not compile");
-        return false;
-    }
-    const auto& image8 = tokenizer::TokenizerResult().EepromImage;
-    std::copy(image8.begin(), image8.end(), image.begin());
-    return true;
 }
 
 // Prints the program's output and the trace, keeping trace lines on lines of their own.
@@ -153,17 +114,7 @@ int RunRun(Args args) {
     RunOptions options;
     if (const int code = ParseOptions(args, options); code >= 0) return code;
     sim::Eeprom image{};
-    if (options.held) {
-        sim::StoredEeprom stored{};
-        const std::string path = SimEepromPath();
-        if (path.empty() || !sim::LoadEepromFile(path, stored)) {
-            std::fputs("kavrin-cli: the virtual robot holds no program (download one to SIM first)\n", stderr);
-            return kExitFailed;
-        }
-        std::copy(stored.begin(), stored.end(), image.begin());
-    } else if (!CompileProgram(options.program, image)) {
-        return kExitFailed;
-    }
+    if (options.held ? !LoadHeldImage(image) : !CompileProgramImage(options.program, image)) return kExitFailed;
 
     Printer printer;
     sim::RecordingBody body;

@@ -17,6 +17,7 @@ int RunPorts(Args args);
 int RunDownload(Args args);
 int RunSimPty(Args args);
 int RunRun(Args args);
+int RunSimulate(Args args);
 
 // Where the virtual robot keeps its EEPROM between runs (the data folder, or the file named by
 // KAVRIN_SIM_EEPROM), and handing that file to the SIM port's robot.

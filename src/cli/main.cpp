@@ -27,6 +27,9 @@ constexpr Command kCommands[] = {
      "sim-pty                               serve the virtual robot on a pseudo-terminal"},
     {"run", kavrin::cli::RunRun,
      "run SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--seconds N] [--input TEXT] [--trace]"},
+    {"simulate", kavrin::cli::RunSimulate,
+     "simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena NAME|FILE] [--start X,Y,HEADING]\n"
+     "           [--seconds N] [--trace]   drive the virtual robot on a table"},
 };
 
 void PrintHelp(std::FILE* out) {

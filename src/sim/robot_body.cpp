@@ -133,6 +133,7 @@ InfraredState RobotBody::Infrared(Side side) const {
     s.lit = b.from <= now_ && now_ < b.litUntil;
     s.detecting = b.seen && b.from <= now_ && now_ < b.lowUntil;
     s.seen = b.seen;
+    s.burstAt = b.litUntil > 0 ? b.from : -1;
     return s;
 }
 

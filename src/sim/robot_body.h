@@ -50,6 +50,7 @@ struct InfraredState {
     bool lit = false;       // a burst is on now
     bool detecting = false; // the detector reads low now
     bool seen = false;      // the last burst saw an obstacle
+    VirtualTime burstAt = -1;  // when the last burst began, -1 before any
 };
 
 class RobotBody : public PinBody {

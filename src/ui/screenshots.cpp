@@ -4,12 +4,16 @@
 #include <QDir>
 #include <QPixmap>
 
+#include <algorithm>
+
 #include "codegen/code_generator.h"
 #include "link/target_link.h"
 #include "resources/resources.h"
 #include "ui/code_view.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
+#include "tokenizer/tokenizer.h"
+#include "ui/simulator_window.h"
 #include "ui/start_window.h"
 #include "ui/test_window.h"
 #include "ui/ui_text.h"
@@ -17,6 +21,9 @@
 namespace kavrin::ui {
 
 namespace {
+
+// The robot just after its right detector has seen the top wall.
+constexpr sim::VirtualTime kSimulatorScreenshotTime = 10'400 * sim::kMicrosPerMs;
 
 std::unique_ptr<QWidget> MainWindowIn(model::TMode mode) {
     auto window = std::make_unique<TMainForm>();
@@ -87,6 +94,26 @@ std::unique_ptr<QWidget> ProgressWindow(bool choice) {
     return window;
 }
 
+// The sample program on the virtual robot in the maze, stopped a while after power-on.
+std::unique_ptr<QWidget> SimulatorAtWork() {
+    auto window = std::make_unique<SimulatorWindow>();
+    model::TActionDocument document(model::TMode::Beginner);
+    AddSampleProgram(document);
+    codegen::TProgramText text;
+    codegen::BuildCode(document.Program(), model::TMode::Beginner, true, text);
+    sim::Eeprom image{};
+    if (tokenizer::LoadSource(text.WholeText()) && tokenizer::Tokenize() == 1) {
+        const auto& compiled = tokenizer::TokenizerResult().EepromImage;
+        std::copy(compiled.begin(), compiled.end(), image.begin());
+    }
+    window->SetArena(QStringLiteral("maze"));
+    window->StartProgram(image);
+    window->SetRunning(false);
+    window->resize(window->sizeHint());
+    window->Advance(kSimulatorScreenshotTime);
+    return window;
+}
+
 }  // namespace
 
 void AddSampleProgram(model::TActionDocument& document) {
@@ -123,6 +150,7 @@ std::vector<TScreenshot> Screenshots() {
         {QStringLiteral("test.png"), [] { return std::make_unique<TOfflineTestForm>(); }},
         {QStringLiteral("progress-scan.png"), [] { return ProgressWindow(false); }},
         {QStringLiteral("progress-choice.png"), [] { return ProgressWindow(true); }},
+        {QStringLiteral("simulator.png"), SimulatorAtWork},
     };
 }
 

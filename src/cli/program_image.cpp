@@ -1,0 +1,67 @@
+#include "cli/program_image.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "cli/commands.h"
+#include "sim/eeprom_store.h"
+#include "tokenizer/tokenizer.h"
+
+namespace kavrin::cli {
+
+namespace {
+
+bool IsActionFile(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".kvn";
+}
+
+}  // namespace
+
+bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image) {
+    std::string source;
+    if (IsActionFile(options.file)) {
+        codegen::TProgramText text;
+        if (!GenerateProgram(options, text)) return false;
+        const codegen::TTextResult whole = text.TextForTokenizer(source);
+        if (!whole.ok) {
+            std::fprintf(stderr, "kavrin-cli: %s\n", whole.message.c_str());
+            return false;
+        }
+    } else if (!ReadSourceFile(options.file, source)) {
+        std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.file.c_str());
+        return false;
+    }
+    if (!tokenizer::LoadSource(source) || tokenizer::Tokenize() != 1) {
+        const auto& r = tokenizer::TokenizerResult();
+        std::fprintf(stderr, "kavrin-cli: %s: %s\n", options.file.c_str(),
+                     r.ErrorMessage ? r.ErrorMessage : "the program does not compile");
+        return false;
+    }
+    const auto& image8 = tokenizer::TokenizerResult().EepromImage;
+    std::copy(image8.begin(), image8.end(), image.begin());
+    return true;
+}
+
+bool LoadHeldImage(sim::Eeprom& image) {
+    sim::StoredEeprom stored{};
+    const std::string path = SimEepromPath();
+    if (path.empty() || !sim::LoadEepromFile(path, stored)) {
+        std::fputs("kavrin-cli: the virtual robot holds no program (download one to SIM first)\n", stderr);
+        return false;
+    }
+    std::copy(stored.begin(), stored.end(), image.begin());
+    return true;
+}
+
+bool ParseRunSeconds(std::string_view text, double& seconds) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    return ec == std::errc() && end == text.data() + text.size() && seconds > 0 && seconds <= kMaxRunSeconds;
+}
+
+}  // namespace kavrin::cli

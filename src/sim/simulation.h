@@ -1,0 +1,72 @@
+#pragma once
+// A program running on the virtual robot on its table: the processor, the robot's body and the
+// arena, stepped together in virtual time. The command line runs it as fast as it can; the
+// simulator window runs it in time slices against the wall clock. Nothing here looks at a clock.
+//
+// Power-on puts the robot at the arena's start with time 0 and starts the program from its
+// beginning, as a robot switched on after programming. Power-off freezes everything: time stands
+// still until power comes back.
+//
+// Sensor changes and contacts, the bytes the program sends to the computer and why it stopped
+// are collected and handed out with Take...(). Not thread-safe.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/arena.h"
+#include "sim/processor.h"
+#include "sim/robot_body.h"
+
+namespace kavrin::sim {
+
+class Simulation {
+public:
+    explicit Simulation(Arena arena, RobotGeometry geometry = {});
+
+    // A new program: kept, and started at once with power-on.
+    void Load(const Eeprom& image);
+    const Eeprom& Image() const { return image_; }
+
+    // Back to the start, time 0, the program from its beginning.
+    void PowerOn();
+    void PowerOff();
+    bool Powered() const { return powered_; }
+
+    // A new table; the robot is switched on again at its start.
+    void SetArena(Arena arena);
+    // Moves the robot by hand; false (nothing changed) where it would not fit.
+    bool Place(const Pose& pose);
+
+    // Runs the program and the body until virtual time t (nothing happens while powered off).
+    void RunUntil(VirtualTime t);
+    void RunFor(VirtualTime duration) { RunUntil(now_ + duration); }
+    VirtualTime Now() const { return now_; }
+
+    // A byte typed on the computer, arriving now.
+    void FeedHost(std::uint8_t byte);
+
+    std::vector<WorldEvent> TakeEvents();
+    std::vector<HostByte> TakeHostOutput();
+    // Once, when the program has stopped: "END", "STOP" or the diagnostic of a fault.
+    std::optional<std::string> TakeStopNotice();
+
+    const RobotBody& Body() const { return body_; }
+    const Processor& Cpu() const { return *cpu_; }
+
+private:
+    Eeprom image_{};
+    RobotBody body_;
+    std::unique_ptr<Processor> cpu_;
+    VirtualTime now_ = 0;
+    bool powered_ = false;
+    bool stopNoticed_ = false;
+    std::vector<WorldEvent> events_;
+};
+
+// The pose as the command line prints it: "X Y HEADING", cm, cm and degrees in (-180, 180],
+// one decimal each.
+std::string PoseText(const Pose& pose);
+
+}  // namespace kavrin::sim

@@ -1,0 +1,335 @@
+#include "ui/arena_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace kavrin::ui {
+
+namespace {
+
+constexpr double kMarginPx = 12.0;
+constexpr double kWheelWidthCm = 1.8;
+constexpr double kTreadSpacingCm = 1.2;   // stripes on the tyre, so turning shows
+constexpr double kTurnPerNotchDeg = 10.0;  // a mouse wheel notch turns the robot this much
+constexpr int kConeSamples = 12;
+constexpr std::size_t kPathSearchBack = 4096;  // how far back the picture's last point is sought
+constexpr double kConeAfterglowUs = 300'000;  // a cone fades out this long after its burst
+
+const QColor kFloor(0x3c, 0x40, 0x46);
+const QColor kTable(0xee, 0xe6, 0xd3);
+const QColor kGrid(0xdd, 0xd2, 0xbb);
+const QColor kSolid(0x5b, 0x61, 0x6b);
+const QColor kPath(0x2a, 0x7a, 0xc7, 150);
+const QColor kBody(0x2e, 0x8b, 0x57);
+const QColor kBodyEdge(0x1c, 0x55, 0x35);
+const QColor kTyre(0x22, 0x22, 0x22);
+const QColor kTread(0x70, 0x70, 0x70);
+const QColor kWhisker(0x9a, 0x9a, 0x9a);
+const QColor kTouching(0xd6, 0x2f, 0x2f);
+const QColor kConeLit(0xff, 0x5a, 0x36, 110);
+const QColor kConeSeen(0xd6, 0x2f, 0x2f, 220);
+
+QPointF P(sim::Vec2 v) { return {v.x, v.y}; }
+
+QPolygonF Outline(const std::array<sim::Vec2, 4>& corners) {
+    QPolygonF polygon;
+    for (const sim::Vec2& c : corners) polygon << P(c);
+    return polygon;
+}
+
+QPainterPath SectorPath(const sim::Sector& s) {
+    QPainterPath path(P(s.apex));
+    for (int i = 0; i <= kConeSamples; ++i) {
+        const double a = s.axis - s.halfAngle + 2 * s.halfAngle * i / kConeSamples;
+        path.lineTo(s.apex.x + s.radius * std::cos(a), s.apex.y + s.radius * std::sin(a));
+    }
+    path.closeSubpath();
+    return path;
+}
+
+}  // namespace
+
+ArenaView::ArenaView(sim::Simulation& simulation, QWidget* parent) : QWidget(parent), simulation_(simulation) {
+    setMinimumSize(320, 240);
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setToolTip(tr("Drag the robot to move it; turn it with the mouse wheel or the right button"));
+}
+
+QTransform ArenaView::TableTransform() const {
+    const sim::Arena& arena = simulation_.Body().GetArena();
+    const double scale = std::max(0.01, std::min((width() - 2 * kMarginPx) / arena.width,
+                                                 (height() - 2 * kMarginPx) / arena.depth));
+    const double left = (width() - arena.width * scale) / 2;
+    const double bottom = (height() + arena.depth * scale) / 2;
+    QTransform t;
+    t.translate(left, bottom);
+    t.scale(scale, -scale);  // y up on the table
+    return t;
+}
+
+QPointF ArenaView::ToWidget(sim::Vec2 table) const { return TableTransform().map(P(table)); }
+
+sim::Vec2 ArenaView::ToTable(QPointF widget) const {
+    const QPointF p = TableTransform().inverted().map(widget);
+    return {p.x(), p.y()};
+}
+
+void ArenaView::InvalidateBackground() { background_ = QPixmap(); }
+
+void ArenaView::PaintTable(QPainter& painter) const {
+    const sim::Arena& arena = simulation_.Body().GetArena();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kTable);
+    painter.drawRect(QRectF(0, 0, arena.width, arena.depth));
+    QPen grid(kGrid, 1.0);
+    grid.setCosmetic(true);
+    painter.setPen(grid);
+    for (double x = 10; x < arena.width; x += 10) painter.drawLine(QPointF(x, 0), QPointF(x, arena.depth));
+    for (double y = 10; y < arena.depth; y += 10) painter.drawLine(QPointF(0, y), QPointF(arena.width, y));
+
+    painter.setPen(QPen(kSolid, 1.5, Qt::SolidLine, Qt::RoundCap));
+    for (const sim::Segment& w : arena.walls) painter.drawLine(P(w.a), P(w.b));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kSolid);
+    for (const sim::ArenaBox& b : arena.boxes) painter.drawRect(QRectF(b.x, b.y, b.width, b.height));
+    for (const sim::Disc& d : arena.discs) painter.drawEllipse(P(d.centre), d.radius, d.radius);
+    QPen edge(kSolid, 3.0);
+    edge.setCosmetic(true);
+    painter.setPen(edge);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(0, 0, arena.width, arena.depth));
+}
+
+// The table and the path so far are kept in a picture that only grows at the path's end; it is
+// drawn again when the size, the arena or the path's beginning change.
+void ArenaView::UpdateBackground() {
+    const std::deque<sim::Vec2>& path = simulation_.Body().Path();
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    // Where the picture's last point lies in the path now (the path drops its oldest points
+    // beyond its limit, and starts over when the robot is restarted or placed).
+    std::size_t from = path.size();
+    if (!background_.isNull() && background_.size() == pixels && drawnPoints_ > 0) {
+        const std::size_t lookBack = std::min<std::size_t>(path.size(), kPathSearchBack);
+        for (std::size_t i = path.size(); i-- > path.size() - lookBack;) {
+            if (path[i] == drawnBack_) {
+                from = i;
+                break;
+            }
+        }
+        if (path.size() < drawnPoints_ && path.size() < sim::kMaxPathPoints) from = path.size();  // restarted
+    }
+    QPainter painter;
+    if (from == path.size()) {  // draw it all again
+        background_ = QPixmap(pixels);
+        background_.setDevicePixelRatio(ratio);
+        background_.fill(kFloor);
+        painter.begin(&background_);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setTransform(TableTransform());
+        PaintTable(painter);
+        from = 0;
+    } else {
+        if (from + 1 == path.size()) return;  // nothing new
+        painter.begin(&background_);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setTransform(TableTransform());
+    }
+    if (path.size() > from + 1) {
+        QPolygonF line;
+        line.reserve(static_cast<qsizetype>(path.size() - from));
+        for (std::size_t i = from; i < path.size(); ++i) line << P(path[i]);
+        QPen pen(kPath, 2.0, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.drawPolyline(line);
+    }
+    drawnPoints_ = path.size();
+    drawnBack_ = path.empty() ? sim::Vec2{} : path.back();
+}
+
+void ArenaView::resizeEvent(QResizeEvent* event) {
+    InvalidateBackground();
+    QWidget::resizeEvent(event);
+}
+
+void ArenaView::paintEvent(QPaintEvent*) {
+    UpdateBackground();
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, background_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setTransform(TableTransform());
+
+    const sim::RobotBody& body = simulation_.Body();
+    const sim::RobotGeometry& g = body.Geometry();
+    if (!body.Path().empty()) {  // from the last point kept to the robot
+        QPen pen(kPath, 2.0, Qt::SolidLine, Qt::FlatCap);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.drawLine(P(body.Path().back()), P(body.CurrentPose().Position()));
+    }
+
+    const sim::Pose& pose = body.CurrentPose();
+
+    // Infrared cones under the robot: bright during a burst, fading after it, red-edged and
+    // marked at the end when the burst saw something.
+    for (const sim::Side side : {sim::Side::Left, sim::Side::Right}) {
+        const sim::InfraredState ir = body.Infrared(side);
+        if (ir.cone.radius <= 0 || ir.burstAt < 0) continue;
+        const double age = static_cast<double>(body.Now() - ir.burstAt);
+        const double glow = ir.lit ? 1.0 : std::max(0.0, 1.0 - age / kConeAfterglowUs);
+        if (glow <= 0) continue;
+        QColor fill = kConeLit;
+        fill.setAlphaF(static_cast<float>(fill.alphaF() * glow));
+        QColor line = ir.seen ? kConeSeen : kConeLit;
+        line.setAlphaF(static_cast<float>(line.alphaF() * glow));
+        QPen pen(line, ir.seen ? 2.0 : 1.0);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.setBrush(fill);
+        painter.drawPath(SectorPath(ir.cone));
+        if (ir.seen) {
+            painter.setBrush(line);
+            painter.setPen(Qt::NoPen);
+            const double a = ir.cone.axis;
+            painter.drawEllipse(QPointF(ir.cone.apex.x + ir.cone.radius * std::cos(a),
+                                        ir.cone.apex.y + ir.cone.radius * std::sin(a)),
+                                1.2, 1.2);
+        }
+    }
+
+    // Whiskers: straight when free; touching, bent back from where they meet the obstacle.
+    for (const sim::Side side : {sim::Side::Left, sim::Side::Right}) {
+        const sim::WhiskerState& w = body.Whisker(side);
+        QPen pen(w.touching ? kTouching : kWhisker, w.touching ? 2.5 : 1.5, Qt::SolidLine, Qt::RoundCap);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        if (!w.touching) {
+            painter.drawLine(P(w.base), P(w.tip));
+            continue;
+        }
+        const sim::Vec2 along = w.tip - w.base;
+        const sim::Vec2 contact = w.base + along * (1.0 - w.bend);
+        const double outward = side == sim::Side::Left ? 1.0 : -1.0;
+        const sim::Vec2 sideways = sim::Vec2{-along.y, along.x} * outward;  // away from the body
+        const sim::Vec2 end = contact + sideways * (0.6 * w.bend) - along * (0.2 * w.bend);
+        QPainterPath wire(P(w.base));
+        wire.quadTo(P(contact), P(end));
+        painter.drawPath(wire);
+    }
+
+    // The robot: body, then the wheels with their treads moving as they turn.
+    painter.setPen(QPen(kBodyEdge, 0.4));
+    painter.setBrush(kBody);
+    painter.drawPolygon(Outline(sim::BodyCorners(g, pose)));
+    painter.save();
+    painter.translate(pose.x, pose.y);
+    painter.rotate(pose.heading * 180.0 / std::numbers::pi);
+    const double radius = g.wheelDiameter / 2;
+    for (const sim::Side side : {sim::Side::Left, sim::Side::Right}) {
+        const double y = (side == sim::Side::Left ? 1 : -1) * g.wheelTrack / 2;
+        const QRectF tyre(-radius, y - kWheelWidthCm / 2, g.wheelDiameter, kWheelWidthCm);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kTyre);
+        painter.drawRoundedRect(tyre, 0.4, 0.4);
+        // Seen from above the tyre's top moves forward as the wheel turns forward.
+        const double shift = std::fmod(body.WheelAngle(side) * radius, kTreadSpacingCm);
+        QPen tread(kTread, 0.35);
+        painter.setPen(tread);
+        for (double x = -radius + std::fmod(shift + kTreadSpacingCm, kTreadSpacingCm); x < radius; x += kTreadSpacingCm)
+            painter.drawLine(QPointF(x, tyre.top() + 0.2), QPointF(x, tyre.bottom() - 0.2));
+    }
+    // The module on the board and the infrared units at the front corners.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x1b, 0x1b, 0x1b));
+    painter.drawRect(QRectF(-3.0, -2.5, 5.0, 5.0));
+    for (const double y : {g.bodyWidth / 2 - 0.8, -g.bodyWidth / 2 + 0.8}) {
+        painter.setBrush(QColor(0x30, 0x30, 0x30));
+        painter.drawEllipse(QPointF(g.bodyFront - 0.8, y), 0.7, 0.7);
+    }
+    // An arrow showing which way is forward.
+    painter.setBrush(QColor(255, 255, 255, 200));
+    painter.drawPolygon(QPolygonF({QPointF(g.bodyFront - 1.2, 0), QPointF(g.bodyFront - 3.2, 1.3),
+                                   QPointF(g.bodyFront - 3.2, -1.3)}));
+    painter.restore();
+
+    if (body.InContact()) {
+        QPen ring(kTouching, 2.0);
+        ring.setCosmetic(true);
+        painter.setPen(ring);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolygon(Outline(sim::BodyCorners(g, pose)));
+    }
+}
+
+bool ArenaView::OnRobot(sim::Vec2 table) const {
+    const sim::RobotBody& body = simulation_.Body();
+    const sim::Pose& pose = body.CurrentPose();
+    const sim::Vec2 d = table - pose.Position();
+    const sim::Vec2 f = sim::Direction(pose.heading);
+    const double along = d.x * f.x + d.y * f.y;
+    const double across = -d.x * f.y + d.y * f.x;
+    const sim::RobotGeometry& g = body.Geometry();
+    return along >= g.BodyRear() - 1 && along <= g.bodyFront + g.whiskerForward &&
+           std::abs(across) <= g.bodyWidth / 2 + g.whiskerOutward;
+}
+
+void ArenaView::TryPlace(const sim::Pose& pose) {
+    if (simulation_.Place(pose)) {
+        update();
+        Q_EMIT robotMoved();
+    }
+}
+
+void ArenaView::mousePressEvent(QMouseEvent* event) {
+    const sim::Vec2 at = ToTable(event->position());
+    if (event->button() == Qt::LeftButton && OnRobot(at)) {
+        drag_ = Drag::Move;
+        grabOffset_ = simulation_.Body().CurrentPose().Position() - at;
+        setCursor(Qt::ClosedHandCursor);
+    } else if (event->button() == Qt::RightButton) {
+        drag_ = Drag::Turn;
+        mouseMoveEvent(event);
+    }
+}
+
+void ArenaView::mouseMoveEvent(QMouseEvent* event) {
+    const sim::Vec2 at = ToTable(event->position());
+    sim::Pose pose = simulation_.Body().CurrentPose();
+    if (drag_ == Drag::Move) {
+        pose.x = at.x + grabOffset_.x;
+        pose.y = at.y + grabOffset_.y;
+        TryPlace(pose);
+    } else if (drag_ == Drag::Turn) {
+        const sim::Vec2 d = at - pose.Position();
+        if (std::hypot(d.x, d.y) < 1.0) return;
+        pose.heading = std::atan2(d.y, d.x);
+        TryPlace(pose);
+    } else {
+        setCursor(OnRobot(at) ? Qt::OpenHandCursor : Qt::ArrowCursor);
+    }
+}
+
+void ArenaView::mouseReleaseEvent(QMouseEvent*) {
+    drag_ = Drag::None;
+    unsetCursor();
+}
+
+void ArenaView::wheelEvent(QWheelEvent* event) {
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0) return;
+    sim::Pose pose = simulation_.Body().CurrentPose();
+    pose.heading += sim::DegreesToRadians(notches * kTurnPerNotchDeg);
+    TryPlace(pose);
+    event->accept();
+}
+
+}  // namespace kavrin::ui

@@ -1,0 +1,151 @@
+// The simulator window: opening after a download to the virtual robot, run and pause, the power
+// switch, and the terminal pane in both directions.
+
+#include "ui/simulator_window.h"
+
+#include <QWheelEvent>
+
+#include <QLineEdit>
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tokenizer/tokenizer.h"
+#include "ui/arena_view.h"
+
+namespace kavrin::ui {
+namespace {
+
+// Greets, drives both servos forward for a second, then asks for a number and echoes it.
+constexpr char kProgram[] =
+    "'{$KORBLE KR2}\r\n'{$VELIC 2.5}\r\n"
+    "i VAR Word\r\nx VAR Byte\r\n"
+    "DEBUG \"Hello\", CR\r\n"
+    "FOR i = 1 TO 50\r\nPULSOUT 13, 850\r\nPULSOUT 12, 650\r\nPAUSE 18\r\nNEXT\r\n"
+    "DEBUGIN DEC x\r\n"
+    "DEBUG \"Got \", DEC x, CR\r\n"
+    "END\r\n";
+
+sim::Eeprom Image() {
+    sim::Eeprom image{};
+    EXPECT_TRUE(tokenizer::LoadSource(kProgram));
+    EXPECT_EQ(tokenizer::Tokenize(), 1) << tokenizer::TokenizerResult().ErrorMessage;
+    const auto& r = tokenizer::TokenizerResult();
+    std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
+    return image;
+}
+
+QPushButton* Button(QWidget& window, const QString& textStart) {
+    for (QPushButton* b : window.findChildren<QPushButton*>())
+        if (b->text().remove(QLatin1Char('&')).startsWith(textStart)) return b;
+    ADD_FAILURE() << "no button " << textStart.toStdString();
+    return nullptr;
+}
+
+TEST(SimulatorWindow, OpensAfterADownloadAndComesToTheFrontForTheNext) {
+    SimulatorWindow* window = ShowSimulator(Image());
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->IsRunning());
+    EXPECT_TRUE(window->PowerOn());
+    EXPECT_EQ(window->Simulation().Body().CurrentPose(), window->Simulation().Body().GetArena().start);
+    QTest::qWait(100);
+    EXPECT_GT(window->Simulation().Now(), 0);  // time goes on by itself
+
+    EXPECT_EQ(ShowSimulator(Image()), window);  // one window, the program started again
+    EXPECT_LT(window->Simulation().Now(), 100 * sim::kMicrosPerMs);
+    window->close();  // deletes it
+}
+
+TEST(SimulatorWindow, PauseHoldsTimeAndAPowerCycleStartsOverAtTheStart) {
+    SimulatorWindow window;
+    window.show();
+    window.StartProgram(Image());
+    QTest::mouseClick(Button(window, QStringLiteral("Pause")), Qt::LeftButton);
+    EXPECT_FALSE(window.IsRunning());
+    window.Advance(sim::kMicrosPerSecond / 2);  // the robot drives forward
+    const sim::VirtualTime paused = window.Simulation().Now();
+    QTest::qWait(100);
+    EXPECT_EQ(window.Simulation().Now(), paused);
+    const sim::Pose start = window.Simulation().Body().GetArena().start;
+    EXPECT_GT(window.Simulation().Body().CurrentPose().x, start.x + 3);
+
+    QTest::mouseClick(Button(window, QStringLiteral("Power off")), Qt::LeftButton);
+    EXPECT_FALSE(window.PowerOn());
+    window.Advance(sim::kMicrosPerSecond);
+    EXPECT_EQ(window.Simulation().Now(), paused);  // off: nothing moves
+    QTest::mouseClick(Button(window, QStringLiteral("Power on")), Qt::LeftButton);
+    EXPECT_TRUE(window.PowerOn());
+    EXPECT_TRUE(window.IsRunning());
+    EXPECT_EQ(window.Simulation().Body().CurrentPose(), start);
+    EXPECT_LT(window.Simulation().Now(), 100 * sim::kMicrosPerMs);
+    window.Advance(sim::kMicrosPerSecond / 10);
+    EXPECT_EQ(window.TerminalText().count(QStringLiteral("Hello")), 2);  // said again after power-on
+}
+
+TEST(SimulatorWindow, TerminalShowsDebugAndSendsWhatIsTyped) {
+    SimulatorWindow window;
+    window.show();
+    window.StartProgram(Image());
+    window.SetRunning(false);
+    window.Advance(2 * sim::kMicrosPerSecond);
+    EXPECT_TRUE(window.TerminalText().contains(QStringLiteral("Hello\n")));
+    EXPECT_FALSE(window.TerminalText().contains(QStringLiteral("Got")));
+
+    auto* input = window.findChild<QLineEdit*>();
+    ASSERT_NE(input, nullptr);
+    QTest::keyClicks(input, QStringLiteral("42"));
+    QTest::keyClick(input, Qt::Key_Return);
+    window.Advance(sim::kMicrosPerSecond / 10);
+    EXPECT_TRUE(window.TerminalText().contains(QStringLiteral("Got 42\n"))) << window.TerminalText().toStdString();
+    EXPECT_TRUE(window.TerminalText().contains(QStringLiteral("[the program ended with END]")));
+}
+
+TEST(SimulatorWindow, TheRobotIsDraggedAndTurnedByHandButNotOffTheTable) {
+    SimulatorWindow window;
+    window.resize(900, 720);
+    window.show();
+    window.StartProgram(Image());
+    window.SetRunning(false);
+    auto* view = window.findChild<ArenaView*>();
+    ASSERT_NE(view, nullptr);
+    const sim::Pose start = window.Simulation().Body().CurrentPose();
+    // The path driven so far is drawn, and goes when the robot is put down elsewhere.
+    window.Advance(sim::kMicrosPerSecond);
+    const QPoint onPath = view->ToWidget({start.x + 3, start.y}).toPoint();
+    const QPoint beside = view->ToWidget({start.x + 3, start.y + 4}).toPoint();
+    auto colourAt = [view](QPoint p) { return view->grab().toImage().pixelColor(p); };
+    EXPECT_NE(colourAt(onPath), colourAt(beside));
+    const sim::Pose driven = window.Simulation().Body().CurrentPose();
+
+    const QPoint grab = view->ToWidget(driven.Position()).toPoint();
+    const QPoint drop = view->ToWidget({start.x + 50, start.y + 20}).toPoint();
+    QTest::mousePress(view, Qt::LeftButton, {}, grab);
+    QTest::mouseMove(view, drop);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, drop);
+    const sim::Pose moved = window.Simulation().Body().CurrentPose();
+    EXPECT_NEAR(moved.x, start.x + 50, 1.0);
+    EXPECT_NEAR(moved.y, start.y + 20, 1.0);
+    EXPECT_EQ(moved.heading, driven.heading);
+    EXPECT_EQ(colourAt(onPath), colourAt(beside));
+
+    // A wheel notch turns it counter-clockwise; dropping it off the table leaves it where it was.
+    QWheelEvent wheel(QPointF(drop), view->mapToGlobal(QPointF(drop)), {}, {0, 120}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    EXPECT_GT(window.Simulation().Body().CurrentPose().heading, driven.heading);
+    const sim::Pose turned = window.Simulation().Body().CurrentPose();
+    const QPoint off = view->ToWidget({-30, start.y}).toPoint();
+    QTest::mousePress(view, Qt::LeftButton, {}, drop);
+    QTest::mouseMove(view, off);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, off);
+    EXPECT_EQ(window.Simulation().Body().CurrentPose(), turned);
+}
+
+}  // namespace
+}  // namespace kavrin::ui
