@@ -41,6 +41,7 @@ inline constexpr int kStrAccessDeniedReason = 395;
 inline constexpr int kStrCannotOpenPort = 396;
 inline constexpr int kStrRobotNotFound = 412;
 inline constexpr int kStrSeveralModules = 413;
+inline constexpr int kStrNoPermissionFix = 453;
 
 inline constexpr std::string_view kWrongVersionMessage =
     "Cannot download to this version of the device.";
@@ -120,6 +121,8 @@ public:
 
 private:
     void ReportResult(const ScanReport& report, LinkObserver& observer);
+    // "Robot not found", with the way to the ports when the scan was refused some of them.
+    std::string NotFoundMessage() const;
 
     TPortPool& pool_;
     PortEnumerator enumerate_;
@@ -128,6 +131,7 @@ private:
     PortChoice choice_;
     std::string selectedPort_{kAutoPort};
     PortStatusTable status_;
+    bool permissionRefused_ = false;  // the last scan could not open a port for lack of rights
 };
 
 // Routes the port name "SIM" to the virtual robot and every other name to the real ports.
