@@ -18,6 +18,15 @@ libgif-dev
 xvfb
 xauth
 fonts-dejavu-core
+qt6-svg-dev
+dpkg-dev
+file
+desktop-file-utils
+appstream
+libxml2-utils
+shared-mime-info
+man-db
+groff-base
 "
 
 missing=""
