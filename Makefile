@@ -1,10 +1,10 @@
 # The two set-up commands of the README. Both install what is missing, configure and build.
-# `make run ARGS=FILE.kvn` passes arguments to kavrin.
+# `make run ARGS=FILE.kvn` passes arguments to kavrin; `make package` builds the Debian package.
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test package clean
 
 all: build
 
@@ -26,6 +26,10 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure
+
+# The Debian package, $(BUILD_DIR)/kavrin_<version>-1_<arch>.deb; `apt install ./$(BUILD_DIR)/kavrin_*.deb`.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -19,6 +19,15 @@ xvfb
 xauth
 fonts-dejavu-core
 fonts-liberation2
+qt6-svg-dev
+dpkg-dev
+file
+desktop-file-utils
+appstream
+libxml2-utils
+shared-mime-info
+man-db
+groff-base
 "
 
 missing=""

@@ -12,6 +12,14 @@ namespace kavrin::link {
 
 using resources::GetUIString;
 
+std::string TargetLink::NotFoundMessage() const {
+    std::string message = GetUIString(kStrRobotNotFound);
+    if (permissionRefused_) {
+        message += "\n" + GetUIString(kStrNoPermissionFix);
+    }
+    return message;
+}
+
 int TargetLink::FindDownloadTarget(int targetModel, LinkObserver& observer) {
     // With the automatic setting a real robot wins over the virtual one, so that a user with one
     // robot attached is never asked to choose between it and "SIM".
@@ -32,7 +40,7 @@ int TargetLink::FindDownloadTarget(int targetModel, LinkObserver& observer) {
         }
     }
     if (matches == 0) {
-        observer.ShowError(GetUIString(kStrRobotNotFound));
+        observer.ShowError(NotFoundMessage());
         observer.ProgressClosed();
         return kNoTarget;
     }
@@ -78,7 +86,7 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
         outcome.status =
             candidates > 1 ? DownloadStatus::ChoiceCancelled : DownloadStatus::NotFound;
         if (outcome.status == DownloadStatus::NotFound) {
-            outcome.message = GetUIString(kStrRobotNotFound);
+            outcome.message = NotFoundMessage();
             outcome.uiString = kStrRobotNotFound;
         }
         return outcome;
@@ -102,10 +110,12 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
         outcome.message = GetUIString(kStrCannotOpenPort) + portList_[k];
         outcome.uiString = kStrCannotOpenPort;
         const auto error = static_cast<OpenError>(opened.error);
-        if (error == OpenError::NoSuchPort || error == OpenError::InUse) {
-            outcome.message += "\n";
-            outcome.message += GetUIString(error == OpenError::NoSuchPort ? kStrNoSuchPortReason
-                                                                          : kStrAccessDeniedReason);
+        if (error == OpenError::NoSuchPort) {
+            outcome.message += "\n" + GetUIString(kStrNoSuchPortReason);
+        } else if (error == OpenError::InUse) {
+            outcome.message += "\n" + GetUIString(kStrAccessDeniedReason);
+        } else if (error == OpenError::NoPermission) {
+            outcome.message += "\n" + GetUIString(kStrNoPermissionFix);
         }
         observer.ShowError(outcome.message);
         observer.ProgressClosed();

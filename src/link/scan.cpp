@@ -37,6 +37,7 @@ std::string OpenFailureText(std::uint32_t error) {
 struct ScanReport {
     int threadSlot = 0;
     int portIndex = 0;
+    OpenError openError = OpenError::None;
     std::string loopbackText;
     Identification found;
 };
@@ -109,6 +110,7 @@ void TargetLink::ScanPorts(int targetModel, LinkObserver& observer, std::stop_to
     };
 
     status_.rows.resize(portList_.size());
+    permissionRefused_ = false;
     const bool automatic = selectedPort_ == kAutoPort;
     for (std::size_t k = 0; k < portList_.size(); ++k) {
         if (!automatic && portList_[k] != selectedPort_) {
@@ -152,6 +154,7 @@ void TargetLink::ReportResult(const ScanReport& report, LinkObserver& observer) 
     if (k >= status_.rows.size()) {
         return;
     }
+    permissionRefused_ |= report.openError == OpenError::NoPermission;
     PortStatusRow& row = status_.rows[k];
     row[kColDevice] = report.found.deviceText;
     row[kColVersion] = report.found.versionText;
@@ -168,6 +171,7 @@ void Probe(TPortPool& pool, std::string name, int targetModel, LinkTimings timin
            ScanReport report, ScanQueue& queue, std::stop_token stop) {
     const SlotResult opened = pool.OpenPortSlot(name);
     if (opened.slot == kNoPortSlot) {
+        report.openError = static_cast<OpenError>(opened.error);
         report.found.deviceText = OpenFailureText(opened.error);
         queue.Push(std::move(report));
         return;

@@ -29,6 +29,7 @@ enum class OpenError : std::uint32_t {
     None = 0,         // also: opened, but its line state could not be read
     NoSuchPort = 2,   // the port does not exist
     InUse = 5,        // held by another program
+    NoPermission = 13, // exists, but this user may not open it (Linux: not in the device's group)
     Other = 31,       // any other failure
 };
 

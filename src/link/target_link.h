@@ -42,6 +42,7 @@ inline constexpr int kStrAccessDeniedReason = 395;
 inline constexpr int kStrCannotOpenPort = 396;
 inline constexpr int kStrRobotNotFound = 412;
 inline constexpr int kStrSeveralModules = 413;
+inline constexpr int kStrNoPermissionFix = 453;
 
 inline constexpr std::string_view kWrongVersionMessage =
     "Cannot download to this version of the device.";
@@ -131,6 +132,8 @@ public:
 
 private:
     void ReportResult(const ScanReport& report, LinkObserver& observer);
+    // "Robot not found", with the way to the ports when the scan was refused some of them.
+    std::string NotFoundMessage() const;
 
     TPortPool& pool_;
     PortEnumerator enumerate_;
@@ -139,6 +142,7 @@ private:
     PortChoice choice_;
     std::string selectedPort_{kAutoPort};
     PortStatusTable status_;
+    bool permissionRefused_ = false;  // the last scan could not open a port for lack of rights
 };
 
 }  // namespace kavrin::link

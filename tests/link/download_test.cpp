@@ -100,6 +100,23 @@ TEST_F(DownloadTest, NoModuleAnywhereIsRobotNotFound) {
     EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
 }
 
+TEST_F(DownloadTest, PortRefusedForLackOfRightsNamesTheFix) {
+    // The robot may well be behind the refused port: "not found" alone would send the user off
+    // checking cables. Once the rights are there, the next run says nothing about them.
+    fakes.Add("ttyUSB0", Unopenable(link::OpenError::NoPermission));
+    fakes.Add("ttyS0", Line(EchoOnly()));
+    auto& l = Link({"ttyUSB0", "ttyS0"});
+    const std::string expected =
+        GetUIString(link::kStrRobotNotFound) + "\n" + GetUIString(link::kStrNoPermissionFix);
+    EXPECT_EQ(Download(l).message, expected);
+    ASSERT_EQ(observer.errors.size(), 1u);
+    EXPECT_EQ(observer.errors[0], expected);
+    EXPECT_EQ(l.Status().rows[0][link::kColDevice], GetUIString(link::kStrPortNotOpened));
+
+    fakes.Add("ttyUSB0", Line(EchoOnly()));
+    EXPECT_EQ(Download(l).message, GetUIString(link::kStrRobotNotFound));
+}
+
 TEST_F(DownloadTest, WrongVersionIsRefusedBeforeAnyProgramByte) {
     Module().faults.versionByte = 0x12;
     auto& l = Link({"SIM"});

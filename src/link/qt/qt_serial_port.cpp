@@ -8,6 +8,13 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <string>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+
+#include <cerrno>
+#endif
 
 namespace kavrin::link {
 
@@ -128,12 +135,24 @@ private:
     std::unique_ptr<QSerialPort> port_;
 };
 
-OpenError OpenErrorOf(QSerialPort::SerialPortError error) {
+// QSerialPort reports a port that another program holds and a device this user may not open
+// with the same error; the system tells the two apart. On Linux the serial devices belong to a
+// group (dialout) that a new user is not in.
+bool UserMayNotOpen([[maybe_unused]] std::string_view name) {
+#if defined(Q_OS_UNIX)
+    const std::string device = name.starts_with('/') ? std::string(name) : "/dev/" + std::string(name);
+    return ::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+#else
+    return false;
+#endif
+}
+
+OpenError OpenErrorOf(QSerialPort::SerialPortError error, std::string_view name) {
     switch (error) {
         case QSerialPort::DeviceNotFoundError:
             return OpenError::NoSuchPort;
         case QSerialPort::PermissionError:
-            return OpenError::InUse;
+            return UserMayNotOpen(name) ? OpenError::NoPermission : OpenError::InUse;
         default:
             return OpenError::Other;
     }
@@ -146,7 +165,7 @@ OpenResult OpenQtSerialPort(std::string_view name) {
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     if (!port->open(QIODevice::ReadWrite)) {
-        return {nullptr, OpenErrorOf(port->error())};
+        return {nullptr, OpenErrorOf(port->error(), name)};
     }
     // Settings a line cannot take (a pseudo-terminal ignores the speed) leave it as it is.
     port->setBaudRate(QSerialPort::Baud9600);

@@ -1,10 +1,12 @@
 // kavrin-artgen: draws every picture of the skin and writes them where kavrin-resgen embeds them.
 //
 //   kavrin-artgen FONT.ttf OUTPUT_DIR [CONTACT_SHEET.png]
+//   kavrin-artgen --icons THEME_DIR
 //
 // Writes OUTPUT_DIR/GIF/<id>.gif and OUTPUT_DIR/BMP/<id>.bmp. FONT.ttf is the bold face of the
 // captions, given as a file so that the pictures do not depend on the fonts a machine happens to
 // have. The optional contact sheet shows every picture and frame at twice its size, to look at.
+// With --icons it writes the application's icon into an icon theme folder instead.
 
 #include <QDir>
 #include <QFontDatabase>
@@ -17,6 +19,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "drawing.h"
@@ -210,8 +213,11 @@ void WriteContactSheet(const std::vector<TPicture>& pictures, const QString& pat
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool icons = argc == 3 && std::string_view(argv[1]) == "--icons";
     if (argc != 3 && argc != 4) {
-        std::fputs("usage: kavrin-artgen FONT.ttf OUTPUT_DIR [CONTACT_SHEET.png]\n", stderr);
+        std::fputs("usage: kavrin-artgen FONT.ttf OUTPUT_DIR [CONTACT_SHEET.png]\n"
+                   "       kavrin-artgen --icons THEME_DIR\n",
+                   stderr);
         return 2;
     }
     // Drawing text needs the font database, which needs a GUI application; the build runs this
@@ -224,6 +230,10 @@ int main(int argc, char** argv) {
     });
     QGuiApplication app(argc, argv);
     try {
+        if (icons) {
+            WriteIcons(QDir(QString::fromLocal8Bit(argv[2])), QStringLiteral("kavrin"));
+            return 0;
+        }
         if (QFontDatabase::addApplicationFont(QString::fromLocal8Bit(argv[1])) < 0) {
             throw std::runtime_error(std::string(argv[1]) + ": not a font");
         }

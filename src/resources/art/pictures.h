@@ -2,7 +2,9 @@
 // Every picture of the skin, drawn from code. Sizes are those the window layouts expect.
 
 #include <QColor>
+#include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QSize>
 #include <QString>
 
@@ -72,5 +74,14 @@ QImage Wordmark(QSize size);
 QImage Logo(QSize size);
 QImage RobotThreeQuarter(QSize size);
 QImage RobotFromAbove(QSize size);
+
+// The application's icon: the robot's face of the logo on a navy tile, size units square. Drawn
+// through a painter so that the same drawing gives the bitmap sizes and the scalable picture.
+void DrawAppIcon(QPainter& painter, qreal size);
+QImage AppIcon(int size);
+
+// Writes the icon into an icon theme folder (hicolor's layout): <n>x<n>/apps/NAME.png for the
+// usual sizes and scalable/apps/NAME.svg.
+void WriteIcons(const QDir& root, const QString& name);
 
 }  // namespace kavrin::art

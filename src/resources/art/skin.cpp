@@ -261,6 +261,28 @@ QImage Logo(QSize size) {
     return image;
 }
 
+void DrawAppIcon(QPainter& painter, qreal size) {
+    painter.save();
+    Smooth(painter);
+    // A little room around the tile, as desktop icons have, and the face centred in what is left:
+    // the face reaches 1.11 radii above its centre (the antenna) and 0.75 below (the chin).
+    const qreal margin = size / 16;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour::kNavy);
+    painter.drawRoundedRect(QRectF(margin, margin, size - 2 * margin, size - 2 * margin),
+                            size * 0.2, size * 0.2);
+    const qreal radius = size * 0.38;
+    DrawMark(painter, {size / 2, size / 2 + radius * 0.18}, radius);
+    painter.restore();
+}
+
+QImage AppIcon(int size) {
+    QImage image = Canvas(size, size);
+    QPainter painter(&image);
+    DrawAppIcon(painter, size);
+    return image;
+}
+
 QImage RobotThreeQuarter(QSize size) {
     QImage image = Canvas(size.width(), size.height());
     QPainter painter(&image);
