@@ -47,6 +47,14 @@ TempDirs& Made() {
     return dirs;
 }
 
+// The virtual robot keeps its EEPROM in the user's data folder; a test run must not touch it. A
+// test that sets the variable itself keeps its own file.
+std::string SimEepromAssignment() {
+    if (std::getenv("KAVRIN_SIM_EEPROM") != nullptr) return {};
+    static const std::string file = TempDir() + "/virtual-robot.eeprom";
+    return "KAVRIN_SIM_EEPROM=" + Quote(file) + " ";
+}
+
 }  // namespace
 
 std::string TempDir() {
@@ -62,7 +70,7 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText
     const std::string dir = TempDir();
     const std::string in = dir + "/stdin", out = dir + "/stdout", err = dir + "/stderr";
     std::ofstream(in, std::ios::binary) << stdinText;
-    std::string cmd = Quote(KAVRIN_CLI);
+    std::string cmd = SimEepromAssignment() + Quote(KAVRIN_CLI);
     for (const std::string& a : args) {
         cmd += " " + Quote(a);
     }
