@@ -39,12 +39,9 @@ constexpr int kExitUsage = 2, kExitFailed = 1;
 constexpr char kEepromFileName[] = "virtual-robot.eeprom";
 constexpr char kEepromFileVariable[] = "KAVRIN_SIM_EEPROM";  // overrides the data folder
 
-struct RunOptions {
-    ProgramOptions program;
-    bool held = false;
-    double seconds = kDefaultSeconds;
+struct RunOptions : VirtualRunOptions {
+    RunOptions() { seconds = kDefaultSeconds; }
     std::string input;
-    bool trace = false;
 };
 
 // -1 to go on, else the exit code.
@@ -56,23 +53,14 @@ int ParseOptions(Args args, RunOptions& options) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (TakeModeOption(arg, options.program, true)) continue;
-        if (arg == "--held") {
-            options.held = true;
-        } else if (arg == "--trace") {
-            options.trace = true;
-        } else if (arg == "--seconds" && hasValue && ParseRunSeconds(args[i + 1], options.seconds)) {
-            ++i;
-        } else if (arg == "--input" && hasValue) {
+        if (arg == "--input" && hasValue) {
             options.input = args[++i];
-        } else if ((arg.starts_with("-") && arg != "-") || !options.program.file.empty()) {
+        } else if (!TakeVirtualRunOption(args, i, options)) {
             std::fputs(kUsage, stderr);
             return kExitUsage;
-        } else {
-            options.program.file = arg;
         }
     }
-    if (options.held == !options.program.file.empty()) {
+    if (!HasOneProgram(options)) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }

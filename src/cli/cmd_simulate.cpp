@@ -30,14 +30,11 @@ constexpr sim::VirtualTime kTraceEvery = 100 * sim::kMicrosPerMs;  // a pose lin
 constexpr int kExitUsage = 2, kExitFailed = 1;
 constexpr char kDefaultArena[] = "open";
 
-struct SimulateOptions {
-    ProgramOptions program;
-    bool held = false;
+struct SimulateOptions : VirtualRunOptions {
+    SimulateOptions() { seconds = kDefaultSeconds; }
     std::string arena = kDefaultArena;
     bool hasStart = false;
     sim::Pose start;
-    double seconds = kDefaultSeconds;
-    bool trace = false;
 };
 
 // "X,Y,HEADING" in centimetres and degrees.
@@ -68,26 +65,17 @@ int ParseOptions(Args args, SimulateOptions& options) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (TakeModeOption(arg, options.program, true)) continue;
-        if (arg == "--held") {
-            options.held = true;
-        } else if (arg == "--trace") {
-            options.trace = true;
-        } else if (arg == "--seconds" && hasValue && ParseRunSeconds(args[i + 1], options.seconds)) {
-            ++i;
-        } else if (arg == "--arena" && hasValue) {
+        if (arg == "--arena" && hasValue) {
             options.arena = args[++i];
         } else if (arg == "--start" && hasValue && ParseStart(args[i + 1], options.start)) {
             options.hasStart = true;
             ++i;
-        } else if ((arg.starts_with("-") && arg != "-") || !options.program.file.empty()) {
+        } else if (!TakeVirtualRunOption(args, i, options)) {
             std::fputs(kUsage, stderr);
             return kExitUsage;
-        } else {
-            options.program.file = arg;
         }
     }
-    if (options.held == !options.program.file.empty()) {
+    if (!HasOneProgram(options)) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }

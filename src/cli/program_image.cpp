@@ -64,4 +64,22 @@ bool ParseRunSeconds(std::string_view text, double& seconds) {
     return ec == std::errc() && end == text.data() + text.size() && seconds > 0 && seconds <= kMaxRunSeconds;
 }
 
+bool TakeVirtualRunOption(Args args, std::size_t& i, VirtualRunOptions& options) {
+    const std::string_view arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (TakeModeOption(arg, options.program, true)) return true;
+    if (arg == "--held") {
+        options.held = true;
+    } else if (arg == "--trace") {
+        options.trace = true;
+    } else if (arg == "--seconds" && hasValue && ParseRunSeconds(args[i + 1], options.seconds)) {
+        ++i;
+    } else if ((arg.starts_with("-") && arg != "-") || !options.program.file.empty()) {
+        return false;
+    } else {
+        options.program.file = arg;
+    }
+    return true;
+}
+
 }  // namespace kavrin::cli

@@ -3,8 +3,10 @@
 // from a source or an action program file, or the one the SIM robot holds from its last
 // download) and the --seconds option. Failures print their message on standard error.
 
+#include <cstddef>
 #include <string_view>
 
+#include "cli/commands.h"
 #include "cli/program_source.h"
 #include "sim/processor.h"
 
@@ -20,5 +22,22 @@ bool LoadHeldImage(sim::Eeprom& image);
 
 // A number of virtual seconds above 0 and at most a day.
 bool ParseRunSeconds(std::string_view text, double& seconds);
+
+// The options of every command that runs a program on the virtual robot.
+struct VirtualRunOptions {
+    ProgramOptions program;
+    bool held = false;
+    double seconds = 0;
+    bool trace = false;
+};
+
+// Takes args[i] when it is one of those options (with its value: i moves past it) or the
+// program's file; false for anything else, which the command then reads or refuses.
+bool TakeVirtualRunOption(Args args, std::size_t& i, VirtualRunOptions& options);
+
+// A run needs exactly one program: a file, or the held image.
+inline bool HasOneProgram(const VirtualRunOptions& options) {
+    return options.held != !options.program.file.empty();
+}
 
 }  // namespace kavrin::cli
