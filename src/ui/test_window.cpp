@@ -18,6 +18,7 @@
 #include "resources/skin_layout.h"
 #include "run/run_program.h"
 #include "tokenizer/tokenizer.h"
+#include "ui/run_controller.h"
 #include "ui/skin.h"
 #include "ui/ui_text.h"
 
@@ -157,9 +158,15 @@ void TServoSpinEdit::keyReleaseEvent(QKeyEvent* event) {
 // --- TTestForm -----------------------------------------------------------------------------------
 
 TTestForm::TTestForm(model::TActionDocument& document, link::TargetLink& link, QWidget* parent)
-    : QDialog(parent), document_(document), link_(link) {
+    : TTestForm(link, parent) {
+    document_ = &document;
+}
+
+TTestForm::TTestForm(link::TargetLink& link, QWidget* parent) : QDialog(parent), link_(link) {
     setObjectName(QStringLiteral("TestForm"));
-    setModal(true);
+    // Modal to the main window only: the progress window and the simulator stay usable while
+    // the test runs.
+    setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
     BuildControls();
 
     testTimer_.setInterval(link::kServoExchangeIntervalMs);
@@ -261,7 +268,8 @@ void TTestForm::BuildControls() {
 }
 
 void TTestForm::ApplyLayoutAndCaptions() {
-    const model::TMode mode = document_.Mode();
+    const model::TMode mode =
+        document_ != nullptr ? document_->Mode() : model::TMode::Beginner;
     ApplyControlLayout(kRecTestWindow, *this, mode);
     setWindowTitle(UiString(kStrTestCaption));
     struct TPlaced {
@@ -309,10 +317,12 @@ void TTestForm::showEvent(QShowEvent* event) {
         }
     }
     CheckBoxClick();
-    const model::TActionProgram& program = document_.Program();
-    // A centre above 200 (a hand-edited file or registry) shows as the spin edit's maximum.
-    rServoSpinEdit_->setValue(PulseOfCentre(program.rightServoCenter));
-    lServoSpinEdit_->setValue(PulseOfCentre(program.leftServoCenter));
+    if (document_ != nullptr) {
+        const model::TActionProgram& program = document_->Program();
+        // A centre above 200 (a hand-edited file or registry) shows as the spin edit's maximum.
+        rServoSpinEdit_->setValue(PulseOfCentre(program.rightServoCenter));
+        lServoSpinEdit_->setValue(PulseOfCentre(program.leftServoCenter));
+    }
     QDialog::showEvent(event);
 }
 
@@ -334,6 +344,9 @@ void TTestForm::FormClose() {
     runTestButton_->setEnabled(true);
     // A download still under way ends at its next exchange and closes its own port.
     runStop_.request_stop();
+    if (running_ && run_ != nullptr) {
+        run_->Stop();
+    }
     ReleasePort();
 }
 
@@ -362,6 +375,25 @@ void TTestForm::RunTestButtonClick() {
         return;
     }
 
+    StartRun(std::move(source));
+}
+
+void TTestForm::StartRun(std::string source) {
+    if (run_ != nullptr) {
+        // The progress window shows the download and the link's messages; the port stays open
+        // for the exchange.
+        if (!run_->Start(std::move(source), link_.SelectedPort(), true)) {
+            return;  // a run of the main window is still going
+        }
+        running_ = true;
+        runTestButton_->setEnabled(false);
+        setCursor(Qt::BusyCursor);
+        connect(
+            run_, &TRunController::Finished, this,
+            [this](const run::RunOutcome& outcome) { RunEnded(outcome.portSlot, QString()); },
+            Qt::SingleShotConnection);
+        return;
+    }
     running_ = true;
     runTestButton_->setEnabled(false);
     setCursor(Qt::BusyCursor);
@@ -486,7 +518,9 @@ void TTestForm::SetCalibrationButtonClick() {
         static_cast<std::uint8_t>((rServoSpinEdit_->value() - kMinPulse) % kCalibrationModulus);
     const auto left =
         static_cast<std::uint8_t>((lServoSpinEdit_->value() - kMinPulse) % kCalibrationModulus);
-    document_.SetCalibration(left, right);
+    if (document_ != nullptr) {
+        document_->SetCalibration(left, right);
+    }
 }
 
 }  // namespace kavrin::ui
