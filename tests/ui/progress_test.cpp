@@ -90,6 +90,9 @@ TEST(ProgressWindow, LayoutFollowsThePortCount) {
         EXPECT_FALSE(window.WarningImage()->isVisible());
     }
     EXPECT_TRUE(window.PortStatus()->item(0, 0)->text() == QStringLiteral("COM1:"));
+    // The scanning note never covers the caption, however long the caption's text.
+    EXPECT_GE(window.ScanningLabel()->x(),
+              window.PortStatusLabel()->x() + window.PortStatusLabel()->sizeHint().width());
 
     // Centred on the main window.
     QWidget anchor;
