@@ -1,6 +1,7 @@
 #include "ui/test_window.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -64,6 +65,8 @@ constexpr QRect kEnabledCheckBoxRect{2, 13, 16, 16};
 
 constexpr int kCalibrationModulus = 256;
 constexpr int kCaptionPointSize = 8;
+constexpr int kSmallestCaptionPointSize = 6;
+constexpr int kCaptionPadding = 12;  // the button's frame and margins
 
 QScrollBar* MakeTireSpeed(QWidget* parent, const char* name, const QRect& place) {
     auto* bar = new QScrollBar(Qt::Vertical, parent);
@@ -86,6 +89,16 @@ QLabel* MakeLabel(QWidget* parent, const char* name, Qt::Alignment align) {
     label->setAlignment(align);
     label->setWordWrap(true);
     return label;
+}
+
+// A caption wider than its button (a long translation) is set in smaller type until it fits.
+void FitCaption(QPushButton& button) {
+    QFont type = button.parentWidget()->font();
+    while (type.pointSize() > kSmallestCaptionPointSize &&
+           QFontMetrics(type).horizontalAdvance(button.text()) + kCaptionPadding > button.width()) {
+        type.setPointSize(type.pointSize() - 1);
+    }
+    button.setFont(type);
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name) {
@@ -299,6 +312,7 @@ void TTestForm::ApplyLayoutAndCaptions() {
             label->setText(UiString(p.caption));
         } else if (auto* button = qobject_cast<QPushButton*>(p.control)) {
             button->setText(UiString(p.caption));
+            FitCaption(*button);
         }
     }
     backLabel_->setText(UiString(kStrBackView));
