@@ -17,6 +17,7 @@
 #include "ui/run_controller.h"
 #include "ui/screenshots.h"
 #include "ui/start_window.h"
+#include "ui/test_window.h"
 
 namespace {
 
@@ -63,17 +64,21 @@ int main(int argc, char* argv[]) {
         return RunScreenshots(args);
     }
 
-    // Creation order: start window, main window, servo test window, progress window, drag
-    // window, code view.
+    // Creation order: start window, main window, progress window, code view; the drag tile is
+    // made by the main window at each drag. The run controller comes after the windows, so that
+    // a run still going ends before they go; the servo test window uses the controller's link
+    // and goes first.
     kavrin::ui::TIntroForm startWindow;
     kavrin::ui::TMainForm mainWindow;
     kavrin::ui::TProgressForm progressWindow;
     kavrin::ui::TCodeForm codeView(&mainWindow);
-    // Declared after the windows, so that a run still going ends before they go.
     kavrin::ui::TRunController run(progressWindow, kavrin::app::GuiLinkSetup());
+    kavrin::ui::TTestForm testWindow(run.Link(), &mainWindow);
 
     mainWindow.SetCodeView(&codeView);
     mainWindow.SetRunController(&run);
+    testWindow.SetRunController(&run);
+    mainWindow.SetTestWindow(&testWindow);
     QObject::connect(&mainWindow, &kavrin::ui::TMainForm::Ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 

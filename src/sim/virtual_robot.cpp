@@ -31,7 +31,11 @@ public:
 
     int Read(std::span<std::uint8_t> into, int timeoutMs) override {
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        RunProgram(into.size(), timeoutMs);
+        if (const std::shared_ptr<SimulatorLine> line = robot_->Simulator()) {
+            FromSimulation(*line, into.size(), deadline);
+        } else {
+            RunProgram(into.size(), timeoutMs);
+        }
         std::size_t got = 0;
         while (got < into.size() && !Gone()) {
             if (pending_.empty() || (realTime_ && pending_.front().arrival > deadline)) {
@@ -52,6 +56,9 @@ public:
     int Drain() override {
         const Clock::time_point now = Clock::now();
         int count = 0;
+        if (const std::shared_ptr<SimulatorLine> line = robot_->Simulator()) {
+            count += static_cast<int>(line->DrainFromRobot());
+        }
         while (!pending_.empty() && (!realTime_ || pending_.front().arrival <= now)) {
             pending_.pop_front();
             ++count;
@@ -71,7 +78,13 @@ public:
             const bool forProgram = robot_->Module().Listening();
             const int downloads = robot_->Module().DownloadsClosed();
             robot_->Module().Receive(b, answer);
-            if (forProgram) robot_->Program().FromComputer(b);
+            if (forProgram) {
+                if (const std::shared_ptr<SimulatorLine> line = robot_->Simulator()) {
+                    line->ToRobot(b);
+                } else {
+                    robot_->Program().FromComputer(b);
+                }
+            }
             if (robot_->Module().DownloadsClosed() != downloads) robot_->Program().Downloaded(robot_->Module().Eeprom());
             Clock::time_point arrival = sent;
             for (const std::uint8_t a : answer) {
@@ -121,6 +134,17 @@ private:
         }
     }
 
+    // The program runs in a simulation on another thread: wait for what it sends, on the wall
+    // clock, while the module listens to the program.
+    void FromSimulation(SimulatorLine& line, std::size_t wanted, Clock::time_point deadline) {
+        if (!robot_->Module().Listening() || pending_.size() >= wanted) return;
+        for (const std::uint8_t b : line.FromRobot(wanted - pending_.size(), deadline)) {
+            const Clock::time_point arrival = std::max(Clock::now(), lastArrival_);
+            pending_.push_back({arrival, b});
+            lastArrival_ = arrival;
+        }
+    }
+
     std::shared_ptr<VirtualRobot> robot_;
     bool realTime_;
     std::deque<Pending> pending_;
@@ -138,6 +162,21 @@ link::OpenResult VirtualRobot::Open() {
     }
     open_ = true;
     return {std::make_unique<SimSerialPort>(shared_from_this()), link::OpenError::None};
+}
+
+void VirtualRobot::AttachSimulator(std::shared_ptr<SimulatorLine> line) {
+    std::lock_guard lock(mutex_);
+    simulator_ = std::move(line);
+}
+
+std::shared_ptr<SimulatorLine> VirtualRobot::Simulator() {
+    std::lock_guard lock(mutex_);
+    return simulator_;
+}
+
+bool VirtualRobot::PortOpen() {
+    std::lock_guard lock(mutex_);
+    return open_;
 }
 
 void VirtualRobot::Release() {

@@ -13,6 +13,7 @@
 
 #include "link/serial_port.h"
 #include "sim/module_program.h"
+#include "sim/simulator_line.h"
 #include "sim/virtual_module.h"
 
 namespace kavrin::sim {
@@ -35,6 +36,13 @@ public:
     // computer reads (module_program.h).
     ModuleProgram& Program() { return program_; }
 
+    // A simulation on another thread takes over the running program (null gives it back):
+    // bytes for the program go into the line and reads wait for the simulation's answers.
+    void AttachSimulator(std::shared_ptr<SimulatorLine> line);
+    std::shared_ptr<SimulatorLine> Simulator();
+    // A port on this robot is open (someone on the computer listens to the program).
+    bool PortOpen();
+
 private:
     friend class SimSerialPort;
     void Release();
@@ -42,6 +50,7 @@ private:
     std::mutex mutex_;
     bool open_ = false;
     bool realTime_ = false;
+    std::shared_ptr<SimulatorLine> simulator_;
     VirtualModule module_;
     ModuleProgram program_;
 };

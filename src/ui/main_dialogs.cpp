@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "ui/code_view.h"
+#include "ui/test_window.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
@@ -80,5 +81,7 @@ bool TMainDialogs::AskShowTokenizerError(QWidget* parent, const QString& message
 }
 
 void TMainDialogs::ShowCodeView(TCodeForm& view) { view.exec(); }
+
+void TMainDialogs::ShowTestWindow(TTestForm& window) { window.exec(); }
 
 }  // namespace kavrin::ui

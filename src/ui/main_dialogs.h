@@ -11,6 +11,7 @@ class QWidget;
 namespace kavrin::ui {
 
 class TCodeForm;
+class TTestForm;
 
 class TMainDialogs {
 public:
@@ -32,6 +33,8 @@ public:
                                        const QString& reason);
     // The code view, modal.
     virtual void ShowCodeView(TCodeForm& view);
+    // The servo test window, modal to the main window.
+    virtual void ShowTestWindow(TTestForm& window);
 };
 
 // The filter of both file dialogs and the extension added to a name without one.

@@ -34,8 +34,10 @@
 #include "ui/sensor_set_drop.h"
 #include "ui/progress_window.h"
 #include "ui/run_controller.h"
+#include "ui/simulator_window.h"
 #include "ui/skin_buttons.h"
 #include "ui/spin_edit.h"
+#include "ui/test_window.h"
 #include "ui/ui_text.h"
 #include "ui/window_face.h"
 
@@ -834,6 +836,11 @@ void TMainForm::Go() {
 }
 
 void TMainForm::RunFinished(const run::RunOutcome& outcome) {
+    // The virtual robot got the program: it drives it on its table, switched on afresh.
+    if (outcome.status == run::RunStatus::Delivered && outcome.portName == link::kVirtualPortName &&
+        run_ != nullptr) {
+        ShowSimulator(run_->Image());
+    }
     // Errors of the link were shown while the progress window was still up; what is left are
     // the tokenizer's refusal and the user's cancel.
     if (outcome.status == run::RunStatus::Stopped) {
@@ -863,7 +870,16 @@ void TMainForm::ViewButtonClick() {
 
 void TMainForm::Clear() { document_->Clear(); }
 
-void TMainForm::Test() {}
+void TMainForm::Test() {
+    // The test downloads through the same link as Go: not while a run is going.
+    if (testWindow_ == nullptr || document_ == nullptr || (run_ != nullptr && run_->Busy())) {
+        return;
+    }
+    testWindow_->SetDocument(*document_);
+    testWindow_->Link().SetSelectedPort(portSetting_);
+    dialogs_->ShowTestWindow(*testWindow_);
+    RefreshAll();  // the calibration may have changed
+}
 
 model::TSaveAnswer TMainForm::CheckIfSaved() {
     return document_->CheckIfSaved([this] { return dialogs_->AskToSave(this); },

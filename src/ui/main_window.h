@@ -31,6 +31,7 @@ namespace kavrin::ui {
 class TActionGrid;
 class TBotAction;
 class TCodeForm;
+class TTestForm;
 class TMainDialogs;
 class TRunController;
 class TSkinButtons;
@@ -67,6 +68,8 @@ public:
     // builds the code.
     void SetRunController(TRunController* run);
     TRunController* RunController() const { return run_; }
+    // The servo test window that Test shows (none: Test does nothing).
+    void SetTestWindow(TTestForm* window) { testWindow_ = window; }
     // Where the port box's list comes from (the computer's ports by default).
     void SetPortEnumerator(link::PortEnumerator enumerate) { enumerate_ = std::move(enumerate); }
 
@@ -184,6 +187,7 @@ private:
     std::array<TSkinImage*, 8> tiles_{};
     TRunController* run_ = nullptr;
     TCodeForm* codeView_ = nullptr;
+    TTestForm* testWindow_ = nullptr;
     std::unique_ptr<TCodeForm> ownCodeView_;
     link::PortChoice portChoice_;
     link::PortEnumerator enumerate_;

@@ -262,7 +262,10 @@ void TProgressForm::RefreshDisplay() {
         choiceMode_ ? kMessageTop + messageHeight + kGapBelowMessage : kLabelTopWithoutMessage;
     portStatusLabel_->move(kMargin, labelTop);
     const int labelHeight = portStatusLabel_->sizeHint().height();
-    scanningLabel_->setGeometry(kScanningLeft, labelTop, kScanningWidth, labelHeight);
+    // A caption longer than the designed one pushes the scanning note to its right.
+    const int scanningLeft =
+        std::max(kScanningLeft, kMargin + portStatusLabel_->sizeHint().width() + kScanningGap);
+    scanningLabel_->setGeometry(scanningLeft, labelTop, kScanningWidth, labelHeight);
     const int gridTop = labelTop + labelHeight;
 
     int gridWidth = kGridExtraWidth;

@@ -58,6 +58,7 @@ public:
     static constexpr int kIconSize = 32;
     static constexpr int kScanningLeft = 109;
     static constexpr int kScanningWidth = 161;
+    static constexpr int kScanningGap = 6;  // least room between the caption and the note
     static constexpr int kLabelTopWithoutMessage = 10;
     static constexpr int kGapBelowMessage = 25;
     static constexpr int kRowPitch = 19;  // row height 18 plus its grid line

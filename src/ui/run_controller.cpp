@@ -130,23 +130,27 @@ TRunController::~TRunController() {
     }
 }
 
-bool TRunController::Start(std::string sourceText, std::string port) {
+bool TRunController::Start(std::string sourceText, std::string port, bool keepOpen) {
     if (Busy()) {
         return false;
     }
     std::stop_source stop;
     observer_ = std::make_unique<TWindowObserver>(*this, window_, stop.get_token());
     worker_ = std::jthread([this, stop, source = std::move(sourceText),
-                            port = std::move(port)](std::stop_token own) {
+                            port = std::move(port), keepOpen](std::stop_token own) {
         // Both the worker's own token (the destructor) and the window's cancel end the run.
         const std::stop_callback relay(own, [stop]() mutable { stop.request_stop(); });
-        const run::RunSettings settings{.port = port, .keepOpen = false, .stop = stop.get_token()};
+        const run::RunSettings settings{.port = port, .keepOpen = keepOpen, .stop = stop.get_token()};
         const run::RunOutcome outcome =
             run::RunProgram(*target_, *tokenizer_, source, settings, *observer_);
         QMetaObject::invokeMethod(
             this, [this, outcome] { Done(outcome); }, Qt::QueuedConnection);
     });
     return true;
+}
+
+const std::array<std::uint8_t, wire::kEepromSize>& TRunController::Image() const {
+    return tokenizer_->Result().EepromImage;
 }
 
 void TRunController::Stop() {

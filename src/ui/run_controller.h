@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
@@ -19,6 +21,7 @@
 #include "link/serial_port.h"
 #include "link/target_link.h"
 #include "run/run_program.h"
+#include "wire/wire_format.h"
 
 namespace kavrin::tokenizer {
 class TTokenizer;
@@ -49,11 +52,15 @@ public:
     ~TRunController() override;
 
     // Starts tokenizing and downloading the text to the port setting ("AUTO" or a port name);
-    // the port is closed afterwards. False when a run is already going.
-    bool Start(std::string sourceText, std::string port);
+    // the port is closed afterwards, or with keepOpen left open for the caller (the outcome
+    // names its slot). False when a run is already going.
+    bool Start(std::string sourceText, std::string port, bool keepOpen = false);
     // Asks the run to end after the exchange in progress; Finished follows.
     void Stop();
     bool Busy() const { return worker_.joinable(); }
+
+    // The EEPROM image of the last run's program; read it once Finished has come.
+    const std::array<std::uint8_t, wire::kEepromSize>& Image() const;
 
     link::TargetLink& Link() { return *target_; }
     link::TPortPool& Pool() { return *pool_; }

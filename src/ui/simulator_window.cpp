@@ -192,7 +192,30 @@ void SimulatorWindow::SendLine(const QString& text) {
     AppendTerminal(QStringLiteral("> %1\n").arg(text));
 }
 
+SimulatorWindow::~SimulatorWindow() {
+    if (robot_ != nullptr) {
+        robot_->AttachSimulator(nullptr);
+    }
+}
+
+void SimulatorWindow::ConnectRobot(std::shared_ptr<sim::VirtualRobot> robot) {
+    if (robot_ != nullptr) {
+        robot_->AttachSimulator(nullptr);
+    }
+    robot_ = std::move(robot);
+    line_ = robot_ != nullptr ? std::make_shared<sim::SimulatorLine>() : nullptr;
+    if (robot_ != nullptr) {
+        robot_->AttachSimulator(line_);
+    }
+}
+
+void SimulatorWindow::TakeInput() {
+    if (line_ == nullptr) return;
+    for (const std::uint8_t b : line_->TakeToRobot()) simulation_.FeedHost(b);
+}
+
 void SimulatorWindow::Advance(sim::VirtualTime duration) {
+    TakeInput();
     simulation_.RunFor(duration);
     TakeOutput();
     UpdateControls();
@@ -210,7 +233,16 @@ void SimulatorWindow::Tick() {
 
 void SimulatorWindow::TakeOutput() {
     QString text;
-    for (const sim::HostByte& b : simulation_.TakeHostOutput())
+    std::vector<sim::HostByte> output = simulation_.TakeHostOutput();
+    if (robot_ != nullptr && robot_->PortOpen()) {
+        // A program on the computer holds the robot's port: the bytes are its answers.
+        std::vector<std::uint8_t> bytes;
+        bytes.reserve(output.size());
+        for (const sim::HostByte& b : output) bytes.push_back(b.byte);
+        line_->Send(bytes);
+        output.clear();
+    }
+    for (const sim::HostByte& b : output)
         text += b.byte == '\r' ? QChar('\n') : QChar(static_cast<char16_t>(b.byte));
     if (!text.isEmpty()) AppendTerminal(text);
     if (const auto notice = simulation_.TakeStopNotice()) {
@@ -256,6 +288,7 @@ SimulatorWindow* ShowSimulator(const sim::Eeprom& image) {
         window = new SimulatorWindow;
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->setAttribute(Qt::WA_QuitOnClose, false);  // closing the main window still quits
+        window->ConnectRobot(sim::SharedRobot());
     }
     window->StartProgram(image);
     window->show();

@@ -13,7 +13,10 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 #include "sim/simulation.h"
+#include "sim/virtual_robot.h"
 
 class QComboBox;
 class QLabel;
@@ -35,6 +38,13 @@ class SimulatorWindow : public QWidget {
 
 public:
     explicit SimulatorWindow(QWidget* parent = nullptr);
+    // Gives the robot's running program back to its port.
+    ~SimulatorWindow() override;
+
+    // This window's robot becomes the one behind the robot's "SIM" port: what a program on the
+    // computer sends to it (the servo test window's pulses) reaches the program running here,
+    // and what the program sends goes back to that port while it is open.
+    void ConnectRobot(std::shared_ptr<sim::VirtualRobot> robot);
 
     // A program was downloaded: it starts from power-on at the arena's start.
     void StartProgram(const sim::Eeprom& image);
@@ -61,6 +71,7 @@ public:
 
 private:
     void Tick();
+    void TakeInput();
     void TakeOutput();
     void AppendTerminal(const QString& text);
     void UpdateControls();
@@ -74,6 +85,8 @@ private:
     QElapsedTimer clock_;
     qint64 remainderNs_ = 0;  // wall time not yet turned into virtual microseconds
     bool terminalAtLineStart_ = true;
+    std::shared_ptr<sim::VirtualRobot> robot_;
+    std::shared_ptr<sim::SimulatorLine> line_;
 
     ArenaView* view_ = nullptr;
     QPushButton* runButton_ = nullptr;

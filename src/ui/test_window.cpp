@@ -1,6 +1,7 @@
 #include "ui/test_window.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "resources/skin_layout.h"
 #include "run/run_program.h"
 #include "tokenizer/tokenizer.h"
+#include "ui/run_controller.h"
 #include "ui/skin.h"
 #include "ui/ui_text.h"
 
@@ -63,6 +65,8 @@ constexpr QRect kEnabledCheckBoxRect{2, 13, 16, 16};
 
 constexpr int kCalibrationModulus = 256;
 constexpr int kCaptionPointSize = 8;
+constexpr int kSmallestCaptionPointSize = 6;
+constexpr int kCaptionPadding = 12;  // the button's frame and margins
 
 QScrollBar* MakeTireSpeed(QWidget* parent, const char* name, const QRect& place) {
     auto* bar = new QScrollBar(Qt::Vertical, parent);
@@ -85,6 +89,16 @@ QLabel* MakeLabel(QWidget* parent, const char* name, Qt::Alignment align) {
     label->setAlignment(align);
     label->setWordWrap(true);
     return label;
+}
+
+// A caption wider than its button (a long translation) is set in smaller type until it fits.
+void FitCaption(QPushButton& button) {
+    QFont type = button.parentWidget()->font();
+    while (type.pointSize() > kSmallestCaptionPointSize &&
+           QFontMetrics(type).horizontalAdvance(button.text()) + kCaptionPadding > button.width()) {
+        type.setPointSize(type.pointSize() - 1);
+    }
+    button.setFont(type);
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name) {
@@ -157,9 +171,15 @@ void TServoSpinEdit::keyReleaseEvent(QKeyEvent* event) {
 // --- TTestForm -----------------------------------------------------------------------------------
 
 TTestForm::TTestForm(model::TActionDocument& document, link::TargetLink& link, QWidget* parent)
-    : QDialog(parent), document_(document), link_(link) {
+    : TTestForm(link, parent) {
+    document_ = &document;
+}
+
+TTestForm::TTestForm(link::TargetLink& link, QWidget* parent) : QDialog(parent), link_(link) {
     setObjectName(QStringLiteral("TestForm"));
-    setModal(true);
+    // Modal to the main window only: the progress window and the simulator stay usable while
+    // the test runs.
+    setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
     BuildControls();
 
     testTimer_.setInterval(link::kServoExchangeIntervalMs);
@@ -261,7 +281,8 @@ void TTestForm::BuildControls() {
 }
 
 void TTestForm::ApplyLayoutAndCaptions() {
-    const model::TMode mode = document_.Mode();
+    const model::TMode mode =
+        document_ != nullptr ? document_->Mode() : model::TMode::Beginner;
     ApplyControlLayout(kRecTestWindow, *this, mode);
     setWindowTitle(UiString(kStrTestCaption));
     struct TPlaced {
@@ -291,6 +312,7 @@ void TTestForm::ApplyLayoutAndCaptions() {
             label->setText(UiString(p.caption));
         } else if (auto* button = qobject_cast<QPushButton*>(p.control)) {
             button->setText(UiString(p.caption));
+            FitCaption(*button);
         }
     }
     backLabel_->setText(UiString(kStrBackView));
@@ -309,10 +331,12 @@ void TTestForm::showEvent(QShowEvent* event) {
         }
     }
     CheckBoxClick();
-    const model::TActionProgram& program = document_.Program();
-    // A centre above 200 (a hand-edited file or registry) shows as the spin edit's maximum.
-    rServoSpinEdit_->setValue(PulseOfCentre(program.rightServoCenter));
-    lServoSpinEdit_->setValue(PulseOfCentre(program.leftServoCenter));
+    if (document_ != nullptr) {
+        const model::TActionProgram& program = document_->Program();
+        // A centre above 200 (a hand-edited file or registry) shows as the spin edit's maximum.
+        rServoSpinEdit_->setValue(PulseOfCentre(program.rightServoCenter));
+        lServoSpinEdit_->setValue(PulseOfCentre(program.leftServoCenter));
+    }
     QDialog::showEvent(event);
 }
 
@@ -334,6 +358,9 @@ void TTestForm::FormClose() {
     runTestButton_->setEnabled(true);
     // A download still under way ends at its next exchange and closes its own port.
     runStop_.request_stop();
+    if (running_ && run_ != nullptr) {
+        run_->Stop();
+    }
     ReleasePort();
 }
 
@@ -362,6 +389,25 @@ void TTestForm::RunTestButtonClick() {
         return;
     }
 
+    StartRun(std::move(source));
+}
+
+void TTestForm::StartRun(std::string source) {
+    if (run_ != nullptr) {
+        // The progress window shows the download and the link's messages; the port stays open
+        // for the exchange.
+        if (!run_->Start(std::move(source), link_.SelectedPort(), true)) {
+            return;  // a run of the main window is still going
+        }
+        running_ = true;
+        runTestButton_->setEnabled(false);
+        setCursor(Qt::BusyCursor);
+        connect(
+            run_, &TRunController::Finished, this,
+            [this](const run::RunOutcome& outcome) { RunEnded(outcome.portSlot, QString()); },
+            Qt::SingleShotConnection);
+        return;
+    }
     running_ = true;
     runTestButton_->setEnabled(false);
     setCursor(Qt::BusyCursor);
@@ -486,7 +532,9 @@ void TTestForm::SetCalibrationButtonClick() {
         static_cast<std::uint8_t>((rServoSpinEdit_->value() - kMinPulse) % kCalibrationModulus);
     const auto left =
         static_cast<std::uint8_t>((lServoSpinEdit_->value() - kMinPulse) % kCalibrationModulus);
-    document_.SetCalibration(left, right);
+    if (document_ != nullptr) {
+        document_->SetCalibration(left, right);
+    }
 }
 
 }  // namespace kavrin::ui

@@ -53,6 +53,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 };
 
+class TRunController;
 class TServoTestWorker;
 
 class TTestForm : public QDialog {
@@ -63,7 +64,16 @@ public:
     // button; the link downloads the test program and holds the port while the test runs.
     TTestForm(model::TActionDocument& document, link::TargetLink& link,
               QWidget* parent = nullptr);
+    // A window made before the document exists (the application's start-up); it is handed the
+    // document before it shows.
+    explicit TTestForm(link::TargetLink& link, QWidget* parent = nullptr);
     ~TTestForm() override;
+
+    void SetDocument(model::TActionDocument& document) { document_ = &document; }
+    link::TargetLink& Link() { return link_; }
+    // Downloads through this controller, so that the progress window shows them as Go's do (its
+    // link must be this window's). Without one the window downloads quietly on its own worker.
+    void SetRunController(TRunController* run) { run_ = run; }
 
     // The test is running over this port slot (kNoPortSlot when none is held).
     int PortSlot() const { return portSlot_; }
@@ -107,6 +117,7 @@ protected:
 
 private:
     void BuildControls();
+    void StartRun(std::string source);
     void ApplyLayoutAndCaptions();
     void RunTestButtonClick();
     void TestOnTimer();
@@ -122,7 +133,8 @@ private:
     // Hands the held port back to the pool on the worker, after any exchange under way.
     void ReleasePort();
 
-    model::TActionDocument& document_;
+    model::TActionDocument* document_ = nullptr;
+    TRunController* run_ = nullptr;
     link::TargetLink& link_;
 
     TRobotTopView* botPanel_ = nullptr;

@@ -1,6 +1,7 @@
 // The progress window and the run behind the Go button: layout, the choice of robot, and whole
 // runs to virtual robots on a worker thread while the UI thread goes on.
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "link/servo_exchange.h"
 #include "link/target_link.h"
 #include "resources/resources.h"
 #include "sim/virtual_robot.h"
@@ -27,6 +29,8 @@
 #include "ui/progress_window.h"
 #include "ui/run_controller.h"
 #include "ui/screenshots.h"
+#include "ui/simulator_window.h"
+#include "ui/test_window.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
@@ -86,6 +90,9 @@ TEST(ProgressWindow, LayoutFollowsThePortCount) {
         EXPECT_FALSE(window.WarningImage()->isVisible());
     }
     EXPECT_TRUE(window.PortStatus()->item(0, 0)->text() == QStringLiteral("COM1:"));
+    // The scanning note never covers the caption, however long the caption's text.
+    EXPECT_GE(window.ScanningLabel()->x(),
+              window.PortStatusLabel()->x() + window.PortStatusLabel()->sizeHint().width());
 
     // Centred on the main window.
     QWidget anchor;
@@ -214,6 +221,17 @@ TLinkSetup Robots(
     return setup;
 }
 
+// The simulator window, when one is showing.
+SimulatorWindow* OpenSimulator() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* simulator = qobject_cast<SimulatorWindow*>(widget);
+            simulator != nullptr && simulator->isVisible()) {
+            return simulator;
+        }
+    }
+    return nullptr;
+}
+
 void ExpectImageIn(const tokenizer::TTokenizerResult& result, sim::VirtualRobot& robot) {
     ASSERT_GT(result.BlockCount, 0);
     for (std::size_t b = 0; b < result.BlockCount; ++b) {
@@ -270,6 +288,59 @@ TEST_F(RunTest, GoSendsTheProgramToTheVirtualRobot) {
     EXPECT_EQ(window.PortStatus()->item(0, 1)->text(), UiString(411));
     EXPECT_EQ(window.ProgressBar0()->value(), window.ProgressBar0()->maximum());
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 3000);
+
+    // The virtual robot now drives the program on its table, from power-on.
+    SimulatorWindow* simulator = OpenSimulator();
+    ASSERT_NE(simulator, nullptr);
+    EXPECT_EQ(simulator->Simulation().Image(), Image().EepromImage);
+    EXPECT_TRUE(simulator->PowerOn());
+    EXPECT_TRUE(simulator->IsRunning());
+    simulator->close();
+}
+
+TEST_F(RunTest, AltEOpensTheServoTestWindowModally) {
+    auto robot = std::make_shared<sim::VirtualRobot>();
+    Make(Robots({{"SIM", robot}}));
+    TTestForm test(run->Link(), &main);
+    main.SetTestWindow(&test);
+    TSettings settings;
+    settings.comPort = QStringLiteral("SIM");
+    main.ApplySettings(settings);
+    bool wasShown = false;
+    QTimer::singleShot(0, &test, [&] {
+        wasShown = test.isVisible() && test.isModal();
+        test.close();
+    });
+    QTest::keyClick(&main, Qt::Key_E, Qt::AltModifier);  // returns once the window has closed
+    EXPECT_TRUE(wasShown);
+    EXPECT_EQ(test.Link().SelectedPort(), "SIM");
+}
+
+TEST_F(RunTest, TheServoTestDownloadShowsProgressAndKeepsThePortForTheExchange) {
+    auto robot = std::make_shared<sim::VirtualRobot>();
+    Make(Robots({{"SIM", robot}}));
+    TTestForm test(*main.Document(), run->Link());
+    test.SetRunController(run.get());
+    test.Link().SetSelectedPort("SIM");
+    test.show();
+    QSignalSpy ended(&test, &TTestForm::runFinished);
+    QTest::mouseClick(test.RunTestButton(), Qt::LeftButton);
+    EXPECT_TRUE(run->Busy());
+    ASSERT_TRUE(ended.wait(kRunWaitMs));
+    EXPECT_EQ(Outcome().status, run::RunStatus::Delivered) << Outcome().message;
+    EXPECT_GT(window.ProgressBar0()->maximum(), 0);
+    EXPECT_EQ(window.ProgressBar0()->value(), window.ProgressBar0()->maximum());
+    ASSERT_NE(test.PortSlot(), link::kNoPortSlot);
+    EXPECT_TRUE(test.Testing());
+
+    QSignalSpy shown(&test, &TTestForm::sensorsShown);
+    ASSERT_TRUE(shown.wait(kRunWaitMs));
+    EXPECT_NE(shown.last().first().toInt(), link::kNoSensorAnswer);
+    test.close();
+    QTRY_COMPARE(run->Pool().FreeSlotCount(), link::kPortSlotCount);
+    if (SimulatorWindow* simulator = OpenSimulator()) {
+        simulator->close();
+    }
 }
 
 TEST_F(RunTest, TheChosenRobotGetsTheProgramAndTheScanResultsStay) {

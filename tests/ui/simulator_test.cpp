@@ -13,8 +13,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <memory>
 #include <string>
 
+#include "codegen/program_text.h"
+#include "link/port_pool.h"
+#include "link/servo_exchange.h"
+#include "resources/resources.h"
+#include "sim/virtual_robot.h"
 #include "tokenizer/tokenizer.h"
 #include "ui/arena_view.h"
 
@@ -145,6 +153,61 @@ TEST(SimulatorWindow, TheRobotIsDraggedAndTurnedByHandButNotOffTheTable) {
     QTest::mouseMove(view, off);
     QTest::mouseRelease(view, Qt::LeftButton, {}, off);
     EXPECT_EQ(window.Simulation().Body().CurrentPose(), turned);
+}
+
+// The servo test window's program, as that window downloads it.
+sim::Eeprom TestProgramImage() {
+    codegen::TProgramText text;
+    text.LoadTextResource(resources::kTestProgramId);
+    std::string source;
+    EXPECT_TRUE(text.TextForTokenizer(source).ok);
+    EXPECT_TRUE(tokenizer::LoadSource(source));
+    EXPECT_EQ(tokenizer::Tokenize(), 1);
+    sim::Eeprom image{};
+    std::copy_n(tokenizer::TokenizerResult().EepromImage.begin(), image.size(), image.begin());
+    return image;
+}
+
+TEST(SimulatorWindow, AnswersTheServoTestForItsRobotOverTheSimPort) {
+    auto robot = std::make_shared<sim::VirtualRobot>();
+    link::TPortPool pool{sim::WithVirtualRobot(nullptr, robot)};
+    const int slot = pool.OpenPortSlot(sim::kSimPortName).slot;
+    ASSERT_NE(slot, link::kNoPortSlot);
+    SimulatorWindow window;
+    window.resize(900, 720);
+    window.ConnectRobot(robot);
+    ASSERT_TRUE(window.SetArena(QStringLiteral("wall-ahead")));
+    window.StartProgram(TestProgramImage());
+    window.show();
+    // The exchange blocks on the line the way the servo test window's worker does; the window's
+    // timer runs the program meanwhile.
+    auto exchange = [&](int right, int left) {
+        std::future<int> answer = std::async(std::launch::async, [&pool, slot, right, left] {
+            return link::ExchangeServoPulses(*pool.Port(slot), right, left);
+        });
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+        return answer.get();
+    };
+
+    const sim::RobotBody& body = window.Simulation().Body();
+    const double leftWheel = body.WheelAngle(sim::Side::Left);
+    EXPECT_EQ(exchange(650, 850), 0);  // in the open, both wheels forward
+    EXPECT_NE(body.WheelAngle(sim::Side::Left), leftWheel);
+
+    // Dragged up to the wall, both whiskers bend, and the servo test hears of it.
+    auto* view = window.findChild<ArenaView*>();
+    ASSERT_NE(view, nullptr);
+    const QPoint grab = view->ToWidget(body.CurrentPose().Position()).toPoint();
+    const QPoint drop = view->ToWidget({60, 75}).toPoint();
+    QTest::mousePress(view, Qt::LeftButton, {}, grab);
+    QTest::mouseMove(view, drop);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, drop);
+    ASSERT_NEAR(body.CurrentPose().x, 60, 1.0);
+    const link::SensorState sensors = link::DecodeSensors(exchange(750, 750));
+    EXPECT_TRUE(sensors.leftWhisker);
+    EXPECT_TRUE(sensors.rightWhisker);
+    pool.ClosePort(slot);
 }
 
 }  // namespace

@@ -143,6 +143,11 @@ TEST_F(TestWindow, ShowingPresetsTheSpinEditsFromTheCalibrationOnly) {
     EXPECT_FALSE(form.Testing());
     EXPECT_EQ(form.RunTestButton()->text(), UiString(419));
     EXPECT_EQ(form.ExitButton()->geometry(), QRect(407, 424, 170, 25));
+    for (const QPushButton* button : {form.RunTestButton(), form.DefaultButton(),
+                                      form.SetCalibrationButton(), form.ExitButton()}) {
+        EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width())
+            << button->text().toStdString();  // every caption fits its button
+    }
     form.close();
 
     // A centre above 200 from a file shows as the largest pulse width.
