@@ -565,7 +565,7 @@ void Processor::ShiftOut() {
     } while (ReadBit());
 }
 
-// E(mode) P(dpin) P(cpin) T L{bits K(0) 0 W(variable) 0}: modes MSBPRE 0, LSBPRE 1, MSBPOST 2,
+// E(mode) P(dpin) P(cpin) T L{e(bits) K(0) 0 W(variable) 0}: modes MSBPRE 0, LSBPRE 1, MSBPOST 2,
 // LSBPOST 3 (sampled before or after the clock pulse).
 void Processor::ShiftIn() {
     const int clock = Pop() & 15;
@@ -573,7 +573,7 @@ void Processor::ShiftIn() {
     const unsigned mode = Pop() & 3u;
     SetPin(data, false, false);
     do {
-        const std::vector<std::uint16_t> v = EntryValues(false);
+        const std::vector<std::uint16_t> v = EntryValues(true);  // the bit count comes bare
         const unsigned bits = std::min<unsigned>(v.empty() ? 8u : v.front(), 16u);
         unsigned value = 0;
         for (unsigned i = 0; i < bits; ++i) {

@@ -170,6 +170,24 @@ TEST(Processor, EndAndStopAndPins) {
     EXPECT_EQ(ins.cpu.State(), ProcessorState::Ended);
 }
 
+TEST(Processor, ShiftInAndShiftOutReadTheirLists) {
+    Rig in("a VAR Byte\r\nb VAR Word\r\nSHIFTIN 1, 2, 0, [a, b\\12]\r\nDEBUG DEC a, \" \", DEC b, CR\r\n");
+    in.body.inputs[1] = true;
+    EXPECT_EQ(in.Run(1.0), "255 4095\r");
+    EXPECT_EQ(in.cpu.State(), ProcessorState::Ended) << in.cpu.StopReason();
+
+    // MSB first: the data pin shows 1, 0, 1, 1 on the clock's rising edges.
+    Rig out("SHIFTOUT 1, 2, 1, [%1011\\4]\r\n");
+    out.Run(1.0);
+    std::string data;
+    bool level = false;
+    for (const BodyEvent& e : out.body.events) {
+        if (e.pin == 1) level = e.high;
+        if (e.pin == 2 && e.high) data += level ? '1' : '0';
+    }
+    EXPECT_EQ(data, "1011");
+}
+
 TEST(Processor, SerinTakesBytesNumbersAndTimesOut) {
     EXPECT_EQ(Output("a VAR Byte\r\nb VAR Word\r\nSERIN 16, 84, [a, DEC b]\r\nDEBUG DEC a, \" \", DEC b, CR",
                      "Zxx123 "),
