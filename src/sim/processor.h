@@ -32,6 +32,10 @@ inline constexpr int kRamWords = 16;
 inline constexpr int kEvalStackDepth = 8;
 inline constexpr int kGosubDepth = 4;
 inline constexpr int kHostPin = 16;
+// Characters for the computer that the owner has not taken yet. One instruction can print far
+// more than any program means to (a REP of 65,535 characters, many times over); past this the
+// module stops instead of filling the memory. A real line would carry it for over a minute.
+inline constexpr std::size_t kMaxHostBacklog = 65536;
 
 // Fixed costs of the interpreter, in microseconds.
 inline constexpr VirtualTime kTokenTime = 250;

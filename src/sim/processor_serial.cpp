@@ -94,7 +94,12 @@ void Processor::SendByte(const SerialMode& m, std::uint8_t byte, VirtualTime pac
     }
     if (m.pin != kHostPin) SetPin(m.pin & 15, true, true);
     Wait(kBitsPerCharacter * m.bitTime);
-    if (m.pin == kHostPin) hostOut_.push_back({byte, now_});
+    if (m.pin == kHostPin) {
+        if (hostOut_.size() >= kMaxHostBacklog) {
+            Raise("more than 65536 characters for the computer waiting", pc_);
+        }
+        hostOut_.push_back({byte, now_});
+    }
     Wait(pace);
 }
 

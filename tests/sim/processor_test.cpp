@@ -146,6 +146,12 @@ TEST(Processor, StackFaultsStopWithADiagnostic) {
     cpu.Load(image);
     cpu.Run(kMicrosPerSecond);
     EXPECT_EQ(cpu.Diagnostic(), "invalid token 44 at bit 14");
+
+    // One DEBUG that prints more than the computer can be waiting for stops the module instead of
+    // filling the memory.
+    Rig flood("W0 = 65535\r\nDEBUG REP \"a\"\\W0, REP \"b\"\\W0\r\n");
+    EXPECT_EQ(flood.Run(1.0).size(), kMaxHostBacklog);
+    EXPECT_TRUE(flood.cpu.Diagnostic().starts_with("more than 65536 characters")) << flood.cpu.Diagnostic();
 }
 
 TEST(Processor, EndAndStopAndPins) {
