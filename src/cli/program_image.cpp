@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -41,6 +42,14 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image) {
         const auto& r = tokenizer::TokenizerResult();
         std::fprintf(stderr, "kavrin-cli: %s: %s\n", options.file.c_str(),
                      r.ErrorMessage ? r.ErrorMessage : "the program does not compile");
+        return false;
+    }
+    // A KR1 image is 256 bytes of another instruction set: run as KR2 code it would do
+    // something, but not what the program says.
+    constexpr std::uint8_t kModuleKr1 = 1;
+    if (tokenizer::TokenizerResult().ModuleKind == kModuleKr1) {
+        std::fprintf(stderr, "kavrin-cli: %s is a KR1 program; the virtual robot runs KR2 programs only\n",
+                     options.file.c_str());
         return false;
     }
     const auto& image8 = tokenizer::TokenizerResult().EepromImage;

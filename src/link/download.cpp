@@ -129,7 +129,12 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
             break;
         }
     }
-    if (!keepOpen || outcome.status == DownloadStatus::Stopped) {
+    if (outcome.status == DownloadStatus::Stopped) {
+        // The slot is closed and may be claimed again at once: a caller that asked to keep it
+        // must not get its number, or it would later close someone else's port.
+        pool_.ClosePort(opened.slot);
+        outcome.portSlot = kNoPortSlot;
+    } else if (!keepOpen) {
         pool_.ClosePort(opened.slot);
     }
     observer.ProgressClosed();

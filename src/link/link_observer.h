@@ -1,6 +1,8 @@
 #pragma once
-// What the download shows while it runs. The progress window implements this later; kavrin-cli
-// implements it now. Every call comes on the thread that called the download or the scan.
+// What the download shows while it runs; the progress window and kavrin-cli implement it. Every
+// call comes on the thread that called the download or the scan, which need not be the window's:
+// an observer that draws takes copies of what it is handed (the table is the link's own and
+// changes as the scan goes on).
 // The defaults do nothing, so an observer overrides only what it shows.
 
 #include <string_view>

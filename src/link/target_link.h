@@ -77,7 +77,8 @@ struct DownloadRequest {
 
 struct DownloadOutcome {
     // The port slot that was opened for the download (also when a block was refused), else
-    // kNoPortSlot. With keepOpen the slot stays open and belongs to the caller.
+    // kNoPortSlot. With keepOpen the slot stays open and belongs to the caller; a stopped
+    // download closes it and reports kNoPortSlot.
     int portSlot = kNoPortSlot;
     DownloadStatus status = DownloadStatus::NotFound;
     std::string message;   // what was shown, empty when nothing was

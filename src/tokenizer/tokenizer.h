@@ -76,9 +76,9 @@ public:
     bool LoadSource(std::string_view text);
 
     // Runs the tokenizer on SourceText. Returns 1 on success (also left in Success), 0 on
-    // error, with ErrorMessage, ErrorPos and ErrorLength describing it. A KR1 program is refused
-    // with 156 at the module name: this build carries no KR1 compiler. A SourceLength outside
-    // 0..kMaxSourceLength is refused with 107.
+    // error, with ErrorMessage, ErrorPos and ErrorLength describing it. A KR1 program is compiled
+    // by the KR1 tokenizer into the first 256 bytes of the image (kr1_tokenizer.h). A
+    // SourceLength outside 0..kMaxSourceLength is refused with 107.
     std::uint8_t Tokenize(const TokenizeOptions& options = {});
 
     // Directives, elements and conditional compilation only; for the front-end's own checks.

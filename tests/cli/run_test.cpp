@@ -51,6 +51,13 @@ TEST(CliRun, FaultsAndBadArguments) {
     EXPECT_EQ(fault.err, "kavrin-cli: the program stopped at 0.000250 s: RETURN without GOSUB at bit 14\n");
     const CliRun bad = RunCli({"run", WriteProgram("bad.vel", "HIGH\r\n")});
     EXPECT_EQ(bad.exitCode, 1);
+    // A KR1 image is no KR2 code: refused, not run as if it were.
+    const std::string kr1 = TempDir() + "/kr1.vel";
+    std::ofstream(kr1, std::ios::binary) << "' {$KORBLE KR1}\r\nDEBUG B0\r\n";
+    const CliRun other = RunCli({"run", kr1});
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_EQ(other.out, "");
+    EXPECT_NE(other.err.find("is a KR1 program"), std::string::npos) << other.err;
     EXPECT_EQ(RunCli({"run"}).exitCode, 2);
     EXPECT_EQ(RunCli({"run", "a.vel", "--held"}).exitCode, 2);
     EXPECT_EQ(RunCli({"run", "a.vel", "--seconds", "-1"}).exitCode, 2);

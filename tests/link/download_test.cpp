@@ -512,6 +512,8 @@ TEST_F(DownloadTest, AStopHalfWayEndsTheDownloadAndLeavesNothingBehind) {
     EXPECT_TRUE(stopper.errors.empty());
     EXPECT_EQ(stopper.closed, 1);
     EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount) << "a stopped run keeps no port open";
+    // The closed slot is not handed over: the caller would close it again, someone else's by then.
+    EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);
     EXPECT_EQ(ThreadCount(), threadsBefore);
     int written = 0;
     for (const bool w : Module().RowsWritten()) written += w ? 1 : 0;
