@@ -1,12 +1,15 @@
 #include "app/gui_ports.h"
 
 #include "link/qt/qt_serial_port.h"
+#include "link/qt/user_data.h"
 #include "sim/virtual_robot.h"
 
 namespace kavrin::app {
 
 ui::TLinkSetup GuiLinkSetup() {
     sim::SharedRobot()->SetRealTime(true);
+    // The robot keeps what it is given across runs, as a real one does.
+    sim::SharedRobot()->Program().SetEepromFile(link::VirtualRobotEepromPath());
     return ui::TLinkSetup{.openPort = sim::WithVirtualRobot(link::OpenQtSerialPort),
                           .enumerate = link::EnumeratePorts,
                           .timings = {}};

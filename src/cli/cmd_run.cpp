@@ -10,18 +10,15 @@
 // line per pin event with its virtual time. Diagnostics and why the run ended go to standard
 // error. Every pin reads low.
 
-#include <QCoreApplication>
-#include <QStandardPaths>
-#include <QString>
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "cli/commands.h"
 #include "cli/program_image.h"
+#include "link/qt/user_data.h"
 #include "sim/processor.h"
 #include "sim/recording_body.h"
 #include "sim/virtual_robot.h"
@@ -36,8 +33,6 @@ constexpr char kUsage[] =
 constexpr double kDefaultSeconds = 10.0;
 constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;  // output is printed as it comes
 constexpr int kExitUsage = 2, kExitFailed = 1;
-constexpr char kEepromFileName[] = "virtual-robot.eeprom";
-constexpr char kEepromFileVariable[] = "KAVRIN_SIM_EEPROM";  // overrides the data folder
 
 struct RunOptions : VirtualRunOptions {
     RunOptions() { seconds = kDefaultSeconds; }
@@ -87,14 +82,7 @@ private:
 
 }  // namespace
 
-std::string SimEepromPath() {
-    if (const char* overridden = std::getenv(kEepromFileVariable); overridden && *overridden) return overridden;
-    if (QCoreApplication::applicationName().isEmpty() || QCoreApplication::applicationName() == QStringLiteral("kavrin-cli"))
-        QCoreApplication::setApplicationName(QStringLiteral("Kavrin"));
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (folder.isEmpty()) return {};
-    return (std::filesystem::path(folder.toStdString()) / kEepromFileName).string();
-}
+std::string SimEepromPath() { return link::VirtualRobotEepromPath(); }
 
 void AttachSimEeprom() { sim::SharedRobot()->Program().SetEepromFile(SimEepromPath()); }
 
