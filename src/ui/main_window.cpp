@@ -118,18 +118,10 @@ void PaintLightBlueOnBlack(QWidget* widget, bool bold) {
 // A check box caption wider than its fixed bounds is drawn a little condensed rather than cut.
 void FitCheckBoxCaption(QCheckBox& box) {
     constexpr int kNarrowestStretch = 80;
-    constexpr int kStretchStep = 5;
     QStyleOptionButton option;
     option.initFrom(&box);
     const int room = box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width();
-    QFont font = box.font();
-    for (int stretch = QFont::Unstretched; stretch >= kNarrowestStretch; stretch -= kStretchStep) {
-        font.setStretch(stretch);
-        if (QFontMetrics(font).horizontalAdvance(box.text()) <= room) {
-            break;
-        }
-    }
-    box.setFont(font);
+    box.setFont(CondensedToFit(box.font(), box.text(), room, kNarrowestStretch));
 }
 
 // The port box refills itself from the computer's ports each time it drops down.

@@ -2,7 +2,6 @@
 
 #include <QEvent>
 #include <QFont>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
@@ -12,6 +11,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "ui/skin.h"
+
 namespace kavrin::ui {
 
 namespace {
@@ -19,7 +20,6 @@ namespace {
 constexpr int kEditFontPixels = 14;
 // The line edit keeps this much space on either side of its text.
 constexpr int kLineEditMargin = 2;
-constexpr int kStretchStep = 5;
 // Typed digits stop counting here: the result is clamped to a 16-bit range anyway.
 constexpr std::int64_t kParseCeiling = 1'000'000'000;
 
@@ -219,13 +219,7 @@ void TSuperSpinEdit::FitText() {
     const QMargins margins = edit_->textMargins();
     const int room =
         edit_->width() - 2 * kLineEditMargin - margins.left() - margins.right();
-    QFont font = edit_->font();
-    for (int stretch = QFont::Unstretched; stretch >= kNarrowestStretch; stretch -= kStretchStep) {
-        font.setStretch(stretch);
-        if (QFontMetrics(font).horizontalAdvance(edit_->text()) <= room) {
-            break;
-        }
-    }
+    const QFont font = CondensedToFit(edit_->font(), edit_->text(), room, kNarrowestStretch);
     if (font != edit_->font()) {
         edit_->setFont(font);
     }
