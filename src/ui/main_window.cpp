@@ -17,6 +17,8 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabBar>
 
 #include <cstdlib>
@@ -102,6 +104,8 @@ QFont ArialFont(int pixels, bool bold) {
 
 void PaintLightBlueOnBlack(QWidget* widget, bool bold) {
     widget->setFont(ArialFont(kCaptionPixels, bold));
+    // Buttons fill their background from the Button role; caption controls use the window's.
+    widget->setBackgroundRole(QPalette::Window);
     widget->setAutoFillBackground(true);
     QPalette pal = widget->palette();
     pal.setColor(QPalette::Window, Qt::black);
@@ -109,6 +113,15 @@ void PaintLightBlueOnBlack(QWidget* widget, bool bold) {
         pal.setColor(role, QColor(QString::fromLatin1(kSkyBlue)));
     }
     widget->setPalette(pal);
+}
+
+// A check box caption wider than its fixed bounds is drawn a little condensed rather than cut.
+void FitCheckBoxCaption(QCheckBox& box) {
+    constexpr int kNarrowestStretch = 80;
+    QStyleOptionButton option;
+    option.initFrom(&box);
+    const int room = box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width();
+    box.setFont(CondensedToFit(box.font(), box.text(), room, kNarrowestStretch));
 }
 
 // The port box refills itself from the computer's ports each time it drops down.
@@ -386,6 +399,9 @@ void TMainForm::ApplyCaptions() {
     portLabel1_->setText(UiString(kStrPortLabel1));
     portLabel2_->setText(UiString(kStrPortLabel2));
     sensorsEnabled_->setText(UiString(kStrSensorsEnabled));
+    for (QCheckBox* box : {hyperHelp_, sensorsEnabled_}) {
+        FitCheckBoxCaption(*box);
+    }
     for (int tab = 0; tab < kSensorTabCount; ++tab) {
         tabs_->setTabText(tab, UiString(kStrFirstTab + tab));
     }

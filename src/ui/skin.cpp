@@ -3,6 +3,7 @@
 #include <QBitmap>
 #include <QBuffer>
 #include <QByteArray>
+#include <QFontMetrics>
 #include <QImage>
 #include <QImageReader>
 #include <QMovie>
@@ -200,6 +201,17 @@ bool ApplyControlLayout(int n, QWidget& control, model::TMode mode) {
     control.resize(std::max(0, layout->width - frame.width()),
                    std::max(0, layout->height - frame.height()));
     return true;
+}
+
+QFont CondensedToFit(QFont font, const QString& text, int room, int narrowest) {
+    constexpr int kStretchStep = 5;
+    for (int stretch = QFont::Unstretched; stretch >= narrowest; stretch -= kStretchStep) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(text) <= room) {
+            break;
+        }
+    }
+    return font;
 }
 
 }  // namespace kavrin::ui

@@ -7,7 +7,9 @@
 // visibility come from the slot's image layout record. A slot without a picture or a record keeps
 // what it has (an image fresh from LoadSkin: size 0 x 0, showing nothing); that is not an error.
 
+#include <QFont>
 #include <QLabel>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -96,5 +98,9 @@ bool ApplyImageLayout(TSkinImage& image, model::TMode mode);
 // size (as far as the frame is known: before the first showing it is the client size). Returns
 // false, changing nothing, when there is no record.
 bool ApplyControlLayout(int n, QWidget& control, model::TMode mode);
+
+// The font, condensed in steps of 5 down to stretch narrowest, at which text first fits room
+// pixels; the narrowest when nothing fits.
+QFont CondensedToFit(QFont font, const QString& text, int room, int narrowest);
 
 }  // namespace kavrin::ui

@@ -11,11 +11,15 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "ui/skin.h"
+
 namespace kavrin::ui {
 
 namespace {
 
 constexpr int kEditFontPixels = 14;
+// The line edit keeps this much space on either side of its text.
+constexpr int kLineEditMargin = 2;
 // Typed digits stop counting here: the result is clamped to a 16-bit range anyway.
 constexpr std::int64_t kParseCeiling = 1'000'000'000;
 
@@ -129,6 +133,8 @@ TSuperSpinEdit::TSuperSpinEdit(QWidget* parent, const TNumberChars& chars)
     font.setBold(true);
     edit_->setFont(font);
     edit_->setFrame(false);
+    // The arrows cover the box's last pixels; the text ends where they begin.
+    edit_->setTextMargins(0, 0, kArrowsOverlap - kLineEditMargin, 0);
     edit_->installEventFilter(this);
     for (QToolButton* arrow : {up_, down_}) {
         arrow->setArrowType(arrow == up_ ? Qt::UpArrow : Qt::DownArrow);
@@ -150,6 +156,7 @@ void TSuperSpinEdit::resizeEvent(QResizeEvent* /*event*/) {
     arrows_->setGeometry(editWidth - kArrowsOverlap, 0, kArrowsWidth, h);
     up_->setGeometry(0, 0, kArrowsWidth, h / 2);
     down_->setGeometry(0, h / 2, kArrowsWidth, h - h / 2);
+    Redisplay(!editing_);
 }
 
 void TSuperSpinEdit::SetPrefix(const QString& text) {
@@ -198,12 +205,23 @@ QString TSuperSpinEdit::Text() const { return edit_->text(); }
 
 void TSuperSpinEdit::Redisplay(bool decorated) {
     edit_->setText(FormatSpinValue(position_, format_, decorated, chars_));
+    FitText();
     if (decorated) {
         // In a narrow box the number stays in sight: the view ends right after it.
         edit_->setCursorPosition(0);
         edit_->setCursorPosition(
             static_cast<int>(FormatSpinValue(position_, format_, false, chars_).size() +
                              format_.prefix.size()));
+    }
+}
+
+void TSuperSpinEdit::FitText() {
+    const QMargins margins = edit_->textMargins();
+    const int room =
+        edit_->width() - 2 * kLineEditMargin - margins.left() - margins.right();
+    const QFont font = CondensedToFit(edit_->font(), edit_->text(), room, kNarrowestStretch);
+    if (font != edit_->font()) {
+        edit_->setFont(font);
     }
 }
 

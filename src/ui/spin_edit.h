@@ -54,6 +54,8 @@ public:
     static constexpr int kArrowsWidth = 16;
     static constexpr int kArrowsOverlap = 4;
     static constexpr int kEditTopInset = 4;
+    // A text wider than the box is drawn condensed down to this stretch before it is scrolled.
+    static constexpr int kNarrowestStretch = 70;
 
     explicit TSuperSpinEdit(QWidget* parent, const TNumberChars& chars = SystemNumberChars());
 
@@ -90,6 +92,8 @@ protected:
 
 private:
     void Redisplay(bool decorated);
+    // Condenses the box's font just enough for its text to fit the part the arrows leave free.
+    void FitText();
     // Reads the typed text and reports it.
     void Commit();
     void ArrowClick(int direction);

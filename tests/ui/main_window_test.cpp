@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -137,6 +138,15 @@ TEST_F(MainForm, BeginnerFaceFromTheLayoutRecords) {
     EXPECT_EQ(window_->ActionScrollBox()->geometry(), QRect(19, 103, 128, 299));
     EXPECT_EQ(window_->HelpMemo()->geometry(), QRect(16, 482, 545, 51));
     EXPECT_EQ(Main()->geometry(), QRect(184, 103, 231, 226));
+    // The check boxes' captions sit on black and fit their fixed bounds.
+    for (QCheckBox* box : {window_->HyperHelp(), window_->SensorsEnabled()}) {
+        const QImage face = box->grab().toImage();
+        EXPECT_EQ(face.pixelColor(face.width() - 1, 0), QColor(Qt::black)) << box->text().toStdString();
+        QStyleOptionButton option;
+        option.initFrom(box);
+        const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+        EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), room.width());
+    }
     EXPECT_TRUE(window_->SensorsEnabled()->isVisible());
     EXPECT_FALSE(window_->SensorNotebook()->isVisible());
     EXPECT_FALSE(window_->SensorActionPanel()->isVisible());

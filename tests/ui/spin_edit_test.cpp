@@ -1,6 +1,8 @@
 #include "ui/spin_edit.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -115,6 +117,22 @@ TEST(SuperSpinEdit, HeldArrowAcceleratesAndReleaseRestoresTheStep) {
     s.spin.SetPosition(255);
     s.spin.UpArrow()->click();
     EXPECT_EQ(s.spin.Position(), 255);
+}
+
+TEST(SuperSpinEdit, ANarrowBoxCondensesItsTextToFitBesideTheArrows) {
+    DurationSpin s;
+    s.spin.SetPosition(5);
+    EXPECT_EQ(s.spin.Edit()->font().stretch(), QFont::Unstretched);
+    const auto fits = [&s] {
+        const int arrowsLeft = s.spin.UpArrow()->mapTo(&s.spin, QPoint(0, 0)).x();
+        return s.spin.Edit()->fontMetrics().horizontalAdvance(s.spin.Text()) + 2 <= arrowsLeft;
+    };
+    s.spin.resize(62, 25);  // the action column of the widest list
+    EXPECT_LT(s.spin.Edit()->font().stretch(), QFont::Unstretched);
+    EXPECT_TRUE(fits()) << s.spin.Text().toStdString();
+    s.spin.resize(120, 25);
+    EXPECT_EQ(s.spin.Edit()->font().stretch(), QFont::Unstretched);
+    EXPECT_TRUE(fits());
 }
 
 TEST(SuperSpinEdit, GoBackControlCountsDownwardsWithItsUpArrow) {
