@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QStyleOptionComboBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -721,6 +722,16 @@ void TMainForm::FillPortBox() {
         portBox_->addItem(FromCore(item));
     }
     portBox_->setCurrentIndex(portChoice_.CurrentIndex());
+    // "AUTOMATIC" in capitals is a little wider than the box its record gives it.
+    constexpr int kNarrowestStretch = 80;
+    QStyleOptionComboBox option;
+    option.initFrom(portBox_);
+    const int room = portBox_->style()
+                         ->subControlRect(QStyle::CC_ComboBox, &option,
+                                          QStyle::SC_ComboBoxEditField, portBox_)
+                         .width();
+    portBox_->setFont(CondensedToFit(portBox_->font(), portBox_->itemText(0), room,
+                                     kNarrowestStretch));
 }
 
 void TMainForm::ComChange(int index) {
