@@ -1,10 +1,8 @@
 #include "ui/code_view.h"
 
 #include <QFontDatabase>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -13,6 +11,7 @@
 
 #include "ui/code_editor.h"
 #include "ui/velic_highlighter.h"
+#include "ui/window_place.h"
 
 namespace kavrin::ui {
 
@@ -86,11 +85,7 @@ TCodeForm::TCodeForm(QWidget* parent) : QDialog(parent) {
     outer->addWidget(bottomPanel_);
 
     resize(kWidth, kHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
 }
 
 void TCodeForm::SetProgramText(const codegen::TProgramText& text) {

@@ -1,14 +1,13 @@
 #include "ui/start_window.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 
 #include "resources/resources.h"
 #include "ui/ui_text.h"
+#include "ui/window_place.h"
 
 namespace kavrin::ui {
 
@@ -57,22 +56,12 @@ TIntroForm::TIntroForm(QWidget* parent)
     connect(beginnerButton_, &QPushButton::clicked, this, [this] { Choose(model::TMode::Beginner); });
     connect(advancedButton_, &QPushButton::clicked, this, [this] { Choose(model::TMode::Advanced); });
 
-    setWindowTitle(TitleFor(QString::fromStdString(resources::GetVersionText())));
-    CentreOnScreen();
+    setWindowTitle(TitleFor(FromCore(resources::GetVersionText())));
+    CentreOnScreen(*this);
 }
 
 QString TIntroForm::TitleFor(const QString& version) {
     return QStringLiteral("Kavrin v") + version + QStringLiteral(" - ") + UiString(kTitleTextId);
-}
-
-void TIntroForm::CentreOnScreen() {
-    const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return;
-    }
-    QRect frame(QPoint(0, 0), size());
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
 }
 
 void TIntroForm::Choose(model::TMode mode) {

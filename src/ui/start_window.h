@@ -29,9 +29,6 @@ public:
     QPushButton* AdvancedButton() const { return advancedButton_; }
     bool ModeChosen() const { return modeChosen_; }
 
-    // Puts the window in the middle of the screen it is on.
-    void CentreOnScreen();
-
 Q_SIGNALS:
     // A mode was chosen; the window has hidden itself. Emitted once per run.
     void modeChosen(kavrin::model::TMode mode);

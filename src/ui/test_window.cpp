@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QScreen>
 #include <QShowEvent>
 #include <QThread>
 
@@ -22,6 +21,7 @@
 #include "ui/run_controller.h"
 #include "ui/skin.h"
 #include "ui/ui_text.h"
+#include "ui/window_place.h"
 
 namespace kavrin::ui {
 
@@ -324,11 +324,7 @@ void TTestForm::showEvent(QShowEvent* event) {
     ApplyLayoutAndCaptions();
     if (!shownBefore_) {
         shownBefore_ = true;
-        if (const QScreen* where = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(where->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(*this);
     }
     CheckBoxClick();
     if (document_ != nullptr) {
