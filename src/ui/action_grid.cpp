@@ -13,6 +13,7 @@
 
 #include "resources/resources.h"
 #include "ui/action_widget.h"
+#include "ui/skin.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
@@ -76,9 +77,7 @@ TActionGrid::TActionGrid(model::TActionDocument& document, int list, bool sensor
         headers_.insert(headers_.end(), {kStrBothHeader, kStrLeftHeader, kStrRightHeader});
     }
     widths_.assign(headers_.size(), 0);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(kGridFontPixels);
-    setFont(font);
+    setFont(ArialFont(kGridFontPixels));
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

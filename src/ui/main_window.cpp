@@ -9,14 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QMovie>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -38,11 +36,13 @@
 #include "ui/progress_window.h"
 #include "ui/run_controller.h"
 #include "ui/simulator_window.h"
+#include "ui/skin.h"
 #include "ui/skin_buttons.h"
 #include "ui/spin_edit.h"
 #include "ui/test_window.h"
 #include "ui/ui_text.h"
 #include "ui/window_face.h"
+#include "ui/window_place.h"
 
 namespace kavrin::ui {
 
@@ -95,13 +95,6 @@ bool MovedPast(const QPoint& moved, int distance) {
 }
 
 bool IsAdvanced(model::TMode mode) { return mode == model::TMode::Advanced; }
-
-QFont ArialFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 void PaintLightBlueOnBlack(QWidget* widget, bool bold) {
     widget->setFont(ArialFont(kCaptionPixels, bold));
@@ -184,10 +177,7 @@ void TMainForm::ShowForMode(model::TMode mode) {
             LoadSettings(settings, PortNames());
         }
         ApplySettings(settings);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            move(area.center() - QPoint(width() / 2, height() / 2));
-        }
+        CentreOnScreen(*this);
     }
     show();
     FocusCurrentGrid();
@@ -667,13 +657,17 @@ void TMainForm::SensorTabbedNotebookChange(int index) {
     AutoEnableDisable();
 }
 
-QStringList TMainForm::PortNames() const {
+std::vector<std::string> TMainForm::PortList() const {
     std::vector<std::string> ports;
     if (enumerate_) {
         enumerate_(ports);
     }
+    return ports;
+}
+
+QStringList TMainForm::PortNames() const {
     QStringList names;
-    for (const std::string& port : ports) {
+    for (const std::string& port : PortList()) {
         names.append(FromCore(port));
     }
     return names;
@@ -685,11 +679,7 @@ void TMainForm::ApplySettings(const TSettings& settings) {
         HyperHelpClick();
     }
     document_->SetCalibration(settings.leftServoCenter, settings.rightServoCenter);
-    std::vector<std::string> ports;
-    for (const QString& name : PortNames()) {
-        ports.push_back(name.toStdString());
-    }
-    portChoice_.SetPorts(ports);
+    portChoice_.SetPorts(PortList());
     portSetting_ = portChoice_.SelectPort(settings.comPort.toStdString());
     FillPortBox();
     if (!settings.lastDirectory.isEmpty()) {
@@ -708,11 +698,7 @@ TSettings TMainForm::CurrentSettings() const {
 }
 
 void TMainForm::ComPortComboBoxUpdate() {
-    std::vector<std::string> ports;
-    for (const QString& name : PortNames()) {
-        ports.push_back(name.toStdString());
-    }
-    portChoice_.SetPorts(ports);
+    portChoice_.SetPorts(PortList());
     FillPortBox();
 }
 

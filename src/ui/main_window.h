@@ -144,6 +144,7 @@ private:
     void SensorTabbedNotebookChange(int index);
     void ComPortComboBoxUpdate();
     void ComChange(int index);
+    std::vector<std::string> PortList() const;
     QStringList PortNames() const;
     void FillPortBox();
     void SensorsEnabledClick();

@@ -203,6 +203,13 @@ bool ApplyControlLayout(int n, QWidget& control, model::TMode mode) {
     return true;
 }
 
+QFont ArialFont(int pixels, bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
 QFont CondensedToFit(QFont font, const QString& text, int room, int narrowest) {
     constexpr int kStretchStep = 5;
     for (int stretch = QFont::Unstretched; stretch >= narrowest; stretch -= kStretchStep) {

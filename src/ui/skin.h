@@ -99,6 +99,9 @@ bool ApplyImageLayout(TSkinImage& image, model::TMode mode);
 // false, changing nothing, when there is no record.
 bool ApplyControlLayout(int n, QWidget& control, model::TMode mode);
 
+// The windows' caption and grid type: Arial at a pixel height.
+QFont ArialFont(int pixels, bool bold = false);
+
 // The font, condensed in steps of 5 down to stretch narrowest, at which text first fits room
 // pixels; the narrowest when nothing fits.
 QFont CondensedToFit(QFont font, const QString& text, int room, int narrowest);

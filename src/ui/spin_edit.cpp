@@ -128,10 +128,7 @@ TSuperSpinEdit::TSuperSpinEdit(QWidget* parent, const TNumberChars& chars)
       arrows_(new QWidget(this)),
       up_(new QToolButton(arrows_)),
       down_(new QToolButton(arrows_)) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(kEditFontPixels);
-    font.setBold(true);
-    edit_->setFont(font);
+    edit_->setFont(ArialFont(kEditFontPixels, true));
     edit_->setFrame(false);
     // The arrows cover the box's last pixels; the text ends where they begin.
     edit_->setTextMargins(0, 0, kArrowsOverlap - kLineEditMargin, 0);
