@@ -22,6 +22,15 @@ namespace kavrin::ui {
 
 namespace {
 
+// The sample program's text as the beginner's editor generates it.
+codegen::TProgramText SampleProgramText() {
+    model::TActionDocument document(model::TMode::Beginner);
+    AddSampleProgram(document);
+    codegen::TProgramText text;
+    codegen::BuildCode(document.Program(), model::TMode::Beginner, true, text);
+    return text;
+}
+
 // The robot just after its right detector has seen the top wall.
 constexpr sim::VirtualTime kSimulatorScreenshotTime = 10'400 * sim::kMicrosPerMs;
 
@@ -97,10 +106,7 @@ std::unique_ptr<QWidget> ProgressWindow(bool choice) {
 // The sample program on the virtual robot in the maze, stopped a while after power-on.
 std::unique_ptr<QWidget> SimulatorAtWork() {
     auto window = std::make_unique<SimulatorWindow>();
-    model::TActionDocument document(model::TMode::Beginner);
-    AddSampleProgram(document);
-    codegen::TProgramText text;
-    codegen::BuildCode(document.Program(), model::TMode::Beginner, true, text);
+    const codegen::TProgramText text = SampleProgramText();
     sim::Eeprom image{};
     if (tokenizer::LoadSource(text.WholeText()) && tokenizer::Tokenize() == 1) {
         const auto& compiled = tokenizer::TokenizerResult().EepromImage;
@@ -139,12 +145,8 @@ std::vector<TScreenshot> Screenshots() {
         {QStringLiteral("main-advanced.png"), [] { return MainWindowIn(model::TMode::Advanced); }},
         {QStringLiteral("code.png"),
          [] {
-             model::TActionDocument document(model::TMode::Beginner);
-             AddSampleProgram(document);
-             codegen::TProgramText text;
-             codegen::BuildCode(document.Program(), model::TMode::Beginner, true, text);
              auto view = std::make_unique<TCodeForm>();
-             view->SetProgramText(text);
+             view->SetProgramText(SampleProgramText());
              return std::unique_ptr<QWidget>(std::move(view));
          }},
         {QStringLiteral("test.png"), [] { return std::make_unique<TOfflineTestForm>(); }},

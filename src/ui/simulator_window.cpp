@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "ui/arena_view.h"
+#include "ui/ui_text.h"
 
 namespace kavrin::ui {
 
@@ -43,7 +44,10 @@ SimulatorWindow::SimulatorWindow(QWidget* parent)
     for (const int s : kSimulatorSpeeds) speedBox_->addItem(QStringLiteral("%1x").arg(s), s);
     speedBox_->setToolTip(tr("How fast virtual time runs"));
     arenaBox_ = new QComboBox(this);
-    for (const std::string& name : sim::BuiltInArenaNames()) arenaBox_->addItem(QString::fromStdString(name), QString::fromStdString(name));
+    for (const std::string& name : sim::BuiltInArenaNames()) {
+        const QString text = FromCore(name);
+        arenaBox_->addItem(text, text);
+    }
     arenaBox_->addItem(tr("Arena file..."));
     arenaBox_->setToolTip(tr("The table the robot drives on"));
     timeLabel_ = new QLabel(this);
@@ -157,7 +161,7 @@ void SimulatorWindow::SetSpeed(int factor) {
 bool SimulatorWindow::SetArena(const QString& nameOrPath) {
     const sim::ArenaResult result = sim::FindArena(nameOrPath.toStdString());
     if (!result.arena) {
-        QMessageBox::warning(this, windowTitle(), QString::fromStdString(result.error));
+        QMessageBox::warning(this, windowTitle(), FromCore(result.error));
         UpdateControls();
         return false;
     }
@@ -248,7 +252,7 @@ void SimulatorWindow::TakeOutput() {
     if (const auto notice = simulation_.TakeStopNotice()) {
         const bool fault = simulation_.Cpu().State() == sim::ProcessorState::Faulted;
         AppendTerminal((fault ? tr("[the program stopped: %1]\n") : tr("[the program ended with %1]\n"))
-                           .arg(QString::fromStdString(*notice)));
+                           .arg(FromCore(*notice)));
     }
     simulation_.TakeEvents();  // the picture shows them
 }
