@@ -91,4 +91,24 @@ bool TakeVirtualRunOption(Args args, std::size_t& i, VirtualRunOptions& options)
     return true;
 }
 
+int ParseVirtualRunArgs(Args args, const char* usage, VirtualRunOptions& options, const OwnOptionTaker& takeOwn) {
+    constexpr int kExitUsage = 2;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (!takeOwn(args, i) && !TakeVirtualRunOption(args, i, options)) {
+            std::fputs(usage, stderr);
+            return kExitUsage;
+        }
+    }
+    if (!HasOneProgram(options)) {
+        std::fputs(usage, stderr);
+        return kExitUsage;
+    }
+    return -1;
+}
+
 }  // namespace kavrin::cli
