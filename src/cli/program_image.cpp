@@ -14,16 +14,6 @@
 
 namespace kavrin::cli {
 
-namespace {
-
-bool IsActionFile(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".kvn";
-}
-
-}  // namespace
-
 bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image) {
     std::string source;
     if (IsActionFile(options.file)) {
