@@ -191,13 +191,6 @@ bool ParseOptions(Args args, Options& options, bool& help) {
     return !options.file.empty() && !options.port.empty();
 }
 
-bool IsActionFile(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".kvn";
-}
-
 // The source text to tokenize: the file itself, or the program generated from a .kvn file.
 bool ReadSource(const Options& options, std::string& source) {
     if (IsActionFile(options.file)) {

@@ -32,35 +32,12 @@ constexpr char kUsage[] =
     "       kavrin-cli run --held [--seconds N] [--input TEXT] [--trace]\n";
 constexpr double kDefaultSeconds = 10.0;
 constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;  // output is printed as it comes
-constexpr int kExitUsage = 2, kExitFailed = 1;
+constexpr int kExitFailed = 1;
 
 struct RunOptions : VirtualRunOptions {
     RunOptions() { seconds = kDefaultSeconds; }
     std::string input;
 };
-
-// -1 to go on, else the exit code.
-int ParseOptions(Args args, RunOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (arg == "--input" && hasValue) {
-            options.input = args[++i];
-        } else if (!TakeVirtualRunOption(args, i, options)) {
-            std::fputs(kUsage, stderr);
-            return kExitUsage;
-        }
-    }
-    if (!HasOneProgram(options)) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
-    }
-    return -1;
-}
 
 // Prints the program's output and the trace, keeping trace lines on lines of their own.
 class Printer {
@@ -88,7 +65,12 @@ void AttachSimEeprom() { sim::SharedRobot()->Program().SetEepromFile(SimEepromPa
 
 int RunRun(Args args) {
     RunOptions options;
-    if (const int code = ParseOptions(args, options); code >= 0) return code;
+    const auto takeOwn = [&options](Args a, std::size_t& i) {
+        if (a[i] != "--input" || i + 1 >= a.size()) return false;
+        options.input = a[++i];
+        return true;
+    };
+    if (const int code = ParseVirtualRunArgs(args, kUsage, options, takeOwn); code >= 0) return code;
     sim::Eeprom image{};
     if (options.held ? !LoadHeldImage(image) : !CompileProgramImage(options.program, image)) return kExitFailed;
 

@@ -27,7 +27,7 @@ constexpr char kUsage[] =
 constexpr double kDefaultSeconds = 20.0;
 constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;        // events are printed as they come
 constexpr sim::VirtualTime kTraceEvery = 100 * sim::kMicrosPerMs;  // a pose line this often
-constexpr int kExitUsage = 2, kExitFailed = 1;
+constexpr int kExitFailed = 1;
 constexpr char kDefaultArena[] = "open";
 
 struct SimulateOptions : VirtualRunOptions {
@@ -56,39 +56,25 @@ bool ParseStart(std::string_view text, sim::Pose& pose) {
     return true;
 }
 
-// -1 to go on, else the exit code.
-int ParseOptions(Args args, SimulateOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (arg == "--arena" && hasValue) {
-            options.arena = args[++i];
-        } else if (arg == "--start" && hasValue && ParseStart(args[i + 1], options.start)) {
-            options.hasStart = true;
-            ++i;
-        } else if (!TakeVirtualRunOption(args, i, options)) {
-            std::fputs(kUsage, stderr);
-            return kExitUsage;
-        }
-    }
-    if (!HasOneProgram(options)) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
-    }
-    return -1;
-}
-
 double Seconds(sim::VirtualTime t) { return static_cast<double>(t) / sim::kMicrosPerSecond; }
 
 }  // namespace
 
 int RunSimulate(Args args) {
     SimulateOptions options;
-    if (const int code = ParseOptions(args, options); code >= 0) return code;
+    const auto takeOwn = [&options](Args a, std::size_t& i) {
+        const bool hasValue = i + 1 < a.size();
+        if (a[i] == "--arena" && hasValue) {
+            options.arena = a[++i];
+        } else if (a[i] == "--start" && hasValue && ParseStart(a[i + 1], options.start)) {
+            options.hasStart = true;
+            ++i;
+        } else {
+            return false;
+        }
+        return true;
+    };
+    if (const int code = ParseVirtualRunArgs(args, kUsage, options, takeOwn); code >= 0) return code;
     sim::ArenaResult arena = sim::FindArena(options.arena);
     if (!arena.arena) {
         std::fprintf(stderr, "kavrin-cli: %s\n", arena.error.c_str());

@@ -14,16 +14,6 @@
 
 namespace kavrin::cli {
 
-namespace {
-
-bool IsActionFile(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".kvn";
-}
-
-}  // namespace
-
 bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image) {
     std::string source;
     if (IsActionFile(options.file)) {
@@ -89,6 +79,26 @@ bool TakeVirtualRunOption(Args args, std::size_t& i, VirtualRunOptions& options)
         options.program.file = arg;
     }
     return true;
+}
+
+int ParseVirtualRunArgs(Args args, const char* usage, VirtualRunOptions& options, const OwnOptionTaker& takeOwn) {
+    constexpr int kExitUsage = 2;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (!takeOwn(args, i) && !TakeVirtualRunOption(args, i, options)) {
+            std::fputs(usage, stderr);
+            return kExitUsage;
+        }
+    }
+    if (!HasOneProgram(options)) {
+        std::fputs(usage, stderr);
+        return kExitUsage;
+    }
+    return -1;
 }
 
 }  // namespace kavrin::cli

@@ -4,6 +4,7 @@
 // download) and the --seconds option. Failures print their message on standard error.
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 
 #include "cli/commands.h"
@@ -39,5 +40,13 @@ bool TakeVirtualRunOption(Args args, std::size_t& i, VirtualRunOptions& options)
 inline bool HasOneProgram(const VirtualRunOptions& options) {
     return options.held != !options.program.file.empty();
 }
+
+// Takes args[i] when it is one of the command's own options (with its value: i moves past it).
+using OwnOptionTaker = std::function<bool(Args args, std::size_t& i)>;
+
+// Reads a run command's arguments: --help, the command's own options (offered first), then the
+// shared ones. Returns -1 when the command should go on, else the exit code (0 after --help,
+// 2 after a usage error, with the usage printed).
+int ParseVirtualRunArgs(Args args, const char* usage, VirtualRunOptions& options, const OwnOptionTaker& takeOwn);
 
 }  // namespace kavrin::cli

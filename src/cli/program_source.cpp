@@ -1,6 +1,7 @@
 #include "cli/program_source.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -80,6 +81,13 @@ bool ReadSourceFile(const std::filesystem::path& name, std::string& text) {
 void PrintTooLong(const std::string& name) {
     std::fprintf(stderr, "kavrin-cli: %s: source is longer than %zu characters\n", name.c_str(),
                  wire::kMaxSourceLength);
+}
+
+bool IsActionFile(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".kvn";
 }
 
 bool LoadProgramFile(const ProgramOptions& options, model::TActionProgram& program) {

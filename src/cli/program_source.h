@@ -36,6 +36,9 @@ bool ReadSourceFile(const std::filesystem::path& name, std::string& text);
 // "kavrin-cli: NAME: source is longer than 65535 characters" on standard error.
 void PrintTooLong(const std::string& name);
 
+// Whether the file is an action program (a .kvn file, in any letter case) rather than a source.
+bool IsActionFile(const std::string& path);
+
 bool LoadProgramFile(const ProgramOptions& options, model::TActionProgram& program);
 
 bool GenerateProgram(const ProgramOptions& options, codegen::TProgramText& text);

@@ -30,33 +30,15 @@ void RecordingBody::Record(const BodyEvent& e) {
 }
 
 void RecordingBody::OnPinDrive(int pin, bool output, bool high, VirtualTime t) {
-    BodyEvent e;
-    e.kind = BodyEvent::Kind::Drive;
-    e.pin = pin;
-    e.time = t;
-    e.output = output;
-    e.high = high;
-    Record(e);
+    Record({.kind = BodyEvent::Kind::Drive, .pin = pin, .time = t, .output = output, .high = high});
 }
 
 void RecordingBody::OnPulse(int pin, std::uint32_t widthUs, VirtualTime t) {
-    BodyEvent e;
-    e.kind = BodyEvent::Kind::Pulse;
-    e.pin = pin;
-    e.time = t;
-    e.us = widthUs;
-    Record(e);
+    Record({.kind = BodyEvent::Kind::Pulse, .pin = pin, .time = t, .us = widthUs});
 }
 
 void RecordingBody::OnTone(int pin, std::uint32_t durationUs, std::uint32_t f1, std::uint32_t f2, VirtualTime t) {
-    BodyEvent e;
-    e.kind = BodyEvent::Kind::Tone;
-    e.pin = pin;
-    e.time = t;
-    e.us = durationUs;
-    e.f1 = f1;
-    e.f2 = f2;
-    Record(e);
+    Record({.kind = BodyEvent::Kind::Tone, .pin = pin, .time = t, .us = durationUs, .f1 = f1, .f2 = f2});
 }
 
 }  // namespace kavrin::sim

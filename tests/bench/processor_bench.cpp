@@ -4,40 +4,19 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
 
-#include "codegen/code_generator.h"
-#include "codegen/program_text.h"
-#include "model/action_program.h"
+#include "motion_image.h"
 #include "sim/processor.h"
 #include "sim/recording_body.h"
 #include "sim/simulation.h"
-#include "tokenizer/tokenizer.h"
 
 namespace {
 
 using namespace kavrin;
+using bench::MotionImage;
 
 constexpr sim::VirtualTime kVirtualPerIteration = 60 * sim::kMicrosPerSecond;
-
-sim::Eeprom MotionImage() {
-    model::TActionProgram program;
-    for (int i = 0; i < model::kMaxSteps; ++i) {
-        const int row = ++program.Count(model::kMainList);
-        model::TBotAction& step = program.Step(model::kMainList, row);
-        step.kind = static_cast<std::uint8_t>(i % 7);
-        step.value = static_cast<std::int16_t>(10 + i % 40);
-    }
-    codegen::TProgramText text;
-    if (!codegen::BuildCode(program, model::TMode::Beginner, true, text).ok) std::abort();
-    if (!tokenizer::LoadSource(text.WholeText()) || !tokenizer::Tokenize()) std::abort();
-    sim::Eeprom image{};
-    const auto& r = tokenizer::TokenizerResult();
-    std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
-    return image;
-}
 
 void BM_MotionProgram(benchmark::State& state) {
     static const sim::Eeprom image = MotionImage();

@@ -8,19 +8,17 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <cstdlib>
 
-#include "codegen/code_generator.h"
-#include "codegen/program_text.h"
-#include "tokenizer/tokenizer.h"
+#include "motion_image.h"
 #include "ui/simulator_window.h"
 
 namespace {
 
 using namespace kavrin;
+using bench::MotionImage;
 
 double CpuSeconds() {
 #ifdef CLOCK_PROCESS_CPUTIME_ID
@@ -30,23 +28,6 @@ double CpuSeconds() {
 #else
     return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 #endif
-}
-
-sim::Eeprom MotionImage() {
-    model::TActionProgram program;
-    for (int i = 0; i < model::kMaxSteps; ++i) {
-        const int row = ++program.Count(model::kMainList);
-        model::TBotAction& step = program.Step(model::kMainList, row);
-        step.kind = static_cast<std::uint8_t>(i % 7);
-        step.value = static_cast<std::int16_t>(10 + i % 40);
-    }
-    codegen::TProgramText text;
-    if (!codegen::BuildCode(program, model::TMode::Beginner, true, text).ok) std::abort();
-    if (!tokenizer::LoadSource(text.WholeText()) || tokenizer::Tokenize() != 1) std::abort();
-    sim::Eeprom image{};
-    const auto& r = tokenizer::TokenizerResult();
-    std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
-    return image;
 }
 
 }  // namespace
