@@ -18,8 +18,6 @@ constexpr char kLineEnd = 3;
 constexpr int kMaxNumberDigits = 16;
 constexpr unsigned kMaxValue = 0xFFFF;
 
-bool IsLetter(unsigned char c) { return IsAsciiLetter(c) || c == '_'; }
-bool IsNameChar(unsigned char c) { return IsLetter(c) || IsAsciiDigit(c); }
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
 
 // Characters of an unquoted file name in an editor directive.
@@ -31,13 +29,6 @@ bool IsTextChar(unsigned char c) {
         default:
             return true;
     }
-}
-
-int HexDigit(unsigned char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 class Lister {
@@ -118,7 +109,7 @@ void Lister::DirectiveComment() {
             --item;
         } else if (item == 0) {
             ++pos_;
-            while (IsLetter(At(pos_))) ++pos_;
+            while (IsNameStart(At(pos_))) ++pos_;
             const TElement e = LookUpName(s_, text_ + start, pos_ - start);
             if (e.Kind != ekDirectiveWord || pos_ - start > kMaxNameLength)
                 Fail(err::kExpectedDirective, start);
@@ -131,7 +122,7 @@ void Lister::DirectiveComment() {
             Add(ekComma, 0, start, 1);
         } else if (c == '"') {
             QuotedText(start);
-        } else if (item == 1 && IsLetter(c)) {
+        } else if (item == 1 && IsNameStart(c)) {
             const int length = ReadName(start);
             const TElement e = LookUpName(s_, text_ + start, length);
             Add(e.Kind, e.Value, start, length);
@@ -236,7 +227,7 @@ void Lister::Full() {
             Number(start, 2, pos_);
         } else if (IsAsciiDigit(c)) {
             Number(start, 10, pos_);
-        } else if (IsLetter(c)) {
+        } else if (IsNameStart(c)) {
             Name(start);
         } else {
             Operator(start);
@@ -290,7 +281,7 @@ void Lister::Number(int start, int base, int digitsFrom) {
     unsigned value = 0;
     int digits = 0;
     for (;; ++pos_) {
-        const int d = HexDigit(At(pos_));
+        const int d = HexDigitValue(At(pos_));
         if (d < 0 || d >= base) break;
         if (++digits > kMaxNumberDigits) Fail(err::kConstantExceeds16Digits, start, 1);
         value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);

@@ -48,17 +48,6 @@ struct Token {
     int length = 0;
 };
 
-bool IsLetter(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-int HexValue(unsigned char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 bool IsComparison(std::uint8_t kind) {
     return kind == k1::kEqual || kind == k1::kNotEqual || kind == k1::kLess ||
            kind == k1::kLessEqual || kind == k1::kGreater || kind == k1::kGreaterEqual;
@@ -201,11 +190,11 @@ Token Compiler::Next() {
         if (w_.pos < r_.sourceLength) ++w_.pos;
         return t;
     }
-    if (IsLetter(c)) {
+    if (IsNameStart(c)) {
         LexName(t);
-    } else if (IsDigit(c)) {
+    } else if (IsAsciiDigit(c)) {
         LexNumber(t, 10, w_.pos);
-    } else if (c == '$' && HexValue(At(w_.pos + 1)) >= 0) {
+    } else if (c == '$' && HexDigitValue(At(w_.pos + 1)) >= 0) {
         LexNumber(t, 16, w_.pos + 1);
     } else if (c == '%' && (At(w_.pos + 1) == '0' || At(w_.pos + 1) == '1')) {
         LexNumber(t, 2, w_.pos + 1);
@@ -241,13 +230,13 @@ Token Compiler::Next() {
 void Compiler::LexName(Token& t) {
     char name[kKr1MaxNameLength];
     int length = 0;
-    while (IsLetter(At(w_.pos)) || IsDigit(At(w_.pos))) {
+    while (IsNameChar(At(w_.pos))) {
         const unsigned char c = At(w_.pos);
         if (length == kKr1MaxNameLength) {
-            while (IsLetter(At(w_.pos)) || IsDigit(At(w_.pos))) ++w_.pos;
+            while (IsNameChar(At(w_.pos))) ++w_.pos;
             Fail(msg::kNameTooLong, t.start, w_.pos - t.start);
         }
-        name[length++] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        name[length++] = UpperAscii(static_cast<char>(c));
         ++w_.pos;
     }
     t.length = length;
@@ -265,7 +254,7 @@ void Compiler::LexNumber(Token& t, int base, int from) {
     unsigned value = 0;
     bool tooBig = false;
     for (w_.pos = from;; ++w_.pos) {
-        const int digit = HexValue(At(w_.pos));
+        const int digit = HexDigitValue(At(w_.pos));
         if (digit < 0 || digit >= base) break;
         value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
         if (value > kHighestConstant) {

@@ -19,6 +19,15 @@ inline constexpr bool IsAsciiLetter(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 inline constexpr bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+inline constexpr bool IsNameStart(unsigned char c) { return IsAsciiLetter(c) || c == '_'; }
+inline constexpr bool IsNameChar(unsigned char c) { return IsNameStart(c) || IsAsciiDigit(c); }
+// The value of a hexadecimal digit, or -1 for any other character.
+inline constexpr int HexDigitValue(unsigned char c) {
+    if (IsAsciiDigit(c)) return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
 inline constexpr char UpperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
