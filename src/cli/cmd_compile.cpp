@@ -130,10 +130,9 @@ void PrintDirectives(const tokenizer::TTokenizerResult& r) {
 }
 
 constexpr std::uint8_t kUseMask = 3;  // the use value proper; bit 7 marks bytes sent
-constexpr std::uint8_t kModuleKr1 = 1;
 
 // A KR1 program has its own compiler and a 256-byte image; the others share the 2,048 bytes.
-bool IsKr1(const tokenizer::TTokenizerResult& r) { return r.ModuleKind == kModuleKr1; }
+bool IsKr1(const tokenizer::TTokenizerResult& r) { return r.ModuleKind == tokenizer::kModuleKr1; }
 
 std::size_t ImageSize(const tokenizer::TTokenizerResult& r) {
     return IsKr1(r) ? tokenizer::kKr1EepromSize : tokenizer::kEepromSize;

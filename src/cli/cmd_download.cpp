@@ -230,9 +230,8 @@ bool ErrorsGoToATerminal() {
 // The download path speaks to KR2-type modules only; a KR1 image must never be sent to one. The
 // directives alone say which module a text is for.
 bool IsKr1Program(std::string_view source) {
-    constexpr std::uint8_t kModuleKr1 = 1;
     return tokenizer::LoadSource(source) && tokenizer::Tokenize({.directivesOnly = true}) == 1 &&
-           tokenizer::TokenizerResult().ModuleKind == kModuleKr1;
+           tokenizer::TokenizerResult().ModuleKind == tokenizer::kModuleKr1;
 }
 
 bool WriteEeprom(const std::string& path) {

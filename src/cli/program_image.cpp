@@ -36,8 +36,7 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image) {
     }
     // A KR1 image is 256 bytes of another instruction set: run as KR2 code it would do
     // something, but not what the program says.
-    constexpr std::uint8_t kModuleKr1 = 1;
-    if (tokenizer::TokenizerResult().ModuleKind == kModuleKr1) {
+    if (tokenizer::TokenizerResult().ModuleKind == tokenizer::kModuleKr1) {
         std::fprintf(stderr, "kavrin-cli: %s is a KR1 program; the virtual robot runs KR2 programs only\n",
                      options.file.c_str());
         return false;

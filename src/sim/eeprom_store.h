@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <string>
 
+#include "wire/wire_format.h"
+
 namespace kavrin::sim {
 
-inline constexpr std::size_t kStoredEepromSize = 2048;
+inline constexpr std::size_t kStoredEepromSize = wire::kEepromSize;
 using StoredEeprom = std::array<std::uint8_t, kStoredEepromSize>;
 
 // The image in the file; false (and an empty image) when it is missing or damaged.

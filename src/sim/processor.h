@@ -23,10 +23,11 @@
 #include <vector>
 
 #include "sim/pin_body.h"
+#include "wire/wire_format.h"
 
 namespace kavrin::sim {
 
-inline constexpr std::size_t kProcessorEepromSize = 2048;
+inline constexpr std::size_t kProcessorEepromSize = wire::kEepromSize;
 inline constexpr int kStreamBits = static_cast<int>(kProcessorEepromSize) * 8;
 inline constexpr int kRamWords = 16;
 inline constexpr int kEvalStackDepth = 8;

@@ -11,7 +11,7 @@ namespace kavrin::tokenizer {
 
 namespace {
 
-constexpr std::uint8_t kModuleKr1 = 1, kModuleKr2 = 2, kModuleKr6 = 6;
+constexpr std::uint8_t kModuleKr2 = 2, kModuleKr6 = 6;
 constexpr std::int32_t kVersion10 = 100, kVersion20 = 200, kVersion25 = 250;
 constexpr std::uint16_t kNoPort = 0xFFFF;
 constexpr int kPortDigitsTaken = 3;  // the $PORT symbol holds up to three digits

@@ -16,7 +16,6 @@ namespace kavrin::tokenizer {
 
 namespace {
 
-constexpr std::uint8_t kModuleKr1 = 1;
 constexpr std::uint8_t kHighestModule = 6;
 
 // The state the run under way on this thread works on. Bound by the run itself, so that the

@@ -28,6 +28,9 @@ inline constexpr std::size_t kMaxProjectFiles = 7;
 
 using TDownloadBlock = std::array<std::uint8_t, kBlockSize>;
 
+// ModuleKind of a KR1 source: its image is no set of KR2 download blocks.
+inline constexpr std::uint8_t kModuleKr1 = 1;
+
 struct TTokenizerResult {
     std::uint8_t Success = 0;
     const char* ErrorMessage = nullptr;
