@@ -1,0 +1,93 @@
+#pragma once
+// The numbers of the UI string table ("WSDATA", resources/WSDATA/strings.tsv), named once for
+// every layer that shows them. A text is fetched with resources::GetUIString (UTF-8) or, in the
+// windows, ui::UiString.
+
+namespace kavrin::resources::str {
+
+// Start window.
+inline constexpr int kBeginner = 366;
+inline constexpr int kAdvanced = 367;
+inline constexpr int kChooseMode = 368;
+
+// List grids and action widgets.
+inline constexpr int kStepHeader = 369;
+inline constexpr int kActionHeader = 370;
+inline constexpr int kBothHeader = 371;
+inline constexpr int kLeftHeader = 372;
+inline constexpr int kRightHeader = 373;
+inline constexpr int kDurationSuffix = 374;
+inline constexpr int kGoBackPrefix = 375;
+
+// Main window controls.
+inline constexpr int kHyperHelp = 376;
+inline constexpr int kPortLabel1 = 377;
+inline constexpr int kPortLabel2 = 378;
+inline constexpr int kAutomatic = 379;
+inline constexpr int kSensorsEnabled = 380;
+
+// Port status table: the four headings 381 to 385 (port, device, version, loop-back, echo).
+inline constexpr int kFirstStatusHeading = 381;
+inline constexpr int kSkipped = 386;
+inline constexpr int kYes = 387;
+inline constexpr int kNo = 388;
+inline constexpr int kInvalidPort = 389;
+inline constexpr int kPortInUse = 390;
+inline constexpr int kPortNotOpened = 391;
+
+// Download failures.
+inline constexpr int kVerifyFailed = 392;
+inline constexpr int kCommFailure = 393;
+inline constexpr int kNoSuchPortReason = 394;
+inline constexpr int kAccessDeniedReason = 395;
+inline constexpr int kCannotOpenPort = 396;
+
+// Names of the action kinds, 398 to 405 in kind order (forward ... go back).
+inline constexpr int kFirstActionName = 398;
+// Names of the sensor sets, 406 to 410: All, Set1 ... Set4 (also the notebook's tabs).
+inline constexpr int kFirstSensorSet = 406;
+inline constexpr int kSensorSetCount = 5;
+
+inline constexpr int kRobotName = 411;
+inline constexpr int kRobotNotFound = 412;
+inline constexpr int kSeveralModules = 413;
+
+// Servo test window.
+inline constexpr int kTestCaption = 414;
+inline constexpr int kPulseWidth = 415;
+inline constexpr int kLeftEnabled = 416;
+inline constexpr int kRightEnabled = 417;
+inline constexpr int kBackView = 418;
+inline constexpr int kRunTest = 419;
+inline constexpr int kDefault = 420;
+inline constexpr int kSetCalibration = 421;
+inline constexpr int kExit = 422;
+
+// Progress window.
+inline constexpr int kProgressCaption = 423;
+inline constexpr int kPortStatus = 424;
+inline constexpr int kDownloadStatus = 425;
+inline constexpr int kScanning = 426;
+
+inline constexpr int kSaveQuestion = 427;
+
+// Help area: 429 blank, then the texts for the thing under the pointer.
+inline constexpr int kHelpBlank = 429;
+inline constexpr int kHelpWelcome = 430;
+inline constexpr int kHelpPaletteTile = 431;
+inline constexpr int kHelpMainList = 434;
+inline constexpr int kHelpBothColumn = 435;  // 435 to 437: Both, Left, Right
+inline constexpr int kHelpSensorListAll = 438;
+inline constexpr int kHelpSensorListSet = 439;
+inline constexpr int kHelpSensorsEnabled = 440;
+inline constexpr int kHelpHyperHelp = 441;
+inline constexpr int kHelpSensorSetTile = 443;
+inline constexpr int kHelpRun = 444;  // 444 to 449: run, clear, test, load, save, quit
+inline constexpr int kHelpEditButtons = 450;
+inline constexpr int kHelpUndo = 451;
+
+// Kavrin's own additions.
+inline constexpr int kRunCancelled = 452;
+inline constexpr int kNoPermissionFix = 453;
+
+}  // namespace kavrin::resources::str
