@@ -58,7 +58,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrin"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kavrin"));
+    // No display name: the platform would append it to every window title.
     const QStringList args = QApplication::arguments();
     if (screenshots) {
         return RunScreenshots(args);
@@ -72,12 +72,14 @@ int main(int argc, char* argv[]) {
     kavrin::ui::TMainForm mainWindow;
     kavrin::ui::TProgressForm progressWindow;
     kavrin::ui::TCodeForm codeView(&mainWindow);
-    kavrin::ui::TRunController run(progressWindow, kavrin::app::GuiLinkSetup());
-    kavrin::ui::TTestForm testWindow(run.Link(), &mainWindow);
+    // One port list for every window: the one the runs use.
+    kavrin::ui::TLinkSetup ports = kavrin::app::GuiLinkSetup();
+    mainWindow.SetPortEnumerator(ports.enumerate);
+    kavrin::ui::TRunController run(progressWindow, std::move(ports));
+    kavrin::ui::TTestForm testWindow(run, &mainWindow);
 
     mainWindow.SetCodeView(&codeView);
     mainWindow.SetRunController(&run);
-    testWindow.SetRunController(&run);
     mainWindow.SetTestWindow(&testWindow);
     QObject::connect(&mainWindow, &kavrin::ui::TMainForm::Ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

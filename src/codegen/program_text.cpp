@@ -66,12 +66,15 @@ std::string TProgramText::WholeText() const {
     return text;
 }
 
+std::string SourceTooLongMessage(std::size_t length) {
+    return "The program is too long to compile: " + std::to_string(length) +
+           " characters, but at most " + std::to_string(kMaxSourceLength) + " are possible.";
+}
+
 TTextResult TProgramText::TextForTokenizer(std::string& text) const {
     std::string whole = WholeText();
     if (whole.size() > kMaxSourceLength) {
-        return {false, "The program is too long to compile: " + std::to_string(whole.size()) +
-                           " characters, but at most " + std::to_string(kMaxSourceLength) +
-                           " are possible."};
+        return {false, SourceTooLongMessage(whole.size())};
     }
     text = std::move(whole);
     return {true, {}};

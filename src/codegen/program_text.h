@@ -18,6 +18,9 @@ using wire::kMaxSourceLength;
 
 inline constexpr std::string_view kLineBreak = "\r\n";
 
+// Why a text of this length cannot go to the tokenizer.
+std::string SourceTooLongMessage(std::size_t length);
+
 struct TTextResult {
     bool ok = false;
     std::string message;  // why it failed; empty on success

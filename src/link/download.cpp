@@ -7,15 +7,16 @@
 #include "link/download_state.h"
 #include "link/target_link.h"
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::link {
 
 using resources::GetUIString;
 
 std::string TargetLink::NotFoundMessage() const {
-    std::string message = GetUIString(kStrRobotNotFound);
+    std::string message = GetUIString(resources::str::kRobotNotFound);
     if (permissionRefused_) {
-        message += "\n" + GetUIString(kStrNoPermissionFix);
+        message += "\n" + GetUIString(resources::str::kNoPermissionFix);
     }
     return message;
 }
@@ -53,7 +54,7 @@ int TargetLink::FindDownloadTarget(int targetModel, LinkObserver& observer) {
                 break;
             }
         }
-        const int chosen = observer.ChooseTarget(status_, GetUIString(kStrSeveralModules));
+        const int chosen = observer.ChooseTarget(status_, GetUIString(resources::str::kSeveralModules));
         if (chosen < 0 || !status_.IsCandidate(static_cast<std::size_t>(chosen))) {
             return kNoTarget;
         }
@@ -87,7 +88,7 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
             candidates > 1 ? DownloadStatus::ChoiceCancelled : DownloadStatus::NotFound;
         if (outcome.status == DownloadStatus::NotFound) {
             outcome.message = NotFoundMessage();
-            outcome.uiString = kStrRobotNotFound;
+            outcome.uiString = resources::str::kRobotNotFound;
         }
         return outcome;
     }
@@ -107,15 +108,15 @@ DownloadOutcome TargetLink::DownloadIt(const DownloadRequest& request, bool keep
     if (opened.slot == kNoPortSlot) {
         // Say which port failed and why, where that is known, instead of ending in silence.
         outcome.status = DownloadStatus::PortNotOpened;
-        outcome.message = GetUIString(kStrCannotOpenPort) + portList_[k];
-        outcome.uiString = kStrCannotOpenPort;
+        outcome.message = GetUIString(resources::str::kCannotOpenPort) + portList_[k];
+        outcome.uiString = resources::str::kCannotOpenPort;
         const auto error = static_cast<OpenError>(opened.error);
         if (error == OpenError::NoSuchPort) {
-            outcome.message += "\n" + GetUIString(kStrNoSuchPortReason);
+            outcome.message += "\n" + GetUIString(resources::str::kNoSuchPortReason);
         } else if (error == OpenError::InUse) {
-            outcome.message += "\n" + GetUIString(kStrAccessDeniedReason);
+            outcome.message += "\n" + GetUIString(resources::str::kAccessDeniedReason);
         } else if (error == OpenError::NoPermission) {
-            outcome.message += "\n" + GetUIString(kStrNoPermissionFix);
+            outcome.message += "\n" + GetUIString(resources::str::kNoPermissionFix);
         }
         observer.ShowError(outcome.message);
         observer.ProgressClosed();
@@ -146,8 +147,8 @@ DownloadStatus TargetLink::DownloadProgram(const DownloadRequest& request, int p
                                            DownloadOutcome& outcome) {
     TSerial* port = pool_.Port(portSlot);
     if (port == nullptr || !port->IsOpen()) {
-        outcome.message = GetUIString(kStrCommFailure);
-        outcome.uiString = kStrCommFailure;
+        outcome.message = GetUIString(resources::str::kCommFailure);
+        outcome.uiString = resources::str::kCommFailure;
         observer.ShowError(outcome.message);
         return DownloadStatus::CommFailure;
     }
@@ -184,7 +185,7 @@ DownloadStatus TargetLink::DownloadProgram(const DownloadRequest& request, int p
         }
         status = ack == kAckVerifyFailed ? DownloadStatus::VerifyFailed
                                          : DownloadStatus::CommFailure;
-        outcome.uiString = ack == kAckVerifyFailed ? kStrVerifyFailed : kStrCommFailure;
+        outcome.uiString = ack == kAckVerifyFailed ? resources::str::kVerifyFailed : resources::str::kCommFailure;
         outcome.message = GetUIString(outcome.uiString);
         observer.ShowError(outcome.message);
         break;

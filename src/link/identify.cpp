@@ -1,4 +1,5 @@
 #include "link/identify.h"
+#include "resources/ui_strings.h"
 
 #include "resources/resources.h"
 
@@ -26,7 +27,7 @@ bool IdentifyKR2(TSerial& port, const LinkTimings& t, Identification& out) {
         port.WriteByte(c, t.writeMs);
         if (port.ReadByte(t.firstEchoMs) != c) {
             out.echoSeen = false;
-            out.echoText = GetUIString(kStrNo);
+            out.echoText = GetUIString(resources::str::kNo);
             return false;
         }
         if (port.ReadByte(t.answerMs) != 256 - c) {
@@ -66,7 +67,7 @@ bool IdentifyByte(TSerial& port, int model, const LinkTimings& t, Identification
 
 std::string ModelName(int model) {
     if (model == kModelKR2) {
-        std::string name = GetUIString(kStrRobotName);
+        std::string name = GetUIString(resources::str::kRobotName);
         return name.empty() ? std::string(kBuiltInRobotName) : name;
     }
     if (model < 0 || model >= kModelCount) {
@@ -95,7 +96,7 @@ bool IdentifyModule(TSerial& port, int model, int targetModel, const LinkTimings
                     Identification& out) {
     out.deviceText.clear();
     out.versionText.clear();
-    out.echoText = GetUIString(kStrYes);
+    out.echoText = GetUIString(resources::str::kYes);
     out.echoSeen = true;
     out.model = kModelNone;
 
@@ -119,12 +120,12 @@ bool IdentifyModule(TSerial& port, int model, int targetModel, const LinkTimings
 std::string LoopbackTest(TSerial& port, const LinkTimings& t) {
     port.SetRTS(0);
     BusyWait(t.loopbackMs);
-    std::string text = GetUIString(kStrNo);
+    std::string text = GetUIString(resources::str::kNo);
     if ((port.GetModemStatus() & kModemDsrOn) == 0) {
         port.SetRTS(1);
         BusyWait(t.loopbackMs);
         if ((port.GetModemStatus() & kModemDsrOn) != 0) {
-            text = GetUIString(kStrYes);
+            text = GetUIString(resources::str::kYes);
         }
         port.SetRTS(0);
     }

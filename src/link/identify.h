@@ -33,14 +33,6 @@ inline constexpr std::array<std::uint8_t, kModelCount> kHighestAnswer{0, 0, 0, 0
 // A KR5 of the "24" variant answers with this bit set.
 inline constexpr std::uint8_t kKR5VariantBit = 0x20;
 
-// UI strings of the port status texts.
-inline constexpr int kStrSkipped = 386;
-inline constexpr int kStrYes = 387;
-inline constexpr int kStrNo = 388;
-inline constexpr int kStrInvalidPort = 389;
-inline constexpr int kStrPortInUse = 390;
-inline constexpr int kStrPortNotOpened = 391;
-inline constexpr int kStrRobotName = 411;
 
 // Display name of a model code ("Unknown" outside 1..5).
 std::string ModelName(int model);

@@ -1,4 +1,5 @@
 #include "link/port_list.h"
+#include "resources/ui_strings.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -71,7 +72,7 @@ std::string UpperCaseText(std::string_view text) {
     return out;
 }
 
-PortChoice::PortChoice() : items_{UpperCaseText(resources::GetUIString(kStrAutomatic))} {}
+PortChoice::PortChoice() : items_{UpperCaseText(resources::GetUIString(resources::str::kAutomatic))} {}
 
 void PortChoice::SetCurrentIndex(int index) {
     current_ = (index >= 0 && index < static_cast<int>(items_.size())) ? index : 0;
@@ -80,7 +81,7 @@ void PortChoice::SetCurrentIndex(int index) {
 void PortChoice::SetPorts(const std::vector<std::string>& ports) {
     const std::string remembered = items_[static_cast<std::size_t>(current_)];
     items_.clear();
-    items_.push_back(UpperCaseText(resources::GetUIString(kStrAutomatic)));
+    items_.push_back(UpperCaseText(resources::GetUIString(resources::str::kAutomatic)));
     items_.insert(items_.end(), ports.begin(), ports.end());
     SelectPort(remembered);
 }

@@ -12,8 +12,6 @@
 namespace kavrin::link {
 
 inline constexpr std::string_view kAutoPort = "AUTO";
-// UI string of the automatic entry, shown upper-cased.
-inline constexpr int kStrAutomatic = 379;
 
 // Fills the list with the names of the computer's ports (EnumeratePorts of the Qt backend).
 using PortEnumerator = std::function<void(std::vector<std::string>& list)>;

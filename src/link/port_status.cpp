@@ -1,4 +1,5 @@
 #include "link/port_status.h"
+#include "resources/ui_strings.h"
 
 #include "resources/resources.h"
 
@@ -7,7 +8,7 @@ namespace kavrin::link {
 std::array<std::string, kHeadingCount> PortStatusHeadings() {
     std::array<std::string, kHeadingCount> headings;
     for (std::size_t i = 0; i < kHeadingCount; ++i) {
-        headings[i] = resources::GetUIString(kFirstHeadingString + static_cast<int>(i));
+        headings[i] = resources::GetUIString(resources::str::kFirstStatusHeading + static_cast<int>(i));
     }
     return headings;
 }

@@ -20,8 +20,6 @@ enum PortStatusColumn : std::size_t {
     kColEcho = 4,      // yes / no
 };
 inline constexpr std::size_t kPortStatusColumns = 5;
-// UI strings of the headings of columns 0 to 4.
-inline constexpr int kFirstHeadingString = 381;
 inline constexpr std::size_t kHeadingCount = 5;
 // The window shows this many data rows; the scan scrolls to keep the row it reports in view.
 inline constexpr int kVisibleDataRows = 6;

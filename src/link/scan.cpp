@@ -11,6 +11,7 @@
 
 #include "link/target_link.h"
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::link {
 
@@ -24,11 +25,11 @@ constexpr int kProbedModels[] = {kModelKR2, kModelKR3, kModelKR4, kModelKR5};
 std::string OpenFailureText(std::uint32_t error) {
     switch (static_cast<OpenError>(error)) {
         case OpenError::NoSuchPort:
-            return GetUIString(kStrInvalidPort);
+            return GetUIString(resources::str::kInvalidPort);
         case OpenError::InUse:
-            return GetUIString(kStrPortInUse);
+            return GetUIString(resources::str::kPortInUse);
         default:
-            return GetUIString(kStrPortNotOpened);
+            return GetUIString(resources::str::kPortNotOpened);
     }
 }
 
@@ -114,7 +115,7 @@ void TargetLink::ScanPorts(int targetModel, LinkObserver& observer, std::stop_to
     const bool automatic = selectedPort_ == kAutoPort;
     for (std::size_t k = 0; k < portList_.size(); ++k) {
         if (!automatic && portList_[k] != selectedPort_) {
-            status_.rows[k][kColDevice] = GetUIString(kStrSkipped);
+            status_.rows[k][kColDevice] = GetUIString(resources::str::kSkipped);
             continue;
         }
         while ((running & kAllThreadsBusy) == kAllThreadsBusy) {
@@ -138,7 +139,7 @@ void TargetLink::ScanPorts(int targetModel, LinkObserver& observer, std::stop_to
                             std::ref(queue), stop);
         } catch (const std::system_error&) {
             // No thread to be had: the port counts as not opened rather than waited for forever.
-            report.found.deviceText = GetUIString(kStrPortNotOpened);
+            report.found.deviceText = GetUIString(resources::str::kPortNotOpened);
             ReportResult(report, observer);
             running &= ~(1u << (slot - 1));
         }

@@ -34,15 +34,6 @@ inline constexpr unsigned kAllThreadsBusy = (1u << kMaxThreads) - 1;
 inline constexpr int kNoTarget = -10;
 inline constexpr int kPumpIntervalMs = 10;            // how often a waiting scan calls Pump
 
-// UI strings of the download.
-inline constexpr int kStrVerifyFailed = 392;
-inline constexpr int kStrCommFailure = 393;
-inline constexpr int kStrNoSuchPortReason = 394;
-inline constexpr int kStrAccessDeniedReason = 395;
-inline constexpr int kStrCannotOpenPort = 396;
-inline constexpr int kStrRobotNotFound = 412;
-inline constexpr int kStrSeveralModules = 413;
-inline constexpr int kStrNoPermissionFix = 453;
 
 inline constexpr std::string_view kWrongVersionMessage =
     "Cannot download to this version of the device.";

@@ -146,7 +146,13 @@ void TActionDocument::DoUndo() {
     for (int list = 1; list <= kListCount; ++list) {
         const TActionList& saved = snapshot.lists[Index(list)];
         const int count = saved[0].value;
-        std::copy(saved.begin() + 1, saved.begin() + count + 1, program_.List(list).begin() + 1);
+        const auto current = program_.List(list).begin() + 1;
+        // Steps other than the file's (an undo past a load or a save) must be saved again.
+        if (count != Count(list) ||
+            !std::equal(saved.begin() + 1, saved.begin() + count + 1, current)) {
+            modified_ = true;
+        }
+        std::copy(saved.begin() + 1, saved.begin() + count + 1, current);
         program_.Count(list) = count;
         ClampView(list);
     }
@@ -392,13 +398,15 @@ TFileResult TActionDocument::LoadFile(const std::filesystem::path& path) {
 }
 
 TSaveAnswer TActionDocument::CheckIfSaved(const std::function<TSaveAnswer()>& ask,
-                                          const std::function<void()>& save) {
+                                          const std::function<bool()>& save) {
     if (!modified_) {
         return TSaveAnswer::No;
     }
     const TSaveAnswer answer = ask();
-    if (answer == TSaveAnswer::Yes) {
-        save();
+    // A Yes whose save was cancelled or failed stops the command like Cancel: the program
+    // would otherwise be lost.
+    if (answer == TSaveAnswer::Yes && !save()) {
+        return TSaveAnswer::Cancel;
     }
     return answer;
 }

@@ -135,10 +135,11 @@ public:
     const std::filesystem::path& FileName() const { return fileName_; }
     TFileResult SaveFile(const std::filesystem::path& path);
     TFileResult LoadFile(const std::filesystem::path& path);
-    // Asks about unsaved changes when there are any; on Yes, saves. The answer is returned as
-    // given, so a Yes whose save was cancelled still lets the caller go on.
+    // Asks about unsaved changes when there are any; on Yes, saves (save returns whether the
+    // program was written). Cancel, or a Yes whose save did not happen, returns Cancel: the
+    // caller stops.
     TSaveAnswer CheckIfSaved(const std::function<TSaveAnswer()>& ask,
-                             const std::function<void()>& save);
+                             const std::function<bool()>& save);
 
     // The steps changed since the last call, then starts collecting afresh.
     TDocumentChange TakeChanges();

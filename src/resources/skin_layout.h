@@ -38,6 +38,20 @@ inline constexpr int kFirstSkinSlot = 1;
 inline constexpr int kLastSkinSlot = 65;
 // Slot 1, the window's background, is the one plain bitmap; the other slots are GIF pictures.
 inline constexpr int kBackgroundSlot = 1;
+// Slots with a role of their own in the main window.
+inline constexpr int kBottomBarSlot = 2;
+inline constexpr int kRightEdgeSlot = 3;
+inline constexpr int kCornerSlot = 4;
+inline constexpr int kTitleSlot = 5;
+inline constexpr int kLogoSlot = 6;
+inline constexpr int kListFrameSlot = 8;
+inline constexpr int kNotebookFrameSlot = 10;
+inline constexpr int kSettingsFrameSlot = 11;
+inline constexpr int kRobotPictureSlot = 12;
+inline constexpr int kSecondPictureSlot = 13;
+// The palette tiles, slots 14 to 21.
+inline constexpr int kFirstTileSlot = 14;
+inline constexpr int kTileCount = 8;
 
 // Record n of the Beginner set is record n + 90 of the Advanced set.
 inline constexpr int kAdvancedLayoutOffset = 90;

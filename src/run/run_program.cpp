@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "codegen/code_generator.h"
+#include "codegen/program_text.h"
 #include "link/download_state.h"
 #include "link/identify.h"
 
@@ -14,13 +15,16 @@ static_assert(std::is_same_v<link::DownloadBlock, tokenizer::TDownloadBlock>);
 
 namespace {
 
-RunOutcome TokenizeFailure(const tokenizer::TTokenizerResult& result, bool tooLong,
+// tooLong: the length of a text the tokenizer never took, 0 when it refused it.
+RunOutcome TokenizeFailure(const tokenizer::TTokenizerResult& result, std::size_t tooLong,
                            link::LinkObserver& observer) {
     RunOutcome outcome;
     outcome.status = RunStatus::TokenizeFailed;
     outcome.message = std::string(kTokenizeFailedMessage);
-    outcome.sourceTooLong = tooLong;
-    if (!tooLong && result.ErrorMessage != nullptr) {
+    outcome.sourceTooLong = tooLong != 0;
+    if (outcome.sourceTooLong) {
+        outcome.tokenizerError = codegen::SourceTooLongMessage(tooLong);
+    } else if (result.ErrorMessage != nullptr) {
         outcome.tokenizerError = result.ErrorMessage;
         outcome.errorPos = result.ErrorPos;
         outcome.errorLength = result.ErrorLength;
@@ -36,15 +40,15 @@ RunOutcome RunProgram(link::TargetLink& target, tokenizer::TTokenizer& tokenizer
                       link::LinkObserver& observer) {
     const tokenizer::TTokenizerResult& result = tokenizer.Result();
     if (!tokenizer.LoadSource(sourceText)) {
-        return TokenizeFailure(result, true, observer);
+        return TokenizeFailure(result, sourceText.size(), observer);
     }
     // A KR2 program, whatever module the text's own directive names.
     if (tokenizer.Tokenize() != 1 || result.BlockCount == 0) {
-        return TokenizeFailure(result, false, observer);
+        return TokenizeFailure(result, 0, observer);
     }
     // A KR1 image is no set of KR2 blocks: sending it would overwrite a KR2 program with garbage.
     if (result.ModuleKind == link::kModelKR1) {
-        return TokenizeFailure(result, false, observer);
+        return TokenizeFailure(result, 0, observer);
     }
 
     link::DownloadRequest request;
@@ -84,7 +88,7 @@ RunOutcome RunActionProgram(link::TargetLink& target, tokenizer::TTokenizer& tok
     }
     std::string source;
     if (!text.TextForTokenizer(source).ok) {
-        return TokenizeFailure(tokenizer.Result(), true, observer);
+        return TokenizeFailure(tokenizer.Result(), text.WholeText().size(), observer);
     }
     return RunProgram(target, tokenizer, source, settings, observer);
 }

@@ -39,7 +39,8 @@ struct RunOutcome {
     std::string message;
     int uiString = 0;
     // Why the tokenizer refused the text: its numbered message ("110-Undefined symbol") with
-    // the span in the source, or sourceTooLong when the text never reached it.
+    // the span in the source; or, with sourceTooLong, the text never reached it and this says
+    // how long it was.
     std::string tokenizerError;
     int errorPos = 0;
     int errorLength = 0;

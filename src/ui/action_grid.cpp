@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 #include "ui/action_widget.h"
 #include "ui/skin.h"
 #include "ui/ui_text.h"
@@ -20,12 +21,6 @@ namespace kavrin::ui {
 
 namespace {
 
-constexpr int kStrStepHeader = 369;
-constexpr int kStrActionHeader = 370;
-constexpr int kStrBothHeader = 371;
-constexpr int kStrLeftHeader = 372;
-constexpr int kStrRightHeader = 373;
-constexpr int kStrFirstSensorSet = 406;  // names of sets 0..4
 
 const QColor kFixedFill(0x80, 0x80, 0x80);
 const QColor kFixedOutline(0xC0, 0xC0, 0xC0);
@@ -72,9 +67,9 @@ model::TCommand CommandForKeyEvent(const QKeyEvent& event) {
 TActionGrid::TActionGrid(model::TActionDocument& document, int list, bool sensorColumns,
                          QWidget* parent)
     : QAbstractScrollArea(parent), document_(document), list_(list) {
-    headers_ = {kStrStepHeader, kStrActionHeader};
+    headers_ = {resources::str::kStepHeader, resources::str::kActionHeader};
     if (sensorColumns) {
-        headers_.insert(headers_.end(), {kStrBothHeader, kStrLeftHeader, kStrRightHeader});
+        headers_.insert(headers_.end(), {resources::str::kBothHeader, resources::str::kLeftHeader, resources::str::kRightHeader});
     }
     widths_.assign(headers_.size(), 0);
     setFont(ArialFont(kGridFontPixels));
@@ -252,7 +247,7 @@ void TActionGrid::PaintCell(QPainter& painter, int row, int column, const QRect&
         if (column >= model::gcBoth && row <= document_.Count(list_)) {
             const int set = document_.Step(list_, row)
                                 .sensors[static_cast<std::size_t>(column - model::gcBoth)];
-            text = UiString(kStrFirstSensorSet + set);
+            text = UiString(resources::str::kFirstSensorSet + set);
         }
     }
     if (!text.isEmpty()) {

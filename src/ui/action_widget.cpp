@@ -7,6 +7,7 @@
 #include <array>
 
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 #include "ui/spin_edit.h"
 #include "ui/ui_text.h"
 
@@ -19,8 +20,6 @@ namespace {
 constexpr std::array<int, model::kActionKindCount> kTileSlotOfKind{14, 15, 16, 17, 18, 19, 21, 20};
 constexpr int kGifIdOffset = 180;
 
-constexpr int kStrDurationSuffix = 374;
-constexpr int kStrGoBackPrefix = 375;
 constexpr int kDurationDecimals = 1;
 
 }  // namespace
@@ -92,14 +91,14 @@ void TBotAction::Bind(int row, const model::TBotAction& step) {
         spin_->SetMaximum(row);
         spin_->SetIncrement(-1);
         spin_->SetDecimals(0);
-        spin_->SetPrefix(UiString(kStrGoBackPrefix));
+        spin_->SetPrefix(UiString(resources::str::kGoBackPrefix));
         spin_->SetSuffix(QString());
     } else {
         spin_->SetMaximum(model::kMaxDuration);
         spin_->SetIncrement(1);
         spin_->SetDecimals(kDurationDecimals);
         spin_->SetPrefix(QString());
-        spin_->SetSuffix(UiString(kStrDurationSuffix));
+        spin_->SetSuffix(UiString(resources::str::kDurationSuffix));
     }
     spin_->SetPosition(step.value);
 }

@@ -11,10 +11,8 @@
 
 #include <algorithm>
 
-#include "model/document.h"
-#include "ui/action_grid.h"
 #include "ui/action_widget.h"
-#include "ui/main_window.h"
+#include "ui/list_drop_target.h"
 #include "ui/skin.h"
 
 namespace kavrin::ui {
@@ -24,35 +22,22 @@ namespace {
 // The tile's backing colour, seen only in the rim of the rounded square while it lands.
 const QColor kBackground(0x32, 0x8E, 0xED);
 
-bool StrictlyInside(const QRect& rect, QPoint p) {
-    return p.x() > rect.left() && p.x() < rect.left() + rect.width() && p.y() > rect.top() &&
-           p.y() < rect.top() + rect.height();
-}
-
-// A control's rectangle in the main window's coordinates.
-QRect RectIn(const QWidget& form, const QWidget* control) {
-    if (control == nullptr || !control->isVisible()) {
-        return {};
-    }
-    return {control->mapTo(&form, QPoint(0, 0)), control->size()};
-}
-
 }  // namespace
 
-TDragger::TDragger(TMainForm& form) : QWidget(&form), form_(form) {
+TDragger::TDragger(QWidget& host, TListDropTarget& target)
+    : QWidget(&host), host_(host), target_(target) {
     setFocusPolicy(Qt::NoFocus);
     hide();
     landing_.setInterval(kLandingFrameMs);
     landing_.setTimerType(Qt::PreciseTimer);
     connect(&landing_, &QTimer::timeout, this, &TDragger::ShowLandingFrame);
-    connect(&form_, &TMainForm::PaletteDragStarted, this, &TDragger::StartDrag);
 }
 
 // Going away mid-drag (the window closing) leaves no grab and no cursor behind.
 TDragger::~TDragger() { EndGrab(); }
 
 void TDragger::StartDrag(int kind, TSkinImage* tile, QPoint grabPoint) {
-    if (dragging_ || Landing() || tile == nullptr || form_.Document() == nullptr) {
+    if (dragging_ || Landing() || tile == nullptr) {
         return;
     }
     kind_ = kind;
@@ -63,81 +48,43 @@ void TDragger::StartDrag(int kind, TSkinImage* tile, QPoint grabPoint) {
         picture_ = ActionKindPicture(kind);
     }
     grabOffset_ = grabPoint;
-    PlacePicture(tile->mapTo(&form_, QPoint(0, 0)), kTileSize);
+    PlacePicture(tile->mapTo(&host_, QPoint(0, 0)), kTileSize);
     dragging_ = true;
     show();
     raise();
     grabMouse();
     grabKeyboard();
     QGuiApplication::setOverrideCursor(Qt::DragCopyCursor);
-    UpdateCursor(tile->mapTo(&form_, grabPoint));
+    UpdateCursor(tile->mapTo(&host_, grabPoint));
 }
 
-int TDragger::TargetAt(QPoint formPos) const {
-    const model::TActionDocument* document = form_.Document();
-    if (document == nullptr) {
-        return 0;
-    }
-    int target = 0;
-    if (kind_ != model::akGoBack && document->Mode() == model::TMode::Advanced &&
-        form_.SensorTabs() != nullptr &&
-        StrictlyInside(RectIn(form_, form_.SensorNotebook()), formPos)) {
-        target = model::kSensorSetAll + form_.SensorTabs()->currentIndex();
-    }
-    if (StrictlyInside(RectIn(form_, form_.Grid(model::kMainList)), formPos)) {
-        target = model::kMainList;
-    }
-    return target;
-}
-
-QPoint TDragger::LandingPoint(int list, QPoint formPos) const {
-    const TActionGrid* grid = form_.Grid(list);
-    const model::TActionDocument* document = form_.Document();
-    const QWidget* viewport = grid->viewport();
-    // The header counts as row 1, anything below the last row as the empty append row.
-    int row = grid->RowAt(viewport->mapFrom(&form_, formPos).y());
-    if (row == 0) {
-        row = 1;
-    } else if (row < 0) {
-        row = document->RowCount(list) - 1;
-    }
-    // An append row scrolled out of sight (a pointer over the notebook's tabs): land on the
-    // last row in view rather than somewhere below the grid.
-    const int display =
-        std::clamp(row - document->View(list).topRow + 1, 1, grid->VisibleStepRows());
-    QPoint landing = viewport->mapTo(
-        &form_, QPoint(grid->ColumnWidth(model::gcStep) + 1, display * TActionGrid::kRowPitch));
-    landing.ry() += 1;
-    return landing;
-}
-
-void TDragger::Follow(QPoint formPointer) {
+void TDragger::Follow(QPoint hostPointer) {
     // Never beyond the main window's inside edge.
     const int edge = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-    QPoint topLeft = formPointer - grabOffset_;
-    topLeft.setX(std::min(std::max(topLeft.x(), edge + 1), form_.width() - kTileSize - edge));
-    topLeft.setY(std::min(std::max(topLeft.y(), edge + 1), form_.height() - kTileSize - edge));
+    QPoint topLeft = hostPointer - grabOffset_;
+    topLeft.setX(std::min(std::max(topLeft.x(), edge + 1), host_.width() - kTileSize - edge));
+    topLeft.setY(std::min(std::max(topLeft.y(), edge + 1), host_.height() - kTileSize - edge));
     move(topLeft);
-    UpdateCursor(formPointer);
+    UpdateCursor(hostPointer);
 }
 
-void TDragger::UpdateCursor(QPoint formPointer) {
+void TDragger::UpdateCursor(QPoint hostPointer) {
     if (!dragging_) {
         return;
     }
-    QGuiApplication::changeOverrideCursor(TargetAt(formPointer) != 0 ? Qt::DragCopyCursor
-                                                                     : Qt::ForbiddenCursor);
+    QGuiApplication::changeOverrideCursor(
+        target_.DropListAt(hostPointer, kind_) != 0 ? Qt::DragCopyCursor : Qt::ForbiddenCursor);
 }
 
 void TDragger::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_) {
-        Follow(form_.mapFromGlobal(event->globalPosition().toPoint()));
+        Follow(host_.mapFromGlobal(event->globalPosition().toPoint()));
     }
 }
 
 void TDragger::mouseReleaseEvent(QMouseEvent* event) {
     if (dragging_ && event->button() == Qt::LeftButton) {
-        Release(form_.mapFromGlobal(event->globalPosition().toPoint()));
+        Release(host_.mapFromGlobal(event->globalPosition().toPoint()));
     }
 }
 
@@ -161,16 +108,16 @@ void TDragger::EndGrab() {
     QGuiApplication::restoreOverrideCursor();
 }
 
-void TDragger::Release(QPoint formPointer) {
+void TDragger::Release(QPoint hostPointer) {
     EndGrab();
-    targetList_ = TargetAt(formPointer);
+    targetList_ = target_.DropListAt(hostPointer, kind_);
     if (targetList_ == 0) {
         Finish();  // dropped nowhere: gone at once
         return;
     }
-    dropPoint_ = form_.Grid(targetList_)->viewport()->mapFrom(&form_, formPointer);
+    dropPoint_ = hostPointer;
     landingStart_ = pos();
-    landingEnd_ = LandingPoint(targetList_, formPointer);
+    landingEnd_ = target_.LandingPoint(targetList_, hostPointer);
     frame_ = 0;
     ShowLandingFrame();
     landing_.start();
@@ -182,7 +129,7 @@ void TDragger::ShowLandingFrame() {
         landing_.stop();
         targetList_ = 0;
         hide();
-        form_.ToDoListDragDrop(form_.Grid(list), dropPoint_, kind_);
+        target_.DropAction(list, dropPoint_, kind_);
         Q_EMIT Finished();
         return;
     }

@@ -4,7 +4,7 @@
 // It is a frameless overlay inside the main window (never a window of its own), so it behaves the
 // same on every windowing system and cannot leave the main window. While the button is held it
 // grabs the mouse and moves from the grabbed mouse events; on release it shrinks and slides onto
-// the target row's action cell on a timer, disappears, and hands the drop to the main window.
+// the target row's action cell on a timer, disappears, and hands the drop to the drop target.
 
 #include <QPixmap>
 #include <QPoint>
@@ -14,8 +14,7 @@
 
 namespace kavrin::ui {
 
-class TActionGrid;
-class TMainForm;
+class TListDropTarget;
 class TSkinImage;
 
 class TDragger : public QWidget {
@@ -30,7 +29,8 @@ public:
     // Corner ellipse of the rounded square, as a fraction of its size (27 x 27 at 54).
     static constexpr int kCornerDivisor = 2;
 
-    explicit TDragger(TMainForm& form);
+    // Lives inside the host window; the target answers where drops go.
+    TDragger(QWidget& host, TListDropTarget& target);
     ~TDragger() override;
 
     bool Dragging() const { return dragging_; }
@@ -39,13 +39,6 @@ public:
 
     // Takes a drag over from a palette tile grabbed at a point inside it.
     void StartDrag(int kind, TSkinImage* tile, QPoint grabPoint);
-
-    // The list a drop at a point of the main window goes to: the sensor notebook's current list
-    // (Advanced mode, not a go-back tile), then the main list, which wins; 0 for none.
-    int TargetAt(QPoint formPos) const;
-    // Where the landing ends for a drop at a point of the main window on a list's grid: the
-    // start of the target row's action cell, in the main window's coordinates.
-    QPoint LandingPoint(int list, QPoint formPos) const;
 
 Q_SIGNALS:
     // One frame of the landing: the picture's rectangle in the main window.
@@ -60,16 +53,17 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void Follow(QPoint formPointer);
-    void UpdateCursor(QPoint formPointer);
-    void Release(QPoint formPointer);
+    void Follow(QPoint hostPointer);
+    void UpdateCursor(QPoint hostPointer);
+    void Release(QPoint hostPointer);
     void ShowLandingFrame();
     void EndGrab();
     void Finish();
     // Places the picture (size x size) with its rounded square one pixel wider.
     void PlacePicture(QPoint topLeft, int size);
 
-    TMainForm& form_;
+    QWidget& host_;
+    TListDropTarget& target_;
     QPixmap picture_;
     int kind_ = 0;
     int pictureSize_ = kTileSize;
@@ -81,7 +75,7 @@ private:
     QPoint landingStart_;
     QPoint landingEnd_;
     int targetList_ = 0;
-    QPoint dropPoint_;  // in the target grid's viewport
+    QPoint dropPoint_;  // in the host
 };
 
 }  // namespace kavrin::ui

@@ -2,23 +2,18 @@
 
 #include "model/action_program.h"
 #include "model/document.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::ui {
 
 namespace {
 
-constexpr int kHelpRun = 444;              // 444..449: run, clear, test, load, save, quit
-constexpr int kHelpEditButtons = 450;      // delete, copy, cut and paste
-constexpr int kHelpUndo = 451;
+using namespace resources::str;
+
 constexpr int kFirstCommandButton = 1;
 constexpr int kLastCommandButton = 6;
 constexpr int kFirstEditButton = 7;
 constexpr int kUndoButton = 11;
-
-constexpr int kHelpMainList = 434;         // step number and action columns
-constexpr int kHelpBothColumn = 435;       // 435..437: Both, Left, Right
-constexpr int kHelpSensorListAll = 438;
-constexpr int kHelpSensorListSet = 439;
 
 }  // namespace
 

@@ -3,15 +3,6 @@
 
 namespace kavrin::ui {
 
-// Areas without help of their own (background, frames): a single blank.
-inline constexpr int kHelpBlank = 429;
-// Shown when the main window first opens.
-inline constexpr int kHelpWelcome = 430;
-inline constexpr int kHelpPaletteTile = 431;
-inline constexpr int kHelpSensorsEnabled = 440;
-inline constexpr int kHelpHyperHelp = 441;
-inline constexpr int kHelpSensorSetTile = 443;
-
 // Skin buttons, numbered by their tag: 1 run, 2 clear, 3 test, 4 load, 5 save, 6 quit,
 // 7 delete, 8 copy, 9 cut, 10 paste, 11 undo. 0 for anything else.
 int HelpForButton(int button);

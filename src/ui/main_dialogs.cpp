@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "resources/ui_strings.h"
 #include "ui/code_view.h"
 #include "ui/test_window.h"
 #include "ui/ui_text.h"
@@ -13,20 +14,18 @@ namespace kavrin::ui {
 
 namespace {
 
-constexpr int kStrSaveQuestion = 427;
-
-QString Title() { return QApplication::applicationDisplayName(); }
+QString Title() { return QApplication::applicationName(); }
 
 QString RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
-                      const QString& start) {
-    QFileDialog dialog(parent, title, start, QString::fromLatin1(kKvnFilter));
+                      const QString& folder, const QString& proposed = QString()) {
+    QFileDialog dialog(parent, title, folder, QString::fromLatin1(kKvnFilter));
     dialog.setAcceptMode(mode);
     dialog.setDefaultSuffix(QString::fromLatin1(kKvnSuffix));
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
                                                        : QFileDialog::ExistingFile);
     dialog.setSizeGripEnabled(true);
-    if (mode == QFileDialog::AcceptSave && !start.isEmpty()) {
-        dialog.selectFile(start);
+    if (!proposed.isEmpty()) {
+        dialog.selectFile(proposed);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
@@ -39,7 +38,7 @@ QString RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QStri
 model::TSaveAnswer TMainDialogs::AskToSave(QWidget* parent) {
     QApplication::beep();
     const auto answer = QMessageBox::warning(
-        parent, Title(), UiString(kStrSaveQuestion),
+        parent, Title(), UiString(resources::str::kSaveQuestion),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     switch (answer) {
     case QMessageBox::Yes:
@@ -56,9 +55,10 @@ QString TMainDialogs::OpenFileName(QWidget* parent, const QString& folder) {
                          folder);
 }
 
-QString TMainDialogs::SaveFileName(QWidget* parent, const QString& proposed) {
+QString TMainDialogs::SaveFileName(QWidget* parent, const QString& folder,
+                                   const QString& proposed) {
     return RunFileDialog(parent, QFileDialog::AcceptSave, QStringLiteral("Save your To Do List"),
-                         proposed);
+                         folder, proposed);
 }
 
 void TMainDialogs::ShowError(QWidget* parent, const QString& message) {

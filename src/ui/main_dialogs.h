@@ -21,8 +21,9 @@ public:
     virtual model::TSaveAnswer AskToSave(QWidget* parent);
     // The open dialog; an empty name when cancelled.
     virtual QString OpenFileName(QWidget* parent, const QString& folder);
-    // The save dialog, proposing a name; it asks before overwriting. Empty when cancelled.
-    virtual QString SaveFileName(QWidget* parent, const QString& proposed);
+    // The save dialog in a folder, proposing a file (empty: no name yet); it asks before
+    // overwriting. Empty when cancelled.
+    virtual QString SaveFileName(QWidget* parent, const QString& folder, const QString& proposed);
     // The error box: a warning beep, then the message with an OK button.
     virtual void ShowError(QWidget* parent, const QString& message);
     // A plain message with an OK button.

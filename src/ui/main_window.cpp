@@ -1,44 +1,30 @@
 #include "ui/main_window.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QStyleOptionComboBox>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QMovie>
 #include <QPlainTextEdit>
-#include <QScrollArea>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTabBar>
-
-#include <cstdlib>
-#include <filesystem>
 
 #include "codegen/code_generator.h"
-#include "link/qt/qt_serial_port.h"
 #include "resources/skin_layout.h"
+#include "resources/ui_strings.h"
 #include "ui/action_grid.h"
-#include "ui/action_widget.h"
+#include "ui/action_palette.h"
 #include "ui/code_view.h"
 #include "ui/drag_tile.h"
 #include "ui/help_texts.h"
 #include "ui/main_dialogs.h"
-#include "ui/sensor_set_drop.h"
+#include "ui/main_lists.h"
+#include "ui/port_box.h"
+#include "ui/program_files.h"
 #include "ui/progress_window.h"
 #include "ui/run_controller.h"
 #include "ui/simulator_window.h"
-#include "ui/skin.h"
 #include "ui/skin_buttons.h"
-#include "ui/spin_edit.h"
 #include "ui/test_window.h"
 #include "ui/ui_text.h"
 #include "ui/window_face.h"
@@ -48,51 +34,10 @@ namespace kavrin::ui {
 
 namespace {
 
-using resources::FindControlLayout;
-
-// Skin slots with a role of their own.
-constexpr int kBackgroundSlot = 1;
-constexpr int kBottomBarSlot = 2;
-constexpr int kRightEdgeSlot = 3;
-constexpr int kCornerSlot = 4;
-constexpr int kTitleSlot = 5;
-constexpr int kLogoSlot = 6;
-constexpr int kListFrameSlot = 8;
-constexpr int kNotebookFrameSlot = 10;
-constexpr int kSettingsFrameSlot = 11;
-constexpr int kRobotPictureSlot = 12;
-constexpr int kSecondPictureSlot = 13;
-constexpr int kFirstTileSlot = 14;
-constexpr int kTileCount = 8;
-// Action kinds of the palette tiles, slots 14 to 21.
-constexpr std::array<int, kTileCount> kTileKinds{0, 1, 2, 3, 4, 5, 7, 6};
-
-// Captions.
-constexpr int kStrHyperHelp = 376;
-constexpr int kStrPortLabel1 = 377;
-constexpr int kStrPortLabel2 = 378;
-constexpr int kStrSensorsEnabled = 380;
-constexpr int kStrFirstTab = 406;  // 406..410: All, Set1..Set4
-constexpr int kSensorTabCount = 5;
-constexpr int kTabWidth = 39;
+namespace str = resources::str;
 
 constexpr char kSkyBlue[] = "#A6CAF0";
 constexpr int kCaptionPixels = 11;
-constexpr int kPanelPixels = 16;
-
-// File names between Qt and the core, in whatever encoding the platform's paths use.
-std::filesystem::path ToCorePath(const QString& name) {
-    return std::filesystem::path(name.toStdU16String());
-}
-
-QString FromCorePath(const std::filesystem::path& path) {
-    return QString::fromStdU16String(path.u16string());
-}
-
-// Whether the pointer left the square of the given half-width around where it was pressed.
-bool MovedPast(const QPoint& moved, int distance) {
-    return std::abs(moved.x()) > distance || std::abs(moved.y()) > distance;
-}
 
 bool IsAdvanced(model::TMode mode) { return mode == model::TMode::Advanced; }
 
@@ -118,27 +63,19 @@ void FitCheckBoxCaption(QCheckBox& box) {
     box.setFont(CondensedToFit(box.font(), box.text(), room, kNarrowestStretch));
 }
 
-// The port box refills itself from the computer's ports each time it drops down.
-class TPortComboBox : public QComboBox {
-public:
-    using QComboBox::QComboBox;
-    std::function<void()> OnDropDown;
-
-    void showPopup() override {
-        if (OnDropDown) {
-            OnDropDown();
-        }
-        QComboBox::showPopup();
-    }
+// The commands of the skin buttons, by their tag.
+constexpr model::TCommand kButtonCommands[] = {
+    model::TCommand::None,  model::TCommand::Run,   model::TCommand::Clear,
+    model::TCommand::Test,  model::TCommand::Load,  model::TCommand::Save,
+    model::TCommand::Quit,  model::TCommand::Delete, model::TCommand::Copy,
+    model::TCommand::Cut,   model::TCommand::Paste, model::TCommand::Undo,
 };
 
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      dialogs_(std::make_unique<TMainDialogs>()),
-      enumerate_([](std::vector<std::string>& list) { link::EnumeratePorts(list); }),
-      fileFolder_(QCoreApplication::applicationDirPath()) {
+      dialogs_(std::make_unique<TMainDialogs>()) {
     setWindowTitle(QStringLiteral("Kavrin"));
     setAttribute(Qt::WA_Hover);
     QPalette pal = palette();
@@ -150,18 +87,28 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::SetDialogs(std::unique_ptr<TMainDialogs> dialogs) { dialogs_ = std::move(dialogs); }
 
-TActionGrid* TMainForm::Grid(int list) const {
-    return model::IsValidList(list) ? grids_[static_cast<std::size_t>(list - 1)] : nullptr;
+void TMainForm::SetPortEnumerator(link::PortEnumerator enumerate) {
+    enumerate_ = std::move(enumerate);
+    if (portBox_ != nullptr) {
+        portBox_->SetEnumerator(enumerate_);
+    }
 }
 
-QComboBox* TMainForm::PortBox() const { return portBox_; }
+TActionGrid* TMainForm::Grid(int list) const {
+    return lists_ != nullptr ? lists_->Grid(list) : nullptr;
+}
+
+const std::string& TMainForm::PortSetting() const {
+    static const std::string automatic{link::kAutoPort};
+    return portBox_ != nullptr ? portBox_->Setting() : automatic;
+}
+
+QString TMainForm::FileFolder() const { return files_ ? files_->Folder() : DefaultFileFolder(); }
 
 int TMainForm::ButtonsBottom() const {
     const TSkinImage* go = skin_.Image(TSkinButtons::FirstSlot(sbGo));
     return go != nullptr ? go->y() + go->height() : height();
 }
-
-int TMainForm::SensorTab() const { return tabs_ != nullptr ? tabs_->currentIndex() : 0; }
 
 // --- Building the face ---------------------------------------------------------------------------
 
@@ -170,26 +117,42 @@ void TMainForm::ShowForMode(model::TMode mode) {
     BuildForMode(mode);
     if (first) {
         shownForRun_ = true;
-        TSettings settings;
-        if (settingsStore_ != nullptr) {
-            LoadSettings(*settingsStore_, settings, PortNames());
-        } else {
-            LoadSettings(settings, PortNames());
-        }
-        ApplySettings(settings);
+        LoadStoredSettings();
         CentreOnScreen(*this);
     }
     show();
     FocusCurrentGrid();
-    if (!first || pendingFile_.isEmpty()) {
+    if (first) {
+        LoadPendingFile();
+    }
+}
+
+QStringList TMainForm::PortNames() const {
+    QStringList names;
+    for (const std::string& port : portBox_->Ports()) {
+        names.append(FromCore(port));
+    }
+    return names;
+}
+
+void TMainForm::LoadStoredSettings() {
+    portBox_->EnsureListed();
+    const QStringList ports = PortNames();
+    TSettings settings;
+    if (settingsStore_ != nullptr) {
+        LoadSettings(*settingsStore_, settings, ports);
+    } else {
+        LoadSettings(settings, ports);
+    }
+    ApplySettings(settings);
+}
+
+void TMainForm::LoadPendingFile() {
+    if (pendingFile_.isEmpty()) {
         return;
     }
-    const std::filesystem::path path = ToCorePath(pendingFile_);
-    pendingFile_.clear();
-    const model::TFileResult result = document_->LoadFile(path);
-    if (!result.ok) {
-        dialogs_->ShowError(this, FromCore(result.message));
-    }
+    const QString name = std::exchange(pendingFile_, QString());
+    files_->LoadNamed(name, *dialogs_);
     RefreshAll();
 }
 
@@ -199,22 +162,44 @@ void TMainForm::BuildForMode(model::TMode mode) {
     }
     mode_ = mode;
     document_ = std::make_unique<model::TActionDocument>(mode);
-    skin_ = LoadSkin(this, mode);
-    for (int slot : {kLogoSlot, kSecondPictureSlot}) {
+    files_ = std::make_unique<TProgramFiles>(*document_, *this);
+    PrepareSkin();
+    CreateControls();
+    ApplyControlLayout(resources::kMainWindowLayout, *this, mode);
+    CreateFace();
+    CreateButtons();
+    CreateParts();
+    ApplyCaptions();
+    if (IsAdvanced(mode)) {
+        sensorsEnabled_->hide();
+    }
+    HyperHelpClick();
+    SetHelp(str::kHelpWelcome);
+    SetTabOrder();
+    RefreshAll();
+    FocusCurrentGrid();
+}
+
+void TMainForm::PrepareSkin() {
+    skin_ = LoadSkin(this, mode_);
+    for (int slot : {resources::kLogoSlot, resources::kSecondPictureSlot}) {
         if (TSkinImage* image = skin_.Image(slot)) {
             image->hide();
         }
     }
-    if (TSkinImage* robot = skin_.Image(kRobotPictureSlot)) {
+    if (TSkinImage* robot = skin_.Image(resources::kRobotPictureSlot)) {
         robot->show();
     }
-    CreateControls();
-    ApplyControlLayout(resources::kMainWindowLayout, *this, mode);
+}
+
+void TMainForm::CreateFace() {
+    using namespace resources;
     face_ = new TWindowFace(this, skin_.Image(kBottomBarSlot), skin_.Image(kCornerSlot));
     for (int slot : {kBackgroundSlot, kBottomBarSlot, kRightEdgeSlot, kTitleSlot, kLogoSlot,
                      kSettingsFrameSlot}) {
         face_->AddMoveHandle(skin_.Image(slot));
     }
+    // Pieces without help of their own clear the help area under the pointer.
     for (int slot : {kBackgroundSlot, kBottomBarSlot, kRightEdgeSlot, kCornerSlot, kListFrameSlot,
                      kNotebookFrameSlot}) {
         if (TSkinImage* image = skin_.Image(slot)) {
@@ -222,39 +207,19 @@ void TMainForm::BuildForMode(model::TMode mode) {
             image->installEventFilter(this);
         }
     }
+}
+
+void TMainForm::CreateButtons() {
     buttons_ = new TSkinButtons(skin_, this);
     connect(buttons_, &TSkinButtons::Hovered, this, [this](int button) {
-        StopPalette();
+        palette_->Stop();
         if (button != sbNone) {
             SetHelp(HelpForButton(button));
         }
     });
     connect(buttons_, &TSkinButtons::OverlayHovered, this, &TMainForm::GeneralHover);
-    connect(buttons_, &TSkinButtons::Clicked, this, [this](int button) {
-        static constexpr model::TCommand kCommands[] = {
-            model::TCommand::None,   model::TCommand::Run,    model::TCommand::Clear,
-            model::TCommand::Test,   model::TCommand::Load,   model::TCommand::Save,
-            model::TCommand::Quit,   model::TCommand::Delete, model::TCommand::Copy,
-            model::TCommand::Cut,    model::TCommand::Paste,  model::TCommand::Undo,
-        };
-        RunCommand(kCommands[button]);
-    });
-    SetUpPalette();
-    CreateGrids();
-    new TDragger(*this);
-    new TSensorSetDropTarget(Grid(model::kMainList), [this] { RefreshAll(); });
-    ApplyCaptions();
-    if (IsAdvanced(mode)) {
-        sensorsEnabled_->hide();
-    } else {
-        notebook_->hide();
-        sensorPanel_->hide();
-    }
-    HyperHelpClick();
-    SetHelp(kHelpWelcome);
-    SetTabOrder();
-    RefreshAll();
-    FocusCurrentGrid();
+    connect(buttons_, &TSkinButtons::Clicked, this,
+            [this](int button) { RunCommand(kButtonCommands[button]); });
 }
 
 void TMainForm::CreateControls() {
@@ -276,46 +241,9 @@ void TMainForm::CreateControls() {
         label->setAlignment(Qt::AlignCenter);
         PaintLightBlueOnBlack(label, true);
     }
-    auto* portBox = new TPortComboBox(this);
-    portBox->OnDropDown = [this] { ComPortComboBoxUpdate(); };
-    portBox_ = portBox;
-    connect(portBox_, &QComboBox::activated, this, &TMainForm::ComChange);
-
-    notebook_ = new QWidget(this);
-    notebook_->setMouseTracking(true);
-    notebook_->installEventFilter(this);
-    tabs_ = new QTabBar(notebook_);
-    tabs_->setExpanding(false);
-    tabs_->setFont(ArialFont(kCaptionPixels, false));
-    tabs_->setStyleSheet(QStringLiteral("QTabBar::tab { width: %1px; padding: 3px 0px; }")
-                             .arg(kTabWidth - 2));
-    tabs_->setMouseTracking(true);
-    tabs_->installEventFilter(this);
-    for (int tab = 0; tab < kSensorTabCount; ++tab) {
-        tabs_->addTab(QString());
-    }
-    connect(tabs_, &QTabBar::currentChanged, this, &TMainForm::SensorTabbedNotebookChange);
-
-    sensorPanel_ = new QLabel(QStringLiteral("+"), this);
-    sensorPanel_->setAlignment(Qt::AlignCenter);
-    sensorPanel_->setFont(ArialFont(kPanelPixels, true));
-    sensorPanel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    sensorPanel_->setAutoFillBackground(true);
-    sensorPanel_->setGeometry(0, 0, 25, 25);
-    sensorPanel_->setMouseTracking(true);
-    sensorPanel_->installEventFilter(this);
-
-    actionScrollBox_ = new QScrollArea(this);
-    actionScrollBox_->setFrameShape(QFrame::NoFrame);
-    actionScrollBox_->setFocusPolicy(Qt::NoFocus);
-    auto* palette = new QWidget;
-    palette->setAutoFillBackground(true);
-    QPalette black = palette->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    palette->setPalette(black);
-    actionScrollBox_->setPalette(black);
-    actionScrollBox_->setWidget(palette);
-    actionScrollBox_->setWidgetResizable(true);
+    portBox_ = new TPortBox(this);
+    portBox_->SetEnumerator(enumerate_);
+    connect(portBox_, &TPortBox::Chosen, this, &TMainForm::FocusCurrentGrid);
 
     helpMemo_ = new QPlainTextEdit(this);
     helpMemo_->setReadOnly(true);
@@ -329,91 +257,41 @@ void TMainForm::CreateControls() {
         {resources::kSerialPortLabel2Layout, portLabel2_},
         {resources::kPortComboBoxLayout, portBox_},
         {resources::kSensorsEnabledLayout, sensorsEnabled_},
-        {resources::kSensorNotebookLayout, notebook_},
-        {resources::kSensorActionPanelLayout, sensorPanel_},
-        {resources::kActionScrollBoxLayout, actionScrollBox_},
         {resources::kHelpMemoLayout, helpMemo_},
     };
     for (const auto& [record, control] : placed) {
         ApplyControlLayout(record, *control, mode_);
     }
-    tabs_->setGeometry(0, 0, notebook_->width(), tabs_->sizeHint().height());
 }
 
-void TMainForm::SetUpPalette() {
-    QWidget* palette = actionScrollBox_->widget();
-    for (int i = 0; i < kTileCount; ++i) {
-        TSkinImage* tile = skin_.Image(kFirstTileSlot + i);
-        tiles_[static_cast<std::size_t>(i)] = tile;
-        if (tile == nullptr) {
-            continue;
-        }
-        const QRect bounds = tile->geometry();
-        tile->setParent(palette);
-        tile->setGeometry(bounds);
-        tile->show();
-        const int kind = kTileKinds[static_cast<std::size_t>(i)];
-        tile->SetTag(kind);
-        tile->setToolTip(UiString(ActionKindName(kind)));
-        tile->setMouseTracking(true);
-        tile->installEventFilter(this);
-        tile->StopAndRewind();
-    }
-}
-
-void TMainForm::CreateGrids() {
-    const bool advanced = IsAdvanced(mode_);
-    auto* main = new TActionGrid(*document_, model::kMainList, advanced, this);
-    ApplyControlLayout(resources::kToDoListLayout, *main, mode_);
-    grids_[0] = main;
-    for (int list = model::kSensorSetAll; list <= model::kSensorSet4; ++list) {
-        auto* grid = new TActionGrid(*document_, list, false, notebook_);
-        ApplyControlLayout(resources::kSensorListLayout, *grid, mode_);
-        grid->setVisible(list == model::kSensorSetAll);
-        grids_[static_cast<std::size_t>(list - 1)] = grid;
-    }
-    mainWidgets_ = main->CreateWidgets();
-    main->AttachWidgets(mainWidgets_);
-    sensorWidgets_ = Grid(model::kSensorSetAll)->CreateWidgets();
-    Grid(model::kSensorSetAll)->AttachWidgets(sensorWidgets_);
-    for (TActionGrid* grid : grids_) {
-        const int list = grid->List();
-        connect(grid, &TActionGrid::Changed, this, &TMainForm::AutoEnableDisable);
-        connect(grid, &TActionGrid::CommandRequested, this, &TMainForm::RunCommand);
-        connect(grid, &TActionGrid::Hovered, this,
-                [this, list](int column) { GridHover(list, column); });
-    }
+void TMainForm::CreateParts() {
+    palette_ = new TActionPalette(*this, skin_, mode_);
+    lists_ = new TMainLists(*this, *document_);
+    auto* dragger = new TDragger(*this, *lists_);
+    connect(palette_, &TActionPalette::DragStarted, dragger, &TDragger::StartDrag);
+    connect(palette_, &TActionPalette::DoubleClicked, this, &TMainForm::ActionDblClick);
+    connect(palette_, &TActionPalette::Hovered, this, [this] {
+        buttons_->HideEditHighlights();
+        SetHelp(str::kHelpPaletteTile);
+    });
+    connect(lists_, &TMainLists::Changed, this, &TMainForm::RefreshAll);
+    connect(lists_, &TMainLists::CommandRequested, this, &TMainForm::RunCommand);
+    connect(lists_, &TMainLists::HelpWanted, this, &TMainForm::ShowHoverHelp);
 }
 
 void TMainForm::ApplyCaptions() {
-    hyperHelp_->setText(UiString(kStrHyperHelp));
-    portLabel1_->setText(UiString(kStrPortLabel1));
-    portLabel2_->setText(UiString(kStrPortLabel2));
-    sensorsEnabled_->setText(UiString(kStrSensorsEnabled));
+    hyperHelp_->setText(UiString(str::kHyperHelp));
+    portLabel1_->setText(UiString(str::kPortLabel1));
+    portLabel2_->setText(UiString(str::kPortLabel2));
+    sensorsEnabled_->setText(UiString(str::kSensorsEnabled));
     for (QCheckBox* box : {hyperHelp_, sensorsEnabled_}) {
         FitCheckBoxCaption(*box);
     }
-    for (int tab = 0; tab < kSensorTabCount; ++tab) {
-        tabs_->setTabText(tab, UiString(kStrFirstTab + tab));
-    }
-    FillPortBox();
 }
 
 void TMainForm::SetTabOrder() {
     // The lists first, each followed by its values; then the port and the check boxes.
-    std::vector<QWidget*> chain{Grid(model::kMainList)};
-    for (TBotAction* widget : mainWidgets_) {
-        chain.push_back(widget->SpinEdit()->Edit());
-    }
-    if (IsAdvanced(mode_)) {
-        chain.push_back(tabs_);
-        for (int list = model::kSensorSetAll; list <= model::kSensorSet4; ++list) {
-            chain.push_back(Grid(list));
-        }
-        for (TBotAction* widget : sensorWidgets_) {
-            chain.push_back(widget->SpinEdit()->Edit());
-        }
-    }
+    std::vector<QWidget*> chain = lists_->TabChain();
     chain.insert(chain.end(), {portBox_, hyperHelp_});
     if (!IsAdvanced(mode_)) {
         chain.push_back(sensorsEnabled_);
@@ -429,9 +307,7 @@ void TMainForm::RefreshAll() {
     if (!document_) {
         return;
     }
-    for (TActionGrid* grid : grids_) {
-        grid->Refresh();
-    }
+    lists_->Refresh(document_->TakeChanges());
     AutoEnableDisable();
 }
 
@@ -446,8 +322,7 @@ void TMainForm::AutoEnableDisable() {
 void TMainForm::UpdateTitle() {
     QString title = QStringLiteral("Kavrin");
     if (!document_->FileName().empty()) {
-        title += QStringLiteral(" - ") +
-                 QFileInfo(FromCorePath(document_->FileName())).fileName();
+        title += QStringLiteral(" - ") + QFileInfo(FromCorePath(document_->FileName())).fileName();
     }
     if (document_->Modified()) {
         title += QStringLiteral(" *");
@@ -456,8 +331,8 @@ void TMainForm::UpdateTitle() {
 }
 
 void TMainForm::FocusCurrentGrid() {
-    if (TActionGrid* grid = Grid(document_ ? document_->CurrentList() : 0)) {
-        grid->setFocus(Qt::OtherFocusReason);
+    if (lists_ != nullptr) {
+        lists_->FocusCurrentGrid();
     }
 }
 
@@ -471,45 +346,13 @@ void TMainForm::SetHelp(int uiString) {
     helpMemo_->setPlainText(UiString(uiString));
 }
 
-void TMainForm::StopPalette() {
-    for (TSkinImage* tile : tiles_) {
-        if (tile != nullptr) {
-            tile->StopAndRewind();
-        }
-    }
-}
-
-void TMainForm::GeneralHover() {
-    if (buttons_ != nullptr) {
-        buttons_->HideHighlights();
-    }
-    StopPalette();
-    SetHelp(kHelpBlank);
-}
-
-void TMainForm::GridHover(int list, int column) {
+void TMainForm::ShowHoverHelp(int uiString) {
     buttons_->HideHighlights();
-    StopPalette();
-    SetHelp(HelpForGrid(list, column, SensorTab()));
+    palette_->Stop();
+    SetHelp(uiString);
 }
 
-void TMainForm::ActionMouseMove(TSkinImage* hovered) {
-    buttons_->HideEditHighlights();
-    for (TSkinImage* tile : tiles_) {
-        if (tile == nullptr) {
-            continue;
-        }
-        if (tile == hovered) {
-            if (tile->Animation() == nullptr ||
-                tile->Animation()->state() != QMovie::Running) {
-                tile->Play(kPaletteHoverSpeed);
-            }
-        } else {
-            tile->StopAndRewind();
-        }
-    }
-    SetHelp(kHelpPaletteTile);
-}
+void TMainForm::GeneralHover() { ShowHoverHelp(str::kHelpBlank); }
 
 void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -524,21 +367,11 @@ void TMainForm::leaveEvent(QEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    for (TSkinImage* tile : tiles_) {
-        if (tile != nullptr && watched == tile) {
-            return HandlePaletteEvent(tile, event) || QWidget::eventFilter(watched, event);
-        }
-    }
-    if (watched == sensorPanel_) {
-        return HandleSensorPanelEvent(event) || QWidget::eventFilter(watched, event);
-    }
     if (event->type() == QEvent::MouseMove) {
         if (watched == hyperHelp_) {
-            SetHelp(kHelpHyperHelp);
+            SetHelp(str::kHelpHyperHelp);
         } else if (watched == sensorsEnabled_) {
-            SetHelp(kHelpSensorsEnabled);
-        } else if (watched == notebook_ || watched == tabs_) {
-            SetHelp(HelpForSensorNotebook(SensorTab()));
+            SetHelp(str::kHelpSensorsEnabled);
         } else {
             GeneralHover();  // background pieces and frames
         }
@@ -546,132 +379,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// --- Palette -------------------------------------------------------------------------------------
-
-bool TMainForm::HandlePaletteEvent(TSkinImage* tile, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseMove: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (pressedTile_ == tile && (mouse->buttons() & Qt::LeftButton)) {
-            const QPoint pos = mouse->position().toPoint();
-            if (MovedPast(pos - pressPoint_, kDragStartDistance)) {
-                pressedTile_ = nullptr;
-                tile->StopAndRewind();
-                Q_EMIT PaletteDragStarted(tile->Tag(), tile, pressPoint_);
-            }
-            return true;
-        }
-        ActionMouseMove(tile);
-        return false;
-    }
-    case QEvent::MouseButtonPress: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton) {
-            pressedTile_ = tile;
-            pressPoint_ = mouse->position().toPoint();
-        }
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        pressedTile_ = nullptr;
-        tile->update();
-        return true;
-    case QEvent::MouseButtonDblClick:
-        pressedTile_ = nullptr;
-        ActionDblClick(tile->Tag());
-        return true;
-    default:
-        return false;
-    }
-}
-
-void TMainForm::ActionDblClick(int kind) {
-    if (!document_) {
-        return;
-    }
-    document_->AppendAction(static_cast<std::uint8_t>(kind));
-    RefreshAll();
-}
-
-void TMainForm::ToDoListDragDrop(TActionGrid* grid, const QPoint& pos, int kind) {
-    if (grid == nullptr) {
-        return;
-    }
-    grid->DropActionAt(pos, kind);
-    RefreshAll();
-}
-
-// The "+" tile starts an ordinary drag once the pointer has moved far enough with the button
-// held; the main list decides where it may land.
-bool TMainForm::HandleSensorPanelEvent(QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && sensorPanel_->isEnabled()) {
-            draggingSensorSet_ = true;
-            pressPoint_ = mouse->position().toPoint();
-        }
-        return true;
-    }
-    case QEvent::MouseMove: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (!draggingSensorSet_ || !(mouse->buttons() & Qt::LeftButton)) {
-            SetHelp(kHelpSensorSetTile);
-            return false;
-        }
-        if (MovedPast(mouse->position().toPoint() - pressPoint_, kDragStartDistance)) {
-            draggingSensorSet_ = false;
-            DragSensorSet(sensorPanel_, SensorTab());
-        }
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        draggingSensorSet_ = false;
-        return true;
-    default:
-        return false;
-    }
-}
-
-// --- Notebook, port box, check boxes -------------------------------------------------------------
-
-void TMainForm::SensorTabbedNotebookChange(int index) {
-    if (!document_ || index < 0) {
-        return;
-    }
-    const int list = model::kSensorSetAll + index;
-    TActionGrid* shown = Grid(list);
-    for (int other = model::kSensorSetAll; other <= model::kSensorSet4; ++other) {
-        if (other != list) {
-            Grid(other)->AttachWidgets({});
-            Grid(other)->hide();
-        }
-    }
-    for (TBotAction* widget : sensorWidgets_) {
-        widget->MoveToGrid(shown);
-    }
-    document_->SetCurrentList(list);
-    shown->show();
-    shown->AttachWidgets(sensorWidgets_);
-    shown->Refresh();
-    AutoEnableDisable();
-}
-
-std::vector<std::string> TMainForm::PortList() const {
-    std::vector<std::string> ports;
-    if (enumerate_) {
-        enumerate_(ports);
-    }
-    return ports;
-}
-
-QStringList TMainForm::PortNames() const {
-    QStringList names;
-    for (const std::string& port : PortList()) {
-        names.append(FromCore(port));
-    }
-    return names;
-}
+// --- Settings and check boxes --------------------------------------------------------------------
 
 void TMainForm::ApplySettings(const TSettings& settings) {
     if (hyperHelp_->isChecked() != settings.hyperHelp) {
@@ -679,12 +387,9 @@ void TMainForm::ApplySettings(const TSettings& settings) {
         HyperHelpClick();
     }
     document_->SetCalibration(settings.leftServoCenter, settings.rightServoCenter);
-    portChoice_.SetPorts(PortList());
-    portSetting_ = portChoice_.SelectPort(settings.comPort.toStdString());
-    FillPortBox();
-    if (!settings.lastDirectory.isEmpty()) {
-        fileFolder_ = settings.lastDirectory;
-    }
+    portBox_->EnsureListed();
+    portBox_->Choose(settings.comPort.toStdString());
+    files_->SetFolder(settings.lastDirectory);
 }
 
 TSettings TMainForm::CurrentSettings() const {
@@ -692,48 +397,19 @@ TSettings TMainForm::CurrentSettings() const {
     settings.hyperHelp = hyperHelp_->isChecked();
     settings.leftServoCenter = document_->Program().leftServoCenter;
     settings.rightServoCenter = document_->Program().rightServoCenter;
-    settings.comPort = FromCore(portSetting_);
-    settings.lastDirectory = fileFolder_;
+    settings.comPort = FromCore(portBox_->Setting());
+    settings.lastDirectory = files_->Folder();
     return settings;
 }
 
-void TMainForm::ComPortComboBoxUpdate() {
-    portChoice_.SetPorts(PortList());
-    FillPortBox();
-}
-
-void TMainForm::FillPortBox() {
-    portBox_->clear();
-    for (const std::string& item : portChoice_.Items()) {
-        portBox_->addItem(FromCore(item));
-    }
-    portBox_->setCurrentIndex(portChoice_.CurrentIndex());
-    // "AUTOMATIC" in capitals is a little wider than the box its record gives it.
-    constexpr int kNarrowestStretch = 80;
-    QStyleOptionComboBox option;
-    option.initFrom(portBox_);
-    const int room = portBox_->style()
-                         ->subControlRect(QStyle::CC_ComboBox, &option,
-                                          QStyle::SC_ComboBoxEditField, portBox_)
-                         .width();
-    portBox_->setFont(CondensedToFit(portBox_->font(), portBox_->itemText(0), room,
-                                     kNarrowestStretch));
-}
-
-void TMainForm::ComChange(int index) {
-    portChoice_.SetCurrentIndex(index);
-    portSetting_ = portChoice_.GetSelectedPort();
-    FocusCurrentGrid();
-}
-
 void TMainForm::SensorsEnabledClick() {
-    sensorPanel_->setEnabled(sensorsEnabled_->isChecked());
+    lists_->SetSensorSetTileEnabled(sensorsEnabled_->isChecked());
     FocusCurrentGrid();
 }
 
 void TMainForm::HyperHelpClick() {
     if (hyperHelp_->isChecked()) {
-        SetHelp(kHelpBlank);
+        SetHelp(str::kHelpBlank);
         face_->ShowHelpArea(helpMemo_, ButtonsBottom());
     } else {
         face_->HideHelpArea(helpMemo_, ButtonsBottom());
@@ -761,45 +437,28 @@ void TMainForm::RunCommand(model::TCommand command) {
     }
     using model::TCommand;
     switch (command) {
-    case TCommand::Delete:
-        document_->Delete();
-        break;
-    case TCommand::Copy:
-        document_->Copy();
-        break;
-    case TCommand::Cut:
-        document_->Cut();
-        break;
-    case TCommand::Paste:
-        document_->Paste();
-        break;
-    case TCommand::Undo:
-        document_->Undo();
-        break;
-    case TCommand::Run:
-        Go();
-        break;
-    case TCommand::View:
-        ViewButtonClick();
-        break;
-    case TCommand::Clear:
-        Clear();
-        break;
-    case TCommand::Test:
-        Test();
-        break;
-    case TCommand::Load:
-        LoadFile();
-        break;
-    case TCommand::Save:
-        SaveFile();
-        break;
-    case TCommand::Quit:
-        Quit();
-        return;
-    case TCommand::None:
+        case TCommand::Delete: document_->Delete(); break;
+        case TCommand::Copy: document_->Copy(); break;
+        case TCommand::Cut: document_->Cut(); break;
+        case TCommand::Paste: document_->Paste(); break;
+        case TCommand::Undo: document_->Undo(); break;
+        case TCommand::Run: Go(); break;
+        case TCommand::View: ViewButtonClick(); break;
+        case TCommand::Clear: document_->Clear(); break;
+        case TCommand::Test: Test(); break;
+        case TCommand::Load: LoadFile(); break;
+        case TCommand::Save: SaveFile(); break;
+        case TCommand::Quit: Quit(); return;
+        case TCommand::None: return;
+    }
+    RefreshAll();
+}
+
+void TMainForm::ActionDblClick(int kind) {
+    if (!document_) {
         return;
     }
+    document_->AppendAction(static_cast<std::uint8_t>(kind));
     RefreshAll();
 }
 
@@ -838,40 +497,49 @@ void TMainForm::SetRunController(TRunController* run) {
 }
 
 void TMainForm::Go() {
+    if (run_ == nullptr) {
+        BuildCode();
+        return;
+    }
     // One run at a time: the progress window shows the one under way.
-    if (run_ != nullptr && run_->Busy()) {
+    if (run_->Busy()) {
         return;
     }
-    if (!BuildCode() || run_ == nullptr) {
-        return;
-    }
-    run_->Start(CodeView().ProgramText().WholeText(), portSetting_);
+    runProgram_ = document_->Program();
+    runSensorsEnabled_ = sensorsEnabled_->isChecked();
+    run_->StartActionProgram(runProgram_, mode_, runSensorsEnabled_, PortSetting());
 }
 
 void TMainForm::RunFinished(const run::RunOutcome& outcome) {
     // The virtual robot got the program: it drives it on its table, switched on afresh.
-    if (outcome.status == run::RunStatus::Delivered && outcome.portName == link::kVirtualPortName &&
-        run_ != nullptr) {
+    if (outcome.status == run::RunStatus::Delivered && outcome.portName == link::kVirtualPortName) {
         ShowSimulator(run_->Image());
     }
     // Errors of the link were shown while the progress window was still up; what is left are
     // the tokenizer's refusal and the user's cancel.
     if (outcome.status == run::RunStatus::Stopped) {
-        dialogs_->ShowMessage(this, UiString(kStrRunCancelled));
+        dialogs_->ShowMessage(this, UiString(str::kRunCancelled));
     } else if (outcome.status == run::RunStatus::TokenizeFailed) {
-        const QString message = FromCore(outcome.message);
-        if (outcome.sourceTooLong) {
-            std::string unused;
-            const codegen::TTextResult why = CodeView().ProgramText().TextForTokenizer(unused);
-            dialogs_->ShowMessage(this, message + QLatin1Char('\n') + FromCore(why.message));
-        } else if (outcome.tokenizerError.empty()) {
-            dialogs_->ShowMessage(this, message);
-        } else if (dialogs_->AskShowTokenizerError(this, message,
-                                                   FromCore(outcome.tokenizerError))) {
-            CodeView().ShowTokenizerError(outcome.errorPos, outcome.errorLength,
-                                          FromCore(outcome.tokenizerError));
-            dialogs_->ShowCodeView(CodeView());
-        }
+        ShowTokenizerRefusal(outcome);
+    }
+}
+
+void TMainForm::ShowTokenizerRefusal(const run::RunOutcome& outcome) {
+    const QString message = FromCore(outcome.message);
+    const QString reason = FromCore(outcome.tokenizerError);
+    if (outcome.sourceTooLong || reason.isEmpty()) {
+        dialogs_->ShowMessage(this, reason.isEmpty() ? message : message + QLatin1Char('\n') + reason);
+        return;
+    }
+    if (!dialogs_->AskShowTokenizerError(this, message, reason)) {
+        return;
+    }
+    // The code shown is the code that was run.
+    codegen::TProgramText text;
+    if (codegen::BuildCode(runProgram_, mode_, runSensorsEnabled_, text).ok) {
+        CodeView().SetProgramText(text);
+        CodeView().ShowTokenizerError(outcome.errorPos, outcome.errorLength, reason);
+        dialogs_->ShowCodeView(CodeView());
     }
 }
 
@@ -881,68 +549,38 @@ void TMainForm::ViewButtonClick() {
     }
 }
 
-void TMainForm::Clear() { document_->Clear(); }
-
 void TMainForm::Test() {
     // The test downloads through the same link as Go: not while a run is going.
-    if (testWindow_ == nullptr || document_ == nullptr || (run_ != nullptr && run_->Busy())) {
+    if (testWindow_ == nullptr || (run_ != nullptr && run_->Busy())) {
         return;
     }
     testWindow_->SetDocument(*document_);
-    testWindow_->Link().SetSelectedPort(portSetting_);
+    testWindow_->Link().SetSelectedPort(PortSetting());
     dialogs_->ShowTestWindow(*testWindow_);
     RefreshAll();  // the calibration may have changed
 }
 
-model::TSaveAnswer TMainForm::CheckIfSaved() {
-    return document_->CheckIfSaved([this] { return dialogs_->AskToSave(this); },
-                                   [this] { SaveFile(); });
-}
-
 void TMainForm::LoadFile() {
-    if (CheckIfSaved() == model::TSaveAnswer::Cancel) {
-        return;
-    }
-    const QString name = dialogs_->OpenFileName(this, fileFolder_);
-    if (name.isEmpty() || !QFileInfo::exists(name)) {
-        return;
-    }
-    const model::TFileResult result = document_->LoadFile(ToCorePath(name));
-    if (!result.ok) {
-        dialogs_->ShowError(this, FromCore(result.message));
-        return;
-    }
-    fileFolder_ = QFileInfo(name).absolutePath();
+    files_->Load(*dialogs_);
     RefreshAll();
 }
 
 void TMainForm::SaveFile() {
-    QString proposed = FromCorePath(document_->FileName());
-    if (proposed.isEmpty()) {
-        proposed = fileFolder_;
-    }
-    const QString name = dialogs_->SaveFileName(this, proposed);
-    if (name.isEmpty()) {
-        return;
-    }
-    const model::TFileResult result = document_->SaveFile(ToCorePath(name));
-    if (!result.ok) {
-        dialogs_->ShowError(this, FromCore(result.message));
-        return;
-    }
-    fileFolder_ = QFileInfo(name).absolutePath();
+    files_->Save(*dialogs_);
     UpdateTitle();
 }
 
 bool TMainForm::Quit() {
-    if (!document_ || CheckIfSaved() == model::TSaveAnswer::Cancel) {
+    if (!document_ || files_->CheckIfSaved(*dialogs_) == model::TSaveAnswer::Cancel) {
+        UpdateTitle();
         return false;
     }
     buttons_->HideHighlights();
+    const QStringList ports = PortNames();
     if (settingsStore_ != nullptr) {
-        SaveSettings(*settingsStore_, CurrentSettings(), PortNames());
+        SaveSettings(*settingsStore_, CurrentSettings(), ports);
     } else {
-        SaveSettings(CurrentSettings(), PortNames());
+        SaveSettings(CurrentSettings(), ports);
     }
     ended_ = true;
     Q_EMIT Ended();

@@ -1,16 +1,15 @@
 #pragma once
 // The main window: a borderless skinned face over the action program. It owns the document for
-// the chosen mode, shows its six lists in grids with action widgets, hosts the palette, the
-// buttons, the help area and the port choice, and starts every command. The window only maps
-// gestures onto the document and draws what it leaves behind.
+// the chosen mode and composes its parts: the palette, the lists (grids, sensor notebook, the
+// drop target of dragged tiles), the port box, the skin buttons, the help area and the file
+// commands. It maps gestures onto the document and the run controller, and draws what they
+// leave behind.
 
 #include <QString>
 #include <QWidget>
 
-#include <array>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "link/port_list.h"
 #include "model/document.h"
@@ -20,31 +19,27 @@
 #include "ui/skin.h"
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QPlainTextEdit;
-class QScrollArea;
-class QTabBar;
 
 namespace kavrin::ui {
 
 class TActionGrid;
-class TBotAction;
+class TActionPalette;
 class TCodeForm;
-class TTestForm;
 class TMainDialogs;
+class TMainLists;
+class TPortBox;
+class TProgramFiles;
 class TRunController;
 class TSkinButtons;
+class TTestForm;
 class TWindowFace;
 
 class TMainForm : public QWidget {
     Q_OBJECT
 
 public:
-    // A palette tile plays at this speed under the pointer (percent).
-    static constexpr int kPaletteHoverSpeed = 200;
-    static constexpr int kDragStartDistance = 4;
-
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 
@@ -70,23 +65,20 @@ public:
     TRunController* RunController() const { return run_; }
     // The servo test window that Test shows (none: Test does nothing).
     void SetTestWindow(TTestForm* window) { testWindow_ = window; }
-    // Where the port box's list comes from (the computer's ports by default).
-    void SetPortEnumerator(link::PortEnumerator enumerate) { enumerate_ = std::move(enumerate); }
+    // Where the port box's list comes from (none: no port is listed). The application hands
+    // in the one its runs use.
+    void SetPortEnumerator(link::PortEnumerator enumerate);
 
     // --- Commands ------------------------------------------------------------------------------
 
     void RunCommand(model::TCommand command);
     void Go();
     void ViewButtonClick();
-    void Clear();
     void Test();
     void LoadFile();
     void SaveFile();
-    model::TSaveAnswer CheckIfSaved();
     // Asks about unsaved changes, writes the settings and ends; false when the user stays.
     bool Quit();
-    // A palette tile dropped on a list grid at a point of the grid's viewport.
-    void ToDoListDragDrop(TActionGrid* grid, const QPoint& pos, int kind);
     void ActionDblClick(int kind);
     void HyperHelpClick();
 
@@ -97,34 +89,27 @@ public:
     TSettings CurrentSettings() const;
 
     // "AUTO" or a port name.
-    const std::string& PortSetting() const { return portSetting_; }
+    const std::string& PortSetting() const;
     // The file dialogs' folder.
-    const QString& FileFolder() const { return fileFolder_; }
+    QString FileFolder() const;
 
-    // --- Parts, for the drag window and tests ---------------------------------------------------
+    // --- Parts, for tests -----------------------------------------------------------------------
 
     const TSkin& Skin() const { return skin_; }
     TSkinButtons* Buttons() const { return buttons_; }
+    TActionPalette* Palette() const { return palette_; }
+    TMainLists* Lists() const { return lists_; }
     TActionGrid* Grid(int list) const;
-    const std::vector<TBotAction*>& MainWidgets() const { return mainWidgets_; }
-    const std::vector<TBotAction*>& SensorWidgets() const { return sensorWidgets_; }
     QCheckBox* HyperHelp() const { return hyperHelp_; }
     QCheckBox* SensorsEnabled() const { return sensorsEnabled_; }
     QLabel* SerialPortLabel(int n) const { return n == 1 ? portLabel1_ : portLabel2_; }
-    QComboBox* PortBox() const;
-    QWidget* SensorNotebook() const { return notebook_; }
-    QTabBar* SensorTabs() const { return tabs_; }
-    QLabel* SensorActionPanel() const { return sensorPanel_; }
-    QScrollArea* ActionScrollBox() const { return actionScrollBox_; }
+    TPortBox* PortBox() const { return portBox_; }
     QPlainTextEdit* HelpMemo() const { return helpMemo_; }
     TWindowFace* Face() const { return face_; }
     // The bottom of the command buttons, below which the help area lies.
     int ButtonsBottom() const;
 
 Q_SIGNALS:
-    // A drag started on a palette tile (the drag window takes it from here): the kind, the
-    // tile and the point inside it where it was grabbed.
-    void PaletteDragStarted(int kind, kavrin::ui::TSkinImage* tile, QPoint grabPoint);
     // Quit ended the run.
     void Ended();
 
@@ -136,71 +121,58 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void PrepareSkin();
+    void CreateFace();
+    void CreateButtons();
     void CreateControls();
-    void CreateGrids();
-    void SetUpPalette();
+    void CreateParts();
     void ApplyCaptions();
     void SetTabOrder();
-    void SensorTabbedNotebookChange(int index);
-    void ComPortComboBoxUpdate();
-    void ComChange(int index);
-    std::vector<std::string> PortList() const;
+    void LoadStoredSettings();
     QStringList PortNames() const;
-    void FillPortBox();
+    void LoadPendingFile();
     void SensorsEnabledClick();
-    // Re-reads the document into every grid, the buttons and the title.
+    // Re-reads what changed in the document into the grids, the buttons and the title.
     void RefreshAll();
     void AutoEnableDisable();
     void UpdateTitle();
     void SetHelp(int uiString);
+    // The pointer over something with help of its own: the other hover effects end.
+    void ShowHoverHelp(int uiString);
     // The pointer over the background, a frame or anything else without help.
     void GeneralHover();
-    void GridHover(int list, int column);
-    void ActionMouseMove(TSkinImage* tile);
-    void StopPalette();
-    bool HandlePaletteEvent(TSkinImage* tile, QEvent* event);
-    bool HandleSensorPanelEvent(QEvent* event);
     void FocusCurrentGrid();
-    int SensorTab() const;
     bool BuildCode();
     TCodeForm& CodeView();
     void RunFinished(const run::RunOutcome& outcome);
+    void ShowTokenizerRefusal(const run::RunOutcome& outcome);
 
     model::TMode mode_ = model::TMode::Beginner;
     std::unique_ptr<model::TActionDocument> document_;
     std::unique_ptr<TMainDialogs> dialogs_;
+    std::unique_ptr<TProgramFiles> files_;
     TSkin skin_;
     TSkinButtons* buttons_ = nullptr;
     TWindowFace* face_ = nullptr;
+    TActionPalette* palette_ = nullptr;
+    TMainLists* lists_ = nullptr;
     QCheckBox* hyperHelp_ = nullptr;
     QCheckBox* sensorsEnabled_ = nullptr;
     QLabel* portLabel1_ = nullptr;
     QLabel* portLabel2_ = nullptr;
-    QComboBox* portBox_ = nullptr;
-    QWidget* notebook_ = nullptr;
-    QTabBar* tabs_ = nullptr;
-    QLabel* sensorPanel_ = nullptr;
-    QScrollArea* actionScrollBox_ = nullptr;
+    TPortBox* portBox_ = nullptr;
     QPlainTextEdit* helpMemo_ = nullptr;
-    std::array<TActionGrid*, model::kListCount> grids_{};
-    std::vector<TBotAction*> mainWidgets_;
-    std::vector<TBotAction*> sensorWidgets_;
-    std::array<TSkinImage*, 8> tiles_{};
     TRunController* run_ = nullptr;
     TCodeForm* codeView_ = nullptr;
     TTestForm* testWindow_ = nullptr;
     std::unique_ptr<TCodeForm> ownCodeView_;
-    link::PortChoice portChoice_;
+    // What the last Go ran, for showing its code at a tokenizer error.
+    model::TActionProgram runProgram_;
+    bool runSensorsEnabled_ = false;
     link::PortEnumerator enumerate_;
-    std::string portSetting_{link::kAutoPort};
-    QString fileFolder_;
     QSettings* settingsStore_ = nullptr;
     QString pendingFile_;
     int helpShown_ = 0;  // UI string in the help area
-    // Palette tile or "+" tile pressed, waiting for a drag.
-    TSkinImage* pressedTile_ = nullptr;
-    QPoint pressPoint_;
-    bool draggingSensorSet_ = false;
     bool shownForRun_ = false;
     bool ended_ = false;
 };

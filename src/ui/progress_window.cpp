@@ -15,17 +15,13 @@
 
 #include <algorithm>
 
+#include "resources/ui_strings.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
 
 namespace {
 
-constexpr int kStrCaption = 423;
-constexpr int kStrPortStatus = 424;
-constexpr int kStrDownloadStatus = 425;
-constexpr int kStrScanning = 426;
-constexpr int kStrRobotNotFound = 412;  // the widest device text
 constexpr char kWidestPortName[] = "COM99:";
 constexpr char kCandidateMark[] = "+";
 constexpr char kDownloadCaption[] = "&Download";
@@ -155,12 +151,12 @@ TProgressForm::TProgressForm(QWidget* parent)
 }
 
 void TProgressForm::ApplyTexts() {
-    setWindowTitle(UiString(kStrCaption));
-    portStatusLabel_->setText(UiString(kStrPortStatus));
+    setWindowTitle(UiString(resources::str::kProgressCaption));
+    portStatusLabel_->setText(UiString(resources::str::kPortStatus));
     portStatusLabel_->adjustSize();
-    downloadStatusLabel_->setText(UiString(kStrDownloadStatus));
+    downloadStatusLabel_->setText(UiString(resources::str::kDownloadStatus));
     downloadStatusLabel_->adjustSize();
-    scanningLabel_->setText(UiString(kStrScanning));
+    scanningLabel_->setText(UiString(resources::str::kScanning));
     QStringList headings;
     for (const std::string& heading : link::PortStatusHeadings()) {
         headings.append(FromCore(heading));
@@ -173,7 +169,7 @@ void TProgressForm::SetColumnWidths() {
     grid_->setColumnWidth(
         kPortColumn, metrics.horizontalAdvance(QString::fromLatin1(kWidestPortName)) + kPort0Extra);
     grid_->setColumnWidth(kDeviceColumn,
-                          metrics.horizontalAdvance(UiString(kStrRobotNotFound)) + kDeviceExtra);
+                          metrics.horizontalAdvance(UiString(resources::str::kRobotNotFound)) + kDeviceExtra);
     const auto headings = link::PortStatusHeadings();
     for (int c = kVersionColumn; c <= kEchoColumn; ++c) {
         grid_->setColumnWidth(

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 
+#include "link/servo_exchange.h"
 #include "tokenizer/tokenizer.h"
 #include "ui/progress_window.h"
 #include "ui/ui_text.h"
@@ -119,34 +120,83 @@ TRunController::TRunController(TProgressForm& window, TLinkSetup setup, QObject*
       pool_(std::make_unique<link::TPortPool>(std::move(setup.openPort))),
       target_(
           std::make_unique<link::TargetLink>(*pool_, std::move(setup.enumerate), setup.timings)),
-      tokenizer_(std::make_unique<tokenizer::TTokenizer>()) {
+      tokenizer_(std::make_unique<tokenizer::TTokenizer>()),
+      worker_([this](std::stop_token stop) { WorkerLoop(std::move(stop)); }) {
     connect(&window_, &TProgressForm::CancelRequested, this, &TRunController::Stop);
 }
 
 TRunController::~TRunController() {
-    if (worker_.joinable()) {
-        worker_.request_stop();
-        worker_.join();
+    runStop_.request_stop();
+    worker_.request_stop();
+    worker_.join();
+    // The worker has ended: a port it still holds is closed here.
+    pool_->ClosePort(workerSlot_);
+}
+
+void TRunController::WorkerLoop(std::stop_token stop) {
+    while (true) {
+        TJob job;
+        {
+            std::unique_lock lock(mutex_);
+            if (!queued_.wait(lock, stop, [this] { return !jobs_.empty(); })) {
+                return;
+            }
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        job();
     }
 }
 
-bool TRunController::Start(std::string sourceText, std::string port, bool keepOpen) {
-    if (Busy()) {
+void TRunController::Post(TJob job) {
+    {
+        const std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    queued_.notify_all();
+}
+
+bool TRunController::StartRun(
+    std::function<run::RunOutcome(const run::RunSettings&, link::LinkObserver&)> run,
+    std::string port, bool keepOpen) {
+    if (running_) {
         return false;
     }
-    std::stop_source stop;
-    observer_ = std::make_unique<TWindowObserver>(*this, window_, stop.get_token());
-    worker_ = std::jthread([this, stop, source = std::move(sourceText),
-                            port = std::move(port), keepOpen](std::stop_token own) {
-        // Both the worker's own token (the destructor) and the window's cancel end the run.
-        const std::stop_callback relay(own, [stop]() mutable { stop.request_stop(); });
-        const run::RunSettings settings{.port = port, .keepOpen = keepOpen, .stop = stop.get_token()};
-        const run::RunOutcome outcome =
-            run::RunProgram(*target_, *tokenizer_, source, settings, *observer_);
+    running_ = true;
+    runStop_ = std::stop_source();
+    observer_ = std::make_unique<TWindowObserver>(*this, window_, runStop_.get_token());
+    Post([this, run = std::move(run), port = std::move(port), keepOpen,
+          stop = runStop_.get_token()] {
+        // A new run first hands back the port an earlier test held.
+        pool_->ClosePort(workerSlot_);
+        workerSlot_ = link::kNoPortSlot;
+        const run::RunSettings settings{.port = port, .keepOpen = keepOpen, .stop = stop};
+        const run::RunOutcome outcome = run(settings, *observer_);
+        workerSlot_ = outcome.portSlot;
         QMetaObject::invokeMethod(
             this, [this, outcome] { Done(outcome); }, Qt::QueuedConnection);
     });
     return true;
+}
+
+bool TRunController::StartActionProgram(const model::TActionProgram& program, model::TMode mode,
+                                        bool sensorsEnabled, std::string port) {
+    return StartRun(
+        [this, program, mode, sensorsEnabled](const run::RunSettings& settings,
+                                              link::LinkObserver& observer) {
+            return run::RunActionProgram(*target_, *tokenizer_, program, mode, sensorsEnabled,
+                                         settings, observer);
+        },
+        std::move(port), false);
+}
+
+bool TRunController::Start(std::string sourceText, std::string port, bool keepOpen) {
+    return StartRun(
+        [this, source = std::move(sourceText)](const run::RunSettings& settings,
+                                               link::LinkObserver& observer) {
+            return run::RunProgram(*target_, *tokenizer_, source, settings, observer);
+        },
+        std::move(port), keepOpen);
 }
 
 const std::array<std::uint8_t, wire::kEepromSize>& TRunController::Image() const {
@@ -154,15 +204,38 @@ const std::array<std::uint8_t, wire::kEepromSize>& TRunController::Image() const
 }
 
 void TRunController::Stop() {
-    if (worker_.joinable()) {
-        worker_.request_stop();
+    if (running_) {
+        runStop_.request_stop();
     }
 }
 
+void TRunController::Exchange(int rightPulse, int leftPulse) {
+    Post([this, rightPulse, leftPulse] {
+        link::TSerial* port = pool_->Port(workerSlot_);
+        const int sensors = port != nullptr
+                                ? link::ExchangeServoPulses(*port, rightPulse, leftPulse)
+                                : link::kNoSensorAnswer;
+        QMetaObject::invokeMethod(
+            this, [this, sensors] { Q_EMIT ExchangeDone(sensors); }, Qt::QueuedConnection);
+    });
+}
+
+void TRunController::HoldPort(int slot) {
+    heldSlot_ = slot;
+    Post([this, slot] { workerSlot_ = slot; });
+}
+
+void TRunController::ReleasePort() {
+    heldSlot_ = link::kNoPortSlot;
+    Post([this] {
+        pool_->ClosePort(workerSlot_);
+        workerSlot_ = link::kNoPortSlot;
+    });
+}
+
 void TRunController::Done(const run::RunOutcome& outcome) {
-    if (worker_.joinable()) {
-        worker_.join();  // it posted this as its last act
-    }
+    running_ = false;
+    heldSlot_ = outcome.portSlot;
     window_.SetScanning(false);
     Q_EMIT Finished(outcome);
 }

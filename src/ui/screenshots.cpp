@@ -9,10 +9,12 @@
 #include "codegen/code_generator.h"
 #include "link/target_link.h"
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
+#include "tokenizer/tokenizer.h"
 #include "ui/code_view.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
-#include "tokenizer/tokenizer.h"
+#include "ui/run_controller.h"
 #include "ui/simulator_window.h"
 #include "ui/start_window.h"
 #include "ui/test_window.h"
@@ -52,16 +54,18 @@ std::unique_ptr<QWidget> MainWindowIn(model::TMode mode) {
 
 // What the test window works on, made before the window and gone after it: no port opens.
 struct TOfflineLink {
-    link::TPortPool pool{[](std::string_view) {
-        return link::OpenResult{nullptr, link::OpenError::NoSuchPort};
-    }};
-    link::TargetLink link{pool, [](std::vector<std::string>& list) { list.clear(); }};
+    TProgressForm progress;
+    TRunController run{progress, TLinkSetup{[](std::string_view) {
+                                                return link::OpenResult{
+                                                    nullptr, link::OpenError::NoSuchPort};
+                                            },
+                                            [](std::vector<std::string>& list) { list.clear(); }}};
     model::TActionDocument document{model::TMode::Beginner};
 };
 
 class TOfflineTestForm : private TOfflineLink, public TTestForm {
 public:
-    TOfflineTestForm() : TTestForm(TOfflineLink::document, TOfflineLink::link) {
+    TOfflineTestForm() : TTestForm(TOfflineLink::document, TOfflineLink::run) {
         // Wheels found to stand still a little off the default.
         TOfflineLink::document.SetCalibration(103, 97);
     }
@@ -69,9 +73,9 @@ public:
 // Three ports as a scan leaves them: a robot on the second, nothing on the first, the virtual
 // robot last; with two robots both are candidates and the window asks which one.
 link::PortStatusTable SampleScan(bool twoRobots) {
-    const std::string robot = resources::GetUIString(411);
-    const std::string yes = resources::GetUIString(387);
-    const std::string no = resources::GetUIString(388);
+    const std::string robot = resources::GetUIString(resources::str::kRobotName);
+    const std::string yes = resources::GetUIString(resources::str::kYes);
+    const std::string no = resources::GetUIString(resources::str::kNo);
     link::PortStatusTable table;
     table.rows.resize(3);
     table.rows[0].texts = {"COM1:", twoRobots ? robot : "", twoRobots ? "v1.0" : "", no,
@@ -91,7 +95,7 @@ std::unique_ptr<QWidget> ProgressWindow(bool choice) {
     constexpr int kSampleBlocks = 12;
     constexpr int kSampleSent = 5;
     if (choice) {
-        window->Open(SampleScan(true), UiString(link::kStrSeveralModules));
+        window->Open(SampleScan(true), UiString(resources::str::kSeveralModules));
     } else {
         window->Open(SampleScan(false));
         window->MarkTarget(1);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 #include "ui/ui_text.h"
 #include "ui/window_place.h"
 
@@ -13,9 +14,6 @@ namespace kavrin::ui {
 
 namespace {
 
-constexpr int kBeginnerTextId = 366;
-constexpr int kAdvancedTextId = 367;
-constexpr int kTitleTextId = 368;
 
 constexpr QRect kBackgroundBounds{0, 0, 361, 130};
 constexpr QRect kBeginnerBounds{72, 16, 125, 33};
@@ -48,9 +46,9 @@ TIntroForm::TIntroForm(QWidget* parent)
         background_->setPixmap(picture);
     }
 
-    beginnerButton_ = new QPushButton(UiString(kBeginnerTextId), this);
+    beginnerButton_ = new QPushButton(UiString(resources::str::kBeginner), this);
     beginnerButton_->setGeometry(kBeginnerBounds);
-    advancedButton_ = new QPushButton(UiString(kAdvancedTextId), this);
+    advancedButton_ = new QPushButton(UiString(resources::str::kAdvanced), this);
     advancedButton_->setGeometry(kAdvancedBounds);
     beginnerButton_->setDefault(true);
     connect(beginnerButton_, &QPushButton::clicked, this, [this] { Choose(model::TMode::Beginner); });
@@ -61,7 +59,7 @@ TIntroForm::TIntroForm(QWidget* parent)
 }
 
 QString TIntroForm::TitleFor(const QString& version) {
-    return QStringLiteral("Kavrin v") + version + QStringLiteral(" - ") + UiString(kTitleTextId);
+    return QStringLiteral("Kavrin v") + version + QStringLiteral(" - ") + UiString(resources::str::kChooseMode);
 }
 
 void TIntroForm::Choose(model::TMode mode) {

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QShowEvent>
-#include <QThread>
 
 #include <initializer_list>
 
@@ -16,6 +15,7 @@
 #include "link/servo_exchange.h"
 #include "resources/resources.h"
 #include "resources/skin_layout.h"
+#include "resources/ui_strings.h"
 #include "run/run_program.h"
 #include "tokenizer/tokenizer.h"
 #include "ui/run_controller.h"
@@ -29,31 +29,6 @@ namespace {
 
 // Window background, dark teal.
 const QColor kTestBackground{0x00, 0x66, 0x88};
-
-// Control layout records of the window and its controls.
-constexpr int kRecTestWindow = 76;
-constexpr int kRecBotPanel = 77;
-constexpr int kRecLeftServoLabel = 78;
-constexpr int kRecRightServoLabel = 79;
-constexpr int kRecLeftEnabledPanel = 80;
-constexpr int kRecRightEnabledPanel = 81;
-constexpr int kRecLeftEnabledLabel = 82;
-constexpr int kRecRightEnabledLabel = 83;
-constexpr int kRecRunTestButton = 84;
-constexpr int kRecDefaultButton = 85;
-constexpr int kRecSetCalibrationButton = 86;
-constexpr int kRecExitButton = 87;
-
-// Captions.
-constexpr int kStrTestCaption = 414;
-constexpr int kStrPulseWidth = 415;
-constexpr int kStrLeftEnabled = 416;
-constexpr int kStrRightEnabled = 417;
-constexpr int kStrBackView = 418;
-constexpr int kStrRunTest = 419;
-constexpr int kStrDefault = 420;
-constexpr int kStrSetCalibration = 421;
-constexpr int kStrExit = 422;
 
 // Places fixed at design, on the robot picture.
 constexpr QRect kLeftTireSpeedRect{67, 88, 16, 126};
@@ -110,47 +85,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name) {
 
 }  // namespace
 
-// The window's worker, living on its own thread: the download and the exchanges, one at a time,
-// and the port slot they use, which it alone touches while it is held.
-class TServoTestWorker : public QObject {
-public:
-    explicit TServoTestWorker(link::TargetLink& link) : link_(link) {}
-
-    int HeldSlot() const { return heldSlot_; }
-    void Hold(int slot) { heldSlot_ = slot; }
-
-    void Release() {
-        link_.Pool().ClosePort(heldSlot_);
-        heldSlot_ = link::kNoPortSlot;
-    }
-
-    int Exchange(int rightPulse, int leftPulse) {
-        link::TSerial* port = link_.Pool().Port(heldSlot_);
-        return port != nullptr ? link::ExchangeServoPulses(*port, rightPulse, leftPulse)
-                               : link::kNoSensorAnswer;
-    }
-
-    // Downloads the test program and keeps the port open for the exchange. The download's
-    // messages come back in the outcome; the progress window will show them as they happen.
-    run::RunOutcome Run(const std::string& source, const std::string& port,
-                        std::stop_token stop) {
-        Release();
-        run::RunSettings settings;
-        settings.port = port;
-        settings.keepOpen = true;
-        settings.stop = std::move(stop);
-        link::LinkObserver quiet;
-        run::RunOutcome outcome = run::RunProgram(link_, tokenizer_, source, settings, quiet);
-        heldSlot_ = outcome.portSlot;
-        return outcome;
-    }
-
-private:
-    link::TargetLink& link_;
-    tokenizer::TTokenizer tokenizer_;
-    int heldSlot_ = link::kNoPortSlot;
-};
-
 // --- TServoSpinEdit ------------------------------------------------------------------------------
 
 TServoSpinEdit::TServoSpinEdit(QWidget* parent) : QSpinBox(parent) {
@@ -170,12 +104,12 @@ void TServoSpinEdit::keyReleaseEvent(QKeyEvent* event) {
 
 // --- TTestForm -----------------------------------------------------------------------------------
 
-TTestForm::TTestForm(model::TActionDocument& document, link::TargetLink& link, QWidget* parent)
-    : TTestForm(link, parent) {
+TTestForm::TTestForm(model::TActionDocument& document, TRunController& run, QWidget* parent)
+    : TTestForm(run, parent) {
     document_ = &document;
 }
 
-TTestForm::TTestForm(link::TargetLink& link, QWidget* parent) : QDialog(parent), link_(link) {
+TTestForm::TTestForm(TRunController& run, QWidget* parent) : QDialog(parent), run_(run) {
     setObjectName(QStringLiteral("TestForm"));
     // Modal to the main window only: the progress window and the simulator stay usable while
     // the test runs.
@@ -184,27 +118,23 @@ TTestForm::TTestForm(link::TargetLink& link, QWidget* parent) : QDialog(parent),
 
     testTimer_.setInterval(link::kServoExchangeIntervalMs);
     connect(&testTimer_, &QTimer::timeout, this, &TTestForm::TestOnTimer);
+    connect(&run_, &TRunController::ExchangeDone, this, &TTestForm::ExchangeDone);
 
     showMessage_ = [this](const QString& text) {
         QApplication::beep();
         QMessageBox::critical(this, windowTitle(), text);
     };
-
-    workerThread_ = new QThread(this);
-    worker_ = new TServoTestWorker(link_);
-    worker_->moveToThread(workerThread_);
-    workerThread_->start();
 }
 
 TTestForm::~TTestForm() {
     testTimer_.stop();
-    runStop_.request_stop();
-    workerThread_->quit();
-    workerThread_->wait();
-    // The worker has ended: whatever port it still holds is closed here.
-    worker_->Release();
-    delete worker_;
+    if (running_) {
+        run_.Stop();
+    }
+    ReleasePort();
 }
+
+link::TargetLink& TTestForm::Link() { return run_.Link(); }
 
 void TTestForm::BuildControls() {
     QPalette colours = palette();
@@ -283,25 +213,25 @@ void TTestForm::BuildControls() {
 void TTestForm::ApplyLayoutAndCaptions() {
     const model::TMode mode =
         document_ != nullptr ? document_->Mode() : model::TMode::Beginner;
-    ApplyControlLayout(kRecTestWindow, *this, mode);
-    setWindowTitle(UiString(kStrTestCaption));
+    ApplyControlLayout(resources::kTestWindowLayout, *this, mode);
+    setWindowTitle(UiString(resources::str::kTestCaption));
     struct TPlaced {
         int record;
         QWidget* control;
         int caption;  // 0: none
     };
     const TPlaced placed[] = {
-        {kRecBotPanel, botPanel_, 0},
-        {kRecLeftServoLabel, leftServoLabel_, kStrPulseWidth},
-        {kRecRightServoLabel, rightServoLabel_, kStrPulseWidth},
-        {kRecLeftEnabledPanel, leftServoEnabledPanel_, 0},
-        {kRecRightEnabledPanel, rightServoEnabledPanel_, 0},
-        {kRecLeftEnabledLabel, leftEnabledLabel_, kStrLeftEnabled},
-        {kRecRightEnabledLabel, rightEnabledLabel_, kStrRightEnabled},
-        {kRecRunTestButton, runTestButton_, kStrRunTest},
-        {kRecDefaultButton, defaultButton_, kStrDefault},
-        {kRecSetCalibrationButton, setCalibrationButton_, kStrSetCalibration},
-        {kRecExitButton, exitButton_, kStrExit},
+        {resources::kBotPanelLayout, botPanel_, 0},
+        {resources::kLeftServoLabelLayout, leftServoLabel_, resources::str::kPulseWidth},
+        {resources::kRightServoLabelLayout, rightServoLabel_, resources::str::kPulseWidth},
+        {resources::kLeftServoEnabledPanelLayout, leftServoEnabledPanel_, 0},
+        {resources::kRightServoEnabledPanelLayout, rightServoEnabledPanel_, 0},
+        {resources::kLeftEnabledLabelLayout, leftEnabledLabel_, resources::str::kLeftEnabled},
+        {resources::kRightEnabledLabelLayout, rightEnabledLabel_, resources::str::kRightEnabled},
+        {resources::kRunTestButtonLayout, runTestButton_, resources::str::kRunTest},
+        {resources::kDefaultButtonLayout, defaultButton_, resources::str::kDefault},
+        {resources::kSetCalibrationButtonLayout, setCalibrationButton_, resources::str::kSetCalibration},
+        {resources::kExitButtonLayout, exitButton_, resources::str::kExit},
     };
     for (const TPlaced& p : placed) {
         ApplyControlLayout(p.record, *p.control, mode);
@@ -315,7 +245,7 @@ void TTestForm::ApplyLayoutAndCaptions() {
             FitCaption(*button);
         }
     }
-    backLabel_->setText(UiString(kStrBackView));
+    backLabel_->setText(UiString(resources::str::kBackView));
     leftServoEnabledPanel_->raise();
     rightServoEnabledPanel_->raise();
 }
@@ -353,9 +283,8 @@ void TTestForm::FormClose() {
     testTimer_.stop();
     runTestButton_->setEnabled(true);
     // A download still under way ends at its next exchange and closes its own port.
-    runStop_.request_stop();
-    if (running_ && run_ != nullptr) {
-        run_->Stop();
+    if (running_) {
+        run_.Stop();
     }
     ReleasePort();
 }
@@ -365,8 +294,7 @@ void TTestForm::ReleasePort() {
         return;
     }
     portSlot_ = link::kNoPortSlot;
-    TServoTestWorker* worker = worker_;
-    QMetaObject::invokeMethod(worker, [worker] { worker->Release(); }, Qt::QueuedConnection);
+    run_.ReleasePort();
 }
 
 void TTestForm::RunTestButtonClick() {
@@ -389,47 +317,24 @@ void TTestForm::RunTestButtonClick() {
 }
 
 void TTestForm::StartRun(std::string source) {
-    if (run_ != nullptr) {
-        // The progress window shows the download and the link's messages; the port stays open
-        // for the exchange.
-        if (!run_->Start(std::move(source), link_.SelectedPort(), true)) {
-            return;  // a run of the main window is still going
-        }
-        running_ = true;
-        runTestButton_->setEnabled(false);
-        setCursor(Qt::BusyCursor);
-        connect(
-            run_, &TRunController::Finished, this,
-            [this](const run::RunOutcome& outcome) { RunEnded(outcome.portSlot, QString()); },
-            Qt::SingleShotConnection);
-        return;
+    // The progress window shows the download and the link's messages; the port stays open
+    // for the exchange.
+    if (!run_.Start(std::move(source), Link().SelectedPort(), true)) {
+        return;  // a run of the main window is still going
     }
     running_ = true;
     runTestButton_->setEnabled(false);
     setCursor(Qt::BusyCursor);
-    runStop_ = std::stop_source();
-    TServoTestWorker* worker = worker_;
-    QMetaObject::invokeMethod(
-        worker,
-        [this, worker, source = std::move(source), port = link_.SelectedPort(),
-         stop = runStop_.get_token()] {
-            const run::RunOutcome outcome = worker->Run(source, port, stop);
-            const int slot = outcome.portSlot;
-            const QString message =
-                outcome.status == run::RunStatus::Stopped ? QString() : FromCore(outcome.message);
-            QMetaObject::invokeMethod(
-                this, [this, slot, message] { RunEnded(slot, message); }, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    connect(
+        &run_, &TRunController::Finished, this,
+        [this](const run::RunOutcome& outcome) { RunEnded(outcome.portSlot); },
+        Qt::SingleShotConnection);
 }
 
-void TTestForm::RunEnded(int portSlot, const QString& message) {
+void TTestForm::RunEnded(int portSlot) {
     running_ = false;
     unsetCursor();
     runTestButton_->setEnabled(true);
-    if (!message.isEmpty()) {
-        showMessage_(message);
-    }
     if (portSlot != link::kNoPortSlot) {
         if (isVisible()) {
             StartTest(portSlot);
@@ -443,9 +348,9 @@ void TTestForm::RunEnded(int portSlot, const QString& message) {
 
 void TTestForm::StartTest(int portSlot) {
     portSlot_ = portSlot;
-    TServoTestWorker* worker = worker_;
-    QMetaObject::invokeMethod(worker, [worker, portSlot] { worker->Hold(portSlot); },
-                              Qt::QueuedConnection);
+    if (run_.HeldSlot() != portSlot) {
+        run_.HoldPort(portSlot);
+    }
     CheckBoxClick();
     testTimer_.start();
 }
@@ -464,22 +369,14 @@ void TTestForm::TestOnTimer() {
         return;
     }
     exchangeUnderWay_ = true;
-    const int right = RightPulse();
-    const int left = LeftPulse();
-    TServoTestWorker* worker = worker_;
-    QMetaObject::invokeMethod(
-        worker,
-        [this, worker, right, left] {
-            const int sensors = worker->Exchange(right, left);
-            QMetaObject::invokeMethod(
-                this,
-                [this, sensors] {
-                    exchangeUnderWay_ = false;
-                    ShowSensorByte(sensors);
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    run_.Exchange(RightPulse(), LeftPulse());
+}
+
+void TTestForm::ExchangeDone(int sensorByte) {
+    exchangeUnderWay_ = false;
+    if (portSlot_ != link::kNoPortSlot) {
+        ShowSensorByte(sensorByte);
+    }
 }
 
 void TTestForm::ShowSensorByte(int sensorByte) {

@@ -4,7 +4,7 @@
 // calibration button stores the pulse widths as the program's servo centres.
 //
 // The robot's line is never touched on the user-interface thread: the download and every
-// exchange run one at a time on the window's own worker thread, and each answer is shown when it
+// exchange run one at a time on the run controller's worker, and each answer is shown when it
 // arrives, so a robot that stops answering slows the exchanges down but never the window.
 
 #include <QCheckBox>
@@ -17,15 +17,12 @@
 
 #include <functional>
 #include <memory>
-#include <stop_token>
 #include <string>
 
 #include "link/port_pool.h"
 #include "link/target_link.h"
 #include "model/document.h"
 #include "ui/robot_top_view.h"
-
-class QThread;
 
 namespace kavrin::ui {
 
@@ -54,33 +51,29 @@ protected:
 };
 
 class TRunController;
-class TServoTestWorker;
 
 class TTestForm : public QDialog {
     Q_OBJECT
 
 public:
     // The document's calibration is read at every showing and written by the calibration
-    // button; the link downloads the test program and holds the port while the test runs.
-    TTestForm(model::TActionDocument& document, link::TargetLink& link,
-              QWidget* parent = nullptr);
+    // button; the run controller downloads the test program (its progress window showing it,
+    // its link's messages going where the controller sends them) and holds the port while the
+    // test runs.
+    TTestForm(model::TActionDocument& document, TRunController& run, QWidget* parent = nullptr);
     // A window made before the document exists (the application's start-up); it is handed the
     // document before it shows.
-    explicit TTestForm(link::TargetLink& link, QWidget* parent = nullptr);
+    explicit TTestForm(TRunController& run, QWidget* parent = nullptr);
     ~TTestForm() override;
 
     void SetDocument(model::TActionDocument& document) { document_ = &document; }
-    link::TargetLink& Link() { return link_; }
-    // Downloads through this controller, so that the progress window shows them as Go's do (its
-    // link must be this window's). Without one the window downloads quietly on its own worker.
-    void SetRunController(TRunController* run) { run_ = run; }
+    link::TargetLink& Link();
 
     // The test is running over this port slot (kNoPortSlot when none is held).
     int PortSlot() const { return portSlot_; }
     bool Testing() const { return testTimer_.isActive(); }
 
-    // Where the download's messages go (an error box by default). The progress window will
-    // take over the download's own messages.
+    // Where a message of the window itself goes (an error box by default).
     using MessageSink = std::function<void(const QString& text)>;
     void SetMessageSink(MessageSink sink) { showMessage_ = std::move(sink); }
 
@@ -118,11 +111,12 @@ protected:
 private:
     void BuildControls();
     void StartRun(std::string source);
+    void ExchangeDone(int sensorByte);
     void ApplyLayoutAndCaptions();
     void RunTestButtonClick();
     void TestOnTimer();
     void ShowSensorByte(int sensorByte);
-    void RunEnded(int portSlot, const QString& message);
+    void RunEnded(int portSlot);
     void LeftPulseChange(bool fromSpinEdit);
     void RightPulseChange(bool fromSpinEdit);
     void PulseChange(QScrollBar* bar, QSpinBox* spin, bool& busy, bool fromSpinEdit);
@@ -134,8 +128,7 @@ private:
     void ReleasePort();
 
     model::TActionDocument* document_ = nullptr;
-    TRunController* run_ = nullptr;
-    link::TargetLink& link_;
+    TRunController& run_;
 
     TRobotTopView* botPanel_ = nullptr;
     QScrollBar* leftTireSpeed_ = nullptr;
@@ -162,12 +155,8 @@ private:
     bool shownBefore_ = false;
     bool exchangeUnderWay_ = false;
     bool running_ = false;    // a download is under way
-    std::stop_source runStop_;
     QTimer testTimer_;
     MessageSink showMessage_;
-
-    QThread* workerThread_ = nullptr;
-    TServoTestWorker* worker_ = nullptr;
 };
 
 }  // namespace kavrin::ui

@@ -10,6 +10,7 @@
 #include "link/target_link.h"
 #include "link_fakes.h"
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 #include "run/run_program.h"
 #include "tokenizer/tokenizer.h"
 
@@ -95,7 +96,7 @@ TEST_F(DownloadTest, NoModuleAnywhereIsRobotNotFound) {
     EXPECT_EQ(outcome.status, DownloadStatus::NotFound);
     EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);
     ASSERT_EQ(observer.errors.size(), 1u);
-    EXPECT_EQ(observer.errors[0], GetUIString(link::kStrRobotNotFound));
+    EXPECT_EQ(observer.errors[0], GetUIString(resources::str::kRobotNotFound));
     EXPECT_EQ(observer.closed, 1);
     EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
 }
@@ -107,14 +108,14 @@ TEST_F(DownloadTest, PortRefusedForLackOfRightsNamesTheFix) {
     fakes.Add("ttyS0", Line(EchoOnly()));
     auto& l = Link({"ttyUSB0", "ttyS0"});
     const std::string expected =
-        GetUIString(link::kStrRobotNotFound) + "\n" + GetUIString(link::kStrNoPermissionFix);
+        GetUIString(resources::str::kRobotNotFound) + "\n" + GetUIString(resources::str::kNoPermissionFix);
     EXPECT_EQ(Download(l).message, expected);
     ASSERT_EQ(observer.errors.size(), 1u);
     EXPECT_EQ(observer.errors[0], expected);
-    EXPECT_EQ(l.Status().rows[0][link::kColDevice], GetUIString(link::kStrPortNotOpened));
+    EXPECT_EQ(l.Status().rows[0][link::kColDevice], GetUIString(resources::str::kPortNotOpened));
 
     fakes.Add("ttyUSB0", Line(EchoOnly()));
-    EXPECT_EQ(Download(l).message, GetUIString(link::kStrRobotNotFound));
+    EXPECT_EQ(Download(l).message, GetUIString(resources::str::kRobotNotFound));
 }
 
 TEST_F(DownloadTest, WrongVersionIsRefusedBeforeAnyProgramByte) {
@@ -146,7 +147,7 @@ TEST_F(DownloadTest, AcknowledgementTwoIsAnEepromVerifyFailure) {
     EXPECT_EQ(outcome.status, DownloadStatus::VerifyFailed);
     EXPECT_EQ(outcome.portSlot, 0);  // the port was opened: the message has been shown
     ASSERT_EQ(observer.errors.size(), 1u);
-    EXPECT_EQ(observer.errors[0], GetUIString(link::kStrVerifyFailed));
+    EXPECT_EQ(observer.errors[0], GetUIString(resources::str::kVerifyFailed));
     EXPECT_EQ(observer.steps, 2);
     EXPECT_EQ(Module().BlocksReceived(), 3);  // nothing after the refused block
     EXPECT_EQ(Module().DownloadsClosed(), 1);
@@ -160,7 +161,7 @@ TEST_F(DownloadTest, OtherAcknowledgementIsACommunicationFailure) {
     const auto outcome = Download(l);
     EXPECT_EQ(outcome.status, DownloadStatus::CommFailure);
     ASSERT_EQ(observer.errors.size(), 1u);
-    EXPECT_EQ(observer.errors[0], GetUIString(link::kStrCommFailure));
+    EXPECT_EQ(observer.errors[0], GetUIString(resources::str::kCommFailure));
     EXPECT_EQ(observer.steps, 0);
 }
 
@@ -225,8 +226,8 @@ TEST_F(DownloadTest, PortThatWillNotOpenForTheDownloadSaysWhich) {
     EXPECT_EQ(outcome.status, DownloadStatus::PortNotOpened);
     EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);
     ASSERT_EQ(grab.errors.size(), 1u);
-    EXPECT_EQ(grab.errors[0], GetUIString(link::kStrCannotOpenPort) + "SIM\n" +
-                                  GetUIString(link::kStrAccessDeniedReason));
+    EXPECT_EQ(grab.errors[0], GetUIString(resources::str::kCannotOpenPort) + "SIM\n" +
+                                  GetUIString(resources::str::kAccessDeniedReason));
     EXPECT_EQ(grab.closed, 1);
     EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
 }
@@ -285,7 +286,7 @@ TEST_F(TwoRobots, CancellingTheChoiceSendsNothing) {
     const auto outcome = Download(l);
     EXPECT_EQ(outcome.status, DownloadStatus::ChoiceCancelled);
     EXPECT_EQ(observer.choices, 1);
-    EXPECT_EQ(observer.choiceMessage, GetUIString(link::kStrSeveralModules));
+    EXPECT_EQ(observer.choiceMessage, GetUIString(resources::str::kSeveralModules));
     EXPECT_TRUE(observer.errors.empty());
     EXPECT_TRUE(l.Status().rows[0].candidate);
     EXPECT_FALSE(l.Status().rows[1].candidate);

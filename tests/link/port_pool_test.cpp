@@ -8,6 +8,7 @@
 #include "link/port_pool.h"
 #include "link_fakes.h"
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::test {
 namespace {
@@ -126,7 +127,7 @@ TEST(PortChoice, AutomaticEntryIsStoredAsAuto) {
     choice.SetPorts({"ttyS0", "ttyUSB0", "SIM"});
     EXPECT_EQ(choice.Items().size(), 4u);
     EXPECT_EQ(choice.Items()[0],
-              link::UpperCaseText(resources::GetUIString(link::kStrAutomatic)));
+              link::UpperCaseText(resources::GetUIString(resources::str::kAutomatic)));
     EXPECT_EQ(choice.SelectPort("ttyUSB0"), "ttyUSB0");
     EXPECT_EQ(choice.CurrentIndex(), 2);
     choice.SetCurrentIndex(0);

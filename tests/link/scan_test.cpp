@@ -9,6 +9,7 @@
 #include "link/target_link.h"
 #include "link_fakes.h"
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::test {
 namespace {
@@ -44,8 +45,8 @@ TEST_F(ScanTest, VirtualRobotIdentifiesAsTheRobotVersionOne) {
     EXPECT_EQ(row[link::kColPort], "SIM:");
     EXPECT_EQ(row[link::kColDevice], link::ModelName(link::kModelKR2));
     EXPECT_EQ(row[link::kColVersion], "v1.0");
-    EXPECT_EQ(row[link::kColLoopback], GetUIString(link::kStrNo));
-    EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrYes));
+    EXPECT_EQ(row[link::kColLoopback], GetUIString(resources::str::kNo));
+    EXPECT_EQ(row[link::kColEcho], GetUIString(resources::str::kYes));
     EXPECT_EQ(row.model, 2);
     EXPECT_FALSE(row.candidate);
 }
@@ -56,8 +57,8 @@ TEST_F(ScanTest, LoopBackPlugOnlyEchoes) {
     fakes.Add("ttyS0", plug);
     auto& l = Link({"ttyS0"});
     const auto& row = Scan(l);
-    EXPECT_EQ(row[link::kColLoopback], GetUIString(link::kStrYes));
-    EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrYes));
+    EXPECT_EQ(row[link::kColLoopback], GetUIString(resources::str::kYes));
+    EXPECT_EQ(row[link::kColEcho], GetUIString(resources::str::kYes));
     EXPECT_EQ(row[link::kColDevice], "");
     EXPECT_EQ(row.model, 0);
 }
@@ -67,14 +68,14 @@ TEST_F(ScanTest, DsrAlreadyOnIsNoLoopBack) {
     line.dsrAlwaysOn = true;
     fakes.Add("ttyS0", line);
     auto& l = Link({"ttyS0"});
-    EXPECT_EQ(Scan(l)[link::kColLoopback], GetUIString(link::kStrNo));
+    EXPECT_EQ(Scan(l)[link::kColLoopback], GetUIString(resources::str::kNo));
 }
 
 TEST_F(ScanTest, SilentLineStopsAfterTheFirstModel) {
     fakes.Add("ttyS0", {});
     auto& l = Link({"ttyS0"});
     const auto& row = Scan(l);
-    EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrNo));
+    EXPECT_EQ(row[link::kColEcho], GetUIString(resources::str::kNo));
     EXPECT_EQ(row.model, 0);
 }
 
@@ -84,9 +85,9 @@ TEST_F(ScanTest, OpenFailuresNameTheirReason) {
     auto& l = Link({"ttyS0", "ttyS1", "ttyGone"});
     Scan(l);
     const auto& rows = l.Status().rows;
-    EXPECT_EQ(rows[0][link::kColDevice], GetUIString(link::kStrPortInUse));
-    EXPECT_EQ(rows[1][link::kColDevice], GetUIString(link::kStrPortNotOpened));
-    EXPECT_EQ(rows[2][link::kColDevice], GetUIString(link::kStrInvalidPort));
+    EXPECT_EQ(rows[0][link::kColDevice], GetUIString(resources::str::kPortInUse));
+    EXPECT_EQ(rows[1][link::kColDevice], GetUIString(resources::str::kPortNotOpened));
+    EXPECT_EQ(rows[2][link::kColDevice], GetUIString(resources::str::kInvalidPort));
     for (const auto& row : rows) {
         EXPECT_EQ(row.model, 0);
         EXPECT_EQ(row[link::kColEcho], "");
@@ -96,17 +97,17 @@ TEST_F(ScanTest, OpenFailuresNameTheirReason) {
 TEST_F(ScanTest, VirtualRobotInUseIsAPortInUse) {
     robot->Module().faults.inUse = true;
     auto& l = Link({"SIM"});
-    EXPECT_EQ(Scan(l)[link::kColDevice], GetUIString(link::kStrPortInUse));
+    EXPECT_EQ(Scan(l)[link::kColDevice], GetUIString(resources::str::kPortInUse));
 }
 
 TEST_F(ScanTest, NoEchoAndWrongEchoAreBothNoEcho) {
     auto& l = Link({"SIM"});
     robot->Module().faults.noEcho = true;
-    EXPECT_EQ(Scan(l)[link::kColEcho], GetUIString(link::kStrNo));
+    EXPECT_EQ(Scan(l)[link::kColEcho], GetUIString(resources::str::kNo));
     robot->Module().faults = {};
     robot->Module().faults.wrongEcho = true;
     const auto& row = Scan(l);
-    EXPECT_EQ(row[link::kColEcho], GetUIString(link::kStrNo));
+    EXPECT_EQ(row[link::kColEcho], GetUIString(resources::str::kNo));
     EXPECT_EQ(row.model, 0);
 }
 
@@ -150,12 +151,12 @@ TEST_F(ScanTest, SelectedPortIsTheOnlyOneProbed) {
     const auto& rows = l.Status().rows;
     EXPECT_EQ(fakes.OpenOrder(), std::vector<std::string>{"COM2"});
     for (const std::size_t k : {0u, 2u}) {
-        EXPECT_EQ(rows[k][link::kColDevice], GetUIString(link::kStrSkipped));
+        EXPECT_EQ(rows[k][link::kColDevice], GetUIString(resources::str::kSkipped));
         EXPECT_EQ(rows[k].model, link::kNotScanned);
         EXPECT_EQ(rows[k][link::kColEcho], "");
     }
     EXPECT_EQ(rows[1].model, 0);
-    EXPECT_EQ(rows[1][link::kColEcho], GetUIString(link::kStrYes));
+    EXPECT_EQ(rows[1][link::kColEcho], GetUIString(resources::str::kYes));
 }
 
 TEST_F(ScanTest, ReportsScrollTheTableToTheRowTheyFill) {

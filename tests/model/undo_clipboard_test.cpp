@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "document_test_util.h"
 
 namespace kavrin::model {
@@ -154,7 +156,11 @@ TEST(CheckIfSaved, AsksOnlyWhenModifiedAndSavesOnYes) {
     TActionDocument doc;
     int asked = 0;
     int saved = 0;
-    auto save = [&] { ++saved; };
+    bool saveSucceeds = true;
+    auto save = [&] {
+        ++saved;
+        return saveSucceeds;
+    };
     EXPECT_EQ(doc.CheckIfSaved([&] { ++asked; return TSaveAnswer::Cancel; }, save),
               TSaveAnswer::No);
     EXPECT_EQ(asked, 0);
@@ -167,6 +173,29 @@ TEST(CheckIfSaved, AsksOnlyWhenModifiedAndSavesOnYes) {
     EXPECT_EQ(doc.CheckIfSaved([&] { ++asked; return TSaveAnswer::Yes; }, save), TSaveAnswer::Yes);
     EXPECT_EQ(asked, 3);
     EXPECT_EQ(saved, 1);
+
+    // Yes, then the save dialog cancelled (or the write failed): the command must not go on.
+    saveSucceeds = false;
+    EXPECT_EQ(doc.CheckIfSaved([&] { return TSaveAnswer::Yes; }, save), TSaveAnswer::Cancel);
+    EXPECT_EQ(saved, 2);
+}
+
+TEST(Undo, AnUndoThatChangesTheStepsMarksTheProgramModified) {
+    TActionDocument doc;
+    doc.AppendAction(akForward);
+    doc.AppendAction(akBackward);
+    const auto path = std::filesystem::temp_directory_path() / "kavrin-undo-modified.kvn";
+    ASSERT_TRUE(doc.SaveFile(path).ok);
+    ASSERT_FALSE(doc.Modified());
+    // The snapshot taken before the second step brings other steps back than the file holds.
+    doc.Undo();
+    EXPECT_EQ(doc.Count(kMainList), 1);
+    EXPECT_TRUE(doc.Modified());
+
+    ASSERT_TRUE(doc.SaveFile(path).ok);
+    doc.Undo();  // back to the empty list
+    EXPECT_TRUE(doc.Modified());
+    std::filesystem::remove(path);
 }
 
 }  // namespace

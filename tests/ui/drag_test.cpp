@@ -18,8 +18,10 @@
 
 #include "model/document.h"
 #include "ui/action_grid.h"
+#include "ui/action_palette.h"
 #include "ui/action_widget.h"
 #include "ui/drag_tile.h"
+#include "ui/main_lists.h"
 #include "ui/main_window.h"
 #include "ui/sensor_set_drop.h"
 #include "ui/skin.h"
@@ -43,9 +45,9 @@ protected:
     QWindow* Window() { return form_.windowHandle(); }
 
     TSkinImage* Tile(int kind) {
-        for (auto* tile : form_.ActionScrollBox()->widget()->findChildren<TSkinImage*>()) {
+        for (auto* tile : form_.Palette()->ScrollBox()->widget()->findChildren<TSkinImage*>()) {
             if (tile->Tag() == kind) {
-                form_.ActionScrollBox()->ensureWidgetVisible(tile);
+                form_.Palette()->ScrollBox()->ensureWidgetVisible(tile);
                 return tile;
             }
         }
@@ -113,7 +115,7 @@ TEST_F(DragTest, DropOnARowInsertsThereLandingOnItsActionCellAndUndoRemovesIt) {
     EXPECT_EQ(CursorAt(target), Qt::DragCopyCursor);
     EXPECT_EQ(dragger_->geometry().topLeft(), target - QPoint(20, 20));
     EXPECT_EQ(dragger_->size(), QSize(TDragger::kTileSize, TDragger::kTileSize));
-    EXPECT_EQ(CursorAt(form_.ActionScrollBox()->mapTo(&form_, QPoint(5, 5))),
+    EXPECT_EQ(CursorAt(form_.Palette()->ScrollBox()->mapTo(&form_, QPoint(5, 5))),
               Qt::ForbiddenCursor);
     QTest::mouseMove(Window(), target);
     QTest::mouseRelease(Window(), Qt::LeftButton, {}, target);
@@ -127,7 +129,7 @@ TEST_F(DragTest, DropOnARowInsertsThereLandingOnItsActionCellAndUndoRemovesIt) {
     }
     // The last frame lies on the start of row 3's action cell, where its widget shows.
     const QRect last = frames.last().at(0).toRect();
-    const QPoint icon = form_.MainWidgets()[2]->Icon()->mapTo(&form_, QPoint(0, 0));
+    const QPoint icon = form_.Lists()->MainWidgets()[2]->Icon()->mapTo(&form_, QPoint(0, 0));
     EXPECT_LE((last.topLeft() - icon).manhattanLength(), 2) << last.x() << "," << last.y();
 
     ASSERT_EQ(Doc().Count(kMainList), 6);
@@ -167,7 +169,7 @@ TEST_F(DragTest, HeaderInsertsAtRowOneAndBelowTheLastRowAppendsAndScrolls) {
 
 TEST_F(DragTest, SensorNotebookTakesTilesButNeverGoBack) {
     Build(model::TMode::Advanced);
-    form_.SensorTabs()->setCurrentIndex(2);  // Set2
+    form_.Lists()->Tabs()->setCurrentIndex(2);  // Set2
     const int set2 = model::kSensorSetAll + 2;
     const QPoint onSensorList = Cell(set2, 1, model::gcAction);
 
@@ -209,7 +211,7 @@ TEST_F(DragTest, OutsideTheListsNothingChangesAndTheTileStaysInTheWindow) {
         EXPECT_LE(std::min(tile.top(), inside.bottom() - tile.bottom()), 4);
         EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::ForbiddenCursor);
     }
-    const QPoint palette = form_.ActionScrollBox()->mapTo(&form_, QPoint(4, 4));
+    const QPoint palette = form_.Palette()->ScrollBox()->mapTo(&form_, QPoint(4, 4));
     QTest::mouseMove(Window(), palette);
     QTest::mouseRelease(Window(), Qt::LeftButton, {}, palette);
     EXPECT_FALSE(dragger_->isVisible());

@@ -27,9 +27,12 @@
 #include "link/port_list.h"
 #include "resources/resources.h"
 #include "ui/action_grid.h"
+#include "ui/action_palette.h"
 #include "ui/action_widget.h"
 #include "ui/code_view.h"
 #include "ui/main_dialogs.h"
+#include "ui/main_lists.h"
+#include "ui/port_box.h"
 #include "ui/skin_buttons.h"
 #include "ui/spin_edit.h"
 #include "ui/ui_text.h"
@@ -67,7 +70,7 @@ public:
         ++script_.openDialogs;
         return script_.openName;
     }
-    QString SaveFileName(QWidget*, const QString&) override { return script_.saveName; }
+    QString SaveFileName(QWidget*, const QString&, const QString&) override { return script_.saveName; }
     void ShowError(QWidget*, const QString& message) override { script_.errors << message; }
     void ShowCodeView(TCodeForm&) override { ++script_.codeViews; }
 
@@ -93,6 +96,11 @@ protected:
 
     model::TActionDocument& Doc() { return *window_->Document(); }
     TActionGrid* Main() { return window_->Grid(model::kMainList); }
+    // A palette tile landing at a point of the main list's viewport.
+    void DropOnMain(QPoint viewportPoint, int kind) {
+        window_->Lists()->DropAction(model::kMainList,
+                                     Main()->viewport()->mapTo(window_.get(), viewportPoint), kind);
+    }
     QString Help() { return window_->HelpMemo()->toPlainText(); }
     TSkinImage* Image(int button, TSkinButtons::TState state) {
         return window_->Buttons()->Image(button, state);
@@ -135,7 +143,7 @@ TEST_F(MainForm, BeginnerFaceFromTheLayoutRecords) {
     EXPECT_EQ(window_->size(), QSize(578, 550));  // help area shown
     EXPECT_EQ(window_->HyperHelp()->geometry(), QRect(455, 72, 102, 17));
     EXPECT_EQ(window_->PortBox()->geometry(), QRect(460, 131, 90, 17));
-    EXPECT_EQ(window_->ActionScrollBox()->geometry(), QRect(19, 103, 128, 299));
+    EXPECT_EQ(window_->Palette()->ScrollBox()->geometry(), QRect(19, 103, 128, 299));
     EXPECT_EQ(window_->HelpMemo()->geometry(), QRect(16, 482, 545, 51));
     EXPECT_EQ(Main()->geometry(), QRect(184, 103, 231, 226));
     // The check boxes' captions sit on black and fit their fixed bounds.
@@ -148,8 +156,8 @@ TEST_F(MainForm, BeginnerFaceFromTheLayoutRecords) {
         EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), room.width());
     }
     EXPECT_TRUE(window_->SensorsEnabled()->isVisible());
-    EXPECT_FALSE(window_->SensorNotebook()->isVisible());
-    EXPECT_FALSE(window_->SensorActionPanel()->isVisible());
+    EXPECT_FALSE(window_->Lists()->Notebook()->isVisible());
+    EXPECT_FALSE(window_->Lists()->SensorSetTile()->isVisible());
     EXPECT_FALSE(window_->Skin().Image(6)->isVisible());
     EXPECT_FALSE(window_->Skin().Image(13)->isVisible());
     EXPECT_TRUE(window_->Skin().Image(12)->isVisible());
@@ -186,22 +194,22 @@ TEST_F(MainForm, AdvancedFaceShowsTheSensorLists) {
     Open(model::TMode::Advanced);
     EXPECT_EQ(window_->size(), QSize(797, 496));
     EXPECT_FALSE(window_->SensorsEnabled()->isVisible());
-    EXPECT_EQ(window_->SensorNotebook()->geometry(), QRect(460, 103, 201, 226));
-    EXPECT_EQ(window_->SensorActionPanel()->geometry(), QRect(471, 69, 25, 25));
+    EXPECT_EQ(window_->Lists()->Notebook()->geometry(), QRect(460, 103, 201, 226));
+    EXPECT_EQ(window_->Lists()->SensorSetTile()->geometry(), QRect(471, 69, 25, 25));
     EXPECT_EQ(Main()->geometry(), QRect(159, 103, 287, 226));
     EXPECT_EQ(Main()->ColumnCount(), 5);
     EXPECT_EQ(window_->Grid(model::kSensorSetAll)->geometry(), QRect(4, 24, 193, 198));
-    EXPECT_EQ(window_->SensorTabs()->tabText(4), UiString(410));
+    EXPECT_EQ(window_->Lists()->Tabs()->tabText(4), UiString(410));
     QTest::mouseClick(window_->HyperHelp(), Qt::LeftButton);
     EXPECT_EQ(window_->size(), QSize(797, 465));
 
     // Only the grid of the current tab shows, and the shared widgets go with it.
     Doc().InsertIntoList(model::kSensorSet2, 1, 7, model::akStopWait);
-    window_->SensorTabs()->setCurrentIndex(2);
+    window_->Lists()->Tabs()->setCurrentIndex(2);
     EXPECT_EQ(Doc().CurrentList(), model::kSensorSet2);
     EXPECT_TRUE(window_->Grid(model::kSensorSet2)->isVisible());
     EXPECT_FALSE(window_->Grid(model::kSensorSetAll)->isVisible());
-    TBotAction* first = window_->SensorWidgets().front();
+    TBotAction* first = window_->Lists()->SensorWidgets().front();
     EXPECT_EQ(first->Icon()->parentWidget(), window_->Grid(model::kSensorSet2));
     EXPECT_TRUE(first->IsShown());
     EXPECT_EQ(first->SpinEdit()->Position(), 7);
@@ -212,7 +220,7 @@ TEST_F(MainForm, WidgetsFollowTheScrolledRows) {
     AddSteps(10);
     Main()->verticalScrollBar()->setValue(5);
     EXPECT_EQ(Doc().View(model::kMainList).topRow, 5);
-    const auto& widgets = window_->MainWidgets();
+    const auto& widgets = window_->Lists()->MainWidgets();
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(widgets[static_cast<std::size_t>(i)]->IsShown(), i < 6) << i;
     }
@@ -258,9 +266,9 @@ TEST_F(MainForm, KeysAndEditButtonsChangeTheList) {
     EXPECT_EQ(Doc().Step(model::kMainList, 3).value, first);
 
     // A tile dropped on the header goes in at row 1, one dropped below the last row appends.
-    window_->ToDoListDragDrop(Main(), {Main()->ColumnLeft(1) + 5, 5}, model::akTurnRight);
+    DropOnMain({Main()->ColumnLeft(1) + 5, 5}, model::akTurnRight);
     EXPECT_EQ(Doc().Step(model::kMainList, 1).kind, model::akTurnRight);
-    window_->ToDoListDragDrop(Main(), {5, Main()->viewport()->height() - 2}, model::akStopWait);
+    DropOnMain({5, Main()->viewport()->height() - 2}, model::akStopWait);
     EXPECT_EQ(Doc().Step(model::kMainList, Doc().Count(model::kMainList)).kind,
               model::akStopWait);
 
@@ -296,7 +304,7 @@ TEST_F(MainForm, OverlaysFollowTheSelectionAndHideHelp) {
     EXPECT_FALSE(window_->Buttons()->Available(sbPaste));
 
     // Pressing a tile and moving more than a few pixels hands a drag out; a click does not.
-    QSignalSpy drags(window_.get(), &TMainForm::PaletteDragStarted);
+    QSignalSpy drags(window_->Palette(), &TActionPalette::DragStarted);
     QTest::mouseClick(Tile(15), Qt::LeftButton, {}, {20, 20});
     QTest::mousePress(Tile(15), Qt::LeftButton, {}, {20, 20});
     QTest::mouseMove(Tile(15), {23, 22});
@@ -316,7 +324,7 @@ TEST_F(MainForm, HelpTextsPerHoveredArea) {
     Hover(Tile(15));
     EXPECT_EQ(Help(), UiString(431));
     EXPECT_EQ(Tile(15)->Animation()->state(), QMovie::Running);
-    EXPECT_EQ(Tile(15)->Animation()->speed(), TMainForm::kPaletteHoverSpeed);
+    EXPECT_EQ(Tile(15)->Animation()->speed(), TActionPalette::kHoverSpeed);
     Hover(Tile(16));
     EXPECT_NE(Tile(15)->Animation()->state(), QMovie::Running);
     Hover(Main()->viewport(), Cell(Main(), 1, model::gcStep));
@@ -326,7 +334,7 @@ TEST_F(MainForm, HelpTextsPerHoveredArea) {
     EXPECT_EQ(Help(), UiString(436));
     Hover(window_->HyperHelp());
     EXPECT_EQ(Help(), UiString(441));
-    Hover(window_->SensorActionPanel());
+    Hover(window_->Lists()->SensorSetTile());
     EXPECT_EQ(Help(), UiString(443));
     Hover(window_->Grid(model::kSensorSetAll)->viewport());
     EXPECT_EQ(Help(), UiString(438));
@@ -396,8 +404,8 @@ TEST_F(MainForm, SaveAndLoadRoundTripReadByTheCli) {
     QTest::keyClick(Main(), Qt::Key_L, Qt::AltModifier);
     EXPECT_EQ(Doc().Count(model::kMainList), 2);
     EXPECT_FALSE(Doc().Modified());
-    EXPECT_TRUE(window_->MainWidgets()[1]->IsShown());
-    EXPECT_EQ(window_->MainWidgets()[1]->SpinEdit()->Text(), UiString(375) + QStringLiteral("1"));
+    EXPECT_TRUE(window_->Lists()->MainWidgets()[1]->IsShown());
+    EXPECT_EQ(window_->Lists()->MainWidgets()[1]->SpinEdit()->Text(), UiString(375) + QStringLiteral("1"));
 
     // A save that cannot be written names the file and keeps the changes marked.
     QTest::mouseDClick(Tile(14), Qt::LeftButton);
@@ -462,7 +470,7 @@ TEST_F(MainForm, ARefusedFileChangesNothingAndATypedValueIsOneChange) {
     // holds the new value), a second goes back to before the step was added.
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-    QLineEdit* edit = window_->MainWidgets()[1]->SpinEdit()->Edit();
+    QLineEdit* edit = window_->Lists()->MainWidgets()[1]->SpinEdit()->Edit();
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, QStringLiteral("4.5"));
@@ -473,7 +481,7 @@ TEST_F(MainForm, ARefusedFileChangesNothingAndATypedValueIsOneChange) {
     EXPECT_EQ(Doc().Step(model::kMainList, 2).value, 45);
     ClickButton(sbUndo);
     EXPECT_EQ(Doc().Count(model::kMainList), 1);
-    EXPECT_FALSE(window_->MainWidgets()[1]->IsShown());
+    EXPECT_FALSE(window_->Lists()->MainWidgets()[1]->IsShown());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // runs to virtual robots on a worker thread while the UI thread goes on.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
@@ -18,9 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "codegen/code_generator.h"
 #include "link/servo_exchange.h"
 #include "link/target_link.h"
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 #include "sim/virtual_robot.h"
 #include "tokenizer/tokenizer.h"
 #include "ui/code_view.h"
@@ -136,12 +139,12 @@ TEST(ProgressWindow, ProgressBarStepsOncePerBlockAndTheMarkBlinks) {
 TEST(ProgressWindow, ChoiceSelectsOnlyCandidateRows) {
     TProgressForm window;
     QSignalSpy chosen(&window, &TProgressForm::ChoiceMade);
-    window.Open(Ports(8, {5, 7}), UiString(link::kStrSeveralModules));
+    window.Open(Ports(8, {5, 7}), UiString(resources::str::kSeveralModules));
 
     EXPECT_TRUE(window.ChoiceMode());
     EXPECT_TRUE(window.isModal());
     EXPECT_TRUE(window.WarningImage()->isVisible());
-    EXPECT_EQ(window.Message()->text(), UiString(link::kStrSeveralModules));
+    EXPECT_EQ(window.Message()->text(), UiString(resources::str::kSeveralModules));
     EXPECT_FALSE(window.DownloadStatus()->isVisible());
     EXPECT_TRUE(window.DownloadButton()->isVisible());
     EXPECT_FALSE(window.DownloadButton()->isEnabled());
@@ -170,7 +173,7 @@ TEST(ProgressWindow, ChoiceSelectsOnlyCandidateRows) {
     window.Open(Ports(8, {5, 7}));
     ClickRow(window, 5, 1);
     EXPECT_EQ(window.SelectedPort(), -1);
-    window.Open(Ports(8, {5, 7}), UiString(link::kStrSeveralModules));
+    window.Open(Ports(8, {5, 7}), UiString(resources::str::kSeveralModules));
     ClickRow(window, 5, 1);
     window.close();
     ASSERT_EQ(chosen.count(), 2);
@@ -246,6 +249,7 @@ void ExpectImageIn(const tokenizer::TTokenizerResult& result, sim::VirtualRobot&
 class RunTest : public ::testing::Test {
 protected:
     void Make(TLinkSetup setup) {
+        main.SetPortEnumerator(setup.enumerate);  // one port list, as the application has
         run = std::make_unique<TRunController>(window, std::move(setup));
         main.BuildForMode(model::TMode::Beginner);
         AddSampleProgram(*main.Document());
@@ -255,9 +259,13 @@ protected:
         finished = std::make_unique<QSignalSpy>(run.get(), &TRunController::Finished);
     }
     run::RunOutcome Outcome() const { return finished->back().front().value<run::RunOutcome>(); }
-    // The image the tokenizer makes of the code view's text.
+    // The image the tokenizer makes of the window's program.
     const tokenizer::TTokenizerResult& Image() {
-        EXPECT_TRUE(tokenizer.LoadSource(code.ProgramText().WholeText()));
+        codegen::TProgramText text;
+        EXPECT_TRUE(codegen::BuildCode(main.Document()->Program(), model::TMode::Beginner,
+                                       main.SensorsEnabled()->isChecked(), text)
+                        .ok);
+        EXPECT_TRUE(tokenizer.LoadSource(text.WholeText()));
         EXPECT_EQ(tokenizer.Tokenize(), 1);
         return tokenizer.Result();
     }
@@ -301,7 +309,7 @@ TEST_F(RunTest, GoSendsTheProgramToTheVirtualRobot) {
 TEST_F(RunTest, AltEOpensTheServoTestWindowModally) {
     auto robot = std::make_shared<sim::VirtualRobot>();
     Make(Robots({{"SIM", robot}}));
-    TTestForm test(run->Link(), &main);
+    TTestForm test(*run, &main);
     main.SetTestWindow(&test);
     TSettings settings;
     settings.comPort = QStringLiteral("SIM");
@@ -319,8 +327,7 @@ TEST_F(RunTest, AltEOpensTheServoTestWindowModally) {
 TEST_F(RunTest, TheServoTestDownloadShowsProgressAndKeepsThePortForTheExchange) {
     auto robot = std::make_shared<sim::VirtualRobot>();
     Make(Robots({{"SIM", robot}}));
-    TTestForm test(*main.Document(), run->Link());
-    test.SetRunController(run.get());
+    TTestForm test(*main.Document(), *run);
     test.Link().SetSelectedPort("SIM");
     test.show();
     QSignalSpy ended(&test, &TTestForm::runFinished);
@@ -390,7 +397,7 @@ TEST_F(RunTest, ClosingTheWindowMidDownloadStopsAndReleasesThePort) {
     EXPECT_LT(Outcome().blocksSent, Image().BlockCount);
     EXPECT_FALSE(run->Busy());  // the worker is joined; the scan joined its own threads
     EXPECT_EQ(run->Pool().FreeSlotCount(), link::kPortSlotCount);
-    EXPECT_EQ(log->messages, QStringList{UiString(kStrRunCancelled)});
+    EXPECT_EQ(log->messages, QStringList{UiString(resources::str::kRunCancelled)});
     EXPECT_FALSE(window.isVisible());
     link::OpenResult again = robot->Open();  // the line is free for the next run
     EXPECT_NE(again.port, nullptr);
@@ -404,7 +411,7 @@ TEST_F(RunTest, APortThatVanishesMidDownloadEndsTheRunWithTheCommunicationError)
     ASSERT_TRUE(finished->wait(kRunWaitMs));
     EXPECT_EQ(Outcome().download, link::DownloadStatus::CommFailure);
     EXPECT_EQ(Outcome().blocksSent, 2);
-    EXPECT_EQ(log->errors, QStringList{UiString(link::kStrCommFailure)});
+    EXPECT_EQ(log->errors, QStringList{UiString(resources::str::kCommFailure)});
     EXPECT_TRUE(log->messages.isEmpty());
     EXPECT_FALSE(run->Busy());
     EXPECT_EQ(run->Pool().FreeSlotCount(), link::kPortSlotCount);

@@ -20,8 +20,11 @@
 #include <vector>
 
 #include "link/servo_exchange.h"
+#include "resources/ui_strings.h"
 #include "sim/pin_body.h"
 #include "sim/virtual_robot.h"
+#include "ui/progress_window.h"
+#include "ui/run_controller.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
@@ -121,12 +124,18 @@ protected:
     }
 
     std::shared_ptr<Robot> robot = std::make_shared<Robot>();
-    link::TPortPool pool{[r = robot](std::string_view) {
-        return link::OpenResult{std::make_unique<RobotLine>(r), link::OpenError::None};
-    }};
-    link::TargetLink link{pool, [](std::vector<std::string>& list) { list = {"COM1"}; }};
+    TProgressForm progress;
+    TRunController run{progress, TLinkSetup{[r = robot](std::string_view) {
+                                                return link::OpenResult{
+                                                    std::make_unique<RobotLine>(r),
+                                                    link::OpenError::None};
+                                            },
+                                            [](std::vector<std::string>& list) {
+                                                list = {"COM1"};
+                                            }}};
+    link::TPortPool& pool = run.Pool();
     model::TActionDocument document;
-    TTestForm form{document, link};
+    TTestForm form{document, run};
 };
 
 TEST_F(TestWindow, ShowingPresetsTheSpinEditsFromTheCalibrationOnly) {
@@ -265,7 +274,8 @@ TEST_F(TestWindow, ASilentRobotShowsEverySensorWithoutHoldingUpTheWindow) {
 
 TEST_F(TestWindow, ARunThatFindsNoRobotSaysSoAndLeavesTheTestStopped) {
     QStringList messages;
-    form.SetMessageSink([&](const QString& text) { messages.append(text); });
+    QObject::connect(&run, &TRunController::ErrorShown,
+                     [&](const QString& text) { messages.append(text); });
     robot->Set(0, true);  // nothing on COM1 identifies itself
     form.show();
     QSignalSpy finished(&form, &TTestForm::runFinished);
@@ -273,7 +283,7 @@ TEST_F(TestWindow, ARunThatFindsNoRobotSaysSoAndLeavesTheTestStopped) {
     EXPECT_FALSE(form.RunTestButton()->isEnabled());  // one download at a time
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
     EXPECT_EQ(finished.first().first().toInt(), link::kNoPortSlot);
-    EXPECT_EQ(messages, QStringList{UiString(link::kStrRobotNotFound)});
+    EXPECT_EQ(messages, QStringList{UiString(resources::str::kRobotNotFound)});
     EXPECT_FALSE(form.Testing());
     EXPECT_TRUE(form.RunTestButton()->isEnabled());
     EXPECT_EQ(pool.FreeSlotCount(), link::kPortSlotCount);
@@ -305,17 +315,24 @@ TEST(TestWindowOnTheVirtualRobot, RunsTheTestProgramAndFollowsItsSensors) {
     TouchBody body;
     auto robot = std::make_shared<sim::VirtualRobot>();
     robot->Program().SetBody(&body);
-    link::TPortPool pool{sim::WithVirtualRobot(
-        [](std::string_view) { return link::OpenResult{nullptr, link::OpenError::NoSuchPort}; },
-        robot)};
-    link::TargetLink link{pool, [](std::vector<std::string>& list) {
-                              list = {std::string(link::kVirtualPortName)};
-                          }};
-    link.SetSelectedPort(link::kVirtualPortName);
+    TProgressForm progress;
+    TRunController run{
+        progress,
+        TLinkSetup{sim::WithVirtualRobot(
+                       [](std::string_view) {
+                           return link::OpenResult{nullptr, link::OpenError::NoSuchPort};
+                       },
+                       robot),
+                   [](std::vector<std::string>& list) {
+                       list = {std::string(link::kVirtualPortName)};
+                   }}};
+    link::TPortPool& pool = run.Pool();
+    run.Link().SetSelectedPort(link::kVirtualPortName);
     model::TActionDocument document;
-    TTestForm form{document, link};
+    TTestForm form{document, run};
     QStringList messages;
-    form.SetMessageSink([&](const QString& text) { messages.append(text); });
+    QObject::connect(&run, &TRunController::ErrorShown,
+                     [&](const QString& text) { messages.append(text); });
     form.show();
     form.LServoSpinEdit()->setValue(800);
     form.RServoSpinEdit()->setValue(700);

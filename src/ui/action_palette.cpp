@@ -1,0 +1,130 @@
+#include "ui/action_palette.h"
+
+#include <QMouseEvent>
+#include <QMovie>
+#include <QScrollArea>
+
+#include <cstdlib>
+
+#include "ui/action_widget.h"
+#include "ui/ui_text.h"
+
+namespace kavrin::ui {
+
+namespace {
+
+// Action kinds of the palette tiles in slot order: go back comes before stop and wait.
+constexpr std::array<int, resources::kTileCount> kTileKinds{0, 1, 2, 3, 4, 5, 7, 6};
+
+QScrollArea* MakeScrollBox(QWidget& window) {
+    auto* box = new QScrollArea(&window);
+    box->setFrameShape(QFrame::NoFrame);
+    box->setFocusPolicy(Qt::NoFocus);
+    auto* inside = new QWidget;
+    inside->setAutoFillBackground(true);
+    QPalette black = inside->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    inside->setPalette(black);
+    box->setPalette(black);
+    box->setWidget(inside);
+    box->setWidgetResizable(true);
+    return box;
+}
+
+}  // namespace
+
+bool MovedPast(QPoint moved, int distance) {
+    return std::abs(moved.x()) > distance || std::abs(moved.y()) > distance;
+}
+
+TActionPalette::TActionPalette(QWidget& window, const TSkin& skin, model::TMode mode)
+    : QObject(&window), scrollBox_(MakeScrollBox(window)) {
+    ApplyControlLayout(resources::kActionScrollBoxLayout, *scrollBox_, mode);
+    QWidget* inside = scrollBox_->widget();
+    for (std::size_t i = 0; i < tiles_.size(); ++i) {
+        TSkinImage* tile = skin.Image(resources::kFirstTileSlot + static_cast<int>(i));
+        tiles_[i] = tile;
+        if (tile == nullptr) {
+            continue;
+        }
+        const QRect bounds = tile->geometry();
+        tile->setParent(inside);
+        tile->setGeometry(bounds);
+        tile->show();
+        tile->SetTag(kTileKinds[i]);
+        tile->setToolTip(UiString(ActionKindName(kTileKinds[i])));
+        tile->setMouseTracking(true);
+        tile->installEventFilter(this);
+        tile->StopAndRewind();
+    }
+}
+
+void TActionPalette::Stop() {
+    for (TSkinImage* tile : tiles_) {
+        if (tile != nullptr) {
+            tile->StopAndRewind();
+        }
+    }
+}
+
+void TActionPalette::PlayOnly(TSkinImage* hovered) {
+    for (TSkinImage* tile : tiles_) {
+        if (tile == nullptr) {
+            continue;
+        }
+        if (tile != hovered) {
+            tile->StopAndRewind();
+        } else if (tile->Animation() == nullptr ||
+                   tile->Animation()->state() != QMovie::Running) {
+            tile->Play(kHoverSpeed);
+        }
+    }
+}
+
+bool TActionPalette::eventFilter(QObject* watched, QEvent* event) {
+    for (TSkinImage* tile : tiles_) {
+        if (tile != nullptr && watched == tile) {
+            return HandleTileEvent(tile, event);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool TActionPalette::HandleTileEvent(TSkinImage* tile, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseMove: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (pressedTile_ == tile && (mouse->buttons() & Qt::LeftButton)) {
+                if (MovedPast(mouse->position().toPoint() - pressPoint_, kDragStartDistance)) {
+                    pressedTile_ = nullptr;
+                    tile->StopAndRewind();
+                    Q_EMIT DragStarted(tile->Tag(), tile, pressPoint_);
+                }
+                return true;
+            }
+            PlayOnly(tile);
+            Q_EMIT Hovered();
+            return false;
+        }
+        case QEvent::MouseButtonPress: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton) {
+                pressedTile_ = tile;
+                pressPoint_ = mouse->position().toPoint();
+            }
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            pressedTile_ = nullptr;
+            tile->update();
+            return true;
+        case QEvent::MouseButtonDblClick:
+            pressedTile_ = nullptr;
+            Q_EMIT DoubleClicked(tile->Tag());
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace kavrin::ui

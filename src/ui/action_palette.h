@@ -1,0 +1,60 @@
+#pragma once
+// The palette of the main window: the eight action tiles in their black scroll box. A tile
+// plays under the pointer, starts a drag once pulled past a few pixels, and a double-click asks
+// for its action at the end of the current list. The palette only reports these gestures; the
+// window decides what they do.
+
+#include <QObject>
+#include <QPoint>
+
+#include <array>
+
+#include "model/document.h"
+#include "resources/skin_layout.h"
+#include "ui/skin.h"
+
+class QScrollArea;
+class QWidget;
+
+namespace kavrin::ui {
+
+class TActionPalette : public QObject {
+    Q_OBJECT
+
+public:
+    // A palette tile plays at this speed under the pointer (percent).
+    static constexpr int kHoverSpeed = 200;
+    static constexpr int kDragStartDistance = 4;
+
+    // Makes the scroll box on the window (placed by its layout record) and moves the skin's
+    // tile pictures into it.
+    TActionPalette(QWidget& window, const TSkin& skin, model::TMode mode);
+
+    QScrollArea* ScrollBox() const { return scrollBox_; }
+    // Rewinds every tile to its first frame.
+    void Stop();
+
+Q_SIGNALS:
+    // A tile was pulled far enough to drag: its kind, the tile and the grabbed point in it.
+    void DragStarted(int kind, kavrin::ui::TSkinImage* tile, QPoint grabPoint);
+    void DoubleClicked(int kind);
+    // The pointer is over a tile.
+    void Hovered();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool HandleTileEvent(TSkinImage* tile, QEvent* event);
+    void PlayOnly(TSkinImage* hovered);
+
+    QScrollArea* scrollBox_ = nullptr;
+    std::array<TSkinImage*, resources::kTileCount> tiles_{};
+    TSkinImage* pressedTile_ = nullptr;  // pressed, waiting for a drag
+    QPoint pressPoint_;
+};
+
+// Whether the pointer left the square of the given half-width around where it was pressed.
+bool MovedPast(QPoint moved, int distance);
+
+}  // namespace kavrin::ui

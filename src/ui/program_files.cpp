@@ -1,0 +1,77 @@
+#include "ui/program_files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "ui/main_dialogs.h"
+#include "ui/ui_text.h"
+
+namespace kavrin::ui {
+
+std::filesystem::path ToCorePath(const QString& name) {
+    return std::filesystem::path(name.toStdU16String());
+}
+
+QString FromCorePath(const std::filesystem::path& path) {
+    return QString::fromStdU16String(path.u16string());
+}
+
+QString DefaultFileFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+TProgramFiles::TProgramFiles(model::TActionDocument& document, QWidget& parent)
+    : document_(document), parent_(parent), folder_(DefaultFileFolder()) {}
+
+void TProgramFiles::SetFolder(const QString& folder) {
+    if (!folder.isEmpty()) {
+        folder_ = folder;
+    }
+}
+
+model::TSaveAnswer TProgramFiles::CheckIfSaved(TMainDialogs& dialogs) {
+    return document_.CheckIfSaved([&] { return dialogs.AskToSave(&parent_); },
+                                  [&] { return Save(dialogs); });
+}
+
+bool TProgramFiles::Load(TMainDialogs& dialogs) {
+    if (CheckIfSaved(dialogs) == model::TSaveAnswer::Cancel) {
+        return false;
+    }
+    const QString name = dialogs.OpenFileName(&parent_, folder_);
+    if (name.isEmpty() || !QFileInfo::exists(name)) {
+        return false;
+    }
+    return LoadNamed(name, dialogs);
+}
+
+bool TProgramFiles::LoadNamed(const QString& name, TMainDialogs& dialogs) {
+    const model::TFileResult result = document_.LoadFile(ToCorePath(name));
+    if (!result.ok) {
+        dialogs.ShowError(&parent_, FromCore(result.message));
+        return false;
+    }
+    folder_ = QFileInfo(name).absolutePath();
+    return true;
+}
+
+bool TProgramFiles::Save(TMainDialogs& dialogs) {
+    const QString current = FromCorePath(document_.FileName());
+    const QString folder = current.isEmpty() ? folder_ : QFileInfo(current).absolutePath();
+    const QString name =
+        dialogs.SaveFileName(&parent_, folder, current.isEmpty() ? QString() : current);
+    if (name.isEmpty()) {
+        return false;
+    }
+    const model::TFileResult result = document_.SaveFile(ToCorePath(name));
+    if (!result.ok) {
+        dialogs.ShowError(&parent_, FromCore(result.message));
+        return false;
+    }
+    folder_ = QFileInfo(name).absolutePath();
+    return true;
+}
+
+}  // namespace kavrin::ui
