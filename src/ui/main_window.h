@@ -34,6 +34,7 @@ class TCodeForm;
 class TTestForm;
 class TMainDialogs;
 class TRunController;
+class TSimulatorForm;
 class TSkinButtons;
 class TWindowFace;
 
@@ -70,6 +71,8 @@ public:
     TRunController* RunController() const { return run_; }
     // The servo test window that Test shows (none: Test does nothing).
     void SetTestWindow(TTestForm* window) { testWindow_ = window; }
+    // The window that drives a program delivered to "SIM"; none: such a run shows nothing more.
+    void SetSimulator(TSimulatorForm* window) { simulator_ = window; }
     // Where the port box's list comes from (the computer's ports by default).
     void SetPortEnumerator(link::PortEnumerator enumerate) { enumerate_ = std::move(enumerate); }
 
@@ -189,6 +192,7 @@ private:
     TRunController* run_ = nullptr;
     TCodeForm* codeView_ = nullptr;
     TTestForm* testWindow_ = nullptr;
+    TSimulatorForm* simulator_ = nullptr;
     std::unique_ptr<TCodeForm> ownCodeView_;
     link::PortChoice portChoice_;
     link::PortEnumerator enumerate_;
