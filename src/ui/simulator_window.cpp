@@ -93,6 +93,8 @@ TSimulatorForm::TSimulatorForm(QWidget* parent)
     timer_.setObjectName(QStringLiteral("frameTimer"));
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kSimulatorFrameMs);
+    quietShow_.setSingleShot(true);
+    quietShow_.setInterval(kQuietShowMs);
     ConnectControls();
     simulation_.PowerOff();  // nothing to run until a program comes
     UpdateControls();
@@ -200,6 +202,18 @@ void TSimulatorForm::DetachLine() {
     line_ = nullptr;
 }
 
+bool TSimulatorForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && quietShow_.isActive()) {
+        quietShow_.stop();
+        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* back = modal != nullptr ? modal : parentWidget();
+        if (back != nullptr && back->isVisible()) {
+            back->activateWindow();
+        }
+    }
+    return QWidget::event(event);
+}
+
 void TSimulatorForm::showEvent(QShowEvent* event) {
     AttachLine();
     QWidget::showEvent(event);
@@ -216,6 +230,7 @@ void TSimulatorForm::hideEvent(QHideEvent* event) {
 
 void TSimulatorForm::ShowProgram(const sim::Eeprom& image) {
     StartProgram(image);
+    quietShow_.start();
     show();
     raise();
     // A dialog that holds the user's answer stays on top.

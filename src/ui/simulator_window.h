@@ -34,6 +34,7 @@ inline constexpr int kSimulatorFrameMs = 16;           // up to 60 pictures a se
 inline constexpr qint64 kSimulatorMaxCatchUpMs = 100;  // a late frame never runs more than this
 inline constexpr int kSimulatorSpeeds[] = {1, 2, 5, 20};
 inline constexpr int kTerminalMaxLines = 2000;
+inline constexpr int kQuietShowMs = 1500;  // the progress window closes within this
 // The generated motion program stands still this long after power-on, so that the robot can be
 // put down (its StartDelay); the status counts it down.
 inline constexpr sim::VirtualTime kProgramStartDelay = 3'500 * sim::kMicrosPerMs;
@@ -82,6 +83,7 @@ public:
     QSize sizeHint() const override { return {900, 720}; }
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -106,6 +108,9 @@ private:
     bool running_ = false;
     int speed_ = 1;
     QTimer timer_{this};  // "frameTimer"
+    // Just shown after a run: a window manager that hands it the focus (when the progress window
+    // closes) is overruled, and the focus goes back to where the user works.
+    QTimer quietShow_{this};
     QElapsedTimer clock_;
     qint64 remainderNs_ = 0;  // wall time not yet turned into virtual microseconds
     bool terminalAtLineStart_ = true;
