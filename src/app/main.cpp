@@ -11,11 +11,13 @@
 #include <cstring>
 
 #include "app/gui_ports.h"
+#include "sim/virtual_robot.h"
 #include "ui/code_view.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/run_controller.h"
 #include "ui/screenshots.h"
+#include "ui/simulator_window.h"
 #include "ui/start_window.h"
 #include "ui/test_window.h"
 
@@ -64,14 +66,15 @@ int main(int argc, char* argv[]) {
         return RunScreenshots(args);
     }
 
-    // Creation order: start window, main window, progress window, code view; the drag tile is
-    // made by the main window at each drag. The run controller comes after the windows, so that
-    // a run still going ends before they go; the servo test window uses the controller's link
-    // and goes first.
+    // Creation order: start window, main window, progress window, code view, simulator (hidden
+    // until a run delivers to "SIM", stacked above the main window); the drag tile is made by the
+    // main window at each drag. The run controller comes after the windows, so that a run still
+    // going ends before they go; the servo test window uses the controller's link and goes first.
     kavrin::ui::TIntroForm startWindow;
     kavrin::ui::TMainForm mainWindow;
     kavrin::ui::TProgressForm progressWindow;
     kavrin::ui::TCodeForm codeView(&mainWindow);
+    kavrin::ui::TSimulatorForm simulator(&mainWindow);
     // One port list for every window: the one the runs use.
     kavrin::ui::TLinkSetup ports = kavrin::app::GuiLinkSetup();
     mainWindow.SetPortEnumerator(ports.enumerate);
@@ -79,6 +82,8 @@ int main(int argc, char* argv[]) {
     kavrin::ui::TTestForm testWindow(run, &mainWindow);
 
     mainWindow.SetCodeView(&codeView);
+    simulator.ConnectRobot(kavrin::sim::SharedRobot());
+    mainWindow.SetSimulator(&simulator);
     mainWindow.SetRunController(&run);
     mainWindow.SetTestWindow(&testWindow);
     QObject::connect(&mainWindow, &kavrin::ui::TMainForm::Ended, &app, &QCoreApplication::quit,

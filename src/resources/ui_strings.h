@@ -90,4 +90,40 @@ inline constexpr int kHelpUndo = 451;
 inline constexpr int kRunCancelled = 452;
 inline constexpr int kNoPermissionFix = 453;
 
+// Simulator window. 473 to 476 name the built-in arenas (open, wall-ahead, corridor, maze).
+inline constexpr int kSimTitle = 460;
+inline constexpr int kSimRun = 461;
+inline constexpr int kSimPause = 462;
+inline constexpr int kSimRunTip = 463;
+inline constexpr int kSimPowerOff = 464;
+inline constexpr int kSimPowerOn = 465;
+inline constexpr int kSimPowerTip = 466;
+inline constexpr int kSimSpeedLabel = 467;
+inline constexpr int kSimSpeedItem = 468;  // %1: the factor
+inline constexpr int kSimSpeedTip = 469;
+inline constexpr int kSimArenaLabel = 470;
+inline constexpr int kSimArenaTip = 471;
+inline constexpr int kSimArenaFileItem = 472;
+inline constexpr int kSimArenaOpen = 473;
+inline constexpr int kSimArenaWallAhead = 474;
+inline constexpr int kSimArenaCorridor = 475;
+inline constexpr int kSimArenaMaze = 476;
+inline constexpr int kSimArenaDialogTitle = 477;
+inline constexpr int kSimArenaFilter = 478;
+inline constexpr int kSimTime = 479;  // %1: seconds
+inline constexpr int kSimStateOff = 480;
+inline constexpr int kSimStateEnded = 481;
+inline constexpr int kSimStateRunning = 482;
+inline constexpr int kSimStatePaused = 483;
+inline constexpr int kSimStateStartsIn = 484;  // %1: seconds
+inline constexpr int kSimTerminalPlaceholder = 485;
+inline constexpr int kSimInputPlaceholder = 486;
+inline constexpr int kSimNoteDownloaded = 487;
+inline constexpr int kSimNotePowerOn = 488;
+inline constexpr int kSimNotePowerOff = 489;
+inline constexpr int kSimNoteArena = 490;    // %1: the arena's name
+inline constexpr int kSimNoteStopped = 491;  // %1: the processor's stop reason
+inline constexpr int kSimNoteEnded = 492;    // %1: the statement that ended it
+inline constexpr int kSimArenaViewTip = 493;
+
 }  // namespace kavrin::resources::str

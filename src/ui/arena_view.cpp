@@ -9,17 +9,20 @@
 #include <cmath>
 #include <numbers>
 
+#include "resources/ui_strings.h"
+#include "ui/ui_text.h"
+
 namespace kavrin::ui {
 
 namespace {
 
 constexpr double kMarginPx = 12.0;
 constexpr double kWheelWidthCm = 1.8;
-constexpr double kTreadSpacingCm = 1.2;   // stripes on the tyre, so turning shows
+constexpr double kTreadSpacingCm = 1.2;    // stripes on the tyre, so turning shows
 constexpr double kTurnPerNotchDeg = 10.0;  // a mouse wheel notch turns the robot this much
 constexpr int kConeSamples = 12;
 constexpr std::size_t kPathSearchBack = 4096;  // how far back the picture's last point is sought
-constexpr double kConeAfterglowUs = 300'000;  // a cone fades out this long after its burst
+constexpr double kConeAfterglowUs = 300'000;   // a cone fades out this long after its burst
 
 const QColor kFloor(0x3c, 0x40, 0x46);
 const QColor kTable(0xee, 0xe6, 0xd3);
@@ -34,12 +37,17 @@ const QColor kWhisker(0x9a, 0x9a, 0x9a);
 const QColor kTouching(0xd6, 0x2f, 0x2f);
 const QColor kConeLit(0xff, 0x5a, 0x36, 110);
 const QColor kConeSeen(0xd6, 0x2f, 0x2f, 220);
+const QColor kModule(0x1b, 0x1b, 0x1b);
+const QColor kDetector(0x30, 0x30, 0x30);
+const QColor kArrow(255, 255, 255, 200);
 
 QPointF P(sim::Vec2 v) { return {v.x, v.y}; }
 
 QPolygonF Outline(const std::array<sim::Vec2, 4>& corners) {
     QPolygonF polygon;
-    for (const sim::Vec2& c : corners) polygon << P(c);
+    for (const sim::Vec2& c : corners) {
+        polygon << P(c);
+    }
     return polygon;
 }
 
@@ -53,16 +61,135 @@ QPainterPath SectorPath(const sim::Sector& s) {
     return path;
 }
 
+// Marks on the robot's body, in cm from the axle's centre (x forward, y to the left).
+struct TBodyMarks {
+    QRectF module{-3.0, -2.5, 5.0, 5.0};  // the module on the board
+    double detectorInset = 0.8;           // infrared units, this far in from the front corners
+    double detectorRadius = 0.7;
+    double arrowTip = 1.2;  // the forward arrow, its tip and base back from the front edge
+    double arrowBase = 3.2;
+    double arrowHalfWidth = 1.3;
+};
+constexpr TBodyMarks kMarks{};
+
+// An infrared cone under the robot: bright during a burst, fading after it, red-edged and marked
+// at the end when the burst saw something.
+void PaintCone(QPainter& painter, const sim::RobotBody& body, sim::Side side) {
+    const sim::InfraredState ir = body.Infrared(side);
+    if (ir.cone.radius <= 0 || ir.burstAt < 0) {
+        return;
+    }
+    const double age = static_cast<double>(body.Now() - ir.burstAt);
+    const double glow = ir.lit ? 1.0 : std::max(0.0, 1.0 - age / kConeAfterglowUs);
+    if (glow <= 0) {
+        return;
+    }
+    QColor fill = kConeLit;
+    fill.setAlphaF(static_cast<float>(fill.alphaF() * glow));
+    QColor line = ir.seen ? kConeSeen : kConeLit;
+    line.setAlphaF(static_cast<float>(line.alphaF() * glow));
+    QPen pen(line, ir.seen ? 2.0 : 1.0);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    painter.setBrush(fill);
+    painter.drawPath(SectorPath(ir.cone));
+    if (ir.seen) {
+        painter.setBrush(line);
+        painter.setPen(Qt::NoPen);
+        const double a = ir.cone.axis;
+        painter.drawEllipse(QPointF(ir.cone.apex.x + ir.cone.radius * std::cos(a),
+                                    ir.cone.apex.y + ir.cone.radius * std::sin(a)),
+                            1.2, 1.2);
+    }
+}
+
+// A whisker: straight when free; touching, bent back from where it meets the obstacle.
+void PaintWhisker(QPainter& painter, const sim::WhiskerState& w, sim::Side side) {
+    QPen pen(w.touching ? kTouching : kWhisker, w.touching ? 2.5 : 1.5, Qt::SolidLine,
+             Qt::RoundCap);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    if (!w.touching) {
+        painter.drawLine(P(w.base), P(w.tip));
+        return;
+    }
+    const sim::Vec2 along = w.tip - w.base;
+    const sim::Vec2 contact = w.base + along * (1.0 - w.bend);
+    const double outward = side == sim::Side::Left ? 1.0 : -1.0;
+    const sim::Vec2 sideways = sim::Vec2{-along.y, along.x} * outward;  // away from the body
+    const sim::Vec2 end = contact + sideways * (0.6 * w.bend) - along * (0.2 * w.bend);
+    QPainterPath wire(P(w.base));
+    wire.quadTo(P(contact), P(end));
+    painter.drawPath(wire);
+}
+
+// A wheel seen from above, in the robot's own frame; its tread moves forward on top as the wheel
+// turns forward.
+void PaintWheel(QPainter& painter, const sim::RobotBody& body, sim::Side side) {
+    const sim::RobotGeometry& g = body.Geometry();
+    const double radius = g.wheelDiameter / 2;
+    const double y = (side == sim::Side::Left ? 1 : -1) * g.wheelTrack / 2;
+    const QRectF tyre(-radius, y - kWheelWidthCm / 2, g.wheelDiameter, kWheelWidthCm);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kTyre);
+    painter.drawRoundedRect(tyre, 0.4, 0.4);
+    const double shift = std::fmod(body.WheelAngle(side) * radius, kTreadSpacingCm);
+    painter.setPen(QPen(kTread, 0.35));
+    for (double x = -radius + std::fmod(shift + kTreadSpacingCm, kTreadSpacingCm); x < radius;
+         x += kTreadSpacingCm) {
+        painter.drawLine(QPointF(x, tyre.top() + 0.2), QPointF(x, tyre.bottom() - 0.2));
+    }
+}
+
+// The body, the wheels, the module, the infrared units at the front corners and an arrow that
+// shows which way is forward; ringed while it touches something.
+void PaintRobot(QPainter& painter, const sim::RobotBody& body) {
+    const sim::RobotGeometry& g = body.Geometry();
+    const sim::Pose& pose = body.CurrentPose();
+    painter.setPen(QPen(kBodyEdge, 0.4));
+    painter.setBrush(kBody);
+    painter.drawPolygon(Outline(sim::BodyCorners(g, pose)));
+    painter.save();
+    painter.translate(pose.x, pose.y);
+    painter.rotate(pose.heading * 180.0 / std::numbers::pi);
+    PaintWheel(painter, body, sim::Side::Left);
+    PaintWheel(painter, body, sim::Side::Right);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kModule);
+    painter.drawRect(kMarks.module);
+    painter.setBrush(kDetector);
+    const double side = g.bodyWidth / 2 - kMarks.detectorInset;
+    for (const double y : {side, -side}) {
+        painter.drawEllipse(QPointF(g.bodyFront - kMarks.detectorInset, y), kMarks.detectorRadius,
+                            kMarks.detectorRadius);
+    }
+    painter.setBrush(kArrow);
+    painter.drawPolygon(
+        QPolygonF({QPointF(g.bodyFront - kMarks.arrowTip, 0),
+                   QPointF(g.bodyFront - kMarks.arrowBase, kMarks.arrowHalfWidth),
+                   QPointF(g.bodyFront - kMarks.arrowBase, -kMarks.arrowHalfWidth)}));
+    painter.restore();
+    if (body.InContact()) {
+        QPen ring(kTouching, 2.0);
+        ring.setCosmetic(true);
+        painter.setPen(ring);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolygon(Outline(sim::BodyCorners(g, pose)));
+    }
+}
+
 }  // namespace
 
-ArenaView::ArenaView(sim::Simulation& simulation, QWidget* parent) : QWidget(parent), simulation_(simulation) {
+TArenaView::TArenaView(sim::Simulation& simulation, QWidget* parent)
+    : QWidget(parent), simulation_(simulation) {
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setToolTip(tr("Drag the robot to move it; turn it with the mouse wheel or the right button"));
+    setToolTip(UiString(resources::str::kSimArenaViewTip));
 }
 
-QTransform ArenaView::TableTransform() const {
+QTransform TArenaView::TableTransform() const {
     const sim::Arena& arena = simulation_.Body().GetArena();
     const double scale = std::max(0.01, std::min((width() - 2 * kMarginPx) / arena.width,
                                                  (height() - 2 * kMarginPx) / arena.depth));
@@ -74,16 +201,16 @@ QTransform ArenaView::TableTransform() const {
     return t;
 }
 
-QPointF ArenaView::ToWidget(sim::Vec2 table) const { return TableTransform().map(P(table)); }
+QPointF TArenaView::ToWidget(sim::Vec2 table) const { return TableTransform().map(P(table)); }
 
-sim::Vec2 ArenaView::ToTable(QPointF widget) const {
+sim::Vec2 TArenaView::ToTable(QPointF widget) const {
     const QPointF p = TableTransform().inverted().map(widget);
     return {p.x(), p.y()};
 }
 
-void ArenaView::InvalidateBackground() { background_ = QPixmap(); }
+void TArenaView::InvalidateBackground() { background_ = QPixmap(); }
 
-void ArenaView::PaintTable(QPainter& painter) const {
+void TArenaView::PaintTable(QPainter& painter) const {
     const sim::Arena& arena = simulation_.Body().GetArena();
     painter.setPen(Qt::NoPen);
     painter.setBrush(kTable);
@@ -91,15 +218,25 @@ void ArenaView::PaintTable(QPainter& painter) const {
     QPen grid(kGrid, 1.0);
     grid.setCosmetic(true);
     painter.setPen(grid);
-    for (double x = 10; x < arena.width; x += 10) painter.drawLine(QPointF(x, 0), QPointF(x, arena.depth));
-    for (double y = 10; y < arena.depth; y += 10) painter.drawLine(QPointF(0, y), QPointF(arena.width, y));
+    for (double x = 10; x < arena.width; x += 10) {
+        painter.drawLine(QPointF(x, 0), QPointF(x, arena.depth));
+    }
+    for (double y = 10; y < arena.depth; y += 10) {
+        painter.drawLine(QPointF(0, y), QPointF(arena.width, y));
+    }
 
     painter.setPen(QPen(kSolid, 1.5, Qt::SolidLine, Qt::RoundCap));
-    for (const sim::Segment& w : arena.walls) painter.drawLine(P(w.a), P(w.b));
+    for (const sim::Segment& w : arena.walls) {
+        painter.drawLine(P(w.a), P(w.b));
+    }
     painter.setPen(Qt::NoPen);
     painter.setBrush(kSolid);
-    for (const sim::ArenaBox& b : arena.boxes) painter.drawRect(QRectF(b.x, b.y, b.width, b.height));
-    for (const sim::Disc& d : arena.discs) painter.drawEllipse(P(d.centre), d.radius, d.radius);
+    for (const sim::ArenaBox& b : arena.boxes) {
+        painter.drawRect(QRectF(b.x, b.y, b.width, b.height));
+    }
+    for (const sim::Disc& d : arena.discs) {
+        painter.drawEllipse(P(d.centre), d.radius, d.radius);
+    }
     QPen edge(kSolid, 3.0);
     edge.setCosmetic(true);
     painter.setPen(edge);
@@ -109,7 +246,7 @@ void ArenaView::PaintTable(QPainter& painter) const {
 
 // The table and the path so far are kept in a picture that only grows at the path's end; it is
 // drawn again when the size, the arena or the path's beginning change.
-void ArenaView::UpdateBackground() {
+void TArenaView::UpdateBackground() {
     const std::deque<sim::Vec2>& path = simulation_.Body().Path();
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = size() * ratio;
@@ -124,7 +261,9 @@ void ArenaView::UpdateBackground() {
                 break;
             }
         }
-        if (path.size() < drawnPoints_ && path.size() < sim::kMaxPathPoints) from = path.size();  // restarted
+        if (path.size() < drawnPoints_ && path.size() < sim::kMaxPathPoints) {
+            from = path.size();  // restarted
+        }
     }
     QPainter painter;
     if (from == path.size()) {  // draw it all again
@@ -137,7 +276,9 @@ void ArenaView::UpdateBackground() {
         PaintTable(painter);
         from = 0;
     } else {
-        if (from + 1 == path.size()) return;  // nothing new
+        if (from + 1 == path.size()) {  // nothing new
+            return;
+        }
         painter.begin(&background_);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setTransform(TableTransform());
@@ -145,7 +286,9 @@ void ArenaView::UpdateBackground() {
     if (path.size() > from + 1) {
         QPolygonF line;
         line.reserve(static_cast<qsizetype>(path.size() - from));
-        for (std::size_t i = from; i < path.size(); ++i) line << P(path[i]);
+        for (std::size_t i = from; i < path.size(); ++i) {
+            line << P(path[i]);
+        }
         QPen pen(kPath, 2.0, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin);
         pen.setCosmetic(true);
         painter.setPen(pen);
@@ -155,12 +298,12 @@ void ArenaView::UpdateBackground() {
     drawnBack_ = path.empty() ? sim::Vec2{} : path.back();
 }
 
-void ArenaView::resizeEvent(QResizeEvent* event) {
+void TArenaView::resizeEvent(QResizeEvent* event) {
     InvalidateBackground();
     QWidget::resizeEvent(event);
 }
 
-void ArenaView::paintEvent(QPaintEvent*) {
+void TArenaView::paintEvent(QPaintEvent*) {
     UpdateBackground();
     QPainter painter(this);
     painter.drawPixmap(0, 0, background_);
@@ -168,109 +311,22 @@ void ArenaView::paintEvent(QPaintEvent*) {
     painter.setTransform(TableTransform());
 
     const sim::RobotBody& body = simulation_.Body();
-    const sim::RobotGeometry& g = body.Geometry();
     if (!body.Path().empty()) {  // from the last point kept to the robot
         QPen pen(kPath, 2.0, Qt::SolidLine, Qt::FlatCap);
         pen.setCosmetic(true);
         painter.setPen(pen);
         painter.drawLine(P(body.Path().back()), P(body.CurrentPose().Position()));
     }
-
-    const sim::Pose& pose = body.CurrentPose();
-
-    // Infrared cones under the robot: bright during a burst, fading after it, red-edged and
-    // marked at the end when the burst saw something.
     for (const sim::Side side : {sim::Side::Left, sim::Side::Right}) {
-        const sim::InfraredState ir = body.Infrared(side);
-        if (ir.cone.radius <= 0 || ir.burstAt < 0) continue;
-        const double age = static_cast<double>(body.Now() - ir.burstAt);
-        const double glow = ir.lit ? 1.0 : std::max(0.0, 1.0 - age / kConeAfterglowUs);
-        if (glow <= 0) continue;
-        QColor fill = kConeLit;
-        fill.setAlphaF(static_cast<float>(fill.alphaF() * glow));
-        QColor line = ir.seen ? kConeSeen : kConeLit;
-        line.setAlphaF(static_cast<float>(line.alphaF() * glow));
-        QPen pen(line, ir.seen ? 2.0 : 1.0);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
-        painter.setBrush(fill);
-        painter.drawPath(SectorPath(ir.cone));
-        if (ir.seen) {
-            painter.setBrush(line);
-            painter.setPen(Qt::NoPen);
-            const double a = ir.cone.axis;
-            painter.drawEllipse(QPointF(ir.cone.apex.x + ir.cone.radius * std::cos(a),
-                                        ir.cone.apex.y + ir.cone.radius * std::sin(a)),
-                                1.2, 1.2);
-        }
+        PaintCone(painter, body, side);
     }
-
-    // Whiskers: straight when free; touching, bent back from where they meet the obstacle.
     for (const sim::Side side : {sim::Side::Left, sim::Side::Right}) {
-        const sim::WhiskerState& w = body.Whisker(side);
-        QPen pen(w.touching ? kTouching : kWhisker, w.touching ? 2.5 : 1.5, Qt::SolidLine, Qt::RoundCap);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        if (!w.touching) {
-            painter.drawLine(P(w.base), P(w.tip));
-            continue;
-        }
-        const sim::Vec2 along = w.tip - w.base;
-        const sim::Vec2 contact = w.base + along * (1.0 - w.bend);
-        const double outward = side == sim::Side::Left ? 1.0 : -1.0;
-        const sim::Vec2 sideways = sim::Vec2{-along.y, along.x} * outward;  // away from the body
-        const sim::Vec2 end = contact + sideways * (0.6 * w.bend) - along * (0.2 * w.bend);
-        QPainterPath wire(P(w.base));
-        wire.quadTo(P(contact), P(end));
-        painter.drawPath(wire);
+        PaintWhisker(painter, body.Whisker(side), side);
     }
-
-    // The robot: body, then the wheels with their treads moving as they turn.
-    painter.setPen(QPen(kBodyEdge, 0.4));
-    painter.setBrush(kBody);
-    painter.drawPolygon(Outline(sim::BodyCorners(g, pose)));
-    painter.save();
-    painter.translate(pose.x, pose.y);
-    painter.rotate(pose.heading * 180.0 / std::numbers::pi);
-    const double radius = g.wheelDiameter / 2;
-    for (const sim::Side side : {sim::Side::Left, sim::Side::Right}) {
-        const double y = (side == sim::Side::Left ? 1 : -1) * g.wheelTrack / 2;
-        const QRectF tyre(-radius, y - kWheelWidthCm / 2, g.wheelDiameter, kWheelWidthCm);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(kTyre);
-        painter.drawRoundedRect(tyre, 0.4, 0.4);
-        // Seen from above the tyre's top moves forward as the wheel turns forward.
-        const double shift = std::fmod(body.WheelAngle(side) * radius, kTreadSpacingCm);
-        QPen tread(kTread, 0.35);
-        painter.setPen(tread);
-        for (double x = -radius + std::fmod(shift + kTreadSpacingCm, kTreadSpacingCm); x < radius; x += kTreadSpacingCm)
-            painter.drawLine(QPointF(x, tyre.top() + 0.2), QPointF(x, tyre.bottom() - 0.2));
-    }
-    // The module on the board and the infrared units at the front corners.
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x1b, 0x1b, 0x1b));
-    painter.drawRect(QRectF(-3.0, -2.5, 5.0, 5.0));
-    for (const double y : {g.bodyWidth / 2 - 0.8, -g.bodyWidth / 2 + 0.8}) {
-        painter.setBrush(QColor(0x30, 0x30, 0x30));
-        painter.drawEllipse(QPointF(g.bodyFront - 0.8, y), 0.7, 0.7);
-    }
-    // An arrow showing which way is forward.
-    painter.setBrush(QColor(255, 255, 255, 200));
-    painter.drawPolygon(QPolygonF({QPointF(g.bodyFront - 1.2, 0), QPointF(g.bodyFront - 3.2, 1.3),
-                                   QPointF(g.bodyFront - 3.2, -1.3)}));
-    painter.restore();
-
-    if (body.InContact()) {
-        QPen ring(kTouching, 2.0);
-        ring.setCosmetic(true);
-        painter.setPen(ring);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPolygon(Outline(sim::BodyCorners(g, pose)));
-    }
+    PaintRobot(painter, body);
 }
 
-bool ArenaView::OnRobot(sim::Vec2 table) const {
+bool TArenaView::OnRobot(sim::Vec2 table) const {
     const sim::RobotBody& body = simulation_.Body();
     const sim::Pose& pose = body.CurrentPose();
     const sim::Vec2 d = table - pose.Position();
@@ -282,14 +338,14 @@ bool ArenaView::OnRobot(sim::Vec2 table) const {
            std::abs(across) <= g.bodyWidth / 2 + g.whiskerOutward;
 }
 
-void ArenaView::TryPlace(const sim::Pose& pose) {
+void TArenaView::TryPlace(const sim::Pose& pose) {
     if (simulation_.Place(pose)) {
         update();
         Q_EMIT robotMoved();
     }
 }
 
-void ArenaView::mousePressEvent(QMouseEvent* event) {
+void TArenaView::mousePressEvent(QMouseEvent* event) {
     const sim::Vec2 at = ToTable(event->position());
     if (event->button() == Qt::LeftButton && OnRobot(at)) {
         drag_ = Drag::Move;
@@ -301,7 +357,7 @@ void ArenaView::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void ArenaView::mouseMoveEvent(QMouseEvent* event) {
+void TArenaView::mouseMoveEvent(QMouseEvent* event) {
     const sim::Vec2 at = ToTable(event->position());
     sim::Pose pose = simulation_.Body().CurrentPose();
     if (drag_ == Drag::Move) {
@@ -310,7 +366,9 @@ void ArenaView::mouseMoveEvent(QMouseEvent* event) {
         TryPlace(pose);
     } else if (drag_ == Drag::Turn) {
         const sim::Vec2 d = at - pose.Position();
-        if (std::hypot(d.x, d.y) < 1.0) return;
+        if (std::hypot(d.x, d.y) < 1.0) {
+            return;
+        }
         pose.heading = std::atan2(d.y, d.x);
         TryPlace(pose);
     } else {
@@ -318,14 +376,16 @@ void ArenaView::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void ArenaView::mouseReleaseEvent(QMouseEvent*) {
+void TArenaView::mouseReleaseEvent(QMouseEvent*) {
     drag_ = Drag::None;
     unsetCursor();
 }
 
-void ArenaView::wheelEvent(QWheelEvent* event) {
+void TArenaView::wheelEvent(QWheelEvent* event) {
     const double notches = event->angleDelta().y() / 120.0;
-    if (notches == 0) return;
+    if (notches == 0) {
+        return;
+    }
     sim::Pose pose = simulation_.Body().CurrentPose();
     pose.heading += sim::DegreesToRadians(notches * kTurnPerNotchDeg);
     TryPlace(pose);

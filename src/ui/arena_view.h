@@ -16,11 +16,11 @@
 
 namespace kavrin::ui {
 
-class ArenaView : public QWidget {
+class TArenaView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ArenaView(sim::Simulation& simulation, QWidget* parent = nullptr);
+    explicit TArenaView(sim::Simulation& simulation, QWidget* parent = nullptr);
 
     QSize sizeHint() const override { return {720, 540}; }
 
@@ -57,7 +57,7 @@ private:
     sim::Vec2 grabOffset_;  // from the pointer to the robot's axle centre, in table cm
     QPixmap background_;    // the table and the path drawn so far
     std::size_t drawnPoints_ = 0;
-    sim::Vec2 drawnBack_;   // the last path point in the picture
+    sim::Vec2 drawnBack_;  // the last path point in the picture
 };
 
 }  // namespace kavrin::ui

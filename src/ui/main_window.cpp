@@ -512,8 +512,9 @@ void TMainForm::Go() {
 
 void TMainForm::RunFinished(const run::RunOutcome& outcome) {
     // The virtual robot got the program: it drives it on its table, switched on afresh.
-    if (outcome.status == run::RunStatus::Delivered && outcome.portName == link::kVirtualPortName) {
-        ShowSimulator(run_->Image());
+    if (outcome.status == run::RunStatus::Delivered && outcome.portName == link::kVirtualPortName &&
+        simulator_ != nullptr) {
+        simulator_->ShowProgram(run_->Image());
     }
     // Errors of the link were shown while the progress window was still up; what is left are
     // the tokenizer's refusal and the user's cancel.

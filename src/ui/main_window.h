@@ -32,6 +32,7 @@ class TMainLists;
 class TPortBox;
 class TProgramFiles;
 class TRunController;
+class TSimulatorForm;
 class TSkinButtons;
 class TTestForm;
 class TWindowFace;
@@ -65,6 +66,8 @@ public:
     TRunController* RunController() const { return run_; }
     // The servo test window that Test shows (none: Test does nothing).
     void SetTestWindow(TTestForm* window) { testWindow_ = window; }
+    // The window that drives a program delivered to "SIM"; none: such a run shows nothing more.
+    void SetSimulator(TSimulatorForm* window) { simulator_ = window; }
     // Where the port box's list comes from (none: no port is listed). The application hands
     // in the one its runs use.
     void SetPortEnumerator(link::PortEnumerator enumerate);
@@ -165,6 +168,7 @@ private:
     TRunController* run_ = nullptr;
     TCodeForm* codeView_ = nullptr;
     TTestForm* testWindow_ = nullptr;
+    TSimulatorForm* simulator_ = nullptr;
     std::unique_ptr<TCodeForm> ownCodeView_;
     // What the last Go ran, for showing its code at a tokenizer error.
     model::TActionProgram runProgram_;

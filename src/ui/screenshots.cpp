@@ -109,7 +109,7 @@ std::unique_ptr<QWidget> ProgressWindow(bool choice) {
 
 // The sample program on the virtual robot in the maze, stopped a while after power-on.
 std::unique_ptr<QWidget> SimulatorAtWork() {
-    auto window = std::make_unique<SimulatorWindow>();
+    auto window = std::make_unique<TSimulatorForm>();
     const codegen::TProgramText text = SampleProgramText();
     sim::Eeprom image{};
     if (tokenizer::LoadSource(text.WholeText()) && tokenizer::Tokenize() == 1) {

@@ -1,15 +1,16 @@
 #include "ui/simulator_window.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -17,7 +18,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
+#include <string_view>
 
+#include "resources/ui_strings.h"
 #include "ui/arena_view.h"
 #include "ui/ui_text.h"
 
@@ -25,109 +29,223 @@ namespace kavrin::ui {
 
 namespace {
 
+using namespace resources::str;
+
 constexpr char kDefaultArena[] = "open";
 constexpr qint64 kNsPerVirtualUs = 1000;
+constexpr int kBarSpacing = 12;
+constexpr int kViewStretch = 4;  // the table against the terminal pane
+constexpr char kLongestTime[] = "00000.0";
+
+// The built-in arenas' names as the chooser shows them; one the table does not know shows as the
+// core names it.
+struct TArenaName {
+    std::string_view key;
+    int text;
+};
+constexpr TArenaName kArenaNames[] = {{"open", kSimArenaOpen},
+                                      {"wall-ahead", kSimArenaWallAhead},
+                                      {"corridor", kSimArenaCorridor},
+                                      {"maze", kSimArenaMaze}};
+
+QString ArenaTitle(const std::string& key) {
+    for (const TArenaName& name : kArenaNames) {
+        if (name.key == key) {
+            return UiString(name.text);
+        }
+    }
+    return FromCore(key);
+}
 
 sim::Arena DefaultArena() { return *sim::BuiltInArena(kDefaultArena); }
 
+QString Seconds(double seconds) { return QString::number(seconds, 'f', 1); }
+
+QLabel* BuddyLabel(int text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(UiString(text), parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
 }  // namespace
 
-SimulatorWindow::SimulatorWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window), simulation_(DefaultArena()), arenaKey_(QString::fromLatin1(kDefaultArena)) {
-    setWindowTitle(tr("Kavrin Simulator"));
+TSimulatorForm::TSimulatorForm(QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      simulation_(DefaultArena()),
+      arenaKey_(QString::fromLatin1(kDefaultArena)) {
+    // Shown after a run, it must not take the keyboard from the window the user works in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(UiString(kSimTitle));
 
-    runButton_ = new QPushButton(this);
-    runButton_->setToolTip(tr("Run or pause the simulation (Space)"));
-    powerButton_ = new QPushButton(this);
-    powerButton_->setToolTip(tr("Switch the robot off, or on again at the start with its program restarted"));
-    speedBox_ = new QComboBox(this);
-    for (const int s : kSimulatorSpeeds) speedBox_->addItem(QStringLiteral("%1x").arg(s), s);
-    speedBox_->setToolTip(tr("How fast virtual time runs"));
-    arenaBox_ = new QComboBox(this);
-    for (const std::string& name : sim::BuiltInArenaNames()) {
-        const QString text = FromCore(name);
-        arenaBox_->addItem(text, text);
-    }
-    arenaBox_->addItem(tr("Arena file..."));
-    arenaBox_->setToolTip(tr("The table the robot drives on"));
-    timeLabel_ = new QLabel(this);
-    timeLabel_->setMinimumWidth(timeLabel_->fontMetrics().horizontalAdvance(QStringLiteral("Time 00000.0 s")));
-    timeLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    stateLabel_ = new QLabel(this);
-
-    auto* speedLabel = new QLabel(tr("&Speed:"), this);
-    speedLabel->setBuddy(speedBox_);
-    auto* arenaLabel = new QLabel(tr("&Arena:"), this);
-    arenaLabel->setBuddy(arenaBox_);
-    auto* bar = new QHBoxLayout;
-    bar->addWidget(runButton_);
-    bar->addWidget(powerButton_);
-    bar->addSpacing(12);
-    bar->addWidget(speedLabel);
-    bar->addWidget(speedBox_);
-    bar->addSpacing(12);
-    bar->addWidget(arenaLabel);
-    bar->addWidget(arenaBox_);
-    bar->addSpacing(12);
-    bar->addWidget(stateLabel_, 1);
-    bar->addWidget(timeLabel_);
-
-    view_ = new ArenaView(simulation_, this);
-
-    auto* terminalPane = new QWidget(this);
-    terminal_ = new QPlainTextEdit(terminalPane);
-    terminal_->setReadOnly(true);
-    terminal_->setMaximumBlockCount(kTerminalMaxLines);
-    terminal_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    terminal_->setPlaceholderText(tr("What the program sends to the computer (DEBUG) appears here."));
-    input_ = new QLineEdit(terminalPane);
-    input_->setPlaceholderText(tr("Type here and press Enter to send it to the program (DEBUGIN)"));
-    auto* terminalLayout = new QVBoxLayout(terminalPane);
-    terminalLayout->setContentsMargins(0, 0, 0, 0);
-    terminalLayout->addWidget(terminal_);
-    terminalLayout->addWidget(input_);
-
+    view_ = new TArenaView(simulation_, this);
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(view_);
-    splitter->addWidget(terminalPane);
-    splitter->setStretchFactor(0, 4);
+    splitter->addWidget(BuildTerminal());
+    splitter->setStretchFactor(0, kViewStretch);
     splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(bar);
+    layout->addLayout(BuildBar());
     layout->addWidget(splitter, 1);
 
+    timer_.setObjectName(QStringLiteral("frameTimer"));
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kSimulatorFrameMs);
-    connect(&timer_, &QTimer::timeout, this, &SimulatorWindow::Tick);
-    connect(runButton_, &QPushButton::clicked, this, [this] { SetRunning(!running_); });
-    connect(powerButton_, &QPushButton::clicked, this, [this] { SetPower(!simulation_.Powered()); });
-    connect(speedBox_, &QComboBox::activated, this, [this](int index) { SetSpeed(speedBox_->itemData(index).toInt()); });
-    connect(arenaBox_, &QComboBox::activated, this, [this](int index) {
-        const QString name = arenaBox_->itemData(index).toString();
-        if (name.isEmpty()) ChooseArenaFile();
-        else SetArena(name);
-    });
-    connect(input_, &QLineEdit::returnPressed, this, [this] {
-        SendLine(input_->text());
-        input_->clear();
-    });
-    connect(view_, &ArenaView::robotMoved, this, &SimulatorWindow::UpdateControls);
-    auto* space = new QShortcut(QKeySequence(Qt::Key_Space), view_, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(space, &QShortcut::activated, this, [this] { SetRunning(!running_); });
-
+    quietShow_.setSingleShot(true);
+    quietShow_.setInterval(kQuietShowMs);
+    ConnectControls();
     simulation_.PowerOff();  // nothing to run until a program comes
     UpdateControls();
 }
 
-void SimulatorWindow::StartProgram(const sim::Eeprom& image) {
+TSimulatorForm::~TSimulatorForm() { DetachLine(); }
+
+QHBoxLayout* TSimulatorForm::BuildBar() {
+    runButton_ = new QPushButton(this);
+    runButton_->setToolTip(UiString(kSimRunTip));
+    powerButton_ = new QPushButton(this);
+    powerButton_->setToolTip(UiString(kSimPowerTip));
+    speedBox_ = new QComboBox(this);
+    for (const int factor : kSimulatorSpeeds) {
+        speedBox_->addItem(UiString(kSimSpeedItem).arg(factor), factor);
+    }
+    speedBox_->setToolTip(UiString(kSimSpeedTip));
+    BuildArenaBox();
+    timeLabel_ = new QLabel(this);
+    const QString widest = UiString(kSimTime).arg(QLatin1String(kLongestTime));
+    timeLabel_->setMinimumWidth(timeLabel_->fontMetrics().horizontalAdvance(widest));
+    timeLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    stateLabel_ = new QLabel(this);
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(runButton_);
+    bar->addWidget(powerButton_);
+    bar->addSpacing(kBarSpacing);
+    bar->addWidget(BuddyLabel(kSimSpeedLabel, speedBox_, this));
+    bar->addWidget(speedBox_);
+    bar->addSpacing(kBarSpacing);
+    bar->addWidget(BuddyLabel(kSimArenaLabel, arenaBox_, this));
+    bar->addWidget(arenaBox_);
+    bar->addSpacing(kBarSpacing);
+    bar->addWidget(stateLabel_, 1);
+    bar->addWidget(timeLabel_);
+    return bar;
+}
+
+// The built-ins by their shown names, with the core's name as the key; files join before the
+// last entry, which opens a file.
+void TSimulatorForm::BuildArenaBox() {
+    arenaBox_ = new QComboBox(this);
+    for (const std::string& name : sim::BuiltInArenaNames()) {
+        arenaBox_->addItem(ArenaTitle(name), FromCore(name));
+    }
+    arenaBox_->addItem(UiString(kSimArenaFileItem));
+    arenaBox_->setToolTip(UiString(kSimArenaTip));
+}
+
+QWidget* TSimulatorForm::BuildTerminal() {
+    auto* pane = new QWidget(this);
+    terminal_ = new QPlainTextEdit(pane);
+    terminal_->setReadOnly(true);
+    terminal_->setMaximumBlockCount(kTerminalMaxLines);
+    terminal_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    terminal_->setPlaceholderText(UiString(kSimTerminalPlaceholder));
+    input_ = new QLineEdit(pane);
+    input_->setPlaceholderText(UiString(kSimInputPlaceholder));
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(terminal_);
+    layout->addWidget(input_);
+    return pane;
+}
+
+void TSimulatorForm::ConnectControls() {
+    connect(&timer_, &QTimer::timeout, this, &TSimulatorForm::Tick);
+    connect(runButton_, &QPushButton::clicked, this, [this] { SetRunning(!running_); });
+    connect(powerButton_, &QPushButton::clicked, this,
+            [this] { SetPower(!simulation_.Powered()); });
+    connect(speedBox_, &QComboBox::activated, this,
+            [this](int index) { SetSpeed(speedBox_->itemData(index).toInt()); });
+    connect(arenaBox_, &QComboBox::activated, this, &TSimulatorForm::ArenaChosen);
+    connect(input_, &QLineEdit::returnPressed, this, [this] {
+        SendLine(input_->text());
+        input_->clear();
+    });
+    connect(view_, &TArenaView::robotMoved, this, &TSimulatorForm::UpdateControls);
+    auto* space =
+        new QShortcut(QKeySequence(Qt::Key_Space), view_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(space, &QShortcut::activated, this, [this] { SetRunning(!running_); });
+}
+
+void TSimulatorForm::ConnectRobot(std::shared_ptr<sim::VirtualRobot> robot) {
+    DetachLine();
+    robot_ = std::move(robot);
+    if (isVisible()) {
+        AttachLine();
+    }
+}
+
+void TSimulatorForm::AttachLine() {
+    if (robot_ == nullptr || line_ != nullptr) {
+        return;
+    }
+    line_ = std::make_shared<sim::SimulatorLine>();
+    robot_->AttachSimulator(line_);
+}
+
+void TSimulatorForm::DetachLine() {
+    if (robot_ != nullptr && line_ != nullptr) {
+        robot_->AttachSimulator(nullptr);
+    }
+    line_ = nullptr;
+}
+
+bool TSimulatorForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && quietShow_.isActive()) {
+        quietShow_.stop();
+        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* back = modal != nullptr ? modal : parentWidget();
+        if (back != nullptr && back->isVisible()) {
+            back->activateWindow();
+        }
+    }
+    return QWidget::event(event);
+}
+
+void TSimulatorForm::showEvent(QShowEvent* event) {
+    AttachLine();
+    QWidget::showEvent(event);
+}
+
+// Closed (not merely minimised), the window stops and gives the robot back to its port.
+void TSimulatorForm::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous()) {
+        SetRunning(false);
+        DetachLine();
+    }
+    QWidget::hideEvent(event);
+}
+
+void TSimulatorForm::ShowProgram(const sim::Eeprom& image) {
+    StartProgram(image);
+    quietShow_.start();
+    show();
+    raise();
+    // A dialog that holds the user's answer stays on top.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this) {
+        modal->raise();
+    }
+}
+
+void TSimulatorForm::StartProgram(const sim::Eeprom& image) {
     simulation_.Load(image);
-    AppendTerminal(tr("[program downloaded: powered on at the start]\n"));
+    AppendNote(UiString(kSimNoteDownloaded));
     SetRunning(true);
 }
 
-void SimulatorWindow::SetRunning(bool run) {
+void TSimulatorForm::SetRunning(bool run) {
     running_ = run && simulation_.Powered();
     if (running_) {
         clock_.start();
@@ -139,26 +257,37 @@ void SimulatorWindow::SetRunning(bool run) {
     UpdateControls();
 }
 
-void SimulatorWindow::SetPower(bool on) {
+void TSimulatorForm::SetPower(bool on) {
     if (on) {
         simulation_.PowerOn();
-        AppendTerminal(tr("[power on: the program starts again]\n"));
-        SetRunning(true);
+        AppendNote(UiString(kSimNotePowerOn));
     } else {
         simulation_.PowerOff();
-        AppendTerminal(tr("[power off]\n"));
-        SetRunning(false);
+        AppendNote(UiString(kSimNotePowerOff));
     }
+    SetRunning(on);
     view_->update();
 }
 
-void SimulatorWindow::SetSpeed(int factor) {
-    speed_ = std::clamp(factor, kSimulatorSpeeds[0], kSimulatorSpeeds[std::size(kSimulatorSpeeds) - 1]);
+void TSimulatorForm::SetSpeed(int factor) {
+    speed_ =
+        std::clamp(factor, kSimulatorSpeeds[0], kSimulatorSpeeds[std::size(kSimulatorSpeeds) - 1]);
     const int index = speedBox_->findData(speed_);
-    if (index >= 0) speedBox_->setCurrentIndex(index);
+    if (index >= 0) {
+        speedBox_->setCurrentIndex(index);
+    }
 }
 
-bool SimulatorWindow::SetArena(const QString& nameOrPath) {
+void TSimulatorForm::ArenaChosen(int index) {
+    const QString name = arenaBox_->itemData(index).toString();
+    if (name.isEmpty()) {
+        ChooseArenaFile();
+    } else {
+        SetArena(name);
+    }
+}
+
+bool TSimulatorForm::SetArena(const QString& nameOrPath) {
     const sim::ArenaResult result = sim::FindArena(nameOrPath.toStdString());
     if (!result.arena) {
         QMessageBox::warning(this, windowTitle(), FromCore(result.error));
@@ -170,55 +299,52 @@ bool SimulatorWindow::SetArena(const QString& nameOrPath) {
     const bool wasRunning = running_;
     simulation_.SetArena(*result.arena);
     view_->InvalidateBackground();
-    if (!wasPowered) simulation_.PowerOff();
+    if (!wasPowered) {
+        simulation_.PowerOff();
+    }
     int index = arenaBox_->findData(nameOrPath);
-    if (index < 0) {  // a file: listed before the "Arena file..." entry
+    if (index < 0) {  // a file: listed before the entry that opens one
         index = arenaBox_->count() - 1;
         arenaBox_->insertItem(index, QFileInfo(nameOrPath).fileName(), nameOrPath);
     }
     arenaKey_ = nameOrPath;
-    if (wasPowered) AppendTerminal(tr("[arena %1: the robot starts again at its start]\n").arg(arenaBox_->itemText(index)));
+    if (wasPowered) {
+        AppendNote(UiString(kSimNoteArena).arg(arenaBox_->itemText(index)));
+    }
     SetRunning(wasRunning);
     view_->update();
     return true;
 }
 
-void SimulatorWindow::ChooseArenaFile() {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open an arena"), QString(),
-                                                      tr("Arenas (*.arena *.txt);;All files (*)"));
-    if (path.isEmpty() || !SetArena(path)) UpdateControls();
+void TSimulatorForm::ChooseArenaFile() {
+    const QString path = QFileDialog::getOpenFileName(this, UiString(kSimArenaDialogTitle),
+                                                      QString(), UiString(kSimArenaFilter));
+    if (path.isEmpty() || !SetArena(path)) {
+        UpdateControls();
+    }
 }
 
-void SimulatorWindow::SendLine(const QString& text) {
-    if (!simulation_.Powered()) return;
+void TSimulatorForm::SendLine(const QString& text) {
+    if (!simulation_.Powered()) {
+        return;
+    }
     const QByteArray bytes = text.toLatin1() + '\r';
-    for (const char c : bytes) simulation_.FeedHost(static_cast<std::uint8_t>(c));
+    for (const char c : bytes) {
+        simulation_.FeedHost(static_cast<std::uint8_t>(c));
+    }
     AppendTerminal(QStringLiteral("> %1\n").arg(text));
 }
 
-SimulatorWindow::~SimulatorWindow() {
-    if (robot_ != nullptr) {
-        robot_->AttachSimulator(nullptr);
+void TSimulatorForm::TakeInput() {
+    if (line_ == nullptr) {
+        return;
+    }
+    for (const std::uint8_t b : line_->TakeToRobot()) {
+        simulation_.FeedHost(b);
     }
 }
 
-void SimulatorWindow::ConnectRobot(std::shared_ptr<sim::VirtualRobot> robot) {
-    if (robot_ != nullptr) {
-        robot_->AttachSimulator(nullptr);
-    }
-    robot_ = std::move(robot);
-    line_ = robot_ != nullptr ? std::make_shared<sim::SimulatorLine>() : nullptr;
-    if (robot_ != nullptr) {
-        robot_->AttachSimulator(line_);
-    }
-}
-
-void SimulatorWindow::TakeInput() {
-    if (line_ == nullptr) return;
-    for (const std::uint8_t b : line_->TakeToRobot()) simulation_.FeedHost(b);
-}
-
-void SimulatorWindow::Advance(sim::VirtualTime duration) {
+void TSimulatorForm::Advance(sim::VirtualTime duration) {
     TakeInput();
     simulation_.RunFor(duration);
     TakeOutput();
@@ -226,7 +352,7 @@ void SimulatorWindow::Advance(sim::VirtualTime duration) {
     view_->update();
 }
 
-void SimulatorWindow::Tick() {
+void TSimulatorForm::Tick() {
     const qint64 elapsedNs = std::min(clock_.nsecsElapsed(), kSimulatorMaxCatchUpMs * 1'000'000);
     clock_.restart();
     remainderNs_ += elapsedNs * speed_;
@@ -235,70 +361,83 @@ void SimulatorWindow::Tick() {
     Advance(step);
 }
 
-void SimulatorWindow::TakeOutput() {
-    QString text;
+void TSimulatorForm::TakeOutput() {
     std::vector<sim::HostByte> output = simulation_.TakeHostOutput();
-    if (robot_ != nullptr && robot_->PortOpen()) {
+    if (line_ != nullptr && robot_->PortOpen()) {
         // A program on the computer holds the robot's port: the bytes are its answers.
         std::vector<std::uint8_t> bytes;
         bytes.reserve(output.size());
-        for (const sim::HostByte& b : output) bytes.push_back(b.byte);
+        for (const sim::HostByte& b : output) {
+            bytes.push_back(b.byte);
+        }
         line_->Send(bytes);
         output.clear();
     }
-    for (const sim::HostByte& b : output)
+    QString text;
+    for (const sim::HostByte& b : output) {
         text += b.byte == '\r' ? QChar('\n') : QChar(static_cast<char16_t>(b.byte));
-    if (!text.isEmpty()) AppendTerminal(text);
+    }
+    if (!text.isEmpty()) {
+        AppendTerminal(text);
+    }
     if (const auto notice = simulation_.TakeStopNotice()) {
         const bool fault = simulation_.Cpu().State() == sim::ProcessorState::Faulted;
-        AppendTerminal((fault ? tr("[the program stopped: %1]\n") : tr("[the program ended with %1]\n"))
-                           .arg(FromCore(*notice)));
+        AppendNote(UiString(fault ? kSimNoteStopped : kSimNoteEnded).arg(FromCore(*notice)));
     }
     simulation_.TakeEvents();  // the picture shows them
 }
 
-void SimulatorWindow::AppendTerminal(const QString& text) {
-    // Notes in brackets always stand on lines of their own.
-    QString piece = text;
-    if (piece.startsWith(QLatin1Char('[')) && !terminalAtLineStart_) piece.prepend(QLatin1Char('\n'));
+// Notes stand on lines of their own.
+void TSimulatorForm::AppendNote(const QString& note) {
+    AppendTerminal((terminalAtLineStart_ ? QString() : QStringLiteral("\n")) + note +
+                   QLatin1Char('\n'));
+}
+
+void TSimulatorForm::AppendTerminal(const QString& text) {
     QScrollBar* bar = terminal_->verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     QTextCursor cursor(terminal_->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(piece);
-    if (atEnd) bar->setValue(bar->maximum());
-    terminalAtLineStart_ = piece.endsWith(QLatin1Char('\n'));
-}
-
-QString SimulatorWindow::TerminalText() const { return terminal_->toPlainText(); }
-
-void SimulatorWindow::UpdateControls() {
-    const bool powered = simulation_.Powered();
-    runButton_->setText(running_ ? tr("&Pause") : tr("&Run"));
-    runButton_->setEnabled(powered);
-    powerButton_->setText(powered ? tr("Power &off") : tr("Power &on"));
-    timeLabel_->setText(tr("Time %1 s").arg(static_cast<double>(simulation_.Now()) / sim::kMicrosPerSecond, 0, 'f', 1));
-    QString state;
-    if (!powered) state = tr("Power off");
-    else if (simulation_.Cpu().Halted()) state = tr("Program ended");
-    else state = running_ ? tr("Running") : tr("Paused");
-    stateLabel_->setText(state);
-    arenaBox_->setCurrentIndex(arenaBox_->findData(arenaKey_));  // also after a file was refused
-}
-
-SimulatorWindow* ShowSimulator(const sim::Eeprom& image) {
-    static QPointer<SimulatorWindow> window;
-    if (!window) {
-        window = new SimulatorWindow;
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setAttribute(Qt::WA_QuitOnClose, false);  // closing the main window still quits
-        window->ConnectRobot(sim::SharedRobot());
+    cursor.insertText(text);
+    if (atEnd) {
+        bar->setValue(bar->maximum());
     }
-    window->StartProgram(image);
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    terminalAtLineStart_ = text.endsWith(QLatin1Char('\n'));
+}
+
+QString TSimulatorForm::TerminalText() const { return terminal_->toPlainText(); }
+
+QString TSimulatorForm::StatusText() const {
+    if (!simulation_.Powered()) {
+        return UiString(kSimStateOff);
+    }
+    if (simulation_.Cpu().Halted()) {
+        return UiString(kSimStateEnded);
+    }
+    if (!running_) {
+        return UiString(kSimStatePaused);
+    }
+    // Neither wheel has turned yet within the motion program's wait: say when it will start.
+    const sim::RobotBody& body = simulation_.Body();
+    const sim::VirtualTime left = kProgramStartDelay - simulation_.Now();
+    if (left > 0 && body.WheelAngle(sim::Side::Left) == 0 &&
+        body.WheelAngle(sim::Side::Right) == 0) {
+        constexpr double kTenthUs = sim::kMicrosPerSecond / 10.0;
+        const double tenths = std::ceil(static_cast<double>(left) / kTenthUs);
+        return UiString(kSimStateStartsIn).arg(Seconds(tenths / 10));
+    }
+    return UiString(kSimStateRunning);
+}
+
+void TSimulatorForm::UpdateControls() {
+    const bool powered = simulation_.Powered();
+    runButton_->setText(UiString(running_ ? kSimPause : kSimRun));
+    runButton_->setEnabled(powered);
+    powerButton_->setText(UiString(powered ? kSimPowerOff : kSimPowerOn));
+    const double now = static_cast<double>(simulation_.Now()) / sim::kMicrosPerSecond;
+    timeLabel_->setText(UiString(kSimTime).arg(Seconds(now)));
+    stateLabel_->setText(StatusText());
+    arenaBox_->setCurrentIndex(arenaBox_->findData(arenaKey_));  // also after a file was refused
 }
 
 }  // namespace kavrin::ui

@@ -1,13 +1,14 @@
 #pragma once
 // The simulator window: the virtual robot driving its program on a table, for learners without
-// a robot. It opens after a download to "SIM" with the robot at the arena's start and the
-// program starting from power-on, as a robot switched on after programming.
+// a robot. After a download to "SIM" the main window hands it the program, which starts from
+// power-on with the robot at the arena's start, as a robot switched on after programming. It
+// shows above the main window without taking the keyboard from it.
 //
 // The simulation runs in time slices on a timer of the UI thread (a slice costs well under a
 // millisecond): at 1x virtual time follows the wall clock, at 2x, 5x or 20x it runs that much
-// faster; the picture is redrawn after each slice, up to 60 times a second. Pausing stops the
-// timer. A terminal pane shows what the program sends to the computer (DEBUG) and why it
-// stopped, and sends what the user types (DEBUGIN).
+// faster; the picture is redrawn after each slice, up to 60 times a second. Pausing or closing
+// stops the timer. A terminal pane shows what the program sends to the computer (DEBUG) and why
+// it stopped, and sends what the user types (DEBUGIN).
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include "sim/virtual_robot.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -26,27 +28,36 @@ class QPushButton;
 
 namespace kavrin::ui {
 
-class ArenaView;
+class TArenaView;
 
-inline constexpr int kSimulatorFrameMs = 16;            // up to 60 pictures a second
-inline constexpr qint64 kSimulatorMaxCatchUpMs = 100;   // a late frame never runs more than this
+inline constexpr int kSimulatorFrameMs = 16;           // up to 60 pictures a second
+inline constexpr qint64 kSimulatorMaxCatchUpMs = 100;  // a late frame never runs more than this
 inline constexpr int kSimulatorSpeeds[] = {1, 2, 5, 20};
 inline constexpr int kTerminalMaxLines = 2000;
+inline constexpr int kQuietShowMs = 1500;  // the progress window closes within this
+// The generated motion program stands still this long after power-on, so that the robot can be
+// put down (its StartDelay); the status counts it down.
+inline constexpr sim::VirtualTime kProgramStartDelay = 3'500 * sim::kMicrosPerMs;
 
-class SimulatorWindow : public QWidget {
+class TSimulatorForm : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SimulatorWindow(QWidget* parent = nullptr);
+    // The parent is the window it stays above (the main window); it is not part of its face.
+    explicit TSimulatorForm(QWidget* parent = nullptr);
     // Gives the robot's running program back to its port.
-    ~SimulatorWindow() override;
+    ~TSimulatorForm() override;
 
-    // This window's robot becomes the one behind the robot's "SIM" port: what a program on the
-    // computer sends to it (the servo test window's pulses) reaches the program running here,
-    // and what the program sends goes back to that port while it is open.
+    // The robot behind the "SIM" port. While this window is showing, it is this window's robot:
+    // what a program on the computer sends to it (the servo test window's pulses) reaches the
+    // program running here, and what the program sends goes back to that port while it is open.
+    // Closed, the port's own program answers again.
     void ConnectRobot(std::shared_ptr<sim::VirtualRobot> robot);
 
-    // A program was downloaded: it starts from power-on at the arena's start.
+    // A program was downloaded: it starts from power-on at the arena's start, and the window
+    // shows above its parent (never above a modal dialog) without taking the keyboard.
+    void ShowProgram(const sim::Eeprom& image);
+    // The same without showing the window.
     void StartProgram(const sim::Eeprom& image);
 
     void SetRunning(bool run);
@@ -66,14 +77,29 @@ public:
 
     const sim::Simulation& Simulation() const { return simulation_; }
     QString TerminalText() const;
+    // What the status line in the bar says (running, paused, starting in so many seconds...).
+    QString StatusText() const;
 
     QSize sizeHint() const override { return {900, 720}; }
 
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
+    QHBoxLayout* BuildBar();
+    QWidget* BuildTerminal();
+    void BuildArenaBox();
+    void ConnectControls();
+    void AttachLine();
+    void DetachLine();
+    void ArenaChosen(int index);
     void Tick();
     void TakeInput();
     void TakeOutput();
     void AppendTerminal(const QString& text);
+    void AppendNote(const QString& note);
     void UpdateControls();
     void ChooseArenaFile();
 
@@ -81,14 +107,17 @@ private:
     QString arenaKey_;  // the built-in's name or the file's path
     bool running_ = false;
     int speed_ = 1;
-    QTimer timer_;
+    QTimer timer_{this};  // "frameTimer"
+    // Just shown after a run: a window manager that hands it the focus (when the progress window
+    // closes) is overruled, and the focus goes back to where the user works.
+    QTimer quietShow_{this};
     QElapsedTimer clock_;
     qint64 remainderNs_ = 0;  // wall time not yet turned into virtual microseconds
     bool terminalAtLineStart_ = true;
     std::shared_ptr<sim::VirtualRobot> robot_;
-    std::shared_ptr<sim::SimulatorLine> line_;
+    std::shared_ptr<sim::SimulatorLine> line_;  // set while the robot's port routes to us
 
-    ArenaView* view_ = nullptr;
+    TArenaView* view_ = nullptr;
     QPushButton* runButton_ = nullptr;
     QPushButton* powerButton_ = nullptr;
     QComboBox* speedBox_ = nullptr;
@@ -98,10 +127,5 @@ private:
     QPlainTextEdit* terminal_ = nullptr;
     QLineEdit* input_ = nullptr;
 };
-
-// Opens the simulator window (made the first time, then brought to the front) and starts the
-// downloaded image on it. What the Go command and the servo test window call after a
-// successful download to "SIM".
-SimulatorWindow* ShowSimulator(const sim::Eeprom& image);
 
 }  // namespace kavrin::ui

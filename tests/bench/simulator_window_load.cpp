@@ -9,8 +9,8 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 
 #include "motion_image.h"
 #include "ui/simulator_window.h"
@@ -35,9 +35,10 @@ double CpuSeconds() {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
-    ui::SimulatorWindow* window = ui::ShowSimulator(MotionImage());
-    window->SetArena(QStringLiteral("maze"));
-    window->SetSpeed(argc > 2 ? std::atoi(argv[2]) : 1);
+    ui::TSimulatorForm window;
+    window.SetArena(QStringLiteral("maze"));
+    window.SetSpeed(argc > 2 ? std::atoi(argv[2]) : 1);
+    window.ShowProgram(MotionImage());
     QElapsedTimer wall;
     double cpuAtStart = 0;
     // Measure from the first frame on, past the window's creation.
@@ -50,6 +51,7 @@ int main(int argc, char* argv[]) {
     const double cpu = CpuSeconds() - cpuAtStart;
     const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
     std::printf("wall %.2f s, virtual %.2f s, cpu %.3f s: load %.1f %% of one core\n", elapsed,
-                static_cast<double>(window->Simulation().Now()) / sim::kMicrosPerSecond, cpu, 100.0 * cpu / elapsed);
+                static_cast<double>(window.Simulation().Now()) / sim::kMicrosPerSecond, cpu,
+                100.0 * cpu / elapsed);
     return 0;
 }

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "resources/resources.h"
+#include "resources/robot_picture.h"
+#include "ui/robot_top_view.h"
 
 namespace {
 
@@ -23,15 +25,16 @@ struct TExpected {
     bool transparent;
 };
 
-// Beginner pictures 182 to 245 (none for slot 10, 190), Advanced 277 to 281, start window 246.
+// Beginner pictures 182 to 245 (none for slot 10, 190), Advanced 277 to 281, start window 246,
+// the servo test window's robot 247.
 std::vector<TExpected> Inventory() {
     std::vector<TExpected> all{
-        {182, 782, 18, 1, false},  {183, 19, 485, 1, false},  {184, 23, 19, 1, false},
-        {185, 242, 23, 1, true},   {186, 211, 36, 1, true},   {187, 134, 359, 1, false},
-        {188, 237, 284, 1, true},  {189, 237, 84, 1, false},  {191, 111, 360, 1, true},
-        {192, 100, 70, 1, true},   {193, 98, 100, 1, true},   {246, 361, 130, 1, false},
-        {277, 134, 322, 1, false}, {278, 293, 284, 1, true},  {279, 508, 46, 1, false},
-        {280, 207, 284, 1, true},  {281, 111, 322, 1, true}};
+        {182, 782, 18, 1, false}, {183, 19, 485, 1, false},  {184, 23, 19, 1, false},
+        {185, 242, 23, 1, true},  {186, 211, 36, 1, true},   {187, 134, 359, 1, false},
+        {188, 237, 284, 1, true}, {189, 237, 84, 1, false},  {191, 111, 360, 1, true},
+        {192, 100, 70, 1, true},  {193, 98, 100, 1, true},   {246, 361, 130, 1, false},
+        {247, 449, 377, 1, true}, {277, 134, 322, 1, false}, {278, 293, 284, 1, true},
+        {279, 508, 46, 1, false}, {280, 207, 284, 1, true},  {281, 111, 322, 1, true}};
     for (int id = 194; id <= 201; ++id) {
         all.push_back({id, 54, 54, 5, false});
     }
@@ -46,7 +49,8 @@ std::vector<TExpected> Inventory() {
 
 QByteArray Stored(const char* type, int id) {
     const auto bytes = kavrin::resources::find(type, id);
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
 }
 
 // All frames of a stored GIF, with their delays.
@@ -128,6 +132,37 @@ TEST(Artwork, TilesAnimateAndButtonStatesDiffer) {
             }
         }
     }
+}
+
+// The view draws its indicators at the places the picture leaves for them: a detector covers its
+// mount's top, and lights up red while detecting; a whisker starts on its anchor and bends back.
+TEST(Artwork, TheRobotViewsIndicatorsSitOnThePicturesMounts) {
+    using kavrin::resources::kRobotTop;
+    kavrin::ui::TRobotTopView view;
+    view.resize(view.sizeHint());
+    const QImage still = Decode(kavrin::resources::kRobotTopPictureId).frames.at(0);
+    const QPoint detector(kRobotTop.leftDetector.body.x + kRobotTop.leftDetector.body.width / 2,
+                          kRobotTop.leftDetector.body.y + kRobotTop.leftDetector.body.height / 2);
+    const QPoint anchor(kRobotTop.rightWhiskerAnchor.x, kRobotTop.rightWhiskerAnchor.y);
+    EXPECT_NE(qAlpha(still.pixel(anchor)), 0);  // the anchor is part of the picture
+    const QPoint mountBelow = detector + QPoint(0, kRobotTop.leftDetector.body.height);
+    EXPECT_NE(qAlpha(still.pixel(mountBelow)), 0);
+
+    auto drawn = [&view] { return view.grab().toImage(); };
+    const QImage idle = drawn();
+    EXPECT_EQ(idle.pixelColor(detector), QColor(Qt::black));
+    view.ShowSensors({true, false, false, true});  // left detector, right whisker
+    const QImage active = drawn();
+    EXPECT_EQ(active.pixelColor(detector), QColor(Qt::red));
+    // The bent whisker leaves where the resting one was, but both start on the anchor.
+    int changed = 0;
+    for (int y = 0; y < idle.height(); ++y) {
+        for (int x = anchor.x(); x < idle.width(); ++x) {
+            changed += idle.pixel(x, y) != active.pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(changed, 100);
+    EXPECT_EQ(idle.pixel(anchor), active.pixel(anchor));
 }
 
 }  // namespace

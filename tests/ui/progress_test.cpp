@@ -224,17 +224,6 @@ TLinkSetup Robots(
     return setup;
 }
 
-// The simulator window, when one is showing.
-SimulatorWindow* OpenSimulator() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* simulator = qobject_cast<SimulatorWindow*>(widget);
-            simulator != nullptr && simulator->isVisible()) {
-            return simulator;
-        }
-    }
-    return nullptr;
-}
-
 void ExpectImageIn(const tokenizer::TTokenizerResult& result, sim::VirtualRobot& robot) {
     ASSERT_GT(result.BlockCount, 0);
     for (std::size_t b = 0; b < result.BlockCount; ++b) {
@@ -256,6 +245,7 @@ protected:
         main.SetDialogs(std::make_unique<RecordingDialogs>(log));
         main.SetCodeView(&code);
         main.SetRunController(run.get());
+        main.SetSimulator(&simulator);
         finished = std::make_unique<QSignalSpy>(run.get(), &TRunController::Finished);
     }
     run::RunOutcome Outcome() const { return finished->back().front().value<run::RunOutcome>(); }
@@ -274,6 +264,7 @@ protected:
     TProgressForm window;
     TCodeForm code;
     TMainForm main;
+    TSimulatorForm simulator{&main};
     std::unique_ptr<TRunController> run;
     std::unique_ptr<QSignalSpy> finished;
     tokenizer::TTokenizer tokenizer;
@@ -297,13 +288,13 @@ TEST_F(RunTest, GoSendsTheProgramToTheVirtualRobot) {
     EXPECT_EQ(window.ProgressBar0()->value(), window.ProgressBar0()->maximum());
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 3000);
 
-    // The virtual robot now drives the program on its table, from power-on.
-    SimulatorWindow* simulator = OpenSimulator();
-    ASSERT_NE(simulator, nullptr);
-    EXPECT_EQ(simulator->Simulation().Image(), Image().EepromImage);
-    EXPECT_TRUE(simulator->PowerOn());
-    EXPECT_TRUE(simulator->IsRunning());
-    simulator->close();
+    // The virtual robot now drives the program on its table, from power-on, in the window the
+    // main window was given.
+    EXPECT_TRUE(simulator.isVisible());
+    EXPECT_EQ(simulator.Simulation().Image(), Image().EepromImage);
+    EXPECT_TRUE(simulator.PowerOn());
+    EXPECT_TRUE(simulator.IsRunning());
+    simulator.close();
 }
 
 TEST_F(RunTest, AltEOpensTheServoTestWindowModally) {
@@ -345,9 +336,7 @@ TEST_F(RunTest, TheServoTestDownloadShowsProgressAndKeepsThePortForTheExchange) 
     EXPECT_NE(shown.last().first().toInt(), link::kNoSensorAnswer);
     test.close();
     QTRY_COMPARE(run->Pool().FreeSlotCount(), link::kPortSlotCount);
-    if (SimulatorWindow* simulator = OpenSimulator()) {
-        simulator->close();
-    }
+    simulator.close();
 }
 
 TEST_F(RunTest, TheChosenRobotGetsTheProgramAndTheScanResultsStay) {

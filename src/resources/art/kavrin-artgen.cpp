@@ -25,6 +25,7 @@
 #include "drawing.h"
 #include "gif_writer.h"
 #include "pictures.h"
+#include "resources/robot_picture.h"
 
 namespace {
 
@@ -120,6 +121,8 @@ std::vector<TPicture> Inventory() {
     AddButtons(out);
     // The start window's background.
     out.push_back(Still(246, StartBackground({361, 130})));
+    out.push_back(Still(kavrin::resources::kRobotTopPictureId, RobotTopStill(),
+                        QColor::fromRgb(kavrin::resources::kRobotTopBackground)));
     return out;
 }
 

@@ -74,6 +74,8 @@ QImage Wordmark(QSize size);
 QImage Logo(QSize size);
 QImage RobotThreeQuarter(QSize size);
 QImage RobotFromAbove(QSize size);
+// The servo test window's robot without its indicators (resources/robot_picture.h).
+QImage RobotTopStill();
 
 // The application's icon: the robot's face of the logo on a navy tile, size units square. Drawn
 // through a painter so that the same drawing gives the bitmap sizes and the scalable picture.
