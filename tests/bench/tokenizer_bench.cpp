@@ -85,20 +85,21 @@ std::string MixedSource() {
 }
 
 void RunTokenizer(benchmark::State& state, const std::string& source) {
-    if (!tokenizer::LoadSource(source) || !tokenizer::Tokenize()) {
-        state.SkipWithError(tokenizer::TokenizerResult().ErrorMessage);
+    tokenizer::TTokenizer tokenizer;
+    if (!tokenizer.LoadSource(source) || !tokenizer.Tokenize()) {
+        state.SkipWithError(tokenizer.Result().ErrorMessage);
         return;
     }
     long allocations = 0;
     for (auto _ : state) {
-        tokenizer::LoadSource(source);
+        tokenizer.LoadSource(source);
         const long before = g_allocations.load(std::memory_order_relaxed);
-        benchmark::DoNotOptimize(tokenizer::Tokenize());
+        benchmark::DoNotOptimize(tokenizer.Tokenize());
         allocations += g_allocations.load(std::memory_order_relaxed) - before;
     }
     state.counters["allocs_per_run"] =
         benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
-    state.counters["blocks"] = tokenizer::TokenizerResult().BlockCount;
+    state.counters["blocks"] = tokenizer.Result().BlockCount;
     state.counters["chars"] = static_cast<double>(source.size());
 }
 

@@ -41,9 +41,10 @@ constexpr char kProgram[] =
 
 sim::Eeprom Image() {
     sim::Eeprom image{};
-    EXPECT_TRUE(tokenizer::LoadSource(kProgram));
-    EXPECT_EQ(tokenizer::Tokenize(), 1) << tokenizer::TokenizerResult().ErrorMessage;
-    const auto& r = tokenizer::TokenizerResult();
+    tokenizer::TTokenizer tokenizer;
+    EXPECT_TRUE(tokenizer.LoadSource(kProgram));
+    EXPECT_EQ(tokenizer.Tokenize(), 1) << tokenizer.Result().ErrorMessage;
+    const auto& r = tokenizer.Result();
     std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
     return image;
 }
@@ -161,10 +162,11 @@ sim::Eeprom TestProgramImage() {
     text.LoadTextResource(resources::kTestProgramId);
     std::string source;
     EXPECT_TRUE(text.TextForTokenizer(source).ok);
-    EXPECT_TRUE(tokenizer::LoadSource(source));
-    EXPECT_EQ(tokenizer::Tokenize(), 1);
+    tokenizer::TTokenizer tokenizer;
+    EXPECT_TRUE(tokenizer.LoadSource(source));
+    EXPECT_EQ(tokenizer.Tokenize(), 1);
     sim::Eeprom image{};
-    std::copy_n(tokenizer::TokenizerResult().EepromImage.begin(), image.size(), image.begin());
+    std::copy_n(tokenizer.Result().EepromImage.begin(), image.size(), image.begin());
     return image;
 }
 
