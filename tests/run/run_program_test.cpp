@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <stop_token>
 
 #include "link/target_link.h"
@@ -14,24 +13,7 @@
 namespace kavrin::test {
 namespace {
 
-class RunTest : public ::testing::Test {
-protected:
-    // A link whose port list is ports, with the test's robot behind "SIM".
-    link::TargetLink& Link(std::vector<std::string> ports) {
-        pool = std::make_unique<link::TPortPool>(fakes.Factory(robot));
-        target = std::make_unique<link::TargetLink>(
-            *pool, [ports](std::vector<std::string>& list) { list = ports; }, FastTimings());
-        return *target;
-    }
-
-    sim::VirtualModule& Module() { return robot->Module(); }
-
-    std::shared_ptr<sim::VirtualRobot> robot = std::make_shared<sim::VirtualRobot>();
-    FakePorts fakes;
-    std::unique_ptr<link::TPortPool> pool;
-    std::unique_ptr<link::TargetLink> target;
-    RecordingObserver observer;
-};
+class RunTest : public ::testing::Test, protected FakeLinkRig {};
 
 TEST_F(RunTest, TokenizedProgramLandsInTheRobotAsTheTokenizerImagedIt) {
     const std::string source = "' {$KORBLE KR2}\r\nx VAR Word\r\nDATA 1, 2, 3\r\nx = 300\r\nEND";
