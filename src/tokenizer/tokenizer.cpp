@@ -125,7 +125,9 @@ std::uint8_t Run(TokenizerState& s, const TokenizeOptions& options, bool frontEn
     s.result.Success = 0;
     Reset(s, options.useModuleDirective);
     if (!RunGuarded(s, options, frontEndOnly)) {
-        // A listing of half a program would mislead.
+        // A phase may have claimed success on its own (the KR1 compiler does); the run did not
+        // succeed. And a listing of half a program would mislead.
+        s.result.Success = 0;
         s.result.CodeBits = 0;
         s.result.StatementCount = 0;
         return 0;
