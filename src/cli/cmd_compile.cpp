@@ -15,9 +15,7 @@
 #include "cli/program_source.h"
 #include "tokenizer/code_writer.h"
 #include "tokenizer/kr1_tokenizer.h"
-#include "tokenizer/statements.h"
 #include "tokenizer/tokenizer.h"
-#include "tokenizer/tokenizer_state.h"
 
 namespace kavrin::cli {
 
@@ -132,24 +130,8 @@ void PrintDirectives(const tokenizer::TTokenizerResult& r) {
 constexpr std::uint8_t kUseMask = 3;  // the use value proper; bit 7 marks bytes sent
 
 // A KR1 program has its own compiler and a 256-byte image; the others share the 2,048 bytes.
-bool IsKr1(const tokenizer::TTokenizerResult& r) { return r.ModuleKind == tokenizer::kModuleKr1; }
-
 std::size_t ImageSize(const tokenizer::TTokenizerResult& r) {
-    return IsKr1(r) ? tokenizer::kKr1EepromSize : tokenizer::kEepromSize;
-}
-
-int CodeBits(const tokenizer::TTokenizerResult& r) {
-    return IsKr1(r) ? tokenizer::State().kr1.work.codeLength : tokenizer::TheCodeWriter().Position();
-}
-
-int StatementCount(const tokenizer::TTokenizerResult& r) {
-    return IsKr1(r) ? tokenizer::State().kr1.work.statementCount : tokenizer::StatementCount();
-}
-
-tokenizer::StatementStart StatementAt(const tokenizer::TTokenizerResult& r, int i) {
-    if (!IsKr1(r)) return tokenizer::StatementAt(i);
-    const tokenizer::Kr1StatementStart& k = tokenizer::State().kr1.work.statements[static_cast<std::size_t>(i)];
-    return {static_cast<std::uint16_t>(k.source), static_cast<std::uint16_t>(k.code)};
+    return tokenizer::IsKr1Program(r) ? tokenizer::kKr1EepromSize : tokenizer::kEepromSize;
 }
 
 void PrintSummary(const tokenizer::TTokenizerResult& r) {
@@ -158,7 +140,7 @@ void PrintSummary(const tokenizer::TTokenizerResult& r) {
     std::printf("module KR%d\n", r.ModuleKind);
     std::printf("version %d\n", r.LanguageVersion);
     std::printf("blocks %d\n", r.BlockCount);
-    std::printf("code-bits %d\n", CodeBits(r));
+    std::printf("code-bits %d\n", r.CodeBits);
     std::printf("eeprom-used %d\n", used);
 }
 
@@ -185,10 +167,10 @@ bool WriteImage(const std::string& name, const tokenizer::TTokenizerResult& r) {
 // reserved bytes as "..".
 void PrintListing(const std::string& text, const tokenizer::TTokenizerResult& r) {
     std::printf("module KR%d, version %d, %d code bits, %d blocks\n\n", r.ModuleKind,
-                r.LanguageVersion, CodeBits(r), r.BlockCount);
+                r.LanguageVersion, r.CodeBits, r.BlockCount);
     std::printf("  line    bit  statement\n");
-    for (int i = 0; i < StatementCount(r); ++i) {
-        const tokenizer::StatementStart start = StatementAt(r, i);
+    for (int i = 0; i < r.StatementCount; ++i) {
+        const tokenizer::StatementStart& start = r.StatementStarts[static_cast<std::size_t>(i)];
         const SourceLocation loc = Locate(text, start.source);
         const std::size_t from = start.source;
         const std::size_t to = loc.lineStart + loc.lineLength;
@@ -227,13 +209,14 @@ int RunCompile(Args args) {
         std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.source.c_str());
         return 1;
     }
-    if (!tokenizer::LoadSource(text)) {
+    tokenizer::TTokenizer tokenizer;
+    if (!tokenizer.LoadSource(text)) {
         PrintTooLong(options.source);
         return 1;
     }
     const bool directivesOnly = options.form == OutputForm::kDirectives;
-    const std::uint8_t ok = tokenizer::Tokenize({.directivesOnly = directivesOnly});
-    const tokenizer::TTokenizerResult& r = tokenizer::TokenizerResult();
+    const std::uint8_t ok = tokenizer.Tokenize({.directivesOnly = directivesOnly});
+    const tokenizer::TTokenizerResult& r = tokenizer.Result();
     if (!ok) {
         PrintError(options.source, text, r);
         return 1;

@@ -229,9 +229,10 @@ bool ErrorsGoToATerminal() {
 
 // The download path speaks to KR2-type modules only; a KR1 image must never be sent to one. The
 // directives alone say which module a text is for.
-bool IsKr1Program(std::string_view source) {
-    return tokenizer::LoadSource(source) && tokenizer::Tokenize({.directivesOnly = true}) == 1 &&
-           tokenizer::TokenizerResult().ModuleKind == tokenizer::kModuleKr1;
+bool IsKr1Source(std::string_view source) {
+    tokenizer::TTokenizer tokenizer;
+    return tokenizer.LoadSource(source) && tokenizer.Tokenize({.directivesOnly = true}) == 1 &&
+           tokenizer::IsKr1Program(tokenizer.Result());
 }
 
 bool WriteEeprom(const std::string& path) {
@@ -284,7 +285,7 @@ int RunDownload(Args args) {
     if (!ReadSource(options, source)) {
         return kExitFailed;
     }
-    if (IsKr1Program(source)) {
+    if (IsKr1Source(source)) {
         std::fprintf(stderr,
                      "kavrin-cli: %s is a KR1 program; downloads go to KR2-type modules only "
                      "(compile it with kavrin-cli compile --image)\n",

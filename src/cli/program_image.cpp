@@ -28,21 +28,21 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image) {
         std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.file.c_str());
         return false;
     }
-    if (!tokenizer::LoadSource(source) || tokenizer::Tokenize() != 1) {
-        const auto& r = tokenizer::TokenizerResult();
+    tokenizer::TTokenizer tokenizer;
+    const tokenizer::TTokenizerResult& r = tokenizer.Result();
+    if (!tokenizer.LoadSource(source) || tokenizer.Tokenize() != 1) {
         std::fprintf(stderr, "kavrin-cli: %s: %s\n", options.file.c_str(),
                      r.ErrorMessage ? r.ErrorMessage : "the program does not compile");
         return false;
     }
     // A KR1 image is 256 bytes of another instruction set: run as KR2 code it would do
     // something, but not what the program says.
-    if (tokenizer::TokenizerResult().ModuleKind == tokenizer::kModuleKr1) {
+    if (tokenizer::IsKr1Program(r)) {
         std::fprintf(stderr, "kavrin-cli: %s is a KR1 program; the virtual robot runs KR2 programs only\n",
                      options.file.c_str());
         return false;
     }
-    const auto& image8 = tokenizer::TokenizerResult().EepromImage;
-    std::copy(image8.begin(), image8.end(), image.begin());
+    std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
     return true;
 }
 

@@ -47,7 +47,7 @@ RunOutcome RunProgram(link::TargetLink& target, tokenizer::TTokenizer& tokenizer
         return TokenizeFailure(result, 0, observer);
     }
     // A KR1 image is no set of KR2 blocks: sending it would overwrite a KR2 program with garbage.
-    if (result.ModuleKind == link::kModelKR1) {
+    if (tokenizer::IsKr1Program(result)) {
         return TokenizeFailure(result, 0, observer);
     }
 

@@ -15,20 +15,21 @@ using namespace processor_detail;
 
 namespace {
 
-constexpr int kItemBits = 6;
+constexpr int kItemBits = wire::item::kBits;
 constexpr int kTokenCodeBits = 6;  // behind the token's leading 0 bit
 constexpr int kAddressLowBits = 3;
 constexpr int kAddressHighBits = 11;
 constexpr int kGosubNumberBits = 8;
 constexpr int kLookdownComparisonBits = 3;
-constexpr int kAddressBitsBySize[4] = {8, 6, 5, 4};   // bit, nibble, byte, word
+constexpr const int (&kAddressBitsBySize)[4] = wire::item::kVariableAddressBits;
 constexpr unsigned kUnitsBySize[4] = {256, 64, 32, 16};
 constexpr unsigned kBitsBySize[4] = {1, 4, 8, 16};
 
-constexpr unsigned kFirstBinaryItem = 8;
-constexpr unsigned kFirstConstantItem = 32;
-constexpr unsigned kFirstVariableItem = 48;
-constexpr unsigned kWriteFlag = 8, kIndexFlag = 4, kSizeMask = 3;
+constexpr unsigned kFirstBinaryItem = wire::op::kFirstBinary;
+constexpr unsigned kFirstConstantItem = wire::item::kFirstConstant;
+constexpr unsigned kFirstVariableItem = wire::item::kFirstVariable;
+constexpr unsigned kWriteFlag = wire::item::kWriteFlag, kIndexFlag = wire::item::kIndexFlag,
+                   kSizeMask = wire::item::kSizeMask;
 
 constexpr VirtualTime kNapBase = 18 * kMicrosPerMs;
 constexpr unsigned kNapPeriodMask = 7;
@@ -208,7 +209,7 @@ std::uint16_t Processor::ReadVar(unsigned size, unsigned address) {
     const unsigned bits = kBitsBySize[size];
     const unsigned word = address * bits / 16;
     const unsigned shift = address * bits % 16;
-    const std::uint16_t w = word == 0 ? ReadIns() : ram_[word];
+    const std::uint16_t w = word == kInsWord ? ReadIns() : ram_[word];
     return static_cast<std::uint16_t>((w >> shift) & ((1u << bits) - 1u));
 }
 
@@ -216,11 +217,11 @@ void Processor::WriteVar(unsigned size, unsigned address, std::uint16_t value) {
     address %= kUnitsBySize[size];
     const unsigned bits = kBitsBySize[size];
     const unsigned word = address * bits / 16;
-    if (word == 0) return;  // INS reads the pins; writing it changes nothing
+    if (word == kInsWord) return;  // INS reads the pins; writing it changes nothing
     const unsigned shift = address * bits % 16;
     const unsigned mask = ((1u << bits) - 1u) << shift;
     ram_[word] = static_cast<std::uint16_t>((ram_[word] & ~mask) | ((static_cast<unsigned>(value) << shift) & mask));
-    if (word <= 2) SyncPins();
+    if (word == kOutsWord || word == kDirsWord) SyncPins();
 }
 
 bool Processor::InputLevel(int pin) { return body_.ReadInput(pin, now_); }
@@ -229,29 +230,31 @@ std::uint16_t Processor::ReadIns() {
     unsigned ins = 0;
     for (int pin = 0; pin < kPinCount; ++pin) {
         const unsigned bit = 1u << pin;
-        const bool level = (ram_[2] & bit) ? (ram_[1] & bit) != 0 : InputLevel(pin);
+        const bool level = (ram_[kDirsWord] & bit) ? (ram_[kOutsWord] & bit) != 0 : InputLevel(pin);
         if (level) ins |= bit;
     }
-    ram_[0] = static_cast<std::uint16_t>(ins);
-    return ram_[0];
+    ram_[kInsWord] = static_cast<std::uint16_t>(ins);
+    return ram_[kInsWord];
 }
 
 // Tells the body about every pin whose drive changed with OUTS or DIRS.
 void Processor::SyncPins() {
     for (int pin = 0; pin < kPinCount; ++pin) {
         const unsigned bit = 1u << pin;
-        const bool output = (ram_[2] & bit) != 0, wasOutput = (drivenDirs_ & bit) != 0;
-        const bool high = (ram_[1] & bit) != 0, wasHigh = (drivenOuts_ & bit) != 0;
+        const bool output = (ram_[kDirsWord] & bit) != 0, wasOutput = (drivenDirs_ & bit) != 0;
+        const bool high = (ram_[kOutsWord] & bit) != 0, wasHigh = (drivenOuts_ & bit) != 0;
         if (output != wasOutput || (output && high != wasHigh)) body_.OnPinDrive(pin, output, high, now_);
     }
-    drivenOuts_ = ram_[1];
-    drivenDirs_ = ram_[2];
+    drivenOuts_ = ram_[kOutsWord];
+    drivenDirs_ = ram_[kDirsWord];
 }
 
 void Processor::SetPin(int pin, bool output, bool high) {
     const auto bit = static_cast<std::uint16_t>(1u << (pin & 15));
-    ram_[2] = static_cast<std::uint16_t>(output ? ram_[2] | bit : ram_[2] & ~bit);
-    ram_[1] = static_cast<std::uint16_t>(high ? ram_[1] | bit : ram_[1] & ~bit);
+    std::uint16_t& dirs = ram_[kDirsWord];
+    std::uint16_t& outs = ram_[kOutsWord];
+    dirs = static_cast<std::uint16_t>(output ? dirs | bit : dirs & ~bit);
+    outs = static_cast<std::uint16_t>(high ? outs | bit : outs & ~bit);
     SyncPins();
 }
 
@@ -286,7 +289,7 @@ void Processor::ExecuteToken(unsigned token, int at) {
         case tok::kInput: {
             const int pin = Pop() & 15;
             const unsigned bit = 1u << pin;
-            const bool high = (ram_[1] & bit) != 0, output = (ram_[2] & bit) != 0;
+            const bool high = (ram_[kOutsWord] & bit) != 0, output = (ram_[kDirsWord] & bit) != 0;
             if (token == tok::kOutput) SetPin(pin, true, high);
             if (token == tok::kHigh) SetPin(pin, true, true);
             if (token == tok::kLow) SetPin(pin, true, false);
@@ -351,7 +354,7 @@ void Processor::ExecuteToken(unsigned token, int at) {
             const int pin = Pop() & 15;
             const VirtualTime width = Pop() * kPulseUnit;
             const unsigned bit = 1u << pin;
-            SetPin(pin, true, (ram_[1] & bit) != 0);
+            SetPin(pin, true, (ram_[kOutsWord] & bit) != 0);
             body_.OnPulse(pin, static_cast<std::uint32_t>(width), now_);
             Wait(width);
             return;
@@ -487,7 +490,7 @@ void Processor::Button() {
     const unsigned rate = Pop() & 0xFF;
     const unsigned delay = Pop() & 0xFF;
     const bool down = (Pop() & 1u) != 0;
-    SetPin(pin, false, (ram_[1] >> pin) & 1u);
+    SetPin(pin, false, (ram_[kOutsWord] >> pin) & 1u);
     const bool pressed = InputLevel(pin) == down;
     bool act = false;
     if (!pressed) {
@@ -510,7 +513,7 @@ void Processor::Button() {
 void Processor::Measure(unsigned token) {
     const int pin = Pop() & 15;
     const std::uint16_t argument = Pop();
-    SetPin(pin, false, (ram_[1] >> pin) & 1u);
+    SetPin(pin, false, (ram_[kOutsWord] >> pin) & 1u);
     const bool state = (argument & 1u) != 0;
     auto sample = [&](VirtualTime step) {
         now_ += step;

@@ -30,6 +30,11 @@ namespace kavrin::sim {
 inline constexpr std::size_t kProcessorEepromSize = wire::kEepromSize;
 inline constexpr int kStreamBits = static_cast<int>(kProcessorEepromSize) * 8;
 inline constexpr int kRamWords = 16;
+// The RAM words that are the pins' registers: INS (the levels, read from the pins), OUTS (the
+// output latches) and DIRS (1 = output); the variables follow them.
+inline constexpr std::size_t kInsWord = 0;
+inline constexpr std::size_t kOutsWord = 1;
+inline constexpr std::size_t kDirsWord = 2;
 inline constexpr int kEvalStackDepth = 8;
 inline constexpr int kGosubDepth = 4;
 inline constexpr int kHostPin = 16;

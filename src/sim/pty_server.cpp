@@ -79,10 +79,16 @@ bool PtyServer::Open(std::string& error) {
 void PtyServer::Serve(const std::atomic<bool>& stop, int pollMs, int quietMs) {
     std::vector<std::uint8_t> answer;
     std::uint8_t chunk[kReadChunk];
+    const auto quietSpell = std::chrono::milliseconds(quietMs);
     auto lastInput = std::chrono::steady_clock::now();
     while (!stop.load()) {
         pollfd fd{master_, POLLIN, 0};
         const int ready = poll(&fd, 1, pollMs);
+        const bool quietNow = std::chrono::steady_clock::now() - lastInput >= quietSpell;
+        if (quietNow && !quiet_.load()) {
+            module_.LineQuiet();
+            quiet_.store(true);
+        }
         if (ready <= 0 || (fd.revents & POLLIN) == 0) {
             continue;
         }
@@ -90,11 +96,8 @@ void PtyServer::Serve(const std::atomic<bool>& stop, int pollMs, int quietMs) {
         if (n <= 0) {
             continue;
         }
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastInput >= std::chrono::milliseconds(quietMs)) {
-            module_.LineQuiet();
-        }
-        lastInput = now;
+        quiet_.store(false);
+        lastInput = std::chrono::steady_clock::now();
         answer.clear();
         for (ssize_t i = 0; i < n; ++i) {
             module_.Receive(chunk[i], answer);

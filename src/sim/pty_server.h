@@ -29,6 +29,9 @@ public:
     // pause of quietMs or more finds the module out of any exchange it was in (see
     // VirtualModule::LineQuiet); no exchange of the link pauses that long.
     void Serve(const std::atomic<bool>& stop, int pollMs = 50, int quietMs = 1000);
+    // True from the moment Serve has seen the line quiet for quietMs (and put the module out of
+    // any exchange) until the next input. Safe to read while Serve runs.
+    bool LineQuiet() const { return quiet_.load(); }
 
     // Read it only after Serve has returned.
     const VirtualModule& Module() const { return module_; }
@@ -39,6 +42,7 @@ private:
     int slave_ = -1;  // held open so the master never sees a hang-up between clients
     std::string slavePath_;
     VirtualModule module_{true};
+    std::atomic<bool> quiet_{false};
 };
 
 }  // namespace kavrin::sim

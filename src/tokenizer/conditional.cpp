@@ -131,7 +131,7 @@ void Resolver::Define(int at) {
     PeekElement(s_, e);
     if (e.Kind != ekEnd) {
         ReadElement(s_, e);
-        if (e.Kind != ekComparison || e.Value != opv::kEqual) RaiseError(err::kExpectedEquals);
+        if (e.Kind != ekComparison || e.Value != op::kEqual) RaiseError(err::kExpectedEquals);
         ClearBuffer(s_, 0);
         s_.expr.depth = 0;
         ExpressionOptions options;
@@ -198,7 +198,7 @@ void Resolver::Select(int at) {
     b.kind = bk::kSelect;
     b.element = static_cast<std::uint16_t>(at);
     b.state = kNoCaseYet;
-    b.comparison = opv::kEqual;
+    b.comparison = op::kEqual;
     b.selector = static_cast<std::uint16_t>(NextLive(s_, at + 1));
     EvaluateConstant(s_, true, true);
     ExpectEnd(err::kExpectedEndOfStatement);
@@ -217,7 +217,7 @@ void Resolver::CompileCaseValue(const BlockRecord& b, int valueStart) {
     options.condition = true;
     options.conditional = true;
     options.spliceStart = valueStart;
-    options.comparison = opv::kEqual;
+    options.comparison = op::kEqual;
     const auto compile = [&] {
         ClearBuffer(s_, 0);
         s_.expr.depth = 0;
@@ -227,14 +227,14 @@ void Resolver::CompileCaseValue(const BlockRecord& b, int valueStart) {
     compile();
     TElement e;
     if (!PeekElement(s_, e) || e.Kind != ekTo) return;
-    options.comparison = opv::kGreaterEqual;
+    options.comparison = op::kGreaterEqual;
     compile();
     ReadElement(s_, e);
     CopyBuffer(s_, 0, kRangeBuffer);
     options.spliceStart = NextLive(s_, s_.readIndex);
-    options.comparison = opv::kLessEqual;
+    options.comparison = op::kLessEqual;
     compile();
-    AppendBufferWithOperator(s_, kRangeBuffer, static_cast<std::uint8_t>(opv::kAnd));
+    AppendBufferWithOperator(s_, kRangeBuffer, static_cast<std::uint8_t>(op::kAnd));
 }
 
 // #CASE value { "," value } | #CASE #ELSE
@@ -260,7 +260,7 @@ void Resolver::Case(int at) {
     } else {
         for (bool first = true;; first = false) {
             CompileCaseValue(b, NextLive(s_, s_.readIndex));
-            if (!first) AppendBufferWithOperator(s_, kJoinBuffer, static_cast<std::uint8_t>(opv::kOr));
+            if (!first) AppendBufferWithOperator(s_, kJoinBuffer, static_cast<std::uint8_t>(op::kOr));
             CopyBuffer(s_, 0, kJoinBuffer);
             if (!PeekElement(s_, e) || e.Kind != ekComma) break;
             ReadElement(s_, e);

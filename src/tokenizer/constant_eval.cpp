@@ -11,8 +11,8 @@ namespace {
 bool IsConstantOperator(const TElement& e) {
     if (e.Kind != ekBinaryOp) return false;
     switch (e.Value) {
-        case opv::kAnd: case opv::kOr: case opv::kXor: case opv::kPlus: case opv::kMinus:
-        case opv::kTimes: case opv::kDivide: case opv::kShiftLeft: case opv::kShiftRight:
+        case op::kAnd: case op::kOr: case op::kXor: case op::kPlus: case op::kMinus:
+        case op::kTimes: case op::kDivide: case op::kShiftLeft: case op::kShiftRight:
             return true;
         default:
             return false;
@@ -25,7 +25,7 @@ std::uint16_t Operand(TokenizerState& s, bool finalPass, bool conditional, bool&
     ReadElement(s, e);
     bool negate = false;
     if (e.Kind == ekBinaryOp) {
-        if (e.Value != opv::kMinus)
+        if (e.Value != op::kMinus)
             RaiseError(conditional ? err::kExpectedConditionOperand : err::kExpectedConstant);
         negate = true;
         ReadElement(s, e);
@@ -63,7 +63,7 @@ std::uint16_t Operand(TokenizerState& s, bool finalPass, bool conditional, bool&
 
 ConstantValue EvaluateConstant(TokenizerState& s, bool finalPass, bool conditional) {
     ConstantValue result;
-    std::uint16_t pending = opv::kPlus;
+    std::uint16_t pending = op::kPlus;
     for (;;) {
         const std::uint16_t operand = Operand(s, finalPass, conditional, result.defined);
         bool divideByZero = false;

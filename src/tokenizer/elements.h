@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "wire/object_code.h"
+
 namespace kavrin::tokenizer {
 
 enum ElementKind : std::uint8_t {
@@ -62,16 +64,10 @@ enum ElementKind : std::uint8_t {
 inline constexpr std::uint16_t kEndOfLine = 0;
 inline constexpr std::uint16_t kEndColon = 1;
 
-// Operator values (the value of the operator's element and its 6-bit expression item).
-namespace opv {
-inline constexpr std::uint16_t kSqr = 0, kAbs = 1, kInvert = 2, kNegate = 3, kDcd = 4, kNcd = 5,
-                               kCos = 6, kSin = 7, kHyp = 8, kAtn = 9, kAnd = 10, kOr = 11,
-                               kXor = 12, kMin = 13, kMax = 14, kPlus = 15, kMinus = 16,
-                               kTimesHigh = 17, kTimes = 18, kTimesMiddle = 19, kModulo = 20,
-                               kDivide = 21, kDig = 22, kShiftLeft = 23, kShiftRight = 24,
-                               kRev = 25, kGreaterEqual = 26, kLessEqual = 27, kEqual = 28,
-                               kNotEqual = 29, kGreater = 30, kLess = 31;
-}  // namespace opv
+// The object code's numbers: an operator element's value is its expression item, and the
+// compiler's tokens are the KR2 tokens.
+namespace op = wire::op;
+namespace token = wire::token;
 
 // Values of the conditional-compile directive words.
 namespace cdv {

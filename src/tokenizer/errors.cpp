@@ -143,8 +143,7 @@ constexpr std::array kMessages = {
 constexpr const char* kUnknownErrorText = "000-Internal tokenizer error";
 
 // Copies the text so that its terminator lands on the last byte of SourceText.
-const char* PlaceMessage(std::string_view text) {
-    TTokenizerResult& r = State().result;
+const char* PlaceMessage(TTokenizerResult& r, std::string_view text) {
     const std::size_t length = std::min(text.size(), kMessageAreaSize - 1);
     char* first = r.SourceText.data() + (kSourceBufferSize - 1 - length);
     std::memcpy(first, text.data(), length);
@@ -162,8 +161,20 @@ const char* ErrorText(int number) {
 }
 
 void RaiseMessage(std::string_view text) {
-    State().result.ErrorMessage = PlaceMessage(text);
+    TTokenizerResult& r = State().result;
+    r.ErrorMessage = PlaceMessage(r, text);
     throw ETokenizeError{};
+}
+
+void RecordInternalError(TTokenizerResult& r, std::string_view what) {
+    // Built in place: the run allocates nothing, not even when it fails.
+    std::array<char, kMessageAreaSize> text{};
+    const std::string_view prefix = kUnknownErrorText;
+    std::size_t length = prefix.copy(text.data(), text.size());
+    length += std::string_view(": ").copy(text.data() + length, text.size() - length);
+    length += what.copy(text.data() + length, text.size() - length);
+    r.ErrorMessage = PlaceMessage(r, std::string_view(text.data(), length));
+    r.Success = 0;
 }
 
 void RaiseError(int number) {

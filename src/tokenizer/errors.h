@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "tokenizer/tokenizer.h"
+
 namespace kavrin::tokenizer {
 
 struct ETokenizeError {};
@@ -20,5 +22,9 @@ const char* ErrorText(int number);
 // Raises a message of the tokenizer's own making (#ERROR texts). The text is cut to fit the
 // message area.
 [[noreturn]] void RaiseMessage(std::string_view text);
+
+// Fails the run in r for a fault of the tokenizer itself (an exception that is no
+// ETokenizeError); the message names what was caught.
+void RecordInternalError(TTokenizerResult& r, std::string_view what);
 
 }  // namespace kavrin::tokenizer

@@ -21,14 +21,15 @@ namespace kavrin::tokenizer {
 
 namespace {
 
-constexpr int kItemBits = 6;
-constexpr std::uint8_t kConstantItem = 32;
-constexpr std::uint8_t kVariableItem = 48;
-constexpr std::uint8_t kFirstBinaryItem = 8;
-constexpr std::uint8_t kLastOperatorItem = 31;
-constexpr std::uint8_t kLastPlainReadItem = 51;
-constexpr std::uint8_t kFirstIndexedWriteItem = 60;
-constexpr int kVariableAddressBits[4] = {8, 6, 5, 4};  // bit, nibble, byte, word
+constexpr int kItemBits = wire::item::kBits;
+constexpr std::uint8_t kConstantItem = wire::item::kFirstConstant;
+constexpr std::uint8_t kVariableItem = wire::item::kFirstVariable;
+constexpr std::uint8_t kFirstBinaryItem = op::kFirstBinary;
+constexpr std::uint8_t kLastOperatorItem = op::kLess;
+constexpr std::uint8_t kLastPlainReadItem = kVariableItem + wire::item::kSizeMask;
+constexpr std::uint8_t kFirstIndexedWriteItem =
+    kVariableItem + wire::item::kWriteFlag + wire::item::kIndexFlag;
+constexpr const int (&kVariableAddressBits)[4] = wire::item::kVariableAddressBits;
 constexpr std::uint16_t kTrue = 0xFFFF;
 constexpr int kMaxShift = 16;
 // Items are at least 7 bits apart, so a buffer never holds more values than this.
@@ -169,9 +170,9 @@ ExpressionCompiler::Step ExpressionCompiler::OperandExpected() {
             PushMark(s_);
             return Step::kOperandExpected;
         case ekBinaryOp:
-            if (e.Value != opv::kMinus)
+            if (e.Value != op::kMinus)
                 Fail(o_.conditional ? err::kExpectedConditionOperand : err::kExpectedOperand);
-            Push(s_, static_cast<std::uint8_t>(opv::kNegate));
+            Push(s_, static_cast<std::uint8_t>(op::kNegate));
             return Step::kOperandExpected;
         case ekUnaryOp:
             if (o_.conditional) Fail(err::kIllegalConditionOperator);
@@ -271,7 +272,7 @@ bool ExpressionCompiler::Splice() {
     std::uint8_t op = o_.comparison;
     if (PeekElement(s_, e) && IsComparison(e)) {
         ReadElement(s_, e);
-        if (o_.comparison != opv::kEqual) Fail(err::kExpectedOperand);
+        if (o_.comparison != op::kEqual) Fail(err::kExpectedOperand);
         op = static_cast<std::uint8_t>(e.Value);
     }
     ApplyComparison(op);
@@ -283,34 +284,34 @@ bool ExpressionCompiler::Splice() {
 std::uint16_t ApplyOperator(std::uint8_t op, std::uint16_t a, std::uint16_t b, bool& divideByZero) {
     const unsigned l = a, r = b;
     switch (op) {
-        case opv::kAnd: return static_cast<std::uint16_t>(l & r);
-        case opv::kOr: return static_cast<std::uint16_t>(l | r);
-        case opv::kXor: return static_cast<std::uint16_t>(l ^ r);
-        case opv::kPlus: return static_cast<std::uint16_t>(l + r);
-        case opv::kMinus: return static_cast<std::uint16_t>(l - r);
-        case opv::kTimes: return static_cast<std::uint16_t>(l * r);
-        case opv::kDivide:
+        case op::kAnd: return static_cast<std::uint16_t>(l & r);
+        case op::kOr: return static_cast<std::uint16_t>(l | r);
+        case op::kXor: return static_cast<std::uint16_t>(l ^ r);
+        case op::kPlus: return static_cast<std::uint16_t>(l + r);
+        case op::kMinus: return static_cast<std::uint16_t>(l - r);
+        case op::kTimes: return static_cast<std::uint16_t>(l * r);
+        case op::kDivide:
             if (r == 0) {
                 divideByZero = true;
                 return 0;
             }
             return static_cast<std::uint16_t>(l / r);
-        case opv::kShiftLeft: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l << r);
-        case opv::kShiftRight: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l >> r);
-        case opv::kGreaterEqual: return l >= r ? kTrue : 0;
-        case opv::kLessEqual: return l <= r ? kTrue : 0;
-        case opv::kEqual: return l == r ? kTrue : 0;
-        case opv::kNotEqual: return l != r ? kTrue : 0;
-        case opv::kGreater: return l > r ? kTrue : 0;
-        case opv::kLess: return l < r ? kTrue : 0;
+        case op::kShiftLeft: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l << r);
+        case op::kShiftRight: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l >> r);
+        case op::kGreaterEqual: return l >= r ? kTrue : 0;
+        case op::kLessEqual: return l <= r ? kTrue : 0;
+        case op::kEqual: return l == r ? kTrue : 0;
+        case op::kNotEqual: return l != r ? kTrue : 0;
+        case op::kGreater: return l > r ? kTrue : 0;
+        case op::kLess: return l < r ? kTrue : 0;
         default: return a;  // operators conditional compilation refuses before they get here
     }
 }
 
 bool IsConditionalBinaryOperator(std::uint16_t value) {
     switch (value) {
-        case opv::kAnd: case opv::kOr: case opv::kXor: case opv::kPlus: case opv::kMinus:
-        case opv::kTimes: case opv::kDivide: case opv::kShiftLeft: case opv::kShiftRight:
+        case op::kAnd: case op::kOr: case op::kXor: case op::kPlus: case op::kMinus:
+        case op::kTimes: case op::kDivide: case op::kShiftLeft: case op::kShiftRight:
             return true;
         default:
             return false;
@@ -376,7 +377,7 @@ void AppendBufferWithOperator(TokenizerState& s, int from, std::uint8_t op) {
 
 void AddItem(TokenizerState& s, std::uint8_t item) {
     int& depth = s.expr.depth;
-    if ((item == opv::kSqr || item == opv::kAtn) && depth >= kMaxEvalDepth)
+    if ((item == op::kSqr || item == op::kAtn) && depth >= kMaxEvalDepth)
         RaiseError(err::kExpressionTooComplex);
     if (item >= kFirstBinaryItem && item <= kLastOperatorItem) {
         --depth;
@@ -441,8 +442,8 @@ std::uint16_t EvaluateBuffer(const TokenizerState& s, int buffer) {
         } else if (item < kFirstBinaryItem) {
             if (top == 0) continue;
             std::uint16_t& v = stack[static_cast<std::size_t>(top - 1)];
-            if (item == opv::kInvert) v = static_cast<std::uint16_t>(~v);
-            if (item == opv::kNegate) v = static_cast<std::uint16_t>(0u - v);
+            if (item == op::kInvert) v = static_cast<std::uint16_t>(~v);
+            if (item == op::kNegate) v = static_cast<std::uint16_t>(0u - v);
         } else {
             if (top < 2) continue;
             const std::uint16_t right = stack[static_cast<std::size_t>(--top)];

@@ -176,7 +176,7 @@ void CompileHighByteTarget(int depth) {
     const bool indexed = CompileIndex(s);
     if (indexed) {
         AddConstantItem(s, kIndexScale);
-        AddItem(s, static_cast<std::uint8_t>(opv::kTimes));
+        AddItem(s, static_cast<std::uint8_t>(op::kTimes));
     }
     AddVariableItem(s, true, indexed, kSizeByte, 2 * VariableAddress(e.Value) + 1);
 }

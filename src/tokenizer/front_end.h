@@ -16,8 +16,4 @@ void ListElements(TokenizerState& s);
 // Resolves #DEFINE/#IF/#SELECT/#ERROR by cancelling the directives and the branches not taken.
 void ResolveConditionals(TokenizerState& s);
 
-// Tokenize without the back end: a full run that stops after conditional compilation, leaving
-// the element list as the declarations would receive it. For tests and tools.
-std::uint8_t TokenizeFrontEnd(std::uint8_t UseModuleDirective, std::uint8_t AnyVersion);
-
 }  // namespace kavrin::tokenizer

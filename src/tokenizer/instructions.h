@@ -28,23 +28,6 @@ inline constexpr std::uint8_t kAuxio = 0, kBranch = 1, kButton = 2, kCase = 3, k
                               kXout = 68;
 }  // namespace instr
 
-// Operator item values used when handlers build expressions of their own.
-namespace op {
-inline constexpr std::uint8_t kNot = 2, kNegate = 3, kAnd = 10, kOr = 11, kXor = 12, kPlus = 15,
-                              kMinus = 16, kTimes = 18, kModulo = 20, kShiftRight = 24,
-                              kGreaterEqual = 26, kLessEqual = 27, kEqual = 28;
-}  // namespace op
-
-// Token codes the handlers emit besides their own instruction's.
-inline constexpr std::uint8_t kTokenEnd = 0;
-inline constexpr std::uint8_t kTokenGoto = 9;
-inline constexpr std::uint8_t kTokenGosub = 10;
-inline constexpr std::uint8_t kTokenReturn = 11;
-inline constexpr std::uint8_t kTokenIfJump = 13;
-inline constexpr std::uint8_t kTokenNext = 14;
-inline constexpr std::uint8_t kTokenBranch = 15;
-inline constexpr std::uint8_t kTokenAssign = 26;
-
 // Marks a timeout or parity label in the serial instructions.
 inline constexpr unsigned kLabelMark = 221;
 

@@ -13,7 +13,6 @@ namespace kavrin::tokenizer {
 namespace {
 
 inline constexpr unsigned kBitsPerByte = 8;
-inline constexpr std::uint8_t kTokenGet = 27, kTokenPut = 28, kTokenRead = 19, kTokenWrite = 20;
 inline constexpr int kLocationBuffer = 1, kValueBuffer = 2, kScratchBuffer = 3;
 
 // E(location + k) from the location kept in buffer 1; the first location goes out as written.
@@ -42,7 +41,7 @@ bool MoreItems() {
 }
 
 // GET / READ location, [WORD] variable, ...
-void CompileLoad(std::uint8_t token, bool returnAddress) {
+void CompileLoad(std::uint8_t code, bool returnAddress) {
     CompileExpr(0);
     CopyBuffer(0, kLocationBuffer);
     ExpectComma();
@@ -50,7 +49,7 @@ void CompileLoad(std::uint8_t token, bool returnAddress) {
     do {
         const bool word = ReadWordPrefix(err::kExpectedVariableOrWord);
         EmitLocation(k);
-        EmitToken(token);
+        EmitToken(code);
         if (returnAddress) EmitAddressHere();
         const int variable = ReadPosition();
         if (word) {
@@ -64,7 +63,7 @@ void CompileLoad(std::uint8_t token, bool returnAddress) {
         ++k;
         if (word) {
             EmitLocation(k);
-            EmitToken(token);
+            EmitToken(code);
             if (returnAddress) EmitAddressHere();
             SeekElem(variable);
             CompileHighByteTarget(1);
@@ -94,13 +93,13 @@ void CompilePut() {
         CopyBuffer(0, kValueBuffer);
         EmitLocation(k);
         EmitBuffer(kValueBuffer, true);
-        EmitToken(kTokenPut);
+        EmitToken(token::kPut);
         ++k;
         if (word) {
             EmitLocation(k);
             HighByteOfValue();
             EmitBuffer(0, true);
-            EmitToken(kTokenPut);
+            EmitToken(token::kPut);
             ++k;
         }
     } while (MoreItems());
@@ -118,14 +117,14 @@ void CompileWrite() {
         CopyBuffer(0, kValueBuffer);
         EmitBuffer(kValueBuffer, true);
         EmitLocation(k);
-        EmitToken(kTokenWrite);
+        EmitToken(token::kWrite);
         EmitAddressHere();
         ++k;
         if (word) {
             HighByteOfValue();
             EmitBuffer(0, true);
             EmitLocation(k);
-            EmitToken(kTokenWrite);
+            EmitToken(token::kWrite);
             EmitAddressHere();
             ++k;
         }
@@ -136,8 +135,8 @@ void CompileWrite() {
 
 bool CompileMemoryInstruction(std::uint8_t number) {
     switch (number) {
-        case instr::kGet: CompileLoad(kTokenGet, false); return true;
-        case instr::kRead: CompileLoad(kTokenRead, true); return true;
+        case instr::kGet: CompileLoad(token::kGet, false); return true;
+        case instr::kRead: CompileLoad(token::kRead, true); return true;
         case instr::kPut: CompilePut(); return true;
         case instr::kWrite: CompileWrite(); return true;
         default: return false;

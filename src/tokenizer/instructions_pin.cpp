@@ -35,7 +35,7 @@ void CompileFreqout() {
         EmitBuffer(0, true);
         second = true;
     }
-    EmitToken(second ? 23 : 22);
+    EmitToken(second ? token::kFreqout2 : token::kFreqout1);
 }
 
 // BUTTON pin, downstate, delay, rate, workspace, targetstate, label
@@ -59,7 +59,7 @@ void CompileButton() {
     EmitBuffer(0, true);
     EmitBuffer(2, true);
     EmitBuffer(1, true);
-    EmitToken(42);
+    EmitToken(token::kButton);
     EmitBuffer(3, false);
     EmitBit(false);
     ExpectComma();
@@ -70,7 +70,7 @@ void CompileButton() {
 void CompileBranch() {
     CompileExpr(0);
     EmitBuffer(0, true);
-    EmitToken(kTokenBranch);
+    EmitToken(token::kBranch);
     ExpectComma();
     ExpectOpenBracket();
     do EmitLabelAddress();
@@ -98,7 +98,7 @@ void CompileTrailingTarget() {
 void CompileLookup() {
     CompileExpr(0);
     EmitBuffer(0, true);
-    EmitToken(16);
+    EmitToken(token::kLookup);
     ExpectComma();
     CompileValueList(2);
     CompileTrailingTarget();
@@ -108,7 +108,7 @@ void CompileLookup() {
 void CompileLookdown() {
     CompileExpr(0);
     EmitBuffer(0, true);
-    EmitToken(17);
+    EmitToken(token::kLookdown);
     ExpectComma();
     std::uint8_t comparison = kLookdownDefault;
     if (PeekIs(ekComparison)) comparison = static_cast<std::uint8_t>(ReadElem().value);
@@ -138,7 +138,7 @@ void CompileDtmfout() {
         EmitBuffer(1, true);
         ExpectComma();
     }
-    EmitToken(24);
+    EmitToken(token::kDtmfout);
     CompileValueList(3);
 }
 
@@ -149,7 +149,7 @@ void CompileXout() {
     ExpectComma();
     CompileExpr(1, kExprPin);
     EmitBuffer(0, true);
-    EmitToken(25);
+    EmitToken(token::kXout);
     ExpectComma();
     ExpectOpenBracket();
     do {
@@ -170,13 +170,13 @@ void CompileXout() {
         } else {
             EmitConstant(kXoutDefaultCycles, true);
         }
-        EmitOperator(op::kNot);
+        EmitOperator(op::kInvert);
         EmitBit(false);
     } while (NextListEntry());
 }
 
 // The head shared by SHIFTOUT and SHIFTIN: dpin, cpin, mode, then the token.
-void CompileShiftHead(std::uint8_t token) {
+void CompileShiftHead(std::uint8_t code) {
     CompileExpr(1, kExprPin);
     CopyBuffer(0, 1);
     ExpectComma();
@@ -187,7 +187,7 @@ void CompileShiftHead(std::uint8_t token) {
     EmitBuffer(0, true);
     EmitBuffer(1, true);
     EmitBuffer(2, true);
-    EmitToken(token);
+    EmitToken(code);
     ExpectComma();
     ExpectOpenBracket();
 }
@@ -205,7 +205,7 @@ void CompileShiftBits() {
 
 // SHIFTOUT dpin, cpin, mode, [value [\ bits], ...]
 void CompileShiftout() {
-    CompileShiftHead(40);
+    CompileShiftHead(token::kShiftout);
     do {
         CompileExpr(4);
         CopyBuffer(0, 1);
@@ -217,7 +217,7 @@ void CompileShiftout() {
 
 // SHIFTIN dpin, cpin, mode, [variable [\ bits], ...]
 void CompileShiftin() {
-    CompileShiftHead(39);
+    CompileShiftHead(token::kShiftin);
     do {
         CompileTarget(5);
         CopyBuffer(0, 1);

@@ -334,7 +334,7 @@ void CompileSerout() {
         EmitBuffer(0, true);
     }
     EmitSerialHead(flowPin);
-    EmitToken(flowPin ? 33 : 32);
+    EmitToken(flowPin ? token::kSeroutFlow : token::kSerout);
     CompileOutputList(true);
 }
 
@@ -361,7 +361,7 @@ void CompileSerin() {
         }
     }
     EmitSerialHead(flowPin);
-    EmitToken(flowPin ? 35 : 34);
+    EmitToken(flowPin ? token::kSerinFlow : token::kSerin);
     CompileInputList(true);
 }
 
@@ -392,23 +392,23 @@ void CompileI2c(bool input) {
     }
     EmitBuffer(1, true);
     if (input) {
-        EmitToken(lowAddress ? 47 : 48);
+        EmitToken(lowAddress ? token::kI2cinLowAddress : token::kI2cin);
         CompileInputList(true);
     } else {
-        EmitToken(lowAddress ? 49 : 50);
+        EmitToken(lowAddress ? token::kI2coutLowAddress : token::kI2cout);
         CompileOutputList(true);
     }
 }
 
 // LCDIN / LCDOUT / OWIN / OWOUT pin, value, [list]
-void CompilePinValueList(std::uint8_t token, bool input) {
+void CompilePinValueList(std::uint8_t code, bool input) {
     CompileExpr(1, kExprPin);
     CopyBuffer(0, 1);
     ExpectComma();
     CompileExpr(0);
     EmitBuffer(0, true);
     EmitBuffer(1, true);
-    EmitToken(token);
+    EmitToken(code);
     ExpectComma();
     if (input) CompileInputList(true);
     else CompileOutputList(true);
@@ -425,7 +425,7 @@ bool CompileSerialInstruction(std::uint8_t number) {
             SetDebugUsed();
             EmitConstant(DebugBaud(), true);
             EmitConstant(kDebugPin, true);
-            EmitToken(32);
+            EmitToken(token::kSerout);
             CompileOutputList(false);
             return true;
         case instr::kDebugin:
@@ -433,17 +433,17 @@ bool CompileSerialInstruction(std::uint8_t number) {
             EmitConstant(1, true);
             EmitConstant(DebugBaud(), true);
             EmitConstant(kDebugPin, true);
-            EmitToken(34);
+            EmitToken(token::kSerin);
             CompileInputList(false);
             return true;
         case instr::kSerout: CompileSerout(); return true;
         case instr::kSerin: CompileSerin(); return true;
         case instr::kI2cin: CompileI2c(true); return true;
         case instr::kI2cout: CompileI2c(false); return true;
-        case instr::kLcdin: CompilePinValueList(44, true); return true;
-        case instr::kLcdout: CompilePinValueList(45, false); return true;
-        case instr::kOwin: CompilePinValueList(57, true); return true;
-        case instr::kOwout: CompilePinValueList(56, false); return true;
+        case instr::kLcdin: CompilePinValueList(token::kLcdin, true); return true;
+        case instr::kLcdout: CompilePinValueList(token::kLcdout, false); return true;
+        case instr::kOwin: CompilePinValueList(token::kOwin, true); return true;
+        case instr::kOwout: CompilePinValueList(token::kOwout, false); return true;
         default: return false;
     }
 }

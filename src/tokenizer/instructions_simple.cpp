@@ -34,37 +34,39 @@ struct SimpleForm {
 };
 
 using A = Arg;
+namespace I = instr;
+namespace T = token;
 constexpr std::uint8_t X = kNone;
 
 // clang-format off
 constexpr SimpleForm kSimpleForms[] = {
-    {instr::kAuxio,    31, {A::None,  A::None,  A::None},   {0, 0, 0}, {X, X, X}, false},
-    {instr::kMainio,   30, {A::None,  A::None,  A::None},   {0, 0, 0}, {X, X, X}, false},
-    {instr::kStop,      3, {A::None,  A::None,  A::None},   {0, 0, 0}, {X, X, X}, false},
-    {instr::kHigh,      5, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kLow,       7, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kToggle,    6, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kInput,    12, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kOutput,    4, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kReverse,   8, {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kPause,    21, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kNap,       2, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, true},
-    {instr::kSleep,     1, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, true},
-    {instr::kPollwait, 55, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, true},
-    {instr::kPollmode, 52, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kPollrun,  51, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kRun,      29, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kStore,    59, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kIoterm,   58, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
-    {instr::kPollin,   53, {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
-    {instr::kPollout,  54, {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
-    {instr::kPulsout,  36, {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
-    {instr::kLcdcmd,   46, {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
-    {instr::kPwm,      43, {A::Pin,   A::Value, A::Value},  {2, 0, 1}, {1, 2, 0}, false},
-    {instr::kCount,    38, {A::Pin,   A::Value, A::Target}, {1, 0, 1}, {1, 0, X}, false},
-    {instr::kPulsin,   37, {A::Pin,   A::Value, A::Target}, {1, 0, 1}, {1, 0, X}, false},
-    {instr::kRctime,   41, {A::Pin,   A::Value, A::Target}, {1, 0, 1}, {1, 0, X}, false},
-    {instr::kRandom,   18, {A::ReadWrite, A::None, A::None}, {0, 0, 0}, {0, X, X}, false},
+    {I::kAuxio,    T::kAuxio,    {A::None,  A::None,  A::None},   {0, 0, 0}, {X, X, X}, false},
+    {I::kMainio,   T::kMainio,   {A::None,  A::None,  A::None},   {0, 0, 0}, {X, X, X}, false},
+    {I::kStop,     T::kStop,     {A::None,  A::None,  A::None},   {0, 0, 0}, {X, X, X}, false},
+    {I::kHigh,     T::kHigh,     {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kLow,      T::kLow,      {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kToggle,   T::kToggle,   {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kInput,    T::kInput,    {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kOutput,   T::kOutput,   {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kReverse,  T::kReverse,  {A::Pin,   A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kPause,    T::kPause,    {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kNap,      T::kNap,      {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, true},
+    {I::kSleep,    T::kSleep,    {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, true},
+    {I::kPollwait, T::kPollwait, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, true},
+    {I::kPollmode, T::kPollmode, {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kPollrun,  T::kPollrun,  {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kRun,      T::kRun,      {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kStore,    T::kStore,    {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kIoterm,   T::kIoterm,   {A::Value, A::None,  A::None},   {0, 0, 0}, {0, X, X}, false},
+    {I::kPollin,   T::kPollin,   {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
+    {I::kPollout,  T::kPollout,  {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
+    {I::kPulsout,  T::kPulsout,  {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
+    {I::kLcdcmd,   T::kLcdcmd,   {A::Pin,   A::Value, A::None},   {1, 0, 0}, {1, 0, X}, false},
+    {I::kPwm,      T::kPwm,      {A::Pin,   A::Value, A::Value},  {2, 0, 1}, {1, 2, 0}, false},
+    {I::kCount,    T::kCount,    {A::Pin,   A::Value, A::Target}, {1, 0, 1}, {1, 0, X}, false},
+    {I::kPulsin,   T::kPulsin,   {A::Pin,   A::Value, A::Target}, {1, 0, 1}, {1, 0, X}, false},
+    {I::kRctime,   T::kRctime,   {A::Pin,   A::Value, A::Target}, {1, 0, 1}, {1, 0, X}, false},
+    {I::kRandom,   T::kRandom,   {A::ReadWrite, A::None, A::None}, {0, 0, 0}, {0, X, X}, false},
 };
 // clang-format on
 

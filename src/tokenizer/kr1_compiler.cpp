@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tokenizer/kr1_tokenizer.h"
+#include "wire/object_code.h"
 
 namespace kavrin::tokenizer {
 
@@ -37,7 +38,7 @@ constexpr unsigned kHighestConstant = 0xFFFF;
 constexpr unsigned kHighestByte = 0xFF;
 constexpr int kWordFirst = 50, kWordLast = 62;
 constexpr int kBitFirst = 16, kBitLast = 31, kByteFirst = 34, kByteLast = 47;
-constexpr std::uint16_t kFor = 10, kLet = 21, kEnd = 31;
+namespace k1t = wire::kr1_token;
 
 struct Kr1Failure {};
 
@@ -406,7 +407,7 @@ void Compiler::Pass() {
         if (end.kind != kEol && end.kind != k1::kColon) Fail(msg::kExpectedEnd, end);
         if (end.kind == kEol && end.length == 0) break;
     }
-    Field(kTokenBits, kEnd, Token{kEol, 0, r_.sourceLength, 0});
+    Field(kTokenBits, k1t::kEnd, Token{kEol, 0, r_.sourceLength, 0});
 }
 
 void Compiler::Statement(const Token& t) {
@@ -422,7 +423,7 @@ void Compiler::Statement(const Token& t) {
         case k1::kInstruction: Instruction(t); return;
         case k1::kVariable:
             w_.pos = t.start;  // the assignment reads its variable again
-            Instruction(Token{k1::kInstruction, kLet, t.start, 0});
+            Instruction(Token{k1::kInstruction, k1t::kLet, t.start, 0});
             return;
         default: Fail(msg::kExpectedStatement, t);
     }
@@ -516,66 +517,67 @@ void Compiler::Instruction(const Token& t) {
     }
     const int tokenAt = w_.position;
     Field(kTokenBits, t.value, t);
-    if (t.value == kFor) {
+    if (t.value == k1t::kFor) {
         For(t, tokenAt);
         return;
     }
     switch (t.value) {
-        case 0: case 1: case 2: case 3: case 4: case 5:  // HIGH .. REVERSE
+        case k1t::kHigh: case k1t::kLow: case k1t::kInput:
+        case k1t::kOutput: case k1t::kToggle: case k1t::kReverse:
             WritePin();
             return;
-        case 6:  // PWM
+        case k1t::kPwm:
             WritePin(); Comma(); WriteValue(); Comma(); WriteValue();
             return;
-        case 7:  // POT
-        case 9:  // PULSIN
+        case k1t::kPot:
+        case k1t::kPulsin:
             WritePin(); Comma(); WriteValue(); Comma(); WriteVariable();
             return;
-        case 8:  // PULSOUT
+        case k1t::kPulsout:
             WritePin(); Comma(); WriteValue();
             return;
-        case 11:  // READ
+        case k1t::kRead:
             WriteValue(); Comma(); WriteVariable();
             return;
-        case 12:  // WRITE
+        case k1t::kWrite:
             WriteValue(); Comma(); WriteValue();
             return;
-        case 13:  // LOOKDOWN
-        case 22:  // LOOKUP
+        case k1t::kLookdown:
+        case k1t::kLookup:
             WriteValue(); Comma();
             List([this](const Token& item) { WriteValue(item); });
             Comma(); WriteVariable();
             return;
-        case 14:  // GOSUB
+        case k1t::kGosub:
             if (++w_.gosubs > kKr1MaxGosubs) Fail(msg::kTooManyGosubs, t);
             WriteLabel();
             return;
-        case 15: case 28: case 29:  // PAUSE, NAP, SLEEP
+        case k1t::kPause: case k1t::kNap: case k1t::kSleep:
             WriteValue();
             return;
-        case 16: {  // RANDOM
+        case k1t::kRandom: {
             const Token v = Next();
             if (Variable(v) < kWordFirst) Fail(msg::kExpectedVariable, v);
             Field(kVariableBits, v.value, v);
             return;
         }
-        case 17: Button(); return;
-        case 18:  // SOUND
+        case k1t::kButton: Button(); return;
+        case k1t::kSound:
             WritePin(); Comma();
             List([this](const Token& note) { WriteValue(note); Comma(); WriteValue(); });
             return;
-        case 19: SerOut(); return;
-        case 20: SerIn(); return;
-        case 21: Assignment(); return;
-        case 23: Next_(t); return;
-        case 24: If(); return;
-        case 25: WriteLabel(); return;  // GOTO
-        case 26:  // BRANCH
+        case k1t::kSerout: SerOut(); return;
+        case k1t::kSerin: SerIn(); return;
+        case k1t::kLet: Assignment(); return;
+        case k1t::kNext: Next_(t); return;
+        case k1t::kIf: If(); return;
+        case k1t::kGoto: WriteLabel(); return;
+        case k1t::kBranch:
             WriteValue(); Comma();
             List([this](const Token& label) { WriteLabel(label); });
             return;
-        case 30: Debug(t); return;
-        default: return;  // RETURN, END
+        case k1t::kDebug: Debug(t); return;
+        default: return;  // RETURN, END: the token alone
     }
 }
 

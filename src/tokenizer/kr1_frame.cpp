@@ -16,6 +16,21 @@ void CopySourceToKr1(Kr1Tokenizer& k, const TTokenizerResult& r) {
     k.record.sourceLength = static_cast<std::int32_t>(length);
 }
 
+namespace {
+
+// Where the statements start, for listings, in the form every program gives them.
+void CopyListing(const Kr1Work& w, TTokenizerResult& r) {
+    r.CodeBits = w.codeLength;
+    r.StatementCount = std::min(w.statementCount, static_cast<int>(kMaxStatements));
+    for (int i = 0; i < r.StatementCount; ++i) {
+        const Kr1StatementStart& k = w.statements[static_cast<std::size_t>(i)];
+        r.StatementStarts[static_cast<std::size_t>(i)] = {static_cast<std::uint16_t>(k.source),
+                                                          static_cast<std::uint16_t>(k.code)};
+    }
+}
+
+}  // namespace
+
 void RunKr1Phase(Kr1Tokenizer& k, TTokenizerResult& r, SymbolTable& symbols) {
     const TKr1Record& kr = k.record;
     RunKr1(k);
@@ -42,6 +57,7 @@ void RunKr1Phase(Kr1Tokenizer& k, TTokenizerResult& r, SymbolTable& symbols) {
         r.Blocks[i / kBlockSize][i % kBlockSize] = kr.eeprom[kKr1EepromSize - 1 - i];
     }
     r.BlockCount = kr.success;
+    CopyListing(k.work, r);
 }
 
 }  // namespace kavrin::tokenizer

@@ -4,10 +4,13 @@
 #include <cstring>
 
 #include "tokenizer/kr1_tokenizer.h"
+#include "wire/object_code.h"
 
 namespace kavrin::tokenizer {
 
 namespace {
+
+namespace k1t = wire::kr1_token;
 
 constexpr std::array<const char*, kKr1MessageCount> kMessages = {
     "149-Expected a label, variable, or instruction",
@@ -54,13 +57,17 @@ struct Keyword {
 // Two-character operators come before their one-character beginnings; the lexer tries two
 // characters first anyway, the order only keeps the table readable.
 constexpr Keyword kKeywords[] = {
-    {"HIGH", 4, 0}, {"LOW", 4, 1}, {"INPUT", 4, 2}, {"OUTPUT", 4, 3}, {"TOGGLE", 4, 4},
-    {"REVERSE", 4, 5}, {"PWM", 4, 6}, {"POT", 4, 7}, {"PULSOUT", 4, 8}, {"PULSIN", 4, 9},
-    {"FOR", 4, 10}, {"READ", 4, 11}, {"WRITE", 4, 12}, {"LOOKDOWN", 4, 13}, {"GOSUB", 4, 14},
-    {"PAUSE", 4, 15}, {"RANDOM", 4, 16}, {"BUTTON", 4, 17}, {"SOUND", 4, 18},
-    {"SEROUT", 4, 19}, {"SERIN", 4, 20}, {"LET", 4, 21}, {"LOOKUP", 4, 22}, {"NEXT", 4, 23},
-    {"IF", 4, 24}, {"GOTO", 4, 25}, {"BRANCH", 4, 26}, {"RETURN", 4, 27}, {"NAP", 4, 28},
-    {"SLEEP", 4, 29}, {"DEBUG", 4, 30}, {"END", 4, 31},
+    {"HIGH", 4, k1t::kHigh}, {"LOW", 4, k1t::kLow}, {"INPUT", 4, k1t::kInput},
+    {"OUTPUT", 4, k1t::kOutput}, {"TOGGLE", 4, k1t::kToggle}, {"REVERSE", 4, k1t::kReverse},
+    {"PWM", 4, k1t::kPwm}, {"POT", 4, k1t::kPot}, {"PULSOUT", 4, k1t::kPulsout},
+    {"PULSIN", 4, k1t::kPulsin}, {"FOR", 4, k1t::kFor}, {"READ", 4, k1t::kRead},
+    {"WRITE", 4, k1t::kWrite}, {"LOOKDOWN", 4, k1t::kLookdown}, {"GOSUB", 4, k1t::kGosub},
+    {"PAUSE", 4, k1t::kPause}, {"RANDOM", 4, k1t::kRandom}, {"BUTTON", 4, k1t::kButton},
+    {"SOUND", 4, k1t::kSound}, {"SEROUT", 4, k1t::kSerout}, {"SERIN", 4, k1t::kSerin},
+    {"LET", 4, k1t::kLet}, {"LOOKUP", 4, k1t::kLookup}, {"NEXT", 4, k1t::kNext},
+    {"IF", 4, k1t::kIf}, {"GOTO", 4, k1t::kGoto}, {"BRANCH", 4, k1t::kBranch},
+    {"RETURN", 4, k1t::kReturn}, {"NAP", 4, k1t::kNap}, {"SLEEP", 4, k1t::kSleep},
+    {"DEBUG", 4, k1t::kDebug}, {"END", 4, k1t::kEnd},
     {"REM", 5, 0}, {"SYMBOL", 6, 0}, {"EEPROM", 7, 0}, {"BSAVE", 8, 0}, {"MIN", 9, 0},
     {"MAX", 10, 0}, {"AND", 11, 0}, {"OR", 12, 0}, {"THEN", 13, 0}, {"TO", 14, 0},
     {"STEP", 15, 0},

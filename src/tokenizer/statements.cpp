@@ -105,10 +105,10 @@ void CloseBlock(int& counter) {
 // past it.
 void EmitConditionalPart(BlockRecord& b) {
     EmitBuffer(0, true);
-    EmitToken(kTokenIfJump);
+    EmitToken(token::kIfJump);
     std::int32_t taken = -1;
     Reserve(taken);
-    EmitToken(kTokenGoto);
+    EmitToken(token::kGoto);
     Reserve(b.pending);
     PatchHere(taken);
 }
@@ -148,7 +148,7 @@ void CompileIf(const Elem& word) {
     ExpectElem(ekThen, err::kExpectedThen);
     if (ThenIsJump()) {
         EmitBuffer(0, true);
-        EmitToken(kTokenIfJump);
+        EmitToken(token::kIfJump);
         if (IsInstruction(PeekElem(), instr::kGoto)) ReadElem();
         EmitLabelAddress();
         return;
@@ -168,7 +168,7 @@ void CompileElseIf() {
     if (S().ifDepth == 0) RaiseError(err::kElseifPrecededIf);
     BlockRecord& b = Innermost(kInsideIf, IsIf);
     if (b.kind == bk::kIfAfterElse || b.kind < 2) RaiseError(err::kElseifAfterElse);
-    EmitToken(kTokenGoto);
+    EmitToken(token::kGoto);
     AddExit(b, kMaxPendingFields, err::kTooManyElseifs);
     PatchHere(b.pending);
     CompileConditionalPart(b);
@@ -182,7 +182,7 @@ void CompileElse() {
     BlockRecord& b = Innermost(kInsideIf, IsIf);
     if (b.kind == bk::kIfAfterElse) RaiseError(err::kExpectedStatementOrEndif);
     if (IsSingleLineIf(b) && b.kind != 2) RaiseError(err::kExpectedStatementOrEnd);
-    EmitToken(kTokenGoto);
+    EmitToken(token::kGoto);
     std::int32_t field = -1;
     Reserve(field);
     PatchHere(b.pending);
@@ -210,7 +210,7 @@ void CompileAssignment(int targetIndex) {
     CompileExpr(0);
     EmitBuffer(0, true);
     EmitBuffer(1, true);
-    EmitToken(kTokenAssign);
+    EmitToken(token::kAssign);
 }
 
 // FOR variable = start TO end [STEP [-]step]
@@ -257,7 +257,7 @@ void CompileNext() {
     CompileExpr(0);
     EmitBuffer(0, true);
     EmitBuffer(3, true);
-    EmitToken(kTokenNext);
+    EmitToken(token::kNext);
     EmitBuffer(1, false);
     if (PeekIs(ekStep)) {
         ReadElem();
@@ -293,7 +293,7 @@ void CompileDo(const Elem& word) {
         ReadElem();
         CompileExpr(0, kExprCondition);
         EmitBuffer(0, true);
-        EmitToken(kTokenIfJump);
+        EmitToken(token::kIfJump);
         Reserve(b.pending);
         b.comparison = kDoHasCondition;
     } else if (next.kind != ekEnd) {
@@ -316,18 +316,18 @@ void CompileLoop() {
         if (b.comparison == kDoHasCondition) RaiseError(err::kDoubleLoopCondition);
         CompileExpr(0, kExprCondition);
         EmitBuffer(0, true);
-        EmitToken(kTokenIfJump);
+        EmitToken(token::kIfJump);
         if (next.kind == ekWhile) {
             W().WriteAddress(b.loopTop);
         } else {
             std::int32_t done = -1;
             Reserve(done);
-            EmitToken(kTokenGoto);
+            EmitToken(token::kGoto);
             W().WriteAddress(b.loopTop);
             PatchHere(done);
         }
     } else {
-        EmitToken(kTokenGoto);
+        EmitToken(token::kGoto);
         W().WriteAddress(b.loopTop);
     }
     CloseFields(b);
@@ -340,7 +340,7 @@ void CompileExit() {
     for (int i = s.blockCount - 1; i >= 0; --i) {
         BlockRecord& b = s.blocks[static_cast<std::size_t>(i)];
         if (b.kind != bk::kFor && b.kind != bk::kDo) continue;
-        EmitToken(kTokenGoto);
+        EmitToken(token::kGoto);
         AddExit(b, kMaxPendingFields, err::kTooManyExits);
         return;
     }
@@ -396,7 +396,7 @@ void CompileCase() {
     BlockRecord& b = Innermost(kInsideSelect, IsSelect);
     if (b.pending >= 0) {
         if (!CaseHasBody(b)) RaiseError(err::kEmptyCase);
-        EmitToken(kTokenGoto);
+        EmitToken(token::kGoto);
         AddExit(b, kMaxCaseEndFields, err::kTooManyCases);
         PatchHere(b.pending);
         b.pending = -1;
@@ -421,13 +421,7 @@ void CompileCase() {
         RaiseError(err::kExpectedCommaOrEnd);
     }
     CopyBuffer(1, 0);
-    EmitBuffer(0, true);
-    EmitToken(kTokenIfJump);
-    std::int32_t taken = -1;
-    Reserve(taken);
-    EmitToken(kTokenGoto);
-    Reserve(b.pending);
-    PatchHere(taken);
+    EmitConditionalPart(b);
     b.loopTop = static_cast<std::uint16_t>(W().Position());
 }
 
@@ -456,7 +450,7 @@ void PatchGosubSlot(int number) {
 
 // GOSUB label
 void CompileGosub() {
-    EmitToken(kTokenGosub);
+    EmitToken(token::kGosub);
     const int number = NextGosubNumber();
     EmitField(kGosubNumberBits, static_cast<unsigned>(number));
     EmitLabelAddress();
@@ -473,13 +467,13 @@ void CompileOn() {
     if (!gosub && !IsInstruction(how, instr::kGoto)) RaiseError(err::kExpectedGotoOrGosub);
     int number = 0;
     if (gosub) {
-        EmitToken(kTokenGosub);
+        EmitToken(token::kGosub);
         number = NextGosubNumber();
         EmitField(kGosubNumberBits, static_cast<unsigned>(number));
         EmitAddressHere();
     }
     EmitBuffer(1, true);
-    EmitToken(kTokenBranch);
+    EmitToken(token::kBranch);
     for (;;) {
         EmitLabelAddress();
         if (!PeekIs(ekComma)) break;
@@ -492,7 +486,7 @@ void CompileOn() {
         RaiseError(err::kExpectedCommaOrEnd);
     }
     if (gosub) {
-        EmitToken(kTokenReturn);
+        EmitToken(token::kReturn);
         PatchGosubSlot(number);
     }
 }
@@ -513,11 +507,11 @@ bool CompileControl(const Elem& word) {
         case instr::kEndselect: CompileEndSelect(); return true;
         case instr::kGosub: CompileGosub(); return true;
         case instr::kGoto:
-            EmitToken(kTokenGoto);
+            EmitToken(token::kGoto);
             EmitLabelAddress();
             return true;
-        case instr::kReturn: EmitToken(kTokenReturn); return true;
-        case instr::kEnd: EmitToken(kTokenEnd); return true;
+        case instr::kReturn: EmitToken(token::kReturn); return true;
+        case instr::kEnd: EmitToken(token::kEnd); return true;
         case instr::kOn: CompileOn(); return true;
         default: return false;
     }
@@ -567,9 +561,11 @@ void CompileStatement(const Elem& first) {
         W().Patch(0, static_cast<unsigned>(W().Position()));
         P().anyStatement = true;
     }
-    if (P().startCount < kMaxElements)
-        P().starts[static_cast<std::size_t>(P().startCount++)] = {
+    TTokenizerResult& r = S().result;
+    if (r.StatementCount < static_cast<std::int32_t>(kMaxStatements)) {
+        r.StatementStarts[static_cast<std::size_t>(r.StatementCount++)] = {
             first.start, static_cast<std::uint16_t>(W().Position())};
+    }
     if (first.kind == ekInstruction) {
         if (!CompileInstruction(first)) RaiseError(err::kExpectedStatement);
     } else if (first.kind == ekVariable || first.kind == ekPinName) {
@@ -589,13 +585,6 @@ int UnclosedError(const BlockRecord& b) {
 }
 
 }  // namespace
-
-int StatementCount() { return P().startCount; }
-
-StatementStart StatementAt(int index) {
-    if (index < 0 || index >= P().startCount) return {};
-    return P().starts[static_cast<std::size_t>(index)];
-}
 
 bool CompileInstruction(const Elem& word) {
     const auto number = static_cast<std::uint8_t>(word.value);
@@ -620,7 +609,7 @@ void CompileStatements() {
     s.blockCount = 0;
     s.ifDepth = s.forDepth = s.doDepth = s.selectDepth = 0;
     P().anyStatement = false;
-    P().startCount = 0;
+    S().result.StatementCount = 0;
     // The GOSUB table: slot 0 and one slot per GOSUB, filled as the statements are compiled.
     for (int i = 0; i <= P().gosubCount; ++i) W().Reserve();
     s.readIndex = 0;
@@ -643,7 +632,7 @@ void CompileStatements() {
     // its line end (the lister adds none behind a ":" end); the end of the text closes it, so
     // that it is neither reported as an open block nor left jumping past the closing END.
     CloseSingleLineIfs();
-    if (P().anyStatement) EmitToken(kTokenEnd);
+    if (P().anyStatement) EmitToken(token::kEnd);
     if (Version25() && s.blockCount > 0) {
         const BlockRecord& b = *TopBlock(s);
         const TElement& opener = s.elements[b.element];
@@ -670,6 +659,7 @@ void CompileProgram(TokenizerState& s) {
     CompileStatements();
     ResolveFixups();
     W().BuildBlocks();
+    s.result.CodeBits = W().Position();
 }
 
 }  // namespace kavrin::tokenizer

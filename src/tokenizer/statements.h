@@ -75,9 +75,4 @@ void CountGosubs();
 void CompileStatements();
 void ResolveFixups();
 
-// Where the code of each compiled statement begins, in source order; for listings. Valid after
-// a successful run.
-int StatementCount();
-StatementStart StatementAt(int index);
-
 }  // namespace kavrin::tokenizer

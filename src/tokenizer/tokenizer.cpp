@@ -4,7 +4,9 @@
 
 #include "tokenizer/tokenizer.h"
 
+#include <cassert>
 #include <cstring>
+#include <exception>
 
 #include "tokenizer/back_end.h"
 #include "tokenizer/error_numbers.h"
@@ -17,21 +19,6 @@ namespace kavrin::tokenizer {
 namespace {
 
 constexpr std::uint8_t kHighestModule = 6;
-
-// The state the run under way on this thread works on. Bound by the run itself, so that the
-// phases need no state argument through every helper, yet two threads never meet.
-thread_local TokenizerState* t_active = nullptr;
-
-class ActiveState {
-public:
-    explicit ActiveState(TokenizerState& s) : saved_(t_active) { t_active = &s; }
-    ~ActiveState() { t_active = saved_; }
-    ActiveState(const ActiveState&) = delete;
-    ActiveState& operator=(const ActiveState&) = delete;
-
-private:
-    TokenizerState* saved_;
-};
 
 // Clears what a run rebuilds; the module survives unless the text is to name it.
 void Reset(TokenizerState& s, bool useModuleDirective) {
@@ -48,6 +35,8 @@ void Reset(TokenizerState& s, bool useModuleDirective) {
     r.EepromUse.fill(0);
     // Blocks of an earlier run must not look valid after a run that builds none.
     r.BlockCount = 0;
+    r.CodeBits = 0;
+    r.StatementCount = 0;
     if (useModuleDirective) r.ModuleKind = 0;
     s.syntax25 = false;
     s.elementCount = 0;
@@ -109,15 +98,38 @@ void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, 
     if (r.BlockCount == 0 && !directivesOnly) RaiseError(err::kNothingToTokenize);
 }
 
+// False when the run fails; its error is in the record then.
+bool RunGuarded(TokenizerState& s, const TokenizeOptions& options, bool frontEndOnly) {
+    try {
+        RunPhases(s, options.directivesOnly, options.useModuleDirective, options.anyVersion,
+                  frontEndOnly);
+    } catch (const ETokenizeError&) {
+        return false;
+    }
+#ifdef NDEBUG
+    // Anything else is a fault of the tokenizer itself. A debug build lets it surface where it
+    // happened; a release build fails the run and says what was caught.
+    catch (const std::exception& e) {
+        RecordInternalError(s.result, e.what());
+        return false;
+    } catch (...) {
+        RecordInternalError(s.result, "internal error");
+        return false;
+    }
+#endif
+    return true;
+}
+
 std::uint8_t Run(TokenizerState& s, const TokenizeOptions& options, bool frontEndOnly) {
     const ActiveState active(s);
     s.result.Success = 0;
     Reset(s, options.useModuleDirective);
-    try {
-        RunPhases(s, options.directivesOnly, options.useModuleDirective, options.anyVersion,
-                  frontEndOnly);
-    } catch (...) {
+    if (!RunGuarded(s, options, frontEndOnly)) {
+        // A phase may have claimed success on its own (the KR1 compiler does); the run did not
+        // succeed. And a listing of half a program would mislead.
         s.result.Success = 0;
+        s.result.CodeBits = 0;
+        s.result.StatementCount = 0;
         return 0;
     }
     s.result.Success = 1;
@@ -126,9 +138,20 @@ std::uint8_t Run(TokenizerState& s, const TokenizeOptions& options, bool frontEn
 
 }  // namespace
 
+namespace {
+
+// The state the run under way on this thread works on. Bound by the run itself, so that the
+// phases need no state argument through every helper, yet two threads never meet.
+thread_local TokenizerState* t_active = nullptr;
+
+}  // namespace
+
+ActiveState::ActiveState(TokenizerState& s) : saved_(t_active) { t_active = &s; }
+ActiveState::~ActiveState() { t_active = saved_; }
+
 TokenizerState& State() {
-    TokenizerState* active = t_active;
-    return active != nullptr ? *active : ProcessTokenizer().State();
+    assert(t_active != nullptr && "a tokenizer phase runs outside a run");
+    return *t_active;
 }
 
 TTokenizer::TTokenizer() : state_(std::make_unique<TokenizerState>()) {}
@@ -154,24 +177,6 @@ std::uint8_t TTokenizer::TokenizeFrontEnd(const TokenizeOptions& options) {
     TokenizeOptions full = options;
     full.directivesOnly = false;
     return Run(*state_, full, true);
-}
-
-TTokenizer& ProcessTokenizer() {
-    static TTokenizer tokenizer;
-    return tokenizer;
-}
-
-TTokenizerResult& TokenizerResult() { return ProcessTokenizer().Result(); }
-
-bool LoadSource(std::string_view text) { return ProcessTokenizer().LoadSource(text); }
-
-std::uint8_t Tokenize(const TokenizeOptions& options) {
-    return ProcessTokenizer().Tokenize(options);
-}
-
-std::uint8_t TokenizeFrontEnd(std::uint8_t UseModuleDirective, std::uint8_t AnyVersion) {
-    return ProcessTokenizer().TokenizeFrontEnd(
-        {.useModuleDirective = UseModuleDirective != 0, .anyVersion = AnyVersion != 0});
 }
 
 CodeWriter& TheCodeWriter() { return State().writer; }

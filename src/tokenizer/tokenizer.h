@@ -6,7 +6,8 @@
 // allocates nothing, and two runs on two threads share no data.
 //
 // Callers outside the tokenizer write SourceText/SourceLength (use LoadSource) and read
-// Success, BlockCount and Blocks; the other fields explain errors and serve the tokenizer itself.
+// Success, BlockCount and Blocks, and for listings CodeBits and the statement starts; the other
+// fields explain errors and serve the tokenizer itself.
 
 #include <array>
 #include <cstddef>
@@ -31,6 +32,15 @@ using TDownloadBlock = std::array<std::uint8_t, kBlockSize>;
 // ModuleKind of a KR1 source: its image is no set of KR2 download blocks.
 inline constexpr std::uint8_t kModuleKr1 = 1;
 
+// At most one statement per element of the list.
+inline constexpr std::size_t kMaxStatements = 10240;
+
+// Where the code of a compiled statement begins; for listings.
+struct StatementStart {
+    std::uint16_t source = 0;  // source offset of the statement's first element
+    std::uint16_t code = 0;    // stream bit position of its first bit
+};
+
 struct TTokenizerResult {
     std::uint8_t Success = 0;
     const char* ErrorMessage = nullptr;
@@ -54,7 +64,17 @@ struct TTokenizerResult {
     std::array<std::uint8_t, 5> KR1Extra{};
     std::uint8_t BlockCount = 0;
     std::array<TDownloadBlock, kMaxBlocks> Blocks{};
+    // After a successful run: the length of the code in stream bits, and where the code of
+    // each statement begins, in source order (KR1 programs included).
+    std::int32_t CodeBits = 0;
+    std::int32_t StatementCount = 0;
+    std::array<StatementStart, kMaxStatements> StatementStarts{};
 };
+
+// True when the run read a KR1 program (its directives are enough). Its image is 256 bytes of
+// another instruction set, no set of KR2 blocks: the download and the virtual robot, which speak
+// KR2 only, refuse it on this test, each with its own words.
+inline bool IsKr1Program(const TTokenizerResult& r) { return r.ModuleKind == kModuleKr1; }
 
 struct TokenizeOptions {
     bool directivesOnly = false;     // read the directives, compile nothing
@@ -87,22 +107,11 @@ public:
     // Directives, elements and conditional compilation only; for the front-end's own checks.
     std::uint8_t TokenizeFrontEnd(const TokenizeOptions& options);
 
+    // The whole work state; for the tokenizer's own white-box tests.
     TokenizerState& State() { return *state_; }
 
 private:
     std::unique_ptr<TokenizerState> state_;
 };
-
-// The process tokenizer, for single-threaded callers such as tests and the tools: the functions
-// below use it. A program that compiles on more than one thread gives each its own TTokenizer.
-TTokenizer& ProcessTokenizer();
-TTokenizerResult& TokenizerResult();
-bool LoadSource(std::string_view text);
-
-// Runs the tokenizer on SourceText. Returns 1 on success (also left in Success), 0 on error,
-// with ErrorMessage, ErrorPos and ErrorLength describing it. A KR1 program is compiled by the
-// KR1 tokenizer into the first 256 bytes of the image (kr1_tokenizer.h). A SourceLength outside
-// 0..kMaxSourceLength is refused with 107.
-std::uint8_t Tokenize(const TokenizeOptions& options = {});
 
 }  // namespace kavrin::tokenizer

@@ -2,7 +2,8 @@
 // A tokenizer's whole state: the result record and every work table, allocated once by the
 // TTokenizer that owns it and rebuilt by the phases of each run. Nothing else is kept between
 // or during runs. The phases reach the state of the run under way through State(), which the
-// run binds for its own thread only; two tokenizers on two threads share nothing.
+// run binds for its own thread only; two tokenizers on two threads share nothing. Nothing
+// outside the tokenizer reaches into this state: what callers need is in the result record.
 //
 // Element reader contract (the statement compiler leans on it):
 //   - ReadElement returns the next element that is not cancelled and sets ErrorPos/ErrorLength
@@ -71,20 +72,15 @@ struct ExpressionState {
     int indexNesting = 0;  // variable indexes open inside each other
 };
 
-// Where the code of a compiled statement begins; for listings.
-struct StatementStart {
-    std::uint16_t source = 0;  // source offset of the statement's first element
-    std::uint16_t code = 0;    // stream bit position of its first bit
-};
-
 // Per-run figures of the statement pass.
 struct ProgramPass {
     int gosubCount = 0;
     int gosubNumber = 0;  // handed out in source order from 1
     bool anyStatement = false;
-    std::array<StatementStart, kMaxElements> starts{};  // one per compiled statement
-    int startCount = 0;
 };
+
+static_assert(kMaxStatements >= static_cast<std::size_t>(kMaxElements),
+              "every statement's start fits the result record");
 
 struct TokenizerState {
     TTokenizerResult result;
@@ -118,8 +114,23 @@ struct TokenizerState {
     Kr1Tokenizer kr1;  // the KR1 compiler, run instead of the phases above for a KR1 source
 };
 
-// The state of the run under way on this thread; outside a run, the process tokenizer's.
+// The state of the run under way on this thread. Only the phases of a run use it; outside a run
+// no state is bound (see ActiveState).
 TokenizerState& State();
+
+// Binds a state to this thread for its own lifetime, and the one bound before it again at its
+// end. Each run binds its tokenizer's state; the tokenizer's white-box tests bind one to call
+// a phase directly.
+class ActiveState {
+public:
+    explicit ActiveState(TokenizerState& s);
+    ~ActiveState();
+    ActiveState(const ActiveState&) = delete;
+    ActiveState& operator=(const ActiveState&) = delete;
+
+private:
+    TokenizerState* saved_;
+};
 
 // --- element list -----------------------------------------------------------------------------
 // Appends an element; 107 when the list is full.

@@ -112,8 +112,9 @@ std::unique_ptr<QWidget> SimulatorAtWork() {
     auto window = std::make_unique<TSimulatorForm>();
     const codegen::TProgramText text = SampleProgramText();
     sim::Eeprom image{};
-    if (tokenizer::LoadSource(text.WholeText()) && tokenizer::Tokenize() == 1) {
-        const auto& compiled = tokenizer::TokenizerResult().EepromImage;
+    tokenizer::TTokenizer tokenizer;
+    if (tokenizer.LoadSource(text.WholeText()) && tokenizer.Tokenize() == 1) {
+        const auto& compiled = tokenizer.Result().EepromImage;
         std::copy(compiled.begin(), compiled.end(), image.begin());
     }
     window->SetArena(QStringLiteral("maze"));

@@ -24,9 +24,10 @@ inline sim::Eeprom MotionImage() {
     }
     codegen::TProgramText text;
     if (!codegen::BuildCode(program, model::TMode::Beginner, true, text).ok) std::abort();
-    if (!tokenizer::LoadSource(text.WholeText()) || tokenizer::Tokenize() != 1) std::abort();
+    tokenizer::TTokenizer tokenizer;
+    if (!tokenizer.LoadSource(text.WholeText()) || tokenizer.Tokenize() != 1) std::abort();
     sim::Eeprom image{};
-    const auto& r = tokenizer::TokenizerResult();
+    const auto& r = tokenizer.Result();
     std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
     return image;
 }

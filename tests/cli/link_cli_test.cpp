@@ -33,9 +33,10 @@ void WriteFile(const std::string& path, const std::string& text) {
 // The EEPROM a robot holds after receiving the source's blocks: the tokenizer's image on every
 // row sent, zero elsewhere (the virtual robot starts empty in each process).
 std::string ExpectedEeprom(const std::string& source) {
-    EXPECT_TRUE(tokenizer::LoadSource(source));
-    EXPECT_EQ(tokenizer::Tokenize(), 1);
-    const tokenizer::TTokenizerResult& result = tokenizer::TokenizerResult();
+    tokenizer::TTokenizer tokenizer;
+    EXPECT_TRUE(tokenizer.LoadSource(source));
+    EXPECT_EQ(tokenizer.Tokenize(), 1);
+    const tokenizer::TTokenizerResult& result = tokenizer.Result();
     std::string eeprom(kEepromSize, '\0');
     for (std::size_t b = 0; b < result.BlockCount; ++b) {
         const std::size_t row = result.Blocks[b][0] - 0x80u;

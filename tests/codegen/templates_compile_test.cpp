@@ -17,12 +17,18 @@ namespace {
 
 constexpr std::uint8_t kUseMask = 3, kUseData = 2, kUseCode = 3;
 
+// The tokenizer of these tests; its result stays readable after ExpectCompiles.
+tokenizer::TTokenizer& Tokenizer() {
+    static tokenizer::TTokenizer tokenizer;
+    return tokenizer;
+}
+
 // Tokenizes as the download path does and checks what every robot program must give: success,
 // blocks in ascending row order, and every DATA row ahead of every program row.
 void ExpectCompiles(const std::string& source) {
-    ASSERT_TRUE(tokenizer::LoadSource(source));
-    const tokenizer::TTokenizerResult& r = tokenizer::TokenizerResult();
-    ASSERT_EQ(tokenizer::Tokenize(), 1) << r.ErrorMessage << " at offset " << r.ErrorPos << ": "
+    ASSERT_TRUE(Tokenizer().LoadSource(source));
+    const tokenizer::TTokenizerResult& r = Tokenizer().Result();
+    ASSERT_EQ(Tokenizer().Tokenize(), 1) << r.ErrorMessage << " at offset " << r.ErrorPos << ": "
                                         << source.substr(static_cast<std::size_t>(r.ErrorPos), 40);
     ASSERT_GT(r.BlockCount, 0);
     int lastDataRow = -1, firstCodeRow = 1000, previousRow = -1;
@@ -65,7 +71,7 @@ TEST(TemplatesCompile, TestProgram) { ExpectCompiles(Resource(364)); }
 
 TEST(TemplatesCompile, EmptyActionProgram) {
     ExpectCompiles(Generate(model::TActionProgram{}, model::TMode::Beginner));
-    const auto& image = tokenizer::TokenizerResult().EepromImage;
+    const auto& image = Tokenizer().Result().EepromImage;
     EXPECT_EQ(image[0], 1);    // Beginner with sensors
     EXPECT_EQ(image[14], 'Q');  // the main list ends at once
 }
@@ -84,7 +90,7 @@ TEST(TemplatesCompile, WorkedExamplePlacesConfigurationAndLists) {
     const std::uint8_t expected[] = {2,   0,  100, 100, 27,  0,   32,  0,  33,  0,   36,  0,  37,
                                      0,   'C', 0x22, 'F', 20, 'R', 13, 'E', 15, 'S', 10, 'G', 4,
                                      'Q', 'B', 10,  'I', 15, 'Q', 'Q', 'S', 5,  'Q', 'Q', 'Q'};
-    const auto& image = tokenizer::TokenizerResult().EepromImage;
+    const auto& image = Tokenizer().Result().EepromImage;
     for (std::size_t i = 0; i < sizeof expected; ++i) EXPECT_EQ(image[i], expected[i]) << "address " << i;
 }
 

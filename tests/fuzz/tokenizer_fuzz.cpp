@@ -25,12 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t flags = data[0];
     std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
     if (text.size() > kMaxSourceLength) text = text.substr(0, kMaxSourceLength);
-    Check(LoadSource(text));
-    TTokenizerResult& r = TokenizerResult();
+    static TTokenizer tokenizer;  // one for every input: the runs share nothing but the tables
+    Check(tokenizer.LoadSource(text));
+    TTokenizerResult& r = tokenizer.Result();
     if (flags & 8) r.ModuleKind = static_cast<std::uint8_t>((flags >> 4) % 8);
-    const std::uint8_t ok = Tokenize({.directivesOnly = (flags & 1) != 0,
-                                      .useModuleDirective = (flags & 2) == 0,
-                                      .anyVersion = ((flags >> 2) & 1) != 0});
+    const std::uint8_t ok = tokenizer.Tokenize({.directivesOnly = (flags & 1) != 0,
+                                                .useModuleDirective = (flags & 2) == 0,
+                                                .anyVersion = ((flags >> 2) & 1) != 0});
     Check(ok == r.Success);
     const auto length = static_cast<std::int32_t>(text.size());
     if (ok) {

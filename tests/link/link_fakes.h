@@ -150,4 +150,24 @@ inline link::LinkTimings FastTimings() {
 // A download block for one EEPROM row, with its checksum.
 link::DownloadBlock MakeBlock(int row, std::uint8_t fill);
 
+// A link over fake ports with the rig's virtual robot behind "SIM", and an observer that
+// records; for test fixtures to derive from.
+struct FakeLinkRig {
+    // A link whose port list is ports.
+    link::TargetLink& Link(std::vector<std::string> ports,
+                           link::LinkTimings timings = FastTimings()) {
+        pool = std::make_unique<link::TPortPool>(fakes.Factory(robot));
+        target = std::make_unique<link::TargetLink>(
+            *pool, [ports](std::vector<std::string>& list) { list = ports; }, timings);
+        return *target;
+    }
+    sim::VirtualModule& Module() { return robot->Module(); }
+
+    std::shared_ptr<sim::VirtualRobot> robot = std::make_shared<sim::VirtualRobot>();
+    FakePorts fakes;
+    std::unique_ptr<link::TPortPool> pool;
+    std::unique_ptr<link::TargetLink> target;  // after the pool it uses
+    RecordingObserver observer;
+};
+
 }  // namespace kavrin::test

@@ -37,6 +37,17 @@ protected:
         }
     }
 
+    // Polls until the server has seen the line quiet (and dropped any unfinished exchange), or
+    // gives up after a deadline far beyond the quiet spell.
+    bool WaitForQuietLine() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!server.LineQuiet()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
     // Downloads the blocks to the served module through the real serial backend.
     link::DownloadOutcome Download(std::span<const link::DownloadBlock> blocks,
                                    RecordingObserver& observer) {
@@ -92,7 +103,7 @@ TEST_F(PtyEndToEnd, ClientGoneMidBlockDoesNotSpoilTheNext) {
         std::uint8_t answers[3 * 2 + 2 + 5];
         EXPECT_EQ(abandoned.port->Read(answers, 1000), static_cast<int>(sizeof answers));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(kQuietMs + 50));
+    ASSERT_TRUE(WaitForQuietLine()) << "the server never saw the line go quiet";
 
     const std::vector<link::DownloadBlock> blocks{MakeBlock(3, 0x10)};
     RecordingObserver observer;

@@ -33,7 +33,7 @@ void Download(link::SerialPort& port) {
     }
     const std::uint8_t zero = 0;
     port.Write(std::span(&zero, 1), 1000);
-    const auto& r = tokenizer::TokenizerResult();
+    const auto& r = TestTokenizer().Result();
     for (int i = 0; i < r.BlockCount; ++i) port.Write(r.Blocks[static_cast<std::size_t>(i)], 1000);
     port.Write(std::span(&zero, 1), 1000);
     port.Drain();

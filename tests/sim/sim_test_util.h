@@ -12,16 +12,22 @@
 
 namespace kavrin::sim::test {
 
+// The tokenizer of these tests; its result stays readable after CompileSource.
+inline tokenizer::TTokenizer& TestTokenizer() {
+    static tokenizer::TTokenizer tokenizer;
+    return tokenizer;
+}
+
 // The image of a whole source text; a failed compilation fails the test.
 inline Eeprom CompileSource(std::string_view source) {
     const std::string_view body = source;
     Eeprom image{};
-    EXPECT_TRUE(tokenizer::LoadSource(source));
-    if (tokenizer::Tokenize() != 1) {
-        ADD_FAILURE() << "does not compile: " << tokenizer::TokenizerResult().ErrorMessage << "\n" << body;
+    const tokenizer::TTokenizerResult& r = TestTokenizer().Result();
+    EXPECT_TRUE(TestTokenizer().LoadSource(source));
+    if (TestTokenizer().Tokenize() != 1) {
+        ADD_FAILURE() << "does not compile: " << r.ErrorMessage << "\n" << body;
         return image;
     }
-    const auto& r = tokenizer::TokenizerResult();
     std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
     return image;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "back_test_util.h"
+#include "test_tokenizer.h"
 #include "tokenizer/code_writer.h"
 
 namespace kavrin::tokenizer {

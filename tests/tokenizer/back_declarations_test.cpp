@@ -5,6 +5,7 @@
 #include <string>
 
 #include "back_test_util.h"
+#include "test_tokenizer.h"
 #include "tokenizer/tokenizer_state.h"
 
 namespace kavrin::tokenizer {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "back_test_util.h"
+#include "test_tokenizer.h"
 
 namespace kavrin::tokenizer {
 namespace {

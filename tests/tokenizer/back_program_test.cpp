@@ -5,6 +5,7 @@
 #include <string>
 
 #include "back_test_util.h"
+#include "test_tokenizer.h"
 #include "tokenizer/statements.h"
 #include "tokenizer/tokenizer.h"
 
@@ -106,13 +107,15 @@ TEST(Program, OpenBlocksAreReportedAtTheirOpenerIn25Only) {
 
 TEST(Program, ListingRecordsWhereEachStatementStarts) {
     ASSERT_EQ(Compile("HIGH 1 : LOW 2\nEND"), 0);
-    ASSERT_EQ(StatementCount(), 3);
+    const TTokenizerResult& r = TokenizerResult();
+    const auto At = [&r](int i) { return r.StatementStarts[static_cast<std::size_t>(i)]; };
+    ASSERT_EQ(r.StatementCount, 3);
     const int header = static_cast<int>(std::string(kKR2v25).size());
-    EXPECT_EQ(StatementAt(0).source, header);
-    EXPECT_EQ(StatementAt(0).code, 14);
-    EXPECT_EQ(StatementAt(1).source, header + 9);
-    EXPECT_EQ(StatementAt(1).code, 14 + static_cast<int>((K(1) + T(5)).size()));
-    EXPECT_EQ(StatementAt(2).code, StatementAt(1).code + static_cast<int>((K(2) + T(7)).size()));
+    EXPECT_EQ(At(0).source, header);
+    EXPECT_EQ(At(0).code, 14);
+    EXPECT_EQ(At(1).source, header + 9);
+    EXPECT_EQ(At(1).code, 14 + static_cast<int>((K(1) + T(5)).size()));
+    EXPECT_EQ(At(2).code, At(1).code + static_cast<int>((K(2) + T(7)).size()));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "test_tokenizer.h"
 #include "tokenizer/code_writer.h"
 #include "tokenizer/tokenizer.h"
 

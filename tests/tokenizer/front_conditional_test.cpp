@@ -5,6 +5,7 @@
 #include <string>
 
 #include "front_test_util.h"
+#include "test_tokenizer.h"
 
 namespace kavrin::tokenizer {
 namespace {

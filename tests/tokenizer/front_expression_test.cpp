@@ -5,6 +5,7 @@
 #include <string>
 
 #include "front_test_util.h"
+#include "test_tokenizer.h"
 #include "tokenizer/constant_eval.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/expression.h"
@@ -103,8 +104,8 @@ TEST(ExpressionItems, DepthRuleAndBufferLimit) {
     TokenizerResult().ErrorMessage = nullptr;
     EXPECT_THROW(AddConstantItem(s, 1), ETokenizeError);
     EXPECT_EQ(std::atoi(TokenizerResult().ErrorMessage), 144);
-    EXPECT_THROW(AddItem(s, opv::kSqr), ETokenizeError);
-    AddItem(s, opv::kPlus);
+    EXPECT_THROW(AddItem(s, op::kSqr), ETokenizeError);
+    AddItem(s, op::kPlus);
     EXPECT_EQ(s.expr.depth, kMaxEvalDepth - 1);
 
     ClearBuffer(s, 0);

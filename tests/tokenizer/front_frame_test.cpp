@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "front_test_util.h"
+#include "test_tokenizer.h"
 #include "tokenizer/errors.h"
 
 namespace kavrin::tokenizer {
@@ -106,6 +107,28 @@ TEST(TokenizerFrame, StaleBlocksDoNotOutliveARun) {
     r.BlockCount = 5;
     EXPECT_EQ(Directives(kKr2), 0);
     EXPECT_EQ(r.BlockCount, 0);
+}
+
+TEST(TokenizerFrame, AFailedRunLeavesNoListingBehind) {
+    const TTokenizerResult& r = TokenizerResult();
+    ASSERT_EQ(Full(std::string(kKr2) + "HIGH 1\n"), 0);
+    EXPECT_EQ(r.StatementCount, 1);
+    EXPECT_GT(r.CodeBits, 0);
+    ASSERT_NE(Full(std::string(kKr2) + "HIGH\n"), 0);
+    EXPECT_EQ(r.StatementCount, 0);
+    EXPECT_EQ(r.CodeBits, 0);
+}
+
+TEST(TokenizerFrame, AnInternalFaultIsNamedInTheMessage) {
+    TTokenizer tokenizer;
+    TTokenizerResult& r = tokenizer.Result();
+    r.Success = 1;
+    RecordInternalError(r, "vector::at");
+    EXPECT_EQ(r.Success, 0);
+    EXPECT_STREQ(r.ErrorMessage, "000-Internal tokenizer error: vector::at");
+    EXPECT_EQ(r.ErrorMessage + std::strlen(r.ErrorMessage), &r.SourceText.back());
+    RecordInternalError(r, std::string(2 * kMessageAreaSize, 'x'));
+    EXPECT_EQ(std::strlen(r.ErrorMessage), kMessageAreaSize - 1) << "cut to the message area";
 }
 
 TEST(TokenizerFrame, RunsAreRepeatable) {

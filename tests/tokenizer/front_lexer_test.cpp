@@ -5,6 +5,7 @@
 #include <string>
 
 #include "front_test_util.h"
+#include "test_tokenizer.h"
 #include "tokenizer/errors.h"
 
 namespace kavrin::tokenizer {

@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "test_tokenizer.h"
 #include "tokenizer/tokenizer.h"
 
 

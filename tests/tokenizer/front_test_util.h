@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "test_tokenizer.h"
 #include "tokenizer/front_end.h"
 #include "tokenizer/tokenizer.h"
 #include "tokenizer/tokenizer_state.h"
@@ -29,7 +30,7 @@ inline int Directives(std::string_view text, std::uint8_t anyVersion = 0) {
 
 inline int FrontEnd(std::string_view text) {
     LoadSource(text);
-    TokenizeFrontEnd(1, 0);
+    TestTokenizer().TokenizeFrontEnd({});
     return ErrorNumber();
 }
 

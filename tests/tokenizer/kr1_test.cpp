@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "test_tokenizer.h"
 #include "tokenizer/tokenizer.h"
 #include "tokenizer/tokenizer_state.h"
 
@@ -232,6 +233,21 @@ TEST(Kr1Tokenizer, ImageHeaderLabelsAndData) {
     ExpectError("EEPROM 100, (1)\n" + code, {124, "PAUSE", 53});
     ExpectError("EEPROM 255, (1, 2)\n", {124, "1", 0});
     ExpectError("EEPROM 256, (1)\n", {127, "256", 0});
+}
+
+TEST(Kr1Tokenizer, StatementStartsAndCodeLengthComeBackThroughTheRecord) {
+    ASSERT_EQ(Compile("HIGH 1\nLOW 2\n"), 0) << TokenizerResult().ErrorMessage;
+    const TTokenizerResult& r = TokenizerResult();
+    ASSERT_EQ(r.StatementCount, 2);
+    const auto head = static_cast<int>(kHead.size());
+    EXPECT_EQ(r.StatementStarts[0].source, head);
+    EXPECT_EQ(r.StatementStarts[0].code, kFirst);
+    EXPECT_EQ(r.StatementStarts[1].source, head + 7);
+    // Each start points at its statement's 5-bit token: HIGH is 0, LOW 1.
+    EXPECT_GT(r.StatementStarts[1].code, kFirst);
+    EXPECT_EQ(Bits(r.StatementStarts[1].code, 5), 1u);
+    EXPECT_EQ(Bits(kFirst, 5), 0u);
+    EXPECT_GT(r.CodeBits, r.StatementStarts[1].code);
 }
 
 TEST(Kr1Tokenizer, SymbolsMasksAndDebugComeBackThroughTheRecord) {

@@ -51,9 +51,10 @@ constexpr char kProgram[] =
 
 sim::Eeprom Image(const char* program = kProgram) {
     sim::Eeprom image{};
-    EXPECT_TRUE(tokenizer::LoadSource(program));
-    EXPECT_EQ(tokenizer::Tokenize(), 1) << tokenizer::TokenizerResult().ErrorMessage;
-    const auto& r = tokenizer::TokenizerResult();
+    tokenizer::TTokenizer tokenizer;
+    EXPECT_TRUE(tokenizer.LoadSource(program));
+    EXPECT_EQ(tokenizer.Tokenize(), 1) << tokenizer.Result().ErrorMessage;
+    const auto& r = tokenizer.Result();
     std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
     return image;
 }
@@ -275,10 +276,11 @@ sim::Eeprom TestProgramImage() {
     text.LoadTextResource(resources::kTestProgramId);
     std::string source;
     EXPECT_TRUE(text.TextForTokenizer(source).ok);
-    EXPECT_TRUE(tokenizer::LoadSource(source));
-    EXPECT_EQ(tokenizer::Tokenize(), 1);
+    tokenizer::TTokenizer tokenizer;
+    EXPECT_TRUE(tokenizer.LoadSource(source));
+    EXPECT_EQ(tokenizer.Tokenize(), 1);
     sim::Eeprom image{};
-    std::copy_n(tokenizer::TokenizerResult().EepromImage.begin(), image.size(), image.begin());
+    std::copy_n(tokenizer.Result().EepromImage.begin(), image.size(), image.begin());
     return image;
 }
 
