@@ -289,9 +289,14 @@ void TActionDocument::Paste() {
     const int list = currentList_;
     TakeUndoSnapshot();
     // With the selection on the header the steps go in at the top, never into the header slot.
+    // A sensor set has no step numbers to go back to: copied go-back steps are left out there.
     const int top = std::max(1, View(list).selection.top);
+    int row = top;
     for (int k = 1; k < kMaxSteps && clipboard_[static_cast<std::size_t>(k)].value != -1; ++k) {
-        InsertStepIntoList(list, top + k - 1, clipboard_[static_cast<std::size_t>(k)]);
+        const TBotAction& step = clipboard_[static_cast<std::size_t>(k)];
+        if (ListTakes(list, step.kind)) {
+            InsertStepIntoList(list, row++, step);
+        }
     }
     ClampView(list);
 }
@@ -314,8 +319,10 @@ void TActionDocument::SetStepValue(int list, int row, std::int16_t value) {
 
 // --- Drops and moves -----------------------------------------------------------------------------
 
+bool ListTakes(int list, std::uint8_t kind) { return list == kMainList || kind != akGoBack; }
+
 bool TActionDocument::DropAction(int list, int row, std::uint8_t kind) {
-    if (!IsValidList(list) || kind >= kActionKindCount) {
+    if (!IsValidList(list) || kind >= kActionKindCount || !ListTakes(list, kind)) {
         return false;
     }
     TakeUndoSnapshot();

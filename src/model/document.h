@@ -66,6 +66,10 @@ struct TDocumentChange {
     bool rowsMoved = false;  // steps were inserted or removed: rows from firstRow on moved
 };
 
+// Whether a list takes steps of a kind: a sensor set never takes a go-back step (the robot's
+// sensor routine understands none).
+bool ListTakes(int list, std::uint8_t kind);
+
 class TActionDocument {
 public:
     explicit TActionDocument(TMode mode = TMode::Beginner);

@@ -128,6 +128,13 @@ void TMainLists::ShowSensorSet(int index) {
     }
     const int list = model::kSensorSetAll + index;
     TActionGrid* shown = Grid(list);
+    document_.SetCurrentList(list);
+    shown->show();
+    // The keyboard goes with the set, before the grid that had it hides (hiding a focused
+    // grid would hand the focus, and with it the current list, to the main list).
+    if (window_.isVisible()) {
+        shown->setFocus(Qt::TabFocusReason);
+    }
     for (int other = model::kSensorSetAll; other <= model::kSensorSet4; ++other) {
         if (other != list) {
             Grid(other)->AttachWidgets({});
@@ -137,8 +144,6 @@ void TMainLists::ShowSensorSet(int index) {
     for (TBotAction* widget : sensorWidgets_) {
         widget->MoveToGrid(shown);
     }
-    document_.SetCurrentList(list);
-    shown->show();
     shown->AttachWidgets(sensorWidgets_);
     shown->Refresh();
     Q_EMIT Changed();

@@ -129,6 +129,31 @@ TEST(Clipboard, CutMovesWholeStepsAcrossLists) {
     EXPECT_EQ(doc.Step(kSensorSet2, 2), (TBotAction{akTurnRight, 13, {1, 1, 1}}));
 }
 
+TEST(Clipboard, NoGestureEverPutsAGoBackStepIntoASensorSet) {
+    TActionDocument doc(TMode::Advanced);
+    Fill(doc, kMainList, {{akForward, 10}, {akGoBack, 1}, {akBackward, 5}});
+    doc.SetSelection(kMainList, {1, 3});
+    doc.Copy();
+    doc.SetCurrentList(kSensorSet1);
+    doc.Paste();  // the go-back step is left out, the others keep their order
+    ASSERT_EQ(doc.Count(kSensorSet1), 2);
+    EXPECT_EQ(doc.Step(kSensorSet1, 1).kind, akForward);
+    EXPECT_EQ(doc.Step(kSensorSet1, 2).kind, akBackward);
+
+    // Neither a drop nor a double-click appends one.
+    EXPECT_FALSE(doc.DropAction(kSensorSetAll, 1, akGoBack));
+    EXPECT_FALSE(doc.AppendAction(akGoBack));
+    EXPECT_EQ(doc.Count(kSensorSet1), 2);
+    EXPECT_EQ(doc.Count(kSensorSetAll), 0);
+
+    // The main list takes all three back.
+    doc.SetCurrentList(kMainList);
+    doc.SetSelection(kMainList, {4, 4});
+    doc.Paste();
+    EXPECT_EQ(doc.Count(kMainList), 6);
+    EXPECT_EQ(doc.Step(kMainList, 5).kind, akGoBack);
+}
+
 TEST(Clipboard, PasteWithTheHeaderSelectedNeverWritesTheHeaderSlot) {
     TActionDocument doc;
     FillForward(doc, kMainList, 2);

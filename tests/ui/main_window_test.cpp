@@ -33,6 +33,7 @@
 #include "ui/main_dialogs.h"
 #include "ui/main_lists.h"
 #include "ui/port_box.h"
+#include "ui/program_files.h"
 #include "ui/skin_buttons.h"
 #include "ui/spin_edit.h"
 #include "ui/ui_text.h"
@@ -50,6 +51,10 @@ struct TScript {
     QString saveName;
     int questions = 0;
     int openDialogs = 0;
+    int saveDialogs = 0;
+    QString openFolder;  // where the last open and save dialogs started, and the name proposed
+    QString saveFolder;
+    QString saveProposed;
     int codeViews = 0;
     QStringList errors;
 };
@@ -66,11 +71,17 @@ public:
         }
         return answer;
     }
-    QString OpenFileName(QWidget*, const QString&) override {
+    QString OpenFileName(QWidget*, const QString& folder) override {
         ++script_.openDialogs;
+        script_.openFolder = folder;
         return script_.openName;
     }
-    QString SaveFileName(QWidget*, const QString&, const QString&) override { return script_.saveName; }
+    QString SaveFileName(QWidget*, const QString& folder, const QString& proposed) override {
+        ++script_.saveDialogs;
+        script_.saveFolder = folder;
+        script_.saveProposed = proposed;
+        return script_.saveName;
+    }
     void ShowError(QWidget*, const QString& message) override { script_.errors << message; }
     void ShowCodeView(TCodeForm&) override { ++script_.codeViews; }
 
@@ -190,6 +201,19 @@ TEST_F(MainForm, BeginnerFaceFromTheLayoutRecords) {
     QTRY_VERIFY(window_->HelpMemo()->isVisible());
 }
 
+TEST_F(MainForm, TheHelpAreaIsWholeFromTheFirstShowing) {
+    for (const model::TMode mode : {model::TMode::Beginner, model::TMode::Advanced}) {
+        window_ = std::make_unique<TMainForm>();
+        window_->SetDialogs(std::make_unique<TScriptedDialogs>(script_));
+        window_->ShowForMode(mode);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        // No shortcut: the uncovering runs on its own timer to the window's full height.
+        QTRY_VERIFY(!window_->Face()->Uncovering());
+        EXPECT_EQ(window_->mask().boundingRect().height(), window_->height());
+        EXPECT_TRUE(window_->HelpMemo()->isVisible());
+    }
+}
+
 TEST_F(MainForm, AdvancedFaceShowsTheSensorLists) {
     Open(model::TMode::Advanced);
     EXPECT_EQ(window_->size(), QSize(797, 496));
@@ -213,6 +237,26 @@ TEST_F(MainForm, AdvancedFaceShowsTheSensorLists) {
     EXPECT_EQ(first->Icon()->parentWidget(), window_->Grid(model::kSensorSet2));
     EXPECT_TRUE(first->IsShown());
     EXPECT_EQ(first->SpinEdit()->Position(), 7);
+}
+
+TEST_F(MainForm, ChoosingATabMakesItsSetTheCurrentList) {
+    Open(model::TMode::Advanced);
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    for (const int list : {model::kMainList, model::kSensorSetAll}) {
+        window_->Grid(list)->setFocus();
+        QTabBar* tabs = window_->Lists()->Tabs();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());  // Set1
+        EXPECT_EQ(Doc().CurrentList(), model::kSensorSet1);
+        EXPECT_EQ(QApplication::focusWidget(), window_->Grid(model::kSensorSet1));
+        // A double-clicked tile goes to the set chosen, a go-back tile nowhere.
+        const int before = Doc().Count(model::kSensorSet1);
+        window_->ActionDblClick(model::akForward);
+        window_->ActionDblClick(model::akGoBack);
+        EXPECT_EQ(Doc().Count(model::kSensorSet1), before + 1);
+        EXPECT_EQ(Doc().Count(model::kMainList), 0);
+        tabs->setCurrentIndex(0);
+    }
 }
 
 TEST_F(MainForm, WidgetsFollowTheScrolledRows) {
@@ -377,6 +421,46 @@ TEST_F(MainForm, UnsavedChangesAreAskedAboutOnLoadAndQuit) {
     QSettings written(store_->fileName(), QSettings::IniFormat);
     written.beginGroup(QStringLiteral("1.0"));
     EXPECT_EQ(written.value(QStringLiteral("ComPort")).toString(), QStringLiteral("SIM"));
+}
+
+TEST_F(MainForm, AYesWhoseSaveIsCancelledKeepsTheProgramAndKavrinOpen) {
+    Open(model::TMode::Beginner);
+    QTest::mouseDClick(Tile(14), Qt::LeftButton);
+    ASSERT_TRUE(Doc().Modified());
+    // The first dialogs start in the documents folder, with no name filled in.
+    const QString documents = DefaultFileFolder();
+    EXPECT_EQ(window_->FileFolder(), documents);
+
+    QSignalSpy ended(window_.get(), &TMainForm::Ended);
+    script_.saveName.clear();  // the save dialog is cancelled
+    script_.answers = {TSaveAnswer::Yes};
+    EXPECT_FALSE(window_->Quit());
+    EXPECT_EQ(script_.saveDialogs, 1);
+    EXPECT_EQ(script_.saveFolder, documents);
+    EXPECT_TRUE(script_.saveProposed.isEmpty());
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_TRUE(window_->windowTitle().endsWith(QStringLiteral(" *")));
+
+    // Closing by the window manager is the same question.
+    script_.answers = {TSaveAnswer::Yes};
+    EXPECT_FALSE(window_->close());
+    EXPECT_EQ(ended.count(), 0);
+
+    // Load: nothing is loaded over the program.
+    script_.answers = {TSaveAnswer::Yes};
+    script_.openName = dir_.filePath(QStringLiteral("other.kvn"));
+    ClickButton(sbLoad);
+    EXPECT_EQ(script_.openDialogs, 0);
+    EXPECT_EQ(Doc().Count(model::kMainList), 1);
+    EXPECT_TRUE(Doc().Modified());
+
+    // A save that fails (a folder in the way) stops the command too.
+    script_.saveName = dir_.path();
+    script_.answers = {TSaveAnswer::Yes};
+    EXPECT_FALSE(window_->Quit());
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_EQ(script_.errors.size(), 1);
 }
 
 TEST_F(MainForm, SaveAndLoadRoundTripReadByTheCli) {
