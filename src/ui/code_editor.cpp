@@ -1,5 +1,6 @@
 #include "ui/code_editor.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTextBlock>
 
@@ -81,6 +82,17 @@ void TCodeEditor::PaintGutter(QPaintEvent* event) {
         top += height;
         block = block.next();
     }
+}
+
+void TCodeEditor::keyPressEvent(QKeyEvent* event) {
+    // Ctrl+Alt is AltGr on some keyboards, which does type characters.
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) &&
+        !event->text().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 }  // namespace kavrin::ui

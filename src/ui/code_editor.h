@@ -17,6 +17,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // An Alt letter is a window's command key, never text: it goes to the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void UpdateGutterWidth();

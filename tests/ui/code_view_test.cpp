@@ -62,6 +62,21 @@ TEST(CodeView, EnterOnCloseAndEscapeAnywhereClose) {
     EXPECT_EQ(view.ProgramText().WholeText(), "HIGH 1\r\n");
 }
 
+TEST(CodeView, AltLettersNeverTypeIntoTheText) {
+    TCodeForm view;
+    view.SetProgramText(TextOf("HIGH 1"));
+    view.show();
+    view.Editor()->setFocus();
+    view.Editor()->moveCursor(QTextCursor::End);
+    QTest::keyClick(view.Editor(), Qt::Key_V, Qt::AltModifier);
+    QTest::keyClick(view.Editor(), Qt::Key_G, Qt::AltModifier);
+    EXPECT_EQ(view.ProgramText().WholeText(), "HIGH 1");
+    // AltGr (Ctrl+Alt on some keyboards) still types its character; plain keys type.
+    QTest::keyClick(view.Editor(), Qt::Key_2, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(view.Editor(), Qt::Key_X);
+    EXPECT_EQ(view.ProgramText().WholeText().back(), 'x');
+}
+
 TEST(CodeView, TextRoundTripsAndAnErrorSelectsItsSpan) {
     const std::string whole = "' first\r\n\tx VAR Byte\r\n\xe9 GOTO Nowhere\r\nEND";
     TCodeForm view;
