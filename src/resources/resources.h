@@ -20,9 +20,9 @@ inline constexpr int kCommandLettersId = 361;
 inline constexpr int kMotionTemplateId = 362;
 inline constexpr int kTestProgramId = 364;
 
-// The UI string table, "WSDATA" 366 to 453.
+// The UI string table, "WSDATA" 366 to 454.
 inline constexpr int kFirstUIString = 366;
-inline constexpr int kLastUIString = 453;
+inline constexpr int kLastUIString = 454;
 
 // The bytes of a resource, or an empty span when there is none of that type and number.
 std::span<const std::uint8_t> find(std::string_view type, int id);

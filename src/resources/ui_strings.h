@@ -89,5 +89,6 @@ inline constexpr int kHelpUndo = 451;
 // Kavrin's own additions.
 inline constexpr int kRunCancelled = 452;
 inline constexpr int kNoPermissionFix = 453;
+inline constexpr int kProgramNotKept = 454;  // the download's end failed; the reason follows
 
 }  // namespace kavrin::resources::str
