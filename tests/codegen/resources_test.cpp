@@ -155,6 +155,7 @@ const std::vector<std::pair<int, std::string>> kExpectedStrings = {
     {453,
      "Δεν επιτρέπεται η πρόσβαση στη σειριακή θύρα. Προσθέστε τον χρήστη σας στην ομάδα dialout "
      "(sudo usermod -aG dialout $USER) και συνδεθείτε ξανά."},
+    {454, "Η μονάδα δεν κράτησε το πρόγραμμα: "},
 };
 
 TEST(UIStrings, EveryNumberHasItsExactText) {
