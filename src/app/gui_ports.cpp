@@ -1,5 +1,7 @@
 #include "app/gui_ports.h"
 
+#include <QtGlobal>
+
 #include "link/qt/qt_serial_port.h"
 #include "link/qt/user_data.h"
 #include "sim/virtual_robot.h"
@@ -9,7 +11,12 @@ namespace kavrin::app {
 ui::TLinkSetup GuiLinkSetup() {
     sim::SharedRobot()->SetRealTime(true);
     // The robot keeps what it is given across runs, as a real one does.
-    sim::SharedRobot()->Program().SetEepromFile(link::VirtualRobotEepromPath());
+    sim::ModuleProgram& program = sim::SharedRobot()->Program();
+    program.SetEepromFile(link::VirtualRobotEepromPath());
+    if (!program.LoadProblem().empty()) {
+        qWarning("%s; the virtual robot starts with an empty EEPROM",
+                 program.LoadProblem().c_str());
+    }
     return ui::TLinkSetup{.openPort = sim::WithVirtualRobot(link::OpenQtSerialPort),
                           .enumerate = link::EnumeratePorts,
                           .timings = {}};

@@ -61,7 +61,11 @@ private:
 
 std::string SimEepromPath() { return link::VirtualRobotEepromPath(); }
 
-void AttachSimEeprom() { sim::SharedRobot()->Program().SetEepromFile(SimEepromPath()); }
+void AttachSimEeprom() {
+    sim::ModuleProgram& program = sim::SharedRobot()->Program();
+    program.SetEepromFile(SimEepromPath());
+    PrintEepromProblem(program.LoadProblem());
+}
 
 int RunRun(Args args) {
     RunOptions options;

@@ -9,6 +9,7 @@
 // ("4.200 pose 61.3 75.2 -0.4"), and at the end the line "pose X Y HEADING" (cm, cm, degrees).
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -44,7 +45,7 @@ bool ParseStart(std::string_view text, sim::Pose& pose) {
     const char* end = text.data() + text.size();
     for (int i = 0; i < 3; ++i) {
         const auto [next, ec] = std::from_chars(p, end, v[i]);
-        if (ec != std::errc()) return false;
+        if (ec != std::errc() || !std::isfinite(v[i])) return false;
         p = next;
         if (i < 2) {
             if (p == end || *p != ',') return false;
@@ -66,7 +67,12 @@ int RunSimulate(Args args) {
         const bool hasValue = i + 1 < a.size();
         if (a[i] == "--arena" && hasValue) {
             options.arena = a[++i];
-        } else if (a[i] == "--start" && hasValue && ParseStart(a[i + 1], options.start)) {
+        } else if (a[i] == "--start" && hasValue) {
+            if (!ParseStart(a[i + 1], options.start)) {  // refused: the usage follows
+                std::fprintf(stderr, "kavrin-cli: --start %s: give X,Y,HEADING as three finite numbers\n",
+                             std::string(a[i + 1]).c_str());
+                return false;
+            }
             options.hasStart = true;
             ++i;
         } else {

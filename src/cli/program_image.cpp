@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "sim/eeprom_store.h"
 #include "tokenizer/tokenizer.h"
+#include "wire/wire_format.h"
 
 namespace kavrin::cli {
 
@@ -26,6 +27,10 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image) {
         }
     } else if (!ReadSourceFile(options.file, source)) {
         std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.file.c_str());
+        return false;
+    }
+    if (source.size() > wire::kMaxSourceLength) {
+        PrintTooLong(options.file);
         return false;
     }
     tokenizer::TTokenizer tokenizer;
@@ -49,12 +54,20 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image) {
 bool LoadHeldImage(sim::Eeprom& image) {
     sim::StoredEeprom stored{};
     const std::string path = SimEepromPath();
-    if (path.empty() || !sim::LoadEepromFile(path, stored)) {
+    std::string problem;
+    if (path.empty() || !sim::LoadEepromFile(path, stored, &problem)) {
+        PrintEepromProblem(problem);
         std::fputs("kavrin-cli: the virtual robot holds no program (download one to SIM first)\n", stderr);
         return false;
     }
     std::copy(stored.begin(), stored.end(), image.begin());
     return true;
+}
+
+void PrintEepromProblem(const std::string& problem) {
+    if (!problem.empty()) {
+        std::fprintf(stderr, "kavrin-cli: %s; the virtual robot's EEPROM reads as empty\n", problem.c_str());
+    }
 }
 
 bool ParseRunSeconds(std::string_view text, double& seconds) {
@@ -70,8 +83,12 @@ bool TakeVirtualRunOption(Args args, std::size_t& i, VirtualRunOptions& options)
         options.held = true;
     } else if (arg == "--trace") {
         options.trace = true;
-    } else if (arg == "--seconds" && hasValue && ParseRunSeconds(args[i + 1], options.seconds)) {
-        ++i;
+    } else if (arg == "--seconds" && hasValue) {
+        if (!ParseRunSeconds(args[++i], options.seconds)) {
+            std::fprintf(stderr, "kavrin-cli: --seconds %s: give a number of seconds above 0 and at most %.0f\n",
+                         std::string(args[i]).c_str(), kMaxRunSeconds);
+            return false;
+        }
     } else if ((arg.starts_with("-") && arg != "-") || !options.program.file.empty()) {
         return false;
     } else {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "cli/commands.h"
@@ -20,6 +21,9 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image);
 
 // The image kept in the SIM robot's EEPROM file.
 bool LoadHeldImage(sim::Eeprom& image);
+
+// Why the EEPROM file was not used (sim::LoadEepromFile's problem), nothing when empty.
+void PrintEepromProblem(const std::string& problem);
 
 // A number of virtual seconds above 0 and at most a day.
 bool ParseRunSeconds(std::string_view text, double& seconds);

@@ -190,8 +190,23 @@ DownloadStatus TargetLink::DownloadProgram(const DownloadRequest& request, int p
         observer.ShowError(outcome.message);
         break;
     }
-    port->WriteByte(kEndOfDownload, timings_.writeMs);
+    const bool ended = port->WriteByte(kEndOfDownload, timings_.writeMs);
+    if (!ended && status == DownloadStatus::Delivered) {
+        status = EndFailed(*port, observer, outcome);
+    }
     return status;
+}
+
+// The closing byte did not go out, or the module could not keep what it took: the program is
+// not where the next power-on looks, so the download has failed, with the line's reason where
+// it gives one.
+DownloadStatus TargetLink::EndFailed(TSerial& port, LinkObserver& observer,
+                                     DownloadOutcome& outcome) {
+    const std::string reason = port.WriteFailure();
+    outcome.uiString = reason.empty() ? resources::str::kCommFailure : resources::str::kProgramNotKept;
+    outcome.message = GetUIString(outcome.uiString) + reason;
+    observer.ShowError(outcome.message);
+    return reason.empty() ? DownloadStatus::CommFailure : DownloadStatus::NotKept;
 }
 
 }  // namespace kavrin::link

@@ -63,6 +63,8 @@ public:
     std::span<const std::uint8_t> Received() const { return {received_.data(), receivedCount_}; }
     bool WriteByte(std::uint8_t b, int timeoutMs);
     bool WriteBuffer(std::span<const std::uint8_t> bytes, int timeoutMs);
+    // The line's reason for the last failed write (SerialPort::WriteFailure), empty when closed.
+    std::string WriteFailure() const { return IsOpen() ? line_->WriteFailure() : std::string(); }
     // v = 1 sets, v = 0 clears, anything else does nothing.
     void SetBreak(int v);
     void SetDTR(int v);

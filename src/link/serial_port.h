@@ -47,6 +47,9 @@ public:
     virtual int Drain() = 0;
     // True when all bytes were handed to the line within timeoutMs.
     virtual bool Write(std::span<const std::uint8_t> bytes, int timeoutMs) = 0;
+    // Why the last Write returned false, where the backend knows more than that it failed (the
+    // virtual robot: the file that keeps its EEPROM could not be written); empty otherwise.
+    virtual std::string WriteFailure() const { return {}; }
 
     // Line control. False when the line cannot do it (a pseudo-terminal has no modem lines and
     // no break); callers carry on regardless, as a real module would simply not react.

@@ -22,6 +22,7 @@
 #include "link/port_list.h"
 #include "link/port_pool.h"
 #include "link/port_status.h"
+#include "resources/ui_strings.h"
 #include "wire/wire_format.h"
 
 namespace kavrin::link {
@@ -53,6 +54,7 @@ enum class DownloadStatus {
     PortNotOpened,    // the target's port did not open for the download
     VerifyFailed,     // a block acknowledged with 2
     CommFailure,      // any other acknowledgement, or none
+    NotKept,          // every block taken, but the module could not keep the program
     Stopped,          // the caller's stop token asked for an end
 };
 
@@ -116,14 +118,15 @@ public:
     DownloadOutcome DownloadIt(const DownloadRequest& request, bool keepOpen,
                                LinkObserver& observer);
 
-    // Resets and identifies the module on an open port slot, then sends the blocks. Delivered,
-    // VerifyFailed, CommFailure or Stopped; the message shown goes into the outcome, and each
-    // acknowledged block counts in its blocksSent.
+    // Resets and identifies the module on an open port slot, then sends the blocks and the
+    // closing byte. Delivered, VerifyFailed, CommFailure, NotKept or Stopped; the message shown
+    // goes into the outcome, and each acknowledged block counts in its blocksSent.
     DownloadStatus DownloadProgram(const DownloadRequest& request, int programSlot, int portSlot,
                                    LinkObserver& observer, DownloadOutcome& outcome);
 
 private:
     void ReportResult(const ScanReport& report, LinkObserver& observer);
+    DownloadStatus EndFailed(TSerial& port, LinkObserver& observer, DownloadOutcome& outcome);
     // "Robot not found", with the way to the ports when the scan was refused some of them.
     std::string NotFoundMessage() const;
 

@@ -89,6 +89,7 @@ inline constexpr int kHelpUndo = 451;
 // Kavrin's own additions.
 inline constexpr int kRunCancelled = 452;
 inline constexpr int kNoPermissionFix = 453;
+inline constexpr int kProgramNotKept = 454;  // the download's end failed; the reason follows
 
 // Simulator window. 473 to 476 name the built-in arenas (open, wall-ahead, corridor, maze).
 inline constexpr int kSimTitle = 460;

@@ -62,8 +62,12 @@ std::optional<double> Number(std::string_view word) {
     double value = 0;
     const char* end = word.data() + word.size();
     const auto [ptr, ec] = std::from_chars(word.data(), end, value);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
+    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;  // no inf, nan
     return value;
+}
+
+bool InsideBox(Vec2 p, const ArenaBox& b) {
+    return p.x > b.x && p.x < b.x + b.width && p.y > b.y && p.y < b.y + b.height;
 }
 
 std::string Quoted(std::string_view word) {
@@ -137,6 +141,14 @@ private:
             v[i] = *n;
         }
         const std::string_view word = key->word;
+        // Lengths far off the table would overflow the geometry; a heading is only an angle.
+        const std::size_t lengths = word == "start" ? 2 : key->count;
+        for (std::size_t i = 0; i < lengths; ++i) {
+            if (std::fabs(v[i]) > kMaxArenaLength) {
+                return Quoted(words[i + 1]) + " is beyond " +
+                       std::to_string(static_cast<int>(kMaxArenaLength)) + " cm";
+            }
+        }
         if (word == "table") return Table(v[0], v[1]);
         if (word == "start") {
             if (startLine_) return "the start is given twice";
@@ -197,9 +209,18 @@ Obstacles Arena::Outlines() const {
 
 bool PoseIsFree(const Arena& arena, const Obstacles& outlines, const RobotGeometry& geometry,
                 const Pose& pose) {
+    if (!std::isfinite(pose.x) || !std::isfinite(pose.y) || !std::isfinite(pose.heading)) {
+        return false;
+    }
     const auto corners = BodyCorners(geometry, pose);
     for (const Vec2& p : corners) {
-        if (p.x <= 0 || p.y <= 0 || p.x >= arena.width || p.y >= arena.depth) return false;
+        if (!(p.x > 0 && p.y > 0 && p.x < arena.width && p.y < arena.depth)) return false;
+    }
+    // The outlines catch a body that crosses an obstacle or holds one; a box is solid, so a
+    // body wholly inside one (no outline met) is caught by its corners. A body inside a disc
+    // lies within the disc's radius of its own edges, which the outlines already catch.
+    for (const ArenaBox& b : arena.boxes) {
+        if (InsideBox(corners.front(), b)) return false;
     }
     return !PolygonTouches(corners, outlines);
 }

@@ -10,7 +10,8 @@
 //
 // Centimetres and degrees; x to the right, y up, heading counter-clockwise from +x. Without a
 // table line the table is 200 x 150; without a start line the robot starts 30 cm from the left
-// edge, half-way up, facing +x. A line that cannot be read is an error naming the file and line.
+// edge, half-way up, facing +x. A line that cannot be read is an error naming the file and line;
+// so is a number that is not finite ("inf", "nan") or a length beyond 1 km either way.
 
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@ inline constexpr double kDefaultTableWidth = 200.0;
 inline constexpr double kDefaultTableDepth = 150.0;
 inline constexpr double kMaxTableSize = 2000.0;        // 20 m either way
 inline constexpr std::size_t kMaxArenaObjects = 1000;  // walls, boxes and discs together
+inline constexpr double kMaxArenaLength = 100000.0;    // any coordinate or size, either sign
 
 struct ArenaBox {
     double x = 0;  // lower-left corner

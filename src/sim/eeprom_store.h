@@ -3,7 +3,8 @@
 // next as a real module does. The file is the 2,048 bytes between a 4-byte mark and a 4-byte
 // check sum; it is replaced atomically (written beside, then renamed over), so a crash leaves
 // the old or the new image, never half of one. A missing or damaged file reads as an empty
-// EEPROM (all zeros).
+// EEPROM (all zeros), and so does anything at the path that is not a regular file (a FIFO, a
+// device, a folder): it is never opened in a way that could wait for a writer.
 
 #include <array>
 #include <cstdint>
@@ -16,8 +17,10 @@ namespace kavrin::sim {
 inline constexpr std::size_t kStoredEepromSize = wire::kEepromSize;
 using StoredEeprom = std::array<std::uint8_t, kStoredEepromSize>;
 
-// The image in the file; false (and an empty image) when it is missing or damaged.
-bool LoadEepromFile(const std::string& path, StoredEeprom& image);
+// The image in the file; false (and an empty image) when it is missing or damaged. Where the
+// path holds something that is not a regular file, or cannot be read, problem (when given)
+// receives why; a missing file is no problem (a robot that never got a program).
+bool LoadEepromFile(const std::string& path, StoredEeprom& image, std::string* problem = nullptr);
 
 // Writes the image; false with a message when the file could not be written (the old file is
 // then left as it was). The folder is made when missing.

@@ -19,9 +19,10 @@ ModuleProgram::ModuleProgram() : body_(&idleBody_), cpu_(std::make_unique<Proces
 
 void ModuleProgram::SetEepromFile(std::string path) {
     eepromFile_ = std::move(path);
+    loadProblem_.clear();
     if (eepromFile_.empty()) return;
     StoredEeprom stored{};
-    LoadEepromFile(eepromFile_, stored);
+    LoadEepromFile(eepromFile_, stored, &loadProblem_);
     std::copy(stored.begin(), stored.end(), image_.begin());
 }
 
@@ -32,10 +33,11 @@ void ModuleProgram::SetBody(PinBody* body) {
     started_ = false;
 }
 
-void ModuleProgram::Downloaded(const Eeprom& image) {
+bool ModuleProgram::Downloaded(const Eeprom& image) {
     image_ = image;
-    Save();
+    const bool saved = Save();
     Restart();
+    return saved;
 }
 
 void ModuleProgram::Restart() {
@@ -62,12 +64,12 @@ std::vector<HostByte> ModuleProgram::RunFor(VirtualTime maxTime, std::size_t wan
     return sent;
 }
 
-void ModuleProgram::Save() {
-    if (eepromFile_.empty()) return;
+bool ModuleProgram::Save() {
+    saveError_.clear();
+    if (eepromFile_.empty()) return true;
     StoredEeprom stored{};
     std::copy(image_.begin(), image_.end(), stored.begin());
-    saveError_.clear();
-    SaveEepromFile(eepromFile_, stored, saveError_);
+    return SaveEepromFile(eepromFile_, stored, saveError_);
 }
 
 }  // namespace kavrin::sim

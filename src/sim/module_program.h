@@ -25,16 +25,21 @@ public:
     ModuleProgram();
 
     // The file that keeps the EEPROM (empty: none). Loads the image it holds, as at power-on,
-    // without starting it.
+    // without starting it; what is not a regular file is not opened and reads as empty.
     void SetEepromFile(std::string path);
     const std::string& EepromFile() const { return eepromFile_; }
+    // Why the file was there but could not be used at SetEepromFile; empty when it was fine or
+    // missing.
+    const std::string& LoadProblem() const { return loadProblem_; }
 
     // A body to drive instead of the built-in one that merely records; null restores that one.
     // The body must outlive its use here.
     void SetBody(PinBody* body);
 
-    // A download has completed: the image is kept (and written to the file) and started.
-    void Downloaded(const Eeprom& image);
+    // A download has completed: the image is kept and started, and written to the file. False
+    // when the file could not be written (SaveError says why); the image is kept all the same
+    // for as long as this object lives.
+    bool Downloaded(const Eeprom& image);
     // Reset or power-on: the image held runs again from its start.
     void Restart();
     // Reset held: the program stands still until Restart.
@@ -52,7 +57,7 @@ public:
     const std::string& SaveError() const { return saveError_; }
 
 private:
-    void Save();
+    bool Save();
 
     RecordingBody idleBody_;
     PinBody* body_;
@@ -60,6 +65,7 @@ private:
     Eeprom image_{};
     std::string eepromFile_;
     std::string saveError_;
+    std::string loadProblem_;
     bool started_ = false;
     bool held_ = false;
 };

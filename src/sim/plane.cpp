@@ -11,7 +11,10 @@ double Length(Vec2 v) { return std::hypot(v.x, v.y); }
 
 Vec2 Direction(double angle) { return {std::cos(angle), std::sin(angle)}; }
 
-double DegreesToRadians(double degrees) { return degrees * std::numbers::pi / 180.0; }
+// Whole turns go first (exactly, by remainder), so that no finite angle overflows.
+double DegreesToRadians(double degrees) {
+    return std::remainder(degrees, 360.0) * std::numbers::pi / 180.0;
+}
 
 Vec2 Pose::ToTable(Vec2 body) const {
     const double c = std::cos(heading);

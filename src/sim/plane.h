@@ -38,6 +38,7 @@ struct Pose {
     friend bool operator==(const Pose&, const Pose&) = default;
 };
 
+// The angle in radians, in [-pi, pi]; finite for every finite number of degrees.
 double DegreesToRadians(double degrees);
 
 struct Segment {

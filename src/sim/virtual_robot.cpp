@@ -72,6 +72,7 @@ public:
         }
         Clock::time_point sent = std::max(Clock::now(), lineFree_);
         std::vector<std::uint8_t> answer;
+        writeFailure_.clear();
         for (const std::uint8_t b : bytes) {
             sent += kCharacterTime;
             answer.clear();
@@ -85,7 +86,7 @@ public:
                     robot_->Program().FromComputer(b);
                 }
             }
-            if (robot_->Module().DownloadsClosed() != downloads) robot_->Program().Downloaded(robot_->Module().Eeprom());
+            if (robot_->Module().DownloadsClosed() != downloads) Downloaded();
             Clock::time_point arrival = sent;
             for (const std::uint8_t a : answer) {
                 arrival = std::max(arrival, lastArrival_ + kCharacterTime);
@@ -94,8 +95,9 @@ public:
             }
         }
         lineFree_ = sent;
-        return !Gone();
+        return !Gone() && writeFailure_.empty();
     }
+    std::string WriteFailure() const override { return writeFailure_; }
 
     bool SetBreak(bool on) override {
         if (Gone()) {
@@ -118,6 +120,16 @@ private:
     };
 
     bool Gone() const { return robot_->Module().Vanished(); }
+
+    // The closing byte of a download: the program takes the image and keeps it in its file. The
+    // module has no answer for that byte, so a file that cannot be written fails the write
+    // itself: the download must not be reported as kept when the next run will not find it.
+    void Downloaded() {
+        ModuleProgram& program = robot_->Program();
+        if (!program.Downloaded(robot_->Module().Eeprom())) {
+            writeFailure_ = "the virtual robot's EEPROM file was not written: " + program.SaveError();
+        }
+    }
 
     // The running program goes on while the computer waits for bytes: until it has sent what
     // the read still lacks, or for the read's time-out in virtual time. What it sends arrives
@@ -150,6 +162,7 @@ private:
     std::deque<Pending> pending_;
     Clock::time_point lineFree_{};
     Clock::time_point lastArrival_{};
+    std::string writeFailure_;
 };
 
 link::OpenResult VirtualRobot::Open() {

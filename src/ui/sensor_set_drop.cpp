@@ -34,13 +34,21 @@ bool DragSensorSet(QWidget* source, int sensorSet) {
 }
 
 TSensorSetDropTarget::TSensorSetDropTarget(TActionGrid* grid, std::function<void()> dropped)
-    : QObject(grid), grid_(grid), dropped_(std::move(dropped)) {
-    grid_->viewport()->setAcceptDrops(true);
-    grid_->viewport()->installEventFilter(this);
+    : QObject(grid), grid_(grid), viewport_(grid->viewport()), dropped_(std::move(dropped)) {
+    viewport_->setAcceptDrops(true);
+    viewport_->installEventFilter(this);
+    // Events the viewport sends while the grid is being destroyed never ask the grid anything
+    // (they are not drags); once it is gone, the filter leaves the viewport.
+    connect(grid, &QObject::destroyed, this, [this] {
+        if (viewport_) {
+            viewport_->removeEventFilter(this);
+        }
+        grid_ = nullptr;
+    });
 }
 
 bool TSensorSetDropTarget::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != grid_->viewport()) {
+    if (grid_ == nullptr || viewport_ == nullptr || watched != viewport_) {
         return false;
     }
     switch (event->type()) {

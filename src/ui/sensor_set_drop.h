@@ -4,6 +4,7 @@
 // step row, where it writes that set into the column.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -26,7 +27,8 @@ int SensorSetOf(const QMimeData* data);
 // dropped on a list.
 bool DragSensorSet(QWidget* source, int sensorSet);
 
-// Makes a grid accept dropped sensor sets; dropped runs after each one that was written.
+// Makes a grid accept dropped sensor sets; dropped runs after each one that was written. The
+// filter leaves the viewport when the grid goes.
 class TSensorSetDropTarget : public QObject {
     Q_OBJECT
 
@@ -38,6 +40,9 @@ protected:
 
 private:
     TActionGrid* grid_;
+    // The watched viewport, taken once: while the grid is being destroyed its viewport still
+    // sends events here, and the grid may no longer be asked for anything.
+    QPointer<QWidget> viewport_;
     std::function<void()> dropped_;
 };
 

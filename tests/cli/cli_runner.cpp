@@ -70,7 +70,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText
     const std::string dir = TempDir();
     const std::string in = dir + "/stdin", out = dir + "/stdout", err = dir + "/stderr";
     std::ofstream(in, std::ios::binary) << stdinText;
-    std::string cmd = SimEepromAssignment() + Quote(KAVRIN_CLI);
+    // A command that hangs fails its test (exit 124) instead of stopping the suite.
+    std::string cmd = SimEepromAssignment() + "timeout 120 " + Quote(KAVRIN_CLI);
     for (const std::string& a : args) {
         cmd += " " + Quote(a);
     }

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "cli_runner.h"
 
 namespace kavrin::test {
@@ -71,6 +73,56 @@ TEST(CliRun, HeldRunsTheLastDownloadToSim) {
     const CliRun run = RunCli({"run", "--held"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "held\n");
+}
+
+TEST(CliRun, AnEepromPathThatIsNoFileNeitherHangsNorPassesForADownload) {
+    const std::string path = WriteProgram("kept.vel", "DEBUG \"kept\", CR\r\n");
+    const std::string folder = TempDir();
+    SetEnvironment("KAVRIN_SIM_EEPROM", folder);
+    const CliRun refused = RunCli({"download", path, "--port", "SIM"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out.find("Downloaded"), std::string::npos) << refused.out;
+    EXPECT_NE(refused.err.find("cannot replace " + folder), std::string::npos) << refused.err;
+    const CliRun none = RunCli({"run", "--held"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find(folder + " is not a regular file; the virtual robot's EEPROM reads as empty"),
+              std::string::npos)
+        << none.err;
+
+    const std::string fifo = TempDir() + "/robot.eeprom";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    SetEnvironment("KAVRIN_SIM_EEPROM", fifo);
+    const CliRun held = RunCli({"run", "--held"});
+    EXPECT_EQ(held.exitCode, 1);
+    EXPECT_NE(held.err.find(fifo + " is not a regular file"), std::string::npos) << held.err;
+    const CliRun simulated = RunCli({"simulate", "--held"});
+    EXPECT_EQ(simulated.exitCode, 1);
+    // The download is not held up by what it replaces.
+    ASSERT_EQ(RunCli({"download", path, "--port", "SIM"}).exitCode, 0);
+    EXPECT_EQ(RunCli({"run", "--held"}).out, "kept\n");
+    unsetenv("KAVRIN_SIM_EEPROM");
+}
+
+TEST(CliRun, ARefusedProgramOrTimeSaysWhy) {
+    const std::string longSource = WriteProgram("long.vel", std::string(70000, '\'') + "\r\n");
+    for (const char* command : {"run", "simulate"}) {
+        const CliRun tooLong = RunCli({command, longSource});
+        EXPECT_EQ(tooLong.exitCode, 1) << command;
+        EXPECT_EQ(tooLong.err, "kavrin-cli: " + longSource + ": source is longer than 65535 characters\n")
+            << command;
+    }
+    const std::string program = WriteProgram("end.vel", "END\r\n");
+    for (const char* value : {"0", "-1", "86401", "nan", "inf", "ten", "1e999"}) {
+        for (const char* command : {"run", "simulate"}) {
+            const CliRun bad = RunCli({command, program, "--seconds", value});
+            EXPECT_EQ(bad.exitCode, 2) << command << " " << value;
+            EXPECT_EQ(bad.err.rfind(std::string("kavrin-cli: --seconds ") + value +
+                                        ": give a number of seconds above 0 and at most 86400\n",
+                                    0),
+                      0u)
+                << bad.err;
+        }
+    }
 }
 
 }  // namespace

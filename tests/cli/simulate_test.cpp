@@ -44,6 +44,19 @@ TEST(CliSimulate, RefusesWhatItCannotRun) {
     EXPECT_EQ(RunCli({"simulate"}).exitCode, 2);
     EXPECT_EQ(RunCli({"simulate", program, "--start", "1,2"}).exitCode, 2);
     EXPECT_EQ(RunCli({"simulate", program, "--held"}).exitCode, 2);
+    for (const char* start : {"30,75,nan", "30,75,inf", "nan,75,0", "30,75,1e999"}) {
+        const CliRun refused = RunCli({"simulate", program, "--start", start});
+        EXPECT_EQ(refused.exitCode, 2) << start;
+        EXPECT_EQ(refused.err.rfind(std::string("kavrin-cli: --start ") + start +
+                                        ": give X,Y,HEADING as three finite numbers\n",
+                                    0),
+                  0u)
+            << refused.err;
+    }
+    // Any finite heading is an angle on the table.
+    const CliRun turned = RunCli({"simulate", program, "--start", "30,75,1e308", "--seconds", "0.1"});
+    EXPECT_EQ(turned.exitCode, 0) << turned.err;
+    EXPECT_EQ(turned.out.find("nan"), std::string::npos) << turned.out;
 
     const CliRun outside = RunCli({"simulate", program, "--start", "1,1,0"});
     EXPECT_EQ(outside.exitCode, 1);

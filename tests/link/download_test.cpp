@@ -186,6 +186,32 @@ TEST_F(DownloadTest, PortVanishingMidwayIsACommunicationFailure) {
     EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
 }
 
+TEST_F(DownloadTest, ARobotThatCannotKeepTheProgramFailsTheDownloadWithTheReason) {
+    const auto folder = std::filesystem::path(::testing::TempDir()) / "kavrin-eeprom-folder";
+    std::filesystem::create_directories(folder);
+    robot->Program().SetEepromFile(folder.string());
+    auto& l = Link({"SIM"});
+    const auto outcome = Download(l);
+    EXPECT_EQ(outcome.status, DownloadStatus::NotKept);
+    EXPECT_EQ(outcome.uiString, resources::str::kProgramNotKept);
+    EXPECT_EQ(outcome.message.rfind(GetUIString(resources::str::kProgramNotKept), 0), 0u);
+    EXPECT_NE(outcome.message.find(folder.string()), std::string::npos) << outcome.message;
+    ASSERT_EQ(observer.errors.size(), 1u);
+    EXPECT_EQ(observer.errors[0], outcome.message);
+    EXPECT_EQ(outcome.blocksSent, 5);
+    EXPECT_EQ(pool->FreeSlotCount(), link::kPortSlotCount);
+
+    // A line that fails the closing byte without a reason is a communication failure.
+    auto inner = std::make_shared<sim::VirtualModule>();
+    FakeLineSpec line = ModuleLine(*inner);
+    line.writeFails = [inner] { return inner->DownloadsClosed() > 0; };
+    fakes.Add("ttyUSB0", line);
+    auto& other = Link({"ttyUSB0"});
+    const auto cut = Download(other);
+    EXPECT_EQ(cut.status, DownloadStatus::CommFailure);
+    EXPECT_EQ(cut.message, GetUIString(resources::str::kCommFailure));
+}
+
 TEST_F(DownloadTest, ClosingByteFollowsAFailedBlock) {
     // The fake records every byte the computer sent.
     auto sent = std::make_shared<std::vector<std::uint8_t>>();

@@ -56,7 +56,7 @@ bool FakeLine::Write(std::span<const std::uint8_t> bytes, int) {
         }
     }
     in_.insert(in_.end(), out.begin(), out.end());
-    return true;
+    return !(spec_.writeFails && spec_.writeFails());
 }
 
 std::uint16_t FakeLine::GetModemStatus() {

@@ -37,6 +37,7 @@ struct FakeLineSpec {
     bool dsrAlwaysOn = false;
     bool lineControlFails = false;          // a pseudo-terminal: no break, no modem lines
     std::function<void(bool)> onBreak;      // the far end sees the break condition
+    std::function<bool()> writeFails;       // asked after each write: report it as failed
 };
 
 inline FakeLineSpec Line(Responder respond) {

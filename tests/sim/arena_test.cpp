@@ -83,12 +83,41 @@ TEST(Arena, AnUnreadableLineIsAnErrorNamingTheFileAndLine) {
          "f.arena:3: the robot does not fit at its start"},
         {"start 250 75 0\n", "f.arena:1: the robot does not fit at its start"},
         {"disc 30 75 2\n", "f.arena: the robot does not fit at its start"},  // default start
+        // The body wholly inside a box or a disc, or a box wholly under the body.
+        {"box 0 0 190 140\nstart 100 70 0\n", "f.arena:2: the robot does not fit at its start"},
+        {"disc 100 70 60\nstart 100 70 0\n", "f.arena:2: the robot does not fit at its start"},
+        {"box 29 74 2 2\n", "f.arena: the robot does not fit at its start"},
+        // Nothing that is not a finite number, and no length the geometry cannot square.
+        {"start 30 75 inf\n", "f.arena:1: \"inf\" is not a number"},
+        {"start 30 75 -nan\n", "f.arena:1: \"-nan\" is not a number"},
+        {"\nwall 0 0 1e300 1e300\n", "f.arena:2: \"1e300\" is beyond 100000 cm"},
+        {"disc 10 10 2e5\n", "f.arena:1: \"2e5\" is beyond 100000 cm"},
     };
     for (const auto& c : cases) {
         const ArenaResult r = ParseArena(c.text, "f.arena");
         EXPECT_FALSE(r.arena) << c.text;
         EXPECT_EQ(r.error, c.error) << c.text;
     }
+}
+
+TEST(Arena, AnyFiniteHeadingIsAnAngleAndNoPoseOffTheNumbersIsFree) {
+    const ArenaResult huge = ParseArena("start 30 75 1e308\n", "f.arena");
+    ASSERT_TRUE(huge.arena) << huge.error;
+    EXPECT_TRUE(std::isfinite(huge.arena->start.heading));
+    EXPECT_LE(std::fabs(huge.arena->start.heading), 3.2);
+    const ArenaResult turns = ParseArena("start 30 75 -3690\n", "f.arena");  // ten turns and -90
+    ASSERT_TRUE(turns.arena) << turns.error;
+    EXPECT_NEAR(turns.arena->start.HeadingDegrees(), -90, 1e-9);
+    EXPECT_DOUBLE_EQ(DegreesToRadians(-1e308), -DegreesToRadians(1e308));
+
+    const Arena open = *BuiltInArena("open");
+    const Obstacles outlines = open.Outlines();
+    const double nan = std::nan("");
+    for (const Pose& p : {Pose{nan, 75, 0}, Pose{30, nan, 0}, Pose{30, 75, nan},
+                          Pose{30, 75, INFINITY}}) {
+        EXPECT_FALSE(PoseIsFree(open, outlines, {}, p)) << p.x << " " << p.y << " " << p.heading;
+    }
+    EXPECT_TRUE(PoseIsFree(open, outlines, {}, open.start));
 }
 
 TEST(Arena, FilesLoadByPathAndAMissingOneOrAFolderCannotBeRead) {

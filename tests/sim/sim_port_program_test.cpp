@@ -7,6 +7,10 @@
 #include <fstream>
 #include <string>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "resources/resources.h"
 #include "sim/eeprom_store.h"
 #include "sim/virtual_robot.h"
@@ -110,6 +114,66 @@ TEST(EepromFile, WriteInAProgramIsKept) {
     StoredEeprom stored{};
     ASSERT_TRUE(LoadEepromFile(file, stored));
     EXPECT_EQ(stored[10], 77);
+}
+
+#ifndef _WIN32
+TEST(EepromFile, WhatIsNotARegularFileReadsAsEmptyWithoutWaiting) {
+    const std::string fifo = TempFile("fifo.eeprom");
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // no writer ever comes: opening it would wait
+    const std::string folder = TempFile("folder.eeprom");
+    std::filesystem::create_directories(folder);
+    for (const std::string& path : {fifo, folder, std::string("/dev/null")}) {
+        StoredEeprom image{};
+        image.fill(3);
+        std::string problem;
+        EXPECT_FALSE(LoadEepromFile(path, image, &problem));
+        EXPECT_EQ(image, StoredEeprom{});
+        EXPECT_EQ(problem, path + " is not a regular file");
+        ModuleProgram program;
+        program.SetEepromFile(path);
+        EXPECT_EQ(program.LoadProblem(), problem);
+        EXPECT_EQ(program.Image(), Eeprom{});
+    }
+    std::string problem = "stale";
+    StoredEeprom image{};
+    EXPECT_FALSE(LoadEepromFile(TempFile("missing.eeprom"), image, &problem));
+    EXPECT_EQ(problem, "");  // a robot that never got a program
+    std::filesystem::remove(fifo);
+}
+#endif
+
+TEST(EepromFile, AFileThatCannotBeWrittenFailsTheClosingWriteAndTheRobotKeepsTheImage) {
+    const std::string folder = TempFile("taken.eeprom");
+    std::filesystem::create_directories(folder);
+    auto robot = std::make_shared<VirtualRobot>();
+    robot->Program().SetEepromFile(folder);
+    CompileImage("DEBUG \"kept\"\r\n");
+    link::OpenResult opened = robot->Open();
+    ASSERT_TRUE(opened.port);
+    link::SerialPort& port = *opened.port;
+    port.SetBreak(true);
+    port.SetBreak(false);
+    const std::uint8_t hello[] = {'K', 'R', '2', 0};
+    ASSERT_TRUE(port.Write(hello, 10));
+    const auto& r = TestTokenizer().Result();
+    for (int i = 0; i < r.BlockCount; ++i) {
+        ASSERT_TRUE(port.Write(r.Blocks[static_cast<std::size_t>(i)], 10));
+    }
+    const std::uint8_t zero = 0;
+    EXPECT_FALSE(port.Write(std::span(&zero, 1), 10));
+    EXPECT_NE(port.WriteFailure().find("cannot replace " + folder), std::string::npos)
+        << port.WriteFailure();
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_FALSE(std::filesystem::exists(folder + ".new"));
+
+    // The robot runs what it took for as long as it lives; the next write is fine again.
+    EXPECT_TRUE(std::equal(r.EepromImage.begin(), r.EepromImage.end(),
+                           robot->Program().Image().begin()));
+    EXPECT_TRUE(robot->Program().Running());
+    port.Drain();
+    EXPECT_TRUE(port.Write(std::span(&zero, 1), 10));
+    EXPECT_EQ(port.WriteFailure(), "");
 }
 
 }  // namespace
