@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QWindow>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
@@ -377,6 +378,20 @@ void TProgressForm::Centre() {
          around.top() + around.height() / 2 - height() / 2);
 }
 
+// Transient for the window that started the run, so that no window manager puts it behind;
+// for a modal window open over it (the servo test), so that it stays usable above that one.
+void TProgressForm::StayAboveAnchor() {
+    QWidget* owner = QApplication::activeModalWidget();
+    if (owner == nullptr || owner == this) {
+        owner = anchor_;
+    }
+    if (owner == nullptr || !owner->isVisible()) {
+        return;
+    }
+    winId();  // the native window exists from here on
+    windowHandle()->setTransientParent(owner->window()->windowHandle());
+}
+
 void TProgressForm::Open(const link::PortStatusTable& table, const QString& message) {
     closeTimer_->stop();
     choiceMode_ = !message.isEmpty();
@@ -402,6 +417,7 @@ void TProgressForm::Open(const link::PortStatusTable& table, const QString& mess
     }
     setWindowModality(modality);
     Centre();
+    StayAboveAnchor();
     show();  // always on top: no raise needed
     ScrollToTopRow(top);
     if (choiceMode_) {

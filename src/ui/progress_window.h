@@ -96,6 +96,7 @@ public:
 
     // The window the dialog is centred on (the main window); none centres it on the screen.
     void SetAnchor(QWidget* anchor) { anchor_ = anchor; }
+    QWidget* Anchor() const { return anchor_; }
 
     // Shows the table. An empty message shows the window in progress mode, not modal. A message
     // turns it into the modal choice window: warning icon, the message, the grid scrolled to the
@@ -156,6 +157,7 @@ private:
     void ScrollToTopRow(int topRow);
     void PlaceTxStatus();
     void Centre();
+    void StayAboveAnchor();
     void PortStatusSelectCell(int row);
     void UpdateDownloadButton();
     bool IsCandidateRow(int gridRow) const;

@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -273,9 +274,14 @@ protected:
 TEST_F(RunTest, GoSendsTheProgramToTheVirtualRobot) {
     auto robot = std::make_shared<sim::VirtualRobot>();
     Make(Robots({{"SIM", robot}}));
+    main.show();
     QTest::keyClick(&main, Qt::Key_G, Qt::AltModifier);
     EXPECT_TRUE(run->Busy());
     main.Go();  // a second press while it runs starts nothing
+    // The progress window shows transient for the main window: never behind it.
+    QTRY_VERIFY(window.isVisible());
+    ASSERT_NE(window.windowHandle(), nullptr);
+    EXPECT_EQ(window.windowHandle()->transientParent(), main.windowHandle());
     ASSERT_TRUE(finished->wait(kRunWaitMs));
     EXPECT_EQ(Outcome().status, run::RunStatus::Delivered) << Outcome().message;
     ExpectImageIn(Image(), *robot);
