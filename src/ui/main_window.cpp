@@ -135,14 +135,14 @@ QStringList TMainForm::PortNames() const {
     return names;
 }
 
+// The ports are listed on a worker meanwhile: the stored port is chosen when they come.
 void TMainForm::LoadStoredSettings() {
-    portBox_->EnsureListed();
-    const QStringList ports = PortNames();
+    portBox_->ListPortsInBackground();
     TSettings settings;
     if (settingsStore_ != nullptr) {
-        LoadSettings(*settingsStore_, settings, ports);
+        ReadSettings(*settingsStore_, settings);
     } else {
-        LoadSettings(settings, ports);
+        ReadSettings(settings);
     }
     ApplySettings(settings);
 }
@@ -387,7 +387,6 @@ void TMainForm::ApplySettings(const TSettings& settings) {
         HyperHelpClick();
     }
     document_->SetCalibration(settings.leftServoCenter, settings.rightServoCenter);
-    portBox_->EnsureListed();
     portBox_->Choose(settings.comPort.toStdString());
     files_->SetFolder(settings.lastDirectory);
 }
@@ -497,6 +496,7 @@ void TMainForm::SetRunController(TRunController* run) {
 }
 
 void TMainForm::Go() {
+    portBox_->EnsureListed();  // the port setting is settled before a run uses it
     if (run_ == nullptr) {
         BuildCode();
         return;
@@ -555,6 +555,7 @@ void TMainForm::Test() {
     if (testWindow_ == nullptr || (run_ != nullptr && run_->Busy())) {
         return;
     }
+    portBox_->EnsureListed();
     testWindow_->SetDocument(*document_);
     testWindow_->Link().SetSelectedPort(PortSetting());
     dialogs_->ShowTestWindow(*testWindow_);
@@ -577,6 +578,7 @@ bool TMainForm::Quit() {
         return false;
     }
     buttons_->HideHighlights();
+    portBox_->EnsureListed();
     const QStringList ports = PortNames();
     if (settingsStore_ != nullptr) {
         SaveSettings(*settingsStore_, CurrentSettings(), ports);

@@ -3,6 +3,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 
+#include "ui/settings.h"
 #include "ui/skin.h"
 #include "ui/ui_text.h"
 
@@ -18,24 +19,64 @@ TPortBox::TPortBox(QWidget* parent) : QComboBox(parent) {
 }
 
 void TPortBox::EnsureListed() {
-    if (!listed_) {
+    if (lister_.joinable()) {
+        lister_.join();  // its answer is still queued: take the list now
+        ListPorts();
+    } else if (!listed_) {
         ListPorts();
     }
 }
 
 void TPortBox::ListPorts() {
-    listed_ = true;
-    ports_.clear();
+    std::vector<std::string> ports;
     if (enumerate_) {
-        enumerate_(ports_);
+        enumerate_(ports);
     }
+    ShowPorts(std::move(ports));
+}
+
+void TPortBox::ListPortsInBackground() {
+    if (listed_ || lister_.joinable() || !enumerate_) {
+        ListPorts();
+        return;
+    }
+    lister_ = std::jthread([this, enumerate = enumerate_] {
+        std::vector<std::string> ports;
+        enumerate(ports);
+        QMetaObject::invokeMethod(
+            this,
+            [this, ports = std::move(ports)]() mutable {
+                if (lister_.joinable()) {
+                    lister_.join();
+                    ShowPorts(std::move(ports));
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TPortBox::ShowPorts(std::vector<std::string> ports) {
+    listed_ = true;
+    ports_ = std::move(ports);
     choice_.SetPorts(ports_);
     setting_ = choice_.GetSelectedPort();
     Fill();
+    if (!wish_.empty()) {
+        Choose(std::exchange(wish_, std::string()));
+    }
+    Q_EMIT Listed();
 }
 
 void TPortBox::Choose(const std::string& setting) {
-    setting_ = choice_.SelectPort(setting);
+    if (!listed_) {
+        wish_ = setting;
+        return;
+    }
+    QStringList names;
+    for (const std::string& port : ports_) {
+        names.append(FromCore(port));
+    }
+    setting_ = choice_.SelectPort(ResolvePort(FromCore(setting), names).toStdString());
     Fill();
 }
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/port_list.h"
@@ -21,11 +22,15 @@ public:
     void SetEnumerator(link::PortEnumerator enumerate) { enumerate_ = std::move(enumerate); }
     // Asks the enumerator for the ports now and shows them, keeping the choice if still listed.
     void ListPorts();
-    // Lists the ports unless they have been listed already.
+    // Asks for them on a worker thread; the box fills when the answer comes (Listed).
+    void ListPortsInBackground();
+    // Lists the ports now unless they have been listed already (a listing under way is
+    // awaited).
     void EnsureListed();
     const std::vector<std::string>& Ports() const { return ports_; }
 
-    // Chooses a port by name ("AUTO" or one not listed: the automatic entry).
+    // Chooses a port by name, its letters compared without case ("AUTO" or one not listed:
+    // the automatic entry). Before the ports are known the name waits for them.
     void Choose(const std::string& setting);
     // "AUTO" or the chosen port's name.
     const std::string& Setting() const { return setting_; }
@@ -35,8 +40,11 @@ public:
 Q_SIGNALS:
     // The user picked an entry.
     void Chosen();
+    // The ports have been listed.
+    void Listed();
 
 private:
+    void ShowPorts(std::vector<std::string> ports);
     void Fill();
 
     link::PortEnumerator enumerate_;
@@ -44,6 +52,8 @@ private:
     std::vector<std::string> ports_;
     bool listed_ = false;
     std::string setting_{link::kAutoPort};
+    std::string wish_;  // a choice made before the ports were known
+    std::jthread lister_;
 };
 
 }  // namespace kavrin::ui

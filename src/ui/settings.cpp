@@ -64,6 +64,11 @@ QString ResolvePort(const QString& name, const QStringList& ports) {
 }
 
 void LoadSettings(QSettings& store, TSettings& settings, const QStringList& ports) {
+    ReadSettings(store, settings);
+    settings.comPort = ResolvePort(settings.comPort, ports);
+}
+
+void ReadSettings(QSettings& store, TSettings& settings) {
     store.beginGroup(QLatin1String(kSettingsGroup));
     if (const std::optional<bool> hyperHelp = ReadBoolean(store, kHyperHelpSetting)) {
         settings.hyperHelp = *hyperHelp;
@@ -73,7 +78,12 @@ void LoadSettings(QSettings& store, TSettings& settings, const QStringList& port
     ReadText(store, kComPortSetting, settings.comPort);
     ReadText(store, kLastDirectorySetting, settings.lastDirectory);
     store.endGroup();
-    settings.comPort = ResolvePort(settings.comPort, ports);
+}
+
+void ReadSettings(TSettings& settings) {
+    QSettings store{QString::fromLatin1(kSettingsOrganisation),
+                    QString::fromLatin1(kSettingsApplication)};
+    ReadSettings(store, settings);
 }
 
 void LoadSettings(TSettings& settings, const QStringList& ports) {

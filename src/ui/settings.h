@@ -60,6 +60,9 @@ QString ResolvePort(const QString& name, const QStringList& ports);
 // of another type that cannot be read as the listed one counts as missing.
 void LoadSettings(QSettings& store, TSettings& settings, const QStringList& ports);
 void LoadSettings(TSettings& settings, const QStringList& ports);
+// The same without resolving the port: for a caller whose port list comes later.
+void ReadSettings(QSettings& store, TSettings& settings);
+void ReadSettings(TSettings& settings);
 
 // Writes every value; the port is kept when it is one of the port list (the virtual robot's
 // included) and written as "AUTO" otherwise. Returns false when the store could not be written.

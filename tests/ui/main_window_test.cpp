@@ -21,8 +21,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <deque>
 #include <memory>
+#include <thread>
 
 #include "link/port_list.h"
 #include "resources/resources.h"
@@ -530,6 +532,28 @@ TEST_F(MainForm, SettingsApplyAtTheFirstShowingAndThePortBoxFollowsThePorts) {
     EXPECT_EQ(window_->PortBox()->currentIndex(), 0);
     Q_EMIT window_->PortBox()->activated(0);
     EXPECT_EQ(window_->PortSetting(), "AUTO");
+}
+
+TEST_F(MainForm, ThePortsAreListedOnceAndOffTheWindowThreadAtTheFirstShowing) {
+    std::atomic<int> listings{0};
+    std::atomic<bool> onWindowThread{false};
+    const std::thread::id windowThread = std::this_thread::get_id();
+    window_ = std::make_unique<TMainForm>();
+    window_->SetDialogs(std::make_unique<TScriptedDialogs>(script_));
+    store_ = std::make_unique<QSettings>(dir_.filePath(QStringLiteral("ports.ini")),
+                                         QSettings::IniFormat);
+    store_->setValue(QStringLiteral("1.0/ComPort"), QStringLiteral("sim"));
+    window_->SetSettingsStore(store_.get());
+    window_->SetPortEnumerator([&](std::vector<std::string>& list) {
+        ++listings;
+        onWindowThread = onWindowThread || std::this_thread::get_id() == windowThread;
+        list = {"ttyS0", "SIM"};
+    });
+    window_->ShowForMode(model::TMode::Advanced);
+    QTRY_COMPARE(window_->PortBox()->count(), 3);
+    EXPECT_EQ(listings, 1);
+    EXPECT_FALSE(onWindowThread);
+    EXPECT_EQ(window_->PortSetting(), "SIM");  // the stored port, chosen once the list came
 }
 
 TEST_F(MainForm, ARefusedFileChangesNothingAndATypedValueIsOneChange) {
