@@ -74,8 +74,7 @@ void TActionPalette::PlayOnly(TSkinImage* hovered) {
         }
         if (tile != hovered) {
             tile->StopAndRewind();
-        } else if (tile->Animation() == nullptr ||
-                   tile->Animation()->state() != QMovie::Running) {
+        } else if (tile->Animation() == nullptr || tile->Animation()->state() != QMovie::Running) {
             tile->Play(kHoverSpeed);
         }
     }

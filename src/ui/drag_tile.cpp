@@ -42,8 +42,8 @@ void TDragger::StartDrag(int kind, TSkinImage* tile, QPoint grabPoint) {
     }
     kind_ = kind;
     // The tile has been rewound: its current frame is the first.
-    picture_ = tile->Animation() != nullptr ? tile->Animation()->currentPixmap()
-                                            : ActionKindPicture(kind);
+    picture_ =
+        tile->Animation() != nullptr ? tile->Animation()->currentPixmap() : ActionKindPicture(kind);
     if (picture_.isNull()) {
         picture_ = ActionKindPicture(kind);
     }

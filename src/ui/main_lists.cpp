@@ -1,8 +1,8 @@
 #include "ui/main_lists.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTabBar>
 
 #include <algorithm>
@@ -72,8 +72,8 @@ void TMainLists::CreateNotebook() {
     tabs_ = new QTabBar(notebook_);
     tabs_->setExpanding(false);
     tabs_->setFont(ArialFont(kCaptionPixels, false));
-    tabs_->setStyleSheet(QStringLiteral("QTabBar::tab { width: %1px; padding: 3px 0px; }")
-                             .arg(kTabWidth - 2));
+    tabs_->setStyleSheet(
+        QStringLiteral("QTabBar::tab { width: %1px; padding: 3px 0px; }").arg(kTabWidth - 2));
     tabs_->setMouseTracking(true);
     tabs_->installEventFilter(this);
     for (int tab = 0; tab < resources::str::kSensorSetCount; ++tab) {

@@ -59,16 +59,16 @@ void FitCheckBoxCaption(QCheckBox& box) {
     constexpr int kNarrowestStretch = 80;
     QStyleOptionButton option;
     option.initFrom(&box);
-    const int room = box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width();
+    const int room =
+        box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width();
     box.setFont(CondensedToFit(box.font(), box.text(), room, kNarrowestStretch));
 }
 
 // The commands of the skin buttons, by their tag.
 constexpr model::TCommand kButtonCommands[] = {
-    model::TCommand::None,  model::TCommand::Run,   model::TCommand::Clear,
-    model::TCommand::Test,  model::TCommand::Load,  model::TCommand::Save,
-    model::TCommand::Quit,  model::TCommand::Delete, model::TCommand::Copy,
-    model::TCommand::Cut,   model::TCommand::Paste, model::TCommand::Undo,
+    model::TCommand::None, model::TCommand::Run,  model::TCommand::Clear, model::TCommand::Test,
+    model::TCommand::Load, model::TCommand::Save, model::TCommand::Quit,  model::TCommand::Delete,
+    model::TCommand::Copy, model::TCommand::Cut,  model::TCommand::Paste, model::TCommand::Undo,
 };
 
 }  // namespace
@@ -436,19 +436,44 @@ void TMainForm::RunCommand(model::TCommand command) {
     }
     using model::TCommand;
     switch (command) {
-        case TCommand::Delete: document_->Delete(); break;
-        case TCommand::Copy: document_->Copy(); break;
-        case TCommand::Cut: document_->Cut(); break;
-        case TCommand::Paste: document_->Paste(); break;
-        case TCommand::Undo: document_->Undo(); break;
-        case TCommand::Run: Go(); break;
-        case TCommand::View: ViewButtonClick(); break;
-        case TCommand::Clear: document_->Clear(); break;
-        case TCommand::Test: Test(); break;
-        case TCommand::Load: LoadFile(); break;
-        case TCommand::Save: SaveFile(); break;
-        case TCommand::Quit: Quit(); return;
-        case TCommand::None: return;
+        case TCommand::Delete:
+            document_->Delete();
+            break;
+        case TCommand::Copy:
+            document_->Copy();
+            break;
+        case TCommand::Cut:
+            document_->Cut();
+            break;
+        case TCommand::Paste:
+            document_->Paste();
+            break;
+        case TCommand::Undo:
+            document_->Undo();
+            break;
+        case TCommand::Run:
+            Go();
+            break;
+        case TCommand::View:
+            ViewButtonClick();
+            break;
+        case TCommand::Clear:
+            document_->Clear();
+            break;
+        case TCommand::Test:
+            Test();
+            break;
+        case TCommand::Load:
+            LoadFile();
+            break;
+        case TCommand::Save:
+            SaveFile();
+            break;
+        case TCommand::Quit:
+            Quit();
+            return;
+        case TCommand::None:
+            return;
     }
     RefreshAll();
 }
@@ -463,8 +488,8 @@ void TMainForm::ActionDblClick(int kind) {
 
 bool TMainForm::BuildCode() {
     codegen::TProgramText text;
-    const codegen::TBuildResult result = codegen::BuildCode(
-        document_->Program(), mode_, sensorsEnabled_->isChecked(), text);
+    const codegen::TBuildResult result =
+        codegen::BuildCode(document_->Program(), mode_, sensorsEnabled_->isChecked(), text);
     if (!result.ok) {
         dialogs_->ShowError(this, FromCore(result.message));
         return false;
@@ -529,7 +554,8 @@ void TMainForm::ShowTokenizerRefusal(const run::RunOutcome& outcome) {
     const QString message = FromCore(outcome.message);
     const QString reason = FromCore(outcome.tokenizerError);
     if (outcome.sourceTooLong || reason.isEmpty()) {
-        dialogs_->ShowMessage(this, reason.isEmpty() ? message : message + QLatin1Char('\n') + reason);
+        dialogs_->ShowMessage(this,
+                              reason.isEmpty() ? message : message + QLatin1Char('\n') + reason);
         return;
     }
     if (!dialogs_->AskShowTokenizerError(this, message, reason)) {

@@ -96,7 +96,8 @@ void TPortBox::Fill() {
     QStyleOptionComboBox option;
     option.initFrom(this);
     const int room =
-        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this)
+        style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this)
             .width();
     setFont(CondensedToFit(font(), itemText(0), room, kNarrowestStretch));
 }

@@ -13,11 +13,11 @@
 
 #include <array>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
-#include <mutex>
-#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
