@@ -91,6 +91,15 @@ void TPortBox::Fill() {
         addItem(FromCore(item));
     }
     setCurrentIndex(choice_.CurrentIndex());
+    FitFont();
+}
+
+void TPortBox::resizeEvent(QResizeEvent* event) {
+    QComboBox::resizeEvent(event);
+    FitFont();
+}
+
+void TPortBox::FitFont() {
     // "AUTOMATIC" in capitals is a little wider than the box its record gives it.
     constexpr int kNarrowestStretch = 80;
     QStyleOptionComboBox option;

@@ -37,6 +37,9 @@ public:
 
     void showPopup() override;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 Q_SIGNALS:
     // The user picked an entry.
     void Chosen();
@@ -46,6 +49,7 @@ Q_SIGNALS:
 private:
     void ShowPorts(std::vector<std::string> ports);
     void Fill();
+    void FitFont();
 
     link::PortEnumerator enumerate_;
     link::PortChoice choice_;

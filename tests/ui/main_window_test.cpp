@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -168,6 +169,13 @@ TEST_F(MainForm, BeginnerFaceFromTheLayoutRecords) {
         const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
         EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), room.width());
     }
+    // So does the port box's automatic entry, in capitals.
+    QStyleOptionComboBox boxOption;
+    boxOption.initFrom(window_->PortBox());
+    const QRect field = window_->PortBox()->style()->subControlRect(
+        QStyle::CC_ComboBox, &boxOption, QStyle::SC_ComboBoxEditField, window_->PortBox());
+    EXPECT_LE(window_->PortBox()->fontMetrics().horizontalAdvance(window_->PortBox()->itemText(0)),
+              field.width());
     EXPECT_TRUE(window_->SensorsEnabled()->isVisible());
     EXPECT_FALSE(window_->Lists()->Notebook()->isVisible());
     EXPECT_FALSE(window_->Lists()->SensorSetTile()->isVisible());
