@@ -221,4 +221,22 @@ QFont CondensedToFit(QFont font, const QString& text, int room, int narrowest) {
     return font;
 }
 
+QFont TypeThatFits(QFont font, const QStringList& texts, int room, int narrowest, int smallest) {
+    for (;;) {
+        font.setStretch(QFont::Unstretched);
+        QString widest;
+        for (const QString& text : texts) {
+            if (QFontMetrics(font).horizontalAdvance(text) >
+                QFontMetrics(font).horizontalAdvance(widest)) {
+                widest = text;
+            }
+        }
+        font = CondensedToFit(font, widest, room, narrowest);
+        if (QFontMetrics(font).horizontalAdvance(widest) <= room || font.pointSize() <= smallest) {
+            return font;
+        }
+        font.setPointSize(font.pointSize() - 1);
+    }
+}
+
 }  // namespace kavrin::ui
