@@ -134,9 +134,10 @@ void TActionGrid::ComputeColumnWidths() {
     for (int padding = kHeaderPadding; padding >= kLeastHeaderPadding; --padding) {
         int others = 0;
         for (std::size_t c = 0; c < headers_.size(); ++c) {
+            const bool action = c == static_cast<std::size_t>(model::gcAction);
             widths_[c] = metrics.horizontalAdvance(UiString(headers_[c])) +
-                         (c == static_cast<std::size_t>(model::gcAction) ? kHeaderPadding : padding);
-            if (c != static_cast<std::size_t>(model::gcAction)) {
+                         (action ? kHeaderPadding : padding);
+            if (!action) {
                 others += widths_[c] + kGridLine;
             }
         }

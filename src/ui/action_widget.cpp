@@ -5,11 +5,11 @@
 #include <QImage>
 #include <QLabel>
 
-#include <algorithm>
 #include <array>
 
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
+#include "ui/skin.h"
 #include "ui/spin_edit.h"
 #include "ui/ui_text.h"
 
@@ -58,13 +58,13 @@ int ActionKindName(int kind) {
 }
 
 int TBotAction::NeededColumnWidth() {
-    const QFontMetrics metrics(TSuperSpinEdit::TextFont());
+    const QFont type = TSuperSpinEdit::TextFont();
     const TNumberChars& chars = SystemNumberChars();
-    const int widest = std::max(
-        metrics.horizontalAdvance(
-            FormatSpinValue(model::kMaxDuration, DurationFormat(), true, chars)),
-        metrics.horizontalAdvance(FormatSpinValue(model::kMaxSteps, GoBackFormat(), true, chars)));
-    return TSuperSpinEdit::WidthForText(widest) + kIconSize + kSpinInset;
+    const QString widest =
+        WidestText(type, {FormatSpinValue(model::kMaxDuration, DurationFormat(), true, chars),
+                          FormatSpinValue(model::kMaxSteps, GoBackFormat(), true, chars)});
+    return TSuperSpinEdit::WidthForText(QFontMetrics(type).horizontalAdvance(widest)) +
+           kIconSize + kSpinInset;
 }
 
 TBotAction::TBotAction(QWidget* grid, int kind, int left, int top, int width, bool visible)

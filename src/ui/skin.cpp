@@ -221,16 +221,21 @@ QFont CondensedToFit(QFont font, const QString& text, int room, int narrowest) {
     return font;
 }
 
+QString WidestText(const QFont& font, const QStringList& texts) {
+    const QFontMetrics metrics(font);
+    QString widest;
+    for (const QString& text : texts) {
+        if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest)) {
+            widest = text;
+        }
+    }
+    return widest;
+}
+
 QFont TypeThatFits(QFont font, const QStringList& texts, int room, int narrowest, int smallest) {
     for (;;) {
         font.setStretch(QFont::Unstretched);
-        QString widest;
-        for (const QString& text : texts) {
-            if (QFontMetrics(font).horizontalAdvance(text) >
-                QFontMetrics(font).horizontalAdvance(widest)) {
-                widest = text;
-            }
-        }
+        const QString widest = WidestText(font, texts);
         font = CondensedToFit(font, widest, room, narrowest);
         if (QFontMetrics(font).horizontalAdvance(widest) <= room || font.pointSize() <= smallest) {
             return font;

@@ -2,7 +2,6 @@
 
 #include <QEvent>
 #include <QFont>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
@@ -225,17 +224,11 @@ void TSuperSpinEdit::FitText() {
     const QMargins margins = edit_->textMargins();
     const int room = edit_->width() - 2 * kLineEditMargin - margins.left() - margins.right() -
                      kCursorWidth;
-    const int high = std::max(min_, max_);
-    QString widest = edit_->text();
     QFont font = edit_->font();
     font.setStretch(QFont::Unstretched);
-    const QFontMetrics metrics(font);
-    for (const int limit : {min_, high}) {
-        const QString text = FormatSpinValue(limit, format_, true, chars_);
-        if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest)) {
-            widest = text;
-        }
-    }
+    const QString widest =
+        WidestText(font, {edit_->text(), FormatSpinValue(min_, format_, true, chars_),
+                          FormatSpinValue(std::max(min_, max_), format_, true, chars_)});
     font = CondensedToFit(font, widest, room, kNarrowestStretch);
     if (font != edit_->font()) {
         edit_->setFont(font);

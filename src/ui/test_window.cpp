@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
-#include <QStyleOptionComplex>
 #include <QShowEvent>
+#include <QStyleOptionComplex>
 
 #include <algorithm>
 #include <initializer_list>
@@ -314,7 +314,8 @@ void TTestForm::FitCaptions() {
         captions << button->text();
         room = std::min(room, button->width() - kCaptionPadding);
     }
-    const QFont type = TypeThatFits(font(), captions, room, kNarrowestCaption, kSmallestCaptionPointSize);
+    const QFont type =
+        TypeThatFits(font(), captions, room, kNarrowestCaption, kSmallestCaptionPointSize);
     for (QPushButton* button : buttons) {
         button->setFont(type);
     }

@@ -74,7 +74,8 @@ TEST_F(MainListGrid, EveryValueFitsItsCellInTheSameType) {
         ASSERT_TRUE(widget->IsShown());
         EXPECT_TRUE(fullType(spin)) << "drawn condensed or in another size";
         // The text ends clear of the arrows and of its cell.
-        const int textEnd = spin->Edit()->x() + 2 + spin->Edit()->fontMetrics().horizontalAdvance(spin->Text());
+        const int textEnd =
+            spin->Edit()->x() + 2 + spin->Edit()->fontMetrics().horizontalAdvance(spin->Text());
         EXPECT_LE(textEnd + TSuperSpinEdit::kTextGap, spin->UpArrow()->parentWidget()->x());
         EXPECT_LE(spin->geometry().right(),
                   grid->frameWidth() + grid->ColumnLeft(model::gcAction + 1) + 2);
