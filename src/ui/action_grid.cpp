@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "resources/ui_strings.h"
 #include "ui/action_widget.h"
 #include "ui/skin.h"
+#include "ui/spin_edit.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
@@ -126,18 +128,26 @@ int TActionGrid::RowAt(int y) const {
 
 void TActionGrid::ComputeColumnWidths() {
     const QFontMetrics metrics(font());
-    int others = 0;
-    for (std::size_t c = 0; c < headers_.size(); ++c) {
-        widths_[c] = metrics.horizontalAdvance(UiString(headers_[c])) + kHeaderPadding;
-        if (c != static_cast<std::size_t>(model::gcAction)) {
-            others += widths_[c] + kGridLine;
-        }
-    }
-    // The action column takes what is left of the client width beside a scroll bar.
     const int client = width() - 2 * frameWidth();
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    widths_[model::gcAction] =
-        std::max(widths_[model::gcAction], client - scrollBar - others - kGridLine);
+    const int needed = TBotAction::NeededColumnWidth();
+    for (int padding = kHeaderPadding; padding >= kLeastHeaderPadding; --padding) {
+        int others = 0;
+        for (std::size_t c = 0; c < headers_.size(); ++c) {
+            const bool action = c == static_cast<std::size_t>(model::gcAction);
+            widths_[c] = metrics.horizontalAdvance(UiString(headers_[c])) +
+                         (action ? kHeaderPadding : padding);
+            if (!action) {
+                others += widths_[c] + kGridLine;
+            }
+        }
+        // The action column takes what is left of the client width beside a scroll bar.
+        widths_[model::gcAction] =
+            std::max(widths_[model::gcAction], client - scrollBar - others - kGridLine);
+        if (widths_[model::gcAction] >= needed) {
+            return;
+        }
+    }
 }
 
 QPoint TActionGrid::WidgetPlace(int displayRow) const {
@@ -170,9 +180,12 @@ bool TActionGrid::DropActionAt(const QPoint& pos, int kind) {
 void TActionGrid::AttachWidgets(const std::vector<TBotAction*>& widgets) {
     widgets_ = widgets;
     for (TBotAction* widget : widgets_) {
-        widget->OnValueChanged = [this](int row, int value) {
+        widget->OnValueChanged = [this, widget](int row, int value) {
             document_.SetStepValue(list_, row, static_cast<std::int16_t>(value));
-            setFocus(Qt::OtherFocusReason);
+            // The wheel turned over a focused value goes on stepping it, as in a spin box.
+            if (!widget->SpinEdit()->WheelStepping()) {
+                setFocus(Qt::OtherFocusReason);
+            }
             Q_EMIT Changed();
         };
     }
@@ -225,6 +238,16 @@ void TActionGrid::scrollContentsBy(int /*dx*/, int /*dy*/) {
     DisplayVisibleActions();
     viewport()->update();
     Q_EMIT Changed();
+}
+
+bool TActionGrid::event(QEvent* event) {
+    // The step widgets lie on the grid itself, over the viewport: the wheel turned over one of
+    // them (and not taken by a focused value) scrolls the list as it does over the cells.
+    if (event->type() == QEvent::Wheel) {
+        QAbstractScrollArea::wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
 }
 
 void TActionGrid::resizeEvent(QResizeEvent* event) {

@@ -27,6 +27,7 @@ public:
     static constexpr int kGridLine = 1;
     static constexpr int kRowPitch = kRowHeight + kGridLine;
     static constexpr int kHeaderPadding = 12;  // added to a header's text width
+    static constexpr int kLeastHeaderPadding = 4;  // when the action column needs the room
     static constexpr int kMoveThreshold = 4;   // pixels before a press on a step number drags
 
     // sensorColumns: the main list in Advanced mode, with Both, Left and Right.
@@ -42,7 +43,8 @@ public:
     // The grid row under a point of the viewport: 0 for the header, -1 below the last row.
     int RowAt(int y) const;
 
-    // Computes the column widths from the grid's width (also on every resize).
+    // Computes the column widths from the grid's width (also on every resize). The action column
+    // takes the rest, and as much of the other columns' padding as its values need.
     void ComputeColumnWidths();
     // Creates the widgets for the grid's visible rows, hidden, on this grid.
     std::vector<TBotAction*> CreateWidgets();
@@ -77,6 +79,7 @@ Q_SIGNALS:
     void Hovered(int column);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

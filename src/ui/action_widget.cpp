@@ -1,6 +1,7 @@
 #include "ui/action_widget.h"
 
 #include <QByteArray>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 
@@ -8,6 +9,7 @@
 
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
+#include "ui/skin.h"
 #include "ui/spin_edit.h"
 #include "ui/ui_text.h"
 
@@ -21,6 +23,13 @@ constexpr std::array<int, model::kActionKindCount> kTileSlotOfKind{14, 15, 16, 1
 constexpr int kGifIdOffset = 180;
 
 constexpr int kDurationDecimals = 1;
+constexpr int kSpinInset = 2;  // the spin control ends this much short of the column's width
+
+TSpinFormat DurationFormat() {
+    return {kDurationDecimals, QString(), UiString(resources::str::kDurationSuffix)};
+}
+
+TSpinFormat GoBackFormat() { return {0, UiString(resources::str::kGoBackPrefix), QString()}; }
 
 }  // namespace
 
@@ -48,6 +57,16 @@ int ActionKindName(int kind) {
     return model::kActionKinds[static_cast<std::size_t>(kind)].nameString;
 }
 
+int TBotAction::NeededColumnWidth() {
+    const QFont type = TSuperSpinEdit::TextFont();
+    const TNumberChars& chars = SystemNumberChars();
+    const QString widest =
+        WidestText(type, {FormatSpinValue(model::kMaxDuration, DurationFormat(), true, chars),
+                          FormatSpinValue(model::kMaxSteps, GoBackFormat(), true, chars)});
+    return TSuperSpinEdit::WidthForText(QFontMetrics(type).horizontalAdvance(widest)) +
+           kIconSize + kSpinInset;
+}
+
 TBotAction::TBotAction(QWidget* grid, int kind, int left, int top, int width, bool visible)
     : QObject(grid), icon_(new QLabel(grid)), spin_(new TSuperSpinEdit(grid)), left_(left),
       top_(top), width_(width) {
@@ -67,7 +86,8 @@ TBotAction::TBotAction(QWidget* grid, int kind, int left, int top, int width, bo
 
 void TBotAction::Place() {
     icon_->setGeometry(left_, top_, kIconSize, kIconSize);
-    spin_->setGeometry(left_ + kIconSize + kIconGap, top_, width_ - kIconSize - 2, kIconSize);
+    spin_->setGeometry(left_ + kIconSize + kIconGap, top_, width_ - kIconSize - kSpinInset,
+                       kIconSize);
 }
 
 void TBotAction::SetKind(int kind) {
@@ -86,20 +106,14 @@ void TBotAction::Bind(int row, const model::TBotAction& step) {
     row_ = row;
     SetKind(step.kind);
     spin_->SetMinimum(model::kMinDuration);
-    if (step.kind == model::akGoBack) {
-        // The up arrow runs towards the top of the list.
-        spin_->SetMaximum(row);
-        spin_->SetIncrement(-1);
-        spin_->SetDecimals(0);
-        spin_->SetPrefix(UiString(resources::str::kGoBackPrefix));
-        spin_->SetSuffix(QString());
-    } else {
-        spin_->SetMaximum(model::kMaxDuration);
-        spin_->SetIncrement(1);
-        spin_->SetDecimals(kDurationDecimals);
-        spin_->SetPrefix(QString());
-        spin_->SetSuffix(UiString(resources::str::kDurationSuffix));
-    }
+    const bool goBack = step.kind == model::akGoBack;
+    const TSpinFormat format = goBack ? GoBackFormat() : DurationFormat();
+    // The up arrow of a go-back step runs towards the top of the list.
+    spin_->SetMaximum(goBack ? row : model::kMaxDuration);
+    spin_->SetIncrement(goBack ? -1 : 1);
+    spin_->SetDecimals(format.decimals);
+    spin_->SetPrefix(format.prefix);
+    spin_->SetSuffix(format.suffix);
     spin_->SetPosition(step.value);
 }
 

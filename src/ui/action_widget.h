@@ -32,6 +32,10 @@ public:
     static constexpr int kAccelerationThreshold = 15;
     static constexpr int kAccelerationFactor = 2;
 
+    // The width of grid column in which every value of every kind of step (up to the longest
+    // list) shows in the spin control's own type, beside the icon and clear of the arrows.
+    static int NeededColumnWidth();
+
     // left and top place the icon in the grid; width is that of the grid column it covers.
     TBotAction(QWidget* grid, int kind, int left, int top, int width, bool visible);
 

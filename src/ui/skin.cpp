@@ -221,4 +221,27 @@ QFont CondensedToFit(QFont font, const QString& text, int room, int narrowest) {
     return font;
 }
 
+QString WidestText(const QFont& font, const QStringList& texts) {
+    const QFontMetrics metrics(font);
+    QString widest;
+    for (const QString& text : texts) {
+        if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest)) {
+            widest = text;
+        }
+    }
+    return widest;
+}
+
+QFont TypeThatFits(QFont font, const QStringList& texts, int room, int narrowest, int smallest) {
+    for (;;) {
+        font.setStretch(QFont::Unstretched);
+        const QString widest = WidestText(font, texts);
+        font = CondensedToFit(font, widest, room, narrowest);
+        if (QFontMetrics(font).horizontalAdvance(widest) <= room || font.pointSize() <= smallest) {
+            return font;
+        }
+        font.setPointSize(font.pointSize() - 1);
+    }
+}
+
 }  // namespace kavrin::ui

@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -105,5 +106,13 @@ QFont ArialFont(int pixels, bool bold = false);
 // The font, condensed in steps of 5 down to stretch narrowest, at which text first fits room
 // pixels; the narrowest when nothing fits.
 QFont CondensedToFit(QFont font, const QString& text, int room, int narrowest);
+
+// The text of texts that is widest in a font (the first of equals; empty for none).
+QString WidestText(const QFont& font, const QStringList& texts);
+
+// The largest type, from font down to smallest points, in which every text fits room pixels:
+// condensed down to stretch narrowest first, then a point smaller. Texts that belong together
+// (a window's button captions) are thereby set in one type; the smallest when nothing fits.
+QFont TypeThatFits(QFont font, const QStringList& texts, int room, int narrowest, int smallest);
 
 }  // namespace kavrin::ui

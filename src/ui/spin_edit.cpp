@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdint>
@@ -18,8 +19,9 @@ namespace kavrin::ui {
 namespace {
 
 constexpr int kEditFontPixels = 14;
-// The line edit keeps this much space on either side of its text.
+// The line edit keeps this much space on either side of its text, and room for its cursor.
 constexpr int kLineEditMargin = 2;
+constexpr int kCursorWidth = 1;
 // Typed digits stop counting here: the result is clamped to a 16-bit range anyway.
 constexpr std::int64_t kParseCeiling = 1'000'000'000;
 
@@ -128,10 +130,10 @@ TSuperSpinEdit::TSuperSpinEdit(QWidget* parent, const TNumberChars& chars)
       arrows_(new QWidget(this)),
       up_(new QToolButton(arrows_)),
       down_(new QToolButton(arrows_)) {
-    edit_->setFont(ArialFont(kEditFontPixels, true));
+    edit_->setFont(TextFont());
     edit_->setFrame(false);
-    // The arrows cover the box's last pixels; the text ends where they begin.
-    edit_->setTextMargins(0, 0, kArrowsOverlap - kLineEditMargin, 0);
+    // The arrows cover the box's last pixels; the text ends a little before they begin.
+    edit_->setTextMargins(0, 0, kArrowsOverlap - kLineEditMargin + kTextGap, 0);
     edit_->installEventFilter(this);
     for (QToolButton* arrow : {up_, down_}) {
         arrow->setArrowType(arrow == up_ ? Qt::UpArrow : Qt::DownArrow);
@@ -143,6 +145,12 @@ TSuperSpinEdit::TSuperSpinEdit(QWidget* parent, const TNumberChars& chars)
     connect(down_, &QToolButton::clicked, this, [this] { ArrowClick(-1); });
     arrows_->raise();  // over the last pixels of the edit box
     Redisplay(true);
+}
+
+QFont TSuperSpinEdit::TextFont() { return ArialFont(kEditFontPixels, true); }
+
+int TSuperSpinEdit::WidthForText(int textWidth) {
+    return textWidth + kCursorWidth + kLineEditMargin + kArrowsOverlap + kTextGap + kArrowsWidth;
 }
 
 void TSuperSpinEdit::resizeEvent(QResizeEvent* /*event*/) {
@@ -214,9 +222,14 @@ void TSuperSpinEdit::Redisplay(bool decorated) {
 
 void TSuperSpinEdit::FitText() {
     const QMargins margins = edit_->textMargins();
-    const int room =
-        edit_->width() - 2 * kLineEditMargin - margins.left() - margins.right();
-    const QFont font = CondensedToFit(edit_->font(), edit_->text(), room, kNarrowestStretch);
+    const int room = edit_->width() - 2 * kLineEditMargin - margins.left() - margins.right() -
+                     kCursorWidth;
+    QFont font = edit_->font();
+    font.setStretch(QFont::Unstretched);
+    const QString widest =
+        WidestText(font, {edit_->text(), FormatSpinValue(min_, format_, true, chars_),
+                          FormatSpinValue(std::max(min_, max_), format_, true, chars_)});
+    font = CondensedToFit(font, widest, room, kNarrowestStretch);
     if (font != edit_->font()) {
         edit_->setFont(font);
     }
@@ -254,7 +267,73 @@ void TSuperSpinEdit::ArrowRelease() {
     currentIncrement_ = baseIncrement_;
 }
 
+bool TSuperSpinEdit::HasFocus() const {
+    return edit_->hasFocus() || up_->hasFocus() || down_->hasFocus();
+}
+
+bool TSuperSpinEdit::Wheel(const QWheelEvent& event) {
+    if (!HasFocus()) {
+        return false;
+    }
+    wheelRemainder_ += event.angleDelta().y();
+    const int notches = wheelRemainder_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRemainder_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    wheelStepping_ = true;
+    for (int i = 0; i < std::abs(notches); ++i) {
+        ArrowClick(notches > 0 ? +1 : -1);
+        ArrowRelease();
+    }
+    wheelStepping_ = false;
+    return true;
+}
+
+bool TSuperSpinEdit::EditKey(const QKeyEvent& key) {
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Leaving the box commits; where focus cannot move, commit all the same.
+        up_->setFocus(Qt::OtherFocusReason);
+        Commit();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        ArrowClick(key.key() == Qt::Key_Up ? +1 : -1);
+        ArrowRelease();
+        return true;
+    case Qt::Key_Escape:
+        if (!editing_) {
+            return false;
+        }
+        // The typed text is dropped and the value shows again as it was, with its labels.
+        editing_ = false;
+        Redisplay(true);
+        return true;
+    default:
+        break;
+    }
+    const QString text = key.text();
+    const bool printable = text.size() == 1 && text.front().isPrint();
+    if (printable && !FilterKey(text.front(), min_ < 0, chars_)) {
+        return true;  // discarded
+    }
+    if (!editing_ &&
+        (printable || key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Delete)) {
+        // Typing again after the value came back: only the number is edited, a digit replaces it.
+        editing_ = true;
+        Redisplay(false);
+        if (printable) {
+            edit_->selectAll();
+        }
+    }
+    return false;
+}
+
 bool TSuperSpinEdit::eventFilter(QObject* watched, QEvent* event) {
+    const bool ours = watched == edit_ || watched == up_ || watched == down_;
+    if (ours && event->type() == QEvent::Wheel) {
+        // Not taken: the wheel goes on to the list under the control.
+        return Wheel(*static_cast<QWheelEvent*>(event));
+    }
     if (watched == edit_) {
         switch (event->type()) {
         case QEvent::FocusIn:
@@ -265,29 +344,11 @@ bool TSuperSpinEdit::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusOut:
             Commit();
             break;
-        case QEvent::KeyPress: {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                // Leaving the box commits; where focus cannot move, commit all the same.
-                up_->setFocus(Qt::OtherFocusReason);
-                Commit();
+        case QEvent::KeyPress:
+            if (EditKey(*static_cast<QKeyEvent*>(event))) {
                 return true;
-            }
-            if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
-                ArrowClick(key->key() == Qt::Key_Up ? +1 : -1);
-                ArrowRelease();
-                return true;
-            }
-            const QString text = key->text();
-            if (text.size() == 1 && text.front().isPrint() &&
-                !FilterKey(text.front(), min_ < 0, chars_)) {
-                return true;  // discarded
-            }
-            if (!editing_ && !text.isEmpty() && text.front().isPrint()) {
-                editing_ = true;
             }
             break;
-        }
         default:
             break;
         }

@@ -4,13 +4,16 @@
 // is kept as an integer in units of the last decimal place (15 with one decimal place is 1.5).
 
 #include <QChar>
+#include <QFont>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 
+class QKeyEvent;
 class QLineEdit;
 class QToolButton;
+class QWheelEvent;
 
 namespace kavrin::ui {
 
@@ -54,8 +57,15 @@ public:
     static constexpr int kArrowsWidth = 16;
     static constexpr int kArrowsOverlap = 4;
     static constexpr int kEditTopInset = 4;
+    // Space between the end of the text and the arrows.
+    static constexpr int kTextGap = 2;
     // A text wider than the box is drawn condensed down to this stretch before it is scrolled.
     static constexpr int kNarrowestStretch = 70;
+
+    // The type the value is shown in (before any condensing).
+    static QFont TextFont();
+    // The control's width at which a text of textWidth pixels fits beside the arrows.
+    static int WidthForText(int textWidth);
 
     explicit TSuperSpinEdit(QWidget* parent, const TNumberChars& chars = SystemNumberChars());
 
@@ -78,6 +88,11 @@ public:
     int CurrentIncrement() const { return currentIncrement_; }
     int Decimals() const { return format_.decimals; }
     QString Text() const;
+    // The edit box or an arrow has the keyboard focus.
+    bool HasFocus() const;
+    // A change being reported comes from the wheel turned over the focused control, which keeps
+    // the focus so that the next notch steps again.
+    bool WheelStepping() const { return wheelStepping_; }
 
     // Called with the new position after every change made by the user.
     std::function<void(int)> OnChange;
@@ -93,11 +108,17 @@ protected:
 private:
     void Redisplay(bool decorated);
     // Condenses the box's font just enough for its text to fit the part the arrows leave free.
+    // Every value between the limits is set in that one type, so a change of value never
+    // changes the type.
     void FitText();
     // Reads the typed text and reports it.
     void Commit();
     void ArrowClick(int direction);
     void ArrowRelease();
+    // One arrow click per notch of the wheel; false (the list scrolls instead) when the control
+    // does not have the focus.
+    bool Wheel(const QWheelEvent& event);
+    bool EditKey(const QKeyEvent& key);
 
     TNumberChars chars_;
     TSpinFormat format_;
@@ -114,6 +135,8 @@ private:
     int factor_ = 1;
     int anchor_ = 0;
     bool editing_ = false;
+    bool wheelStepping_ = false;
+    int wheelRemainder_ = 0;  // eighths of a degree short of a whole notch
 };
 
 }  // namespace kavrin::ui

@@ -7,6 +7,7 @@
 
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
+#include "ui/skin.h"
 #include "ui/ui_text.h"
 #include "ui/window_place.h"
 
@@ -14,10 +15,13 @@ namespace kavrin::ui {
 
 namespace {
 
-
 constexpr QRect kBackgroundBounds{0, 0, 361, 130};
 constexpr QRect kBeginnerBounds{72, 16, 125, 33};
 constexpr QRect kAdvancedBounds{72, 64, 125, 33};
+// Room a caption leaves on either side of it, inside the button's frame.
+constexpr int kCaptionMargin = 12;
+constexpr int kNarrowestCaption = 85;  // stretch, in percent
+constexpr int kSmallestCaptionPointSize = 6;
 
 // The background picture, or a null pixmap when the resource is missing or unreadable.
 QPixmap BackgroundPicture() {
@@ -51,6 +55,12 @@ TIntroForm::TIntroForm(QWidget* parent)
     advancedButton_ = new QPushButton(UiString(resources::str::kAdvanced), this);
     advancedButton_->setGeometry(kAdvancedBounds);
     beginnerButton_->setDefault(true);
+    // Both captions in one type, in which the longer keeps a margin to the button's edges.
+    const QFont type = TypeThatFits(font(), {beginnerButton_->text(), advancedButton_->text()},
+                                    kAdvancedBounds.width() - 2 * kCaptionMargin,
+                                    kNarrowestCaption, kSmallestCaptionPointSize);
+    beginnerButton_->setFont(type);
+    advancedButton_->setFont(type);
     connect(beginnerButton_, &QPushButton::clicked, this, [this] { Choose(model::TMode::Beginner); });
     connect(advancedButton_, &QPushButton::clicked, this, [this] { Choose(model::TMode::Advanced); });
 

@@ -6,9 +6,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QShowEvent>
+#include <QStyleOptionComplex>
 
+#include <algorithm>
 #include <initializer_list>
+#include <limits>
+#include <utility>
 
 #include "codegen/program_text.h"
 #include "link/link_observer.h"
@@ -29,6 +34,9 @@ namespace {
 
 // Window background, dark teal.
 const QColor kTestBackground{0x00, 0x66, 0x88};
+const QColor kThumb{0x4E, 0x76, 0x88};
+const QColor kThumbEdge{0x2C, 0x4C, 0x5A};
+const QColor kDisabledThumb{0xB8, 0xB8, 0xB8};
 
 // Places fixed at design, on the robot picture.
 constexpr QRect kLeftTireSpeedRect{67, 88, 16, 126};
@@ -42,6 +50,7 @@ constexpr int kCalibrationModulus = 256;
 constexpr int kCaptionPointSize = 8;
 constexpr int kSmallestCaptionPointSize = 6;
 constexpr int kCaptionPadding = 12;  // the button's frame and margins
+constexpr int kNarrowestCaption = 85;  // stretch, in percent
 
 QScrollBar* MakeTireSpeed(QWidget* parent, const char* name, const QRect& place) {
     auto* bar = new QScrollBar(Qt::Vertical, parent);
@@ -55,25 +64,38 @@ QScrollBar* MakeTireSpeed(QWidget* parent, const char* name, const QRect& place)
     return bar;
 }
 
+QFont MakeLabelFont(QFont type) {
+    type.setBold(true);
+    return type;
+}
+
 QLabel* MakeLabel(QWidget* parent, const char* name, Qt::Alignment align) {
     auto* label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
+    label->setFont(MakeLabelFont(label->font()));
     label->setAlignment(align);
     label->setWordWrap(true);
     return label;
 }
 
-// A caption wider than its button (a long translation) is set in smaller type until it fits.
-void FitCaption(QPushButton& button) {
-    QFont type = button.parentWidget()->font();
-    while (type.pointSize() > kSmallestCaptionPointSize &&
-           QFontMetrics(type).horizontalAdvance(button.text()) + kCaptionPadding > button.width()) {
-        type.setPointSize(type.pointSize() - 1);
+// The words of a wrapped label: each must fit its width, or the label clips it.
+QStringList Words(const QString& text) { return text.split(QLatin1Char(' '), Qt::SkipEmptyParts); }
+
+// The window's teal and white belong to its own face; the controls keep the application's
+// colours, in which arrows, thumbs and enabled text stand out from what lies under them.
+QPalette ControlPalette() {
+    QPalette colours = QApplication::palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = static_cast<QPalette::ColorGroup>(group);
+            const auto r = static_cast<QPalette::ColorRole>(role);
+            if (r == QPalette::NoRole) {
+                continue;
+            }
+            colours.setBrush(g, r, colours.brush(g, r));  // set, so that none is inherited
+        }
     }
-    button.setFont(type);
+    return colours;
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name) {
@@ -84,6 +106,24 @@ QPushButton* MakeButton(QWidget* parent, const char* name) {
 }
 
 }  // namespace
+
+// --- TThumbStyle ---------------------------------------------------------------------------------
+
+void TThumbStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                     QPainter* painter, const QWidget* widget) const {
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
+    if (control != CC_ScrollBar) {
+        return;
+    }
+    const QRectF thumb = subControlRect(control, option, SC_ScrollBarSlider, widget);
+    const bool enabled = (option->state & State_Enabled) != 0;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(enabled ? kThumbEdge : kDisabledThumb.darker(130));
+    painter->setBrush(enabled ? kThumb : kDisabledThumb);
+    painter->drawRoundedRect(thumb.adjusted(1.5, 1.5, -1.5, -1.5), 2, 2);
+    painter->restore();
+}
 
 // --- TServoSpinEdit ------------------------------------------------------------------------------
 
@@ -192,6 +232,20 @@ void TTestForm::BuildControls() {
     setCalibrationButton_ = MakeButton(this, "SetCalibrationButton");
     exitButton_ = MakeButton(this, "ExitButton");
 
+    const QPalette controls = ControlPalette();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             lServoSpinEdit_, rServoSpinEdit_, leftCheckBox_, rightCheckBox_, runTestButton_,
+             defaultButton_, setCalibrationButton_, exitButton_}) {
+        control->setPalette(controls);
+    }
+    // Made after the scroll bars, the style outlives them among the window's children.
+    auto* thumbStyle = new TThumbStyle;
+    thumbStyle->setParent(this);
+    for (QScrollBar* bar : {leftTireSpeed_, rightTireSpeed_}) {
+        bar->setPalette(controls);
+        bar->setStyle(thumbStyle);
+    }
+
     connect(leftTireSpeed_, &QScrollBar::valueChanged, this, [this] { LeftPulseChange(false); });
     connect(rightTireSpeed_, &QScrollBar::valueChanged, this, [this] { RightPulseChange(false); });
     connect(lServoSpinEdit_, &QSpinBox::editingFinished, this, [this] { LeftPulseChange(true); });
@@ -242,12 +296,39 @@ void TTestForm::ApplyLayoutAndCaptions() {
             label->setText(UiString(p.caption));
         } else if (auto* button = qobject_cast<QPushButton*>(p.control)) {
             button->setText(UiString(p.caption));
-            FitCaption(*button);
         }
     }
+    FitCaptions();
     backLabel_->setText(UiString(resources::str::kBackView));
     leftServoEnabledPanel_->raise();
     rightServoEnabledPanel_->raise();
+}
+
+void TTestForm::FitCaptions() {
+    // One type for the four buttons, in which the longest caption fits.
+    const std::initializer_list<QPushButton*> buttons{runTestButton_, defaultButton_,
+                                                      setCalibrationButton_, exitButton_};
+    QStringList captions;
+    int room = std::numeric_limits<int>::max();
+    for (QPushButton* button : buttons) {
+        captions << button->text();
+        room = std::min(room, button->width() - kCaptionPadding);
+    }
+    const QFont type =
+        TypeThatFits(font(), captions, room, kNarrowestCaption, kSmallestCaptionPointSize);
+    for (QPushButton* button : buttons) {
+        button->setFont(type);
+    }
+    // A wrapped label breaks between words only: its longest word must fit its width.
+    for (const auto& [left, right] : {std::pair{leftServoLabel_, rightServoLabel_},
+                                      std::pair{leftEnabledLabel_, rightEnabledLabel_}}) {
+        const QFont bold = MakeLabelFont(font());
+        const QFont fitted = TypeThatFits(bold, Words(left->text()) + Words(right->text()),
+                                          std::min(left->width(), right->width()),
+                                          kNarrowestCaption, kSmallestCaptionPointSize);
+        left->setFont(fitted);
+        right->setFont(fitted);
+    }
 }
 
 void TTestForm::showEvent(QShowEvent* event) {

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -48,6 +49,14 @@ Q_SIGNALS:
 
 protected:
     void keyReleaseEvent(QKeyEvent* event) override;
+};
+
+// The scroll bars' thumb in a colour of its own: the application's style only lightens it a
+// little from its track.
+class TThumbStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override;
 };
 
 class TRunController;
@@ -113,6 +122,8 @@ private:
     void StartRun(std::string source);
     void ExchangeDone(int sensorByte);
     void ApplyLayoutAndCaptions();
+    // Sets the buttons' and labels' type so that every caption fits its place.
+    void FitCaptions();
     void RunTestButtonClick();
     void TestOnTimer();
     void ShowSensorByte(int sensorByte);

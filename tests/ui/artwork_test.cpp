@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "resources/resources.h"
@@ -163,6 +164,47 @@ TEST(Artwork, TheRobotViewsIndicatorsSitOnThePicturesMounts) {
     }
     EXPECT_GT(changed, 100);
     EXPECT_EQ(idle.pixel(anchor), active.pixel(anchor));
+}
+
+// The window's right and bottom edges are the window's own blue falling off into a shadow: no
+// light line and no band of another blue between the window and its edge.
+TEST(Artwork, TheWindowsEdgeIsAShadowOfItsOwnBlue) {
+    QImage background;
+    ASSERT_TRUE(background.loadFromData(Stored("BMP", 181), "BMP"));
+    const QColor sky = background.pixelColor(400, 300);
+    const auto near = [](const QColor& a, const QColor& b) {
+        return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 &&
+               std::abs(a.blue() - b.blue()) <= 3;
+    };
+    // Pixels from the inner side of a strip outwards.
+    const auto checkRun = [&](const std::vector<QColor>& run) {
+        EXPECT_TRUE(near(run.front(), sky)) << "the strip does not begin in the window's blue";
+        for (std::size_t i = 1; i < run.size(); ++i) {
+            EXPECT_LE(run[i].lightness(), run[i - 1].lightness()) << "a lighter line at " << i;
+            EXPECT_LE(std::abs(run[i].hue() - sky.hue()), 8) << "another blue at " << i;
+        }
+        EXPECT_LT(run.back().lightness(), sky.lightness() - 20) << "no shadow at the edge";
+    };
+    const QImage right = Decode(183).frames.at(0);
+    std::vector<QColor> across;
+    for (int x = 0; x < right.width(); ++x) {
+        across.push_back(right.pixelColor(x, right.height() / 2));
+    }
+    checkRun(across);
+    const QImage bottom = Decode(182).frames.at(0);
+    std::vector<QColor> down;
+    for (int y = 0; y < bottom.height(); ++y) {
+        down.push_back(bottom.pixelColor(bottom.width() / 2, y));
+    }
+    checkRun(down);
+    // The corner carries both on: its left column is the bottom strip's, its top row the right's.
+    const QImage corner = Decode(184).frames.at(0);
+    for (int y = 1; y < corner.height(); ++y) {
+        EXPECT_TRUE(near(corner.pixelColor(0, y), down[static_cast<std::size_t>(y - 1)])) << y;
+    }
+    for (int x = 3; x < corner.width() - 1; ++x) {
+        EXPECT_TRUE(near(corner.pixelColor(x, 0), across[static_cast<std::size_t>(x - 3)])) << x;
+    }
 }
 
 }  // namespace

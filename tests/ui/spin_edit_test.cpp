@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/ui_text.h"
+#include "wheel_turn.h"
 
 namespace kavrin::ui {
 namespace {
@@ -19,9 +20,18 @@ namespace {
 const TNumberChars kDot{QLatin1Char('.'), QLatin1Char('-')};
 const TNumberChars kComma{QLatin1Char(','), QChar(0x2212)};
 
+// Counts the wheel events that reach it from its children.
+struct WheelCatcher : QWidget {
+    int wheels = 0;
+    void wheelEvent(QWheelEvent* event) override {
+        ++wheels;
+        event->accept();
+    }
+};
+
 // A duration control as a step shows it: one decimal place, the " sec" suffix, 1..255.
 struct DurationSpin {
-    QWidget parent;
+    WheelCatcher parent;
     TSuperSpinEdit spin{&parent, kDot};
     std::vector<int> changes;
 
@@ -133,6 +143,75 @@ TEST(SuperSpinEdit, ANarrowBoxCondensesItsTextToFitBesideTheArrows) {
     s.spin.resize(120, 25);
     EXPECT_EQ(s.spin.Edit()->font().stretch(), QFont::Unstretched);
     EXPECT_TRUE(fits());
+}
+
+TEST(SuperSpinEdit, EscapeBringsBackTheValueWithItsSuffixAtOnce) {
+    DurationSpin s;
+    s.spin.SetPosition(12);
+    s.spin.Edit()->clearFocus();  // the window's first control has it since the showing
+    s.spin.Edit()->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(s.spin.Text(), QStringLiteral("1.2"));
+    QTest::keyClicks(s.spin.Edit(), QStringLiteral("7"));
+    QTest::keyClick(s.spin.Edit(), Qt::Key_Escape);
+    EXPECT_EQ(s.spin.Text(), QStringLiteral("1.2") + UiString(374));
+    EXPECT_EQ(s.spin.Position(), 12);
+    EXPECT_TRUE(s.changes.empty());
+    // Typing again edits the number alone: a digit replaces it, and leaving commits it.
+    QTest::keyClicks(s.spin.Edit(), QStringLiteral("3"));
+    EXPECT_EQ(s.spin.Text(), QStringLiteral("3"));
+    QTest::keyClick(s.spin.Edit(), Qt::Key_Return);
+    EXPECT_EQ(s.spin.Position(), 30);
+    EXPECT_EQ(s.changes, std::vector<int>{30});
+    // So does Backspace, after a second Escape.
+    s.spin.Edit()->setFocus();
+    QApplication::processEvents();
+    QTest::keyClick(s.spin.Edit(), Qt::Key_Escape);
+    QTest::keyClick(s.spin.Edit(), Qt::Key_Backspace);
+    EXPECT_EQ(s.spin.Text(), QStringLiteral("3."));
+}
+
+TEST(SuperSpinEdit, TheWheelStepsOnlyAFocusedControlAndOtherwiseGoesOn) {
+    DurationSpin s;
+    s.spin.SetPosition(12);
+    s.spin.Edit()->clearFocus();
+    TurnWheel(s.spin.Edit(), 120);
+    TurnWheel(s.spin.DownArrow(), -120);
+    EXPECT_EQ(s.spin.Position(), 12);
+    EXPECT_EQ(s.parent.wheels, 2);
+    s.spin.Edit()->setFocus();
+    QApplication::processEvents();
+    TurnWheel(s.spin.Edit(), 120);
+    TurnWheel(s.spin.UpArrow(), 120);
+    EXPECT_EQ(s.spin.Position(), 14);
+    EXPECT_EQ(s.parent.wheels, 2);
+    EXPECT_EQ(s.spin.CurrentIncrement(), 1);  // no acceleration from the wheel
+    EXPECT_EQ(s.spin.Text(), QStringLiteral("1.4") + UiString(374));
+}
+
+TEST(SuperSpinEdit, EveryValueOfANarrowBoxIsSetInOneType) {
+    DurationSpin s;
+    s.spin.resize(70, 25);
+    s.spin.SetPosition(5);
+    const QFont narrow = s.spin.Edit()->font();
+    EXPECT_LT(narrow.stretch(), QFont::Unstretched);
+    for (int value : {255, 100, 12, 1}) {
+        s.spin.SetPosition(value);
+        EXPECT_EQ(s.spin.Edit()->font(), narrow) << value;
+    }
+    // The widest value ends clear of the arrows.
+    s.spin.SetPosition(255);
+    const int arrowsLeft = s.spin.UpArrow()->mapTo(&s.spin, QPoint(0, 0)).x();
+    EXPECT_LE(s.spin.Edit()->fontMetrics().horizontalAdvance(s.spin.Text()) + 2 +
+                  TSuperSpinEdit::kTextGap,
+              arrowsLeft);
+    // The width said to fit a text lets it stand in the full type.
+    s.spin.resize(TSuperSpinEdit::WidthForText(
+                      QFontMetrics(TSuperSpinEdit::TextFont()).horizontalAdvance(s.spin.Text())),
+                  25);
+    EXPECT_EQ(s.spin.Edit()->font().stretch(), QFont::Unstretched);
+    s.spin.resize(s.spin.width() - 1, 25);
+    EXPECT_LT(s.spin.Edit()->font().stretch(), QFont::Unstretched);
 }
 
 TEST(SuperSpinEdit, GoBackControlCountsDownwardsWithItsUpArrow) {

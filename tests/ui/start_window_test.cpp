@@ -25,7 +25,14 @@ TEST(StartWindow, FaceAndTitle) {
     EXPECT_EQ(form.AdvancedButton()->geometry(), QRect(72, 64, 125, 33));
     EXPECT_EQ(form.BeginnerButton()->text(), UiString(366));
     EXPECT_EQ(form.AdvancedButton()->text(), UiString(367));
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Kavrin v1.3 - ") + UiString(368));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Kavrin v1.3 - Επιλέξτε λειτουργία"));
+    // Both captions in one type, the longer clear of its button's edges.
+    EXPECT_EQ(form.BeginnerButton()->font(), form.AdvancedButton()->font());
+    for (const QPushButton* button : {form.BeginnerButton(), form.AdvancedButton()}) {
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 2 * 12,
+                  button->width())
+            << button->text().toStdString();
+    }
     // Without a version the title runs straight on to the separator.
     EXPECT_EQ(TIntroForm::TitleFor(QString()), QStringLiteral("Kavrin v - ") + UiString(368));
 }

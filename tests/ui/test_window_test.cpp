@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QImage>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -137,6 +141,69 @@ protected:
     model::TActionDocument document;
     TTestForm form{document, run};
 };
+
+// Luminance 0..255 of a colour, for contrast checks.
+int Lightness(QColor c) { return qGray(c.rgb()); }
+
+// The darkest and lightest pixel in a rectangle of a grabbed control.
+std::pair<int, int> LightnessRange(const QImage& image, const QRect& area) {
+    int low = 255;
+    int high = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const int l = Lightness(image.pixelColor(x, y));
+            low = std::min(low, l);
+            high = std::max(high, l);
+        }
+    }
+    return {low, high};
+}
+
+// A beginner must be able to read every control on the teal face: the arrows and the thumb stand
+// out, enabled text is dark on its box, no label loses a letter, and the four buttons share one
+// type in which every caption fits.
+TEST_F(TestWindow, EveryControlIsReadableAndNothingIsClipped) {
+    form.show();
+    QScrollBar* bar = form.LeftTireSpeed();
+    const QImage drawn = bar->grab().toImage();
+    const int w = bar->width();
+    // The arrow in the middle of the top button, against the button's face.
+    const auto [arrowLow, arrowHigh] = LightnessRange(drawn, QRect(w / 4, w / 4, w / 2, w / 2));
+    EXPECT_GT(arrowHigh - arrowLow, 100) << "the arrow is lost on its button";
+    // The thumb (at 750, the middle) against the track near the top.
+    const QColor thumb = drawn.pixelColor(w / 2, bar->height() / 2);
+    const QColor track = drawn.pixelColor(w / 2, w + 4);
+    EXPECT_GT(std::abs(Lightness(thumb) - Lightness(track)), 20) << "thumb and track look alike";
+
+    for (QSpinBox* spin : {static_cast<QSpinBox*>(form.LServoSpinEdit()),
+                           static_cast<QSpinBox*>(form.RServoSpinEdit())}) {
+        ASSERT_TRUE(spin->isEnabled());
+        const QPalette& colours = spin->palette();
+        EXPECT_GT(std::abs(Lightness(colours.color(QPalette::Text)) -
+                           Lightness(colours.color(QPalette::Base))), 128);
+        EXPECT_GT(std::abs(Lightness(colours.color(QPalette::ButtonText)) -
+                           Lightness(colours.color(QPalette::Button))), 128);
+    }
+
+    const QFont type = form.RunTestButton()->font();
+    for (const QPushButton* button : {form.RunTestButton(), form.DefaultButton(),
+                                      form.SetCalibrationButton(), form.ExitButton()}) {
+        SCOPED_TRACE(button->text().toStdString());
+        EXPECT_EQ(button->font(), type);
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 12, button->width());
+    }
+    for (const char* name : {"LeftEnabledLabel", "RightEnabledLabel", "LeftServoLabel",
+                             "RightServoLabel"}) {
+        const auto* label = form.findChild<QLabel*>(QLatin1String(name));
+        ASSERT_NE(label, nullptr) << name;
+        for (const QString& word : label->text().split(QLatin1Char(' '))) {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(word), label->width())
+                << word.toStdString();
+        }
+        EXPECT_LE(label->heightForWidth(label->width()), label->height()) << name;
+    }
+    form.close();
+}
 
 TEST_F(TestWindow, ShowingPresetsTheSpinEditsFromTheCalibrationOnly) {
     document.SetCalibration(120, 30);

@@ -16,8 +16,7 @@ namespace kavrin::art {
 namespace colour {
 inline const QColor kSky{0x3A, 0x86, 0xD8};       // the window's background
 inline const QColor kSkyLight{0x55, 0x9A, 0xE2};  // the title band at the top of the window
-inline const QColor kSkyDark{0x2A, 0x66, 0xAE};   // edge strips
-inline const QColor kEdgeLine{0x8F, 0xC3, 0xF5};
+inline const QColor kSkyShadow{0x1F, 0x55, 0x94};  // the window's outer edge
 inline const QColor kNavy{0x1C, 0x2E, 0x52};      // frame bodies
 inline const QColor kNavyLine{0x39, 0x55, 0x88};
 inline const QColor kInterior{0x00, 0x00, 0x00};  // behind the lists, the palette and the settings

@@ -6,6 +6,7 @@
 
 #include <QPolygonF>
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 
@@ -132,27 +133,60 @@ QImage SettingsColumn(QSize size, const std::vector<int>& separators) {
     return image;
 }
 
+namespace {
+
+// The window's edge: the window's own blue, falling off into a shadow towards the outside over
+// the outer part of a strip. depth runs from 0 at the strip's inner side to 1 at the outside.
+QColor EdgeShade(qreal depth) {
+    constexpr qreal kPlain = 0.35;  // the inner part of the strip is the window itself
+    const qreal t = std::clamp((depth - kPlain) / (1 - kPlain), 0.0, 1.0);
+    const QColor& from = colour::kSky;
+    const QColor& to = colour::kSkyShadow;
+    const qreal k = t * t;  // the shadow deepens towards the very edge
+    return QColor::fromRgbF(static_cast<float>(from.redF() + (to.redF() - from.redF()) * k),
+                            static_cast<float>(from.greenF() + (to.greenF() - from.greenF()) * k),
+                            static_cast<float>(from.blueF() + (to.blueF() - from.blueF()) * k));
+}
+
+// The depth of a pixel row or column of a strip n pixels across (pixel centres).
+qreal Depth(int i, int n) { return (i + 0.5) / n; }
+
+}  // namespace
+
 QImage BottomStrip(QSize size) {
-    QImage image = Canvas(size.width(), size.height(), colour::kSkyDark);
+    QImage image = Canvas(size.width(), size.height(), colour::kSky);
     QPainter painter(&image);
-    painter.fillRect(QRect(0, 1, size.width(), 2), colour::kEdgeLine);
+    for (int y = 0; y < size.height(); ++y) {
+        painter.fillRect(QRect(0, y, size.width(), 1), EdgeShade(Depth(y, size.height())));
+    }
     return image;
 }
 
 QImage RightStrip(QSize size) {
-    QImage image = Canvas(size.width(), size.height(), colour::kSkyDark);
+    QImage image = Canvas(size.width(), size.height(), colour::kSky);
     QPainter painter(&image);
-    painter.fillRect(QRect(1, 0, 2, size.height()), colour::kEdgeLine);
+    for (int x = 0; x < size.width(); ++x) {
+        painter.fillRect(QRect(x, 0, 1, size.height()), EdgeShade(Depth(x, size.width())));
+    }
     return image;
 }
 
 // Lies where the two strips meet (it starts 3 pixels left of the right strip and 1 pixel above
-// the bottom one), so its lines continue theirs.
+// the bottom one): each pixel takes the deeper of the two strips' shades there, so the edge turns
+// the corner without a join.
 QImage CornerPiece(QSize size) {
-    QImage image = Canvas(size.width(), size.height(), colour::kSkyDark);
-    QPainter painter(&image);
-    painter.fillRect(QRect(0, 2, 5, 2), colour::kEdgeLine);
-    painter.fillRect(QRect(4, 0, 2, 4), colour::kEdgeLine);
+    constexpr int kRightStripLeft = 3;
+    constexpr int kBottomStripTop = 1;
+    constexpr int kRightStripWidth = 19;
+    constexpr int kBottomStripHeight = 18;
+    QImage image = Canvas(size.width(), size.height(), colour::kSky);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const qreal depth = std::max(Depth(x - kRightStripLeft, kRightStripWidth),
+                                         Depth(y - kBottomStripTop, kBottomStripHeight));
+            image.setPixelColor(x, y, EdgeShade(depth));
+        }
+    }
     return image;
 }
 
