@@ -19,6 +19,7 @@
 #include "link/link_observer.h"
 #include "link/servo_exchange.h"
 #include "resources/resources.h"
+#include "resources/robot_picture.h"
 #include "resources/skin_layout.h"
 #include "resources/ui_strings.h"
 #include "run/run_program.h"
@@ -32,8 +33,8 @@ namespace kavrin::ui {
 
 namespace {
 
-// Window background, dark teal.
-const QColor kTestBackground{0x00, 0x66, 0x88};
+// Window background, dark teal: the colour the robot's picture is drawn on.
+const QColor kTestBackground{QRgb{resources::kRobotTopBackground}};
 const QColor kThumb{0x4E, 0x76, 0x88};
 const QColor kThumbEdge{0x2C, 0x4C, 0x5A};
 const QColor kDisabledThumb{0xB8, 0xB8, 0xB8};
