@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps configure build run test package clean
+.PHONY: all deps configure build run test package clean windows windows-test windows-core windows-core-test
 
 all: build
 
@@ -31,5 +31,21 @@ test: build
 package: build
 	cmake --build $(BUILD_DIR) --target package
 
+# Windows, cross-built here (scripts/build-windows.sh): `make windows` builds Qt for Windows once
+# (cached outside the tree), then build-windows/kavrin.exe, kavrin-cli.exe and
+# kavrin-1.3-setup.exe; `make windows-test` runs the suites and the comparisons under Wine.
+# The -core pair builds and checks kavrin-cli.exe and the core's tests without Qt.
+windows:
+	KAVRIN_HOST_BUILD_DIR=$(abspath $(BUILD_DIR)) ./scripts/build-windows.sh
+
+windows-test: windows
+	KAVRIN_HOST_BUILD_DIR=$(abspath $(BUILD_DIR)) ./scripts/windows-test.sh
+
+windows-core:
+	KAVRIN_HOST_BUILD_DIR=$(abspath $(BUILD_DIR)) ./scripts/build-windows.sh --core
+
+windows-core-test: windows-core
+	KAVRIN_HOST_BUILD_DIR=$(abspath $(BUILD_DIR)) ./scripts/windows-test.sh --core
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-windows build-windows-core

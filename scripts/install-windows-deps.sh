@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs, with apt-get, what cross-building and testing the Windows programs needs: the
-# MinGW-w64 compilers (posix threads, for std::jthread), Wine to run the results, NSIS for the
-# setup program, and dpkg-dev to unpack Qt's source. The Linux build never needs these.
+# MinGW-w64 compilers (posix threads, for std::jthread), Wine to run the results, NSIS and
+# icoutils for the setup program and the icon, dpkg-dev to unpack Qt's source, and GoogleTest's
+# source to build for Windows. The Linux build never needs these.
 # Quick and harmless when everything is present; works as root or through sudo.
 set -eu
 
@@ -13,6 +14,7 @@ mingw-w64-x86-64-dev
 wine
 wine64
 nsis
+icoutils
 dpkg-dev
 xvfb
 xauth
