@@ -27,6 +27,9 @@ start=$(date +%s)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot --init >/dev/null 2>&1
+    # Wine has no Arial, which the windows ask for: Liberation Sans has its metrics.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ \
+        /d "Liberation Sans" /f >/dev/null 2>&1
 fi
 wineserver -p 60 >/dev/null 2>&1 || true  # one server for every run below
 
