@@ -1,8 +1,9 @@
 #!/bin/sh
 # Tests the cross-built Windows programs under Wine:
 #   1. the test suites, through ctest (CMAKE_CROSSCOMPILING_EMULATOR is wine);
-#   2. kavrin-cli.exe against the native kavrin-cli: the same bytes and exit code for generate,
-#      compile (image, blocks, errors), run --trace and simulate on the sample programs;
+#   2. kavrin-cli.exe against the native kavrin-cli: the same bytes and exit code for show,
+#      generate, compile (image, blocks, listing, errors), run --trace and simulate on the
+#      sample programs;
 #   3. a download from kavrin-cli.exe --port COM9 through real Win32 serial calls: Wine maps
 #      COM9 to a pseudo-terminal that the native `kavrin-cli sim-pty` serves;
 #   4. with the desktop program built: kavrin.exe --screenshots writes the pictures, and the
@@ -53,14 +54,21 @@ compare() {
 }
 compared=0
 cd "$ROOT"
-for kvn in tests/data/fuzz-kvn/*.kvn; do
-    compare "generate $kvn" generate "$kvn"
-    compare "run --trace $kvn" run "$kvn" --trace --seconds 2
-    compare "simulate $kvn" simulate "$kvn"
+# The fuzzing seeds are action programs behind one selector byte.
+tail -c +2 tests/data/fuzz-kvn/beginner.kvn >"$WORK/beginner.kvn"
+tail -c +2 tests/data/fuzz-kvn/advanced.kvn >"$WORK/advanced.kvn"
+for program in "$WORK/beginner.kvn" "$WORK/advanced.kvn --advanced"; do
+    # shellcheck disable=SC2086
+    set -- $program
+    compare "show $*" show "$@"
+    compare "generate $*" generate "$@"
+    compare "run --trace $*" run "$@" --trace --seconds 2
+    compare "simulate $*" simulate "$@"
 done
 for src in tests/data/fuzz/*.src; do
     compare "compile --blocks $src" compile "$src" --blocks
     compare "compile --listing $src" compile "$src" --listing
+    compare "run --trace $src" run "$src" --trace --seconds 1
     rm -f "$WORK/linux.img" "$WORK/win.img"
     "$HOST/kavrin-cli" compile "$src" --image "$WORK/linux.img" >/dev/null 2>&1 || true
     wine "$DIR/kavrin-cli.exe" compile "$src" --image "$WORK/win.img" >/dev/null 2>&1 || true
@@ -76,16 +84,21 @@ mkfifo "$WORK/hold"
 server=$!
 exec 9>"$WORK/hold"  # the server stops when this closes
 for _ in 1 2 3 4 5 6 7 8 9 10; do [ -s "$WORK/pty" ] && break; sleep 0.2; done
-ln -sfn "$(head -n 1 "$WORK/pty")" "$WINEPREFIX/dosdevices/com9"
+# Wine maps the ports listed here to devices and enters them in SERIALCOMM when it starts.
+PORTS='HKLM\Software\Wine\Ports'
+wineserver -k >/dev/null 2>&1 || true
+wine reg add "$PORTS" /v COM9 /t REG_SZ /d "$(head -n 1 "$WORK/pty")" /f >/dev/null 2>&1
+wineserver -k >/dev/null 2>&1 || true
+wine "$DIR/kavrin-cli.exe" ports | grep -qx COM9 || fail "COM9 is not in kavrin-cli.exe's port list"
 if KAVRIN_SIM_EEPROM="$WORK/com9.eeprom" timeout 120 wine "$DIR/kavrin-cli.exe" download \
-        tests/data/fuzz-kvn/beginner.kvn --port COM9 >"$WORK/com9.out" 2>&1; then
+        "$WORK/beginner.kvn" --port COM9 >"$WORK/com9.out" 2>&1; then
     echo "windows-test: download through COM9 reached the virtual robot"
 else
     fail "download through COM9: $(tr '\n' ' ' <"$WORK/com9.out")"
 fi
 exec 9>&-
 wait "$server" 2>/dev/null || true
-rm -f "$WINEPREFIX/dosdevices/com9"
+wine reg delete "$PORTS" /v COM9 /f >/dev/null 2>&1 || true
 
 # 4. The desktop program draws its windows.
 if [ -f "$DIR/kavrin.exe" ]; then
