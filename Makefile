@@ -5,7 +5,8 @@ CMAKE_FLAGS ?=
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: all deps configure build run test package clean check-sanitizers check-sanitizers-ui \
-	build-asan-ui check-monkey check-tsan
+	build-asan-ui check-monkey check-tsan \
+	windows windows-test windows-core windows-core-test
 
 all: build
 
@@ -32,8 +33,24 @@ test: build
 package: build
 	cmake --build $(BUILD_DIR) --target package
 
+# Windows, cross-built here (scripts/build-windows.sh): `make windows` builds Qt for Windows once
+# (cached outside the tree), then build-windows/kavrin.exe, kavrin-cli.exe and
+# kavrin-1.3-setup.exe; `make windows-test` runs the suites and the comparisons under Wine.
+# The -core pair builds and checks kavrin-cli.exe and the core's tests without Qt.
+windows:
+	KAVRIN_HOST_BUILD_DIR=$(abspath $(BUILD_DIR)) ./scripts/build-windows.sh
+
+windows-test: windows
+	KAVRIN_HOST_BUILD_DIR=$(abspath $(BUILD_DIR)) ./scripts/windows-test.sh
+
+windows-core:
+	KAVRIN_HOST_BUILD_DIR=$(abspath $(BUILD_DIR)) ./scripts/build-windows.sh --core
+
+windows-core-test: windows-core
+	KAVRIN_HOST_BUILD_DIR=$(abspath $(BUILD_DIR)) ./scripts/windows-test.sh --core
+
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-tsan
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-windows build-windows-core
 
 # Every ctest suite under AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan: any
 # report stops the test that made it, and so fails the target.
@@ -75,5 +92,5 @@ TSAN_ENV := TSAN_OPTIONS="halt_on_error=1 abort_on_error=1 die_after_fork=0 \
 	suppressions=$(CURDIR)/tests/tsan.supp"
 check-tsan:
 	cmake -S . -B build-tsan $(GENERATOR) -DKAVRIN_SANITIZE=thread -DKAVRIN_BENCH=OFF $(CMAKE_FLAGS)
-	cmake --build build-tsan -j$(SANITIZER_JOBS) --target kavrin_link_tests kavrin_ui_tests kavrin-cli
+	cmake --build build-tsan -j$(SANITIZER_JOBS) --target kavrin_link_tests kavrin_run_tests kavrin_ui_tests kavrin-cli
 	cd build-tsan && $(TSAN_ENV) ctest --output-on-failure -j$(SANITIZER_JOBS) -L '^(link|run|ui)$$'

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Installs, with apt-get, whatever the build and the tests need and is not installed yet.
-# Quick and harmless when everything is present; works as root or through sudo.
+# Installs, with apt-get, whatever the build and the tests need and is not installed yet (or,
+# given package names, those instead). Quick and harmless when everything is present; works as
+# root or through sudo.
 set -eu
 
 PACKAGES="
@@ -30,6 +31,8 @@ man-db
 groff-base
 "
 
+[ "$#" -gt 0 ] && PACKAGES="$*"
+
 missing=""
 for p in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -44,7 +47,7 @@ if [ "$(id -u)" -eq 0 ]; then
 elif command -v sudo >/dev/null 2>&1; then
     SUDO="sudo"
 else
-    echo "install-deps: need root or sudo to install:$missing" >&2
+    echo "$(basename "$0"): need root or sudo to install:$missing" >&2
     exit 1
 fi
 

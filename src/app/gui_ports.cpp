@@ -2,8 +2,8 @@
 
 #include <QtGlobal>
 
-#include "link/qt/qt_serial_port.h"
-#include "link/qt/user_data.h"
+#include "link/system_port.h"
+#include "link/user_data.h"
 #include "sim/virtual_robot.h"
 
 namespace kavrin::app {
@@ -17,7 +17,7 @@ ui::TLinkSetup GuiLinkSetup() {
         qWarning("%s; the virtual robot starts with an empty EEPROM",
                  program.LoadProblem().c_str());
     }
-    return ui::TLinkSetup{.openPort = sim::WithVirtualRobot(link::OpenQtSerialPort),
+    return ui::TLinkSetup{.openPort = sim::WithVirtualRobot(link::OpenSystemPort),
                           .enumerate = link::EnumeratePorts,
                           .timings = {}};
 }

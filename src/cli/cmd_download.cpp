@@ -18,7 +18,7 @@
 
 #include "cli/commands.h"
 #include "cli/program_source.h"
-#include "link/qt/qt_serial_port.h"
+#include "link/system_port.h"
 #include "link/target_link.h"
 #include "resources/resources.h"
 #include "run/run_program.h"
@@ -263,7 +263,7 @@ int RunDownload(Args args) {
     }
 
     const std::string extraPort = IsDevicePath(options.port) ? options.port : std::string();
-    link::TPortPool pool(sim::WithVirtualRobot(link::OpenQtSerialPort));
+    link::TPortPool pool(sim::WithVirtualRobot(link::OpenSystemPort));
     link::TargetLink target(pool, [extraPort](std::vector<std::string>& list) {
         link::EnumeratePorts(list);
         if (!extraPort.empty() && std::find(list.begin(), list.end(), extraPort) == list.end()) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "link/qt/qt_serial_port.h"
+#include "link/system_port.h"
 
 namespace kavrin::cli {
 

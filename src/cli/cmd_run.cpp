@@ -18,7 +18,7 @@
 
 #include "cli/commands.h"
 #include "cli/program_image.h"
-#include "link/qt/user_data.h"
+#include "link/user_data.h"
 #include "sim/processor.h"
 #include "sim/recording_body.h"
 #include "sim/virtual_robot.h"

@@ -6,6 +6,11 @@
 
 #include "cli/commands.h"
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 struct Command {
@@ -39,9 +44,20 @@ void PrintHelp(std::FILE* out) {
     }
 }
 
+// Windows would turn every "\n" into "\r\n" and stop reading input at a 0x1A: the output
+// (images, listings) must be the same bytes on every platform.
+void UseBinaryStreams() {
+#if defined(_WIN32)
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseBinaryStreams();
     if (argc < 2) {
         PrintHelp(stderr);
         return 2;

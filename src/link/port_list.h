@@ -13,7 +13,7 @@ namespace kavrin::link {
 
 inline constexpr std::string_view kAutoPort = "AUTO";
 
-// Fills the list with the names of the computer's ports (EnumeratePorts of the Qt backend).
+// Fills the list with the names of the computer's ports (EnumeratePorts, system_port.h).
 using PortEnumerator = std::function<void(std::vector<std::string>& list)>;
 
 // Upper case of a UTF-8 text for the letters the UI language uses (ASCII and Greek); other

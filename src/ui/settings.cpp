@@ -1,5 +1,7 @@
 #include "ui/settings.h"
 
+#include <QDir>
+
 #include <optional>
 
 namespace kavrin::ui {
@@ -47,6 +49,17 @@ void ReadText(const QSettings& store, const auto& key, QString& field) {
     if (value.isValid()) {
         field = value.toString();
     }
+}
+
+// On Windows only a COM port is remembered; anything else, the virtual robot included, is saved
+// as the automatic search. Elsewhere ports have device names, which are kept as they are.
+QString PortToSave(const QString& port) {
+#if defined(Q_OS_WIN)
+    if (!port.startsWith(QLatin1String("COM"))) {
+        return QString::fromLatin1(kComPortSetting.defaultValue);
+    }
+#endif
+    return port;
 }
 
 }  // namespace
@@ -97,8 +110,9 @@ bool SaveSettings(QSettings& store, const TSettings& settings, const QStringList
     store.setValue(Name(kHyperHelpSetting), settings.hyperHelp ? 1 : 0);
     store.setValue(Name(kLeftServoCenterSetting), int{settings.leftServoCenter});
     store.setValue(Name(kRightServoCenterSetting), int{settings.rightServoCenter});
-    store.setValue(Name(kComPortSetting), ResolvePort(settings.comPort, ports));
-    store.setValue(Name(kLastDirectorySetting), settings.lastDirectory);
+    store.setValue(Name(kComPortSetting), PortToSave(ResolvePort(settings.comPort, ports)));
+    // The folder as the platform writes it (backslashes on Windows).
+    store.setValue(Name(kLastDirectorySetting), QDir::toNativeSeparators(settings.lastDirectory));
     store.endGroup();
     store.sync();
     return store.status() == QSettings::NoError;

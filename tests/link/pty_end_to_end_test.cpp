@@ -1,4 +1,4 @@
-// End to end through the real serial backend: QSerialPort on one side of a pseudo-terminal,
+// End to end through the real serial backend (system_port.h) on one side of a pseudo-terminal,
 // the virtual robot on the other. Skipped where the system has no pseudo-terminals.
 
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <span>
 #include <thread>
 
-#include "link/qt/qt_serial_port.h"
+#include "link/system_port.h"
 #include "link/target_link.h"
 #include "link_fakes.h"
 #include "sim/pty_server.h"
@@ -61,7 +61,7 @@ protected:
     }
 
     sim::PtyServer server;
-    link::TPortPool pool{link::OpenQtSerialPort};
+    link::TPortPool pool{link::OpenSystemPort};
     std::unique_ptr<link::TargetLink> target;  // after the pool it uses
     std::atomic<bool> stop{false};
     std::thread serving;
@@ -96,7 +96,7 @@ TEST_F(PtyEndToEnd, DownloadThroughQSerialPortFillsTheRobotsEeprom) {
 // after a quiet spell the next client is identified and served as if nothing had happened.
 TEST_F(PtyEndToEnd, ClientGoneMidBlockDoesNotSpoilTheNext) {
     {
-        link::OpenResult abandoned = link::OpenQtSerialPort(server.SlavePath());
+        link::OpenResult abandoned = link::OpenSystemPort(server.SlavePath());
         ASSERT_NE(abandoned.port, nullptr);
         const std::uint8_t start[] = {'K', 'R', '2', 0, 0x80, 1, 2, 3, 4};
         ASSERT_TRUE(abandoned.port->Write(start, 1000));

@@ -9,6 +9,13 @@
 
 #include <memory>
 
+#if defined(Q_OS_WIN)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace kavrin::ui {
 namespace {
 
@@ -41,8 +48,13 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValueWithItsStoredType) {
     saved.hyperHelp = false;
     saved.leftServoCenter = 0;
     saved.rightServoCenter = 200;
+#if defined(Q_OS_WIN)
+    saved.comPort = QStringLiteral("COM3");  // only COM ports are remembered there
+    saved.lastDirectory = QStringLiteral("C:\\Users\\pupil\\robots");
+#else
     saved.comPort = QStringLiteral("SIM");
     saved.lastDirectory = QStringLiteral("/home/pupil/robots");
+#endif
     {
         auto store = Store();
         EXPECT_TRUE(SaveSettings(*store, saved, ports_));
@@ -102,10 +114,49 @@ TEST_F(SettingsTest, SavingWritesAutoForAPortOutsideTheList) {
     };
     EXPECT_EQ(savedPort(QStringLiteral("AUTO")), QStringLiteral("AUTO"));
     EXPECT_EQ(savedPort(QStringLiteral("COM3")), QStringLiteral("COM3"));
+#if defined(Q_OS_WIN)
+    EXPECT_EQ(savedPort(QStringLiteral("SIM")), QStringLiteral("AUTO"));  // not a COM port
+#else
     EXPECT_EQ(savedPort(QStringLiteral("SIM")), QStringLiteral("SIM"));
+#endif
     EXPECT_EQ(savedPort(QStringLiteral("COM7")), QStringLiteral("AUTO"));
     EXPECT_EQ(savedPort(QStringLiteral("ttyUSB0")), QStringLiteral("AUTO"));
 }
+
+#if defined(Q_OS_WIN)
+// In the registry each value has its fixed type: integers as DWORD (HyperHelp too, 0 or 1, not
+// the text "true" QSettings makes of a bool), texts as REG_SZ.
+TEST(SettingsRegistry, ValuesKeepTheirRegistryTypes) {
+    const QString path = QStringLiteral("HKEY_CURRENT_USER\\Software\\Tessaly\\KavrinTest");
+    const wchar_t* const group = L"Software\\Tessaly\\KavrinTest\\1.0";
+    {
+        QSettings store(path, QSettings::NativeFormat);
+        TSettings settings;
+        settings.hyperHelp = true;
+        settings.comPort = QStringLiteral("COM3");
+        ASSERT_TRUE(SaveSettings(store, settings, {QStringLiteral("COM3")}));
+    }
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, group, 0, KEY_READ, &key), ERROR_SUCCESS);
+    const auto typeOf = [key](const wchar_t* name) {
+        DWORD type = REG_NONE;
+        RegQueryValueExW(key, name, nullptr, &type, nullptr, nullptr);
+        return type;
+    };
+    EXPECT_EQ(typeOf(L"HyperHelp"), DWORD{REG_DWORD});
+    EXPECT_EQ(typeOf(L"LeftServoCenter"), DWORD{REG_DWORD});
+    EXPECT_EQ(typeOf(L"RightServoCenter"), DWORD{REG_DWORD});
+    EXPECT_EQ(typeOf(L"ComPort"), DWORD{REG_SZ});
+    EXPECT_EQ(typeOf(L"LastDirectory"), DWORD{REG_SZ});
+    DWORD hyperHelp = 0;
+    DWORD size = sizeof(hyperHelp);
+    RegQueryValueExW(key, L"HyperHelp", nullptr, nullptr, reinterpret_cast<BYTE*>(&hyperHelp),
+                     &size);
+    EXPECT_EQ(hyperHelp, 1u);
+    RegCloseKey(key);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tessaly\\KavrinTest");
+}
+#endif
 
 }  // namespace
 }  // namespace kavrin::ui

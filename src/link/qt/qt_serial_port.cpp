@@ -179,6 +179,9 @@ OpenResult OpenQtSerialPort(std::string_view name) {
     return {std::make_unique<QtSerialPort>(std::move(port)), OpenError::None};
 }
 
+OpenResult OpenSystemPort(std::string_view name) { return OpenQtSerialPort(name); }
+
+// Sorted by name.
 void EnumeratePorts(std::vector<std::string>& list) {
     list.clear();
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {

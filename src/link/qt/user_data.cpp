@@ -1,4 +1,4 @@
-#include "link/qt/user_data.h"
+#include "link/user_data.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>

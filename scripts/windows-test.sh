@@ -1,0 +1,134 @@
+#!/bin/sh
+# Tests the cross-built Windows programs under Wine:
+#   1. the test suites, through ctest (CMAKE_CROSSCOMPILING_EMULATOR is wine);
+#   2. kavrin-cli.exe against the native kavrin-cli: the same bytes and exit code for show,
+#      generate, compile (image, blocks, listing, errors), run --trace and simulate on the
+#      sample programs;
+#   3. a download from kavrin-cli.exe --port COM9 through real Win32 serial calls: Wine maps
+#      COM9 to a pseudo-terminal that the native `kavrin-cli sim-pty` serves;
+#   4. with the desktop program built: kavrin.exe --screenshots writes the pictures, and the
+#      setup program installs and uninstalls silently.
+#
+#   scripts/windows-test.sh [--core]    --core: the build of `build-windows.sh --core`
+#   KAVRIN_WINEPREFIX   Wine's folder (default ~/.cache/kavrin/wine, made on first use)
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+HOST="${KAVRIN_HOST_BUILD_DIR:-$ROOT/build}"
+DIR="$ROOT/build-windows"
+[ "${1:-}" = "--core" ] && DIR="$ROOT/build-windows-core"
+export WINEPREFIX="${KAVRIN_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/kavrin/wine}"
+export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+fail() { echo "windows-test: FAIL $*" >&2; failures=$((failures + 1)); }
+
+start=$(date +%s)
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot --init >/dev/null 2>&1
+    # Wine has no Arial, which the windows ask for: Liberation Sans has its metrics.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ \
+        /d "Liberation Sans" /f >/dev/null 2>&1
+fi
+wineserver -p 60 >/dev/null 2>&1 || true  # one server for every run below
+
+# 1. The suites.
+(cd "$DIR" && ctest --output-on-failure -j2) || fail "ctest"
+
+# 2. Same bytes as the native program. Both run from the tree's root on the same relative paths;
+# each gets its own EEPROM file so that neither sees the other's downloads.
+compare() {
+    label=$1
+    shift
+    KAVRIN_SIM_EEPROM="$WORK/linux.eeprom" "$HOST/kavrin-cli" "$@" >"$WORK/linux.out" 2>"$WORK/linux.err" &&
+        echo 0 >"$WORK/linux.rc" || echo $? >"$WORK/linux.rc"
+    KAVRIN_SIM_EEPROM="$WORK/win.eeprom" wine "$DIR/kavrin-cli.exe" "$@" >"$WORK/win.out" 2>"$WORK/win.err" &&
+        echo 0 >"$WORK/win.rc" || echo $? >"$WORK/win.rc"
+    for part in out err rc; do
+        cmp -s "$WORK/linux.$part" "$WORK/win.$part" || fail "$label: std$part differs" \
+            "($(head -c 200 "$WORK/win.$part" | tr '\n' ' '))"
+    done
+    compared=$((compared + 1))
+}
+compared=0
+cd "$ROOT"
+# The fuzzing seeds are action programs behind one selector byte.
+tail -c +2 tests/data/fuzz-kvn/beginner.kvn >"$WORK/beginner.kvn"
+tail -c +2 tests/data/fuzz-kvn/advanced.kvn >"$WORK/advanced.kvn"
+for program in "$WORK/beginner.kvn" "$WORK/advanced.kvn --advanced"; do
+    # shellcheck disable=SC2086
+    set -- $program
+    compare "show $*" show "$@"
+    compare "generate $*" generate "$@"
+    compare "run --trace $*" run "$@" --trace --seconds 2
+    compare "simulate $*" simulate "$@"
+done
+for src in tests/data/fuzz/*.src; do
+    compare "compile --blocks $src" compile "$src" --blocks
+    compare "compile --listing $src" compile "$src" --listing
+    compare "run --trace $src" run "$src" --trace --seconds 1
+    rm -f "$WORK/linux.img" "$WORK/win.img"
+    "$HOST/kavrin-cli" compile "$src" --image "$WORK/linux.img" >/dev/null 2>&1 || true
+    wine "$DIR/kavrin-cli.exe" compile "$src" --image "$WORK/win.img" >/dev/null 2>&1 || true
+    if [ -f "$WORK/linux.img" ] || [ -f "$WORK/win.img" ]; then
+        cmp -s "$WORK/linux.img" "$WORK/win.img" || fail "compile --image $src: images differ"
+    fi
+done
+echo "windows-test: $compared command-line runs compared with the native build"
+
+# 3. A download through Wine's COM9, served by the native virtual robot on a pseudo-terminal.
+mkfifo "$WORK/hold"
+"$HOST/kavrin-cli" sim-pty --stdin <"$WORK/hold" >"$WORK/pty" 2>&1 &
+server=$!
+exec 9>"$WORK/hold"  # the server stops when this closes
+for _ in 1 2 3 4 5 6 7 8 9 10; do [ -s "$WORK/pty" ] && break; sleep 0.2; done
+# Wine maps the ports listed here to devices and enters them in SERIALCOMM when it starts.
+PORTS='HKLM\Software\Wine\Ports'
+wineserver -k >/dev/null 2>&1 || true
+wine reg add "$PORTS" /v COM9 /t REG_SZ /d "$(head -n 1 "$WORK/pty")" /f >/dev/null 2>&1
+wineserver -k >/dev/null 2>&1 || true
+wine "$DIR/kavrin-cli.exe" ports | grep -qx COM9 || fail "COM9 is not in kavrin-cli.exe's port list"
+if KAVRIN_SIM_EEPROM="$WORK/com9.eeprom" timeout 120 wine "$DIR/kavrin-cli.exe" download \
+        "$WORK/beginner.kvn" --port COM9 >"$WORK/com9.out" 2>&1; then
+    echo "windows-test: download through COM9 reached the virtual robot"
+else
+    fail "download through COM9: $(tr '\n' ' ' <"$WORK/com9.out")"
+fi
+exec 9>&-
+wait "$server" 2>/dev/null || true
+wine reg delete "$PORTS" /v COM9 /f >/dev/null 2>&1 || true
+
+# 4. The desktop program draws its windows.
+if [ -f "$DIR/kavrin.exe" ]; then
+    mkdir -p "$WORK/shots"
+    timeout 300 wine "$DIR/kavrin.exe" --screenshots "$WORK/shots" >/dev/null 2>&1 ||
+        fail "kavrin.exe --screenshots"
+    count=$(find "$WORK/shots" -name '*.png' | wc -l)
+    [ "$count" -gt 0 ] || fail "kavrin.exe --screenshots wrote no picture"
+    echo "windows-test: kavrin.exe drew $count pictures"
+fi
+
+# 5. The setup program, silently in and out again.
+SETUP=$(find "$DIR" -maxdepth 1 -name 'kavrin-*-setup.exe' | head -n 1)
+if [ -n "$SETUP" ]; then
+    PROGRAMS="$WINEPREFIX/drive_c/Program Files/Kavrin"
+    CLASS='HKLM\Software\Classes\Kavrin.Program\shell\open\command'
+    timeout 300 wine "$SETUP" /S && wineserver -w || fail "setup /S"
+    [ -f "$PROGRAMS/kavrin.exe" ] && [ -f "$PROGRAMS/kavrin-cli.exe" ] || fail "setup: programs missing"
+    wine reg query "$CLASS" >/dev/null 2>&1 || fail "setup: no .kvn association"
+    timeout 300 wine 'C:\Program Files\Kavrin\uninstall.exe' /S && wineserver -w ||
+        fail "uninstall /S"
+    [ ! -e "$PROGRAMS" ] || fail "uninstall left $PROGRAMS"
+    ! wine reg query "$CLASS" >/dev/null 2>&1 || fail "uninstall left the .kvn association"
+    echo "windows-test: the setup program installed and uninstalled silently"
+fi
+
+echo "windows-test: $(( $(date +%s) - start )) s"
+wineserver -k >/dev/null 2>&1 || true
+if [ "$failures" -gt 0 ]; then
+    echo "windows-test: $failures check(s) failed" >&2
+    exit 1
+fi
+echo "windows-test: all checks passed"
