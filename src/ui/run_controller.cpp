@@ -138,7 +138,10 @@ void TRunController::WorkerLoop(std::stop_token stop) {
         TJob job;
         {
             std::unique_lock lock(mutex_);
-            if (!queued_.wait(lock, stop, [this] { return !jobs_.empty(); })) {
+            // Once the controller goes, jobs still queued (exchanges, a release) are dropped:
+            // the destructor closes a port still held.
+            if (!queued_.wait(lock, stop, [this] { return !jobs_.empty(); }) ||
+                stop.stop_requested()) {
                 return;
             }
             job = std::move(jobs_.front());
