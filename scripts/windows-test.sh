@@ -32,7 +32,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ \
         /d "Liberation Sans" /f >/dev/null 2>&1
 fi
-wineserver -p 60 >/dev/null 2>&1 || true  # one server for every run below
+# One server for every run below, started by a first program alone: programs started in
+# parallel on a cold server have been seen to hang.
+wineserver -p 60 >/dev/null 2>&1 || true
+wine cmd /c exit >/dev/null 2>&1 || true
 
 # 1. The suites.
 (cd "$DIR" && ctest --output-on-failure -j2) || fail "ctest"
@@ -89,6 +92,7 @@ PORTS='HKLM\Software\Wine\Ports'
 wineserver -k >/dev/null 2>&1 || true
 wine reg add "$PORTS" /v COM9 /t REG_SZ /d "$(head -n 1 "$WORK/pty")" /f >/dev/null 2>&1
 wineserver -k >/dev/null 2>&1 || true
+wine cmd /c exit >/dev/null 2>&1 || true
 wine "$DIR/kavrin-cli.exe" ports | grep -qx COM9 || fail "COM9 is not in kavrin-cli.exe's port list"
 if KAVRIN_SIM_EEPROM="$WORK/com9.eeprom" timeout 120 wine "$DIR/kavrin-cli.exe" download \
         "$WORK/beginner.kvn" --port COM9 >"$WORK/com9.out" 2>&1; then

@@ -102,9 +102,9 @@ TEST_F(DownloadTest, NoModuleAnywhereIsRobotNotFound) {
 TEST_F(DownloadTest, PortRefusedForLackOfRightsNamesTheFix) {
     // The robot may well be behind the refused port: "not found" alone would send the user off
     // checking cables. Once the rights are there, the next run says nothing about them.
-    fakes.Add("ttyUSB0", Unopenable(link::OpenError::NoPermission));
+    fakes.Add("ttyS4", Unopenable(link::OpenError::NoPermission));
     fakes.Add("ttyS0", Line(EchoOnly()));
-    auto& l = Link({"ttyUSB0", "ttyS0"});
+    auto& l = Link({"ttyS4", "ttyS0"});
     const std::string expected =
         GetUIString(resources::str::kRobotNotFound) + "\n" + GetUIString(resources::str::kNoPermissionFix);
     EXPECT_EQ(Download(l).message, expected);
@@ -112,7 +112,7 @@ TEST_F(DownloadTest, PortRefusedForLackOfRightsNamesTheFix) {
     EXPECT_EQ(observer.errors[0], expected);
     EXPECT_EQ(l.Status().rows[0][link::kColDevice], GetUIString(resources::str::kPortNotOpened));
 
-    fakes.Add("ttyUSB0", Line(EchoOnly()));
+    fakes.Add("ttyS4", Line(EchoOnly()));
     EXPECT_EQ(Download(l).message, GetUIString(resources::str::kRobotNotFound));
 }
 
@@ -223,8 +223,8 @@ TEST_F(DownloadTest, ClosingByteFollowsAFailedBlock) {
         sent->push_back(b);
         inner->Receive(b, out);
     };
-    fakes.Add("ttyUSB0", line);
-    auto& l = Link({"ttyUSB0"});
+    fakes.Add("ttyS4", line);
+    auto& l = Link({"ttyS4"});
     EXPECT_EQ(Download(l).status, DownloadStatus::CommFailure);
     ASSERT_FALSE(sent->empty());
     EXPECT_EQ(sent->back(), 0);

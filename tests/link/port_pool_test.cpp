@@ -52,7 +52,7 @@ TEST_F(PoolTest, FailedOpenReleasesTheClaimAndKeepsTheReason) {
     const link::SlotResult busy = pool.OpenPortSlot("busy");
     EXPECT_EQ(busy.slot, kNoPortSlot);
     EXPECT_EQ(busy.error, 5u);
-    EXPECT_EQ(pool.OpenPortSlot("missing").error, 2u);
+    EXPECT_EQ(pool.OpenPortSlot("gone").error, 2u);
     EXPECT_EQ(pool.FreeSlotCount(), link::kPortSlotCount);
 }
 

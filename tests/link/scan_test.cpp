@@ -82,7 +82,7 @@ TEST_F(ScanTest, SilentLineStopsAfterTheFirstModel) {
 TEST_F(ScanTest, OpenFailuresNameTheirReason) {
     fakes.Add("ttyS0", Unopenable(link::OpenError::InUse));
     fakes.Add("ttyS1", Unopenable(link::OpenError::Other));
-    auto& l = Link({"ttyS0", "ttyS1", "ttyGone"});
+    auto& l = Link({"ttyS0", "ttyS1", "ttyGn"});
     Scan(l);
     const auto& rows = l.Status().rows;
     EXPECT_EQ(rows[0][link::kColDevice], GetUIString(resources::str::kPortInUse));
@@ -114,10 +114,10 @@ TEST_F(ScanTest, NoEchoAndWrongEchoAreBothNoEcho) {
 TEST_F(ScanTest, OtherModelsAreFoundButNotNamed) {
     fakes.Add("ttyKR3", Line(ByteModule(0x65, 0x65)));
     fakes.Add("ttyKR4", Line(ByteModule(0x58, 0x5A)));
-    fakes.Add("ttyKR5a", Line(ByteModule(0x50, 0x52)));
-    fakes.Add("ttyKR5b", Line(ByteModule(0x50, 0x71)));
+    fakes.Add("KR5a", Line(ByteModule(0x50, 0x52)));
+    fakes.Add("KR5b", Line(ByteModule(0x50, 0x71)));
     fakes.Add("ttyBad", Line(ByteModule(0x58, 0x5B)));
-    auto& l = Link({"ttyKR3", "ttyKR4", "ttyKR5a", "ttyKR5b", "ttyBad"});
+    auto& l = Link({"ttyKR3", "ttyKR4", "KR5a", "KR5b", "ttyBad"});
     Scan(l);
     const auto& rows = l.Status().rows;
     EXPECT_EQ(rows[0].model, 3);
