@@ -123,9 +123,12 @@ public:
     bool Write(std::span<const std::uint8_t> bytes, int timeoutMs) override {
         // A zero constant would mean "no time-out": wait at least a millisecond.
         const auto wait = static_cast<DWORD>(std::max(timeoutMs, 1));
-        if (timeouts_.WriteTotalTimeoutConstant != wait) {
+        if (timeouts_.WriteTotalTimeoutConstant != wait || !timeoutsSet_) {
             timeouts_.WriteTotalTimeoutConstant = wait;
-            SetCommTimeouts(handle_, &timeouts_);
+            timeoutsSet_ = SetCommTimeouts(handle_, &timeouts_) != 0;
+            if (!timeoutsSet_) {
+                return false;  // a write without its time-out could block for ever
+            }
         }
         DWORD written = 0;
         const bool ok = WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()),
@@ -154,7 +157,10 @@ public:
 private:
     // One ReadFile that returns with whatever is there, waiting up to timeoutMs for a first byte.
     int ReadSome(std::span<std::uint8_t> into, int timeoutMs) {
-        ApplyReadTimeout(timeoutMs);
+        // Without its time-outs a ReadFile may wait for ever: then nothing is read.
+        if (!ApplyReadTimeout(timeoutMs)) {
+            return -1;
+        }
         DWORD n = 0;
         if (!ReadFile(handle_, into.data(), static_cast<DWORD>(into.size()), &n, nullptr)) {
             ClearErrors();
@@ -163,17 +169,19 @@ private:
         return static_cast<int>(n);
     }
 
-    void ApplyReadTimeout(int timeoutMs) {
+    // True when the line's read time-outs are the ones asked for.
+    bool ApplyReadTimeout(int timeoutMs) {
         const win::ReadTimeouts read = win::ReadTimeoutsFor(timeoutMs);
         if (timeouts_.ReadIntervalTimeout == read.interval &&
             timeouts_.ReadTotalTimeoutMultiplier == read.multiplier &&
             timeouts_.ReadTotalTimeoutConstant == read.constant && timeoutsSet_) {
-            return;
+            return true;
         }
         timeouts_.ReadIntervalTimeout = read.interval;
         timeouts_.ReadTotalTimeoutMultiplier = read.multiplier;
         timeouts_.ReadTotalTimeoutConstant = read.constant;
         timeoutsSet_ = SetCommTimeouts(handle_, &timeouts_) != 0;
+        return timeoutsSet_;
     }
 
     // A line error (overrun, framing) blocks further I/O until it is cleared.
