@@ -41,9 +41,9 @@ OPTIONS="
 -DFEATURE_tabletevent=OFF
 "
 KEY=$( (echo "$QT_VERSION"; echo "$OPTIONS"; cat "$TOOLCHAIN") | sha256sum | cut -c1-16)
-STAMP="$PREFIX/kavrin-build-key"
+KEY_FILE="$PREFIX/kavrin-build-key"
 
-if [ -f "$STAMP" ] && [ "$(cat "$STAMP")" = "$KEY" ] && [ -x "$PREFIX/bin/qt-cmake" ]; then
+if [ -f "$KEY_FILE" ] && [ "$(cat "$KEY_FILE")" = "$KEY" ] && [ -x "$PREFIX/bin/qt-cmake" ]; then
     echo "$PREFIX"
     exit 0
 fi
@@ -89,14 +89,14 @@ if [ "$(cat "$BUILD/kavrin-build-key" 2>/dev/null)" != "$KEY" ]; then
     mkdir -p "$BUILD"
     echo "$KEY" > "$BUILD/kavrin-build-key"
 fi
-[ -f "$STAMP" ] && rm -rf "$PREFIX"
+[ -f "$KEY_FILE" ] && rm -rf "$PREFIX"
 start=$(date +%s)
 # shellcheck disable=SC2086
 cmake -S "$SRC" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
     -DCMAKE_INSTALL_PREFIX="$PREFIX" $OPTIONS >&2
 cmake --build "$BUILD" --parallel "$JOBS" >&2
 cmake --install "$BUILD" >&2
-echo "$KEY" > "$STAMP"
+echo "$KEY" > "$KEY_FILE"
 echo "build-qt-windows: built in $(( $(date +%s) - start )) s" >&2
 rm -rf "$BUILD"
 echo "$PREFIX"

@@ -127,14 +127,6 @@ void TMainForm::ShowForMode(model::TMode mode) {
     }
 }
 
-QStringList TMainForm::PortNames() const {
-    QStringList names;
-    for (const std::string& port : portBox_->Ports()) {
-        names.append(FromCore(port));
-    }
-    return names;
-}
-
 // The ports are listed on a worker meanwhile: the stored port is chosen when they come.
 void TMainForm::LoadStoredSettings() {
     portBox_->ListPortsInBackground();
@@ -486,10 +478,9 @@ void TMainForm::ActionDblClick(int kind) {
     RefreshAll();
 }
 
-bool TMainForm::BuildCode() {
+bool TMainForm::BuildCode(const model::TActionProgram& program, bool sensorsEnabled) {
     codegen::TProgramText text;
-    const codegen::TBuildResult result =
-        codegen::BuildCode(document_->Program(), mode_, sensorsEnabled_->isChecked(), text);
+    const codegen::TBuildResult result = codegen::BuildCode(program, mode_, sensorsEnabled, text);
     if (!result.ok) {
         dialogs_->ShowError(this, FromCore(result.message));
         return false;
@@ -523,7 +514,7 @@ void TMainForm::SetRunController(TRunController* run) {
 void TMainForm::Go() {
     portBox_->EnsureListed();  // the port setting is settled before a run uses it
     if (run_ == nullptr) {
-        BuildCode();
+        BuildCode(document_->Program(), sensorsEnabled_->isChecked());
         return;
     }
     // One run at a time: the progress window shows the one under way.
@@ -562,16 +553,14 @@ void TMainForm::ShowTokenizerRefusal(const run::RunOutcome& outcome) {
         return;
     }
     // The code shown is the code that was run.
-    codegen::TProgramText text;
-    if (codegen::BuildCode(runProgram_, mode_, runSensorsEnabled_, text).ok) {
-        CodeView().SetProgramText(text);
+    if (BuildCode(runProgram_, runSensorsEnabled_)) {
         CodeView().ShowTokenizerError(outcome.errorPos, outcome.errorLength, reason);
         dialogs_->ShowCodeView(CodeView());
     }
 }
 
 void TMainForm::ViewButtonClick() {
-    if (BuildCode()) {
+    if (BuildCode(document_->Program(), sensorsEnabled_->isChecked())) {
         dialogs_->ShowCodeView(CodeView());
     }
 }
@@ -605,7 +594,7 @@ bool TMainForm::Quit() {
     }
     buttons_->HideHighlights();
     portBox_->EnsureListed();
-    const QStringList ports = PortNames();
+    const QStringList ports = portBox_->PortNames();
     if (settingsStore_ != nullptr) {
         SaveSettings(*settingsStore_, CurrentSettings(), ports);
     } else {

@@ -132,7 +132,6 @@ private:
     void ApplyCaptions();
     void SetTabOrder();
     void LoadStoredSettings();
-    QStringList PortNames() const;
     void LoadPendingFile();
     void SensorsEnabledClick();
     // Re-reads what changed in the document into the grids, the buttons and the title.
@@ -145,7 +144,8 @@ private:
     // The pointer over the background, a frame or anything else without help.
     void GeneralHover();
     void FocusCurrentGrid();
-    bool BuildCode();
+    // Generates a program's code into the code view; a failure goes to the error box.
+    bool BuildCode(const model::TActionProgram& program, bool sensorsEnabled);
     TCodeForm& CodeView();
     void RunFinished(const run::RunOutcome& outcome);
     void ShowTokenizerRefusal(const run::RunOutcome& outcome);

@@ -72,12 +72,16 @@ void TPortBox::Choose(const std::string& setting) {
         wish_ = setting;
         return;
     }
+    setting_ = choice_.SelectPort(ResolvePort(FromCore(setting), PortNames()).toStdString());
+    Fill();
+}
+
+QStringList TPortBox::PortNames() const {
     QStringList names;
     for (const std::string& port : ports_) {
         names.append(FromCore(port));
     }
-    setting_ = choice_.SelectPort(ResolvePort(FromCore(setting), names).toStdString());
-    Fill();
+    return names;
 }
 
 void TPortBox::showPopup() {

@@ -28,6 +28,8 @@ public:
     // awaited).
     void EnsureListed();
     const std::vector<std::string>& Ports() const { return ports_; }
+    // The same as the settings compare them.
+    QStringList PortNames() const;
 
     // Chooses a port by name, its letters compared without case ("AUTO" or one not listed:
     // the automatic entry). Before the ports are known the name waits for them.
