@@ -205,8 +205,8 @@ TEST_F(DownloadTest, ARobotThatCannotKeepTheProgramFailsTheDownloadWithTheReason
     auto inner = std::make_shared<sim::VirtualModule>();
     FakeLineSpec line = ModuleLine(*inner);
     line.writeFails = [inner] { return inner->DownloadsClosed() > 0; };
-    fakes.Add("ttyUSB0", line);
-    auto& other = Link({"ttyUSB0"});
+    fakes.Add("ttyS7", line);
+    auto& other = Link({"ttyS7"});
     const auto cut = Download(other);
     EXPECT_EQ(cut.status, DownloadStatus::CommFailure);
     EXPECT_EQ(cut.message, GetUIString(resources::str::kCommFailure));
