@@ -1,14 +1,15 @@
 #include "sim/arena.h"
 
-#include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include "sim/text_lines.h"
 
 namespace kavrin::sim {
 
 namespace {
+
+using text::Number;
+using text::Quoted;
 
 constexpr std::string_view kOpenText = "table 200 150\nstart 30 75 0\n";
 
@@ -46,37 +47,8 @@ constexpr BuiltIn kBuiltIns[] = {{"open", kOpenText},
                                  {"corridor", kCorridorText},
                                  {"maze", kMazeText}};
 
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
-        const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
-}
-
-std::optional<double> Number(std::string_view word) {
-    double value = 0;
-    const char* end = word.data() + word.size();
-    const auto [ptr, ec] = std::from_chars(word.data(), end, value);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;  // no inf, nan
-    return value;
-}
-
 bool InsideBox(Vec2 p, const ArenaBox& b) {
     return p.x > b.x && p.x < b.x + b.width && p.y > b.y && p.y < b.y + b.height;
-}
-
-std::string Quoted(std::string_view word) {
-    std::string q;
-    q.reserve(word.size() + 2);
-    q += '"';
-    q.append(word);
-    q += '"';
-    return q;
 }
 
 struct Keyword {
@@ -92,8 +64,8 @@ constexpr Keyword kKeywords[] = {{"table", 2, "width depth"},
 
 class Parser {
 public:
-    Parser(const std::string& fileName, const RobotGeometry& geometry)
-        : fileName_(fileName), geometry_(geometry) {}
+    Parser(const std::string& fileName, const RobotGeometry& geometry, ArenaLineReader* more)
+        : fileName_(fileName), geometry_(geometry), more_(more) {}
 
     ArenaResult Run(std::string_view text) {
         arena_.name = fileName_;
@@ -102,8 +74,6 @@ public:
             const std::size_t eol = text.find('\n');
             std::string_view line = text.substr(0, eol);
             text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
-            if (const std::size_t hash = line.find('#'); hash != std::string_view::npos)
-                line = line.substr(0, hash);
             if (std::string err = Line(line); !err.empty()) return Fail(lineNo_, err);
         }
         if (!startLine_) arena_.start = {30.0, arena_.depth / 2, 0.0};
@@ -114,20 +84,20 @@ public:
 
 private:
     ArenaResult Fail(int lineNo, const std::string& message) const {
-        std::string where = fileName_;
-        if (lineNo > 0) {
-            where += ':';
-            where += std::to_string(lineNo);
-        }
-        return {std::nullopt, where + ": " + message};
+        return {std::nullopt, text::Located(fileName_, lineNo, message)};
     }
 
+    // A comment runs from "#" to the end of the line; a reader of free text gets it as written.
     std::string Line(std::string_view line) {
-        const auto words = Words(line);
+        const auto words = text::Words(line.substr(0, line.find('#')));
         if (words.empty()) return {};
         const Keyword* key = nullptr;
         for (const Keyword& k : kKeywords) {
             if (words[0] == k.word) key = &k;
+        }
+        if (!key && more_ && more_->Knows(words[0])) {
+            const std::size_t after = words[0].data() - line.data() + words[0].size();
+            return more_->Read(words, line.substr(after), lineNo_);
         }
         if (!key) return "unknown keyword " + Quoted(words[0]);
         if (words.size() != key->count + 1) {
@@ -184,6 +154,7 @@ private:
 
     const std::string& fileName_;
     const RobotGeometry& geometry_;
+    ArenaLineReader* more_;
     Arena arena_;
     bool tableGiven_ = false;
     int startLine_ = 0;
@@ -226,17 +197,13 @@ bool PoseIsFree(const Arena& arena, const Obstacles& outlines, const RobotGeomet
 }
 
 ArenaResult ParseArena(std::string_view text, const std::string& fileName,
-                       const RobotGeometry& geometry) {
-    return Parser(fileName, geometry).Run(text);
+                       const RobotGeometry& geometry, ArenaLineReader* more) {
+    return Parser(fileName, geometry, more).Run(text);
 }
 
 ArenaResult LoadArenaFile(const std::string& path, const RobotGeometry& geometry) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return {std::nullopt, path + ": cannot read"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {std::nullopt, path + ": cannot read"};
-    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return {std::nullopt, path + ": cannot read"};
+    std::string content;
+    if (!text::ReadFile(path, content)) return {std::nullopt, path + ": cannot read"};
     return ParseArena(content, path, geometry);
 }
 

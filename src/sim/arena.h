@@ -14,6 +14,7 @@
 // so is a number that is not finite ("inf", "nan") or a length beyond 1 km either way.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,15 +50,29 @@ struct Arena {
     Obstacles Outlines() const;
 };
 
+// A format built on this one (a mission is an arena with task lines) reads the lines whose
+// keyword the arena does not know.
+class ArenaLineReader {
+public:
+    virtual ~ArenaLineReader() = default;
+    virtual bool Knows(std::string_view keyword) const = 0;
+    // A line of one of its keywords: the words (keyword first, without the comment) and the text
+    // after the keyword as written, comment marks included, for lines of free text. Returns what
+    // is wrong with it, or nothing.
+    virtual std::string Read(std::span<const std::string_view> words, std::string_view rest,
+                             int lineNo) = 0;
+};
+
 struct ArenaResult {
     std::optional<Arena> arena;
     std::string error;  // "FILE:LINE: what is wrong" when there is no arena
 };
 
 // Reads arena text; fileName only names the source in messages. The start must leave the
-// robot's body on the table and clear of every obstacle.
+// robot's body on the table and clear of every obstacle. Lines the arena does not know go to
+// `more` when it knows them.
 ArenaResult ParseArena(std::string_view text, const std::string& fileName,
-                       const RobotGeometry& geometry = {});
+                       const RobotGeometry& geometry = {}, ArenaLineReader* more = nullptr);
 ArenaResult LoadArenaFile(const std::string& path, const RobotGeometry& geometry = {});
 
 // The built-in arenas, by name: "open", "wall-ahead", "corridor", "maze".

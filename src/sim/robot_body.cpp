@@ -184,6 +184,7 @@ void RobotBody::Step() {
             break;
         }
     }
+    if (stepListener_) stepListener_(stepTime_);
     if (blocked) {
         if (lastBlocked_ < 0 || s - lastBlocked_ > kContactGapUs)
             Report({stepTime_, WorldEventKind::Contact, Side::Left, true});

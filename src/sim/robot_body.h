@@ -78,11 +78,18 @@ public:
     void SetEventListener(std::function<void(const WorldEvent&)> listener) {
         listener_ = std::move(listener);
     }
+    // Told the end of every motion step in which a wheel turned, with the pose already moved and
+    // before the step's contact and whisker events (a mission's judge).
+    void SetStepListener(std::function<void(VirtualTime)> listener) {
+        stepListener_ = std::move(listener);
+    }
 
     const Arena& GetArena() const { return arena_; }
     const Obstacles& Outlines() const { return outlines_; }
     const RobotGeometry& Geometry() const { return geometry_; }
     VirtualTime Now() const { return now_; }
+    // How far the motion is integrated: whole steps, at most Now().
+    VirtualTime MotionTime() const { return stepTime_; }
     const Pose& CurrentPose() const { return pose_; }
     // How far each wheel has turned, radians, forward positive (they turn even while slipping).
     double WheelAngle(Side side) const { return wheels_[Index(side)].angle; }
@@ -130,6 +137,7 @@ private:
     VirtualTime lastBlocked_ = -1;
     std::deque<Vec2> path_;
     std::function<void(const WorldEvent&)> listener_;
+    std::function<void(VirtualTime)> stepListener_;
 };
 
 }  // namespace kavrin::sim

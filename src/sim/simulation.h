@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "sim/arena.h"
+#include "sim/mission_judge.h"
 #include "sim/processor.h"
 #include "sim/robot_body.h"
 
@@ -34,9 +35,14 @@ public:
     void PowerOff();
     bool Powered() const { return powered_; }
 
-    // A new table; the robot is switched on again at its start.
+    // A new table; the robot is switched on again at its start. A mission ends.
     void SetArena(Arena arena);
-    // Moves the robot by hand; false (nothing changed) where it would not fit.
+    // A mission: its table, as SetArena, and its judge, which starts over at every power-on.
+    void SetMission(Mission mission);
+    // The judge of the mission on the table, or none.
+    const MissionJudge* Judge() const { return judge_ ? &*judge_ : nullptr; }
+    // Moves the robot by hand; false (nothing changed) where it would not fit. While powered, a
+    // mission on the table is then not passed.
     bool Place(const Pose& pose);
 
     // Runs the program and the body until virtual time t (nothing happens while powered off).
@@ -51,11 +57,15 @@ public:
     std::vector<HostByte> TakeHostOutput();
     // Once, when the program has stopped: "END", "STOP" or the diagnostic of a fault.
     std::optional<std::string> TakeStopNotice();
+    // The mission's events since the last call (reached, stopped, touched).
+    std::vector<MissionEvent> TakeMissionEvents();
 
     const RobotBody& Body() const { return body_; }
     const Processor& Cpu() const { return *cpu_; }
 
 private:
+    void OnWorldEvent(const WorldEvent& event);
+
     Eeprom image_{};
     RobotBody body_;
     std::unique_ptr<Processor> cpu_;
@@ -63,6 +73,7 @@ private:
     bool powered_ = false;
     bool stopNoticed_ = false;
     std::vector<WorldEvent> events_;
+    std::optional<MissionJudge> judge_;
 };
 
 // The pose as the command line prints it: "X Y HEADING", cm, cm and degrees in (-180, 180],

@@ -1,0 +1,290 @@
+#include "sim/mission.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "sim/text_lines.h"
+
+namespace kavrin::sim {
+
+namespace {
+
+using text::Quoted;
+
+// Drive a square of 60 cm and come back near the start: forward and turns only.
+constexpr std::string_view kSquareText =
+    "title Square\n"
+    "goal Drive a square through A, B and C and come back to D, where you started.\n"
+    "table 200 150\n"
+    "start 40 40 0\n"
+    "zone A 85 25 30 30\n"
+    "zone B 85 85 30 30\n"
+    "zone C 25 85 30 30\n"
+    "zone D 25 25 30 30\n"
+    "reach A\n"
+    "reach B\n"
+    "reach C\n"
+    "reach D\n"
+    "limit 60\n";
+
+// A bay walled on three sides, across the table.
+constexpr std::string_view kBayText =
+    "title Parking\n"
+    "goal Drive into the bay P and stop there for a second, without touching anything.\n"
+    "table 200 150\n"
+    "start 30 75 0\n"
+    "wall 120 50 180 50\n"
+    "wall 120 100 180 100\n"
+    "wall 180 50 180 100\n"
+    "zone P 130 55 40 40\n"
+    "reach P\n"
+    "stop P 1\n"
+    "no-touch\n"
+    "limit 25\n";
+
+// Past the box on its left (A), behind it (B), back on its right (C) and home (D).
+constexpr std::string_view kRoundBoxText =
+    "title Round the box\n"
+    "goal Drive round the box through A, B and C and come back to D, without touching it.\n"
+    "table 200 150\n"
+    "start 30 75 0\n"
+    "box 90 60 20 30\n"
+    "zone A 85 100 30 35\n"
+    "zone B 125 60 35 30\n"
+    "zone C 85 15 30 35\n"
+    "zone D 15 60 30 30\n"
+    "reach A\n"
+    "reach B\n"
+    "reach C\n"
+    "reach D\n"
+    "no-touch\n"
+    "limit 60\n";
+
+// A corridor 40 cm wide that turns left and opens onto the top of the table.
+constexpr std::string_view kCorridorText =
+    "title Corridor\n"
+    "goal Follow the corridor to its end and come out at E, without touching its walls.\n"
+    "table 200 150\n"
+    "start 25 75 0\n"
+    "wall 0 55 140 55\n"
+    "wall 140 55 140 115\n"
+    "wall 0 95 100 95\n"
+    "wall 100 95 100 115\n"
+    "zone E 150 115 50 35\n"
+    "reach E\n"
+    "no-touch\n"
+    "limit 40\n";
+
+// A spiral of lanes 50 cm wide, from the middle of the table out to the corner: a wall ahead
+// means turning left, which only the sensors can tell.
+constexpr std::string_view kMazeText =
+    "title Out of the maze\n"
+    "goal Find the way out of the maze to E with the sensors, without touching its walls.\n"
+    "table 200 150\n"
+    "start 75 80 -90\n"
+    "wall 50 0 50 100\n"
+    "wall 50 100 150 100\n"
+    "wall 150 100 150 50\n"
+    "wall 150 50 100 50\n"
+    "zone E 0 0 50 40\n"
+    "reach E\n"
+    "no-touch\n"
+    "limit 120\n";
+
+struct BuiltIn {
+    std::string_view name;
+    std::string_view text;
+};
+constexpr BuiltIn kBuiltIns[] = {{"square", kSquareText},
+                                 {"bay", kBayText},
+                                 {"round-box", kRoundBoxText},
+                                 {"corridor", kCorridorText},
+                                 {"maze", kMazeText}};
+
+// Leading and trailing blanks off.
+std::string_view Trimmed(std::string_view s) {
+    const std::size_t first = s.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The task lines, read while the arena reads its own. Zones are resolved at the end, when the
+// table's size and every zone's name are known.
+class TaskLines : public ArenaLineReader {
+public:
+    bool Knows(std::string_view keyword) const override {
+        return keyword == "title" || keyword == "goal" || keyword == "zone" ||
+               keyword == "reach" || keyword == "stop" || keyword == "no-touch" ||
+               keyword == "limit";
+    }
+
+    std::string Read(std::span<const std::string_view> words, std::string_view rest,
+                     int lineNo) override {
+        const std::string_view key = words[0];
+        if (key == "title" || key == "goal") return Text(key, Trimmed(rest), lineNo);
+        if (key == "zone") return Zone(words, lineNo);
+        if (key == "reach" || key == "stop") return Task(words, lineNo);
+        if (key == "no-touch") {
+            if (words.size() != 1) return "\"no-touch\" takes nothing after it";
+            mission_.noTouch = true;
+            return {};
+        }
+        if (words.size() != 2) return "\"limit\" takes 1 number: seconds";
+        if (limitLine_) return "the limit is given twice";
+        limitLine_ = lineNo;
+        VirtualTime limit = 0;
+        if (std::string err = Seconds(words[1], limit); !err.empty()) return err;
+        mission_.limit = limit;
+        return {};
+    }
+
+    // The mission on the arena read, or "FILE:LINE: what is wrong".
+    MissionResult Finish(Arena arena, const std::string& fileName) {
+        for (std::size_t i = 0; i < mission_.zones.size(); ++i) {
+            const ArenaBox& b = mission_.zones[i].area;
+            if (b.x < 0 || b.y < 0 || b.x + b.width > arena.width ||
+                b.y + b.height > arena.depth) {
+                return Fail(fileName, zoneLines_[i],
+                            "zone " + Quoted(mission_.zones[i].name) + " is off the table");
+            }
+        }
+        for (std::size_t i = 0; i < mission_.tasks.size(); ++i) {
+            const auto zone = FindZone(taskZones_[i]);
+            if (!zone) {
+                return Fail(fileName, taskLines_[i], "unknown zone " + Quoted(taskZones_[i]));
+            }
+            mission_.tasks[i].zone = *zone;
+        }
+        if (mission_.tasks.empty()) {
+            return Fail(fileName, 0, "no reach or stop line: an arena, not a mission");
+        }
+        if (mission_.title.empty()) {
+            mission_.title = std::filesystem::path(fileName).filename().string();
+        }
+        mission_.name = fileName;
+        mission_.arena = std::move(arena);
+        return {std::move(mission_), {}};
+    }
+
+private:
+    static MissionResult Fail(const std::string& fileName, int lineNo, const std::string& message) {
+        return {std::nullopt, text::Located(fileName, lineNo, message)};
+    }
+
+    std::string Text(std::string_view key, std::string_view text, int lineNo) {
+        int& given = key == "title" ? titleLine_ : goalLine_;
+        if (given) return "the " + std::string(key) + " is given twice";
+        given = lineNo;
+        (key == "title" ? mission_.title : mission_.goal) = std::string(text);
+        return {};
+    }
+
+    std::string Zone(std::span<const std::string_view> words, int lineNo) {
+        if (words.size() != 6) return "\"zone\" takes a name and 4 numbers: x y width height";
+        if (mission_.zones.size() == kMaxMissionZones) {
+            return "more than " + std::to_string(kMaxMissionZones) + " zones";
+        }
+        if (FindZone(words[1])) return "zone " + Quoted(words[1]) + " is given twice";
+        double v[4] = {};
+        for (std::size_t i = 0; i < 4; ++i) {
+            const auto n = text::Number(words[i + 2]);
+            if (!n) return Quoted(words[i + 2]) + " is not a number";
+            v[i] = *n;
+        }
+        if (v[2] <= 0 || v[3] <= 0) return "a zone needs a positive width and height";
+        mission_.zones.push_back({std::string(words[1]), {v[0], v[1], v[2], v[3]}});
+        zoneLines_.push_back(lineNo);
+        return {};
+    }
+
+    std::string Task(std::span<const std::string_view> words, int lineNo) {
+        const bool stop = words[0] == "stop";
+        if (stop && words.size() != 3) return "\"stop\" takes a zone and 1 number: seconds";
+        if (!stop && words.size() != 2) return "\"reach\" takes a zone";
+        if (mission_.tasks.size() == kMaxMissionTasks) {
+            return "more than " + std::to_string(kMaxMissionTasks) + " reach and stop lines";
+        }
+        MissionTask task;
+        task.kind = stop ? TaskKind::Stop : TaskKind::Reach;
+        task.reachesBefore = reaches_;
+        if (stop) {
+            if (std::string err = Seconds(words[2], task.hold); !err.empty()) return err;
+        } else {
+            ++reaches_;
+        }
+        mission_.tasks.push_back(task);
+        taskZones_.emplace_back(words[1]);
+        taskLines_.push_back(lineNo);
+        return {};
+    }
+
+    // Seconds above 0 and at most a day, to the microsecond.
+    static std::string Seconds(std::string_view word, VirtualTime& time) {
+        const auto n = text::Number(word);
+        if (!n) return Quoted(word) + " is not a number";
+        if (*n <= 0 || *n > kMaxMissionSeconds) {
+            return Quoted(word) + " is not a time above 0 and at most " +
+                   std::to_string(static_cast<int>(kMaxMissionSeconds)) + " s";
+        }
+        time = std::llround(*n * kMicrosPerSecond);
+        return {};
+    }
+
+    std::optional<std::size_t> FindZone(std::string_view name) const {
+        for (std::size_t i = 0; i < mission_.zones.size(); ++i) {
+            if (mission_.zones[i].name == name) return i;
+        }
+        return std::nullopt;
+    }
+
+    Mission mission_;
+    std::vector<int> zoneLines_;
+    std::vector<std::string> taskZones_;
+    std::vector<int> taskLines_;
+    std::size_t reaches_ = 0;
+    int titleLine_ = 0;
+    int goalLine_ = 0;
+    int limitLine_ = 0;
+};
+
+}  // namespace
+
+MissionResult ParseMission(std::string_view text, const std::string& fileName,
+                           const RobotGeometry& geometry) {
+    TaskLines tasks;
+    ArenaResult arena = ParseArena(text, fileName, geometry, &tasks);
+    if (!arena.arena) return {std::nullopt, std::move(arena.error)};
+    return tasks.Finish(std::move(*arena.arena), fileName);
+}
+
+MissionResult LoadMissionFile(const std::string& path, const RobotGeometry& geometry) {
+    std::string content;
+    if (!text::ReadFile(path, content)) return {std::nullopt, path + ": cannot read"};
+    return ParseMission(content, path, geometry);
+}
+
+const std::vector<std::string>& BuiltInMissionNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> n;
+        for (const BuiltIn& b : kBuiltIns) n.emplace_back(b.name);
+        return n;
+    }();
+    return names;
+}
+
+std::optional<Mission> BuiltInMission(std::string_view name) {
+    for (const BuiltIn& b : kBuiltIns) {
+        if (b.name == name) return ParseMission(b.text, std::string(b.name)).mission;
+    }
+    return std::nullopt;
+}
+
+MissionResult FindMission(const std::string& nameOrPath, const RobotGeometry& geometry) {
+    for (const BuiltIn& b : kBuiltIns) {
+        if (b.name == nameOrPath) return ParseMission(b.text, nameOrPath, geometry);
+    }
+    return LoadMissionFile(nameOrPath, geometry);
+}
+
+}  // namespace kavrin::sim

@@ -1,0 +1,105 @@
+#pragma once
+// Judging a mission while its program drives: the simulation hands the judge every motion step
+// of the robot (1 ms of virtual time while a wheel turns), every contact, a move by hand and,
+// after each run of time, the time now; the judge keeps what has been met, when, and the
+// verdict. Everything is decided at the virtual time it happened, so the command line and the
+// window, which run time in slices of different sizes, reach the same verdict at the same time.
+//
+// - A reach is met at the first step that ends with the robot's point in its zone, once the
+//   reaches above it are met.
+// - A stop is met when the robot has stood still (no wheel turning) with its point in the zone
+//   for its time, once the reaches above it are met.
+// - The mission passes when every task is met; it fails at a contact when it forbids touching,
+//   at its limit, when the robot is moved by hand, or when the program has stopped and the robot
+//   stands where no task still open can be met.
+//
+// Decided, it takes no more notice of anything until the next power-on (`Restart`).
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/mission.h"
+#include "sim/plane.h"
+
+namespace kavrin::sim {
+
+enum class Verdict { Open, Passed, NotPassed };
+
+enum class Failure { None, Touched, TimeUp, ProgramEnded, MovedByHand };
+
+// What a contact touched.
+enum class Thing { TableEdge, Wall, Box, Disc };
+
+struct MissionEvent {
+    enum class Kind { Reached, Stopped, Touched };
+    VirtualTime time = 0;
+    Kind kind = Kind::Reached;
+    std::size_t task = 0;       // reached, stopped
+    Thing thing = Thing::Wall;  // touched
+};
+
+struct TaskProgress {
+    bool met = false;
+    VirtualTime at = -1;
+};
+
+class MissionJudge {
+public:
+    explicit MissionJudge(Mission mission);
+
+    const Mission& GetMission() const { return mission_; }
+
+    // Power-on: nothing met, the robot standing at the start since time 0.
+    void Restart();
+
+    // A motion step with a wheel turning has ended at t with the robot at this point.
+    void OnStep(VirtualTime t, Vec2 point);
+    // The body touched something at t; corners are its outline there.
+    void OnContact(VirtualTime t, const std::array<Vec2, 4>& corners);
+    void OnHandMove(VirtualTime t);
+    // Time has reached now. programStopped: the program ended (or faulted) at stoppedAt; wheelsStill:
+    // neither wheel turns now.
+    void Update(VirtualTime now, bool programStopped, VirtualTime stoppedAt, bool wheelsStill);
+
+    Verdict GetVerdict() const { return verdict_; }
+    Failure GetFailure() const { return failure_; }
+    Thing Touched() const { return touched_; }
+    // When the verdict was reached (-1 while open).
+    VirtualTime DecidedAt() const { return decidedAt_; }
+    const std::vector<TaskProgress>& Progress() const { return progress_; }
+
+    // Reached, stopped and touched, in the order they happened, once each.
+    std::vector<MissionEvent> TakeEvents();
+
+private:
+    void CompleteStops(VirtualTime until);
+    void CheckPassed();
+    void Fail(Failure failure, VirtualTime t);
+    bool PastLimit(VirtualTime t) const { return mission_.limit && t > *mission_.limit; }
+    // A task can still be met with the robot standing where it is.
+    bool CanStillBeMet(std::size_t task) const;
+
+    Mission mission_;
+    Obstacles parts_[4];  // the table's edge, walls, boxes and discs, apart (indexed by Thing)
+    std::vector<TaskProgress> progress_;
+    std::vector<MissionEvent> events_;
+    std::size_t reachesMet_ = 0;
+    std::size_t nextReach_ = 0;  // the task index of the next reach, or the task count
+    VirtualTime stillSince_ = 0;  // the end of the last step with a wheel turning
+    Vec2 point_;
+    Verdict verdict_ = Verdict::Open;
+    Failure failure_ = Failure::None;
+    Thing touched_ = Thing::Wall;
+    VirtualTime decidedAt_ = -1;
+};
+
+// The command line's English: "reached bay", "stopped in bay 1.0 s", "touched the table's edge".
+std::string MissionEventText(const Mission& mission, const MissionEvent& event);
+// "reach bay", "stop in bay for 1.0 s".
+std::string TaskText(const Mission& mission, const MissionTask& task);
+// "mission passed in 10.4 s", "mission not passed: " and why; still open at now: what is left.
+std::string VerdictText(const MissionJudge& judge, VirtualTime now);
+
+}  // namespace kavrin::sim

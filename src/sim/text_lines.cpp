@@ -1,0 +1,64 @@
+#include "sim/text_lines.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace kavrin::sim::text {
+
+namespace {
+
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+}  // namespace
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && Blank(line[i])) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !Blank(line[i])) ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+std::optional<double> Number(std::string_view word) {
+    double value = 0;
+    const char* end = word.data() + word.size();
+    const auto [ptr, ec] = std::from_chars(word.data(), end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::string Quoted(std::string_view word) {
+    std::string q;
+    q.reserve(word.size() + 2);
+    q += '"';
+    q.append(word);
+    q += '"';
+    return q;
+}
+
+std::string Located(const std::string& fileName, int lineNo, const std::string& message) {
+    std::string where = fileName;
+    if (lineNo > 0) {
+        where += ':';
+        where += std::to_string(lineNo);
+    }
+    return where + ": " + message;
+}
+
+bool ReadFile(const std::string& path, std::string& content) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;  // no folder, FIFO or device
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+}  // namespace kavrin::sim::text

@@ -1,0 +1,28 @@
+#pragma once
+// The pieces of the small line formats of the table (arenas, and missions built on them): words
+// split at blanks, numbers that must be finite, quoting a word in a message, and the "FILE:LINE:"
+// place every message starts with.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavrin::sim::text {
+
+// The words of a line, split at spaces, tabs and carriage returns.
+std::vector<std::string_view> Words(std::string_view line);
+
+// A finite number written out in full ("1e999", "inf", "nan" and "1,5" are not).
+std::optional<double> Number(std::string_view word);
+
+// "\"word\"".
+std::string Quoted(std::string_view word);
+
+// "FILE:LINE: message", or "FILE: message" for a whole-file message (line 0).
+std::string Located(const std::string& fileName, int lineNo, const std::string& message);
+
+// The whole of a regular file; false for anything else or when it cannot be read.
+bool ReadFile(const std::string& path, std::string& content);
+
+}  // namespace kavrin::sim::text
