@@ -2,16 +2,27 @@
 //
 //   kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena NAME|FILE]
 //                       [--start X,Y,HEADING] [--seconds N] [--trace]
+//   kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission NAME|FILE
+//                       [--seconds N] [--trace]
+//   kavrin-cli simulate --list-missions
 //
 // Powers the robot on at the arena's start (or the given place) and runs the program for N
 // virtual seconds as fast as it can. Each sensor change and contact is printed with its virtual
 // time as it happens ("4.210 whisker left on"), with --trace also the pose every 0.1 s
 // ("4.200 pose 61.3 75.2 -0.4"), and at the end the line "pose X Y HEADING" (cm, cm, degrees).
+//
+// With a mission it runs until the mission is decided (or N seconds, by default the mission's
+// limit and one more), printing the task's events instead ("6.812 reached bay"; the sensors
+// too with --trace) and last the verdict ("mission passed in 10.4 s", "mission not passed: ...").
+// Exit 0 passed, 4 not passed.
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/program_image.h"
@@ -24,16 +35,24 @@ namespace {
 constexpr char kUsage[] =
     "usage: kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena NAME|FILE]\n"
     "                           [--start X,Y,HEADING] [--seconds N] [--trace]\n"
-    "arenas: open, wall-ahead, corridor, maze, or a file\n";
+    "       kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission NAME|FILE\n"
+    "                           [--seconds N] [--trace]\n"
+    "       kavrin-cli simulate --list-missions\n"
+    "arenas: open, wall-ahead, corridor, maze, or a file\n"
+    "missions: see --list-missions, or a file\n";
 constexpr double kDefaultSeconds = 20.0;
+constexpr double kAfterLimitSeconds = 1.0;  // a mission runs this long past its limit by default
 constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;        // events are printed as they come
 constexpr sim::VirtualTime kTraceEvery = 100 * sim::kMicrosPerMs;  // a pose line this often
 constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitNotPassed = 4;
 constexpr char kDefaultArena[] = "open";
 
+// seconds stays 0 when not given: the default depends on the mission.
 struct SimulateOptions : VirtualRunOptions {
-    SimulateOptions() { seconds = kDefaultSeconds; }
-    std::string arena = kDefaultArena;
+    std::string arena;  // empty: the default, or the mission's
+    std::string mission;
     bool hasStart = false;
     sim::Pose start;
 };
@@ -59,14 +78,67 @@ bool ParseStart(std::string_view text, sim::Pose& pose) {
 
 double Seconds(sim::VirtualTime t) { return static_cast<double>(t) / sim::kMicrosPerSecond; }
 
+int ListMissions() {
+    std::size_t width = 0;
+    for (const std::string& name : sim::BuiltInMissionNames()) width = std::max(width, name.size());
+    for (const std::string& name : sim::BuiltInMissionNames()) {
+        std::printf("%-*s  %s\n", static_cast<int>(width), name.c_str(), sim::BuiltInMission(name)->title.c_str());
+    }
+    return 0;
+}
+
+// A line of the run's output, in time order with the others.
+struct TimedLine {
+    sim::VirtualTime time;
+    std::string text;
+};
+
+// Runs the mission's program until the mission is decided or the time is up; prints its events
+// (and with --trace the world's and the pose) and the verdict.
+int RunMission(sim::Simulation& simulation, const SimulateOptions& options) {
+    const sim::MissionJudge& judge = *simulation.Judge();
+    const auto& limit = judge.GetMission().limit;
+    const double seconds = options.seconds > 0 ? options.seconds
+                           : limit              ? Seconds(*limit) + kAfterLimitSeconds
+                                                : kDefaultSeconds;
+    const auto end = static_cast<sim::VirtualTime>(seconds * sim::kMicrosPerSecond);
+    sim::VirtualTime nextTrace = kTraceEvery;
+    while (simulation.Now() < end && judge.GetVerdict() == sim::Verdict::Open) {
+        simulation.RunUntil(std::min(end, simulation.Now() + kSlice));
+        std::vector<TimedLine> lines;
+        for (const sim::MissionEvent& e : simulation.TakeMissionEvents())
+            lines.push_back({e.time, sim::MissionEventText(judge.GetMission(), e)});
+        for (const sim::WorldEvent& e : simulation.TakeEvents()) {
+            if (options.trace) lines.push_back({e.time, sim::EventText(e)});
+        }
+        while (options.trace && simulation.Now() >= nextTrace) {
+            lines.push_back({nextTrace, "pose " + sim::PoseText(simulation.Body().CurrentPose())});
+            nextTrace += kTraceEvery;
+        }
+        std::stable_sort(lines.begin(), lines.end(),
+                         [](const TimedLine& a, const TimedLine& b) { return a.time < b.time; });
+        for (const TimedLine& line : lines) std::printf("%.3f %s\n", Seconds(line.time), line.text.c_str());
+        simulation.TakeHostOutput();
+        if (simulation.TakeStopNotice() && simulation.Cpu().State() == sim::ProcessorState::Faulted) {
+            std::fprintf(stderr, "kavrin-cli: the program stopped at %.6f s: %s\n", Seconds(simulation.Cpu().StopTime()),
+                         simulation.Cpu().Diagnostic().c_str());
+        }
+    }
+    std::printf("%s\n", sim::VerdictText(judge, simulation.Now()).c_str());
+    return judge.GetVerdict() == sim::Verdict::Passed ? 0 : kExitNotPassed;
+}
+
 }  // namespace
 
 int RunSimulate(Args args) {
+    if (args.size() == 1 && args[0] == "--list-missions") return ListMissions();
     SimulateOptions options;
     const auto takeOwn = [&options](Args a, std::size_t& i) {
         const bool hasValue = i + 1 < a.size();
         if (a[i] == "--arena" && hasValue) {
             options.arena = a[++i];
+        } else if (a[i] == "--mission" && hasValue) {
+            options.mission = a[++i];
         } else if (a[i] == "--start" && hasValue) {
             if (!ParseStart(a[i + 1], options.start)) {  // refused: the usage follows
                 std::fprintf(stderr, "kavrin-cli: --start %s: give X,Y,HEADING as three finite numbers\n",
@@ -81,7 +153,22 @@ int RunSimulate(Args args) {
         return true;
     };
     if (const int code = ParseVirtualRunArgs(args, kUsage, options, takeOwn); code >= 0) return code;
-    sim::ArenaResult arena = sim::FindArena(options.arena);
+    // A mission brings its own table and start.
+    if (!options.mission.empty() && (!options.arena.empty() || options.hasStart)) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    std::optional<sim::Mission> mission;
+    if (!options.mission.empty()) {
+        sim::MissionResult found = sim::FindMission(options.mission);
+        if (!found.mission) {
+            std::fprintf(stderr, "kavrin-cli: %s\n", found.error.c_str());
+            return kExitFailed;
+        }
+        mission = std::move(found.mission);
+    }
+    sim::ArenaResult arena = mission ? sim::ArenaResult{mission->arena, {}}
+                                     : sim::FindArena(options.arena.empty() ? kDefaultArena : options.arena);
     if (!arena.arena) {
         std::fprintf(stderr, "kavrin-cli: %s\n", arena.error.c_str());
         return kExitFailed;
@@ -90,14 +177,17 @@ int RunSimulate(Args args) {
     if (options.held ? !LoadHeldImage(image) : !CompileProgramImage(options.program, image)) return kExitFailed;
 
     sim::Simulation simulation(std::move(*arena.arena));
+    if (mission) simulation.SetMission(std::move(*mission));
     simulation.Load(image);
+    if (simulation.Judge()) return RunMission(simulation, options);
     if (options.hasStart && !simulation.Place(options.start)) {
         std::fprintf(stderr, "kavrin-cli: the robot does not fit at %s on the table\n",
                      sim::PoseText(options.start).c_str());
         return kExitFailed;
     }
 
-    const auto end = static_cast<sim::VirtualTime>(options.seconds * sim::kMicrosPerSecond);
+    const double seconds = options.seconds > 0 ? options.seconds : kDefaultSeconds;
+    const auto end = static_cast<sim::VirtualTime>(seconds * sim::kMicrosPerSecond);
     sim::VirtualTime nextTrace = kTraceEvery;
     bool faulted = false;
     while (simulation.Now() < end) {

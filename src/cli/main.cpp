@@ -34,7 +34,9 @@ constexpr Command kCommands[] = {
      "run SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--seconds N] [--input TEXT] [--trace]"},
     {"simulate", kavrin::cli::RunSimulate,
      "simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena NAME|FILE] [--start X,Y,HEADING]\n"
-     "           [--seconds N] [--trace]   drive the virtual robot on a table"},
+     "           [--seconds N] [--trace]   drive the virtual robot on a table\n"
+     "  simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission NAME|FILE [--seconds N] [--trace]\n"
+     "           judge a mission on the table (exit 4: not passed); --list-missions lists the built-ins"},
 };
 
 void PrintHelp(std::FILE* out) {

@@ -1,8 +1,10 @@
 // kavrin-cli simulate: a program driving the virtual robot on a table, its sensor and contact
-// lines, the pose trace and the final pose, and the arguments it refuses.
+// lines, the pose trace and the final pose, and the arguments it refuses; missions judged, their
+// lines and exit codes.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <string>
@@ -67,6 +69,66 @@ TEST(CliSimulate, RefusesWhatItCannotRun) {
     const CliRun bad = RunCli({"simulate", program, "--arena", arena});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_NE(bad.err.find("bad.arena:2"), std::string::npos) << bad.err;
+}
+
+std::string MissionProgram(const char* name) {
+    return std::string(KAVRIN_TEST_DATA) + "/missions/" + name;
+}
+
+TEST(CliSimulate, ListsTheBuiltInMissionsByNameAndTitle) {
+    const CliRun run = RunCli({"simulate", "--list-missions"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("^square +Square\n")));
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("\nbay +Parking\n")));
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("\nmaze +Out of the maze\n$")));
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5);
+}
+
+TEST(CliSimulate, JudgesAMissionPrintingItsEventsAndTheVerdict) {
+    const CliRun passed = RunCli({"simulate", MissionProgram("bay-pass.kvn"), "--mission", "bay"});
+    EXPECT_EQ(passed.exitCode, 0) << passed.err;
+    EXPECT_TRUE(std::regex_match(passed.out, std::regex("\\d+\\.\\d{3} reached P\n"
+                                                        "\\d+\\.\\d{3} stopped in P 1\\.0 s\n"
+                                                        "mission passed in \\d+\\.\\d s\n")))
+        << passed.out;
+
+    // Decided, the run stops: nothing is printed after the contact that failed it.
+    const CliRun touched = RunCli({"simulate", MissionProgram("bay-fail.kvn"), "--mission", "bay", "--trace"});
+    EXPECT_EQ(touched.exitCode, 4) << touched.err;
+    const std::size_t at = touched.out.find(" touched a wall\n");
+    ASSERT_NE(at, std::string::npos) << touched.out;
+    const std::string time = touched.out.substr(touched.out.rfind('\n', at) + 1, at - touched.out.rfind('\n', at) - 1);
+    EXPECT_TRUE(std::regex_search(touched.out, std::regex("\n" + time + " contact\n(\\d+\\.\\d{3} [^\n]*\n){0,2}"
+                                                          "mission not passed: touched a wall at \\d+\\.\\d s\n$")))
+        << touched.out;
+    EXPECT_NE(touched.out.find(" pose "), std::string::npos);  // --trace adds the world
+
+    // A mission file, decided by its limit; a shorter run leaves it open.
+    const std::string file = TempDir() + "/far.mission";
+    std::ofstream(file) << "title Far\nzone F 180 10 10 10\nreach F\nlimit 2\n";
+    const CliRun late = RunCli({"simulate", DriveProgram(), "--mission", file});
+    EXPECT_EQ(late.exitCode, 4) << late.err;
+    EXPECT_EQ(late.out, "mission not passed: time ran out at 2.0 s, still to do: reach F\n");
+    const CliRun cut = RunCli({"simulate", DriveProgram(), "--mission", file, "--seconds", "1"});
+    EXPECT_EQ(cut.exitCode, 4) << cut.err;
+    EXPECT_EQ(cut.out, "mission not passed: the run ended at 1.0 s, still to do: reach F\n");
+}
+
+TEST(CliSimulate, RefusesMissionsItCannotRead) {
+    const std::string program = DriveProgram();
+    const std::string bad = TempDir() + "/bad.mission";
+    std::ofstream(bad) << "zone A 10 10 5 5\nreach B\n";
+    const CliRun unknown = RunCli({"simulate", program, "--mission", bad});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.err, "kavrin-cli: " + bad + ":2: unknown zone \"B\"\n");
+    EXPECT_TRUE(unknown.out.empty());
+    EXPECT_EQ(RunCli({"simulate", program, "--mission", TempDir() + "/none.mission"}).exitCode, 1);
+    // A mission brings its table and start; a program is needed; the list takes nothing else.
+    EXPECT_EQ(RunCli({"simulate", program, "--mission", "bay", "--arena", "open"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"simulate", program, "--mission", "bay", "--start", "30,75,0"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"simulate", "--mission", "bay"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"simulate", program, "--mission"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"simulate", program, "--list-missions"}).exitCode, 2);
 }
 
 }  // namespace
