@@ -20,9 +20,9 @@ inline constexpr int kCommandLettersId = 361;
 inline constexpr int kMotionTemplateId = 362;
 inline constexpr int kTestProgramId = 364;
 
-// The UI string table, "WSDATA" 366 to 493. Not every number in between has a string.
+// The UI string table, "WSDATA" 366 to 639. Not every number in between has a string.
 inline constexpr int kFirstUIString = 366;
-inline constexpr int kLastUIString = 493;
+inline constexpr int kLastUIString = 639;
 
 // The bytes of a resource, or an empty span when there is none of that type and number.
 std::span<const std::uint8_t> find(std::string_view type, int id);

@@ -127,4 +127,44 @@ inline constexpr int kSimNoteStopped = 491;  // %1: the processor's stop reason
 inline constexpr int kSimNoteEnded = 492;    // %1: the statement that ended it
 inline constexpr int kSimArenaViewTip = 493;
 
+// Missions in the simulator window. 630 to 639 are the built-in missions' titles and goals, in
+// the order of sim::BuiltInMissionNames().
+inline constexpr int kMissionLabel = 600;
+inline constexpr int kMissionTip = 601;
+inline constexpr int kMissionNone = 602;
+inline constexpr int kMissionFileItem = 603;
+inline constexpr int kMissionDialogTitle = 604;
+inline constexpr int kMissionFilter = 605;
+inline constexpr int kMissionArenaItem = 606;
+inline constexpr int kMissionReach = 607;  // %1: the zone's name
+inline constexpr int kMissionStop = 608;  // %1: the zone, %2: seconds
+inline constexpr int kMissionNoTouch = 609;
+inline constexpr int kMissionLimit = 610;  // %1: seconds
+inline constexpr int kMissionWaiting = 611;
+inline constexpr int kMissionUnderWay = 612;
+inline constexpr int kMissionPassed = 613;  // %1: seconds
+inline constexpr int kMissionNotPassed = 614;  // %1: what went wrong
+inline constexpr int kMissionTouchedEdge = 615;
+inline constexpr int kMissionTouchedWall = 616;
+inline constexpr int kMissionTouchedBox = 617;
+inline constexpr int kMissionTouchedDisc = 618;
+inline constexpr int kMissionTimeUp = 619;
+inline constexpr int kMissionProgramEnded = 620;
+inline constexpr int kMissionMovedByHand = 621;
+inline constexpr int kMissionTryAgain = 622;
+inline constexpr int kMissionNoteChosen = 623;  // %1: the mission's title
+inline constexpr int kMissionNoteDecided = 624;  // %1: the result
+inline constexpr int kMissionMetAt = 625;  // %1: seconds
+inline constexpr int kMissionPanelTip = 626;
+inline constexpr int kMissionSquareTitle = 630;
+inline constexpr int kMissionSquareGoal = 631;
+inline constexpr int kMissionBayTitle = 632;
+inline constexpr int kMissionBayGoal = 633;
+inline constexpr int kMissionRoundBoxTitle = 634;
+inline constexpr int kMissionRoundBoxGoal = 635;
+inline constexpr int kMissionCorridorTitle = 636;
+inline constexpr int kMissionCorridorGoal = 637;
+inline constexpr int kMissionMazeTitle = 638;
+inline constexpr int kMissionMazeGoal = 639;
+
 }  // namespace kavrin::resources::str

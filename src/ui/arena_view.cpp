@@ -40,6 +40,11 @@ const QColor kConeSeen(0xd6, 0x2f, 0x2f, 220);
 const QColor kModule(0x1b, 0x1b, 0x1b);
 const QColor kDetector(0x30, 0x30, 0x30);
 const QColor kArrow(255, 255, 255, 200);
+const QColor kZone(0xf2, 0xb1, 0x1c, 60);
+const QColor kZoneEdge(0xc0, 0x7d, 0x00);
+const QColor kZoneMet(0x2f, 0xa0, 0x4e, 90);
+const QColor kZoneName(0x8a, 0x59, 0x00);
+constexpr double kZoneNameInsetPx = 4.0;
 
 QPointF P(sim::Vec2 v) { return {v.x, v.y}; }
 
@@ -179,6 +184,55 @@ void PaintRobot(QPainter& painter, const sim::RobotBody& body) {
     }
 }
 
+QRectF ZoneRect(const sim::MissionZone& zone) {
+    return {zone.area.x, zone.area.y, zone.area.width, zone.area.height};
+}
+
+// A mission's zones: marked areas, dashed, with their names at the top left corner.
+void PaintZones(QPainter& painter, const sim::Mission& mission) {
+    QPen edge(kZoneEdge, 1.5, Qt::DashLine);
+    edge.setCosmetic(true);
+    painter.setPen(edge);
+    painter.setBrush(kZone);
+    for (const sim::MissionZone& zone : mission.zones) {
+        painter.drawRect(ZoneRect(zone));
+    }
+    // The names upright: drawn in the widget's own coordinates.
+    const QTransform table = painter.transform();
+    painter.save();
+    painter.resetTransform();
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(kZoneName);
+    for (const sim::MissionZone& zone : mission.zones) {
+        const QRectF r = table.mapRect(ZoneRect(zone)).adjusted(kZoneNameInsetPx, kZoneNameInsetPx,
+                                                                -kZoneNameInsetPx, -kZoneNameInsetPx);
+        painter.drawText(r, Qt::AlignLeft | Qt::AlignTop, FromCore(zone.name));
+    }
+    painter.restore();
+}
+
+// Green over every zone whose tasks are all met.
+void PaintMetZones(QPainter& painter, const sim::MissionJudge& judge) {
+    const sim::Mission& mission = judge.GetMission();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kZoneMet);
+    for (std::size_t z = 0; z < mission.zones.size(); ++z) {
+        bool used = false;
+        bool met = true;
+        for (std::size_t t = 0; t < mission.tasks.size(); ++t) {
+            if (mission.tasks[t].zone == z) {
+                used = true;
+                met = met && judge.Progress()[t].met;
+            }
+        }
+        if (used && met) {
+            painter.drawRect(ZoneRect(mission.zones[z]));
+        }
+    }
+}
+
 }  // namespace
 
 TArenaView::TArenaView(sim::Simulation& simulation, QWidget* parent)
@@ -223,6 +277,9 @@ void TArenaView::PaintTable(QPainter& painter) const {
     }
     for (double y = 10; y < arena.depth; y += 10) {
         painter.drawLine(QPointF(0, y), QPointF(arena.width, y));
+    }
+    if (const sim::MissionJudge* judge = simulation_.Judge()) {
+        PaintZones(painter, judge->GetMission());
     }
 
     painter.setPen(QPen(kSolid, 1.5, Qt::SolidLine, Qt::RoundCap));
@@ -310,6 +367,9 @@ void TArenaView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setTransform(TableTransform());
 
+    if (const sim::MissionJudge* judge = simulation_.Judge()) {
+        PaintMetZones(painter, *judge);
+    }
     const sim::RobotBody& body = simulation_.Body();
     if (!body.Path().empty()) {  // from the last point kept to the robot
         QPen pen(kPath, 2.0, Qt::SolidLine, Qt::FlatCap);

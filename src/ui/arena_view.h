@@ -1,6 +1,6 @@
 #pragma once
 // The table seen from above, as the simulation has it now: the table and its walls and
-// obstacles, the path driven, the robot with its turning wheels, bending whiskers and infrared
+// obstacles, a mission's zones (green once their tasks are met), the path driven, the robot with its turning wheels, bending whiskers and infrared
 // cones (lit during a burst, marked when they detect).
 //
 // The robot can be moved by hand: drag it with the left button; turn it with the mouse wheel or

@@ -107,21 +107,43 @@ std::unique_ptr<QWidget> ProgressWindow(bool choice) {
     return window;
 }
 
-// The sample program on the virtual robot in the maze, stopped a while after power-on.
-std::unique_ptr<QWidget> SimulatorAtWork() {
-    auto window = std::make_unique<TSimulatorForm>();
-    const codegen::TProgramText text = SampleProgramText();
+sim::Eeprom Compiled(const codegen::TProgramText& text) {
     sim::Eeprom image{};
     tokenizer::TTokenizer tokenizer;
     if (tokenizer.LoadSource(text.WholeText()) && tokenizer.Tokenize() == 1) {
         const auto& compiled = tokenizer.Result().EepromImage;
         std::copy(compiled.begin(), compiled.end(), image.begin());
     }
+    return image;
+}
+
+// The sample program on the virtual robot in the maze, stopped a while after power-on.
+std::unique_ptr<QWidget> SimulatorAtWork() {
+    auto window = std::make_unique<TSimulatorForm>();
+    const sim::Eeprom image = Compiled(SampleProgramText());
     window->SetArena(QStringLiteral("maze"));
     window->StartProgram(image);
     window->SetRunning(false);
     window->resize(window->sizeHint());
     window->Advance(kSimulatorScreenshotTime);
+    return window;
+}
+
+// The parking mission under way: the robot has reached the bay and is stopping in it.
+constexpr sim::VirtualTime kMissionScreenshotTime = 11'500 * sim::kMicrosPerMs;
+
+std::unique_ptr<QWidget> SimulatorOnAMission() {
+    model::TActionDocument document(model::TMode::Beginner);
+    document.InsertIntoList(model::kMainList, 1, 70, model::akForward);
+    document.InsertIntoList(model::kMainList, 2, 20, model::akStopWait);
+    codegen::TProgramText text;
+    codegen::BuildCode(document.Program(), model::TMode::Beginner, false, text);
+    auto window = std::make_unique<TSimulatorForm>();
+    window->SetMission(QStringLiteral("bay"));
+    window->StartProgram(Compiled(text));
+    window->SetRunning(false);
+    window->resize(window->sizeHint());
+    window->Advance(kMissionScreenshotTime);
     return window;
 }
 
@@ -158,6 +180,7 @@ std::vector<TScreenshot> Screenshots() {
         {QStringLiteral("progress-scan.png"), [] { return ProgressWindow(false); }},
         {QStringLiteral("progress-choice.png"), [] { return ProgressWindow(true); }},
         {QStringLiteral("simulator.png"), SimulatorAtWork},
+        {QStringLiteral("simulator-mission.png"), SimulatorOnAMission},
     };
 }
 

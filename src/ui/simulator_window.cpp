@@ -23,6 +23,7 @@
 
 #include "resources/ui_strings.h"
 #include "ui/arena_view.h"
+#include "ui/mission_panel.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
@@ -79,8 +80,15 @@ TSimulatorForm::TSimulatorForm(QWidget* parent)
     setWindowTitle(UiString(kSimTitle));
 
     view_ = new TArenaView(simulation_, this);
+    panel_ = new TMissionPanel(this);
+    panel_->hide();  // until a mission is chosen
+    auto* table = new QWidget(this);
+    auto* beside = new QHBoxLayout(table);
+    beside->setContentsMargins(0, 0, 0, 0);
+    beside->addWidget(view_, 1);
+    beside->addWidget(panel_);
     auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->addWidget(view_);
+    splitter->addWidget(table);
     splitter->addWidget(BuildTerminal());
     splitter->setStretchFactor(0, kViewStretch);
     splitter->setStretchFactor(1, 1);
@@ -88,6 +96,7 @@ TSimulatorForm::TSimulatorForm(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(BuildBar());
+    layout->addLayout(BuildMissionLine());
     layout->addWidget(splitter, 1);
 
     timer_.setObjectName(QStringLiteral("frameTimer"));
@@ -143,6 +152,25 @@ void TSimulatorForm::BuildArenaBox() {
     }
     arenaBox_->addItem(UiString(kSimArenaFileItem));
     arenaBox_->setToolTip(UiString(kSimArenaTip));
+    arenaBox_->setPlaceholderText(UiString(kMissionArenaItem));  // shown while a mission is on
+}
+
+// The mission's chooser, on a line of its own so that the bar keeps to the window's width: no
+// mission first (an empty name), the built-ins, files as they are opened, and last the entry
+// without data that opens a file.
+QHBoxLayout* TSimulatorForm::BuildMissionLine() {
+    missionBox_ = new QComboBox(this);
+    missionBox_->addItem(UiString(kMissionNone), QString());
+    for (const std::string& name : sim::BuiltInMissionNames()) {
+        missionBox_->addItem(BuiltInMissionTitle(name), FromCore(name));
+    }
+    missionBox_->addItem(UiString(kMissionFileItem));
+    missionBox_->setToolTip(UiString(kMissionTip));
+    auto* line = new QHBoxLayout;
+    line->addWidget(BuddyLabel(kMissionLabel, missionBox_, this));
+    line->addWidget(missionBox_);
+    line->addStretch(1);
+    return line;
 }
 
 QWidget* TSimulatorForm::BuildTerminal() {
@@ -169,11 +197,15 @@ void TSimulatorForm::ConnectControls() {
     connect(speedBox_, &QComboBox::activated, this,
             [this](int index) { SetSpeed(speedBox_->itemData(index).toInt()); });
     connect(arenaBox_, &QComboBox::activated, this, &TSimulatorForm::ArenaChosen);
+    connect(missionBox_, &QComboBox::activated, this, &TSimulatorForm::MissionChosen);
     connect(input_, &QLineEdit::returnPressed, this, [this] {
         SendLine(input_->text());
         input_->clear();
     });
-    connect(view_, &TArenaView::robotMoved, this, &TSimulatorForm::UpdateControls);
+    connect(view_, &TArenaView::robotMoved, this, [this] {
+        CheckMission();  // a move by hand decides a mission under way
+        UpdateControls();
+    });
     auto* space =
         new QShortcut(QKeySequence(Qt::Key_Space), view_, nullptr, nullptr, Qt::WidgetShortcut);
     connect(space, &QShortcut::activated, this, [this] { SetRunning(!running_); });
@@ -299,6 +331,11 @@ bool TSimulatorForm::SetArena(const QString& nameOrPath) {
     const bool wasRunning = running_;
     simulation_.SetArena(*result.arena);
     view_->InvalidateBackground();
+    if (!missionKey_.isEmpty()) {  // a plain table ends the mission
+        missionKey_.clear();
+        panel_->Clear();
+        panel_->hide();
+    }
     if (!wasPowered) {
         simulation_.PowerOff();
     }
@@ -314,6 +351,71 @@ bool TSimulatorForm::SetArena(const QString& nameOrPath) {
     SetRunning(wasRunning);
     view_->update();
     return true;
+}
+
+void TSimulatorForm::MissionChosen(int index) {
+    const QVariant key = missionBox_->itemData(index);
+    if (key.isValid()) {
+        SetMission(key.toString());
+    } else {
+        ChooseMissionFile();
+    }
+}
+
+bool TSimulatorForm::SetMission(const QString& nameOrPath) {
+    if (nameOrPath.isEmpty()) {
+        return missionKey_.isEmpty() || SetArena(arenaKey_);
+    }
+    const sim::MissionResult result = sim::FindMission(nameOrPath.toStdString());
+    if (!result.mission) {
+        QMessageBox::warning(this, windowTitle(), FromCore(result.error));
+        UpdateControls();
+        return false;
+    }
+    // As a new arena: the robot starts over at the mission's start; switched off, it stays off.
+    const bool wasPowered = simulation_.Powered();
+    const bool wasRunning = running_;
+    simulation_.SetMission(*result.mission);
+    view_->InvalidateBackground();
+    if (!wasPowered) {
+        simulation_.PowerOff();
+    }
+    if (missionBox_->findData(nameOrPath) < 0) {  // a file: listed before the entry that opens one
+        missionBox_->insertItem(missionBox_->count() - 1, QFileInfo(nameOrPath).fileName(),
+                                nameOrPath);
+    }
+    missionKey_ = nameOrPath;
+    verdictNoted_ = false;
+    panel_->SetMission(*result.mission);
+    panel_->show();
+    if (wasPowered) {
+        AppendNote(UiString(kMissionNoteChosen).arg(MissionTitle(*result.mission)));
+    }
+    SetRunning(wasRunning);
+    view_->update();
+    return true;
+}
+
+void TSimulatorForm::ChooseMissionFile() {
+    const QString path = QFileDialog::getOpenFileName(this, UiString(kMissionDialogTitle),
+                                                      QString(), UiString(kMissionFilter));
+    if (path.isEmpty() || !SetMission(path)) {
+        UpdateControls();
+    }
+}
+
+void TSimulatorForm::CheckMission() {
+    const sim::MissionJudge* judge = simulation_.Judge();
+    if (judge == nullptr || judge->GetVerdict() == sim::Verdict::Open) {
+        verdictNoted_ = false;
+        return;
+    }
+    if (verdictNoted_) {
+        return;
+    }
+    verdictNoted_ = true;
+    AppendNote(UiString(kMissionNoteDecided).arg(MissionResultText(*judge)));
+    SetRunning(false);  // the robot stays where it was decided
 }
 
 void TSimulatorForm::ChooseArenaFile() {
@@ -348,6 +450,7 @@ void TSimulatorForm::Advance(sim::VirtualTime duration) {
     TakeInput();
     simulation_.RunFor(duration);
     TakeOutput();
+    CheckMission();
     UpdateControls();
     view_->update();
 }
@@ -384,7 +487,8 @@ void TSimulatorForm::TakeOutput() {
         const bool fault = simulation_.Cpu().State() == sim::ProcessorState::Faulted;
         AppendNote(UiString(fault ? kSimNoteStopped : kSimNoteEnded).arg(FromCore(*notice)));
     }
-    simulation_.TakeEvents();  // the picture shows them
+    simulation_.TakeEvents();  // the picture and the mission panel show them
+    simulation_.TakeMissionEvents();
 }
 
 // Notes stand on lines of their own.
@@ -437,7 +541,10 @@ void TSimulatorForm::UpdateControls() {
     const double now = static_cast<double>(simulation_.Now()) / sim::kMicrosPerSecond;
     timeLabel_->setText(UiString(kSimTime).arg(Seconds(now)));
     stateLabel_->setText(StatusText());
-    arenaBox_->setCurrentIndex(arenaBox_->findData(arenaKey_));  // also after a file was refused
+    // Also after a file was refused; with a mission on, the arena box shows its placeholder.
+    arenaBox_->setCurrentIndex(missionKey_.isEmpty() ? arenaBox_->findData(arenaKey_) : -1);
+    missionBox_->setCurrentIndex(missionBox_->findData(missionKey_));
+    panel_->Refresh(simulation_);
 }
 
 }  // namespace kavrin::ui

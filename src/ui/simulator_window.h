@@ -9,6 +9,10 @@
 // faster; the picture is redrawn after each slice, up to 60 times a second. Pausing or closing
 // stops the timer. A terminal pane shows what the program sends to the computer (DEBUG) and why
 // it stopped, and sends what the user types (DEBUGIN).
+//
+// A mission chosen beside the arena puts its table and zones on the view and a panel beside it
+// with the tasks, ticked off as the simulation's judge meets them. When the judge decides, the
+// run pauses at that moment and the panel says how it went; a power cycle starts it over.
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -29,6 +33,7 @@ class QPushButton;
 namespace kavrin::ui {
 
 class TArenaView;
+class TMissionPanel;
 
 inline constexpr int kSimulatorFrameMs = 16;           // up to 60 pictures a second
 inline constexpr qint64 kSimulatorMaxCatchUpMs = 100;  // a late frame never runs more than this
@@ -70,6 +75,12 @@ public:
     // A built-in arena by name, or an arena file; false (with the message shown) when it
     // cannot be read.
     bool SetArena(const QString& nameOrPath);
+    // A built-in mission by name, or a mission file, with its table; an empty name ends the
+    // mission and brings back the arena chosen before. False (with the message shown) when it
+    // cannot be read.
+    bool SetMission(const QString& nameOrPath);
+    // The built-in's name or the file's path, empty without a mission.
+    QString MissionKey() const { return missionKey_; }
     // Sends the text typed on the computer to the program, with a carriage return.
     void SendLine(const QString& text);
     // Runs the simulation by this much virtual time at once (screenshots and tests).
@@ -89,12 +100,17 @@ protected:
 
 private:
     QHBoxLayout* BuildBar();
+    QHBoxLayout* BuildMissionLine();
     QWidget* BuildTerminal();
     void BuildArenaBox();
     void ConnectControls();
     void AttachLine();
     void DetachLine();
     void ArenaChosen(int index);
+    void MissionChosen(int index);
+    void ChooseMissionFile();
+    // Notes a verdict once in the terminal and pauses there.
+    void CheckMission();
     void Tick();
     void TakeInput();
     void TakeOutput();
@@ -105,6 +121,8 @@ private:
 
     sim::Simulation simulation_;
     QString arenaKey_;  // the built-in's name or the file's path
+    QString missionKey_;
+    bool verdictNoted_ = false;
     bool running_ = false;
     int speed_ = 1;
     QTimer timer_{this};  // "frameTimer"
@@ -122,6 +140,8 @@ private:
     QPushButton* powerButton_ = nullptr;
     QComboBox* speedBox_ = nullptr;
     QComboBox* arenaBox_ = nullptr;
+    QComboBox* missionBox_ = nullptr;
+    TMissionPanel* panel_ = nullptr;
     QLabel* timeLabel_ = nullptr;
     QLabel* stateLabel_ = nullptr;
     QPlainTextEdit* terminal_ = nullptr;

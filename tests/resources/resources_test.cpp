@@ -68,7 +68,11 @@ bool IsUtf16Le(std::span<const std::uint8_t> raw) {
 constexpr int kBlankEntries[] = {str::kPortLabel1, 428, str::kHelpBlank};
 
 // Numbers kept free between the blocks of Kavrin's own strings.
-bool Unassigned(int id) { return id > str::kProgramNotKept && id < str::kSimTitle; }
+bool Unassigned(int id) {
+    return (id > str::kProgramNotKept && id < str::kSimTitle) ||
+           (id > str::kSimArenaViewTip && id < str::kMissionLabel) ||
+           (id > str::kMissionPanelTip && id < str::kMissionSquareTitle);
+}
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {
     for (int id = kFirstUIString; id <= kLastUIString; ++id) {

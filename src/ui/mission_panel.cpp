@@ -1,0 +1,254 @@
+#include "ui/mission_panel.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include <string_view>
+
+#include "resources/ui_strings.h"
+#include "ui/ui_text.h"
+
+namespace kavrin::ui {
+
+namespace {
+
+using namespace resources::str;
+
+constexpr int kPanelWidth = 260;
+constexpr int kRowSpacing = 6;
+constexpr double kTitleScale = 1.3;
+
+const QColor kMetColour(0x1e, 0x7b, 0x34);
+const QColor kMissedColour(0xc0, 0x20, 0x20);
+
+struct TMissionTexts {
+    std::string_view key;
+    int title;
+    int goal;
+};
+constexpr TMissionTexts kMissionTexts[] = {
+    {"square", kMissionSquareTitle, kMissionSquareGoal},
+    {"bay", kMissionBayTitle, kMissionBayGoal},
+    {"round-box", kMissionRoundBoxTitle, kMissionRoundBoxGoal},
+    {"corridor", kMissionCorridorTitle, kMissionCorridorGoal},
+    {"maze", kMissionMazeTitle, kMissionMazeGoal},
+};
+
+const TMissionTexts* BuiltInTexts(std::string_view name) {
+    for (const TMissionTexts& t : kMissionTexts) {
+        if (t.key == name) {
+            return &t;
+        }
+    }
+    return nullptr;
+}
+
+// Seconds as the window shows them: one decimal.
+QString Seconds(sim::VirtualTime t) {
+    return QString::number(static_cast<double>(t) / sim::kMicrosPerSecond, 'f', 1);
+}
+
+// A whole number of seconds without decimals ("20"), otherwise one.
+QString LimitSeconds(sim::VirtualTime t) {
+    return t % sim::kMicrosPerSecond == 0 ? QString::number(t / sim::kMicrosPerSecond) : Seconds(t);
+}
+
+QString Reason(const sim::MissionJudge& judge) {
+    switch (judge.GetFailure()) {
+        case sim::Failure::Touched:
+            switch (judge.Touched()) {
+                case sim::Thing::TableEdge: return UiString(kMissionTouchedEdge);
+                case sim::Thing::Wall: return UiString(kMissionTouchedWall);
+                case sim::Thing::Box: return UiString(kMissionTouchedBox);
+                case sim::Thing::Disc: return UiString(kMissionTouchedDisc);
+            }
+            break;
+        case sim::Failure::TimeUp: return UiString(kMissionTimeUp);
+        case sim::Failure::ProgramEnded: return UiString(kMissionProgramEnded);
+        case sim::Failure::MovedByHand: return UiString(kMissionMovedByHand);
+        case sim::Failure::None: break;
+    }
+    return {};
+}
+
+QLabel* WrappingLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    return label;
+}
+
+void Colour(QLabel* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+}  // namespace
+
+QString BuiltInMissionTitle(const std::string& name) {
+    const TMissionTexts* texts = BuiltInTexts(name);
+    return texts != nullptr ? UiString(texts->title) : FromCore(name);
+}
+
+QString MissionTitle(const sim::Mission& mission) {
+    const TMissionTexts* texts = BuiltInTexts(mission.name);
+    return texts != nullptr ? UiString(texts->title) : FromCore(mission.title);
+}
+
+QString MissionGoal(const sim::Mission& mission) {
+    const TMissionTexts* texts = BuiltInTexts(mission.name);
+    return texts != nullptr ? UiString(texts->goal) : FromCore(mission.goal);
+}
+
+QString MissionResultText(const sim::MissionJudge& judge) {
+    switch (judge.GetVerdict()) {
+        case sim::Verdict::Passed: return UiString(kMissionPassed).arg(Seconds(judge.DecidedAt()));
+        case sim::Verdict::NotPassed: return UiString(kMissionNotPassed).arg(Reason(judge));
+        case sim::Verdict::Open: break;
+    }
+    return {};
+}
+
+TMissionPanel::TMissionPanel(QWidget* parent) : QFrame(parent) {
+    setFrameShape(QFrame::StyledPanel);
+    setFixedWidth(kPanelWidth);
+    setToolTip(UiString(kMissionPanelTip));
+    layout_ = new QVBoxLayout(this);
+}
+
+void TMissionPanel::Clear() {
+    delete content_;
+    content_ = nullptr;
+    result_ = nullptr;
+    rows_.clear();
+    noTouchRow_ = false;
+    limitRow_ = false;
+}
+
+void TMissionPanel::SetMission(const sim::Mission& mission) {
+    Clear();
+    content_ = new QWidget(this);
+    auto* column = new QVBoxLayout(content_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(kRowSpacing);
+
+    auto* title = WrappingLabel(MissionTitle(mission), content_);
+    title->setObjectName(QStringLiteral("missionTitle"));
+    QFont big = title->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * kTitleScale);
+    title->setFont(big);
+    column->addWidget(title);
+    if (const QString goal = MissionGoal(mission); !goal.isEmpty()) {
+        column->addWidget(WrappingLabel(goal, content_));
+    }
+    column->addSpacing(kRowSpacing);
+
+    for (const sim::MissionTask& task : mission.tasks) {
+        const QString zone = FromCore(mission.zones[task.zone].name);
+        AddRow(task.kind == sim::TaskKind::Reach
+                   ? UiString(kMissionReach).arg(zone)
+                   : UiString(kMissionStop).arg(zone, Seconds(task.hold)));
+    }
+    noTouchRow_ = mission.noTouch;
+    if (noTouchRow_) {
+        AddRow(UiString(kMissionNoTouch));
+    }
+    limitRow_ = mission.limit.has_value();
+    if (limitRow_) {
+        AddRow(UiString(kMissionLimit).arg(LimitSeconds(*mission.limit)));
+    }
+    for (TRow& row : rows_) {
+        column->addWidget(row.label);
+    }
+    column->addSpacing(kRowSpacing);
+
+    result_ = WrappingLabel(UiString(kMissionWaiting), content_);
+    result_->setObjectName(QStringLiteral("missionResult"));
+    QFont bold = result_->font();
+    bold.setBold(true);
+    result_->setFont(bold);
+    column->addWidget(result_);
+    column->addStretch(1);
+    layout_->addWidget(content_);
+}
+
+void TMissionPanel::AddRow(const QString& text) {
+    TRow row;
+    row.label = WrappingLabel(QString(), content_);
+    row.label->setObjectName(QStringLiteral("missionRow"));
+    row.text = text;
+    row.mark = Mark::Met;  // so that the first Show draws it
+    Show(row, Mark::Open, {});
+    rows_.push_back(row);
+}
+
+// A row shows its mark, its text and the time it was met; it is only touched when that changes.
+void TMissionPanel::Show(TRow& row, Mark mark, const QString& time) {
+    if (row.mark == mark && row.time == time) {
+        return;
+    }
+    row.mark = mark;
+    row.time = time;
+    static const QString kMarks[] = {QStringLiteral("\u25CB"), QStringLiteral("\u2713"),
+                                     QStringLiteral("\u2717")};
+    QString text = kMarks[static_cast<int>(mark)] + QStringLiteral("  ") + row.text;
+    if (!time.isEmpty()) {
+        text += QStringLiteral("  (") + UiString(kMissionMetAt).arg(time) + QLatin1Char(')');
+    }
+    row.label->setText(text);
+    Colour(row.label, mark == Mark::Met      ? kMetColour
+                      : mark == Mark::Missed ? kMissedColour
+                                             : palette().color(QPalette::WindowText));
+}
+
+void TMissionPanel::Refresh(const sim::Simulation& simulation) {
+    const sim::MissionJudge* judge = simulation.Judge();
+    if (judge == nullptr || content_ == nullptr) {
+        return;
+    }
+    const sim::Verdict verdict = judge->GetVerdict();
+    const bool failed = verdict == sim::Verdict::NotPassed;
+    const auto& progress = judge->Progress();
+    std::size_t i = 0;
+    for (; i < progress.size() && i < rows_.size(); ++i) {
+        Show(rows_[i], progress[i].met ? Mark::Met : failed ? Mark::Missed : Mark::Open,
+             progress[i].met ? Seconds(progress[i].at) : QString());
+    }
+    const sim::Failure failure = judge->GetFailure();
+    const Mark ruleKept = verdict == sim::Verdict::Passed ? Mark::Met : Mark::Open;
+    if (noTouchRow_) {
+        Show(rows_[i++], failure == sim::Failure::Touched ? Mark::Missed : ruleKept, {});
+    }
+    if (limitRow_) {
+        Show(rows_[i], failure == sim::Failure::TimeUp ? Mark::Missed : ruleKept, {});
+    }
+
+    QString result;
+    if (verdict == sim::Verdict::Open) {
+        result = UiString(simulation.Powered() ? kMissionUnderWay : kMissionWaiting);
+    } else {
+        result = MissionResultText(*judge);
+        if (failed) {
+            result += QLatin1Char('\n') + UiString(kMissionTryAgain);
+        }
+    }
+    if (result_->text() != result) {
+        result_->setText(result);
+        Colour(result_, verdict == sim::Verdict::Passed ? kMetColour
+                        : failed                        ? kMissedColour
+                                                        : palette().color(QPalette::WindowText));
+    }
+}
+
+QStringList TMissionPanel::RowTexts() const {
+    QStringList texts;
+    for (const TRow& row : rows_) {
+        texts.append(row.label->text());
+    }
+    return texts;
+}
+
+QString TMissionPanel::ResultText() const { return result_ != nullptr ? result_->text() : QString(); }
+
+}  // namespace kavrin::ui

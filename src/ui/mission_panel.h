@@ -1,0 +1,65 @@
+#pragma once
+// The simulator window's mission panel: the mission's title and goal, its tasks and rules ticked
+// off as the judge meets them, and at the end the result in words a child understands (passed
+// with the time, or what went wrong). It only shows the judge's state (sim::MissionJudge).
+
+#include <QFrame>
+#include <QString>
+
+#include <vector>
+
+#include "sim/simulation.h"
+
+class QLabel;
+class QVBoxLayout;
+
+namespace kavrin::ui {
+
+// A mission's title and goal as the window shows them: a built-in's from the string table,
+// a file's as written.
+QString MissionTitle(const sim::Mission& mission);
+QString MissionGoal(const sim::Mission& mission);
+
+// A built-in's title by its name; the name itself for one the table does not know.
+QString BuiltInMissionTitle(const std::string& name);
+
+// The result as one sentence: "Well done! ..." or "Not this time: what went wrong." Empty
+// while the mission is open.
+QString MissionResultText(const sim::MissionJudge& judge);
+
+class TMissionPanel : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit TMissionPanel(QWidget* parent = nullptr);
+
+    // Lays the panel out for a mission (its labels exist only while there is one).
+    void SetMission(const sim::Mission& mission);
+    void Clear();
+    // Shows the state of the simulation's judge.
+    void Refresh(const sim::Simulation& simulation);
+
+    // What the rows and the result say now (tests).
+    QStringList RowTexts() const;
+    QString ResultText() const;
+
+private:
+    enum class Mark { Open, Met, Missed };
+    struct TRow {
+        QLabel* label = nullptr;
+        QString text;
+        Mark mark = Mark::Open;
+        QString time;
+    };
+    void AddRow(const QString& text);
+    void Show(TRow& row, Mark mark, const QString& time);
+
+    QVBoxLayout* layout_ = nullptr;
+    QWidget* content_ = nullptr;  // everything of one mission
+    QLabel* result_ = nullptr;
+    std::vector<TRow> rows_;  // the tasks in order, then no-touch and the limit where given
+    bool noTouchRow_ = false;
+    bool limitRow_ = false;
+};
+
+}  // namespace kavrin::ui
