@@ -38,11 +38,7 @@ constexpr std::string_view kMazeText =
     "box 168 40 15 15\n"
     "start 25 25 90\n";
 
-struct BuiltIn {
-    std::string_view name;
-    std::string_view text;
-};
-constexpr BuiltIn kBuiltIns[] = {{"open", kOpenText},
+constexpr text::NamedText kBuiltIns[] = {{"open", kOpenText},
                                  {"wall-ahead", kWallAheadText},
                                  {"corridor", kCorridorText},
                                  {"maze", kMazeText}};
@@ -208,26 +204,19 @@ ArenaResult LoadArenaFile(const std::string& path, const RobotGeometry& geometry
 }
 
 const std::vector<std::string>& BuiltInArenaNames() {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> n;
-        for (const BuiltIn& b : kBuiltIns) n.emplace_back(b.name);
-        return n;
-    }();
+    static const std::vector<std::string> names = text::Names(kBuiltIns);
     return names;
 }
 
 std::optional<Arena> BuiltInArena(std::string_view name) {
-    for (const BuiltIn& b : kBuiltIns) {
-        if (b.name == name) return ParseArena(b.text, std::string(b.name)).arena;
-    }
-    return std::nullopt;
+    const auto builtIn = text::TextNamed(kBuiltIns, name);
+    if (!builtIn) return std::nullopt;
+    return ParseArena(*builtIn, std::string(name)).arena;
 }
 
 ArenaResult FindArena(const std::string& nameOrPath, const RobotGeometry& geometry) {
-    for (const BuiltIn& b : kBuiltIns) {
-        if (b.name == nameOrPath) return ParseArena(b.text, nameOrPath, geometry);
-    }
-    return LoadArenaFile(nameOrPath, geometry);
+    const auto builtIn = text::TextNamed(kBuiltIns, nameOrPath);
+    return builtIn ? ParseArena(*builtIn, nameOrPath, geometry) : LoadArenaFile(nameOrPath, geometry);
 }
 
 }  // namespace kavrin::sim

@@ -92,11 +92,7 @@ constexpr std::string_view kMazeText =
     "no-touch\n"
     "limit 120\n";
 
-struct BuiltIn {
-    std::string_view name;
-    std::string_view text;
-};
-constexpr BuiltIn kBuiltIns[] = {{"square", kSquareText},
+constexpr text::NamedText kBuiltIns[] = {{"square", kSquareText},
                                  {"bay", kBayText},
                                  {"round-box", kRoundBoxText},
                                  {"corridor", kCorridorText},
@@ -265,26 +261,19 @@ MissionResult LoadMissionFile(const std::string& path, const RobotGeometry& geom
 }
 
 const std::vector<std::string>& BuiltInMissionNames() {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> n;
-        for (const BuiltIn& b : kBuiltIns) n.emplace_back(b.name);
-        return n;
-    }();
+    static const std::vector<std::string> names = text::Names(kBuiltIns);
     return names;
 }
 
 std::optional<Mission> BuiltInMission(std::string_view name) {
-    for (const BuiltIn& b : kBuiltIns) {
-        if (b.name == name) return ParseMission(b.text, std::string(b.name)).mission;
-    }
-    return std::nullopt;
+    const auto builtIn = text::TextNamed(kBuiltIns, name);
+    if (!builtIn) return std::nullopt;
+    return ParseMission(*builtIn, std::string(name)).mission;
 }
 
 MissionResult FindMission(const std::string& nameOrPath, const RobotGeometry& geometry) {
-    for (const BuiltIn& b : kBuiltIns) {
-        if (b.name == nameOrPath) return ParseMission(b.text, nameOrPath, geometry);
-    }
-    return LoadMissionFile(nameOrPath, geometry);
+    const auto builtIn = text::TextNamed(kBuiltIns, nameOrPath);
+    return builtIn ? ParseMission(*builtIn, nameOrPath, geometry) : LoadMissionFile(nameOrPath, geometry);
 }
 
 }  // namespace kavrin::sim

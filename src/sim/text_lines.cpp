@@ -52,6 +52,19 @@ std::string Located(const std::string& fileName, int lineNo, const std::string& 
     return where + ": " + message;
 }
 
+std::vector<std::string> Names(std::span<const NamedText> texts) {
+    std::vector<std::string> names;
+    for (const NamedText& t : texts) names.emplace_back(t.name);
+    return names;
+}
+
+std::optional<std::string_view> TextNamed(std::span<const NamedText> texts, std::string_view name) {
+    for (const NamedText& t : texts) {
+        if (t.name == name) return t.text;
+    }
+    return std::nullopt;
+}
+
 bool ReadFile(const std::string& path, std::string& content) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return false;  // no folder, FIFO or device

@@ -1,9 +1,10 @@
 #pragma once
 // The pieces of the small line formats of the table (arenas, and missions built on them): words
-// split at blanks, numbers that must be finite, quoting a word in a message, and the "FILE:LINE:"
-// place every message starts with.
+// split at blanks, numbers that must be finite, quoting a word in a message, the "FILE:LINE:"
+// place every message starts with, the built-in texts by name and reading a file.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,16 @@ std::string Quoted(std::string_view word);
 
 // "FILE:LINE: message", or "FILE: message" for a whole-file message (line 0).
 std::string Located(const std::string& fileName, int lineNo, const std::string& message);
+
+// A text built in under a name (the built-in arenas and missions).
+struct NamedText {
+    std::string_view name;
+    std::string_view text;
+};
+// Their names, in order.
+std::vector<std::string> Names(std::span<const NamedText> texts);
+// The text of that name, or nothing.
+std::optional<std::string_view> TextNamed(std::span<const NamedText> texts, std::string_view name);
 
 // The whole of a regular file; false for anything else or when it cannot be read.
 bool ReadFile(const std::string& path, std::string& content);

@@ -62,6 +62,17 @@ sim::Arena DefaultArena() { return *sim::BuiltInArena(kDefaultArena); }
 
 QString Seconds(double seconds) { return QString::number(seconds, 'f', 1); }
 
+// The entry of a chooser with this key; a file not listed yet goes in before the last entry,
+// which opens files.
+int Listed(QComboBox* box, const QString& key) {
+    int index = box->findData(key);
+    if (index < 0) {
+        index = box->count() - 1;
+        box->insertItem(index, QFileInfo(key).fileName(), key);
+    }
+    return index;
+}
+
 QLabel* BuddyLabel(int text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(UiString(text), parent);
     label->setBuddy(buddy);
@@ -322,28 +333,16 @@ void TSimulatorForm::ArenaChosen(int index) {
 bool TSimulatorForm::SetArena(const QString& nameOrPath) {
     const sim::ArenaResult result = sim::FindArena(nameOrPath.toStdString());
     if (!result.arena) {
-        QMessageBox::warning(this, windowTitle(), FromCore(result.error));
-        UpdateControls();
-        return false;
+        return Refuse(result.error);
     }
-    // A new table restarts the robot at its start; a robot switched off stays off.
-    const bool wasPowered = simulation_.Powered();
     const bool wasRunning = running_;
-    simulation_.SetArena(*result.arena);
-    view_->InvalidateBackground();
+    const bool wasPowered = ReplaceTable([&] { simulation_.SetArena(*result.arena); });
     if (!missionKey_.isEmpty()) {  // a plain table ends the mission
         missionKey_.clear();
         panel_->Clear();
         panel_->hide();
     }
-    if (!wasPowered) {
-        simulation_.PowerOff();
-    }
-    int index = arenaBox_->findData(nameOrPath);
-    if (index < 0) {  // a file: listed before the entry that opens one
-        index = arenaBox_->count() - 1;
-        arenaBox_->insertItem(index, QFileInfo(nameOrPath).fileName(), nameOrPath);
-    }
+    const int index = Listed(arenaBox_, nameOrPath);
     arenaKey_ = nameOrPath;
     if (wasPowered) {
         AppendNote(UiString(kSimNoteArena).arg(arenaBox_->itemText(index)));
@@ -368,22 +367,11 @@ bool TSimulatorForm::SetMission(const QString& nameOrPath) {
     }
     const sim::MissionResult result = sim::FindMission(nameOrPath.toStdString());
     if (!result.mission) {
-        QMessageBox::warning(this, windowTitle(), FromCore(result.error));
-        UpdateControls();
-        return false;
+        return Refuse(result.error);
     }
-    // As a new arena: the robot starts over at the mission's start; switched off, it stays off.
-    const bool wasPowered = simulation_.Powered();
     const bool wasRunning = running_;
-    simulation_.SetMission(*result.mission);
-    view_->InvalidateBackground();
-    if (!wasPowered) {
-        simulation_.PowerOff();
-    }
-    if (missionBox_->findData(nameOrPath) < 0) {  // a file: listed before the entry that opens one
-        missionBox_->insertItem(missionBox_->count() - 1, QFileInfo(nameOrPath).fileName(),
-                                nameOrPath);
-    }
+    const bool wasPowered = ReplaceTable([&] { simulation_.SetMission(*result.mission); });
+    Listed(missionBox_, nameOrPath);
     missionKey_ = nameOrPath;
     verdictNoted_ = false;
     panel_->SetMission(*result.mission);
@@ -396,9 +384,31 @@ bool TSimulatorForm::SetMission(const QString& nameOrPath) {
     return true;
 }
 
+// A table that cannot be read is said; the choosers go back to what is still on.
+bool TSimulatorForm::Refuse(const std::string& error) {
+    QMessageBox::warning(this, windowTitle(), FromCore(error));
+    UpdateControls();
+    return false;
+}
+
+// A new table (an arena's or a mission's) restarts the robot at its start; a robot switched off
+// stays off. Returns whether it was on.
+bool TSimulatorForm::ReplaceTable(const std::function<void()>& put) {
+    const bool wasPowered = simulation_.Powered();
+    put();
+    view_->InvalidateBackground();
+    if (!wasPowered) {
+        simulation_.PowerOff();
+    }
+    return wasPowered;
+}
+
+QString TSimulatorForm::AskForFile(int title, int filter) {
+    return QFileDialog::getOpenFileName(this, UiString(title), QString(), UiString(filter));
+}
+
 void TSimulatorForm::ChooseMissionFile() {
-    const QString path = QFileDialog::getOpenFileName(this, UiString(kMissionDialogTitle),
-                                                      QString(), UiString(kMissionFilter));
+    const QString path = AskForFile(kMissionDialogTitle, kMissionFilter);
     if (path.isEmpty() || !SetMission(path)) {
         UpdateControls();
     }
@@ -419,8 +429,7 @@ void TSimulatorForm::CheckMission() {
 }
 
 void TSimulatorForm::ChooseArenaFile() {
-    const QString path = QFileDialog::getOpenFileName(this, UiString(kSimArenaDialogTitle),
-                                                      QString(), UiString(kSimArenaFilter));
+    const QString path = AskForFile(kSimArenaDialogTitle, kSimArenaFilter);
     if (path.isEmpty() || !SetArena(path)) {
         UpdateControls();
     }

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 #include "sim/simulation.h"
@@ -109,6 +110,9 @@ private:
     void ArenaChosen(int index);
     void MissionChosen(int index);
     void ChooseMissionFile();
+    QString AskForFile(int title, int filter);
+    bool ReplaceTable(const std::function<void()>& put);
+    bool Refuse(const std::string& error);
     // Notes a verdict once in the terminal and pauses there.
     void CheckMission();
     void Tick();
