@@ -5,6 +5,8 @@
 #
 #   KAVRIN_QT_WINDOWS   install prefix (default ~/.cache/kavrin/qt-6.4.2-mingw-static)
 #   KAVRIN_QT_JOBS      parallel compile jobs (default 2)
+#
+#   scripts/build-qt-windows.sh --check   exit 0 when it is already built, 1 when not
 set -eu
 
 QT_VERSION=6.4.2
@@ -47,6 +49,8 @@ if [ -f "$KEY_FILE" ] && [ "$(cat "$KEY_FILE")" = "$KEY" ] && [ -x "$PREFIX/bin/
     echo "$PREFIX"
     exit 0
 fi
+# --check: only tell whether it is built (exit 0, above) or not.
+[ "${1:-}" = "--check" ] && exit 1
 
 "$HERE/install-windows-deps.sh" >&2
 

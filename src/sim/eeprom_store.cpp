@@ -31,6 +31,16 @@ using FileBytes = std::array<char, kFileSize + 1>;  // one more, to see a file t
 
 std::string SystemText(int error) { return std::generic_category().message(error); }
 
+// Paths arrive in UTF-8. On Windows a narrow path would be read in the ANSI code page, which
+// cannot spell every user's folder (a Greek name on an English system), so it goes wide.
+std::filesystem::path FilePath(const std::string& utf8) {
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    return std::filesystem::path(utf8);
+#endif
+}
+
 #ifndef _WIN32
 // Reads from fd until bytes is full or the file ends; -1 with the reason on an error.
 long ReadAll(int fd, FileBytes& bytes, const std::string& path, std::string& problem) {
@@ -78,13 +88,14 @@ long ReadRegularFile(const std::string& path, FileBytes& bytes, std::string& pro
 #else
 long ReadRegularFile(const std::string& path, FileBytes& bytes, std::string& problem) {
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
+    const std::filesystem::path file = FilePath(path);
+    const auto status = std::filesystem::status(file, ec);
     if (!std::filesystem::exists(status)) return -1;
     if (!std::filesystem::is_regular_file(status)) {
         problem = path + " is not a regular file";
         return -1;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     if (!in) {
         problem = path + ": cannot be read";
         return -1;
@@ -117,9 +128,10 @@ bool LoadEepromFile(const std::string& path, StoredEeprom& image, std::string* p
 bool SaveEepromFile(const std::string& path, const StoredEeprom& image, std::string& error) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path target(path);
+    const fs::path target = FilePath(path);
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    const fs::path temporary = target.string() + ".new";
+    const std::string temporaryName = path + ".new";
+    const fs::path temporary = FilePath(temporaryName);
     fs::remove(temporary, ec);  // whatever a crash (or anyone) left there, never written through
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -133,7 +145,7 @@ bool SaveEepromFile(const std::string& path, const StoredEeprom& image, std::str
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
         if (!out) {
-            error = "cannot write " + temporary.string();
+            error = "cannot write " + temporaryName;
             if (openError != 0) error += ": " + SystemText(openError);
             out.close();
             fs::remove(temporary, ec);

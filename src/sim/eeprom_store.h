@@ -17,6 +17,8 @@ namespace kavrin::sim {
 inline constexpr std::size_t kStoredEepromSize = wire::kEepromSize;
 using StoredEeprom = std::array<std::uint8_t, kStoredEepromSize>;
 
+// Paths are UTF-8 on every platform.
+
 // The image in the file; false (and an empty image) when it is missing or damaged. Where the
 // path holds something that is not a regular file, or cannot be read, problem (when given)
 // receives why; a missing file is no problem (a robot that never got a program).

@@ -104,6 +104,25 @@ TEST(EepromFile, MissingOrDamagedFilesAreEmptyAndWritesReplaceWhole) {
     EXPECT_FALSE(LoadEepromFile(file, back));
 }
 
+// A user's folder may hold letters the system's code page lacks: paths are UTF-8 throughout.
+TEST(EepromFile, FolderNamedInGreekKeepsTheImage) {
+    const std::u8string temp = std::filesystem::temp_directory_path().u8string();
+    const std::string folder = std::string(temp.begin(), temp.end()) +
+                               "/kavrin_\xce\xa1\xce\xbf\xce\xbc\xcf\x80\xcf\x8c\xcf\x84";  // Ρομπότ
+    const std::string file = folder + "/robot.eeprom";
+    const std::filesystem::path wide(std::u8string(folder.begin(), folder.end()));
+    std::filesystem::remove_all(wide);
+    StoredEeprom image{};
+    image[0] = 0x5A;
+    std::string error;
+    ASSERT_TRUE(SaveEepromFile(file, image, error)) << error;
+    EXPECT_TRUE(std::filesystem::is_regular_file(wide / u8"robot.eeprom"));
+    StoredEeprom back{};
+    ASSERT_TRUE(LoadEepromFile(file, back));
+    EXPECT_EQ(back, image);
+    std::filesystem::remove_all(wide);
+}
+
 TEST(EepromFile, WriteInAProgramIsKept) {
     const std::string file = TempFile("write.eeprom");
     std::filesystem::remove(file);

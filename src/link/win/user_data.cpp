@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -43,13 +42,10 @@ std::string VirtualRobotEepromPath() {
     if (folder.empty()) {
         return {};
     }
-    // The EEPROM store opens narrow paths, which Windows reads in the ANSI code page; a folder
-    // that code page cannot spell is as good as none.
-    try {
-        return (folder / kApplicationName / kEepromFileName).string();
-    } catch (const std::system_error&) {
-        return {};
-    }
+    // In UTF-8, as the EEPROM store takes paths: the ANSI code page cannot spell every
+    // user's folder.
+    const std::u8string path = (folder / kApplicationName / kEepromFileName).u8string();
+    return std::string(path.begin(), path.end());
 }
 
 }  // namespace kavrin::link
