@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iterator>
 #include <stop_token>
+#include <thread>
 
 #include "link/target_link.h"
 #include "link_fakes.h"
@@ -466,6 +467,14 @@ public:
 };
 
 std::ptrdiff_t ThreadCount() {
+#if defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer starts a thread of its own at the first thread made: let it exist first.
+    static const bool sanitizerThreadStarted = [] {
+        std::thread([] {}).join();
+        return true;
+    }();
+    (void)sanitizerThreadStarted;
+#endif
     return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
                          std::filesystem::directory_iterator());
 }
