@@ -14,6 +14,7 @@ void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int s
     if (s.elementCount >= kMaxElements) {
         RaiseErrorAt(err::kTooManyElements, start, std::max(0, length));
     }
+    s.links.Add(s.elementCount);
     TElement& e = s.elements[static_cast<std::size_t>(s.elementCount++)];
     e.Kind = kind;
     e.Value = value;
@@ -45,10 +46,7 @@ TElement LookUpName(TokenizerState& s, const char* text, int length) {
     return e;
 }
 
-int NextLive(const TokenizerState& s, int i) {
-    while (i < s.elementCount && s.elements[static_cast<std::size_t>(i)].Kind == ekCancelled) ++i;
-    return i;
-}
+int NextLive(const TokenizerState& s, int i) { return s.links.NextLive(i, s.elementCount); }
 
 namespace {
 
@@ -106,12 +104,13 @@ void CancelElements(TokenizerState& s, int a, int b) {
     b = std::min(b, s.elementCount - 1);
     if (a > b) return;
     for (int i = a; i <= b; ++i) s.elements[static_cast<std::size_t>(i)].Kind = ekCancelled;
+    s.links.Cancel(a, b);
     const int after = NextLive(s, b + 1);
     if (after >= s.elementCount || s.elements[static_cast<std::size_t>(after)].Kind != ekEnd) return;
-    int before = a - 1;
-    while (before >= 0 && s.elements[static_cast<std::size_t>(before)].Kind == ekCancelled) --before;
+    const int before = s.links.PrevLive(a - 1);
     if (before < 0 || s.elements[static_cast<std::size_t>(before)].Kind == ekEnd) {
         s.elements[static_cast<std::size_t>(after)].Kind = ekCancelled;
+        s.links.Cancel(after, after);
     }
 }
 

@@ -20,6 +20,7 @@
 #include "tokenizer/code_writer.h"
 #include "tokenizer/elements.h"
 #include "tokenizer/kr1_tokenizer.h"
+#include "tokenizer/skip_links.h"
 #include "tokenizer/symbol_table.h"
 #include "tokenizer/tokenizer.h"
 
@@ -92,6 +93,7 @@ struct TokenizerState {
     TSymbol newSymbol;     // the symbol a declaring phase is about to enter
 
     std::array<TElement, kMaxElements> elements{};
+    SkipLinks links;  // over the cancelled elements; kept by AddElement and CancelElements
     int elementCount = 0;
     int readIndex = 0;
     int lastRead = -1;
