@@ -25,12 +25,15 @@ void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int s
 TElement LookUpName(TokenizerState& s, const char* text, int length) {
     TSymbol& name = s.currentName;
     const int n = std::min(length, kMaxNameLength);
+    std::uint32_t hash = SymbolTable::Hash({});
     for (int i = 0; i < n; ++i) {
-        name.Name[static_cast<std::size_t>(i)] = UpperAscii(text[i]);
+        const char c = UpperAscii(text[i]);
+        name.Name[static_cast<std::size_t>(i)] = c;
+        hash = SymbolTable::HashStep(hash, c);
     }
     name.NameLength = static_cast<std::uint8_t>(n);
     TElement e;
-    const int index = s.symbols.Find(name.name());
+    const int index = s.symbols.Find(name.name(), hash);
     if (index >= 0) {
         const TSymbol& found = s.symbols.At(index);
         e.Kind = found.Kind;
@@ -39,7 +42,7 @@ TElement LookUpName(TokenizerState& s, const char* text, int length) {
     } else {
         e.Kind = ekUndefined;
         e.Value = 0;
-        s.declaredElsewhere = s.declared.Find(name.name()) >= 0;
+        s.declaredElsewhere = s.declared.Find(name.name(), hash) >= 0;
     }
     name.Kind = e.Kind;
     name.Value = e.Value;

@@ -51,16 +51,37 @@ public:
     // refused: a lookup finds the oldest. Names longer than 32 characters are cut.
     int Enter(std::string_view name, std::uint8_t kind, std::uint16_t value);
     // Record index of the name, -1 when absent.
-    int Find(std::string_view name) const;
+    int Find(std::string_view name) const { return Find(name, Hash(name)); }
+    // The same, for a caller that has the name's hash already.
+    int Find(std::string_view name, std::uint32_t hash) const;
     void SetValue(int index, std::uint16_t value);
     const TSymbol& At(int index) const { return records_[static_cast<std::size_t>(index)]; }
     int Count() const { return count_; }
 
-    static int Hash(std::string_view name);
+    // A name's hash; its chain is ChainOf(hash). It mixes every character into every bit, so
+    // that names alike in all but an order or a digit (C1..C400) still spread over the chains.
+    static constexpr std::uint32_t Hash(std::string_view name) {
+        std::uint32_t h = kHashSeed;
+        for (char c : name) h = HashStep(h, c);
+        return h;
+    }
+    static constexpr std::uint32_t HashStep(std::uint32_t h, char c) {
+        return (h ^ static_cast<unsigned char>(c)) * kHashPrime;
+    }
+    static constexpr int ChainOf(std::uint32_t hash) {
+        return static_cast<int>((hash ^ (hash >> 10) ^ (hash >> 20)) % kHashChains);
+    }
 
 private:
+    static constexpr std::uint32_t kHashSeed = 2166136261u;  // 32-bit FNV-1a
+    static constexpr std::uint32_t kHashPrime = 16777619u;
+
     std::array<TSymbol, kMaxSymbols> records_{};
+    // Beside the chains: each record's whole hash, which settles almost every mismatch before
+    // the names are compared, and each chain's last record, so that appending walks nothing.
+    std::array<std::uint32_t, kMaxSymbols> hashes_{};
     std::array<std::int32_t, kHashChains> heads_{};
+    std::array<std::int32_t, kHashChains> tails_{};
     int count_ = 0;
 };
 
