@@ -15,6 +15,7 @@ void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int s
         RaiseErrorAt(err::kTooManyElements, start, std::max(0, length));
     }
     s.links.Add(s.elementCount);
+    s.lookups[static_cast<std::size_t>(s.elementCount)] = NameLookup{};
     TElement& e = s.elements[static_cast<std::size_t>(s.elementCount++)];
     e.Kind = kind;
     e.Value = value;
@@ -22,7 +23,10 @@ void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int s
     e.Length = static_cast<std::uint8_t>(std::clamp(length, 0, kMaxElementLength));
 }
 
-TElement LookUpName(TokenizerState& s, const char* text, int length) {
+namespace {
+
+// LookUpName, also telling which record it found (-1 none).
+TElement LookUp(TokenizerState& s, const char* text, int length, int& index) {
     TSymbol& name = s.currentName;
     const int n = std::min(length, kMaxNameLength);
     std::uint32_t hash = SymbolTable::Hash({});
@@ -33,7 +37,7 @@ TElement LookUpName(TokenizerState& s, const char* text, int length) {
     }
     name.NameLength = static_cast<std::uint8_t>(n);
     TElement e;
-    const int index = s.symbols.Find(name.name(), hash);
+    index = s.symbols.Find(name.name(), hash);
     if (index >= 0) {
         const TSymbol& found = s.symbols.At(index);
         e.Kind = found.Kind;
@@ -49,57 +53,50 @@ TElement LookUpName(TokenizerState& s, const char* text, int length) {
     return e;
 }
 
-int NextLive(const TokenizerState& s, int i) { return s.links.NextLive(i, s.elementCount); }
-
-namespace {
-
-// The element at index i as the reader hands it out: undefined names are looked up again.
-TElement Resolve(TokenizerState& s, int i) {
-    TElement e = s.elements[static_cast<std::size_t>(i)];
-    if (e.Kind == ekUndefined) {
-        const TElement found =
-            LookUpName(s, s.result.SourceText.data() + e.Start, e.Length);
-        e.Kind = found.Kind;
-        e.Value = found.Value;
-    }
-    return e;
-}
-
-TElement EndOfList(const TokenizerState& s) {
-    TElement e;
-    e.Kind = ekEnd;
-    e.Value = kEndOfLine;
-    e.Start = static_cast<std::uint16_t>(std::clamp(s.result.SourceLength, 0,
-                                                    static_cast<int>(kMaxSourceLength)));
-    e.Length = 0;
-    return e;
-}
-
 }  // namespace
 
-bool ReadElement(TokenizerState& s, TElement& out) {
-    const int i = NextLive(s, s.readIndex);
-    if (i >= s.elementCount) {
-        s.readIndex = s.elementCount;
-        out = EndOfList(s);
-        return false;
-    }
-    out = Resolve(s, i);
-    s.readIndex = i + 1;
-    s.lastRead = i;
-    s.result.ErrorPos = out.Start;
-    s.result.ErrorLength = out.Length;
-    return true;
+TElement LookUpName(TokenizerState& s, const char* text, int length) {
+    int index = -1;
+    return LookUp(s, text, length, index);
 }
 
-bool PeekElement(TokenizerState& s, TElement& out) {
-    const int i = NextLive(s, s.readIndex);
-    if (i >= s.elementCount) {
-        out = EndOfList(s);
-        return false;
+TElement ResolveName(TokenizerState& s, int i) {
+    const TElement& element = s.elements[static_cast<std::size_t>(i)];
+    NameLookup& last = s.lookups[static_cast<std::size_t>(i)];
+    TSymbol& name = s.currentName;
+    TElement e = element;
+    if (last.symbol >= 0) {
+        // Found before: records stay where they are, only a value may have changed since.
+        const TSymbol& found = s.symbols.At(last.symbol);
+        name.Name = found.Name;
+        name.NameLength = found.NameLength;
+        e.Kind = found.Kind;
+        e.Value = found.Value;
+        s.declaredElsewhere = false;
+    } else if (last.symbolsSearched == s.symbols.Count() &&
+               last.declaredSearched == s.declared.Count()) {
+        // Not found, and nothing entered since: still unknown.
+        const char* text = s.result.SourceText.data() + element.Start;
+        const int n = std::min(static_cast<int>(element.Length), kMaxNameLength);
+        for (int k = 0; k < n; ++k) name.Name[static_cast<std::size_t>(k)] = UpperAscii(text[k]);
+        name.NameLength = static_cast<std::uint8_t>(n);
+        e.Value = 0;
+        s.declaredElsewhere = last.declaredElsewhere;
+    } else {
+        int index = -1;
+        const TElement found =
+            LookUp(s, s.result.SourceText.data() + element.Start, element.Length, index);
+        last.symbol = static_cast<std::int16_t>(index);
+        last.symbolsSearched = static_cast<std::uint16_t>(s.symbols.Count());
+        last.declaredSearched = static_cast<std::uint16_t>(s.declared.Count());
+        last.declaredElsewhere = s.declaredElsewhere;
+        e.Kind = found.Kind;
+        e.Value = found.Value;
+        return e;
     }
-    out = Resolve(s, i);
-    return true;
+    name.Kind = e.Kind;
+    name.Value = e.Value;
+    return e;
 }
 
 void CancelElements(TokenizerState& s, int a, int b) {

@@ -80,6 +80,19 @@ struct ProgramPass {
     bool anyStatement = false;
 };
 
+// What the reader last found for the name of an ekUndefined element. Phases read the same name
+// again and again (a peek, then the read; every pass over a statement), so the reader keeps the
+// record it found, or, when it found none, the table sizes it searched: while no name has been
+// entered since, the name is still unknown.
+struct NameLookup {
+    static constexpr std::uint16_t kNotYet = 0xFFFF;  // no count reaches this
+    std::uint16_t symbolsSearched = kNotYet;  // symbol count when the name was not found
+    std::uint16_t declaredSearched = 0;       // the declared names' count then
+    std::int16_t symbol = -1;                 // the record found, -1 none
+    bool declaredElsewhere = false;
+};
+static_assert(kMaxSymbols < NameLookup::kNotYet, "a table's count never looks like kNotYet");
+
 static_assert(kMaxStatements >= static_cast<std::size_t>(kMaxElements),
               "every statement's start fits the result record");
 
@@ -94,6 +107,7 @@ struct TokenizerState {
 
     std::array<TElement, kMaxElements> elements{};
     SkipLinks links;  // over the cancelled elements; kept by AddElement and CancelElements
+    std::array<NameLookup, kMaxElements> lookups{};  // per element; reset by AddElement
     int elementCount = 0;
     int readIndex = 0;
     int lastRead = -1;
@@ -137,17 +151,68 @@ private:
 // --- element list -----------------------------------------------------------------------------
 // Appends an element; 107 when the list is full.
 void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int start, int length);
-bool ReadElement(TokenizerState& s, TElement& out);
-bool PeekElement(TokenizerState& s, TElement& out);
+inline bool ReadElement(TokenizerState& s, TElement& out);
+inline bool PeekElement(TokenizerState& s, TElement& out);
 // Cancels elements a..b inclusive, and the line end behind b when that would otherwise leave an
 // empty statement (the nearest live element before a is a line end, or there is none).
 void CancelElements(TokenizerState& s, int a, int b);
 // Index of the next live element at or after i, elementCount when there is none.
-int NextLive(const TokenizerState& s, int i);
+inline int NextLive(const TokenizerState& s, int i) { return s.links.NextLive(i, s.elementCount); }
 
 // Looks a name up (upper case expected) and fills currentName and declaredElsewhere; returns
 // the kind and value it yields (ekUndefined, 0 when the name is unknown).
 TElement LookUpName(TokenizerState& s, const char* text, int length);
+
+// The ekUndefined element at index i as the reader hands it out: its name looked up again.
+TElement ResolveName(TokenizerState& s, int i);
+
+// The reader is inline: every phase reads each element several times.
+namespace reader_detail {
+
+inline TElement ElementAsRead(TokenizerState& s, int i) {
+    const TElement& e = s.elements[static_cast<std::size_t>(i)];
+    return e.Kind == ekUndefined ? ResolveName(s, i) : e;
+}
+
+inline TElement EndOfList(const TokenizerState& s) {
+    TElement e;
+    e.Kind = ekEnd;
+    e.Value = kEndOfLine;
+    e.Start = static_cast<std::uint16_t>(
+        s.result.SourceLength < 0 ? 0
+        : s.result.SourceLength > static_cast<int>(kMaxSourceLength)
+            ? static_cast<int>(kMaxSourceLength)
+            : s.result.SourceLength);
+    e.Length = 0;
+    return e;
+}
+
+}  // namespace reader_detail
+
+inline bool ReadElement(TokenizerState& s, TElement& out) {
+    const int i = NextLive(s, s.readIndex);
+    if (i >= s.elementCount) {
+        s.readIndex = s.elementCount;
+        out = reader_detail::EndOfList(s);
+        return false;
+    }
+    out = reader_detail::ElementAsRead(s, i);
+    s.readIndex = i + 1;
+    s.lastRead = i;
+    s.result.ErrorPos = out.Start;
+    s.result.ErrorLength = out.Length;
+    return true;
+}
+
+inline bool PeekElement(TokenizerState& s, TElement& out) {
+    const int i = NextLive(s, s.readIndex);
+    if (i >= s.elementCount) {
+        out = reader_detail::EndOfList(s);
+        return false;
+    }
+    out = reader_detail::ElementAsRead(s, i);
+    return true;
+}
 
 // Block stack. The nesting counters keep the depth far below kMaxOpenBlocks, but a push
 // on a full stack still fails cleanly with the given error.
