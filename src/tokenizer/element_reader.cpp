@@ -10,17 +10,8 @@
 
 namespace kavrin::tokenizer {
 
-void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int start, int length) {
-    if (s.elementCount >= kMaxElements) {
-        RaiseErrorAt(err::kTooManyElements, start, std::max(0, length));
-    }
-    s.links.Add(s.elementCount);
-    s.lookups[static_cast<std::size_t>(s.elementCount)] = NameLookup{};
-    TElement& e = s.elements[static_cast<std::size_t>(s.elementCount++)];
-    e.Kind = kind;
-    e.Value = value;
-    e.Start = static_cast<std::uint16_t>(start);
-    e.Length = static_cast<std::uint8_t>(std::clamp(length, 0, kMaxElementLength));
+void FailTooManyElements(int start, int length) {
+    RaiseErrorAt(err::kTooManyElements, start, std::max(0, length));
 }
 
 namespace {

@@ -34,16 +34,6 @@ int SymbolTable::Enter(std::string_view name, std::uint8_t kind, std::uint16_t v
     return index;
 }
 
-int SymbolTable::Find(std::string_view name, std::uint32_t hash) const {
-    if (name.size() > static_cast<std::size_t>(kMaxNameLength)) return -1;
-    for (std::int32_t i = heads_[static_cast<std::size_t>(ChainOf(hash))]; i != -1;
-         i = records_[static_cast<std::size_t>(i)].Next) {
-        const auto at = static_cast<std::size_t>(i);
-        if (hashes_[at] == hash && records_[at].name() == name) return i;
-    }
-    return -1;
-}
-
 void SymbolTable::SetValue(int index, std::uint16_t value) {
     if (index >= 0 && index < count_) records_[static_cast<std::size_t>(index)].Value = value;
 }

@@ -53,7 +53,14 @@ public:
     // Record index of the name, -1 when absent.
     int Find(std::string_view name) const { return Find(name, Hash(name)); }
     // The same, for a caller that has the name's hash already.
-    int Find(std::string_view name, std::uint32_t hash) const;
+    int Find(std::string_view name, std::uint32_t hash) const {
+        for (std::int32_t i = heads_[static_cast<std::size_t>(ChainOf(hash))]; i != -1;
+             i = records_[static_cast<std::size_t>(i)].Next) {
+            const auto at = static_cast<std::size_t>(i);
+            if (hashes_[at] == hash && SameName(records_[at], name)) return i;
+        }
+        return -1;
+    }
     void SetValue(int index, std::uint16_t value);
     const TSymbol& At(int index) const { return records_[static_cast<std::size_t>(index)]; }
     int Count() const { return count_; }
@@ -73,6 +80,16 @@ public:
     }
 
 private:
+    // Names are a few characters long: comparing them in place beats a library call. A name
+    // longer than any record's never matches.
+    static bool SameName(const TSymbol& record, std::string_view name) {
+        if (record.NameLength != name.size()) return false;
+        for (std::size_t k = 0; k < name.size(); ++k) {
+            if (record.Name[k] != name[k]) return false;
+        }
+        return true;
+    }
+
     static constexpr std::uint32_t kHashSeed = 2166136261u;  // 32-bit FNV-1a
     static constexpr std::uint32_t kHashPrime = 16777619u;
 

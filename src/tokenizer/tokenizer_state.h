@@ -14,6 +14,7 @@
 //     and declaredElsewhere.
 //   - lastRead is the index of the element returned by the last ReadElement (-1 before any).
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -149,8 +150,20 @@ private:
 };
 
 // --- element list -----------------------------------------------------------------------------
+[[noreturn]] void FailTooManyElements(int start, int length);
 // Appends an element; 107 when the list is full.
-void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int start, int length);
+inline void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int start,
+                       int length) {
+    if (s.elementCount >= kMaxElements) FailTooManyElements(start, length);
+    const auto i = static_cast<std::size_t>(s.elementCount++);
+    s.links.Add(static_cast<int>(i));
+    s.lookups[i] = NameLookup{};
+    TElement& e = s.elements[i];
+    e.Kind = kind;
+    e.Value = value;
+    e.Start = static_cast<std::uint16_t>(start);
+    e.Length = static_cast<std::uint8_t>(length < 0 ? 0 : std::min(length, kMaxElementLength));
+}
 inline bool ReadElement(TokenizerState& s, TElement& out);
 inline bool PeekElement(TokenizerState& s, TElement& out);
 // Cancels elements a..b inclusive, and the line end behind b when that would otherwise leave an
