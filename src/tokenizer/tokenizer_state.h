@@ -109,6 +109,9 @@ struct TokenizerState {
     std::array<TElement, kMaxElements> elements{};
     SkipLinks links;  // over the cancelled elements; kept by AddElement and CancelElements
     std::array<NameLookup, kMaxElements> lookups{};  // per element; reset by AddElement
+    // Per element: the first element at or after it that was an end when the declaration
+    // passes began (elementCount when none); see declarations.cpp.
+    std::array<std::int16_t, kMaxElements> listedEnds{};
     int elementCount = 0;
     int readIndex = 0;
     int lastRead = -1;
@@ -225,6 +228,14 @@ inline bool PeekElement(TokenizerState& s, TElement& out) {
     }
     out = reader_detail::ElementAsRead(s, i);
     return true;
+}
+
+// The kind of the element that PeekElement would return, with the same lookup.
+inline std::uint8_t PeekKind(TokenizerState& s) {
+    const int i = NextLive(s, s.readIndex);
+    if (i >= s.elementCount) return ekEnd;
+    const std::uint8_t kind = s.elements[static_cast<std::size_t>(i)].Kind;
+    return kind == ekUndefined ? ResolveName(s, i).Kind : kind;
 }
 
 // Block stack. The nesting counters keep the depth far below kMaxOpenBlocks, but a push
