@@ -341,6 +341,7 @@ void Lister::Name(int start) {
     const int n = ReadName(start);
     const TElement e = LookUpName(s_, text_ + start, n);
     Add(e.Kind, e.Value, start, n);
+    if (e.Kind == ekUndefined) RememberNotFound(s_, s_.elementCount - 1);
     RecordDeclaredName();
 }
 

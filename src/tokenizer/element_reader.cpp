@@ -51,11 +51,32 @@ TElement LookUpName(TokenizerState& s, const char* text, int length) {
     return LookUp(s, text, length, index);
 }
 
+void RememberNotFound(TokenizerState& s, int i) {
+    NameLookup& last = s.lookups[static_cast<std::size_t>(i)];
+    last.symbol = -1;
+    last.symbolsSearched = static_cast<std::uint16_t>(s.symbols.Count());
+    last.declaredSearched = static_cast<std::uint16_t>(s.declared.Count());
+    last.declaredElsewhere = s.declaredElsewhere;
+}
+
 TElement ResolveName(TokenizerState& s, int i) {
     const TElement& element = s.elements[static_cast<std::size_t>(i)];
     NameLookup& last = s.lookups[static_cast<std::size_t>(i)];
-    TSymbol& name = s.currentName;
+    const char* text = s.result.SourceText.data() + element.Start;
     TElement e = element;
+    if (last.symbol < 0 && last.symbolsSearched != s.symbols.Count()) {
+        // Never looked up, or names have been entered since: search again.
+        int index = -1;
+        const TElement found = LookUp(s, text, element.Length, index);
+        last.symbol = static_cast<std::int16_t>(index);
+        last.symbolsSearched = static_cast<std::uint16_t>(s.symbols.Count());
+        last.declaredSearched = static_cast<std::uint16_t>(s.declared.Count());
+        last.declaredElsewhere = s.declaredElsewhere;
+        e.Kind = found.Kind;
+        e.Value = found.Value;
+        return e;
+    }
+    TSymbol& name = s.currentName;
     if (last.symbol >= 0) {
         // Found before: records stay where they are, only a value may have changed since.
         const TSymbol& found = s.symbols.At(last.symbol);
@@ -64,26 +85,23 @@ TElement ResolveName(TokenizerState& s, int i) {
         e.Kind = found.Kind;
         e.Value = found.Value;
         s.declaredElsewhere = false;
-    } else if (last.symbolsSearched == s.symbols.Count() &&
-               last.declaredSearched == s.declared.Count()) {
-        // Not found, and nothing entered since: still unknown.
-        const char* text = s.result.SourceText.data() + element.Start;
+    } else {
+        // Not a symbol, and none entered since; the declared names may have grown (the lister
+        // enters them as it goes).
         const int n = std::min(static_cast<int>(element.Length), kMaxNameLength);
-        for (int k = 0; k < n; ++k) name.Name[static_cast<std::size_t>(k)] = UpperAscii(text[k]);
+        std::uint32_t hash = SymbolTable::Hash({});
+        for (int k = 0; k < n; ++k) {
+            const char c = UpperAscii(text[k]);
+            name.Name[static_cast<std::size_t>(k)] = c;
+            hash = SymbolTable::HashStep(hash, c);
+        }
         name.NameLength = static_cast<std::uint8_t>(n);
+        if (last.declaredSearched != s.declared.Count()) {
+            last.declaredElsewhere = s.declared.Find(name.name(), hash) >= 0;
+            last.declaredSearched = static_cast<std::uint16_t>(s.declared.Count());
+        }
         e.Value = 0;
         s.declaredElsewhere = last.declaredElsewhere;
-    } else {
-        int index = -1;
-        const TElement found =
-            LookUp(s, s.result.SourceText.data() + element.Start, element.Length, index);
-        last.symbol = static_cast<std::int16_t>(index);
-        last.symbolsSearched = static_cast<std::uint16_t>(s.symbols.Count());
-        last.declaredSearched = static_cast<std::uint16_t>(s.declared.Count());
-        last.declaredElsewhere = s.declaredElsewhere;
-        e.Kind = found.Kind;
-        e.Value = found.Value;
-        return e;
     }
     name.Kind = e.Kind;
     name.Value = e.Value;

@@ -181,6 +181,9 @@ TElement LookUpName(TokenizerState& s, const char* text, int length);
 
 // The ekUndefined element at index i as the reader hands it out: its name looked up again.
 TElement ResolveName(TokenizerState& s, int i);
+// The lister has just looked up the name of element i, in vain: the reader need not search the
+// symbols again until a name is entered.
+void RememberNotFound(TokenizerState& s, int i);
 
 // The reader is inline: every phase reads each element several times.
 namespace reader_detail {
