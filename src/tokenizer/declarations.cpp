@@ -47,12 +47,19 @@ std::uint8_t RawKindAt(const TokenizerState& s, int i) {
 
 // Every pass skips the statements that are not its own. Elements only ever turn into
 // ekCancelled, so the end that closes a statement is one of the ends listed when the passes
-// began: the skip hops from one of those to the next instead of walking every element.
-void ListEnds(TokenizerState& s) {
+// began, and no statement behind the last element of a pass's kind can be the pass's: a skip
+// hops from one listed end to the next instead of walking every element, and a pass stops
+// behind its last declaration instead of walking the program's statements.
+void ListStatements(TokenizerState& s) {
+    ListedStatements& listed = s.listed;
+    listed.lastOfKind.fill(-1);
     int next = s.elementCount;
     for (int i = s.elementCount - 1; i >= 0; --i) {
-        if (s.elements[static_cast<std::size_t>(i)].Kind == ekEnd) next = i;
-        s.listedEnds[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(next);
+        const std::uint8_t kind = s.elements[static_cast<std::size_t>(i)].Kind;
+        if (kind == ekEnd) next = i;
+        listed.ends[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(next);
+        std::int16_t& last = listed.lastOfKind[kind];
+        if (last < 0) last = static_cast<std::int16_t>(i);
     }
 }
 
@@ -60,7 +67,7 @@ void ListEnds(TokenizerState& s) {
 void SkipStatement(TokenizerState& s) {
     int i = NextLive(s, s.readIndex);
     while (i < s.elementCount && s.elements[static_cast<std::size_t>(i)].Kind != ekEnd) {
-        i = NextLive(s, s.listedEnds[static_cast<std::size_t>(i)]);
+        i = NextLive(s, s.listed.ends[static_cast<std::size_t>(i)]);
     }
     s.readIndex = i < s.elementCount ? i + 1 : s.elementCount;
 }
@@ -68,9 +75,10 @@ void SkipStatement(TokenizerState& s) {
 // Moves to the next statement whose first or second element has the given raw kind; false at
 // the end of the list. The read index is then on the statement's first element.
 bool FindStatement(TokenizerState& s, std::uint8_t kind) {
+    const int last = s.listed.lastOfKind[kind];
     for (;;) {
         const int first = NextLive(s, s.readIndex);
-        if (first >= s.elementCount) return false;
+        if (first >= s.elementCount || first > last) return false;
         const std::uint8_t firstKind = s.elements[static_cast<std::size_t>(first)].Kind;
         s.readIndex = first;
         if (firstKind != ekEnd && (firstKind == kind || RawKindAt(s, first + 1) == kind)) return true;
@@ -359,7 +367,7 @@ std::uint16_t ApplyModifiers(TokenizerState& s, std::uint16_t value) {
 void CompileDeclarations(TokenizerState& s) {
     s.result.DebugUsed = 0;  // set again by DEBUG and DEBUGIN
     TheCodeWriter().ClearDataSpans();
-    ListEnds(s);
+    ListStatements(s);
     NamedConstantPass(s, ekPin, ekPinName, false);
     NamedConstantPass(s, ekCon, ekConstant, false);
     DataPass{s, false}.Run();

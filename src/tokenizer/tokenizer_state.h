@@ -74,6 +74,15 @@ struct ExpressionState {
     int indexNesting = 0;  // variable indexes open inside each other
 };
 
+// What the declaration passes note about the element list before they begin (declarations.cpp).
+// Elements only ever turn into ekCancelled, so both stay true while the passes run.
+struct ListedStatements {
+    // Per element: the first element at or after it that is an end (elementCount when none).
+    std::array<std::int16_t, kMaxElements> ends{};
+    // Per kind: the index of the last element of that kind, -1 when there is none.
+    std::array<std::int16_t, ekCancelled + 1> lastOfKind{};
+};
+
 // Per-run figures of the statement pass.
 struct ProgramPass {
     int gosubCount = 0;
@@ -109,9 +118,7 @@ struct TokenizerState {
     std::array<TElement, kMaxElements> elements{};
     SkipLinks links;  // over the cancelled elements; kept by AddElement and CancelElements
     std::array<NameLookup, kMaxElements> lookups{};  // per element; reset by AddElement
-    // Per element: the first element at or after it that was an end when the declaration
-    // passes began (elementCount when none); see declarations.cpp.
-    std::array<std::int16_t, kMaxElements> listedEnds{};
+    ListedStatements listed;  // the list as the declaration passes found it
     int elementCount = 0;
     int readIndex = 0;
     int lastRead = -1;
