@@ -243,6 +243,8 @@ void EnterFormatters(SymbolTable& t) {
 
 }  // namespace
 
+constexpr int kDirectiveSymbolCount = 9;
+
 void EnterDirectiveSymbols(SymbolTable& table) {
     table.Enter("$KORBLE", ekDirectiveWord, kDirKorble);
     table.Enter("$PORT", ekDirectiveWord, kDirPort);
@@ -261,6 +263,29 @@ void EnterReservedWords(SymbolTable& table, int module, bool version25) {
     for (const MaskedWord& m : kMaskedWords) {
         if ((m.mask & want) == want) table.Enter(m.word.name, m.word.kind, m.word.value);
     }
+}
+
+void ReservedWords::EnterInto(SymbolTable& table, int module, bool version25) {
+    if (table.Count() != kDirectiveSymbolCount) {
+        EnterReservedWords(table, module, version25);
+        return;
+    }
+    if (module_ == module && version25_ == version25) {
+        // The directives have given their symbols values of this run's own.
+        std::array<std::uint16_t, kDirectiveSymbolCount> values{};
+        for (int i = 0; i < kDirectiveSymbolCount; ++i) {
+            values[static_cast<std::size_t>(i)] = table.At(i).Value;
+        }
+        table.CopyFrom(kept_);
+        for (int i = 0; i < kDirectiveSymbolCount; ++i) {
+            table.SetValue(i, values[static_cast<std::size_t>(i)]);
+        }
+        return;
+    }
+    EnterReservedWords(table, module, version25);
+    kept_.CopyFrom(table);
+    module_ = module;
+    version25_ = version25;
 }
 
 }  // namespace kavrin::tokenizer

@@ -38,4 +38,13 @@ void SymbolTable::SetValue(int index, std::uint16_t value) {
     if (index >= 0 && index < count_) records_[static_cast<std::size_t>(index)].Value = value;
 }
 
+void SymbolTable::CopyFrom(const SymbolTable& other) {
+    const auto n = static_cast<std::size_t>(other.count_);
+    std::copy_n(other.records_.begin(), n, records_.begin());
+    std::copy_n(other.hashes_.begin(), n, hashes_.begin());
+    heads_ = other.heads_;
+    tails_ = other.tails_;
+    count_ = other.count_;
+}
+
 }  // namespace kavrin::tokenizer

@@ -62,6 +62,8 @@ public:
         return -1;
     }
     void SetValue(int index, std::uint16_t value);
+    // Makes this table a copy of `other`: its records, chains and count.
+    void CopyFrom(const SymbolTable& other);
     const TSymbol& At(int index) const { return records_[static_cast<std::size_t>(index)]; }
     int Count() const { return count_; }
 
@@ -106,5 +108,19 @@ private:
 void EnterDirectiveSymbols(SymbolTable& table);
 // Enters the main list and the masked words that the module (2..6) and version carry.
 void EnterReservedWords(SymbolTable& table, int module, bool version25);
+
+// EnterReservedWords for a table that holds the directive symbols and nothing else, as every
+// compilation's does when its words are entered. The table that results is kept, and the next
+// compilation for the same module and version gets a copy of it (with its own directive
+// values) instead of entering some 400 words again.
+class ReservedWords {
+public:
+    void EnterInto(SymbolTable& table, int module, bool version25);
+
+private:
+    SymbolTable kept_;
+    int module_ = 0;  // 0 while nothing is kept
+    bool version25_ = false;
+};
 
 }  // namespace kavrin::tokenizer

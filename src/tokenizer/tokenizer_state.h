@@ -111,6 +111,7 @@ struct TokenizerState {
 
     SymbolTable symbols;
     SymbolTable declared;  // names declared with CON, DATA, PIN or VAR anywhere in the text
+    ReservedWords reservedWords;  // the words of the module and version compiled last
     TSymbol currentName;   // the name just read and what the lookup found
     bool declaredElsewhere = false;
     TSymbol newSymbol;     // the symbol a declaring phase is about to enter
