@@ -28,6 +28,7 @@ public:
     void Run();
 
 private:
+    int PassToDirective();
     bool InSkippedStretch() const;
     // Reads the statement's end (error when something else comes) and returns its index, or
     // the element count when the list ends there.
@@ -53,10 +54,11 @@ void Resolver::Run() {
     s_.blockCount = 0;
     s_.condIfDepth = 0;
     s_.condSelectDepth = 0;
-    TElement e;
-    while (ReadElement(s_, e)) {
-        if (e.Kind != ekCondDirective) continue;
-        const int at = s_.lastRead;
+    for (;;) {
+        const int at = PassToDirective();
+        if (at >= s_.elementCount) break;
+        TElement e;
+        ReadElement(s_, e);
         switch (e.Value) {
             case cdv::kDefine: Define(at); break;
             case cdv::kIf: If(at); break;
@@ -75,6 +77,33 @@ void Resolver::Run() {
                                                : err::kCondIfWithoutCondEndif,
                      opener.Start, opener.Length);
     }
+}
+
+// Moves the reader onto the next directive and returns its index (elementCount when there is
+// none), leaving what reading every element before it one by one would have left: the last
+// element read (lastRead, ErrorPos, ErrorLength) and the last name looked up (currentName,
+// declaredElsewhere). No element but a directive does anything here, and a name cannot turn
+// into a directive when looked up again, so the raw kinds tell where the next one is.
+int Resolver::PassToDirective() {
+    int lastLive = -1;
+    int lastName = -1;
+    int i = NextLive(s_, s_.readIndex);
+    while (i < s_.elementCount) {
+        const std::uint8_t kind = s_.elements[static_cast<std::size_t>(i)].Kind;
+        if (kind == ekCondDirective) break;
+        if (kind == ekUndefined) lastName = i;
+        lastLive = i;
+        i = NextLive(s_, i + 1);
+    }
+    if (lastName >= 0) ResolveName(s_, lastName);
+    if (lastLive >= 0) {
+        const TElement& e = s_.elements[static_cast<std::size_t>(lastLive)];
+        s_.lastRead = lastLive;
+        s_.result.ErrorPos = e.Start;
+        s_.result.ErrorLength = e.Length;
+    }
+    s_.readIndex = i < s_.elementCount ? i : s_.elementCount;
+    return i;
 }
 
 // A stretch is skipped when any enclosing branch is, so that a #DEFINE or #ERROR inside a

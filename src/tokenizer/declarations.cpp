@@ -37,12 +37,6 @@ TElement Read(TokenizerState& s) {
     return e;
 }
 
-TElement Peek(TokenizerState& s) {
-    TElement e;
-    PeekElement(s, e);
-    return e;
-}
-
 // Raw kind of the live element at or after index i (ekEnd past the list). Reserved words,
 // punctuation and ends never change kind when read, so a pass can look for its own statements
 // without resolving every name it passes.
@@ -51,19 +45,40 @@ std::uint8_t RawKindAt(const TokenizerState& s, int i) {
     return i < s.elementCount ? s.elements[static_cast<std::size_t>(i)].Kind : std::uint8_t{ekEnd};
 }
 
+// Every pass skips the statements that are not its own. Elements only ever turn into
+// ekCancelled, so the end that closes a statement is one of the ends listed when the passes
+// began, and no statement behind the last element of a pass's kind can be the pass's: a skip
+// hops from one listed end to the next instead of walking every element, and a pass stops
+// behind its last declaration instead of walking the program's statements.
+void ListStatements(TokenizerState& s) {
+    ListedStatements& listed = s.listed;
+    listed.lastOfKind.fill(-1);
+    int next = s.elementCount;
+    for (int i = s.elementCount - 1; i >= 0; --i) {
+        const std::uint8_t kind = s.elements[static_cast<std::size_t>(i)].Kind;
+        if (kind == ekEnd) next = i;
+        listed.ends[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(next);
+        std::int16_t& last = listed.lastOfKind[kind];
+        if (last < 0) last = static_cast<std::int16_t>(i);
+    }
+}
+
 // Passes over the rest of the statement, its end included.
 void SkipStatement(TokenizerState& s) {
     int i = NextLive(s, s.readIndex);
-    while (i < s.elementCount && s.elements[static_cast<std::size_t>(i)].Kind != ekEnd) i = NextLive(s, i + 1);
+    while (i < s.elementCount && s.elements[static_cast<std::size_t>(i)].Kind != ekEnd) {
+        i = NextLive(s, s.listed.ends[static_cast<std::size_t>(i)]);
+    }
     s.readIndex = i < s.elementCount ? i + 1 : s.elementCount;
 }
 
 // Moves to the next statement whose first or second element has the given raw kind; false at
 // the end of the list. The read index is then on the statement's first element.
 bool FindStatement(TokenizerState& s, std::uint8_t kind) {
+    const int last = s.listed.lastOfKind[kind];
     for (;;) {
         const int first = NextLive(s, s.readIndex);
-        if (first >= s.elementCount) return false;
+        if (first >= s.elementCount || first > last) return false;
         const std::uint8_t firstKind = s.elements[static_cast<std::size_t>(first)].Kind;
         s.readIndex = first;
         if (firstKind != ekEnd && (firstKind == kind || RawKindAt(s, first + 1) == kind)) return true;
@@ -98,7 +113,7 @@ void ForEachDeclaration(TokenizerState& s, std::uint8_t secondKind, Handler hand
         TElement first;
         ReadElement(s, first);
         const int firstIndex = s.lastRead;
-        if (Peek(s).Kind != secondKind) {
+        if (PeekKind(s) != secondKind) {
             SkipStatement(s);
             continue;
         }
@@ -164,7 +179,7 @@ struct DataPass {
     }
 
     void Item() {
-        if (Peek(s).Kind == ekAt) {
+        if (PeekKind(s) == ekAt) {
             Read(s);
             const ConstantValue at = EvaluateConstant(s, true, false);
             if (at.value > kMaxDataAddress) RaiseError(err::kLocationOutOfRange);
@@ -182,13 +197,13 @@ struct DataPass {
         bool hasValue = true;
         ConstantValue value;
         int count = 1;
-        if (Peek(s).Kind == ekOpenParen) {
+        if (PeekKind(s) == ekOpenParen) {
             Read(s);
             hasValue = false;
             count = ReadCount();
         } else {
             value = EvaluateConstant(s, second, false);
-            if (Peek(s).Kind == ekOpenParen) {
+            if (PeekKind(s) == ekOpenParen) {
                 Read(s);
                 count = ReadCount();
             }
@@ -208,7 +223,7 @@ struct DataPass {
     // The items behind DATA (just read); the statement is cancelled in the second pass.
     void Statement(int firstIndex) {
         int last = s.lastRead;
-        if (Peek(s).Kind == ekEnd) {
+        if (PeekKind(s) == ekEnd) {
             DefinePendingLabel();
             Read(s);
         } else {
@@ -233,7 +248,7 @@ struct DataPass {
                 Statement(firstIndex);
                 continue;
             }
-            if (first.Kind != ekEnd && Peek(s).Kind == ekData) {
+            if (first.Kind != ekEnd && PeekKind(s) == ekData) {
                 // A label: entered by the first item that places bytes; the second pass sees
                 // the statement without it.
                 if (first.Kind != ekUndefined) RaiseError(err::kSymbolAlreadyDefined);
@@ -267,7 +282,7 @@ void VarAlias(TokenizerState& s, const TElement& target, int firstIndex, bool al
 
 // With a size word: the number of units, 1 or the bracketed constant (125 for 0).
 int VarCount(TokenizerState& s) {
-    if (Peek(s).Kind != ekOpenParen) return 1;
+    if (PeekKind(s) != ekOpenParen) return 1;
     Read(s);
     const ConstantValue count = EvaluateConstant(s, true, false);
     if (count.value == 0) RaiseError(err::kZeroArraySize);
@@ -330,7 +345,7 @@ void VarAllocationPass(TokenizerState& s, VarCounts& counts) {
 }  // namespace
 
 std::uint16_t ApplyModifiers(TokenizerState& s, std::uint16_t value) {
-    while (Peek(s).Kind == ekPeriod) {
+    while (PeekKind(s) == ekPeriod) {
         Read(s);
         const unsigned size = VariableSize(value);
         if (size == kSizeBit) RaiseError(err::kVariableAlreadyBitSize);
@@ -352,6 +367,7 @@ std::uint16_t ApplyModifiers(TokenizerState& s, std::uint16_t value) {
 void CompileDeclarations(TokenizerState& s) {
     s.result.DebugUsed = 0;  // set again by DEBUG and DEBUGIN
     TheCodeWriter().ClearDataSpans();
+    ListStatements(s);
     NamedConstantPass(s, ekPin, ekPinName, false);
     NamedConstantPass(s, ekCon, ekConstant, false);
     DataPass{s, false}.Run();

@@ -6,6 +6,11 @@
 // in comments. Full mode then lists the whole program. Every error here spans from the start of
 // the element being scanned to the scan position.
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
 #include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/front_end.h"
@@ -18,7 +23,61 @@ constexpr char kLineEnd = 3;
 constexpr int kMaxNumberDigits = 16;
 constexpr unsigned kMaxValue = 0xFFFF;
 
-bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
+constexpr bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
+
+// Turns every control character but the tab in text[0..length-1] into the line-end mark. Eight
+// characters at a time, as bytes of one 64-bit word: the tests below are exact per byte (no
+// carry crosses into the next byte), so each byte is marked on its own value alone.
+void MarkLineEnds(unsigned char* text, int length) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHigh = kOnes * 0x80, kLow7 = kOnes * 0x7F;
+    int i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t x;
+        std::memcpy(&x, text + i, sizeof x);
+        // High bit of a byte: set when it is 32 or above ...
+        const std::uint64_t printable = (((x & kLow7) + kOnes * (128 - 32)) | x) & kHigh;
+        // ... and when it is not a tab.
+        const std::uint64_t y = x ^ (kOnes * '\t');
+        const std::uint64_t notTab = (((y & kLow7) + kLow7) | y) & kHigh;
+        const std::uint64_t mark = notTab & ~printable;
+        if (mark == 0) continue;
+        const std::uint64_t bytes = (mark >> 7) * 0xFF;
+        x = (x & ~bytes) | (kOnes * static_cast<unsigned char>(kLineEnd) & bytes);
+        std::memcpy(text + i, &x, sizeof x);
+    }
+    for (; i < length; ++i) {
+        if (text[i] < 32 && text[i] != '\t') text[i] = kLineEnd;
+    }
+}
+
+// What a character starts in full mode. A zero (left behind a directive's name) counts as a
+// blank.
+enum class CharClass : std::uint8_t {
+    kBlank, kLineMark, kComment, kColon, kComma, kQuote, kHash, kDollar, kPercent, kDigit,
+    kNameStart, kOther,
+};
+
+constexpr std::array<CharClass, 256> kCharClasses = [] {
+    std::array<CharClass, 256> classes{};
+    for (int i = 0; i < 256; ++i) {
+        const auto c = static_cast<unsigned char>(i);
+        CharClass k = CharClass::kOther;
+        if (IsBlank(c) || c == 0) k = CharClass::kBlank;
+        else if (c == kLineEnd) k = CharClass::kLineMark;
+        else if (c == '\'') k = CharClass::kComment;
+        else if (c == ':') k = CharClass::kColon;
+        else if (c == ',') k = CharClass::kComma;
+        else if (c == '"') k = CharClass::kQuote;
+        else if (c == '#') k = CharClass::kHash;
+        else if (c == '$') k = CharClass::kDollar;
+        else if (c == '%') k = CharClass::kPercent;
+        else if (IsAsciiDigit(c)) k = CharClass::kDigit;
+        else if (IsNameStart(c)) k = CharClass::kNameStart;
+        classes[static_cast<std::size_t>(i)] = k;
+    }
+    return classes;
+}();
 
 // Characters of an unquoted file name in an editor directive.
 bool IsTextChar(unsigned char c) {
@@ -42,6 +101,12 @@ private:
     unsigned char At(int i) const { return static_cast<unsigned char>(text_[i]); }
     bool LastIsEnd() const {
         return s_.elementCount > 0 && s_.elements[static_cast<std::size_t>(s_.elementCount - 1)].Kind == ekEnd;
+    }
+    // The first line end in i..limit-1, or limit when there is none.
+    int LineEndFrom(int i, int limit) const {
+        if (i >= limit) return i;
+        const void* end = std::memchr(text_ + i, kLineEnd, static_cast<std::size_t>(limit - i));
+        return end ? static_cast<int>(static_cast<const char*>(end) - text_) : limit;
     }
     [[noreturn]] void Fail(int number, int start, int extra = 0) const {
         RaiseErrorAt(number, start, pos_ - start + extra);
@@ -76,20 +141,19 @@ private:
 
 void Lister::Directives() {
     const int length = s_.result.SourceLength;
-    for (int i = 0; i < length; ++i) {
-        if (At(i) < 32 && At(i) != '\t') text_[i] = kLineEnd;
-    }
-    text_[length] = kLineEnd;
+    auto* text = reinterpret_cast<unsigned char*>(text_);
+    MarkLineEnds(text, length);
+    text[length] = kLineEnd;
     s_.elementCount = 0;
+    // Only comments matter here: from one comment mark to the next, then to its line end.
     for (pos_ = 0; pos_ < length;) {
-        if (At(pos_) != '\'') {
-            ++pos_;
-            continue;
-        }
+        const void* mark = std::memchr(text + pos_, '\'', static_cast<std::size_t>(length - pos_));
+        if (mark == nullptr) break;
+        pos_ = static_cast<int>(static_cast<const unsigned char*>(mark) - text);
         if (!LastIsEnd()) AddElement(s_, ekEnd, kEndOfLine, pos_, 1);
         ++pos_;
         DirectiveComment();
-        while (At(pos_) != kLineEnd) ++pos_;
+        pos_ = LineEndFrom(pos_, length);
     }
 }
 
@@ -185,52 +249,71 @@ void Lister::Full() {
     s_.elementCount = 0;
     lastWasEnd_ = true;
     const int length = s_.result.SourceLength;
+    const auto* text = reinterpret_cast<const unsigned char*>(text_);
     for (pos_ = 0; pos_ <= length;) {
-        const unsigned char c = At(pos_);
+        const unsigned char c = text[pos_];
         const int start = pos_;
-        if (IsBlank(c) || c == 0) {
-            ++pos_;
-        } else if (c == kLineEnd) {
-            AddLineEnd(pos_++);
-        } else if (c == '\'') {
-            AddLineEnd(pos_);
-            while (pos_ < length && At(pos_) != kLineEnd) ++pos_;
-        } else if (c == ':') {
-            Add(ekEnd, kEndColon, pos_++, 1);
-            lastWasEnd_ = true;
-        } else if (c == ',') {
-            Add(ekComma, 0, pos_++, 1);
-            // In 2.5 a line end behind a comma continues the statement.
-            lastWasEnd_ = s_.syntax25;
-        } else if (c == '"') {
-            String(start);
-        } else if (c == '#') {
-            if (!s_.syntax25) {
-                ++pos_;
-                Fail(err::kUnrecognizedCharacter, start);
+        switch (kCharClasses[c]) {
+            case CharClass::kBlank: {
+                int p = pos_ + 1;
+                while (p <= length && kCharClasses[text[p]] == CharClass::kBlank) ++p;
+                pos_ = p;
+                break;
             }
-            const int n = ReadName(start);
-            const TElement e = LookUpName(s_, text_ + start, n);
-            if (e.Kind == ekUndefined) Fail(err::kExpectedDirective, start);
-            Add(e.Kind, e.Value, start, n);
-        } else if (c == '$') {
-            const int n = ReadName(start);
-            const TElement e = s_.syntax25 ? LookUpName(s_, text_ + start, n) : TElement{};
-            if (s_.syntax25 && e.Kind != ekUndefined) {
+            case CharClass::kLineMark:
+                AddLineEnd(pos_++);
+                break;
+            case CharClass::kComment:
+                AddLineEnd(pos_);
+                pos_ = LineEndFrom(pos_, length);
+                break;
+            case CharClass::kColon:
+                Add(ekEnd, kEndColon, pos_++, 1);
+                lastWasEnd_ = true;
+                break;
+            case CharClass::kComma:
+                Add(ekComma, 0, pos_++, 1);
+                // In 2.5 a line end behind a comma continues the statement.
+                lastWasEnd_ = s_.syntax25;
+                break;
+            case CharClass::kQuote:
+                String(start);
+                break;
+            case CharClass::kHash: {
+                if (!s_.syntax25) {
+                    ++pos_;
+                    Fail(err::kUnrecognizedCharacter, start);
+                }
+                const int n = ReadName(start);
+                const TElement e = LookUpName(s_, text_ + start, n);
+                if (e.Kind == ekUndefined) Fail(err::kExpectedDirective, start);
                 Add(e.Kind, e.Value, start, n);
-            } else {
-                pos_ = start + 1;
-                Number(start, 16, pos_);
+                break;
             }
-        } else if (c == '%') {
-            ++pos_;
-            Number(start, 2, pos_);
-        } else if (IsAsciiDigit(c)) {
-            Number(start, 10, pos_);
-        } else if (IsNameStart(c)) {
-            Name(start);
-        } else {
-            Operator(start);
+            case CharClass::kDollar: {
+                const int n = ReadName(start);
+                const TElement e = s_.syntax25 ? LookUpName(s_, text_ + start, n) : TElement{};
+                if (s_.syntax25 && e.Kind != ekUndefined) {
+                    Add(e.Kind, e.Value, start, n);
+                } else {
+                    pos_ = start + 1;
+                    Number(start, 16, pos_);
+                }
+                break;
+            }
+            case CharClass::kPercent:
+                ++pos_;
+                Number(start, 2, pos_);
+                break;
+            case CharClass::kDigit:
+                Number(start, 10, pos_);
+                break;
+            case CharClass::kNameStart:
+                Name(start);
+                break;
+            case CharClass::kOther:
+                Operator(start);
+                break;
         }
     }
     if (lastWasEnd_ && s_.elementCount > 0 && !LastIsEnd()) {
@@ -241,18 +324,24 @@ void Lister::Full() {
 }
 
 int Lister::ReadName(int start) {
-    pos_ = start + 1;
-    while (IsNameChar(At(pos_))) {
-        ++pos_;
-        if (pos_ - start > kMaxNameLength) Fail(err::kSymbolExceeds32Characters, start);
+    const auto* text = reinterpret_cast<const unsigned char*>(text_);
+    int p = start + 1;
+    while (IsNameChar(text[p])) {
+        ++p;
+        if (p - start > kMaxNameLength) {
+            pos_ = p;
+            Fail(err::kSymbolExceeds32Characters, start);
+        }
     }
-    return pos_ - start;
+    pos_ = p;
+    return p - start;
 }
 
 void Lister::Name(int start) {
     const int n = ReadName(start);
     const TElement e = LookUpName(s_, text_ + start, n);
     Add(e.Kind, e.Value, start, n);
+    if (e.Kind == ekUndefined) RememberNotFound(s_, s_.elementCount - 1);
     RecordDeclaredName();
 }
 

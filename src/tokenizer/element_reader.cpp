@@ -10,26 +10,25 @@
 
 namespace kavrin::tokenizer {
 
-void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int start, int length) {
-    if (s.elementCount >= kMaxElements) {
-        RaiseErrorAt(err::kTooManyElements, start, std::max(0, length));
-    }
-    TElement& e = s.elements[static_cast<std::size_t>(s.elementCount++)];
-    e.Kind = kind;
-    e.Value = value;
-    e.Start = static_cast<std::uint16_t>(start);
-    e.Length = static_cast<std::uint8_t>(std::clamp(length, 0, kMaxElementLength));
+void FailTooManyElements(int start, int length) {
+    RaiseErrorAt(err::kTooManyElements, start, std::max(0, length));
 }
 
-TElement LookUpName(TokenizerState& s, const char* text, int length) {
+namespace {
+
+// LookUpName, also telling which record it found (-1 none).
+TElement LookUp(TokenizerState& s, const char* text, int length, int& index) {
     TSymbol& name = s.currentName;
     const int n = std::min(length, kMaxNameLength);
+    std::uint32_t hash = SymbolTable::Hash({});
     for (int i = 0; i < n; ++i) {
-        name.Name[static_cast<std::size_t>(i)] = UpperAscii(text[i]);
+        const char c = UpperAscii(text[i]);
+        name.Name[static_cast<std::size_t>(i)] = c;
+        hash = SymbolTable::HashStep(hash, c);
     }
     name.NameLength = static_cast<std::uint8_t>(n);
     TElement e;
-    const int index = s.symbols.Find(name.name());
+    index = s.symbols.Find(name.name(), hash);
     if (index >= 0) {
         const TSymbol& found = s.symbols.At(index);
         e.Kind = found.Kind;
@@ -38,67 +37,75 @@ TElement LookUpName(TokenizerState& s, const char* text, int length) {
     } else {
         e.Kind = ekUndefined;
         e.Value = 0;
-        s.declaredElsewhere = s.declared.Find(name.name()) >= 0;
+        s.declaredElsewhere = s.declared.Find(name.name(), hash) >= 0;
     }
     name.Kind = e.Kind;
     name.Value = e.Value;
     return e;
 }
 
-int NextLive(const TokenizerState& s, int i) {
-    while (i < s.elementCount && s.elements[static_cast<std::size_t>(i)].Kind == ekCancelled) ++i;
-    return i;
-}
-
-namespace {
-
-// The element at index i as the reader hands it out: undefined names are looked up again.
-TElement Resolve(TokenizerState& s, int i) {
-    TElement e = s.elements[static_cast<std::size_t>(i)];
-    if (e.Kind == ekUndefined) {
-        const TElement found =
-            LookUpName(s, s.result.SourceText.data() + e.Start, e.Length);
-        e.Kind = found.Kind;
-        e.Value = found.Value;
-    }
-    return e;
-}
-
-TElement EndOfList(const TokenizerState& s) {
-    TElement e;
-    e.Kind = ekEnd;
-    e.Value = kEndOfLine;
-    e.Start = static_cast<std::uint16_t>(std::clamp(s.result.SourceLength, 0,
-                                                    static_cast<int>(kMaxSourceLength)));
-    e.Length = 0;
-    return e;
-}
-
 }  // namespace
 
-bool ReadElement(TokenizerState& s, TElement& out) {
-    const int i = NextLive(s, s.readIndex);
-    if (i >= s.elementCount) {
-        s.readIndex = s.elementCount;
-        out = EndOfList(s);
-        return false;
-    }
-    out = Resolve(s, i);
-    s.readIndex = i + 1;
-    s.lastRead = i;
-    s.result.ErrorPos = out.Start;
-    s.result.ErrorLength = out.Length;
-    return true;
+TElement LookUpName(TokenizerState& s, const char* text, int length) {
+    int index = -1;
+    return LookUp(s, text, length, index);
 }
 
-bool PeekElement(TokenizerState& s, TElement& out) {
-    const int i = NextLive(s, s.readIndex);
-    if (i >= s.elementCount) {
-        out = EndOfList(s);
-        return false;
+void RememberNotFound(TokenizerState& s, int i) {
+    NameLookup& last = s.lookups[static_cast<std::size_t>(i)];
+    last.symbol = -1;
+    last.symbolsSearched = static_cast<std::uint16_t>(s.symbols.Count());
+    last.declaredSearched = static_cast<std::uint16_t>(s.declared.Count());
+    last.declaredElsewhere = s.declaredElsewhere;
+}
+
+TElement ResolveName(TokenizerState& s, int i) {
+    const TElement& element = s.elements[static_cast<std::size_t>(i)];
+    NameLookup& last = s.lookups[static_cast<std::size_t>(i)];
+    const char* text = s.result.SourceText.data() + element.Start;
+    TElement e = element;
+    if (last.symbol < 0 && last.symbolsSearched != s.symbols.Count()) {
+        // Never looked up, or names have been entered since: search again.
+        int index = -1;
+        const TElement found = LookUp(s, text, element.Length, index);
+        last.symbol = static_cast<std::int16_t>(index);
+        last.symbolsSearched = static_cast<std::uint16_t>(s.symbols.Count());
+        last.declaredSearched = static_cast<std::uint16_t>(s.declared.Count());
+        last.declaredElsewhere = s.declaredElsewhere;
+        e.Kind = found.Kind;
+        e.Value = found.Value;
+        return e;
     }
-    out = Resolve(s, i);
-    return true;
+    TSymbol& name = s.currentName;
+    if (last.symbol >= 0) {
+        // Found before: records stay where they are, only a value may have changed since.
+        const TSymbol& found = s.symbols.At(last.symbol);
+        name.Name = found.Name;
+        name.NameLength = found.NameLength;
+        e.Kind = found.Kind;
+        e.Value = found.Value;
+        s.declaredElsewhere = false;
+    } else {
+        // Not a symbol, and none entered since; the declared names may have grown (the lister
+        // enters them as it goes).
+        const int n = std::min(static_cast<int>(element.Length), kMaxNameLength);
+        std::uint32_t hash = SymbolTable::Hash({});
+        for (int k = 0; k < n; ++k) {
+            const char c = UpperAscii(text[k]);
+            name.Name[static_cast<std::size_t>(k)] = c;
+            hash = SymbolTable::HashStep(hash, c);
+        }
+        name.NameLength = static_cast<std::uint8_t>(n);
+        if (last.declaredSearched != s.declared.Count()) {
+            last.declaredElsewhere = s.declared.Find(name.name(), hash) >= 0;
+            last.declaredSearched = static_cast<std::uint16_t>(s.declared.Count());
+        }
+        e.Value = 0;
+        s.declaredElsewhere = last.declaredElsewhere;
+    }
+    name.Kind = e.Kind;
+    name.Value = e.Value;
+    return e;
 }
 
 void CancelElements(TokenizerState& s, int a, int b) {
@@ -106,12 +113,13 @@ void CancelElements(TokenizerState& s, int a, int b) {
     b = std::min(b, s.elementCount - 1);
     if (a > b) return;
     for (int i = a; i <= b; ++i) s.elements[static_cast<std::size_t>(i)].Kind = ekCancelled;
+    s.links.Cancel(a, b);
     const int after = NextLive(s, b + 1);
     if (after >= s.elementCount || s.elements[static_cast<std::size_t>(after)].Kind != ekEnd) return;
-    int before = a - 1;
-    while (before >= 0 && s.elements[static_cast<std::size_t>(before)].Kind == ekCancelled) --before;
+    const int before = s.links.PrevLive(a - 1);
     if (before < 0 || s.elements[static_cast<std::size_t>(before)].Kind == ekEnd) {
         s.elements[static_cast<std::size_t>(after)].Kind = ekCancelled;
+        s.links.Cancel(after, after);
     }
 }
 

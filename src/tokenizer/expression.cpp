@@ -330,30 +330,44 @@ void ClearBuffer(TokenizerState& s, int buffer) {
     b.bits = 0;
 }
 
+// Bits are kept most significant first in 16-bit words; both operations below move whole runs
+// of bits within one word at a time.
 void AppendBits(TokenizerState& s, int buffer, int n, unsigned value) {
     ExprBuffer& b = Buffer(s, buffer);
     if (n <= 0) return;
     if (b.bits + n >= kExprBufferBits) RaiseError(err::kExpressionTooComplex);
-    for (int i = n - 1; i >= 0; --i) {
-        const auto word = static_cast<std::size_t>(b.bits / 16);
-        const int shift = 15 - b.bits % 16;
-        if ((value >> i) & 1u) {
-            b.words[word] = static_cast<std::uint16_t>(b.words[word] | (1u << shift));
-        } else {
-            b.words[word] = static_cast<std::uint16_t>(b.words[word] & ~(1u << shift));
-        }
-        ++b.bits;
+    while (n > 0) {
+        const int room = 16 - b.bits % 16;
+        const int take = std::min(room, n);
+        const unsigned ones = (1u << take) - 1u;
+        const unsigned part = (n - take < 32 ? value >> (n - take) : 0u) & ones;
+        const int shift = room - take;
+        std::uint16_t& word = b.words[static_cast<std::size_t>(b.bits / 16)];
+        word = static_cast<std::uint16_t>((word & ~(ones << shift)) | (part << shift));
+        b.bits += take;
+        n -= take;
     }
 }
 
+// Bits outside 0..bits-1 read as 0.
 unsigned BufferBits(const ExprBuffer& b, int pos, int n) {
     unsigned v = 0;
-    for (int i = 0; i < n; ++i, ++pos) {
-        unsigned bit = 0;
-        if (pos >= 0 && pos < b.bits) {
-            bit = (b.words[static_cast<std::size_t>(pos / 16)] >> (15 - pos % 16)) & 1u;
+    while (n > 0) {
+        int take = 0;
+        unsigned part = 0;
+        if (pos < 0) {
+            take = std::min(n, -pos);
+        } else if (pos >= b.bits) {
+            take = n;
+        } else {
+            const int used = pos % 16;
+            take = std::min({16 - used, n, b.bits - pos});
+            part = (static_cast<unsigned>(b.words[static_cast<std::size_t>(pos / 16)]) >>
+                    (16 - used - take)) & ((1u << take) - 1u);
         }
-        v = v * 2 + bit;
+        v = take < 32 ? (v << take) | part : part;
+        pos += take;
+        n -= take;
     }
     return v;
 }

@@ -2,8 +2,7 @@
 // list whose words exist only on some modules or only in version 2.5.
 
 #include <array>
-#include <cstdio>
-#include <string>
+#include <string_view>
 
 #include "tokenizer/elements.h"
 #include "tokenizer/symbol_table.h"
@@ -164,13 +163,32 @@ constexpr std::array kMaskedWords = {
     MaskedWord{{"CRSRY", ekConstant, 15}, kMaskVersion25},
 };
 
+// A stem followed by a number (IN7, BIT15, DEC3). Every run enters these words again, so the
+// name is put together by hand rather than by a formatted print.
+class NumberedName {
+public:
+    NumberedName(std::string_view stem, int number) {
+        for (char c : stem) text_[length_++] = c;
+        char digits[4];
+        int n = 0;
+        do {
+            digits[n++] = static_cast<char>('0' + number % 10);
+            number /= 10;
+        } while (number > 0 && n < 4);
+        while (n > 0) text_[length_++] = digits[--n];
+    }
+    std::string_view view() const { return {text_.data(), length_}; }
+
+private:
+    std::array<char, kMaxNameLength + 4> text_{};
+    std::size_t length_ = 0;
+};
+
 // Enters prefix0..prefix(count-1) with values base, base+step, ...
-void EnterNumbered(SymbolTable& t, const char* prefix, int count, std::uint8_t kind,
+void EnterNumbered(SymbolTable& t, std::string_view prefix, int count, std::uint8_t kind,
                    int base, int step = 1) {
-    char name[kMaxNameLength + 1];
     for (int i = 0; i < count; ++i) {
-        std::snprintf(name, sizeof name, "%s%d", prefix, i);
-        t.Enter(name, kind, static_cast<std::uint16_t>(base + i * step));
+        t.Enter(NumberedName(prefix, i).view(), kind, static_cast<std::uint16_t>(base + i * step));
     }
 }
 
@@ -200,19 +218,23 @@ void EnterFormatters(SymbolTable& t) {
     };
     constexpr Base kBases[] = {{"DEC", 6, 5}, {"HEX", 0, 4}, {"BIN", 14, 16}};
     constexpr int kSigned = 1024, kIndicated = 2048, kCounted = 512;
-    char name[kMaxNameLength + 1];
     for (const Base& b : kBases) {
         for (int form = 0; form < 4; ++form) {
             const bool indicated = form >= 2;
             const bool isSigned = form % 2 == 1;
             if (indicated && b.code == 6) continue;  // there is no IDEC
-            const std::string stem = std::string(indicated ? "I" : "") + (isSigned ? "S" : "") + b.name;
+            // "I", "S" and the base name: at most five characters.
+            std::array<char, 8> stemText{};
+            std::size_t n = 0;
+            if (indicated) stemText[n++] = 'I';
+            if (isSigned) stemText[n++] = 'S';
+            for (const char* c = b.name; *c != '\0'; ++c) stemText[n++] = *c;
+            const std::string_view stem(stemText.data(), n);
             const int flags = (isSigned ? kSigned : 0) + (indicated ? kIndicated : 0);
             t.Enter(stem, ekFormatter,
                     static_cast<std::uint16_t>(256 + b.code + 16 * (16 - b.defaultDigits) + flags));
             for (int digits = 1; digits <= b.defaultDigits; ++digits) {
-                std::snprintf(name, sizeof name, "%s%d", stem.c_str(), digits);
-                t.Enter(name, ekFormatter,
+                t.Enter(NumberedName(stem, digits).view(), ekFormatter,
                         static_cast<std::uint16_t>(256 + b.code + 16 * (16 - digits) + kCounted + flags));
             }
         }
@@ -220,6 +242,8 @@ void EnterFormatters(SymbolTable& t) {
 }
 
 }  // namespace
+
+constexpr int kDirectiveSymbolCount = 9;
 
 void EnterDirectiveSymbols(SymbolTable& table) {
     table.Enter("$KORBLE", ekDirectiveWord, kDirKorble);
@@ -239,6 +263,29 @@ void EnterReservedWords(SymbolTable& table, int module, bool version25) {
     for (const MaskedWord& m : kMaskedWords) {
         if ((m.mask & want) == want) table.Enter(m.word.name, m.word.kind, m.word.value);
     }
+}
+
+void ReservedWords::EnterInto(SymbolTable& table, int module, bool version25) {
+    if (table.Count() != kDirectiveSymbolCount) {
+        EnterReservedWords(table, module, version25);
+        return;
+    }
+    if (module_ == module && version25_ == version25) {
+        // The directives have given their symbols values of this run's own.
+        std::array<std::uint16_t, kDirectiveSymbolCount> values{};
+        for (int i = 0; i < kDirectiveSymbolCount; ++i) {
+            values[static_cast<std::size_t>(i)] = table.At(i).Value;
+        }
+        table.CopyFrom(kept_);
+        for (int i = 0; i < kDirectiveSymbolCount; ++i) {
+            table.SetValue(i, values[static_cast<std::size_t>(i)]);
+        }
+        return;
+    }
+    EnterReservedWords(table, module, version25);
+    kept_.CopyFrom(table);
+    module_ = module;
+    version25_ = version25;
 }
 
 }  // namespace kavrin::tokenizer

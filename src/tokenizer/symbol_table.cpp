@@ -7,12 +7,6 @@
 
 namespace kavrin::tokenizer {
 
-int SymbolTable::Hash(std::string_view name) {
-    unsigned sum = 0;
-    for (char c : name) sum += static_cast<unsigned char>(c);
-    return static_cast<int>(sum % kHashChains);
-}
-
 void SymbolTable::Clear() {
     heads_.fill(-1);
     count_ = 0;
@@ -28,23 +22,29 @@ int SymbolTable::Enter(std::string_view name, std::uint8_t kind, std::uint16_t v
     s.Kind = kind;
     s.Value = value;
     s.Next = -1;
-    std::int32_t* link = &heads_[static_cast<std::size_t>(Hash(name))];
-    while (*link != -1) link = &records_[static_cast<std::size_t>(*link)].Next;
-    *link = index;
-    return index;
-}
-
-int SymbolTable::Find(std::string_view name) const {
-    if (name.size() > static_cast<std::size_t>(kMaxNameLength)) return -1;
-    for (std::int32_t i = heads_[static_cast<std::size_t>(Hash(name))]; i != -1;
-         i = records_[static_cast<std::size_t>(i)].Next) {
-        if (records_[static_cast<std::size_t>(i)].name() == name) return i;
+    const std::uint32_t hash = Hash(name);
+    hashes_[static_cast<std::size_t>(index)] = hash;
+    const auto chain = static_cast<std::size_t>(ChainOf(hash));
+    if (heads_[chain] == -1) {
+        heads_[chain] = index;
+    } else {
+        records_[static_cast<std::size_t>(tails_[chain])].Next = index;
     }
-    return -1;
+    tails_[chain] = index;
+    return index;
 }
 
 void SymbolTable::SetValue(int index, std::uint16_t value) {
     if (index >= 0 && index < count_) records_[static_cast<std::size_t>(index)].Value = value;
+}
+
+void SymbolTable::CopyFrom(const SymbolTable& other) {
+    const auto n = static_cast<std::size_t>(other.count_);
+    std::copy_n(other.records_.begin(), n, records_.begin());
+    std::copy_n(other.hashes_.begin(), n, hashes_.begin());
+    heads_ = other.heads_;
+    tails_ = other.tails_;
+    count_ = other.count_;
 }
 
 }  // namespace kavrin::tokenizer

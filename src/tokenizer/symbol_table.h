@@ -51,16 +51,56 @@ public:
     // refused: a lookup finds the oldest. Names longer than 32 characters are cut.
     int Enter(std::string_view name, std::uint8_t kind, std::uint16_t value);
     // Record index of the name, -1 when absent.
-    int Find(std::string_view name) const;
+    int Find(std::string_view name) const { return Find(name, Hash(name)); }
+    // The same, for a caller that has the name's hash already.
+    int Find(std::string_view name, std::uint32_t hash) const {
+        for (std::int32_t i = heads_[static_cast<std::size_t>(ChainOf(hash))]; i != -1;
+             i = records_[static_cast<std::size_t>(i)].Next) {
+            const auto at = static_cast<std::size_t>(i);
+            if (hashes_[at] == hash && SameName(records_[at], name)) return i;
+        }
+        return -1;
+    }
     void SetValue(int index, std::uint16_t value);
+    // Makes this table a copy of `other`: its records, chains and count.
+    void CopyFrom(const SymbolTable& other);
     const TSymbol& At(int index) const { return records_[static_cast<std::size_t>(index)]; }
     int Count() const { return count_; }
 
-    static int Hash(std::string_view name);
+    // A name's hash; its chain is ChainOf(hash). It mixes every character into every bit, so
+    // that names alike in all but an order or a digit (C1..C400) still spread over the chains.
+    static constexpr std::uint32_t Hash(std::string_view name) {
+        std::uint32_t h = kHashSeed;
+        for (char c : name) h = HashStep(h, c);
+        return h;
+    }
+    static constexpr std::uint32_t HashStep(std::uint32_t h, char c) {
+        return (h ^ static_cast<unsigned char>(c)) * kHashPrime;
+    }
+    static constexpr int ChainOf(std::uint32_t hash) {
+        return static_cast<int>((hash ^ (hash >> 10) ^ (hash >> 20)) % kHashChains);
+    }
 
 private:
+    // Names are a few characters long: comparing them in place beats a library call. A name
+    // longer than any record's never matches.
+    static bool SameName(const TSymbol& record, std::string_view name) {
+        if (record.NameLength != name.size()) return false;
+        for (std::size_t k = 0; k < name.size(); ++k) {
+            if (record.Name[k] != name[k]) return false;
+        }
+        return true;
+    }
+
+    static constexpr std::uint32_t kHashSeed = 2166136261u;  // 32-bit FNV-1a
+    static constexpr std::uint32_t kHashPrime = 16777619u;
+
     std::array<TSymbol, kMaxSymbols> records_{};
+    // Beside the chains: each record's whole hash, which settles almost every mismatch before
+    // the names are compared, and each chain's last record, so that appending walks nothing.
+    std::array<std::uint32_t, kMaxSymbols> hashes_{};
     std::array<std::int32_t, kHashChains> heads_{};
+    std::array<std::int32_t, kHashChains> tails_{};
     int count_ = 0;
 };
 
@@ -68,5 +108,19 @@ private:
 void EnterDirectiveSymbols(SymbolTable& table);
 // Enters the main list and the masked words that the module (2..6) and version carry.
 void EnterReservedWords(SymbolTable& table, int module, bool version25);
+
+// EnterReservedWords for a table that holds the directive symbols and nothing else, as every
+// compilation's does when its words are entered. The table that results is kept, and the next
+// compilation for the same module and version gets a copy of it (with its own directive
+// values) instead of entering some 400 words again.
+class ReservedWords {
+public:
+    void EnterInto(SymbolTable& table, int module, bool version25);
+
+private:
+    SymbolTable kept_;
+    int module_ = 0;  // 0 while nothing is kept
+    bool version25_ = false;
+};
 
 }  // namespace kavrin::tokenizer

@@ -58,7 +58,7 @@ void PrepareModule(TokenizerState& s) {
     TTokenizerResult& r = s.result;
     if (r.ModuleKind == 0 || r.ModuleKind > kHighestModule)
         RaiseErrorAt(err::kUnknownTargetModule, 0, 0);
-    EnterReservedWords(s.symbols, r.ModuleKind, s.syntax25);
+    s.reservedWords.EnterInto(s.symbols, r.ModuleKind, s.syntax25);
 }
 
 void RunPhases(TokenizerState& s, bool directivesOnly, bool useModuleDirective, bool anyVersion,

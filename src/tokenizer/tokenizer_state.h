@@ -14,12 +14,14 @@
 //     and declaredElsewhere.
 //   - lastRead is the index of the element returned by the last ReadElement (-1 before any).
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
 #include "tokenizer/code_writer.h"
 #include "tokenizer/elements.h"
 #include "tokenizer/kr1_tokenizer.h"
+#include "tokenizer/skip_links.h"
 #include "tokenizer/symbol_table.h"
 #include "tokenizer/tokenizer.h"
 
@@ -72,12 +74,34 @@ struct ExpressionState {
     int indexNesting = 0;  // variable indexes open inside each other
 };
 
+// What the declaration passes note about the element list before they begin (declarations.cpp).
+// Elements only ever turn into ekCancelled, so both stay true while the passes run.
+struct ListedStatements {
+    // Per element: the first element at or after it that is an end (elementCount when none).
+    std::array<std::int16_t, kMaxElements> ends{};
+    // Per kind: the index of the last element of that kind, -1 when there is none.
+    std::array<std::int16_t, ekCancelled + 1> lastOfKind{};
+};
+
 // Per-run figures of the statement pass.
 struct ProgramPass {
     int gosubCount = 0;
     int gosubNumber = 0;  // handed out in source order from 1
     bool anyStatement = false;
 };
+
+// What the reader last found for the name of an ekUndefined element. Phases read the same name
+// again and again (a peek, then the read; every pass over a statement), so the reader keeps the
+// record it found, or, when it found none, the table sizes it searched: while no name has been
+// entered since, the name is still unknown.
+struct NameLookup {
+    static constexpr std::uint16_t kNotYet = 0xFFFF;  // no count reaches this
+    std::uint16_t symbolsSearched = kNotYet;  // symbol count when the name was not found
+    std::uint16_t declaredSearched = 0;       // the declared names' count then
+    std::int16_t symbol = -1;                 // the record found, -1 none
+    bool declaredElsewhere = false;
+};
+static_assert(kMaxSymbols < NameLookup::kNotYet, "a table's count never looks like kNotYet");
 
 static_assert(kMaxStatements >= static_cast<std::size_t>(kMaxElements),
               "every statement's start fits the result record");
@@ -87,11 +111,15 @@ struct TokenizerState {
 
     SymbolTable symbols;
     SymbolTable declared;  // names declared with CON, DATA, PIN or VAR anywhere in the text
+    ReservedWords reservedWords;  // the words of the module and version compiled last
     TSymbol currentName;   // the name just read and what the lookup found
     bool declaredElsewhere = false;
     TSymbol newSymbol;     // the symbol a declaring phase is about to enter
 
     std::array<TElement, kMaxElements> elements{};
+    SkipLinks links;  // over the cancelled elements; kept by AddElement and CancelElements
+    std::array<NameLookup, kMaxElements> lookups{};  // per element; reset by AddElement
+    ListedStatements listed;  // the list as the declaration passes found it
     int elementCount = 0;
     int readIndex = 0;
     int lastRead = -1;
@@ -133,19 +161,93 @@ private:
 };
 
 // --- element list -----------------------------------------------------------------------------
+[[noreturn]] void FailTooManyElements(int start, int length);
 // Appends an element; 107 when the list is full.
-void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int start, int length);
-bool ReadElement(TokenizerState& s, TElement& out);
-bool PeekElement(TokenizerState& s, TElement& out);
+inline void AddElement(TokenizerState& s, std::uint8_t kind, std::uint16_t value, int start,
+                       int length) {
+    if (s.elementCount >= kMaxElements) FailTooManyElements(start, length);
+    const auto i = static_cast<std::size_t>(s.elementCount++);
+    s.links.Add(static_cast<int>(i));
+    s.lookups[i] = NameLookup{};
+    TElement& e = s.elements[i];
+    e.Kind = kind;
+    e.Value = value;
+    e.Start = static_cast<std::uint16_t>(start);
+    e.Length = static_cast<std::uint8_t>(length < 0 ? 0 : std::min(length, kMaxElementLength));
+}
+inline bool ReadElement(TokenizerState& s, TElement& out);
+inline bool PeekElement(TokenizerState& s, TElement& out);
 // Cancels elements a..b inclusive, and the line end behind b when that would otherwise leave an
 // empty statement (the nearest live element before a is a line end, or there is none).
 void CancelElements(TokenizerState& s, int a, int b);
 // Index of the next live element at or after i, elementCount when there is none.
-int NextLive(const TokenizerState& s, int i);
+inline int NextLive(const TokenizerState& s, int i) { return s.links.NextLive(i, s.elementCount); }
 
 // Looks a name up (upper case expected) and fills currentName and declaredElsewhere; returns
 // the kind and value it yields (ekUndefined, 0 when the name is unknown).
 TElement LookUpName(TokenizerState& s, const char* text, int length);
+
+// The ekUndefined element at index i as the reader hands it out: its name looked up again.
+TElement ResolveName(TokenizerState& s, int i);
+// The lister has just looked up the name of element i, in vain: the reader need not search the
+// symbols again until a name is entered.
+void RememberNotFound(TokenizerState& s, int i);
+
+// The reader is inline: every phase reads each element several times.
+namespace reader_detail {
+
+inline TElement ElementAsRead(TokenizerState& s, int i) {
+    const TElement& e = s.elements[static_cast<std::size_t>(i)];
+    return e.Kind == ekUndefined ? ResolveName(s, i) : e;
+}
+
+inline TElement EndOfList(const TokenizerState& s) {
+    TElement e;
+    e.Kind = ekEnd;
+    e.Value = kEndOfLine;
+    e.Start = static_cast<std::uint16_t>(
+        s.result.SourceLength < 0 ? 0
+        : s.result.SourceLength > static_cast<int>(kMaxSourceLength)
+            ? static_cast<int>(kMaxSourceLength)
+            : s.result.SourceLength);
+    e.Length = 0;
+    return e;
+}
+
+}  // namespace reader_detail
+
+inline bool ReadElement(TokenizerState& s, TElement& out) {
+    const int i = NextLive(s, s.readIndex);
+    if (i >= s.elementCount) {
+        s.readIndex = s.elementCount;
+        out = reader_detail::EndOfList(s);
+        return false;
+    }
+    out = reader_detail::ElementAsRead(s, i);
+    s.readIndex = i + 1;
+    s.lastRead = i;
+    s.result.ErrorPos = out.Start;
+    s.result.ErrorLength = out.Length;
+    return true;
+}
+
+inline bool PeekElement(TokenizerState& s, TElement& out) {
+    const int i = NextLive(s, s.readIndex);
+    if (i >= s.elementCount) {
+        out = reader_detail::EndOfList(s);
+        return false;
+    }
+    out = reader_detail::ElementAsRead(s, i);
+    return true;
+}
+
+// The kind of the element that PeekElement would return, with the same lookup.
+inline std::uint8_t PeekKind(TokenizerState& s) {
+    const int i = NextLive(s, s.readIndex);
+    if (i >= s.elementCount) return ekEnd;
+    const std::uint8_t kind = s.elements[static_cast<std::size_t>(i)].Kind;
+    return kind == ekUndefined ? ResolveName(s, i).Kind : kind;
+}
 
 // Block stack. The nesting counters keep the depth far below kMaxOpenBlocks, but a push
 // on a full stack still fails cleanly with the given error.

@@ -1,5 +1,6 @@
-// Tokenizer speed: the generated motion program (the run button's path) and a mixed program
-// that fills the EEPROM. Every run also counts heap allocations: a run allocates nothing.
+// Tokenizer speed: the generated motion program (the run button's path), a mixed program that
+// fills the EEPROM, and runs of declarations, whose cost must grow with their number and no
+// faster. Every run also counts heap allocations: a run allocates nothing.
 
 #include <benchmark/benchmark.h>
 
@@ -126,6 +127,21 @@ void BM_TokenizeMixedSource(benchmark::State& state) {
     RunTokenizer(state, source);
 }
 BENCHMARK(BM_TokenizeMixedSource)->Unit(benchmark::kMicrosecond);
+
+// n CON declarations with distinct names, and a statement that uses the last.
+std::string Declarations(int n) {
+    std::string s = "'{$KORBLE KR2}\r\n";
+    for (int i = 1; i <= n; ++i) {
+        s += "C" + std::to_string(i) + " CON " + std::to_string(i) + "\r\n";
+    }
+    return s + "PAUSE C" + std::to_string(n) + "\r\n";
+}
+
+void BM_TokenizeDeclarations(benchmark::State& state) {
+    const std::string source = Declarations(static_cast<int>(state.range(0)));
+    RunTokenizer(state, source);
+}
+BENCHMARK(BM_TokenizeDeclarations)->Arg(100)->Arg(400)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
