@@ -40,7 +40,11 @@
 namespace kavrin::ui {
 namespace {
 
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+constexpr int kRunWaitMs = 90000;  // sanitized builds run a download several times slower
+#else
 constexpr int kRunWaitMs = 20000;
+#endif
 
 link::PortStatusTable Ports(int count, std::vector<int> candidates = {}) {
     link::PortStatusTable table;
