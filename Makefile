@@ -87,10 +87,10 @@ check-monkey: build-asan-ui
 
 # The threaded suites (the link with the run pipeline, and the windows) under ThreadSanitizer, in
 # build-tsan. A window test forks a helper, hence die_after_fork=0; tests/tsan.supp lists what
-# is reported inside Qt's own uninstrumented code.
+# is reported inside Qt's own uninstrumented code. Tests run several times slower: 600 s each.
 TSAN_ENV := TSAN_OPTIONS="halt_on_error=1 abort_on_error=1 die_after_fork=0 \
 	suppressions=$(CURDIR)/tests/tsan.supp"
 check-tsan:
 	cmake -S . -B build-tsan $(GENERATOR) -DKAVRIN_SANITIZE=thread -DKAVRIN_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build build-tsan -j$(SANITIZER_JOBS) --target kavrin_link_tests kavrin_run_tests kavrin_ui_tests kavrin-cli
-	cd build-tsan && $(TSAN_ENV) ctest --output-on-failure -j$(SANITIZER_JOBS) -L '^(link|run|ui)$$'
+	cd build-tsan && $(TSAN_ENV) ctest --output-on-failure --timeout 600 -j$(SANITIZER_JOBS) -L '^(link|run|ui)$$'
