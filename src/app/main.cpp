@@ -1,20 +1,25 @@
 // kavrin: the desktop application. The windows come in the order the start-up requires; only
 // the start window shows.
 //
-//   kavrin [FILE.kvn]          start; the file is loaded once the mode is chosen
-//   kavrin --screenshots DIR   draw every window into DIR as PNG files and exit
+//   kavrin [--language el|en] [FILE.kvn]          start; the file is loaded once the mode is chosen
+//   kavrin [--language el|en] --screenshots DIR   draw every window into DIR as PNG files and exit
+//
+// The language: the option, else the "Language" setting, else the system's (link/user_data.h).
 
 #include <QApplication>
 #include <QStringList>
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "app/gui_ports.h"
+#include "link/user_data.h"
 #include "sim/virtual_robot.h"
 #include "ui/code_view.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
+#include "ui/qt_texts.h"
 #include "ui/run_controller.h"
 #include "ui/screenshots.h"
 #include "ui/simulator_window.h"
@@ -25,6 +30,7 @@ namespace {
 
 constexpr int kUsageExit = 2;
 constexpr const char* kScreenshotsOption = "--screenshots";
+constexpr const char* kLanguageOption = "--language";
 
 bool HasScreenshotsOption(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
@@ -33,13 +39,43 @@ bool HasScreenshotsOption(int argc, char* argv[]) {
     return false;
 }
 
-int RunScreenshots(const QStringList& args) {
-    const qsizetype at = args.indexOf(QString::fromLatin1(kScreenshotsOption));
-    if (at + 1 >= args.size()) {
-        std::fputs("kavrin: --screenshots needs a folder\n", stderr);
-        return kUsageExit;
+// The command line taken apart: the options with their values, and what is left (the file).
+struct TCommandLine {
+    std::optional<QString> screenshots;
+    QString language;
+    QStringList rest;
+    QString problem;  // a usage error, empty when there is none
+};
+
+TCommandLine ParseCommandLine(const QStringList& args) {
+    TCommandLine line;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool screenshots = arg == QLatin1String(kScreenshotsOption);
+        if (!screenshots && arg != QLatin1String(kLanguageOption)) {
+            line.rest.append(arg);
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            line.problem = arg + (screenshots ? QStringLiteral(" needs a folder")
+                                              : QStringLiteral(" needs el or en"));
+            return line;
+        }
+        const QString& value = args[++i];
+        if (screenshots) {
+            line.screenshots = value;
+        } else if (!kavrin::resources::LanguageOfCode(value.toStdString())) {
+            line.problem = QStringLiteral("--language takes el or en, not ") + value;
+            return line;
+        } else {
+            line.language = value;
+        }
     }
-    const kavrin::ui::TScreenshotResult result = kavrin::ui::WriteScreenshots(args[at + 1]);
+    return line;
+}
+
+int RunScreenshots(const QString& folder) {
+    const kavrin::ui::TScreenshotResult result = kavrin::ui::WriteScreenshots(folder);
     for (const QString& path : result.written) {
         std::printf("%s\n", qPrintable(path));
     }
@@ -69,9 +105,16 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrin"));
     // No display name: the platform would append it to every window title.
-    const QStringList args = QApplication::arguments();
-    if (screenshots) {
-        return RunScreenshots(args);
+    const TCommandLine line = ParseCommandLine(QApplication::arguments());
+    if (!line.problem.isEmpty()) {
+        std::fprintf(stderr, "kavrin: %s\n", qPrintable(line.problem));
+        return kUsageExit;
+    }
+    // One language for the run, before any window or thread exists; Qt's own texts follow it.
+    kavrin::resources::SetLanguage(kavrin::link::UserLanguage(line.language.toStdString()));
+    kavrin::ui::InstallQtTexts();
+    if (line.screenshots) {
+        return RunScreenshots(*line.screenshots);
     }
 
     // Creation order: start window, main window, progress window, code view, simulator (hidden
@@ -97,8 +140,8 @@ int main(int argc, char* argv[]) {
     QObject::connect(&mainWindow, &kavrin::ui::TMainForm::Ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 
-    if (args.size() > 1) {
-        mainWindow.SetPendingFile(args.last());
+    if (!line.rest.isEmpty()) {
+        mainWindow.SetPendingFile(line.rest.last());
     }
     QObject::connect(&startWindow, &kavrin::ui::TIntroForm::modeChosen, &mainWindow,
                      [&mainWindow](kavrin::model::TMode mode) { mainWindow.ShowForMode(mode); });

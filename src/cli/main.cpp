@@ -1,10 +1,15 @@
-// kavrin-cli: the headless pipeline of Kavrin, one subcommand per stage.
+// kavrin-cli: the headless pipeline of Kavrin, one subcommand per stage. Its own messages are
+// English; the texts of the string table it prints (the port status table, the link's messages)
+// come in the language kavrin would speak: --language, else the "Language" setting, else the
+// system's.
 
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
+#include "link/user_data.h"
+#include "resources/resources.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -39,8 +44,10 @@ constexpr Command kCommands[] = {
      "           judge a mission on the table (exit 4: not passed); --list-missions lists the built-ins"},
 };
 
+constexpr std::string_view kLanguageOption = "--language";
+
 void PrintHelp(std::FILE* out) {
-    std::fputs("Usage: kavrin-cli COMMAND [ARGS]\n\nCommands:\n", out);
+    std::fputs("Usage: kavrin-cli [--language el|en] COMMAND [ARGS]\n\nCommands:\n", out);
     for (const Command& c : kCommands) {
         std::fprintf(out, "  %.*s\n", static_cast<int>(c.usage.size()), c.usage.data());
     }
@@ -56,15 +63,38 @@ void UseBinaryStreams() {
 #endif
 }
 
+// Takes "--language CODE" out of the arguments, wherever it stands. False when its value is
+// missing or names no language.
+bool TakeLanguage(std::vector<std::string_view>& args, std::string_view& language) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != kLanguageOption) continue;
+        if (i + 1 >= args.size() || !kavrin::resources::LanguageOfCode(args[i + 1])) {
+            std::fputs("kavrin-cli: --language takes el or en\n", stderr);
+            return false;
+        }
+        language = args[i + 1];
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        return TakeLanguage(args, language);  // a later one wins
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     UseBinaryStreams();
-    if (argc < 2) {
+    std::vector<std::string_view> all(argv + 1, argv + argc);
+    std::string_view language;
+    if (!TakeLanguage(all, language)) {
+        return 2;
+    }
+    kavrin::resources::SetLanguage(kavrin::link::UserLanguage(language));
+    if (all.empty()) {
         PrintHelp(stderr);
         return 2;
     }
-    const std::string_view name = argv[1];
+    const std::string_view name = all.front();
     if (name == "--help" || name == "-h" || name == "help") {
         PrintHelp(stdout);
         return 0;
@@ -73,14 +103,15 @@ int main(int argc, char** argv) {
         std::printf("kavrin-cli %s\n", KAVRIN_VERSION);
         return 0;
     }
-    std::vector<std::string_view> args(argv + 2, argv + argc);
+    const std::vector<std::string_view> args(all.begin() + 1, all.end());
     for (const Command& c : kCommands) {
         if (c.name == name) {
             if (name == "download") kavrin::cli::AttachSimEeprom();  // SIM keeps what it gets
             return c.run(args);
         }
     }
-    std::fprintf(stderr, "kavrin-cli: unknown command '%s'\n\n", argv[1]);
+    std::fprintf(stderr, "kavrin-cli: unknown command '%.*s'\n\n", static_cast<int>(name.size()),
+                 name.data());
     PrintHelp(stderr);
     return 2;
 }

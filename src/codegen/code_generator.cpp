@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::codegen {
 
@@ -21,10 +22,15 @@ using model::TMode;
 constexpr std::string_view kAnchorLabel = "ACTIONLIST";
 constexpr std::string_view kDataWord = "DATA";
 
+// The lists' names in the generated program's comments: the program text is the same in every
+// language (and single-byte). Messages name them from the string table.
 constexpr std::array<std::string_view, model::kListCount> kListNames{
     "Main Action List", "Sensor Set All", "Sensor Set 1",
     "Sensor Set 2",     "Sensor Set 3",   "Sensor Set 4",
 };
+
+namespace str = resources::str;
+using resources::FormatUIString;
 
 constexpr std::string_view kMainListStart = "ActionList\tDATA\t";
 constexpr std::string_view kContinuationStart = "\t\tDATA \t";
@@ -135,9 +141,15 @@ int JumpBack(const TActionProgram& program, int list, int k, TMode mode) {
     return back;
 }
 
+// The list's name in messages: the main list, then the sensor sets All and 1 to 4.
+std::string ListName(int list) {
+    if (list == 1) return resources::GetUIString(str::kMainListName);
+    if (list == 2) return resources::GetUIString(str::kSensorSetAllName);
+    return FormatUIString(str::kSensorSetName, {std::to_string(list - 2)});
+}
+
 std::string StepName(int list, int k) {
-    return "Step " + std::to_string(k) + " of " +
-           std::string(kListNames[static_cast<std::size_t>(list - 1)]);
+    return FormatUIString(str::kStepOfList, {std::to_string(k), ListName(list)});
 }
 
 // Refuses what the generator cannot turn into a meaningful program. Everything else (durations
@@ -146,36 +158,35 @@ TBuildResult CheckProgram(const TActionProgram& program, TMode mode) {
     for (int list = 1; list <= model::kListCount; ++list) {
         const int count = program.Count(list);
         if (count < 0 || count > model::kMaxSteps) {
-            return {false, std::string(kListNames[static_cast<std::size_t>(list - 1)]) +
-                               " has an impossible number of steps (" + std::to_string(count) +
-                               ")."};
+            return {false, FormatUIString(str::kImpossibleStepCount,
+                                          {ListName(list), std::to_string(count)})};
         }
         for (int k = 1; k <= count; ++k) {
             const TBotAction& step = program.Step(list, k);
             if (step.kind >= model::kActionKindCount) {
-                return {false, StepName(list, k) + " has an unknown action kind (" +
-                                   std::to_string(step.kind) + ")."};
+                return {false, FormatUIString(str::kUnknownKind,
+                                              {StepName(list, k), std::to_string(step.kind)})};
             }
             if (EmitsSensorPairs(list, mode)) {
                 for (std::uint8_t set : step.sensors) {
                     if (set >= model::kSensorSetCount) {
-                        return {false, StepName(list, k) + " names an unknown sensor set (" +
-                                           std::to_string(set) + ")."};
+                        return {false, FormatUIString(str::kUnknownSensorSet,
+                                                      {StepName(list, k), std::to_string(set)})};
                     }
                 }
             }
             if (step.kind == model::akGoBack) {
                 // Outside the list's own steps the robot would read other data as commands.
                 if (step.value < 1 || step.value > k) {
-                    return {false,
-                            StepName(list, k) + " goes back to step " + std::to_string(step.value) +
-                                ", which is not one of steps 1 to " + std::to_string(k) + "."};
+                    return {false, FormatUIString(str::kGoBackOutside,
+                                                  {StepName(list, k), std::to_string(step.value),
+                                                   std::to_string(k)})};
                 }
                 const int back = JumpBack(program, list, k, mode);
                 if (back > kMaxJumpBack) {
-                    return {false, StepName(list, k) + " would jump back " + std::to_string(back) +
-                                       " commands; the robot can jump back 0 to " +
-                                       std::to_string(kMaxJumpBack) + "."};
+                    return {false, FormatUIString(str::kJumpTooFar,
+                                                  {StepName(list, k), std::to_string(back),
+                                                   std::to_string(kMaxJumpBack)})};
                 }
             }
         }
@@ -263,7 +274,7 @@ TBuildResult FillTemplate(const TActionProgram& program, TMode mode, bool sensor
                           TProgramText& text) {
     const int anchor = FindAnchorLine(text);
     if (anchor < 0) {
-        return {false, std::string(kAnchorMissingMessage)};
+        return {false, resources::GetUIString(str::kAnchorMissing)};
     }
     if (TBuildResult checked = CheckProgram(program, mode); !checked.ok) {
         return checked;

@@ -31,8 +31,6 @@ struct TBuildResult {
     std::string message;  // why nothing was generated; empty on success
 };
 
-inline constexpr std::string_view kAnchorMissingMessage = "Can't find start of EEPROM data!";
-
 // EEPROM address of the main action list, right behind the 14 configuration bytes.
 inline constexpr int kMainListAddress = 14;
 

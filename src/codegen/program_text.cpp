@@ -1,6 +1,7 @@
 #include "codegen/program_text.h"
 
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::codegen {
 
@@ -67,8 +68,8 @@ std::string TProgramText::WholeText() const {
 }
 
 std::string SourceTooLongMessage(std::size_t length) {
-    return "The program is too long to compile: " + std::to_string(length) +
-           " characters, but at most " + std::to_string(kMaxSourceLength) + " are possible.";
+    return resources::FormatUIString(resources::str::kSourceTooLong,
+                                     {std::to_string(length), std::to_string(kMaxSourceLength)});
 }
 
 TTextResult TProgramText::TextForTokenizer(std::string& text) const {

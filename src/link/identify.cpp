@@ -12,8 +12,9 @@ using resources::GetUIString;
 // Fallback name of the robot's own model when the string table has none.
 constexpr std::string_view kBuiltInRobotName = "Robot";
 
+// The other modules' names; an unknown model is named by the string table.
 constexpr std::array<std::string_view, kModelCount> kModelNames{
-    "Unknown", "Korble KR1", "", "Korble KR3", "Korble KR4", "Korble KR5"};
+    "", "Korble KR1", "", "Korble KR3", "Korble KR4", "Korble KR5"};
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
@@ -70,8 +71,8 @@ std::string ModelName(int model) {
         std::string name = GetUIString(resources::str::kRobotName);
         return name.empty() ? std::string(kBuiltInRobotName) : name;
     }
-    if (model < 0 || model >= kModelCount) {
-        return std::string(kModelNames[0]);
+    if (model <= kModelNone || model >= kModelCount) {
+        return GetUIString(resources::str::kUnknownModel);
     }
     return std::string(kModelNames[static_cast<std::size_t>(model)]);
 }

@@ -6,14 +6,15 @@
 #include <filesystem>
 #include <system_error>
 
+#include "resources/resources.h"
+#include "resources/ui_strings.h"
+
 namespace kavrin::model {
 
 namespace {
 
-constexpr char kNotKavrinFile[] = "Not proper Kavrin file format.";
-constexpr char kAdvancedFileInBeginner[] =
-    "This Kavrin file was saved in Advanced Mode.  You must switch to Advanced Mode before "
-    "opening this file.";
+namespace str = resources::str;
+using resources::FormatUIString;
 
 constexpr std::size_t kSignatureLength = sizeof(kSignatureText) - 1;
 static_assert(kSignatureLength + 1 <= kSignatureSize);
@@ -38,14 +39,42 @@ std::string Shown(const std::filesystem::path& path) {
     return {text.begin(), text.end()};
 }
 
-std::string VersionMessage(std::uint8_t version) {
-    return "Can not open Kavrin file.  File format is version " + std::to_string(version >> 4) +
-           "." + std::to_string(version & 0x0F) + ".  Expected version " +
-           std::to_string(kFormatVersion >> 4) + "." + std::to_string(kFormatVersion & 0x0F) +
-           ".";
+std::string VersionText(std::uint8_t version) {
+    return std::to_string(version >> 4) + "." + std::to_string(version & 0x0F);
 }
 
-std::string SystemReason(int error) { return std::generic_category().message(error); }
+std::string VersionMessage(std::uint8_t version) {
+    return FormatUIString(str::kWrongFileVersion, {VersionText(version), VersionText(kFormatVersion)});
+}
+
+// The reasons a user can act on in the user's language; any other by its number.
+std::string SystemReason(int error) {
+    switch (error) {
+    case ENOENT: return resources::GetUIString(str::kReasonNoSuchFile);
+    case EACCES:
+    case EPERM: return resources::GetUIString(str::kReasonAccessDenied);
+    case ENOSPC: return resources::GetUIString(str::kReasonDiskFull);
+    case EROFS: return resources::GetUIString(str::kReasonReadOnly);
+    case EISDIR: return resources::GetUIString(str::kReasonIsFolder);
+    default: return FormatUIString(str::kReasonSystemError, {std::to_string(error)});
+    }
+}
+
+// A file system error as an errno value where it has one (on Windows the system's own codes map
+// to them), else the code itself.
+std::string SystemReason(const std::error_code& ec) {
+    const std::error_condition condition = ec.default_error_condition();
+    return SystemReason(condition.category() == std::generic_category() ? condition.value()
+                                                                        : ec.value());
+}
+
+TFileResult CannotSave(const std::filesystem::path& path, const std::string& reason) {
+    return {false, FormatUIString(str::kCannotSaveFile, {Shown(path), reason})};
+}
+
+TFileResult CannotOpen(const std::filesystem::path& path, const std::string& reason) {
+    return {false, FormatUIString(str::kCannotOpenFile, {Shown(path), reason})};
+}
 
 TFileResult Failure(std::string message) { return {false, std::move(message)}; }
 
@@ -77,13 +106,13 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
                          TActionProgram& program) {
     if (bytes.size() < kRecordSize || bytes[0] != kSignatureLength ||
         std::memcmp(&bytes[1], kSignatureText, kSignatureLength) != 0) {
-        return Failure(kNotKavrinFile);
+        return Failure(resources::GetUIString(str::kNotKavrinFile));
     }
     if (bytes[kOffsetVersion] != kFormatVersion) {
         return Failure(VersionMessage(bytes[kOffsetVersion]));
     }
     if (mode == TMode::Beginner && bytes[kOffsetAdvanced] != 0) {
-        return Failure(kAdvancedFileInBeginner);
+        return Failure(resources::GetUIString(str::kAdvancedFileInBeginner));
     }
 
     // Decode into a copy so that a refused record leaves the caller's program untouched.
@@ -100,11 +129,11 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
             }
             // Later stages index tables by kind and sensor set; a damaged file must not reach them.
             if (step.kind >= kActionKindCount) {
-                return Failure(kNotKavrinFile);
+                return Failure(resources::GetUIString(str::kNotKavrinFile));
             }
             for (std::uint8_t set : step.sensors) {
                 if (set >= kSensorSetCount) {
-                    return Failure(kNotKavrinFile);
+                    return Failure(resources::GetUIString(str::kNotKavrinFile));
                 }
             }
             loaded.Step(list, slot) = step;
@@ -124,22 +153,23 @@ TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgr
     temporary += ".saving";
     std::FILE* file = OpenFile(temporary, true);
     if (file == nullptr) {
-        return Failure("Can not save \"" + Shown(path) + "\": " + SystemReason(errno));
+        return CannotSave(path, SystemReason(errno));
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const int writeError = errno;
     const bool closed = std::fclose(file) == 0;
     const int closeError = errno;
-    std::error_code ec;
+    std::error_code ignored;
     if (!written || !closed) {
-        std::filesystem::remove(temporary, ec);
-        return Failure("Can not save \"" + Shown(path) +
-                       "\": " + SystemReason(!written ? writeError : closeError));
+        std::filesystem::remove(temporary, ignored);
+        return CannotSave(path, SystemReason(!written ? writeError : closeError));
     }
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        return Failure("Can not save \"" + Shown(path) + "\": " + ec.message());
+    std::error_code renameError;
+    std::filesystem::rename(temporary, path, renameError);
+    if (renameError) {
+        // The reason is the rename's: removing the temporary must not overwrite it.
+        std::filesystem::remove(temporary, ignored);
+        return CannotSave(path, SystemReason(renameError));
     }
     return {true, {}};
 }
@@ -147,7 +177,7 @@ TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgr
 TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActionProgram& program) {
     std::FILE* file = OpenFile(path, false);
     if (file == nullptr) {
-        return Failure("Can not open \"" + Shown(path) + "\": " + SystemReason(errno));
+        return CannotOpen(path, SystemReason(errno));
     }
     TRecordBytes bytes{};
     const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
@@ -155,7 +185,7 @@ TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActio
     const int readError = errno;
     std::fclose(file);
     if (failed) {
-        return Failure("Can not open \"" + Shown(path) + "\": " + SystemReason(readError));
+        return CannotOpen(path, SystemReason(readError));
     }
     return DecodeRecord(std::span<const std::uint8_t>(bytes.data(), got), mode, program);
 }

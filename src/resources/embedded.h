@@ -10,11 +10,12 @@ namespace kavrin::resources::embedded {
 struct TEmbeddedResource {
     const char* type;
     int id;
+    const char* language;  // "" for the base form, else a language's code ("en")
     const std::uint8_t* data;
     std::size_t size;
 };
 
-// Sorted by type name (byte order), then by number.
+// Sorted by type name (byte order), then by number, then by language (base form first).
 extern const TEmbeddedResource kResources[];
 extern const std::size_t kResourceCount;
 

@@ -127,6 +127,58 @@ inline constexpr int kSimNoteStopped = 491;  // %1: the processor's stop reason
 inline constexpr int kSimNoteEnded = 492;    // %1: the statement that ended it
 inline constexpr int kSimArenaViewTip = 493;
 
+// The skin's captions, which the artwork tool draws into the pictures: the five edit buttons
+// (delete, copy, cut, paste, undo), the six command buttons (run, clear, test, load, save, exit),
+// then the titles of the palette, main list and sensor notebook frames.
+inline constexpr int kFirstEditCaption = 494;
+inline constexpr int kFirstCommandCaption = 499;
+inline constexpr int kPaletteTitle = 505;
+inline constexpr int kMainListTitle = 506;
+inline constexpr int kSensorListTitle = 507;
+
+// Windows.
+inline constexpr int kProgramName = 508;  // the main window's title and its message boxes'
+inline constexpr int kCodeTitle = 509;
+inline constexpr int kClose = 510;
+inline constexpr int kCodeErrorLine = 511;  // %1: the line, %2: the tokenizer's message
+inline constexpr int kOpenDialogTitle = 512;
+inline constexpr int kSaveDialogTitle = 513;
+inline constexpr int kKvnFilter = 514;
+inline constexpr int kShowCode = 515;
+inline constexpr int kDownloadButton = 516;
+inline constexpr int kTokenizeFailed = 517;
+inline constexpr int kUnknownModel = 518;
+
+// Action-program files. %1: the file, %2: the reason (524 to 529).
+inline constexpr int kNotKavrinFile = 519;
+inline constexpr int kAdvancedFileInBeginner = 520;
+inline constexpr int kWrongFileVersion = 521;  // %1: the file's version, %2: the expected one
+inline constexpr int kCannotSaveFile = 522;
+inline constexpr int kCannotOpenFile = 523;
+inline constexpr int kReasonNoSuchFile = 524;
+inline constexpr int kReasonAccessDenied = 525;
+inline constexpr int kReasonDiskFull = 526;
+inline constexpr int kReasonReadOnly = 527;
+inline constexpr int kReasonIsFolder = 528;
+inline constexpr int kReasonSystemError = 529;  // %1: the system's error number
+
+// Code generator and program text.
+inline constexpr int kAnchorMissing = 530;
+inline constexpr int kMainListName = 531;
+inline constexpr int kSensorSetAllName = 532;
+inline constexpr int kSensorSetName = 533;       // %1: 1 to 4
+inline constexpr int kStepOfList = 534;          // %1: the step, %2: the list
+inline constexpr int kImpossibleStepCount = 535; // %1: the list, %2: the count
+inline constexpr int kUnknownKind = 536;         // %1: the step, %2: the kind
+inline constexpr int kUnknownSensorSet = 537;    // %1: the step, %2: the set
+inline constexpr int kGoBackOutside = 538;       // %1: the step, %2: its target, %3: the last
+inline constexpr int kJumpTooFar = 539;          // %1: the step, %2: the jump, %3: the limit
+inline constexpr int kSourceTooLong = 540;       // %1: the length, %2: the limit
+
+// Qt's own texts (standard buttons, file dialogs, edit menus), numbered by ui/qt_texts.cpp.
+inline constexpr int kFirstQtText = 550;
+inline constexpr int kLastQtText = 597;
+
 // Missions in the simulator window. 630 to 639 are the built-in missions' titles and goals, in
 // the order of sim::BuiltInMissionNames().
 inline constexpr int kMissionLabel = 600;

@@ -7,6 +7,8 @@
 #include "codegen/program_text.h"
 #include "link/download_state.h"
 #include "link/identify.h"
+#include "resources/resources.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::run {
 
@@ -20,7 +22,8 @@ RunOutcome TokenizeFailure(const tokenizer::TTokenizerResult& result, std::size_
                            link::LinkObserver& observer) {
     RunOutcome outcome;
     outcome.status = RunStatus::TokenizeFailed;
-    outcome.message = std::string(kTokenizeFailedMessage);
+    outcome.uiString = resources::str::kTokenizeFailed;
+    outcome.message = resources::GetUIString(outcome.uiString);
     outcome.sourceTooLong = tooLong != 0;
     if (outcome.sourceTooLong) {
         outcome.tokenizerError = codegen::SourceTooLongMessage(tooLong);

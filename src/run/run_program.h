@@ -21,8 +21,6 @@
 
 namespace kavrin::run {
 
-inline constexpr std::string_view kTokenizeFailedMessage = "Error! Tokenization Failed!";
-
 enum class RunStatus {
     Delivered,       // every block acknowledged
     Stopped,         // the stop token ended the run

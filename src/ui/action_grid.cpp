@@ -256,23 +256,31 @@ void TActionGrid::resizeEvent(QResizeEvent* event) {
     viewport()->update();
 }
 
+QString TActionGrid::CellText(int row, int column) const {
+    if (row == 0) {
+        return UiString(headers_[static_cast<std::size_t>(column)]);
+    }
+    if (column == model::gcStep) {
+        return QString::number(row);
+    }
+    if (column >= model::gcBoth && row <= document_.Count(list_)) {
+        const int set =
+            document_.Step(list_, row).sensors[static_cast<std::size_t>(column - model::gcBoth)];
+        return UiString(resources::str::kFirstSensorSet + set);
+    }
+    return {};
+}
+
 void TActionGrid::PaintCell(QPainter& painter, int row, int column, const QRect& rect) {
     const bool fixed = row == 0 || column == model::gcStep;
-    QString text;
     if (fixed) {
         painter.setPen(kFixedOutline);
         painter.setBrush(kFixedFill);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
-        text = row == 0 ? UiString(headers_[static_cast<std::size_t>(column)])
-                        : QString::number(row);
     } else {
         painter.fillRect(rect, Qt::white);
-        if (column >= model::gcBoth && row <= document_.Count(list_)) {
-            const int set = document_.Step(list_, row)
-                                .sensors[static_cast<std::size_t>(column - model::gcBoth)];
-            text = UiString(resources::str::kFirstSensorSet + set);
-        }
     }
+    const QString text = CellText(row, column);
     if (!text.isEmpty()) {
         painter.setPen(Qt::black);
         painter.drawText(rect, Qt::AlignCenter, text);

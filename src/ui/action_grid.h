@@ -40,6 +40,9 @@ public:
     int ColumnLeft(int column) const;
     // The grid column under a point of the viewport, or -1 beyond the last column.
     int ColumnAt(int x) const;
+    // The words a cell shows (the action column's are its widget's): the heading in row 0, the
+    // step number, a sensor set's name; empty for the rest.
+    QString CellText(int row, int column) const;
     // The grid row under a point of the viewport: 0 for the header, -1 below the last row.
     int RowAt(int y) const;
 

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 
+#include "resources/ui_strings.h"
 #include "ui/code_editor.h"
+#include "ui/ui_text.h"
 #include "ui/velic_highlighter.h"
 #include "ui/window_place.h"
 
@@ -23,7 +25,7 @@ constexpr int kFontPixelHeight = 11;
 class TButtonPanel : public QWidget {
 public:
     TButtonPanel(QWidget* parent, QPushButton*& button) : QWidget(parent) {
-        button = new QPushButton(QStringLiteral("Close"), this);
+        button = new QPushButton(UiString(resources::str::kClose), this);
         button->setGeometry(0, TCodeForm::kButtonTop, TCodeForm::kButtonWidth, TCodeForm::kButtonHeight);
         button_ = button;
         setFixedHeight(TCodeForm::kBottomPanelHeight);
@@ -47,7 +49,7 @@ QString LineToQt(const std::string& line) {
 }  // namespace
 
 TCodeForm::TCodeForm(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Kavrin Code"));
+    setWindowTitle(UiString(resources::str::kCodeTitle));
     setSizeGripEnabled(true);
 
     editor_ = new TCodeEditor(this);
@@ -133,7 +135,8 @@ void TCodeForm::ShowTokenizerError(int position, int length, const QString& mess
         const int end = length > 0 ? std::clamp(column + length, column, lineLength) : lineLength;
         cursor.setPosition(block.position() + (length > 0 ? column : 0));
         cursor.setPosition(block.position() + end, QTextCursor::KeepAnchor);
-        errorLabel_->setText(tr("Line %1: %2").arg(block.blockNumber() + 1).arg(message));
+        errorLabel_->setText(UiString(resources::str::kCodeErrorLine)
+                                 .arg(QString::number(block.blockNumber() + 1), message));
     } else {
         errorLabel_->setText(message);
     }

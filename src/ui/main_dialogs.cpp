@@ -14,19 +14,9 @@ namespace kavrin::ui {
 
 namespace {
 
-QString Title() { return QApplication::applicationName(); }
+QString Title() { return UiString(resources::str::kProgramName); }
 
-QString RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
-                      const QString& folder, const QString& proposed = QString()) {
-    QFileDialog dialog(parent, title, folder, QString::fromLatin1(kKvnFilter));
-    dialog.setAcceptMode(mode);
-    dialog.setDefaultSuffix(QString::fromLatin1(kKvnSuffix));
-    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
-                                                       : QFileDialog::ExistingFile);
-    dialog.setSizeGripEnabled(true);
-    if (!proposed.isEmpty()) {
-        dialog.selectFile(proposed);
-    }
+QString RunFileDialog(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
@@ -35,12 +25,48 @@ QString RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QStri
 
 }  // namespace
 
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
+                                            const QString& folder, const QString& proposed) {
+    const bool save = mode == QFileDialog::AcceptSave;
+    auto dialog = std::make_unique<QFileDialog>(
+        parent, UiString(save ? resources::str::kSaveDialogTitle : resources::str::kOpenDialogTitle),
+        folder, UiString(resources::str::kKvnFilter));
+    dialog->setAcceptMode(mode);
+    dialog->setDefaultSuffix(QString::fromLatin1(kKvnSuffix));
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setSizeGripEnabled(true);
+    if (!proposed.isEmpty()) {
+        dialog->selectFile(proposed);
+    }
+    return dialog;
+}
+
+std::unique_ptr<QMessageBox> MakeSaveQuestion(QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(
+        QMessageBox::Warning, Title(), UiString(resources::str::kSaveQuestion),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box->setDefaultButton(QMessageBox::Yes);
+    return box;
+}
+
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                            const QString& message) {
+    return std::make_unique<QMessageBox>(icon, Title(), message, QMessageBox::Ok, parent);
+}
+
+std::unique_ptr<QMessageBox> MakeTokenizerErrorBox(QWidget* parent, const QString& message,
+                                                   const QString& reason) {
+    auto box = MakeMessageBox(parent, QMessageBox::Information, message);
+    box->setInformativeText(reason);
+    QPushButton* show = box->addButton(UiString(resources::str::kShowCode), QMessageBox::ActionRole);
+    box->setDefaultButton(show);
+    return box;
+}
+
 model::TSaveAnswer TMainDialogs::AskToSave(QWidget* parent) {
     QApplication::beep();
-    const auto answer = QMessageBox::warning(
-        parent, Title(), UiString(resources::str::kSaveQuestion),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    switch (answer) {
+    const std::unique_ptr<QMessageBox> box = MakeSaveQuestion(parent);
+    switch (box->exec()) {
     case QMessageBox::Yes:
         return model::TSaveAnswer::Yes;
     case QMessageBox::No:
@@ -51,33 +77,28 @@ model::TSaveAnswer TMainDialogs::AskToSave(QWidget* parent) {
 }
 
 QString TMainDialogs::OpenFileName(QWidget* parent, const QString& folder) {
-    return RunFileDialog(parent, QFileDialog::AcceptOpen, QStringLiteral("Open an Action list"),
-                         folder);
+    return RunFileDialog(*MakeFileDialog(parent, QFileDialog::AcceptOpen, folder));
 }
 
 QString TMainDialogs::SaveFileName(QWidget* parent, const QString& folder,
                                    const QString& proposed) {
-    return RunFileDialog(parent, QFileDialog::AcceptSave, QStringLiteral("Save your To Do List"),
-                         folder, proposed);
+    return RunFileDialog(*MakeFileDialog(parent, QFileDialog::AcceptSave, folder, proposed));
 }
 
 void TMainDialogs::ShowError(QWidget* parent, const QString& message) {
     QApplication::beep();
-    QMessageBox::critical(parent, Title(), message, QMessageBox::Ok);
+    MakeMessageBox(parent, QMessageBox::Critical, message)->exec();
 }
 
 void TMainDialogs::ShowMessage(QWidget* parent, const QString& message) {
-    QMessageBox::information(parent, Title(), message, QMessageBox::Ok);
+    MakeMessageBox(parent, QMessageBox::Information, message)->exec();
 }
 
 bool TMainDialogs::AskShowTokenizerError(QWidget* parent, const QString& message,
                                          const QString& reason) {
-    QMessageBox box(QMessageBox::Information, Title(), message, QMessageBox::Ok, parent);
-    box.setInformativeText(reason);
-    QPushButton* show = box.addButton(QStringLiteral("&Show Code"), QMessageBox::ActionRole);
-    box.setDefaultButton(show);
-    box.exec();
-    return box.clickedButton() == show;
+    const std::unique_ptr<QMessageBox> box = MakeTokenizerErrorBox(parent, message, reason);
+    box->exec();
+    return box->clickedButton() == box->defaultButton();
 }
 
 void TMainDialogs::ShowCodeView(TCodeForm& view) { view.exec(); }

@@ -2,7 +2,11 @@
 // The questions and file dialogs of the main window's commands, behind one interface so that
 // tests can answer them without a modal loop.
 
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QString>
+
+#include <memory>
 
 #include "model/document.h"
 
@@ -38,8 +42,20 @@ public:
     virtual void ShowTestWindow(TTestForm& window);
 };
 
-// The filter of both file dialogs and the extension added to a name without one.
-inline constexpr char kKvnFilter[] = "Kavrin Files (*.kvn);;All Files (*)";
+// The extension the file dialogs add to a name without one; their filter is UI string 514.
 inline constexpr char kKvnSuffix[] = "kvn";
+
+// The dialogs as TMainDialogs shows them, made but not run, so that a test can look at them.
+// The open or save dialog, in a folder, proposing a file (empty: no name yet).
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
+                                            const QString& folder, const QString& proposed = {});
+// The unsaved-changes question with Yes, No and Cancel, Yes the default.
+std::unique_ptr<QMessageBox> MakeSaveQuestion(QWidget* parent);
+// A message with an OK button: an error (critical) or a plain one (information).
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                            const QString& message);
+// The tokenizer's refusal with its reason and the "Show Code" button, which is the default.
+std::unique_ptr<QMessageBox> MakeTokenizerErrorBox(QWidget* parent, const QString& message,
+                                                   const QString& reason);
 
 }  // namespace kavrin::ui

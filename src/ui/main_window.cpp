@@ -76,7 +76,7 @@ constexpr model::TCommand kButtonCommands[] = {
 TMainForm::TMainForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       dialogs_(std::make_unique<TMainDialogs>()) {
-    setWindowTitle(QStringLiteral("Kavrin"));
+    setWindowTitle(UiString(str::kProgramName));
     setAttribute(Qt::WA_Hover);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
@@ -312,7 +312,7 @@ void TMainForm::AutoEnableDisable() {
 }
 
 void TMainForm::UpdateTitle() {
-    QString title = QStringLiteral("Kavrin");
+    QString title = UiString(str::kProgramName);
     if (!document_->FileName().empty()) {
         title += QStringLiteral(" - ") + QFileInfo(FromCorePath(document_->FileName())).fileName();
     }

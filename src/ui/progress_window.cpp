@@ -25,7 +25,6 @@ namespace {
 
 constexpr char kWidestPortName[] = "COM99:";
 constexpr char kCandidateMark[] = "+";
-constexpr char kDownloadCaption[] = "&Download";
 
 // Grid columns as the view counts them.
 constexpr int kPortColumn = link::kColPort;
@@ -135,7 +134,7 @@ TProgressForm::TProgressForm(QWidget* parent)
     barColours.setColor(QPalette::Base, barColours.color(QPalette::Window));
     progressBar0_->setPalette(barColours);
 
-    downloadButton_ = new QPushButton(QString::fromLatin1(kDownloadCaption), this);
+    downloadButton_ = new QPushButton(UiString(resources::str::kDownloadButton), this);
     downloadButton_->setDefault(true);
     downloadButton_->setFixedSize(kButtonWidth, kButtonHeight);
     connect(downloadButton_, &QPushButton::clicked, this, [this] { done(kDownloadResult); });

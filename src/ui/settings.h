@@ -13,13 +13,15 @@
 #include <cstdint>
 #include <string_view>
 
+#include "link/user_data.h"
 #include "model/action_program.h"
 
 namespace kavrin::ui {
 
-inline constexpr char kSettingsOrganisation[] = "Tessaly";
-inline constexpr char kSettingsApplication[] = "Kavrin";
-inline constexpr char kSettingsGroup[] = "1.0";
+// The store is shared with the language choice (link/user_data.h), which only reads it.
+using link::kSettingsApplication;
+using link::kSettingsGroup;
+using link::kSettingsOrganisation;
 
 // The value names, their stored types and the defaults.
 template <typename T>

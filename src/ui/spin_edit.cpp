@@ -35,20 +35,21 @@ int PowerOfTen(int exponent) {
 
 }  // namespace
 
+TNumberChars NumberCharsOf(const QLocale& locale) {
+    TNumberChars c;
+    const QString separator = locale.decimalPoint();
+    const QString minus = locale.negativeSign();
+    if (!separator.isEmpty()) {
+        c.decimalSeparator = separator.front();
+    }
+    if (!minus.isEmpty()) {
+        c.minusSign = minus.front();
+    }
+    return c;
+}
+
 const TNumberChars& SystemNumberChars() {
-    static const TNumberChars chars = [] {
-        TNumberChars c;
-        const QLocale locale;
-        const QString separator = locale.decimalPoint();
-        const QString minus = locale.negativeSign();
-        if (!separator.isEmpty()) {
-            c.decimalSeparator = separator.front();
-        }
-        if (!minus.isEmpty()) {
-            c.minusSign = minus.front();
-        }
-        return c;
-    }();
+    static const TNumberChars chars = NumberCharsOf(QLocale());
     return chars;
 }
 

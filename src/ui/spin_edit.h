@@ -5,6 +5,7 @@
 
 #include <QChar>
 #include <QFont>
+#include <QLocale>
 #include <QString>
 #include <QWidget>
 
@@ -23,7 +24,10 @@ struct TNumberChars {
     QChar minusSign = QLatin1Char('-');
 };
 
-// Read once from the system locale; "." and "-" when the locale has none.
+// A locale's; "." and "-" where it has none.
+TNumberChars NumberCharsOf(const QLocale& locale);
+// Read once from the system locale: the user's regional format, whatever the language of the
+// texts (a Greek system types "1,2 sec" in the English windows too).
 const TNumberChars& SystemNumberChars();
 
 // What the spin control shows for a position.

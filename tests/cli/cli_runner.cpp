@@ -55,7 +55,17 @@ std::string SimEepromAssignment() {
     return "KAVRIN_SIM_EEPROM=" + Quote(file) + " ";
 }
 
+// The language and settings of the user running the tests must not change what the tool prints.
+std::string NeutralEnvironment() {
+    return "LANGUAGE= LC_ALL=C.UTF-8 XDG_CONFIG_HOME=" + Quote(SettingsFolder()) + " ";
+}
+
 }  // namespace
+
+std::string SettingsFolder() {
+    static const std::string folder = TempDir();
+    return folder;
+}
 
 std::string TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kavrin-test-XXXXXX").string();
@@ -66,12 +76,14 @@ std::string TempDir() {
     return pattern;
 }
 
-CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText) {
+CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText,
+              const std::string& environment) {
     const std::string dir = TempDir();
     const std::string in = dir + "/stdin", out = dir + "/stdout", err = dir + "/stderr";
     std::ofstream(in, std::ios::binary) << stdinText;
     // A command that hangs fails its test (exit 124) instead of stopping the suite.
-    std::string cmd = SimEepromAssignment() + "timeout 120 " + Quote(KAVRIN_CLI);
+    std::string cmd = SimEepromAssignment() + NeutralEnvironment() + environment + " timeout 120 " +
+                      Quote(KAVRIN_CLI);
     for (const std::string& a : args) {
         cmd += " " + Quote(a);
     }

@@ -12,8 +12,14 @@ struct CliRun {
     std::string err;
 };
 
-// Runs kavrin-cli with the arguments, feeding stdinText to its standard input.
-CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText = {});
+// Runs kavrin-cli with the arguments, feeding stdinText to its standard input. It runs in the C
+// locale with an empty settings folder, so its language is English unless environment (shell
+// assignments such as "LC_ALL=el_GR.UTF-8") or the arguments say otherwise.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText = {},
+              const std::string& environment = {});
+
+// The settings folder the runs use (XDG_CONFIG_HOME): empty unless a test writes into it.
+std::string SettingsFolder();
 
 // A fresh empty folder for one test's files, removed when the test program ends.
 std::string TempDir();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "language_scope.h"
 #include "resources/resources.h"
 
 namespace kavrin::codegen {
@@ -325,6 +326,7 @@ TEST(GoBack, WithoutPairsItIsTheStepDifference) {
 }
 
 TEST(GoBack, JumpsTheRobotCannotMakeAreRefused) {
+    const kavrin::test::TLanguageScope english(resources::TLanguage::English);
     TActionProgram p;
     // 120 steps whose columns all change every time: 3 pairs each, far more than 255 to jump.
     for (int k = 1; k <= 120; ++k) {
@@ -344,6 +346,7 @@ TEST(GoBack, JumpsTheRobotCannotMakeAreRefused) {
 }
 
 TEST(GoBack, TheLongestJumpIsAllowedAndOneMoreIsNot) {
+    const kavrin::test::TLanguageScope english(resources::TLanguage::English);
     // Steps 2 and 3 each add one "C" pair, so a go-back from step k to step 1 jumps k + 1.
     const auto program = [](int k) {
         TActionProgram p;
@@ -367,6 +370,7 @@ TEST(GoBack, TheLongestJumpIsAllowedAndOneMoreIsNot) {
 }
 
 TEST(DamagedPrograms, AreRefusedInsteadOfWrittenAsGarbage) {
+    const kavrin::test::TLanguageScope english(resources::TLanguage::English);
     TActionProgram p;
     SetList(p, model::kSensorSet1, {{model::akForward, 5}, {9, 5}});
     Generated g = Generate(p, TMode::Beginner);
@@ -415,6 +419,7 @@ TEST(Anchor, FoundOnlyWithTheLabelInColumnOneAndBlanksBeforeData) {
 }
 
 TEST(Anchor, MissingAnchorKeepsTheLoadedTemplate) {
+    const kavrin::test::TLanguageScope english(resources::TLanguage::English);
     for (const char* templ : {"no anchor here\r\nSTOP", "ActionList  x  DATA \"Q\"\r\nSTOP"}) {
         TProgramText text;
         text.SetText(templ);

@@ -5,7 +5,9 @@
 #include <iterator>
 
 #include "document_test_util.h"
+#include "language_scope.h"
 #include "model/kvn_file.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::model {
 namespace {
@@ -13,9 +15,14 @@ namespace {
 namespace fs = std::filesystem;
 using test::Fill;
 using test::FillForward;
+using resources::TLanguage;
 
+// The messages are checked in English, the language the file format's messages were written in;
+// one test reads them in Greek.
 class KvnFile : public ::testing::Test {
 protected:
+    kavrin::test::TLanguageScope english_{TLanguage::English};
+
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("kavrin-kvn-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
@@ -189,6 +196,7 @@ TEST_F(KvnFile, UnreadableFileIsReportedWithItsName) {
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.message.find(Path("nope.kvn")), std::string::npos);
     EXPECT_NE(missing.message.find("No such file"), std::string::npos) << missing.message;
+    EXPECT_EQ(missing.message, "Can not open \"" + Path("nope.kvn") + "\": No such file or folder");
     const TFileResult folder = doc.LoadFile(dir_.string());
     EXPECT_FALSE(folder.ok);
     EXPECT_NE(folder.message.find(dir_.string()), std::string::npos);
@@ -223,6 +231,24 @@ TEST_F(KvnFile, FailedRenameRemovesTheTemporaryAndKeepsWhatWasThere) {
     EXPECT_NE(r.message.find("Can not save"), std::string::npos) << r.message;
     EXPECT_FALSE(fs::exists(Path("taken.kvn.saving")));
     EXPECT_EQ(Read(Path("taken.kvn") + "/inside"), (std::vector<std::uint8_t>{1, 2, 3}));
+    // The reason is the rename's, not that of removing the temporary afterwards.
+    EXPECT_NE(r.message.find(": It is a folder"), std::string::npos) << r.message;
+}
+
+TEST_F(KvnFile, MessagesComeInTheChosenLanguage) {
+    const kavrin::test::TLanguageScope greek(TLanguage::Greek);
+    Write(Path("adv.kvn"), HandMadeRecord(0x13, 1));
+    TActionDocument doc(TMode::Beginner);
+    EXPECT_EQ(doc.LoadFile(Path("adv.kvn")).message,
+              resources::GetUIString(resources::str::kAdvancedFileInBeginner, TLanguage::Greek));
+    Write(Path("old.kvn"), HandMadeRecord(0x12, 0));
+    EXPECT_EQ(doc.LoadFile(Path("old.kvn")).message,
+              "Δεν ανοίγει το αρχείο Kavrin. Η μορφή του είναι η έκδοση 1.2, ενώ αναμενόταν η "
+              "έκδοση 1.3.");
+    // A path with a place marker in its name is shown as it is.
+    const TFileResult missing = doc.LoadFile(Path("%2.kvn"));
+    EXPECT_EQ(missing.message, "Δεν είναι δυνατό το άνοιγμα του «" + Path("%2.kvn") +
+                                   "»: το αρχείο ή ο φάκελος δεν υπάρχει");
 }
 
 TEST_F(KvnFile, NonAsciiPathsSaveAndLoad) {

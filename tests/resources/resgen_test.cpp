@@ -95,6 +95,28 @@ TEST_F(ResgenTest, MergesGeneratedFolders) {
     EXPECT_EQ(Run({"res", "missing"}), "");
 }
 
+// A language's own forms are named with its code; they sit beside the base forms of the same
+// numbers, and only a second definition in the same language is an error.
+TEST_F(ResgenTest, StoresLanguageFormsBesideTheBaseForms) {
+    Write("res/WSDATA/strings.tsv", "10\t\"\xCE\x9D\"\n");
+    Write("res/WSDATA/strings_en.tsv", "10\t\"N\"\n");
+    Write("res/DATA/image_layouts.u16tab", "1 2\n");  // not a language: "_layouts"
+    Write("drawn/GIF/222.gif", "G");
+    Write("drawn/GIF/222_en.gif", "E");
+    const std::string code = Run({"res", "drawn"});
+    ASSERT_FALSE(code.empty());
+    EXPECT_EQ(BytesOf(code, "WSDATA 10"), "157, 3,");
+    EXPECT_EQ(BytesOf(code, "WSDATA 10 en"), "78, 0,");
+    EXPECT_EQ(BytesOf(code, "GIF 222 en"), "69,");
+    EXPECT_EQ(BytesOf(code, "DATA 1"), "2, 0,");
+    // The base form first, then the language's, as the lookup expects.
+    EXPECT_LT(code.find("{\"GIF\", 222, \"\","), code.find("{\"GIF\", 222, \"en\","));
+    EXPECT_LT(code.find("{\"GIF\", 222, \"en\","), code.find("{\"WSDATA\", 10, \"\","));
+
+    Write("drawn/WSDATA/more_en.tsv", "10\t\"M\"\n");
+    EXPECT_EQ(Run({"res", "drawn"}), "");
+}
+
 TEST_F(ResgenTest, RefusesMalformedSources) {
     const std::pair<const char*, std::string> bad[] = {
         {"res/DATA/1.velic", "caf\xC3\xA9\n"},  // not single-byte printable

@@ -67,19 +67,23 @@ bool IsUtf16Le(std::span<const std::uint8_t> raw) {
 // and the empty help texts.
 constexpr int kBlankEntries[] = {str::kPortLabel1, 428, str::kHelpBlank};
 
-// Numbers kept free between the blocks of Kavrin's own strings.
-bool Unassigned(int id) {
-    return (id > str::kProgramNotKept && id < str::kSimTitle) ||
-           (id > str::kSimArenaViewTip && id < str::kMissionLabel) ||
-           (id > str::kMissionPanelTip && id < str::kMissionSquareTitle);
+// The table of the design (366 to 451) and Kavrin's own strings come in blocks without gaps.
+bool Expected(int id) {
+    return id <= str::kProgramNotKept || (id >= str::kSimTitle && id <= str::kSourceTooLong) ||
+           (id >= str::kFirstQtText && id <= str::kLastQtText) ||
+           (id >= str::kMissionLabel && id <= str::kMissionPanelTip) ||
+           (id >= str::kMissionSquareTitle && id <= str::kMissionMazeGoal);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {
+    const std::vector<int> ids = ownIds(kStringType, TLanguage::Greek);
     for (int id = kFirstUIString; id <= kLastUIString; ++id) {
+        EXPECT_EQ(std::ranges::binary_search(ids, id), Expected(id)) << "string " << id;
+    }
+    for (int id : ids) {
+        EXPECT_GE(id, kFirstUIString);
+        EXPECT_LE(id, kLastUIString);
         const std::span<const std::uint8_t> raw = find("WSDATA", id);
-        if (Unassigned(id) && raw.empty()) {
-            continue;
-        }
         ASSERT_FALSE(raw.empty()) << "string " << id;
         EXPECT_TRUE(IsUtf16Le(raw)) << "string " << id;
         const std::string text = GetUIString(id);

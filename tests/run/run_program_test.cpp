@@ -5,8 +5,10 @@
 
 #include <stop_token>
 
+#include "language_scope.h"
 #include "link/target_link.h"
 #include "link_fakes.h"
+#include "resources/ui_strings.h"
 #include "run/run_program.h"
 #include "tokenizer/tokenizer.h"
 
@@ -33,6 +35,7 @@ TEST_F(RunTest, TokenizedProgramLandsInTheRobotAsTheTokenizerImagedIt) {
 }
 
 TEST_F(RunTest, TokenizerErrorStopsBeforeTheProgressWindow) {
+    const TLanguageScope english(resources::TLanguage::English);
     auto& l = Link({"SIM"});
     tokenizer::TTokenizer tokenizer;
     const auto outcome =
@@ -40,6 +43,7 @@ TEST_F(RunTest, TokenizerErrorStopsBeforeTheProgressWindow) {
     EXPECT_EQ(outcome.status, run::RunStatus::TokenizeFailed);
     EXPECT_EQ(outcome.tokenizerError, "111-Undefined label");
     EXPECT_EQ(outcome.portSlot, link::kNoPortSlot);
+    EXPECT_EQ(outcome.uiString, resources::str::kTokenizeFailed);
     EXPECT_EQ(observer.messages, std::vector<std::string>{"Error! Tokenization Failed!"});
     EXPECT_TRUE(observer.errors.empty());
     EXPECT_EQ(observer.opened, 0);

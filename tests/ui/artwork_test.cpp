@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -48,8 +49,9 @@ std::vector<TExpected> Inventory() {
     return all;
 }
 
-QByteArray Stored(const char* type, int id) {
-    const auto bytes = kavrin::resources::find(type, id);
+QByteArray Stored(const char* type, int id,
+                  kavrin::resources::TLanguage language = kavrin::resources::TLanguage::Greek) {
+    const auto bytes = kavrin::resources::find(type, id, language);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qsizetype>(bytes.size()));
 }
@@ -62,8 +64,8 @@ struct TDecoded {
     int loopCount = 0;
 };
 
-TDecoded Decode(int id) {
-    QByteArray data = Stored("GIF", id);
+TDecoded Decode(int id, kavrin::resources::TLanguage language = kavrin::resources::TLanguage::Greek) {
+    QByteArray data = Stored("GIF", id, language);
     QBuffer buffer(&data);
     QImageReader reader(&buffer, "gif");
     TDecoded out;
@@ -133,6 +135,30 @@ TEST(Artwork, TilesAnimateAndButtonStatesDiffer) {
             }
         }
     }
+}
+
+// The pictures with words come once more with the English captions, alike in all but the words;
+// the pictures without words are the same for every language.
+TEST(Artwork, CaptionedPicturesComeInEnglishToo) {
+    using kavrin::resources::TLanguage;
+    std::vector<int> captioned{187, 188, 277, 278, 280};
+    for (int id = 202; id <= 245; ++id) {
+        captioned.push_back(id);
+    }
+    std::sort(captioned.begin(), captioned.end());
+    EXPECT_EQ(kavrin::resources::ownIds("GIF", TLanguage::English), captioned);
+    for (int id : captioned) {
+        SCOPED_TRACE(id);
+        const TDecoded greek = Decode(id, TLanguage::Greek);
+        const TDecoded english = Decode(id, TLanguage::English);
+        ASSERT_EQ(english.frames.size(), 1u);
+        EXPECT_EQ(english.frames[0].size(), greek.frames.at(0).size());
+        EXPECT_EQ(HasTransparentPixel(english.frames[0]), HasTransparentPixel(greek.frames[0]));
+        EXPECT_NE(english.frames[0], greek.frames[0]);
+    }
+    // A picture without words: English reads the very same bytes.
+    EXPECT_EQ(Stored("GIF", 194, TLanguage::English), Stored("GIF", 194, TLanguage::Greek));
+    EXPECT_EQ(Stored("BMP", 181, TLanguage::English), Stored("BMP", 181, TLanguage::Greek));
 }
 
 // The view draws its indicators at the places the picture leaves for them: a detector covers its

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/ui_strings.h"
 #include "ui/code_editor.h"
+#include "ui/ui_text.h"
 #include "ui/velic_highlighter.h"
 
 namespace kavrin::ui {
@@ -23,7 +25,7 @@ TEST(CodeView, CloseStaysCentredWhenResized) {
     TCodeForm view;
     view.show();
     EXPECT_EQ(view.size(), QSize(798, 617));
-    EXPECT_EQ(view.windowTitle(), QStringLiteral("Kavrin Code"));
+    EXPECT_EQ(view.windowTitle(), UiString(resources::str::kCodeTitle));
     for (const QSize size : {QSize(798, 617), QSize(401, 300), QSize(1200, 900)}) {
         view.resize(size);
         QApplication::processEvents();

@@ -579,7 +579,7 @@ TEST_F(MainForm, ARefusedFileChangesNothingAndATypedValueIsOneChange) {
     script_.openName = advanced;
     ClickButton(sbLoad);
     ASSERT_EQ(script_.errors.size(), 1);
-    EXPECT_TRUE(script_.errors.front().contains(QStringLiteral("Advanced Mode")));
+    EXPECT_TRUE(script_.errors.front().contains(UiString(resources::str::kAdvancedFileInBeginner)));
     EXPECT_EQ(Doc().Count(model::kMainList), 2);
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("Kavrin *"));
 

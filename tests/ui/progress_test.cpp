@@ -378,7 +378,7 @@ TEST_F(RunTest, ATokenizerErrorIsShownAndNothingIsSent) {
     EXPECT_EQ(Outcome().status, run::RunStatus::TokenizeFailed);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(robot->Module().DownloadsClosed(), 0);
-    ASSERT_EQ(log->messages, QStringList{QStringLiteral("Error! Tokenization Failed!")});
+    ASSERT_EQ(log->messages, QStringList{UiString(resources::str::kTokenizeFailed)});
     ASSERT_EQ(log->tokenizerReasons.size(), 1);
     // Taken up, the offer shows the code at the error with its numbered message.
     EXPECT_TRUE(code.ErrorMessage().contains(log->tokenizerReasons.front()));

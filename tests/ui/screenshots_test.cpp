@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -29,6 +30,61 @@ TEST(Screenshots, EveryWindowAtItsRealSize) {
     const TScreenshotResult refused = WriteScreenshots(blocked + QStringLiteral("/sub"));
     EXPECT_FALSE(refused.ok);
     EXPECT_FALSE(refused.message.isEmpty());
+}
+
+// `kavrin --screenshots` as a user starts it: the system's language, the "Language" setting and
+// --language pick the pictures' language, in that order of strength.
+class ScreenshotLanguage : public ::testing::Test {
+protected:
+    // The start window's picture of a run with the system's locale, a setting and options.
+    QImage StartWindow(const QString& locale, const QString& setting, const QStringList& options) {
+        QTemporaryDir config;
+        if (!setting.isEmpty()) {
+            QDir(config.path()).mkpath(QStringLiteral("Tessaly"));
+            QFile file(config.filePath(QStringLiteral("Tessaly/Kavrin.conf")));
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("[1.0]\nLanguage=" + setting.toLatin1() + "\n");
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), locale);
+        env.remove(QStringLiteral("LANGUAGE"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        QProcess kavrin;
+        kavrin.setProcessEnvironment(env);
+        kavrin.start(QStringLiteral(KAVRIN_APP),
+                     options + QStringList{QStringLiteral("--screenshots"), out_.path()});
+        EXPECT_TRUE(kavrin.waitForFinished(60000));
+        EXPECT_EQ(kavrin.exitCode(), 0) << kavrin.readAllStandardError().toStdString();
+        return QImage(out_.filePath(QStringLiteral("start.png")));
+    }
+
+    QTemporaryDir out_;
+};
+
+TEST_F(ScreenshotLanguage, SystemThenSettingThenOption) {
+    const QString greek = QStringLiteral("el_GR.UTF-8");
+    const QString english = QStringLiteral("en_US.UTF-8");
+    const QImage greekRun = StartWindow(greek, {}, {});
+    const QImage englishRun = StartWindow(english, {}, {});
+    ASSERT_FALSE(greekRun.isNull());
+    EXPECT_NE(greekRun, englishRun);
+    EXPECT_EQ(StartWindow(QStringLiteral("C.UTF-8"), {}, {}), englishRun);
+    EXPECT_EQ(StartWindow(greek, QStringLiteral("en"), {}), englishRun);
+    EXPECT_EQ(StartWindow(english, QStringLiteral("el"), {}), greekRun);
+    EXPECT_EQ(StartWindow(greek, QStringLiteral("en"), {QStringLiteral("--language"), QStringLiteral("el")}),
+              greekRun);
+    EXPECT_EQ(StartWindow(greek, {}, {QStringLiteral("--language"), QStringLiteral("en")}),
+              englishRun);
+}
+
+TEST_F(ScreenshotLanguage, AnUnknownLanguageIsAUsageError) {
+    QProcess kavrin;
+    kavrin.start(QStringLiteral(KAVRIN_APP),
+                 {QStringLiteral("--language"), QStringLiteral("fr"), QStringLiteral("--screenshots"),
+                  out_.path()});
+    ASSERT_TRUE(kavrin.waitForFinished(60000));
+    EXPECT_EQ(kavrin.exitCode(), 2);
+    EXPECT_TRUE(QDir(out_.path()).isEmpty());
 }
 
 }  // namespace

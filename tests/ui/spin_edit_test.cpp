@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "language_scope.h"
 #include "ui/ui_text.h"
 #include "wheel_turn.h"
 
@@ -32,10 +33,10 @@ struct WheelCatcher : QWidget {
 // A duration control as a step shows it: one decimal place, the " sec" suffix, 1..255.
 struct DurationSpin {
     WheelCatcher parent;
-    TSuperSpinEdit spin{&parent, kDot};
+    TSuperSpinEdit spin;
     std::vector<int> changes;
 
-    DurationSpin() {
+    explicit DurationSpin(const TNumberChars& chars = kDot) : spin(&parent, chars) {
         spin.setGeometry(0, 0, 120, 25);
         spin.SetMinimum(1);
         spin.SetMaximum(255);
@@ -109,6 +110,39 @@ TEST(SuperSpinEdit, TypingCommitsOnEnter) {
     // Letters and a minus sign never reach the box.
     s.Type(QStringLiteral("-x4"));
     EXPECT_EQ(s.spin.Position(), 40);
+}
+
+// A duration typed and shown with the separator of a Greek and of an English system, the other
+// one kept out, in each language's table.
+TEST(SuperSpinEdit, GreekAndEnglishSystemsTypeAndShowTheirOwnSeparator) {
+    struct TCase {
+        QLocale locale;
+        resources::TLanguage language;
+        QString typed;     // 1.2 seconds
+        QString shown;
+        QString other;     // 3.5 seconds with the other system's separator
+        QString longest;   // 25.5 seconds
+    };
+    const TCase cases[] = {
+        {QLocale(QLocale::Greek, QLocale::Greece), resources::TLanguage::Greek,
+         QStringLiteral("1,2"), QStringLiteral("1,2 sec"), QStringLiteral("3.5"),
+         QStringLiteral("25,5 sec")},
+        {QLocale(QLocale::English, QLocale::UnitedStates), resources::TLanguage::English,
+         QStringLiteral("1.2"), QStringLiteral("1.2 sec"), QStringLiteral("3,5"),
+         QStringLiteral("25.5 sec")},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.shown.toStdString());
+        const test::TLanguageScope language(c.language);
+        DurationSpin s(NumberCharsOf(c.locale));
+        s.Type(c.typed);
+        EXPECT_EQ(s.spin.Position(), 12);
+        EXPECT_EQ(s.spin.Text(), c.shown);
+        // The other separator does not get in: "35" seconds, held at the largest value.
+        s.Type(c.other);
+        EXPECT_EQ(s.spin.Position(), 255);
+        EXPECT_EQ(s.spin.Text(), c.longest);
+    }
 }
 
 TEST(SuperSpinEdit, HeldArrowAcceleratesAndReleaseRestoresTheStep) {

@@ -1,6 +1,8 @@
 #include "link/user_data.h"
 
 #include <QCoreApplication>
+#include <QLocale>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QString>
 
@@ -28,6 +30,21 @@ std::string VirtualRobotEepromPath() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (folder.isEmpty()) return {};
     return (std::filesystem::path(folder.toStdString()) / kEepromFileName).string();
+}
+
+std::string LanguageSetting() {
+    QSettings store{QString::fromLatin1(kSettingsOrganisation),
+                    QString::fromLatin1(kSettingsApplication)};
+    store.beginGroup(QString::fromLatin1(kSettingsGroup));
+    return store.value(QString::fromLatin1(kLanguageSetting)).toString().trimmed().toStdString();
+}
+
+std::vector<std::string> SystemUiLanguages() {
+    std::vector<std::string> tags;
+    for (const QString& tag : QLocale::system().uiLanguages()) {
+        tags.push_back(tag.toStdString());
+    }
+    return tags;
 }
 
 }  // namespace kavrin::link

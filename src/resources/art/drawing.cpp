@@ -43,18 +43,21 @@ void Smooth(QPainter& painter) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
 }
 
-void DrawCaption(QPainter& painter, const QRectF& box, const QString& text, qreal pixelSize,
-                 const QColor& colour) {
+TCaptionFit FitCaption(qreal boxWidth, const QString& text, qreal pixelSize) {
     qreal size = pixelSize;
-    qreal squeeze = 1.0;
     for (;;) {
         const qreal width = QFontMetricsF(BoldFont(size)).horizontalAdvance(text);
-        squeeze = std::min(1.0, box.width() / width);
+        const qreal squeeze = width > 0 ? std::min(1.0, boxWidth / width) : 1.0;
         if (squeeze >= kNarrowestCaption || size <= kSmallestCaption) {
-            break;
+            return {size, squeeze};
         }
         size -= 0.5;
     }
+}
+
+void DrawCaption(QPainter& painter, const QRectF& box, const QString& text, qreal pixelSize,
+                 const QColor& colour) {
+    const auto [size, squeeze] = FitCaption(box.width(), text, pixelSize);
     const QFont font = BoldFont(size);
     const QFontMetricsF metrics(font);
     painter.save();

@@ -35,6 +35,15 @@ QImage Canvas(int width, int height, const QColor& fill = Qt::transparent);
 // A painter with smoothing on.
 void Smooth(QPainter& painter);
 
+// How a caption meets its box: the size it is drawn at (smaller than asked only when narrowing
+// alone is not enough) and how much it is narrowed (1: not at all, at least 0.7).
+struct TCaptionFit {
+    qreal pixelSize;
+    qreal squeeze;
+};
+
+TCaptionFit FitCaption(qreal boxWidth, const QString& text, qreal pixelSize);
+
 // Draws one line of text centred in the box; a text too wide for it is narrowed, down to 70 %,
 // and then made smaller, so that a caption never spills.
 void DrawCaption(QPainter& painter, const QRectF& box, const QString& text, qreal pixelSize,

@@ -1,11 +1,13 @@
 // kavrin-artgen: draws every picture of the skin and writes them where kavrin-resgen embeds them.
 //
-//   kavrin-artgen FONT.ttf OUTPUT_DIR [CONTACT_SHEET.png]
+//   kavrin-artgen FONT.ttf STRING_TABLE_DIR OUTPUT_DIR [CONTACT_SHEET.png]
 //   kavrin-artgen --icons THEME_DIR
 //
-// Writes OUTPUT_DIR/GIF/<id>.gif and OUTPUT_DIR/BMP/<id>.bmp. FONT.ttf is the bold face of the
-// captions, given as a file so that the pictures do not depend on the fonts a machine happens to
-// have. The optional contact sheet shows every picture and frame at twice its size, to look at.
+// Writes OUTPUT_DIR/GIF/<id>.gif and OUTPUT_DIR/BMP/<id>.bmp with the captions of the base string
+// table (STRING_TABLE_DIR/strings.tsv), and for each language's table beside it
+// (strings_en.tsv) the pictures that carry captions once more as GIF/<id>_en.gif. FONT.ttf is
+// the bold face of the captions, given as a file so that the pictures do not depend on the fonts
+// a machine happens to have. The optional contact sheet shows every picture and frame at twice its size, to look at.
 // With --icons it writes the application's icon into an icon theme folder instead.
 
 #include <QDir>
@@ -31,106 +33,26 @@ namespace {
 
 using namespace kavrin::art;
 
-struct TPicture {
-    QString type;  // "GIF" or "BMP"
-    int id;
-    std::vector<TGifFrame> frames;
-    std::optional<QColor> transparentOver;  // the colour around it, for a transparent picture
+// The base string table and the languages' own ones beside it: "strings.tsv", "strings_en.tsv".
+constexpr char kBaseTable[] = "strings.tsv";
+const QString kLanguageTablePattern = QStringLiteral("strings_??.tsv");
+
+// A picture with the language it was drawn for ("" for the base pictures).
+struct TDrawn {
+    TPicture picture;
+    QString language;
 };
 
-TPicture Still(int id, const QImage& image, std::optional<QColor> transparentOver = std::nullopt) {
-    return {QStringLiteral("GIF"), id, {{image, 0}}, transparentOver};
-}
-
-// Palette tiles in palette order, from this id on.
-constexpr int kFirstTileId = 194;
-
-struct TButtonKind {
-    int firstId;  // four pictures from here: normal, highlighted, pressed, unavailable
-    const char* caption;
-    QColor body;
-};
-
-constexpr int kEditButtonWidth = 65;
-constexpr int kEditButtonHeight = 28;
-constexpr int kCommandButtonWidth = 86;
-constexpr int kCommandButtonHeight = 40;
-
-void AddButtons(std::vector<TPicture>& out) {
-    // The edit buttons are one family, the commands each have their own colour.
-    const QColor kEditBody{0x7C, 0xC7, 0xFF};
-    const std::vector<TButtonKind> edit{
-        {202, "Διαγραφή", kEditBody},   {206, "Αντιγραφή", kEditBody},
-        {210, "Αποκοπή", kEditBody},    {214, "Επικόλληση", kEditBody},
-        {218, "Αναίρεση", kEditBody}};
-    const std::vector<TButtonKind> command{
-        {222, "Εκτέλεση", {0x27, 0xAE, 0x60}}, {226, "Κατάργηση", {0xE0, 0x53, 0x3D}},
-        {230, "Έλεγχος", {0x8E, 0x5C, 0xC9}},  {234, "Φόρτωση", {0x16, 0x9C, 0x9C}},
-        {238, "Αποθήκευση", {0x2D, 0x7F, 0xD3}}, {242, "Έξοδος", {0x5D, 0x6D, 0x7E}}};
-    const TButtonStyle editStyle{{kEditButtonWidth, kEditButtonHeight}, {}, {0x10, 0x26, 0x4A},
-                                 colour::kNavy, 7, 10.5};
-    const TButtonStyle commandStyle{{kCommandButtonWidth, kCommandButtonHeight}, {},
-                                    colour::kWhite, colour::kSky, 10, 12};
-    const std::vector<EButtonState> states{EButtonState::Normal, EButtonState::Highlighted,
-                                           EButtonState::Pressed, EButtonState::Unavailable};
-    auto add = [&](const std::vector<TButtonKind>& kinds, TButtonStyle style) {
-        for (const TButtonKind& kind : kinds) {
-            style.body = kind.body;
-            for (std::size_t s = 0; s < states.size(); ++s) {
-                out.push_back(Still(kind.firstId + static_cast<int>(s),
-                                    Button(style, QString::fromUtf8(kind.caption), states[s])));
-            }
-        }
-    };
-    add(edit, editStyle);
-    add(command, commandStyle);
-}
-
-std::vector<TPicture> Inventory() {
-    std::vector<TPicture> out;
-    out.push_back({QStringLiteral("BMP"), 181, {{WindowBackground({801, 577}), 0}}, std::nullopt});
-    out.push_back(Still(182, BottomStrip({782, 18})));
-    out.push_back(Still(183, RightStrip({19, 485})));
-    out.push_back(Still(184, CornerPiece({23, 19})));
-    out.push_back(Still(185, Wordmark({242, 23}), colour::kSkyLight));
-    out.push_back(Still(186, Logo({211, 36}), colour::kSkyLight));
-
-    const QString actions = QStringLiteral("Ενέργειες");
-    const QString toDo = QStringLiteral("Ενέργειες που θα εκτελεστούν");
-    const QString sensors = QStringLiteral("Ενέργειες αισθητήρων");
-    out.push_back(Still(187, Frame({{134, 359}, actions, 0, 13, false, colour::kSky})));
-    out.push_back(Still(277, Frame({{134, 322}, actions, 0, 12, false, colour::kSky})));
-    out.push_back(Still(188, Frame({{237, 284}, toDo, 0, 11, true}), colour::kSky));
-    out.push_back(Still(278, Frame({{293, 284}, toDo, 0, 11, true}), colour::kSky));
-    out.push_back(Still(189, ButtonPanel({237, 84})));
-    out.push_back(Still(279, ButtonPanel({508, 46})));
-    // The sensor set tile sits at the left of this frame's title band.
-    out.push_back(Still(280, Frame({{207, 284}, sensors, 40, 11, true}), colour::kSky));
-    out.push_back(Still(191, SettingsColumn({111, 360}, {37, 102, 228}), colour::kSky));
-    out.push_back(Still(281, SettingsColumn({111, 322}, {37, 102}), colour::kSky));
-    out.push_back(Still(192, RobotThreeQuarter({100, 70}), colour::kInterior));
-    out.push_back(Still(193, RobotFromAbove({98, 100}), colour::kInterior));
-
-    const std::vector<ETile> tiles{ETile::Forward,    ETile::Backward,    ETile::TurnLeft,
-                                   ETile::TurnRight,  ETile::RotateLeft,  ETile::RotateRight,
-                                   ETile::GoBack,     ETile::Wait};
-    for (std::size_t i = 0; i < tiles.size(); ++i) {
-        out.push_back({QStringLiteral("GIF"), kFirstTileId + static_cast<int>(i), Tile(tiles[i]),
-                       std::nullopt});
-    }
-    AddButtons(out);
-    // The start window's background.
-    out.push_back(Still(246, StartBackground({361, 130})));
-    out.push_back(Still(kavrin::resources::kRobotTopPictureId, RobotTopStill(),
-                        QColor::fromRgb(kavrin::resources::kRobotTopBackground)));
-    return out;
-}
-
-void Write(const TPicture& picture, const QDir& root) {
+void Write(const TDrawn& drawn, const QDir& root) {
+    const TPicture& picture = drawn.picture;
     if (!root.mkpath(picture.type)) {
         throw std::runtime_error("cannot create " + root.filePath(picture.type).toStdString());
     }
-    const QString name = QStringLiteral("%1/%2.%3").arg(picture.type).arg(picture.id).arg(picture.type.toLower());
+    const QString suffix = drawn.language.isEmpty() ? QString() : QLatin1Char('_') + drawn.language;
+    const QString name = QStringLiteral("%1/%2%3.%4")
+                             .arg(picture.type)
+                             .arg(picture.id)
+                             .arg(suffix, picture.type.toLower());
     const std::string path = root.filePath(name).toStdString();
     if (picture.type == QStringLiteral("BMP")) {
         // Eight bits a pixel: the background has few colours, and the store embeds every byte.
@@ -143,16 +65,17 @@ void Write(const TPicture& picture, const QDir& root) {
     WriteGif(path, picture.frames, picture.transparentOver);
 }
 
-void WriteContactSheet(const std::vector<TPicture>& pictures, const QString& path) {
+void WriteContactSheet(const std::vector<TDrawn>& pictures, const QString& path) {
     constexpr int kScale = 2;
     constexpr int kMaxWidth = 2000;
     constexpr int kGap = 12;
     constexpr int kLabel = 16;
     // Lay the pictures out in rows, frames side by side.
-    struct TPlace { const TPicture* picture; QPoint at; };
+    struct TPlace { const TDrawn* drawn; QPoint at; };
     std::vector<TPlace> places;
     int x = kGap, y = kGap, rowHeight = 0;
-    for (const TPicture& p : pictures) {
+    for (const TDrawn& drawn : pictures) {
+        const TPicture& p = drawn.picture;
         const QSize one = p.frames.front().image.size() * kScale;
         const int width = static_cast<int>(p.frames.size()) * (one.width() + 4);
         if (x + width > kMaxWidth && x > kGap) {
@@ -160,7 +83,7 @@ void WriteContactSheet(const std::vector<TPicture>& pictures, const QString& pat
             y += rowHeight + kGap;
             rowHeight = 0;
         }
-        places.push_back({&p, {x, y}});
+        places.push_back({&drawn, {x, y}});
         x += width + kGap;
         rowHeight = std::max(rowHeight, one.height() + kLabel);
     }
@@ -169,9 +92,10 @@ void WriteContactSheet(const std::vector<TPicture>& pictures, const QString& pat
     QPainter painter(&sheet);
     painter.setFont(BoldFont(11));
     for (const TPlace& place : places) {
-        const TPicture& p = *place.picture;
+        const TPicture& p = place.drawn->picture;
         painter.setPen(Qt::white);
-        painter.drawText(place.at + QPoint(0, 12), QStringLiteral("%1 %2").arg(p.type).arg(p.id));
+        painter.drawText(place.at + QPoint(0, 12),
+                         QStringLiteral("%1 %2 %3").arg(p.type).arg(p.id).arg(place.drawn->language));
         int fx = place.at.x();
         for (const TGifFrame& frame : p.frames) {
             QImage shown = frame.image.convertToFormat(QImage::Format_ARGB32);
@@ -213,12 +137,27 @@ void WriteContactSheet(const std::vector<TPicture>& pictures, const QString& pat
     }
 }
 
+// The base pictures with the base table's captions, then each language's captioned pictures.
+std::vector<TDrawn> DrawAll(const QDir& tables) {
+    std::vector<TDrawn> drawn;
+    for (TPicture& picture : Inventory(ReadCaptions(tables.filePath(QLatin1String(kBaseTable))))) {
+        drawn.push_back({std::move(picture), {}});
+    }
+    for (const QString& table : tables.entryList({kLanguageTablePattern}, QDir::Files, QDir::Name)) {
+        const QString language = table.mid(table.indexOf(QLatin1Char('_')) + 1, 2);
+        for (TPicture& picture : CaptionedPictures(ReadCaptions(tables.filePath(table)))) {
+            drawn.push_back({std::move(picture), language});
+        }
+    }
+    return drawn;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const bool icons = argc == 3 && std::string_view(argv[1]) == "--icons";
-    if (argc != 3 && argc != 4) {
-        std::fputs("usage: kavrin-artgen FONT.ttf OUTPUT_DIR [CONTACT_SHEET.png]\n"
+    if (!icons && argc != 4 && argc != 5) {
+        std::fputs("usage: kavrin-artgen FONT.ttf STRING_TABLE_DIR OUTPUT_DIR [CONTACT_SHEET.png]\n"
                    "       kavrin-artgen --icons THEME_DIR\n",
                    stderr);
         return 2;
@@ -240,13 +179,13 @@ int main(int argc, char** argv) {
         if (QFontDatabase::addApplicationFont(QString::fromLocal8Bit(argv[1])) < 0) {
             throw std::runtime_error(std::string(argv[1]) + ": not a font");
         }
-        const std::vector<TPicture> pictures = Inventory();
-        const QDir root(QString::fromLocal8Bit(argv[2]));
-        for (const TPicture& picture : pictures) {
+        const std::vector<TDrawn> pictures = DrawAll(QDir(QString::fromLocal8Bit(argv[2])));
+        const QDir root(QString::fromLocal8Bit(argv[3]));
+        for (const TDrawn& picture : pictures) {
             Write(picture, root);
         }
-        if (argc == 4) {
-            WriteContactSheet(pictures, QString::fromLocal8Bit(argv[3]));
+        if (argc == 5) {
+            WriteContactSheet(pictures, QString::fromLocal8Bit(argv[4]));
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kavrin-artgen: %s\n", e.what());

@@ -5,9 +5,12 @@
 #include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
+#include <map>
+#include <optional>
 #include <vector>
 
 #include "gif_writer.h"
@@ -40,6 +43,9 @@ struct TButtonStyle {
 
 QImage Button(const TButtonStyle& style, const QString& caption, EButtonState state);
 
+// Where a button's caption is drawn (in its normal state; pressed, it sinks by a little).
+QRectF ButtonCaptionBox(const TButtonStyle& style);
+
 // --- Frames and panels ----------------------------------------------------------------------
 
 // A titled frame: rounded navy body, black well from below the title band to near the bottom.
@@ -54,6 +60,12 @@ struct TFrameStyle {
 };
 
 QImage Frame(const TFrameStyle& style);
+
+// The size of a frame's title, in pixels.
+inline constexpr qreal kFrameTitleSize = 13;
+
+// Where a frame's title is drawn.
+QRectF FrameTitleBox(const TFrameStyle& style);
 
 // The panel that carries the edit buttons, continuing the list frame above it.
 QImage ButtonPanel(QSize size);
@@ -85,5 +97,41 @@ QImage AppIcon(int size);
 // Writes the icon into an icon theme folder (hicolor's layout): <n>x<n>/apps/NAME.png for the
 // usual sizes and scalable/apps/NAME.svg.
 void WriteIcons(const QDir& root, const QString& name);
+
+// --- The inventory ---------------------------------------------------------------------------
+
+// The skin's captions by string number, in one language.
+using TCaptions = std::map<int, QString>;
+
+// The texts of a string table source (resources/WSDATA/strings*.tsv). Throws std::runtime_error
+// when it cannot be read or holds a malformed line.
+TCaptions ReadCaptions(const QString& tablePath);
+
+// One picture as the store keeps it: type "GIF" or "BMP", number, the frames, and for a
+// transparent picture the colour around it.
+struct TPicture {
+    QString type;
+    int id;
+    std::vector<TGifFrame> frames;
+    std::optional<QColor> transparentOver;
+};
+
+// Every picture of the skin and the windows, the captions drawn from the table given. A caption
+// missing there stops the tool (std::runtime_error): a picture without its words must not ship.
+std::vector<TPicture> Inventory(const TCaptions& captions);
+
+// Only the pictures that carry a caption: what a language draws beside the base pictures.
+std::vector<TPicture> CaptionedPictures(const TCaptions& captions);
+
+// Where a caption is drawn: the picture (for a button its first, normal one), the string number,
+// the box the caption must keep within, and the size the design gives it.
+struct TCaptionPlace {
+    int pictureId;
+    int text;
+    QRectF box;
+    qreal pixelSize;
+};
+
+std::vector<TCaptionPlace> CaptionPlaces();
 
 }  // namespace kavrin::art

@@ -20,12 +20,23 @@ namespace {
 constexpr qreal kFrameCorner = 14;
 constexpr qreal kFrameSide = 3;     // side borders: the controls inside begin 3 pixels in
 constexpr qreal kTitleBand = 47;    // height of a frame's title band
-constexpr qreal kTitleSize = 13;
 constexpr qreal kButtonLip = 3;     // the darker lower edge that lifts a button off the panel
+constexpr qreal kCaptionSide = 5;   // a button's caption keeps this far from its sides
 
 QColor Grey(int level) { return {level, level, level}; }
 
 }  // namespace
+
+QRectF ButtonCaptionBox(const TButtonStyle& style) {
+    const QRectF face(0.5, 0.5, style.size.width() - 1.0, style.size.height() - 1.0 - kButtonLip);
+    return face.adjusted(kCaptionSide, 0, -kCaptionSide, 0);
+}
+
+QRectF FrameTitleBox(const TFrameStyle& style) {
+    constexpr qreal kSide = 8;
+    return {style.titleLeft + kSide, 0, style.size.width() - style.titleLeft - 2 * kSide,
+            kTitleBand - kSide};
+}
 
 QImage Button(const TButtonStyle& style, const QString& caption, EButtonState state) {
     QImage image = Canvas(style.size.width(), style.size.height(), style.behind);
@@ -67,7 +78,7 @@ QImage Button(const TButtonStyle& style, const QString& caption, EButtonState st
         painter.drawLine(QPointF(face.left() + style.radius, face.top() + 1.5),
                          QPointF(face.right() - style.radius, face.top() + 1.5));
     }
-    const QRectF textBox = face.adjusted(5, 0, -5, 0);
+    const QRectF textBox = face.adjusted(kCaptionSide, 0, -kCaptionSide, 0);
     if (state != EButtonState::Unavailable) {
         DrawCaption(painter, textBox.translated(0, 1), caption, style.captionSize, body.darker(170));
     }
@@ -95,10 +106,10 @@ QImage Frame(const TFrameStyle& style) {
                       height - kTitleBand - style.wellBottom);
     painter.setBrush(colour::kInterior);
     painter.drawRoundedRect(well, 3, 3);
-    const QRectF titleBox(style.titleLeft + 8, 0, width - style.titleLeft - 16, kTitleBand - 8);
+    const QRectF titleBox = FrameTitleBox(style);
     painter.setBrush(colour::kYellow);
     painter.drawRoundedRect(QRectF(titleBox.center().x() - 13, kTitleBand - 9, 26, 3), 1.5, 1.5);
-    DrawCaption(painter, titleBox, style.title, kTitleSize, colour::kTitle);
+    DrawCaption(painter, titleBox, style.title, kFrameTitleSize, colour::kTitle);
     return image;
 }
 

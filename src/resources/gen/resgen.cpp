@@ -4,8 +4,8 @@
 //
 // Each RESOURCE_DIR holds one folder per resource type ("DATA", "WSDATA", "GIF", "BMP"); the
 // folder name is the type. The first is the sources' folder, later ones hold what other build
-// steps generate (the skin's pictures); a type and number may come from one of them only. What a
-// file becomes depends on its name:
+// steps generate (the skin's pictures); a type, number and language may come from one of them
+// only. What a file becomes depends on its name:
 //
 //   <id>.velic, <id>.txt   text: LF or CR LF line breaks become CR LF, the final line break is
 //                          dropped (the stored text has none); only printable ASCII and tabs
@@ -15,10 +15,16 @@
 //   <name>.tsv             string table: "<id><TAB>"text"" per line, UTF-8 in the file, stored
 //                          as raw UTF-16LE without terminator; \" and \\ escape inside quotes
 //
+// A name ending in "_" and a two-letter language code ("strings_en.tsv", "222_en.gif") holds
+// that language's forms; a name without one holds the base forms, which the program shows where a
+// language has no form of its own.
+//
 // Anything else, a duplicate type and number, or a malformed line stops the build with the file
 // and line named, so that a slip in a source never ships as a silently wrong resource.
 
 #include <algorithm>
+#include <cctype>
+#include <compare>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -31,15 +37,26 @@
 #include <utility>
 #include <vector>
 
+#include "string_table_source.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-using Key = std::pair<std::string, int>;  // type, id
+using kavrin::resources::gen::SplitLines;
+namespace gen = kavrin::resources::gen;
 
-// Resource numbers are 16-bit, as in the executable's resource table.
-constexpr long kMaxResourceId = 65535;
+using Bytes = std::vector<std::uint8_t>;
+// Type, number, language ("" for the base forms). Ordered as the lookup searches: by type name,
+// then number, then language.
+struct Key {
+    std::string type;
+    int id = 0;
+    std::string language;
+
+    auto operator<=>(const Key&) const = default;
+};
+
 constexpr long kMaxU16 = 65535;
 
 struct Failure : std::runtime_error {
@@ -62,27 +79,6 @@ std::string ReadFile(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Splits at LF; a CR right before the LF belongs to the break, not to the line.
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string current;
-    for (char c : text) {
-        if (c == '\n') {
-            if (!current.empty() && current.back() == '\r') {
-                current.pop_back();
-            }
-            lines.push_back(current);
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty()) {
-        lines.push_back(current);
-    }
-    return lines;
-}
-
 bool ParseNumber(const std::string& token, long maxValue, long& value) {
     if (token.empty()) {
         return false;
@@ -97,18 +93,8 @@ bool ParseNumber(const std::string& token, long maxValue, long& value) {
     return used == token.size() && value >= 0 && value <= maxValue;
 }
 
-bool ParseId(const std::string& text, int& id) {
-    long value = 0;
-    if (text.empty() ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return false;
-    }
-    if (!ParseNumber(text, kMaxResourceId, value)) {
-        return false;
-    }
-    id = static_cast<int>(value);
-    return true;
-}
+// Resource numbers are 16-bit, as in the executable's resource table.
+bool ParseId(const std::string& text, int& id) { return gen::ParseResourceId(text, id); }
 
 // --- Formats ----------------------------------------------------------------------------------
 
@@ -210,62 +196,37 @@ bool Utf8ToUtf16Le(const std::string& text, Bytes& out) {
     return true;
 }
 
-// One quoted text: the quotes make leading and trailing blanks unambiguous.
-std::string Unquote(const fs::path& file, int lineNo, const std::string& field) {
-    if (field.size() < 2 || field.front() != '"' || field.back() != '"') {
-        Fail(file, lineNo, "text must stand between double quotes");
-    }
-    std::string text;
-    for (std::size_t i = 1; i + 1 < field.size(); ++i) {
-        char c = field[i];
-        if (c == '\\') {
-            if (i + 2 >= field.size() || (field[i + 1] != '"' && field[i + 1] != '\\')) {
-                Fail(file, lineNo, "only \\\" and \\\\ may be escaped");
-            }
-            c = field[++i];
-        } else if (c == '"') {
-            Fail(file, lineNo, "unescaped quote inside the text");
-        }
-        text += c;
-    }
-    return text;
-}
-
-bool IsCommentOrBlank(const std::string& line) {
-    const auto first = line.find_first_not_of(" \t");
-    return first == std::string::npos || line[first] == '#';
-}
-
 void Add(std::map<Key, Bytes>& store, const fs::path& file, int lineNo, const Key& key,
          Bytes bytes) {
     if (!store.emplace(key, std::move(bytes)).second) {
+        const std::string language = key.language.empty() ? "" : " (" + key.language + ")";
         Fail(file, lineNo,
-             "resource " + key.first + " " + std::to_string(key.second) + " is defined twice");
+             "resource " + key.type + " " + std::to_string(key.id) + language + " is defined twice");
     }
 }
 
-void StringTable(const fs::path& file, const std::string& type, std::map<Key, Bytes>& store) {
+void StringTable(const fs::path& file, const std::string& type, const std::string& language,
+                 std::map<Key, Bytes>& store) {
     const std::vector<std::string> lines = SplitLines(ReadFile(file));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int lineNo = static_cast<int>(i + 1);
-        const std::string& line = lines[i];
-        if (IsCommentOrBlank(line)) {
+        const gen::TStringLine entry = gen::ParseStringLine(lines[i]);
+        if (entry.kind == gen::TStringLine::EKind::Malformed) {
+            Fail(file, lineNo, entry.error);
+        }
+        if (entry.kind == gen::TStringLine::EKind::Nothing) {
             continue;
         }
-        const auto tab = line.find('\t');
-        int id = 0;
-        if (tab == std::string::npos || !ParseId(line.substr(0, tab), id)) {
-            Fail(file, lineNo, "expected a number, a tab and a quoted text");
-        }
         Bytes bytes;
-        if (!Utf8ToUtf16Le(Unquote(file, lineNo, line.substr(tab + 1)), bytes)) {
+        if (!Utf8ToUtf16Le(entry.text, bytes)) {
             Fail(file, lineNo, "text is not valid UTF-8");
         }
-        Add(store, file, lineNo, {type, id}, std::move(bytes));
+        Add(store, file, lineNo, {type, entry.id, language}, std::move(bytes));
     }
 }
 
-void U16Table(const fs::path& file, const std::string& type, std::map<Key, Bytes>& store) {
+void U16Table(const fs::path& file, const std::string& type, const std::string& language,
+              std::map<Key, Bytes>& store) {
     const std::vector<std::string> lines = SplitLines(ReadFile(file));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int lineNo = static_cast<int>(i + 1);
@@ -278,32 +239,44 @@ void U16Table(const fs::path& file, const std::string& type, std::map<Key, Bytes
         if (!ParseId(idText, id)) {
             Fail(file, lineNo, "expected a resource number first");
         }
-        Add(store, file, lineNo, {type, id}, U16Numbers(file, lineNo, words));
+        Add(store, file, lineNo, {type, id, language}, U16Numbers(file, lineNo, words));
     }
+}
+
+// Splits "<name>_<xx>" into the name and the language code xx (two lower-case letters); a name
+// without such an ending keeps it whole and belongs to the base forms.
+std::pair<std::string, std::string> SplitLanguage(const std::string& stem) {
+    const std::size_t n = stem.size();
+    if (n > 3 && stem[n - 3] == '_' && std::islower(static_cast<unsigned char>(stem[n - 2])) &&
+        std::islower(static_cast<unsigned char>(stem[n - 1]))) {
+        return {stem.substr(0, n - 3), stem.substr(n - 2)};
+    }
+    return {stem, {}};
 }
 
 void AddFile(const fs::path& file, const std::string& type, std::map<Key, Bytes>& store) {
     const std::string ext = file.extension().string();
-    const std::string stem = file.stem().string();
+    const auto [stem, language] = SplitLanguage(file.stem().string());
     if (ext == ".tsv") {
-        StringTable(file, type, store);
+        StringTable(file, type, language, store);
         return;
     }
     if (ext == ".u16tab") {
-        U16Table(file, type, store);
+        U16Table(file, type, language, store);
         return;
     }
     int id = 0;
     if (!ParseId(stem, id)) {
         Fail(file, 0, "a single resource file is named by its number");
     }
+    const Key key{type, id, language};
     if (ext == ".velic" || ext == ".txt") {
-        Add(store, file, 0, {type, id}, TextResource(file));
+        Add(store, file, 0, key, TextResource(file));
     } else if (ext == ".u16") {
-        Add(store, file, 0, {type, id}, U16Resource(file));
+        Add(store, file, 0, key, U16Resource(file));
     } else if (ext == ".bin" || ext == ".gif" || ext == ".bmp") {
         const std::string raw = ReadFile(file);
-        Add(store, file, 0, {type, id}, Bytes(raw.begin(), raw.end()));
+        Add(store, file, 0, key, Bytes(raw.begin(), raw.end()));
     } else {
         Fail(file, 0, "unknown resource source kind '" + ext + "'");
     }
@@ -320,7 +293,8 @@ std::string Emit(const std::map<Key, Bytes>& store) {
            "namespace kavrin::resources::embedded {\n\nnamespace {\n\n";
     int index = 0;
     for (const auto& [key, bytes] : store) {
-        out << "// " << key.first << " " << key.second << ", " << bytes.size() << " bytes\n"
+        out << "// " << key.type << " " << key.id << (key.language.empty() ? "" : " ")
+            << key.language << ", " << bytes.size() << " bytes\n"
             << "const std::uint8_t r" << index++ << "[] = {";
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             out << (i % kBytesPerLine == 0 ? "\n    " : " ") << static_cast<int>(bytes[i]) << ',';
@@ -331,15 +305,15 @@ std::string Emit(const std::map<Key, Bytes>& store) {
         out << "\n};\n";
     }
     out << "\n}  // namespace\n\n"
-        << "// Sorted by type, then number, for the binary search of find().\n"
+        << "// Sorted by type, then number, then language, for the binary search of find().\n"
         << "const TEmbeddedResource kResources[] = {\n";
     index = 0;
     for (const auto& [key, bytes] : store) {
-        out << "    {\"" << key.first << "\", " << key.second << ", r" << index++ << ", "
-            << bytes.size() << "},\n";
+        out << "    {\"" << key.type << "\", " << key.id << ", \"" << key.language << "\", r"
+            << index++ << ", " << bytes.size() << "},\n";
     }
     if (store.empty()) {
-        out << "    {\"\", -1, nullptr, 0},\n";
+        out << "    {\"\", -1, \"\", nullptr, 0},\n";
     }
     out << "};\n\nconst std::size_t kResourceCount = " << store.size() << ";\n\n"
         << "}  // namespace kavrin::resources::embedded\n";
