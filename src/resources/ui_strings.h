@@ -219,4 +219,41 @@ inline constexpr int kMissionCorridorGoal = 637;
 inline constexpr int kMissionMazeTitle = 638;
 inline constexpr int kMissionMazeGoal = 639;
 
+// What is wrong in an arena or mission file (sim/arena.h, sim/mission.h), after "FILE:LINE: ".
+// %1 is a word of the file in quotes unless said otherwise.
+inline constexpr int kFileCannotRead = 640;
+inline constexpr int kArenaRobotDoesNotFit = 641;
+inline constexpr int kArenaUnknownKeyword = 642;
+inline constexpr int kArenaTakesNumbers = 643;  // %1: the keyword, %2: how many, %3: their names
+inline constexpr int kArenaNotANumber = 644;
+inline constexpr int kArenaBeyond = 645;           // %2: the limit in cm
+inline constexpr int kArenaStartTwice = 646;
+inline constexpr int kArenaTooManyObjects = 647;   // %1: the limit
+inline constexpr int kArenaBoxSize = 648;
+inline constexpr int kArenaDiscRadius = 649;
+inline constexpr int kArenaTableTwice = 650;
+inline constexpr int kArenaTableSize = 651;        // %1: the limit in cm
+inline constexpr int kMissionTakesNothing = 652;
+inline constexpr int kMissionLimitTakes = 653;
+inline constexpr int kMissionLimitTwice = 654;
+inline constexpr int kMissionZoneOffTable = 655;
+inline constexpr int kMissionUnknownZone = 656;
+inline constexpr int kMissionNoTasks = 657;
+inline constexpr int kMissionTitleTwice = 658;
+inline constexpr int kMissionGoalTwice = 659;
+inline constexpr int kMissionZoneTakes = 660;      // %2: the numbers' names
+inline constexpr int kMissionTooManyZones = 661;   // %1: the limit
+inline constexpr int kMissionZoneTwice = 662;
+inline constexpr int kMissionZoneSize = 663;
+inline constexpr int kMissionStopTakes = 664;
+inline constexpr int kMissionReachTakes = 665;
+inline constexpr int kMissionTooManyTasks = 666;   // %1: the limit
+inline constexpr int kMissionNotATime = 667;       // %2: the limit in seconds
+// The names of the numbers a line takes.
+inline constexpr int kOperandsTable = 668;
+inline constexpr int kOperandsWall = 669;
+inline constexpr int kOperandsBox = 670;  // also a zone's
+inline constexpr int kOperandsDisc = 671;
+inline constexpr int kOperandsStart = 672;
+
 }  // namespace kavrin::resources::str

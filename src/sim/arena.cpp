@@ -2,14 +2,18 @@
 
 #include <cmath>
 
+#include "resources/resources.h"
+#include "resources/ui_strings.h"
 #include "sim/text_lines.h"
 
 namespace kavrin::sim {
 
 namespace {
 
+using text::Message;
 using text::Number;
 using text::Quoted;
+namespace str = resources::str;
 
 constexpr std::string_view kOpenText = "table 200 150\nstart 30 75 0\n";
 
@@ -50,13 +54,13 @@ bool InsideBox(Vec2 p, const ArenaBox& b) {
 struct Keyword {
     std::string_view word;
     std::size_t count;
-    std::string_view operands;
+    int operands;  // the string that names the numbers
 };
-constexpr Keyword kKeywords[] = {{"table", 2, "width depth"},
-                                 {"wall", 4, "x1 y1 x2 y2"},
-                                 {"box", 4, "x y width height"},
-                                 {"disc", 3, "x y radius"},
-                                 {"start", 3, "x y heading"}};
+constexpr Keyword kKeywords[] = {{"table", 2, resources::str::kOperandsTable},
+                                 {"wall", 4, resources::str::kOperandsWall},
+                                 {"box", 4, resources::str::kOperandsBox},
+                                 {"disc", 3, resources::str::kOperandsDisc},
+                                 {"start", 3, resources::str::kOperandsStart}};
 
 class Parser {
 public:
@@ -74,7 +78,7 @@ public:
         }
         if (!startLine_) arena_.start = {30.0, arena_.depth / 2, 0.0};
         if (!PoseIsFree(arena_, arena_.Outlines(), geometry_, arena_.start))
-            return Fail(startLine_, "the robot does not fit at its start");
+            return Fail(startLine_, Message(str::kArenaRobotDoesNotFit));
         return {std::move(arena_), {}};
     }
 
@@ -95,15 +99,15 @@ private:
             const std::size_t after = words[0].data() - line.data() + words[0].size();
             return more_->Read(words, line.substr(after), lineNo_);
         }
-        if (!key) return "unknown keyword " + Quoted(words[0]);
+        if (!key) return Message(str::kArenaUnknownKeyword, {Quoted(words[0])});
         if (words.size() != key->count + 1) {
-            return Quoted(key->word) + " takes " + std::to_string(key->count) +
-                   " numbers: " + std::string(key->operands);
+            return Message(str::kArenaTakesNumbers, {Quoted(key->word), std::to_string(key->count),
+                                                     Message(key->operands)});
         }
         double v[4] = {};
         for (std::size_t i = 0; i < key->count; ++i) {
             const auto n = Number(words[i + 1]);
-            if (!n) return Quoted(words[i + 1]) + " is not a number";
+            if (!n) return Message(str::kArenaNotANumber, {Quoted(words[i + 1])});
             v[i] = *n;
         }
         const std::string_view word = key->word;
@@ -111,37 +115,36 @@ private:
         const std::size_t lengths = word == "start" ? 2 : key->count;
         for (std::size_t i = 0; i < lengths; ++i) {
             if (std::fabs(v[i]) > kMaxArenaLength) {
-                return Quoted(words[i + 1]) + " is beyond " +
-                       std::to_string(static_cast<int>(kMaxArenaLength)) + " cm";
+                return Message(str::kArenaBeyond,
+                               {Quoted(words[i + 1]), std::to_string(static_cast<int>(kMaxArenaLength))});
             }
         }
         if (word == "table") return Table(v[0], v[1]);
         if (word == "start") {
-            if (startLine_) return "the start is given twice";
+            if (startLine_) return Message(str::kArenaStartTwice);
             startLine_ = lineNo_;
             arena_.start = {v[0], v[1], DegreesToRadians(v[2])};
             return {};
         }
         if (++objects_ > kMaxArenaObjects)
-            return "more than " + std::to_string(kMaxArenaObjects) + " walls, boxes and discs";
+            return Message(str::kArenaTooManyObjects, {std::to_string(kMaxArenaObjects)});
         if (word == "wall") {
             arena_.walls.push_back({{v[0], v[1]}, {v[2], v[3]}});
         } else if (word == "box") {
-            if (v[2] <= 0 || v[3] <= 0) return "a box needs a positive width and height";
+            if (v[2] <= 0 || v[3] <= 0) return Message(str::kArenaBoxSize);
             arena_.boxes.push_back({v[0], v[1], v[2], v[3]});
         } else {
-            if (v[2] <= 0) return "a disc needs a positive radius";
+            if (v[2] <= 0) return Message(str::kArenaDiscRadius);
             arena_.discs.push_back({{v[0], v[1]}, v[2]});
         }
         return {};
     }
 
     std::string Table(double width, double depth) {
-        if (tableGiven_) return "the table is given twice";
+        if (tableGiven_) return Message(str::kArenaTableTwice);
         tableGiven_ = true;
         if (width <= 0 || depth <= 0 || width > kMaxTableSize || depth > kMaxTableSize) {
-            return "the table's width and depth must be above 0 and at most " +
-                   std::to_string(static_cast<int>(kMaxTableSize)) + " cm";
+            return Message(str::kArenaTableSize, {std::to_string(static_cast<int>(kMaxTableSize))});
         }
         arena_.width = width;
         arena_.depth = depth;
@@ -199,7 +202,7 @@ ArenaResult ParseArena(std::string_view text, const std::string& fileName,
 
 ArenaResult LoadArenaFile(const std::string& path, const RobotGeometry& geometry) {
     std::string content;
-    if (!text::ReadFile(path, content)) return {std::nullopt, path + ": cannot read"};
+    if (!text::ReadFile(path, content)) return {std::nullopt, path + ": " + Message(str::kFileCannotRead)};
     return ParseArena(content, path, geometry);
 }
 

@@ -4,13 +4,16 @@
 #include <cmath>
 #include <filesystem>
 
+#include "resources/ui_strings.h"
 #include "sim/text_lines.h"
 
 namespace kavrin::sim {
 
 namespace {
 
+using text::Message;
 using text::Quoted;
+namespace str = resources::str;
 
 // Drive a square of 60 cm and come back near the start: forward and turns only.
 constexpr std::string_view kSquareText =
@@ -122,12 +125,12 @@ public:
         if (key == "zone") return Zone(words, lineNo);
         if (key == "reach" || key == "stop") return Task(words, lineNo);
         if (key == "no-touch") {
-            if (words.size() != 1) return "\"no-touch\" takes nothing after it";
+            if (words.size() != 1) return Message(str::kMissionTakesNothing, {Quoted(key)});
             mission_.noTouch = true;
             return {};
         }
-        if (words.size() != 2) return "\"limit\" takes 1 number: seconds";
-        if (limitLine_) return "the limit is given twice";
+        if (words.size() != 2) return Message(str::kMissionLimitTakes, {Quoted(key)});
+        if (limitLine_) return Message(str::kMissionLimitTwice);
         limitLine_ = lineNo;
         VirtualTime limit = 0;
         if (std::string err = Seconds(words[1], limit); !err.empty()) return err;
@@ -142,18 +145,19 @@ public:
             if (b.x < 0 || b.y < 0 || b.x + b.width > arena.width ||
                 b.y + b.height > arena.depth) {
                 return Fail(fileName, zoneLines_[i],
-                            "zone " + Quoted(mission_.zones[i].name) + " is off the table");
+                            Message(str::kMissionZoneOffTable, {Quoted(mission_.zones[i].name)}));
             }
         }
         for (std::size_t i = 0; i < mission_.tasks.size(); ++i) {
             const auto zone = FindZone(taskZones_[i]);
             if (!zone) {
-                return Fail(fileName, taskLines_[i], "unknown zone " + Quoted(taskZones_[i]));
+                return Fail(fileName, taskLines_[i],
+                            Message(str::kMissionUnknownZone, {Quoted(taskZones_[i])}));
             }
             mission_.tasks[i].zone = *zone;
         }
         if (mission_.tasks.empty()) {
-            return Fail(fileName, 0, "no reach or stop line: an arena, not a mission");
+            return Fail(fileName, 0, Message(str::kMissionNoTasks));
         }
         if (mission_.title.empty()) {
             mission_.title = std::filesystem::path(fileName).filename().string();
@@ -170,25 +174,27 @@ private:
 
     std::string Text(std::string_view key, std::string_view text, int lineNo) {
         int& given = key == "title" ? titleLine_ : goalLine_;
-        if (given) return "the " + std::string(key) + " is given twice";
+        if (given) return Message(key == "title" ? str::kMissionTitleTwice : str::kMissionGoalTwice);
         given = lineNo;
         (key == "title" ? mission_.title : mission_.goal) = std::string(text);
         return {};
     }
 
     std::string Zone(std::span<const std::string_view> words, int lineNo) {
-        if (words.size() != 6) return "\"zone\" takes a name and 4 numbers: x y width height";
-        if (mission_.zones.size() == kMaxMissionZones) {
-            return "more than " + std::to_string(kMaxMissionZones) + " zones";
+        if (words.size() != 6) {
+            return Message(str::kMissionZoneTakes, {Quoted(words[0]), Message(str::kOperandsBox)});
         }
-        if (FindZone(words[1])) return "zone " + Quoted(words[1]) + " is given twice";
+        if (mission_.zones.size() == kMaxMissionZones) {
+            return Message(str::kMissionTooManyZones, {std::to_string(kMaxMissionZones)});
+        }
+        if (FindZone(words[1])) return Message(str::kMissionZoneTwice, {Quoted(words[1])});
         double v[4] = {};
         for (std::size_t i = 0; i < 4; ++i) {
             const auto n = text::Number(words[i + 2]);
-            if (!n) return Quoted(words[i + 2]) + " is not a number";
+            if (!n) return Message(str::kArenaNotANumber, {Quoted(words[i + 2])});
             v[i] = *n;
         }
-        if (v[2] <= 0 || v[3] <= 0) return "a zone needs a positive width and height";
+        if (v[2] <= 0 || v[3] <= 0) return Message(str::kMissionZoneSize);
         mission_.zones.push_back({std::string(words[1]), {v[0], v[1], v[2], v[3]}});
         zoneLines_.push_back(lineNo);
         return {};
@@ -196,10 +202,10 @@ private:
 
     std::string Task(std::span<const std::string_view> words, int lineNo) {
         const bool stop = words[0] == "stop";
-        if (stop && words.size() != 3) return "\"stop\" takes a zone and 1 number: seconds";
-        if (!stop && words.size() != 2) return "\"reach\" takes a zone";
+        if (stop && words.size() != 3) return Message(str::kMissionStopTakes, {Quoted(words[0])});
+        if (!stop && words.size() != 2) return Message(str::kMissionReachTakes, {Quoted(words[0])});
         if (mission_.tasks.size() == kMaxMissionTasks) {
-            return "more than " + std::to_string(kMaxMissionTasks) + " reach and stop lines";
+            return Message(str::kMissionTooManyTasks, {std::to_string(kMaxMissionTasks)});
         }
         MissionTask task;
         task.kind = stop ? TaskKind::Stop : TaskKind::Reach;
@@ -218,10 +224,10 @@ private:
     // Seconds above 0 and at most a day, to the microsecond.
     static std::string Seconds(std::string_view word, VirtualTime& time) {
         const auto n = text::Number(word);
-        if (!n) return Quoted(word) + " is not a number";
+        if (!n) return Message(str::kArenaNotANumber, {Quoted(word)});
         if (*n <= 0 || *n > kMaxMissionSeconds) {
-            return Quoted(word) + " is not a time above 0 and at most " +
-                   std::to_string(static_cast<int>(kMaxMissionSeconds)) + " s";
+            return Message(str::kMissionNotATime,
+                           {Quoted(word), std::to_string(static_cast<int>(kMaxMissionSeconds))});
         }
         time = std::llround(*n * kMicrosPerSecond);
         return {};
@@ -256,7 +262,7 @@ MissionResult ParseMission(std::string_view text, const std::string& fileName,
 
 MissionResult LoadMissionFile(const std::string& path, const RobotGeometry& geometry) {
     std::string content;
-    if (!text::ReadFile(path, content)) return {std::nullopt, path + ": cannot read"};
+    if (!text::ReadFile(path, content)) return {std::nullopt, path + ": " + Message(str::kFileCannotRead)};
     return ParseMission(content, path, geometry);
 }
 

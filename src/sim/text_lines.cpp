@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "resources/resources.h"
+
 namespace kavrin::sim::text {
 
 namespace {
@@ -41,6 +43,10 @@ std::string Quoted(std::string_view word) {
     q.append(word);
     q += '"';
     return q;
+}
+
+std::string Message(int stringId, std::initializer_list<std::string_view> args) {
+    return resources::FormatUIString(stringId, args);
 }
 
 std::string Located(const std::string& fileName, int lineNo, const std::string& message) {

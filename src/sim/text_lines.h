@@ -1,8 +1,9 @@
 #pragma once
 // The pieces of the small line formats of the table (arenas, and missions built on them): words
-// split at blanks, numbers that must be finite, quoting a word in a message, the "FILE:LINE:"
+// split at blanks, numbers that must be finite, a message and a word quoted in it, the "FILE:LINE:"
 // place every message starts with, the built-in texts by name and reading a file.
 
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,6 +20,9 @@ std::optional<double> Number(std::string_view word);
 
 // "\"word\"".
 std::string Quoted(std::string_view word);
+
+// What is wrong, in the current language: the string table's text with its places filled.
+std::string Message(int stringId, std::initializer_list<std::string_view> args = {});
 
 // "FILE:LINE: message", or "FILE: message" for a whole-file message (line 0).
 std::string Located(const std::string& fileName, int lineNo, const std::string& message);

@@ -72,7 +72,8 @@ bool Expected(int id) {
     return id <= str::kProgramNotKept || (id >= str::kSimTitle && id <= str::kSourceTooLong) ||
            (id >= str::kFirstQtText && id <= str::kLastQtText) ||
            (id >= str::kMissionLabel && id <= str::kMissionPanelTip) ||
-           (id >= str::kMissionSquareTitle && id <= str::kMissionMazeGoal);
+           (id >= str::kMissionSquareTitle && id <= str::kMissionMazeGoal) ||
+           (id >= str::kFileCannotRead && id <= str::kOperandsStart);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "language_scope.h"
 #include "sim/arena.h"
 
 namespace kavrin::test {
@@ -63,6 +64,7 @@ TEST(Arena, ReadsEveryKindOfLineWithCommentsAndBlankLines) {
 }
 
 TEST(Arena, AnUnreadableLineIsAnErrorNamingTheFileAndLine) {
+    const TLanguageScope english(resources::TLanguage::English);
     const struct {
         const char* text;
         const char* error;
@@ -121,6 +123,7 @@ TEST(Arena, AnyFiniteHeadingIsAnAngleAndNoPoseOffTheNumbersIsFree) {
 }
 
 TEST(Arena, FilesLoadByPathAndAMissingOneOrAFolderCannotBeRead) {
+    const TLanguageScope english(resources::TLanguage::English);
     const auto dir = std::filesystem::path(::testing::TempDir());
     const auto path = (dir / "corner.arena").string();
     std::ofstream(path) << "table 100 100\nbox 80 80 10 10\nstart 20 20 45\n";

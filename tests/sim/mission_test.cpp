@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "language_scope.h"
 #include "sim/mission.h"
 
 namespace kavrin::test {
@@ -62,6 +63,7 @@ TEST(MissionFile, ReadsTaskLinesBesideTheArenaInTheOrderWritten) {
 }
 
 TEST(MissionFile, AWrongLineIsAnErrorNamingTheFileAndLine) {
+    const TLanguageScope english(resources::TLanguage::English);
     const struct {
         const char* text;
         const char* error;
@@ -107,7 +109,18 @@ TEST(MissionFile, AWrongLineIsAnErrorNamingTheFileAndLine) {
     EXPECT_EQ(ParseArena("title Far bay\n", "a.arena").error, "a.arena:1: unknown keyword \"title\"");
 }
 
+TEST(MissionFile, WhatIsWrongComesInTheChosenLanguageWithTheFilesWordsAsWritten) {
+    const TLanguageScope greek(resources::TLanguage::Greek);
+    EXPECT_EQ(ParseMission("zone A 10 10 5 5\nreach B\n", "m.txt").error,
+              "m.txt:2: άγνωστη ζώνη \"B\"");
+    EXPECT_EQ(ParseMission("zone A 10 10 5\n", "m.txt").error,
+              "m.txt:1: το \"zone\" θέλει ένα όνομα και 4 αριθμούς: x y πλάτος ύψος");
+    EXPECT_EQ(ParseArena("wall 1 2 3\n", "a.arena").error,
+              "a.arena:1: το \"wall\" θέλει 4 αριθμούς: x1 y1 x2 y2");
+}
+
 TEST(MissionFile, BuiltInsLoadAndFilesLoadByPath) {
+    const TLanguageScope english(resources::TLanguage::English);
     ASSERT_GE(BuiltInMissionNames().size(), 5u);
     for (const std::string& name : BuiltInMissionNames()) {
         const MissionResult r = FindMission(name);
