@@ -3,13 +3,11 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <set>
 
 #include "drawing.h"
@@ -22,14 +20,6 @@ namespace {
 class CaptionTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "kavrin_art_tests";
-        static char* argv[] = {name, nullptr};
-        // Kept to the end of the process: destroyed among the exit handlers, it would outlive
-        // the font cache it clears.
-        static QGuiApplication* app = new QGuiApplication(argc, argv);
-        (void)app;
         fontLoaded = QFontDatabase::addApplicationFont(QStringLiteral(KAVRIN_ART_FONT)) >= 0;
     }
 
