@@ -84,6 +84,17 @@ for src in tests/data/fuzz/*.src; do
 done
 echo "windows-test: $compared command-line runs compared with the native build"
 
+# The language: the "Language" value in the settings' registry key, then --language over it.
+SETTINGS='HKCU\SOFTWARE\Tessaly\Kavrin\1.0'
+printf 'zone A 1 1 5 5\nreach B\n' >"$WORK/wrong.mission"
+wine reg add "$SETTINGS" /v Language /t REG_SZ /d el /f >/dev/null 2>&1
+wine "$DIR/kavrin-cli.exe" simulate --held --mission "$WORK/wrong.mission" 2>&1 |
+    grep -q 'άγνωστη ζώνη "B"' || fail "the Language value el in the registry gave no Greek"
+wine "$DIR/kavrin-cli.exe" --language en simulate --held --mission "$WORK/wrong.mission" 2>&1 |
+    grep -q 'unknown zone "B"' || fail "--language en did not win over the registry"
+wine reg delete "$SETTINGS" /v Language /f >/dev/null 2>&1 || true
+echo "windows-test: the language follows the registry setting and --language"
+
 # 3. A download through Wine's COM9, served by the native virtual robot on a pseudo-terminal.
 mkfifo "$WORK/hold"
 "$HOST/kavrin-cli" sim-pty --stdin <"$WORK/hold" >"$WORK/pty" 2>&1 &

@@ -34,7 +34,9 @@ VIAddVersionKey "LegalCopyright" "Tessaly"
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; The first language is the default; setup speaks Greek where Windows does.
 !insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Greek"
 
 Function .onInit
     SetRegView 64
