@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +41,7 @@
 #include "ui/code_editor.h"
 #include "ui/main_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/port_box.h"
 #include "ui/qt_texts.h"
 #include "ui/screenshots.h"
 #include "ui/skin.h"
@@ -269,6 +272,17 @@ TEST_P(Languages, TheMainWindowAsShownAndItsPictures) {
         window.Face()->FinishUncovering();
         Look(window, mode == model::TMode::Beginner ? QStringLiteral("main beginner")
                                                     : QStringLiteral("main advanced"));
+        // The port box has the design's fixed width: its entries must show whole, within the
+        // field less the pixel Qt's style keeps free on either side of the text.
+        TPortBox* ports = window.PortBox();
+        QStyleOptionComboBox option;
+        option.initFrom(ports);
+        const QRect field = ports->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                           QStyle::SC_ComboBoxEditField, ports);
+        for (int i = 0; i < ports->count(); ++i) {
+            EXPECT_LE(ports->fontMetrics().horizontalAdvance(ports->itemText(i)), field.width() - 2)
+                << ports->itemText(i).toStdString();
+        }
         // The run button (skin slot 42, "GIF" 222) carries the language's caption.
         const TSkinImage* run = nullptr;
         for (const TSkinImage* image : window.findChildren<TSkinImage*>()) {
