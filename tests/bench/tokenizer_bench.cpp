@@ -4,58 +4,17 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
 #include <string>
 
-#include "codegen/code_generator.h"
-#include "codegen/program_text.h"
-#include "model/action_program.h"
+#include "counting_new.h"
+#include "largest_program.h"
 #include "tokenizer/tokenizer.h"
 
 namespace {
 
-std::atomic<long> g_allocations{0};
-
-}  // namespace
-
-// Counting replacement of the global allocator; GCC cannot see that new and delete here pair up.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-
-namespace {
-
 using namespace kavrin;
-
-void AddStep(model::TActionProgram& p, int list, std::uint8_t kind, int value) {
-    const int row = ++p.Count(list);
-    model::TBotAction& step = p.Step(list, row);
-    step.kind = kind;
-    step.value = static_cast<std::int16_t>(value);
-    step.sensors = {0, 2, 0};
-}
-
-// The worked example of the code generator, with the main list run up to 255 steps.
-std::string MotionProgram() {
-    model::TActionProgram program;
-    for (int i = 0; i < model::kMaxSteps; ++i)
-        AddStep(program, model::kMainList, static_cast<std::uint8_t>(i % 7), 10 + i % 40);
-    AddStep(program, model::kSensorSetAll, model::akBackward, 10);
-    AddStep(program, model::kSensorSetAll, model::akRotateRight, 15);
-    AddStep(program, model::kSensorSet2, model::akStopWait, 5);
-    codegen::TProgramText text;
-    if (!codegen::BuildCode(program, model::TMode::Advanced, true, text).ok) std::abort();
-    return text.WholeText();
-}
+using test::Allocations;
 
 // One section of the mixed program: assignments and expressions, every control structure,
 // pin, serial and memory instructions, and a comment or two as real programs carry them.
@@ -106,9 +65,9 @@ void RunTokenizer(benchmark::State& state, const std::string& source) {
     long allocations = 0;
     for (auto _ : state) {
         tokenizer.LoadSource(source);
-        const long before = g_allocations.load(std::memory_order_relaxed);
+        const long before = Allocations();
         benchmark::DoNotOptimize(tokenizer.Tokenize());
-        allocations += g_allocations.load(std::memory_order_relaxed) - before;
+        allocations += Allocations() - before;
     }
     state.counters["allocs_per_run"] =
         benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
@@ -117,7 +76,7 @@ void RunTokenizer(benchmark::State& state, const std::string& source) {
 }
 
 void BM_TokenizeMotionProgram(benchmark::State& state) {
-    static const std::string source = MotionProgram();
+    static const std::string source = test::LargestMotionProgram(model::TMode::Advanced);
     RunTokenizer(state, source);
 }
 BENCHMARK(BM_TokenizeMotionProgram)->Unit(benchmark::kMicrosecond);

@@ -4,59 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <new>
 #include <string>
 #include <vector>
 
-#include "codegen/code_generator.h"
-#include "codegen/program_text.h"
-#include "model/action_program.h"
+#include "counting_new.h"
+#include "largest_program.h"
 #include "tokenizer/tokenizer.h"
-
-namespace {
-
-std::atomic<long> g_allocations{0};
-
-void* Allocate(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-
-}  // namespace
-
-// GCC cannot see that the new and delete here pair up.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace kavrin::tokenizer {
 namespace {
 
-std::string MotionProgram(bool advanced) {
-    model::TActionProgram program;
-    for (int i = 0; i < model::kMaxSteps; ++i) {
-        const int row = ++program.Count(model::kMainList);
-        model::TBotAction& step = program.Step(model::kMainList, row);
-        step.kind = static_cast<std::uint8_t>(i % 7);
-        step.value = static_cast<std::int16_t>(10 + i % 40);
-        step.sensors = {0, 2, 0};
-    }
-    codegen::TProgramText text;
-    const auto mode = advanced ? model::TMode::Advanced : model::TMode::Beginner;
-    EXPECT_TRUE(codegen::BuildCode(program, mode, true, text).ok);
-    return text.WholeText();
-}
+using test::Allocations;
+using test::LargestMotionProgram;
 
 std::string DataFile(const char* name) {
     std::ifstream in(std::string(KAVRIN_TEST_DATA) + "/fuzz/" + name, std::ios::binary);
@@ -79,8 +40,8 @@ struct Program {
 std::vector<Program> Programs() {
     const std::string kr2v25 = "'{$KORBLE KR2}\n'{$VELIC 2.5}\n";
     std::vector<Program> programs = {
-        {"motion, advanced", MotionProgram(true), {}},
-        {"motion, beginner", MotionProgram(false), {}},
+        {"motion, advanced", LargestMotionProgram(model::TMode::Advanced), {}},
+        {"motion, beginner", LargestMotionProgram(model::TMode::Beginner), {}},
         {"400 declarations", Declarations(400), {}},
         {"template", DataFile("motion_template.src"), {}},
         {"test program", DataFile("test_program.src"), {}},
@@ -105,9 +66,9 @@ TEST(TokenizerAllocation, NoRunAllocates) {
     for (int round = 0; round < 2; ++round) {
         for (const Program& p : programs) {
             ASSERT_TRUE(tokenizer.LoadSource(p.text)) << p.name;
-            const long before = g_allocations.load(std::memory_order_relaxed);
+            const long before = Allocations();
             tokenizer.Tokenize(p.options);
-            const long allocations = g_allocations.load(std::memory_order_relaxed) - before;
+            const long allocations = Allocations() - before;
             EXPECT_EQ(allocations, 0) << p.name << " (" << (tokenizer.Result().ErrorMessage
                                                               ? tokenizer.Result().ErrorMessage
                                                               : "success")
@@ -117,9 +78,9 @@ TEST(TokenizerAllocation, NoRunAllocates) {
 }
 
 TEST(TokenizerAllocation, TheCounterSeesAllocations) {
-    const long before = g_allocations.load(std::memory_order_relaxed);
+    const long before = Allocations();
     auto* p = new std::vector<int>(100);
-    EXPECT_GE(g_allocations.load(std::memory_order_relaxed) - before, 2);
+    EXPECT_GE(Allocations() - before, 2);
     delete p;
 }
 
