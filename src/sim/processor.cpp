@@ -206,11 +206,16 @@ std::uint16_t Processor::Apply(unsigned op, std::uint16_t a, std::uint16_t b) co
 
 std::uint16_t Processor::ReadVar(unsigned size, unsigned address) {
     address %= kUnitsBySize[size];
+    if (address * kBitsBySize[size] / 16 == kInsWord) ReadIns();
+    return Peek({static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(address)});
+}
+
+std::uint16_t Processor::Peek(wire::VariableLocation at) const {
+    const unsigned size = at.size & 3u;
+    const unsigned address = at.address % kUnitsBySize[size];
     const unsigned bits = kBitsBySize[size];
-    const unsigned word = address * bits / 16;
-    const unsigned shift = address * bits % 16;
-    const std::uint16_t w = word == kInsWord ? ReadIns() : ram_[word];
-    return static_cast<std::uint16_t>((w >> shift) & ((1u << bits) - 1u));
+    const std::uint16_t w = ram_[address * bits / 16];
+    return static_cast<std::uint16_t>((w >> (address * bits % 16)) & ((1u << bits) - 1u));
 }
 
 void Processor::WriteVar(unsigned size, unsigned address, std::uint16_t value) {

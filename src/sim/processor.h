@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "sim/pin_body.h"
+#include "wire/object_code.h"
 #include "wire/wire_format.h"
 
 namespace kavrin::sim {
@@ -104,6 +105,9 @@ public:
 
     std::uint16_t Word(int index) const { return ram_[static_cast<std::size_t>(index & (kRamWords - 1))]; }
     int CodePosition() const { return pc_; }
+    // A variable's value as the program last left it, without reading the pins (INS reads as
+    // it was last read).
+    std::uint16_t Peek(wire::VariableLocation at) const;
 
 private:
     struct Fault {};  // thrown to leave the instruction that faulted

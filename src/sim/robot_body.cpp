@@ -153,6 +153,12 @@ bool RobotBody::ServosIdle(VirtualTime t) const {
 
 double RobotBody::WheelSpeed(Side side) const { return Fraction(side, now_); }
 
+double RobotBody::PulseMicros(Side side) const {
+    const Wheel& w = wheels_[Index(side)];
+    if (w.lastPulse < 0 || now_ - w.lastPulse >= geometry_.servoHoldUs) return 0;
+    return w.pulseUnits * kMicrosPerPulseUnit;
+}
+
 void RobotBody::Step() {
     const VirtualTime s = stepTime_;
     stepTime_ += kMotionStepUs;

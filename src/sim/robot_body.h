@@ -95,6 +95,8 @@ public:
     double WheelAngle(Side side) const { return wheels_[Index(side)].angle; }
     // The wheel's speed now, -1 (full backward) to 1 (full forward).
     double WheelSpeed(Side side) const;
+    // The width of the servo's last pulse in µs while it still drives the wheel, else 0.
+    double PulseMicros(Side side) const;
     const WhiskerState& Whisker(Side side) const { return whiskers_[Index(side)]; }
     InfraredState Infrared(Side side) const;
     bool InContact() const { return blocked_; }

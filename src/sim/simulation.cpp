@@ -19,8 +19,26 @@ void Simulation::OnWorldEvent(const WorldEvent& e) {
     }
 }
 
-void Simulation::Load(const Eeprom& image) {
+namespace {
+
+constexpr VirtualTime kStepCheckInterval = 5 * kMicrosPerMs;
+static_assert(kSampleInterval % kStepCheckInterval == 0);
+
+std::uint16_t PulseMicros(const RobotBody& body, Side side) {
+    return static_cast<std::uint16_t>(std::clamp(body.PulseMicros(side), 0.0, 65535.0));
+}
+
+WheelDrive Drive(double speed) {
+    return speed > 0 ? WheelDrive::Forward : speed < 0 ? WheelDrive::Back : WheelDrive::Still;
+}
+
+}  // namespace
+
+void Simulation::Load(const Eeprom& image, std::optional<StepVariables> variables) {
     image_ = image;
+    variables_ = variables;
+    probe_.reset();
+    if (variables) probe_.emplace(*variables, image);
     PowerOn();
 }
 
@@ -33,7 +51,13 @@ void Simulation::PowerOn() {
     powered_ = true;
     stopNoticed_ = false;
     events_.clear();
+    missionEvents_.clear();
+    decisionMarked_ = false;
     if (judge_) judge_->Restart();
+    running_ = {};
+    record_.Clear();
+    record_.Add(SampleNow());
+    nextSample_ = kSampleInterval;
 }
 
 void Simulation::PowerOff() { powered_ = false; }
@@ -59,14 +83,90 @@ bool Simulation::Place(const Pose& pose) {
 }
 
 void Simulation::RunUntil(VirtualTime t) {
-    if (!powered_ || t <= now_) return;
+    if (!powered_) return;
+    while (now_ < t) Advance(std::min(t, (now_ / kStepCheckInterval + 1) * kStepCheckInterval));
+}
+
+bool Simulation::RunUntilNextStep(VirtualTime t) {
+    if (!powered_) return false;
+    while (now_ < t) {
+        if (Advance(std::min(t, (now_ / kStepCheckInterval + 1) * kStepCheckInterval))) return true;
+    }
+    return false;
+}
+
+bool Simulation::Advance(VirtualTime t) {
     if (!cpu_->Halted()) cpu_->Run(t);
     body_.AdvanceTo(t);
     now_ = t;
     if (judge_) {
         const bool still = body_.WheelSpeed(Side::Left) == 0 && body_.WheelSpeed(Side::Right) == 0;
         judge_->Update(body_.MotionTime(), cpu_->Halted(), cpu_->StopTime(), still);
+        TakeJudgeEvents();
     }
+    bool changed = false;
+    if (probe_) {
+        if (const std::optional<RunningStep> read = probe_->Read(*cpu_)) {
+            changed = read->at != running_.at || read->interrupted != running_.interrupted;
+            if (read->at != running_.at) {
+                RunMark mark;
+                mark.time = now_;
+                mark.step = read->at;
+                record_.AddMark(mark);
+            }
+            running_ = *read;
+        }
+    }
+    if (now_ >= nextSample_) {
+        record_.Add(SampleNow());
+        nextSample_ += kSampleInterval;
+    }
+    return changed;
+}
+
+void Simulation::TakeJudgeEvents() {
+    for (const MissionEvent& e : judge_->TakeEvents()) {
+        missionEvents_.push_back(e);
+        RunMark mark;
+        mark.time = e.time;
+        mark.task = e.task;
+        mark.thing = e.thing;
+        mark.kind = e.kind == MissionEvent::Kind::Reached   ? RunMark::Kind::Reached
+                    : e.kind == MissionEvent::Kind::Stopped ? RunMark::Kind::Stopped
+                                                            : RunMark::Kind::Touched;
+        record_.AddMark(mark);
+    }
+    if (!decisionMarked_ && judge_->GetVerdict() != Verdict::Open) {
+        decisionMarked_ = true;
+        RunMark mark;
+        mark.time = judge_->DecidedAt();
+        mark.kind = RunMark::Kind::Decided;
+        mark.failure = judge_->GetFailure();
+        record_.AddMark(mark);
+    }
+}
+
+RunSample Simulation::SampleNow() const {
+    RunSample s;
+    s.time = now_;
+    const Pose& pose = body_.CurrentPose();
+    s.x = static_cast<float>(pose.x);
+    s.y = static_cast<float>(pose.y);
+    s.heading = static_cast<float>(pose.heading);
+    s.leftPulse = PulseMicros(body_, Side::Left);
+    s.rightPulse = PulseMicros(body_, Side::Right);
+    s.leftDrive = Drive(body_.WheelSpeed(Side::Left));
+    s.rightDrive = Drive(body_.WheelSpeed(Side::Right));
+    s.leftWhisker = body_.Whisker(Side::Left).touching;
+    s.rightWhisker = body_.Whisker(Side::Right).touching;
+    s.leftIr = body_.Infrared(Side::Left).detecting;
+    s.rightIr = body_.Infrared(Side::Right).detecting;
+    s.list = static_cast<std::uint8_t>(running_.at.list);
+    s.step = static_cast<std::uint8_t>(running_.at.step);
+    s.interrupted = static_cast<std::uint8_t>(running_.interrupted);
+    s.command = running_.command;
+    s.leftMs = static_cast<std::uint16_t>(std::clamp<VirtualTime>(running_.left / kMicrosPerMs, 0, 65535));
+    return s;
 }
 
 void Simulation::FeedHost(std::uint8_t byte) {
@@ -83,9 +183,7 @@ std::optional<std::string> Simulation::TakeStopNotice() {
     return cpu_->StopReason();
 }
 
-std::vector<MissionEvent> Simulation::TakeMissionEvents() {
-    return judge_ ? judge_->TakeEvents() : std::vector<MissionEvent>{};
-}
+std::vector<MissionEvent> Simulation::TakeMissionEvents() { return std::exchange(missionEvents_, {}); }
 
 std::string PoseText(const Pose& pose) {
     char text[96];

@@ -9,6 +9,10 @@
 //
 // Sensor changes and contacts, the bytes the program sends to the computer and why it stopped
 // are collected and handed out with Take...(). Not thread-safe.
+//
+// Every run is recorded from power-on (run_record.h). Given the motion program's variables, the
+// simulation also follows which step of the lists the robot runs (step_probe.h), every 5 ms of
+// virtual time, and marks each change in the record.
 
 #include <memory>
 #include <optional>
@@ -19,6 +23,8 @@
 #include "sim/mission_judge.h"
 #include "sim/processor.h"
 #include "sim/robot_body.h"
+#include "sim/run_record.h"
+#include "sim/step_probe.h"
 
 namespace kavrin::sim {
 
@@ -26,8 +32,9 @@ class Simulation {
 public:
     explicit Simulation(Arena arena, RobotGeometry geometry = {});
 
-    // A new program: kept, and started at once with power-on.
-    void Load(const Eeprom& image);
+    // A new program: kept, and started at once with power-on. With the variables of a generated
+    // motion program, its running step is followed; without, none is.
+    void Load(const Eeprom& image, std::optional<StepVariables> variables = std::nullopt);
     const Eeprom& Image() const { return image_; }
 
     // Back to the start, time 0, the program from its beginning.
@@ -48,6 +55,9 @@ public:
     // Runs the program and the body until virtual time t (nothing happens while powered off).
     void RunUntil(VirtualTime t);
     void RunFor(VirtualTime duration) { RunUntil(now_ + duration); }
+    // The same, but stopping as soon as another step starts (seen within 5 ms); true when it
+    // did. Without a step probe it runs to t.
+    bool RunUntilNextStep(VirtualTime t);
     VirtualTime Now() const { return now_; }
 
     // A byte typed on the computer, arriving now.
@@ -60,11 +70,23 @@ public:
     // The mission's events since the last call (reached, stopped, touched).
     std::vector<MissionEvent> TakeMissionEvents();
 
+    // The step running now (none without a probe, before the start delay ends and once the
+    // program has stopped).
+    const RunningStep& Running() const { return running_; }
+    const StepProbe* Probe() const { return probe_ ? &*probe_ : nullptr; }
+    // The run since power-on.
+    const RunRecord& Record() const { return record_; }
+    // The robot's state now, as the record keeps it.
+    RunSample SampleNow() const;
+
     const RobotBody& Body() const { return body_; }
     const Processor& Cpu() const { return *cpu_; }
 
 private:
     void OnWorldEvent(const WorldEvent& event);
+    // Runs to t, which lies at most one check interval ahead; true when the step changed.
+    bool Advance(VirtualTime t);
+    void TakeJudgeEvents();
 
     Eeprom image_{};
     RobotBody body_;
@@ -74,6 +96,13 @@ private:
     bool stopNoticed_ = false;
     std::vector<WorldEvent> events_;
     std::optional<MissionJudge> judge_;
+    std::vector<MissionEvent> missionEvents_;
+    bool decisionMarked_ = false;
+    std::optional<StepVariables> variables_;
+    std::optional<StepProbe> probe_;
+    RunningStep running_;
+    RunRecord record_;
+    VirtualTime nextSample_ = 0;
 };
 
 // The pose as the command line prints it: "X Y HEADING", cm, cm and degrees in (-180, 180],

@@ -4,11 +4,13 @@
 
 #include "tokenizer/tokenizer.h"
 
+#include <array>
 #include <cassert>
 #include <cstring>
 #include <exception>
 
 #include "tokenizer/back_end.h"
+#include "tokenizer/declarations.h"
 #include "tokenizer/error_numbers.h"
 #include "tokenizer/errors.h"
 #include "tokenizer/front_end.h"
@@ -159,6 +161,19 @@ TTokenizer::~TTokenizer() = default;
 
 TTokenizerResult& TTokenizer::Result() { return state_->result; }
 const TTokenizerResult& TTokenizer::Result() const { return state_->result; }
+
+std::optional<wire::VariableLocation> TTokenizer::FindVariable(std::string_view name) const {
+    if (state_->result.Success != 1 || name.size() > static_cast<std::size_t>(kMaxNameLength))
+        return std::nullopt;
+    std::array<char, kMaxNameLength> upper{};
+    for (std::size_t i = 0; i < name.size(); ++i) upper[i] = UpperAscii(name[i]);
+    const int index = state_->symbols.Find({upper.data(), name.size()});
+    if (index < 0) return std::nullopt;
+    const TSymbol& symbol = state_->symbols.At(index);
+    if (symbol.Kind != ekVariable) return std::nullopt;
+    return wire::VariableLocation{static_cast<std::uint8_t>(VariableSize(symbol.Value)),
+                                  static_cast<std::uint8_t>(VariableAddress(symbol.Value))};
+}
 
 bool TTokenizer::LoadSource(std::string_view text) {
     if (text.size() > kMaxSourceLength) return false;

@@ -13,8 +13,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
+#include "wire/object_code.h"
 #include "wire/wire_format.h"
 
 namespace kavrin::tokenizer {
@@ -106,6 +108,10 @@ public:
 
     // Directives, elements and conditional compilation only; for the front-end's own checks.
     std::uint8_t TokenizeFrontEnd(const TokenizeOptions& options);
+
+    // Where the last successful run placed a variable declared with VAR (the name in any case);
+    // nothing for a name that is no variable or after a failed run.
+    std::optional<wire::VariableLocation> FindVariable(std::string_view name) const;
 
     // The whole work state; for the tokenizer's own white-box tests.
     TokenizerState& State() { return *state_; }

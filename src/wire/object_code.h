@@ -69,4 +69,13 @@ inline constexpr std::uint8_t kHigh = 0, kLow = 1, kInput = 2, kOutput = 3, kTog
                               kSleep = 29, kDebug = 30, kEnd = 31;
 }  // namespace kr1_token
 
+// Where a declared variable lives in the 16-word RAM: its size code (0 bit, 1 nibble, 2 byte,
+// 3 word, as in an item's size field) and its address in units of that size. The tokenizer
+// allocates it; the processor's memory is read with it.
+struct VariableLocation {
+    std::uint8_t size = 0;
+    std::uint8_t address = 0;
+    friend bool operator==(const VariableLocation&, const VariableLocation&) = default;
+};
+
 }  // namespace kavrin::wire

@@ -1,0 +1,55 @@
+#include "sim/run_record.h"
+
+#include <algorithm>
+
+namespace kavrin::sim {
+
+RunningStep RunSample::Running() const {
+    RunningStep r;
+    r.at = {list, step};
+    r.interrupted = interrupted;
+    r.command = command;
+    r.left = static_cast<VirtualTime>(leftMs) * kMicrosPerMs;
+    return r;
+}
+
+void RunRecord::Clear() {
+    samples_.clear();
+    marks_.clear();
+    full_ = false;
+}
+
+void RunRecord::Add(const RunSample& sample) {
+    if (samples_.size() >= kMaxSamples) {
+        full_ = true;
+        return;
+    }
+    samples_.push_back(sample);
+}
+
+void RunRecord::AddMark(const RunMark& mark) {
+    if (!full_) marks_.push_back(mark);
+}
+
+std::size_t RunRecord::IndexAt(VirtualTime t) const {
+    const auto after = std::upper_bound(samples_.begin(), samples_.end(), t,
+                                        [](VirtualTime v, const RunSample& s) { return v < s.time; });
+    return after == samples_.begin() ? 0 : static_cast<std::size_t>(after - samples_.begin()) - 1;
+}
+
+const RunSample& RunRecord::At(VirtualTime t) const { return samples_[IndexAt(t)]; }
+
+StepRef RunRecord::StepAt(VirtualTime t) const {
+    StepRef step;
+    for (const RunMark& mark : marks_) {
+        if (mark.time > t) break;
+        if (mark.kind == RunMark::Kind::Step) step = mark.step;
+    }
+    return step;
+}
+
+std::size_t RunRecord::Bytes() const {
+    return samples_.capacity() * sizeof(RunSample) + marks_.capacity() * sizeof(RunMark);
+}
+
+}  // namespace kavrin::sim
