@@ -256,4 +256,10 @@ inline constexpr int kOperandsBox = 670;  // also a zone's
 inline constexpr int kOperandsDisc = 671;
 inline constexpr int kOperandsStart = 672;
 
+// The main window while the virtual robot runs the lists: the step number of the step it runs.
+inline constexpr int kRunningStepNumber = 720;  // %1: the step number
+// What a palette tile does, 721 to 728 in kind order (forward ... go back): the tile's name and
+// how the robot moves, for its tooltip, its accessible name and the help area.
+inline constexpr int kFirstActionDescription = 721;
+
 }  // namespace kavrin::resources::str

@@ -28,8 +28,11 @@ const QColor kFixedFill(0x80, 0x80, 0x80);
 const QColor kFixedOutline(0xC0, 0xC0, 0xC0);
 const QColor kGridLineColour(0xC0, 0xC0, 0xC0);
 const QColor kMoveMarker(0x20, 0x40, 0xC0);
+const QColor kRunningFill(0xFF, 0xE0, 0x00);
+const QColor kInterruptedFill(0xFF, 0xF2, 0xA8);
 
 constexpr int kGridFontPixels = 11;
+constexpr int kNarrowestMark = 70;  // percent of the font's width
 
 std::string_view CommandLetters() {
     static const resources::TCommandLetters letters = resources::GetCommandLetters();
@@ -230,6 +233,22 @@ void TActionGrid::EnsureVisible(int row) {
     Refresh();
 }
 
+void TActionGrid::SetStepMark(TStepMark mark) {
+    if (mark.kind == TStepMarkKind::None || mark.row < 1) {
+        mark = {};
+    }
+    if (mark == stepMark_) {
+        return;
+    }
+    const bool moved = mark.row != stepMark_.row;
+    stepMark_ = mark;
+    if (moved && mark.row >= 1) {
+        EnsureVisible(mark.row);  // repaints
+    } else {
+        viewport()->update();
+    }
+}
+
 void TActionGrid::scrollContentsBy(int /*dx*/, int /*dy*/) {
     if (syncing_) {
         return;
@@ -261,6 +280,9 @@ QString TActionGrid::CellText(int row, int column) const {
         return UiString(headers_[static_cast<std::size_t>(column)]);
     }
     if (column == model::gcStep) {
+        if (row == stepMark_.row && stepMark_.kind != TStepMarkKind::None) {
+            return UiString(resources::str::kRunningStepNumber).arg(row);
+        }
         return QString::number(row);
     }
     if (column >= model::gcBoth && row <= document_.Count(list_)) {
@@ -273,9 +295,15 @@ QString TActionGrid::CellText(int row, int column) const {
 
 void TActionGrid::PaintCell(QPainter& painter, int row, int column, const QRect& rect) {
     const bool fixed = row == 0 || column == model::gcStep;
+    const bool marked = column == model::gcStep && row >= 1 && row == stepMark_.row &&
+                        stepMark_.kind != TStepMarkKind::None;
     if (fixed) {
         painter.setPen(kFixedOutline);
-        painter.setBrush(kFixedFill);
+        QColor fill = kFixedFill;
+        if (marked) {
+            fill = stepMark_.kind == TStepMarkKind::Running ? kRunningFill : kInterruptedFill;
+        }
+        painter.setBrush(fill);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
     } else {
         painter.fillRect(rect, Qt::white);
@@ -283,7 +311,13 @@ void TActionGrid::PaintCell(QPainter& painter, int row, int column, const QRect&
     const QString text = CellText(row, column);
     if (!text.isEmpty()) {
         painter.setPen(Qt::black);
+        // The arrow before a long step number narrows the words rather than cutting them.
+        const QFont font = painter.font();
+        if (marked) {
+            painter.setFont(CondensedToFit(font, text, rect.width() - 2, kNarrowestMark));
+        }
         painter.drawText(rect, Qt::AlignCenter, text);
+        painter.setFont(font);
     }
 }
 

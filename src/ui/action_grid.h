@@ -16,6 +16,16 @@ namespace kavrin::ui {
 
 class TBotAction;
 
+// How a grid marks the step the robot runs: its step-number cell in yellow with an arrow, paler
+// for the main list's step that a sensor set interrupted.
+enum class TStepMarkKind { None, Running, Interrupted };
+
+struct TStepMark {
+    int row = 0;  // the marked step, 0 for none
+    TStepMarkKind kind = TStepMarkKind::None;
+    friend bool operator==(const TStepMark&, const TStepMark&) = default;
+};
+
 // The command of the key table a key event stands for.
 model::TCommand CommandForKeyEvent(const QKeyEvent& event);
 
@@ -41,7 +51,7 @@ public:
     // The grid column under a point of the viewport, or -1 beyond the last column.
     int ColumnAt(int x) const;
     // The words a cell shows (the action column's are its widget's): the heading in row 0, the
-    // step number, a sensor set's name; empty for the rest.
+    // step number (with the arrow of a marked step), a sensor set's name; empty for the rest.
     QString CellText(int row, int column) const;
     // The grid row under a point of the viewport: 0 for the header, -1 below the last row.
     int RowAt(int y) const;
@@ -71,6 +81,11 @@ public:
 
     // Scrolls so that a row is in view.
     void EnsureVisible(int row);
+
+    // Marks the step the robot runs (a mark on another row than before scrolls it into view),
+    // or no step.
+    void SetStepMark(TStepMark mark);
+    TStepMark StepMark() const { return stepMark_; }
 
 Q_SIGNALS:
     // The document changed through this grid (selection, value, move, scroll): the owner
@@ -106,6 +121,7 @@ private:
     int moveTarget_ = -1;       // row a dragged step would go to
     int selectAnchor_ = -1;     // row where a selecting drag began
     bool syncing_ = false;
+    TStepMark stepMark_;
 };
 
 }  // namespace kavrin::ui

@@ -52,7 +52,9 @@ TActionPalette::TActionPalette(QWidget& window, const TSkin& skin, model::TMode 
         tile->setGeometry(bounds);
         tile->show();
         tile->SetTag(kTileKinds[i]);
-        tile->setToolTip(UiString(ActionKindName(kTileKinds[i])));
+        const QString description = UiString(ActionKindDescription(kTileKinds[i]));
+        tile->setToolTip(description);
+        tile->setAccessibleName(description);
         tile->setMouseTracking(true);
         tile->installEventFilter(this);
         tile->StopAndRewind();
@@ -102,7 +104,7 @@ bool TActionPalette::HandleTileEvent(TSkinImage* tile, QEvent* event) {
                 return true;
             }
             PlayOnly(tile);
-            Q_EMIT Hovered();
+            Q_EMIT Hovered(tile->Tag());
             return false;
         }
         case QEvent::MouseButtonPress: {

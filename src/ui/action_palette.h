@@ -1,7 +1,8 @@
 #pragma once
 // The palette of the main window: the eight action tiles in their black scroll box. A tile
 // plays under the pointer, starts a drag once pulled past a few pixels, and a double-click asks
-// for its action at the end of the current list. The palette only reports these gestures; the
+// for its action at the end of the current list. Its tooltip and accessible name say what the
+// robot does for it. The palette only reports these gestures; the
 // window decides what they do.
 
 #include <QObject>
@@ -38,8 +39,8 @@ Q_SIGNALS:
     // A tile was pulled far enough to drag: its kind, the tile and the grabbed point in it.
     void DragStarted(int kind, kavrin::ui::TSkinImage* tile, QPoint grabPoint);
     void DoubleClicked(int kind);
-    // The pointer is over a tile.
-    void Hovered();
+    // The pointer is over a tile of this kind.
+    void Hovered(int kind);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

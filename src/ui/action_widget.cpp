@@ -57,6 +57,13 @@ int ActionKindName(int kind) {
     return model::kActionKinds[static_cast<std::size_t>(kind)].nameString;
 }
 
+int ActionKindDescription(int kind) {
+    if (kind < 0 || kind >= model::kActionKindCount) {
+        return 0;
+    }
+    return resources::str::kFirstActionDescription + kind;
+}
+
 int TBotAction::NeededColumnWidth() {
     const QFont type = TSuperSpinEdit::TextFont();
     const TNumberChars& chars = SystemNumberChars();

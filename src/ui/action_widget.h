@@ -22,6 +22,9 @@ QPixmap ActionKindPicture(int kind);
 
 // The UI string number of an action kind's name, or 0 for other kinds.
 int ActionKindName(int kind);
+// The UI string number of what an action kind makes the robot do (its name first), or 0 for
+// other kinds.
+int ActionKindDescription(int kind);
 
 class TBotAction : public QObject {
     Q_OBJECT

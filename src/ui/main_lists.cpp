@@ -46,6 +46,24 @@ bool IsAdvanced(const model::TActionDocument& document) {
 
 }  // namespace
 
+TRunMarks MarksForRunningStep(const sim::RunningStep& step, const model::TActionProgram& program) {
+    TRunMarks marks;
+    const auto mark = [&](int list, int row, TStepMarkKind kind) {
+        if (model::IsValidList(list) && row >= 1 && row <= program.Count(list)) {
+            marks.lists[static_cast<std::size_t>(list - 1)] = {row, kind};
+        }
+    };
+    const int list = step.at.list;
+    if (list == model::kMainList) {
+        mark(list, step.at.step, TStepMarkKind::Running);
+    } else if (list >= model::kSensorSetAll && list <= model::kSensorSet4) {
+        mark(list, step.at.step, TStepMarkKind::Running);
+        mark(model::kMainList, step.interrupted, TStepMarkKind::Interrupted);
+        marks.sensorTab = list - model::kSensorSetAll;
+    }
+    return marks;
+}
+
 TMainLists::TMainLists(QWidget& window, model::TActionDocument& document)
     : QObject(&window), window_(window), document_(document) {
     CreateNotebook();
@@ -121,18 +139,24 @@ void TMainLists::CreateGrids() {
 }
 
 // A tab makes its set the current list: the set's grid comes forward with the sensor
-// widgets, and a double-clicked tile goes there.
+// widgets, and a double-clicked tile goes there. When the run turns the notebook, the current
+// list and the keyboard stay where the user has them, unless that was another set.
 void TMainLists::ShowSensorSet(int index) {
     if (index < 0) {
         return;
     }
     const int list = model::kSensorSetAll + index;
     TActionGrid* shown = Grid(list);
-    document_.SetCurrentList(list);
+    const QWidget* focus = window_.focusWidget();
+    const bool takeList = !followingRun_ || document_.CurrentList() != model::kMainList;
+    const bool takeFocus = !followingRun_ || (focus != nullptr && notebook_->isAncestorOf(focus));
+    if (takeList) {
+        document_.SetCurrentList(list);
+    }
     shown->show();
     // The keyboard goes with the set, before the grid that had it hides (hiding a focused
     // grid would hand the focus, and with it the current list, to the main list).
-    if (window_.isVisible()) {
+    if (takeFocus && window_.isVisible()) {
         shown->setFocus(Qt::TabFocusReason);
     }
     for (int other = model::kSensorSetAll; other <= model::kSensorSet4; ++other) {
@@ -147,6 +171,17 @@ void TMainLists::ShowSensorSet(int index) {
     shown->AttachWidgets(sensorWidgets_);
     shown->Refresh();
     Q_EMIT Changed();
+}
+
+void TMainLists::ShowRunMarks(const TRunMarks& marks) {
+    if (marks.sensorTab >= 0 && marks.sensorTab != SensorTab() && IsAdvanced(document_)) {
+        followingRun_ = true;
+        tabs_->setCurrentIndex(marks.sensorTab);
+        followingRun_ = false;
+    }
+    for (TActionGrid* grid : grids_) {
+        grid->SetStepMark(marks.lists[static_cast<std::size_t>(grid->List() - 1)]);
+    }
 }
 
 void TMainLists::Refresh(const model::TDocumentChange& change) {

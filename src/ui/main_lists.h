@@ -12,6 +12,8 @@
 
 #include "model/document.h"
 #include "model/key_table.h"
+#include "sim/step_probe.h"
+#include "ui/action_grid.h"
 #include "ui/list_drop_target.h"
 
 class QLabel;
@@ -20,8 +22,20 @@ class QWidget;
 
 namespace kavrin::ui {
 
-class TActionGrid;
 class TBotAction;
+
+// What the lists show of the step the virtual robot runs: each grid's mark (by list number
+// minus 1) and the sensor notebook's tab that comes forward (-1: it stays where it is).
+struct TRunMarks {
+    std::array<TStepMark, model::kListCount> lists{};
+    int sensorTab = -1;
+    friend bool operator==(const TRunMarks&, const TRunMarks&) = default;
+};
+
+// The main list's step is marked as running; a sensor set's step is marked in its list, its tab
+// comes forward, and the main list's step it interrupted is marked as such. A step the lists
+// do not hold (they were edited, or the step is none) is not marked.
+TRunMarks MarksForRunningStep(const sim::RunningStep& step, const model::TActionProgram& program);
 
 class TMainLists : public QObject, public TListDropTarget {
     Q_OBJECT
@@ -46,6 +60,10 @@ public:
     void SetSensorSetTileEnabled(bool enabled);
     // The lists and their value edits in tab order.
     std::vector<QWidget*> TabChain() const;
+
+    // Marks the step the robot runs: a reacting set's tab comes forward without taking the
+    // keyboard or the current list from the main list.
+    void ShowRunMarks(const TRunMarks& marks);
 
     int DropListAt(QPoint hostPos, int kind) const override;
     QPoint LandingPoint(int list, QPoint hostPos) const override;
@@ -77,6 +95,7 @@ private:
     std::vector<TBotAction*> mainWidgets_;
     std::vector<TBotAction*> sensorWidgets_;
     bool draggingSensorSet_ = false;
+    bool followingRun_ = false;  // the run turns the notebook, not the user
     QPoint pressPoint_;
 };
 

@@ -14,6 +14,7 @@
 #include "resources/ui_strings.h"
 #include "ui/action_grid.h"
 #include "ui/action_palette.h"
+#include "ui/action_widget.h"
 #include "ui/code_view.h"
 #include "ui/drag_tile.h"
 #include "ui/help_texts.h"
@@ -262,9 +263,9 @@ void TMainForm::CreateParts() {
     auto* dragger = new TDragger(*this, *lists_);
     connect(palette_, &TActionPalette::DragStarted, dragger, &TDragger::StartDrag);
     connect(palette_, &TActionPalette::DoubleClicked, this, &TMainForm::ActionDblClick);
-    connect(palette_, &TActionPalette::Hovered, this, [this] {
+    connect(palette_, &TActionPalette::Hovered, this, [this](int kind) {
         buttons_->HideEditHighlights();
-        SetHelp(str::kHelpPaletteTile);
+        ShowTileHelp(kind);
     });
     connect(lists_, &TMainLists::Changed, this, &TMainForm::RefreshAll);
     connect(lists_, &TMainLists::CommandRequested, this, &TMainForm::RunCommand);
@@ -299,6 +300,10 @@ void TMainForm::RefreshAll() {
     if (!document_) {
         return;
     }
+    // An edit while the robot runs is allowed; the lists no longer say what it runs.
+    if (marksShown_ && !SimulatorRunsTheLists()) {
+        ClearRunMarks();
+    }
     lists_->Refresh(document_->TakeChanges());
     AutoEnableDisable();
 }
@@ -330,12 +335,25 @@ void TMainForm::FocusCurrentGrid() {
 
 // --- Help and hover ------------------------------------------------------------------------------
 
-void TMainForm::SetHelp(int uiString) {
-    if (uiString == helpShown_ || helpMemo_ == nullptr) {
+void TMainForm::SetHelp(int uiString) { ShowHelpText(uiString, UiString(uiString)); }
+
+void TMainForm::ShowHelpText(int key, const QString& text) {
+    if (key == helpShown_ || helpMemo_ == nullptr) {
         return;
     }
-    helpShown_ = uiString;
-    helpMemo_->setPlainText(UiString(uiString));
+    helpShown_ = key;
+    helpMemo_->setPlainText(text);
+}
+
+// What the tile makes the robot do, then how to use it.
+void TMainForm::ShowTileHelp(int kind) {
+    const int description = ActionKindDescription(kind);
+    if (description == 0) {
+        SetHelp(str::kHelpPaletteTile);
+        return;
+    }
+    ShowHelpText(description,
+                 UiString(description) + QLatin1Char('\n') + UiString(str::kHelpPaletteTile));
 }
 
 void TMainForm::ShowHoverHelp(int uiString) {
@@ -497,6 +515,49 @@ TCodeForm& TMainForm::CodeView() {
     return *codeView_;
 }
 
+// --- The running step ----------------------------------------------------------------------------
+
+void TMainForm::SetSimulator(TSimulatorForm* window) {
+    if (simulator_ != nullptr) {
+        disconnect(simulator_, nullptr, this, nullptr);
+    }
+    simulator_ = window;
+    simImage_.reset();
+    if (simulator_ != nullptr) {
+        connect(simulator_, &TSimulatorForm::runningStepChanged, this,
+                &TMainForm::RunningStepChanged);
+    }
+}
+
+bool TMainForm::SimulatorRunsTheLists() const {
+    return simulator_ != nullptr && simImage_ && document_ &&
+           simulator_->Simulation().Image() == *simImage_ && document_->Revision() == simRevision_;
+}
+
+void TMainForm::RunningStepChanged(const sim::RunningStep& step) {
+    if (!document_) {
+        return;
+    }
+    if (!step.at.Runs()) {
+        ClearRunMarks();
+        return;
+    }
+    if (!SimulatorRunsTheLists()) {
+        ClearRunMarks();
+        simulator_->NoteOlderProgram();
+        return;
+    }
+    lists_->ShowRunMarks(MarksForRunningStep(step, document_->Program()));
+    marksShown_ = true;
+}
+
+void TMainForm::ClearRunMarks() {
+    if (marksShown_ && lists_ != nullptr) {
+        lists_->ShowRunMarks({});
+    }
+    marksShown_ = false;
+}
+
 void TMainForm::SetRunController(TRunController* run) {
     if (run_ != nullptr) {
         disconnect(run_, nullptr, this, nullptr);
@@ -523,14 +584,25 @@ void TMainForm::Go() {
     }
     runProgram_ = document_->Program();
     runSensorsEnabled_ = sensorsEnabled_->isChecked();
-    run_->StartActionProgram(runProgram_, mode_, runSensorsEnabled_, PortSetting());
+    runRevision_ = document_->Revision();
+    goRunning_ = run_->StartActionProgram(runProgram_, mode_, runSensorsEnabled_, PortSetting());
 }
 
 void TMainForm::RunFinished(const run::RunOutcome& outcome) {
-    // The virtual robot got the program: it drives it on its table, switched on afresh.
+    const bool fromGo = std::exchange(goRunning_, false);
+    // The virtual robot got the program: it drives it on its table, switched on afresh. Go's
+    // motion program comes with where it keeps its step, so that the lists can mark it.
     if (outcome.status == run::RunStatus::Delivered && outcome.portName == link::kVirtualPortName &&
         simulator_ != nullptr) {
-        simulator_->ShowProgram(run_->Image());
+        const std::optional<sim::StepVariables> variables =
+            fromGo ? run_->StepVariables() : std::nullopt;
+        ClearRunMarks();
+        simImage_.reset();
+        if (variables) {
+            simImage_ = run_->Image();
+            simRevision_ = runRevision_;
+        }
+        simulator_->ShowProgram(run_->Image(), variables);
     }
     // Errors of the link were shown while the progress window was still up; what is left are
     // the tokenizer's refusal and the user's cancel.

@@ -8,13 +8,17 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "link/port_list.h"
 #include "model/document.h"
 #include "model/key_table.h"
 #include "run/run_program.h"
+#include "sim/processor.h"
+#include "sim/step_probe.h"
 #include "ui/settings.h"
 #include "ui/skin.h"
 
@@ -67,7 +71,9 @@ public:
     // The servo test window that Test shows (none: Test does nothing).
     void SetTestWindow(TTestForm* window) { testWindow_ = window; }
     // The window that drives a program delivered to "SIM"; none: such a run shows nothing more.
-    void SetSimulator(TSimulatorForm* window) { simulator_ = window; }
+    // While it runs a program that Go made of the lists as they still are, the lists mark the
+    // step the robot runs.
+    void SetSimulator(TSimulatorForm* window);
     // Where the port box's list comes from (none: no port is listed). The application hands
     // in the one its runs use.
     void SetPortEnumerator(link::PortEnumerator enumerate);
@@ -148,6 +154,14 @@ private:
     bool BuildCode(const model::TActionProgram& program, bool sensorsEnabled);
     TCodeForm& CodeView();
     void RunFinished(const run::RunOutcome& outcome);
+    // The virtual robot runs another step: marked when it runs the lists as they are, else the
+    // marks go and the simulator notes that its program is an older one.
+    void RunningStepChanged(const sim::RunningStep& step);
+    // Whether the virtual robot's program is the one Go made of the lists as they are now.
+    bool SimulatorRunsTheLists() const;
+    void ClearRunMarks();
+    void ShowHelpText(int key, const QString& text);
+    void ShowTileHelp(int kind);
     void ShowTokenizerRefusal(const run::RunOutcome& outcome);
 
     model::TMode mode_ = model::TMode::Beginner;
@@ -173,10 +187,16 @@ private:
     // What the last Go ran, for showing its code at a tokenizer error.
     model::TActionProgram runProgram_;
     bool runSensorsEnabled_ = false;
+    std::uint64_t runRevision_ = 0;  // the document's revision when Go took the program
+    bool goRunning_ = false;         // the run under way is Go's
+    // What Go delivered to the virtual robot, and the document's revision it was made of.
+    std::optional<sim::Eeprom> simImage_;
+    std::uint64_t simRevision_ = 0;
+    bool marksShown_ = false;
     link::PortEnumerator enumerate_;
     QSettings* settingsStore_ = nullptr;
     QString pendingFile_;
-    int helpShown_ = 0;  // UI string in the help area
+    int helpShown_ = 0;  // UI string in the help area (for a tile, its description)
     bool shownForRun_ = false;
     bool ended_ = false;
 };

@@ -206,6 +206,11 @@ const std::array<std::uint8_t, wire::kEepromSize>& TRunController::Image() const
     return tokenizer_->Result().EepromImage;
 }
 
+std::optional<sim::StepVariables> TRunController::StepVariables() const {
+    return sim::FindStepVariables(
+        [this](std::string_view name) { return tokenizer_->FindVariable(name); });
+}
+
 void TRunController::Stop() {
     if (running_) {
         runStop_.request_stop();

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -27,6 +28,7 @@
 #include "link/target_link.h"
 #include "model/action_program.h"
 #include "run/run_program.h"
+#include "sim/step_probe.h"
 #include "wire/wire_format.h"
 
 namespace kavrin::tokenizer {
@@ -67,6 +69,9 @@ public:
 
     // The EEPROM image of the last run's program; read it once Finished has come.
     const std::array<std::uint8_t, wire::kEepromSize>& Image() const;
+    // Where the last run's program keeps its running step, when it was the generated motion
+    // program (none for any other, or after a failed run); read it once Finished has come.
+    std::optional<sim::StepVariables> StepVariables() const;
 
     // The servo exchange over the port a keep-open run left open: one exchange on the worker,
     // answered by ExchangeDone with the sensor byte (link::kNoSensorAnswer when silent).

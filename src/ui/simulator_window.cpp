@@ -271,8 +271,12 @@ void TSimulatorForm::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
-void TSimulatorForm::ShowProgram(const sim::Eeprom& image) {
+void TSimulatorForm::ShowProgram(const sim::Eeprom& image,
+                                 std::optional<sim::StepVariables> variables) {
     StartProgram(image);
+    if (variables) {
+        simulation_.Load(image, variables);
+    }
     quietShow_.start();
     show();
     raise();
@@ -286,6 +290,19 @@ void TSimulatorForm::StartProgram(const sim::Eeprom& image) {
     simulation_.Load(image);
     AppendNote(UiString(kSimNoteDownloaded));
     SetRunning(true);
+}
+
+// Stands in until the terminal note comes.
+void TSimulatorForm::NoteOlderProgram() {}
+
+// The step the robot runs as the main window marks it: none while switched off.
+void TSimulatorForm::ReportRunningStep() {
+    const sim::RunningStep step = simulation_.Powered() ? simulation_.Running() : sim::RunningStep{};
+    if (step.at == reportedStep_.at && step.interrupted == reportedStep_.interrupted) {
+        return;
+    }
+    reportedStep_ = step;
+    Q_EMIT runningStepChanged(step);
 }
 
 void TSimulatorForm::SetRunning(bool run) {
@@ -554,6 +571,7 @@ void TSimulatorForm::UpdateControls() {
     arenaBox_->setCurrentIndex(missionKey_.isEmpty() ? arenaBox_->findData(arenaKey_) : -1);
     missionBox_->setCurrentIndex(missionBox_->findData(missionKey_));
     panel_->Refresh(simulation_);
+    ReportRunningStep();
 }
 
 }  // namespace kavrin::ui

@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "sim/simulation.h"
 #include "sim/virtual_robot.h"
@@ -61,8 +62,12 @@ public:
     void ConnectRobot(std::shared_ptr<sim::VirtualRobot> robot);
 
     // A program was downloaded: it starts from power-on at the arena's start, and the window
-    // shows above its parent (never above a modal dialog) without taking the keyboard.
-    void ShowProgram(const sim::Eeprom& image);
+    // shows above its parent (never above a modal dialog) without taking the keyboard. With the
+    // motion program's variables, the step it runs is followed (runningStepChanged).
+    void ShowProgram(const sim::Eeprom& image,
+                     std::optional<sim::StepVariables> variables = std::nullopt);
+    // The main window's lists are no longer the program that runs: noted once in the terminal.
+    void NoteOlderProgram();
     // The same without showing the window.
     void StartProgram(const sim::Eeprom& image);
 
@@ -94,6 +99,11 @@ public:
 
     QSize sizeHint() const override { return {900, 720}; }
 
+Q_SIGNALS:
+    // Another step of the lists runs; RunningStep{} (list 0) when none does (the program ended,
+    // the robot was switched off).
+    void runningStepChanged(const kavrin::sim::RunningStep& step);
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -122,11 +132,13 @@ private:
     void AppendNote(const QString& note);
     void UpdateControls();
     void ChooseArenaFile();
+    void ReportRunningStep();
 
     sim::Simulation simulation_;
     QString arenaKey_;  // the built-in's name or the file's path
     QString missionKey_;
     bool verdictNoted_ = false;
+    sim::RunningStep reportedStep_;
     bool running_ = false;
     int speed_ = 1;
     QTimer timer_{this};  // "frameTimer"

@@ -376,7 +376,7 @@ TEST_F(MainForm, HelpTextsPerHoveredArea) {
     Doc().InsertIntoList(model::kMainList, 1, 10, model::akForward);
     Main()->Refresh();
     Hover(Tile(15));
-    EXPECT_EQ(Help(), UiString(431));
+    EXPECT_EQ(Help(), UiString(722) + QLatin1Char('\n') + UiString(431));
     EXPECT_EQ(Tile(15)->Animation()->state(), QMovie::Running);
     EXPECT_EQ(Tile(15)->Animation()->speed(), TActionPalette::kHoverSpeed);
     Hover(Tile(16));
