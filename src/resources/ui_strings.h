@@ -256,6 +256,40 @@ inline constexpr int kOperandsBox = 670;  // also a zone's
 inline constexpr int kOperandsDisc = 671;
 inline constexpr int kOperandsStart = 672;
 
+// The simulator window's robot panel, next step and timeline.
+inline constexpr int kSimStepMain = 680;         // %1: step, %2: its kind
+inline constexpr int kSimStepSet = 681;          // %1: the set, %2: step, %3: its kind
+inline constexpr int kSimStepLeft = 682;         // %1: a step or command, %2: seconds left
+inline constexpr int kSimNoStep = 683;
+inline constexpr int kSimStepInterrupted = 684;  // %1: the main list's step
+inline constexpr int kSimDriveForward = 685;
+inline constexpr int kSimDriveStill = 686;
+inline constexpr int kSimDriveBack = 687;
+inline constexpr int kSimServoValue = 688;       // %1: µs, %2: what it means
+inline constexpr int kSimServoRests = 689;
+inline constexpr int kSimLeftWhisker = 690;
+inline constexpr int kSimRightWhisker = 691;
+inline constexpr int kSimWhiskerPressed = 692;
+inline constexpr int kSimWhiskerFree = 693;
+inline constexpr int kSimLeftIr = 694;
+inline constexpr int kSimRightIr = 695;
+inline constexpr int kSimIrSees = 696;
+inline constexpr int kSimIrClear = 697;
+inline constexpr int kSimLeftServo = 698;
+inline constexpr int kSimRightServo = 699;
+inline constexpr int kSimCommand = 700;
+inline constexpr int kSimCommandValue = 701;     // %1: the letter, %2: its kind
+inline constexpr int kSimNoCommand = 702;
+inline constexpr int kSimRobotPanelTitle = 703;
+inline constexpr int kSimRobotPanelTip = 704;
+inline constexpr int kSimNextStep = 705;
+inline constexpr int kSimNextStepTip = 706;
+inline constexpr int kSimTimelineTip = 707;
+inline constexpr int kSimStateReplay = 708;      // %1: seconds
+inline constexpr int kMissionFailedDuring = 709; // %1: seconds, %2: the step
+inline constexpr int kSimStepMainInText = 710;   // %1: step, %2: its kind
+inline constexpr int kMissionVerdictTip = 711;
+inline constexpr int kSimOlderProgram = 712;
 // The main window while the virtual robot runs the lists: the step number of the step it runs.
 inline constexpr int kRunningStepNumber = 720;  // %1: the step number
 // What a palette tile does, 721 to 728 in kind order (forward ... go back): the tile's name and

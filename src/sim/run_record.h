@@ -15,6 +15,8 @@
 namespace kavrin::sim {
 
 inline constexpr VirtualTime kSampleInterval = 20 * kMicrosPerMs;
+// A sample counts the infrared detector as seeing while its last burst, this recent, saw.
+inline constexpr VirtualTime kIrSeenHold = 100 * kMicrosPerMs;
 inline constexpr VirtualTime kMaxRecordedTime = 3600 * kMicrosPerSecond;
 inline constexpr std::size_t kMaxSamples = static_cast<std::size_t>(kMaxRecordedTime / kSampleInterval) + 1;
 
@@ -31,7 +33,7 @@ struct RunSample {
     std::uint8_t list = 0, step = 0, interrupted = 0;
     char command = 0;
     bool leftWhisker = false, rightWhisker = false;  // pressed
-    bool leftIr = false, rightIr = false;            // the detector sees something
+    bool leftIr = false, rightIr = false;            // the last burst saw something
     WheelDrive leftDrive = WheelDrive::Still, rightDrive = WheelDrive::Still;
 
     Pose GetPose() const { return {x, y, heading}; }

@@ -159,8 +159,14 @@ RunSample Simulation::SampleNow() const {
     s.rightDrive = Drive(body_.WheelSpeed(Side::Right));
     s.leftWhisker = body_.Whisker(Side::Left).touching;
     s.rightWhisker = body_.Whisker(Side::Right).touching;
-    s.leftIr = body_.Infrared(Side::Left).detecting;
-    s.rightIr = body_.Infrared(Side::Right).detecting;
+    // The detector reads low only for a millisecond after each burst; a sample says what the
+    // last burst saw while the program keeps sending them.
+    const auto sees = [this](Side side) {
+        const InfraredState ir = body_.Infrared(side);
+        return ir.detecting || (ir.seen && ir.burstAt >= 0 && now_ - ir.burstAt <= kIrSeenHold);
+    };
+    s.leftIr = sees(Side::Left);
+    s.rightIr = sees(Side::Right);
     s.list = static_cast<std::uint8_t>(running_.at.list);
     s.step = static_cast<std::uint8_t>(running_.at.step);
     s.interrupted = static_cast<std::uint8_t>(running_.interrupted);

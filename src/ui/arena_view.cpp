@@ -39,12 +39,16 @@ const QColor kConeLit(0xff, 0x5a, 0x36, 110);
 const QColor kConeSeen(0xd6, 0x2f, 0x2f, 220);
 const QColor kModule(0x1b, 0x1b, 0x1b);
 const QColor kDetector(0x30, 0x30, 0x30);
+const QColor kDetectorLit(0xff, 0x3b, 0x1f);
+const QColor kDetectorGlow(0xff, 0x5a, 0x36, 120);
 const QColor kArrow(255, 255, 255, 200);
 const QColor kZone(0xf2, 0xb1, 0x1c, 60);
 const QColor kZoneEdge(0xc0, 0x7d, 0x00);
 const QColor kZoneMet(0x2f, 0xa0, 0x4e, 90);
 const QColor kZoneName(0x8a, 0x59, 0x00);
 constexpr double kZoneNameInsetPx = 4.0;
+constexpr double kReplayTrailStepCm = 0.5;  // a replayed trail keeps points this far apart
+constexpr double kReplayWhiskerBend = 0.3;  // a pressed whisker in replay, bent this much
 
 QPointF P(sim::Vec2 v) { return {v.x, v.y}; }
 
@@ -110,7 +114,7 @@ void PaintCone(QPainter& painter, const sim::RobotBody& body, sim::Side side) {
 
 // A whisker: straight when free; touching, bent back from where it meets the obstacle.
 void PaintWhisker(QPainter& painter, const sim::WhiskerState& w, sim::Side side) {
-    QPen pen(w.touching ? kTouching : kWhisker, w.touching ? 2.5 : 1.5, Qt::SolidLine,
+    QPen pen(w.touching ? kTouching : kWhisker, w.touching ? 3.0 : 1.5, Qt::SolidLine,
              Qt::RoundCap);
     pen.setCosmetic(true);
     painter.setPen(pen);
@@ -131,15 +135,14 @@ void PaintWhisker(QPainter& painter, const sim::WhiskerState& w, sim::Side side)
 
 // A wheel seen from above, in the robot's own frame; its tread moves forward on top as the wheel
 // turns forward.
-void PaintWheel(QPainter& painter, const sim::RobotBody& body, sim::Side side) {
-    const sim::RobotGeometry& g = body.Geometry();
+void PaintWheel(QPainter& painter, const sim::RobotGeometry& g, double angle, sim::Side side) {
     const double radius = g.wheelDiameter / 2;
     const double y = (side == sim::Side::Left ? 1 : -1) * g.wheelTrack / 2;
     const QRectF tyre(-radius, y - kWheelWidthCm / 2, g.wheelDiameter, kWheelWidthCm);
     painter.setPen(Qt::NoPen);
     painter.setBrush(kTyre);
     painter.drawRoundedRect(tyre, 0.4, 0.4);
-    const double shift = std::fmod(body.WheelAngle(side) * radius, kTreadSpacingCm);
+    const double shift = std::fmod(angle * radius, kTreadSpacingCm);
     painter.setPen(QPen(kTread, 0.35));
     for (double x = -radius + std::fmod(shift + kTreadSpacingCm, kTreadSpacingCm); x < radius;
          x += kTreadSpacingCm) {
@@ -147,27 +150,38 @@ void PaintWheel(QPainter& painter, const sim::RobotBody& body, sim::Side side) {
     }
 }
 
-// The body, the wheels, the module, the infrared units at the front corners and an arrow that
-// shows which way is forward; ringed while it touches something.
-void PaintRobot(QPainter& painter, const sim::RobotBody& body) {
-    const sim::RobotGeometry& g = body.Geometry();
-    const sim::Pose& pose = body.CurrentPose();
+// The robot as it is drawn at one moment: live from the body, in replay from the record.
+struct TRobotLook {
+    sim::Pose pose;
+    double wheelAngle[2] = {0, 0};
+    bool contact = false;
+    bool ir[2] = {false, false};  // the detector sees: drawn lit
+};
+
+// The body, the wheels, the module, the infrared units at the front corners (lit while they see
+// something) and an arrow that shows which way is forward; ringed while it touches something.
+void PaintRobot(QPainter& painter, const sim::RobotGeometry& g, const TRobotLook& look) {
+    const sim::Pose& pose = look.pose;
     painter.setPen(QPen(kBodyEdge, 0.4));
     painter.setBrush(kBody);
     painter.drawPolygon(Outline(sim::BodyCorners(g, pose)));
     painter.save();
     painter.translate(pose.x, pose.y);
     painter.rotate(pose.heading * 180.0 / std::numbers::pi);
-    PaintWheel(painter, body, sim::Side::Left);
-    PaintWheel(painter, body, sim::Side::Right);
+    PaintWheel(painter, g, look.wheelAngle[0], sim::Side::Left);
+    PaintWheel(painter, g, look.wheelAngle[1], sim::Side::Right);
     painter.setPen(Qt::NoPen);
     painter.setBrush(kModule);
     painter.drawRect(kMarks.module);
-    painter.setBrush(kDetector);
     const double side = g.bodyWidth / 2 - kMarks.detectorInset;
-    for (const double y : {side, -side}) {
-        painter.drawEllipse(QPointF(g.bodyFront - kMarks.detectorInset, y), kMarks.detectorRadius,
-                            kMarks.detectorRadius);
+    for (int i = 0; i < 2; ++i) {  // left (y > 0), then right
+        const QPointF at(g.bodyFront - kMarks.detectorInset, i == 0 ? side : -side);
+        if (look.ir[i]) {
+            painter.setBrush(kDetectorGlow);
+            painter.drawEllipse(at, 2 * kMarks.detectorRadius, 2 * kMarks.detectorRadius);
+        }
+        painter.setBrush(look.ir[i] ? kDetectorLit : kDetector);
+        painter.drawEllipse(at, kMarks.detectorRadius, kMarks.detectorRadius);
     }
     painter.setBrush(kArrow);
     painter.drawPolygon(
@@ -175,7 +189,7 @@ void PaintRobot(QPainter& painter, const sim::RobotBody& body) {
                    QPointF(g.bodyFront - kMarks.arrowBase, kMarks.arrowHalfWidth),
                    QPointF(g.bodyFront - kMarks.arrowBase, -kMarks.arrowHalfWidth)}));
     painter.restore();
-    if (body.InContact()) {
+    if (look.contact) {
         QPen ring(kTouching, 2.0);
         ring.setCosmetic(true);
         painter.setPen(ring);
@@ -262,7 +276,10 @@ sim::Vec2 TArenaView::ToTable(QPointF widget) const {
     return {p.x(), p.y()};
 }
 
-void TArenaView::InvalidateBackground() { background_ = QPixmap(); }
+void TArenaView::InvalidateBackground() {
+    background_ = QPixmap();
+    table_ = QPixmap();
+}
 
 void TArenaView::PaintTable(QPainter& painter) const {
     const sim::Arena& arena = simulation_.Body().GetArena();
@@ -360,7 +377,21 @@ void TArenaView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
+void TArenaView::ShowMoment(std::optional<sim::VirtualTime> t) {
+    if (t && simulation_.Record().Empty()) {
+        t.reset();
+    }
+    if (moment_ != t) {
+        moment_ = t;
+        update();
+    }
+}
+
 void TArenaView::paintEvent(QPaintEvent*) {
+    if (moment_) {
+        PaintMoment(*moment_);
+        return;
+    }
     UpdateBackground();
     QPainter painter(this);
     painter.drawPixmap(0, 0, background_);
@@ -383,7 +414,72 @@ void TArenaView::paintEvent(QPaintEvent*) {
     for (const sim::Side side : {sim::Side::Left, sim::Side::Right}) {
         PaintWhisker(painter, body.Whisker(side), side);
     }
-    PaintRobot(painter, body);
+    const sim::RunSample now = simulation_.SampleNow();
+    TRobotLook look;
+    look.pose = body.CurrentPose();
+    look.wheelAngle[0] = body.WheelAngle(sim::Side::Left);
+    look.wheelAngle[1] = body.WheelAngle(sim::Side::Right);
+    look.contact = body.InContact();
+    look.ir[0] = now.leftIr;
+    look.ir[1] = now.rightIr;
+    PaintRobot(painter, body.Geometry(), look);
+}
+
+// A moment of the recorded run: the table, the trail driven up to it and the robot as the record
+// has it then, with its whiskers and detectors.
+void TArenaView::PaintMoment(sim::VirtualTime t) {
+    const qreal ratio = devicePixelRatioF();
+    if (table_.isNull() || table_.size() != size() * ratio) {
+        table_ = QPixmap(size() * ratio);
+        table_.setDevicePixelRatio(ratio);
+        table_.fill(kFloor);
+        QPainter p(&table_);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(TableTransform());
+        PaintTable(p);
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, table_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setTransform(TableTransform());
+
+    const sim::RunRecord& record = simulation_.Record();
+    const std::size_t last = record.IndexAt(t);
+    const sim::RunSample& at = record.Samples()[last];
+    QPolygonF trail;
+    sim::Vec2 kept{record.Samples()[0].x, record.Samples()[0].y};
+    trail << P(kept);
+    for (std::size_t i = 1; i <= last; ++i) {
+        const sim::Vec2 p{record.Samples()[i].x, record.Samples()[i].y};
+        if (std::hypot(p.x - kept.x, p.y - kept.y) >= kReplayTrailStepCm || i == last) {
+            trail << P(p);
+            kept = p;
+        }
+    }
+    QPen pen(kPath, 2.0, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    painter.drawPolyline(trail);
+
+    const sim::RobotGeometry& g = simulation_.Body().Geometry();
+    const sim::Pose pose = at.GetPose();
+    const bool pressed[] = {at.leftWhisker, at.rightWhisker};
+    for (const sim::Side side : {sim::Side::Left, sim::Side::Right}) {
+        const int i = side == sim::Side::Left ? 0 : 1;
+        const double sign = i == 0 ? 1.0 : -1.0;
+        sim::WhiskerState w;
+        w.base = pose.ToTable({g.bodyFront, sign * g.bodyWidth / 2});
+        w.tip = pose.ToTable({g.bodyFront + g.whiskerForward,
+                              sign * (g.bodyWidth / 2 + g.whiskerOutward)});
+        w.touching = pressed[i];
+        w.bend = pressed[i] ? kReplayWhiskerBend : 0;
+        PaintWhisker(painter, w, side);
+    }
+    TRobotLook look;
+    look.pose = pose;
+    look.ir[0] = at.leftIr;
+    look.ir[1] = at.rightIr;
+    PaintRobot(painter, g, look);
 }
 
 bool TArenaView::OnRobot(sim::Vec2 table) const {
@@ -406,6 +502,9 @@ void TArenaView::TryPlace(const sim::Pose& pose) {
 }
 
 void TArenaView::mousePressEvent(QMouseEvent* event) {
+    if (moment_) {
+        return;  // a moment of the past is not moved
+    }
     const sim::Vec2 at = ToTable(event->position());
     if (event->button() == Qt::LeftButton && OnRobot(at)) {
         drag_ = Drag::Move;
@@ -442,6 +541,9 @@ void TArenaView::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void TArenaView::wheelEvent(QWheelEvent* event) {
+    if (moment_) {
+        return;
+    }
     const double notches = event->angleDelta().y() / 120.0;
     if (notches == 0) {
         return;

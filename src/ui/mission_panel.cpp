@@ -1,11 +1,14 @@
 #include "ui/mission_panel.h"
 
+#include <QEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QVBoxLayout>
 
 #include <string_view>
 
 #include "resources/ui_strings.h"
+#include "ui/robot_state_panel.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
@@ -71,6 +74,20 @@ QString Reason(const sim::MissionJudge& judge) {
     return {};
 }
 
+// When a mission failed during a step of the lists: "At 6.2 s, during step 3: move forward."
+QString FailedDuring(const sim::Simulation& simulation, const sim::MissionJudge& judge) {
+    const sim::StepProbe* probe = simulation.Probe();
+    if (probe == nullptr || simulation.Record().Empty()) {
+        return {};
+    }
+    const sim::StepRef step = simulation.Record().StepAt(judge.DecidedAt());
+    if (!step.Runs()) {
+        return {};
+    }
+    return UiString(kMissionFailedDuring)
+        .arg(Seconds(judge.DecidedAt()), StepText(step, probe->Map().Letter(step), true));
+}
+
 QLabel* WrappingLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
@@ -116,7 +133,17 @@ TMissionPanel::TMissionPanel(QWidget* parent) : QFrame(parent) {
     layout_ = new QVBoxLayout(this);
 }
 
+bool TMissionPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == result_ && event->type() == QEvent::MouseButtonRelease && decidedAt_ &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Q_EMIT verdictClicked(*decidedAt_);
+        return true;
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
 void TMissionPanel::Clear() {
+    decidedAt_.reset();
     delete content_;
     content_ = nullptr;
     result_ = nullptr;
@@ -165,6 +192,7 @@ void TMissionPanel::SetMission(const sim::Mission& mission) {
 
     result_ = WrappingLabel(UiString(kMissionWaiting), content_);
     result_->setObjectName(QStringLiteral("missionResult"));
+    result_->installEventFilter(this);
     QFont bold = result_->font();
     bold.setBold(true);
     result_->setFont(bold);
@@ -230,8 +258,19 @@ void TMissionPanel::Refresh(const sim::Simulation& simulation) {
     } else {
         result = MissionResultText(*judge);
         if (failed) {
+            if (const QString during = FailedDuring(simulation, *judge); !during.isEmpty()) {
+                result += QLatin1Char('\n') + during;
+            }
             result += QLatin1Char('\n') + UiString(kMissionTryAgain);
         }
+    }
+    // A decided mission's verdict takes the timeline back to its moment.
+    decidedAt_ = verdict == sim::Verdict::Open ? std::optional<sim::VirtualTime>()
+                                                : judge->DecidedAt();
+    const Qt::CursorShape cursor = decidedAt_ ? Qt::PointingHandCursor : Qt::ArrowCursor;
+    if (result_->cursor().shape() != cursor) {
+        result_->setCursor(cursor);
+        result_->setToolTip(decidedAt_ ? UiString(kMissionVerdictTip) : QString());
     }
     if (result_->text() != result) {
         result_->setText(result);

@@ -1,11 +1,13 @@
 #pragma once
 // The simulator window's mission panel: the mission's title and goal, its tasks and rules ticked
 // off as the judge meets them, and at the end the result in words a child understands (passed
-// with the time, or what went wrong). It only shows the judge's state (sim::MissionJudge).
+// with the time, or what went wrong and during which step). A click on the result shows that
+// moment again. It only shows the judge's state (sim::MissionJudge).
 
 #include <QFrame>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 #include "sim/simulation.h"
@@ -43,6 +45,13 @@ public:
     QStringList RowTexts() const;
     QString ResultText() const;
 
+Q_SIGNALS:
+    // The decided verdict was clicked: the moment it was decided.
+    void verdictClicked(kavrin::sim::VirtualTime at);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     enum class Mark { Open, Met, Missed };
     struct TRow {
@@ -60,6 +69,7 @@ private:
     std::vector<TRow> rows_;  // the tasks in order, then no-touch and the limit where given
     bool noTouchRow_ = false;
     bool limitRow_ = false;
+    std::optional<sim::VirtualTime> decidedAt_;
 };
 
 }  // namespace kavrin::ui

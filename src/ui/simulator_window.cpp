@@ -24,6 +24,8 @@
 #include "resources/ui_strings.h"
 #include "ui/arena_view.h"
 #include "ui/mission_panel.h"
+#include "ui/robot_state_panel.h"
+#include "ui/run_timeline.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
@@ -62,6 +64,26 @@ sim::Arena DefaultArena() { return *sim::BuiltInArena(kDefaultArena); }
 
 QString Seconds(double seconds) { return QString::number(seconds, 'f', 1); }
 
+QString Seconds(sim::VirtualTime t) {
+    return Seconds(static_cast<double>(t) / sim::kMicrosPerSecond);
+}
+
+// A speed as the chooser shows it: ¼, ½, 1, 2...
+QString SpeedFactor(int quarters) {
+    if (quarters == 1) {
+        return QStringLiteral("\u00BC");
+    }
+    if (quarters == 2) {
+        return QStringLiteral("\u00BD");
+    }
+    return QString::number(static_cast<double>(quarters) / kQuartersPerFactor);
+}
+
+// Steps that differ only in the time left are the same step for the main window.
+bool SameStep(const sim::RunningStep& a, const sim::RunningStep& b) {
+    return a.at == b.at && a.interrupted == b.interrupted && a.command == b.command;
+}
+
 // The entry of a chooser with this key; a file not listed yet goes in before the last entry,
 // which opens files.
 int Listed(QComboBox* box, const QString& key) {
@@ -93,11 +115,20 @@ TSimulatorForm::TSimulatorForm(QWidget* parent)
     view_ = new TArenaView(simulation_, this);
     panel_ = new TMissionPanel(this);
     panel_->hide();  // until a mission is chosen
+    robotPanel_ = new TRobotStatePanel(this);
+    timeline_ = new TRunTimeline(this);
     auto* table = new QWidget(this);
     auto* beside = new QHBoxLayout(table);
     beside->setContentsMargins(0, 0, 0, 0);
-    beside->addWidget(view_, 1);
-    beside->addWidget(panel_);
+    auto* under = new QVBoxLayout;
+    under->addWidget(view_, 1);
+    under->addWidget(timeline_);
+    beside->addLayout(under, 1);
+    auto* column = new QVBoxLayout;
+    column->addWidget(robotPanel_);
+    column->addWidget(panel_, 1);
+    column->addStretch(0);
+    beside->addLayout(column);
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(table);
     splitter->addWidget(BuildTerminal());
@@ -127,10 +158,13 @@ QHBoxLayout* TSimulatorForm::BuildBar() {
     runButton_->setToolTip(UiString(kSimRunTip));
     powerButton_ = new QPushButton(this);
     powerButton_->setToolTip(UiString(kSimPowerTip));
+    nextButton_ = new QPushButton(UiString(kSimNextStep), this);
+    nextButton_->setToolTip(UiString(kSimNextStepTip));
     speedBox_ = new QComboBox(this);
-    for (const int factor : kSimulatorSpeeds) {
-        speedBox_->addItem(UiString(kSimSpeedItem).arg(factor), factor);
+    for (const int quarters : kSimulatorSpeedQuarters) {
+        speedBox_->addItem(UiString(kSimSpeedItem).arg(SpeedFactor(quarters)), quarters);
     }
+    speedBox_->setCurrentIndex(speedBox_->findData(quarters_));
     speedBox_->setToolTip(UiString(kSimSpeedTip));
     BuildArenaBox();
     timeLabel_ = new QLabel(this);
@@ -142,6 +176,7 @@ QHBoxLayout* TSimulatorForm::BuildBar() {
     auto* bar = new QHBoxLayout;
     bar->addWidget(runButton_);
     bar->addWidget(powerButton_);
+    bar->addWidget(nextButton_);
     bar->addSpacing(kBarSpacing);
     bar->addWidget(BuddyLabel(kSimSpeedLabel, speedBox_, this));
     bar->addWidget(speedBox_);
@@ -181,6 +216,13 @@ QHBoxLayout* TSimulatorForm::BuildMissionLine() {
     line->addWidget(BuddyLabel(kMissionLabel, missionBox_, this));
     line->addWidget(missionBox_);
     line->addStretch(1);
+    noteLabel_ = new QLabel(UiString(kSimOlderProgram), this);
+    noteLabel_->setObjectName(QStringLiteral("programNote"));
+    QPalette palette = noteLabel_->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xc0, 0x20, 0x20));
+    noteLabel_->setPalette(palette);
+    noteLabel_->hide();
+    line->addWidget(noteLabel_);
     return line;
 }
 
@@ -206,7 +248,16 @@ void TSimulatorForm::ConnectControls() {
     connect(powerButton_, &QPushButton::clicked, this,
             [this] { SetPower(!simulation_.Powered()); });
     connect(speedBox_, &QComboBox::activated, this,
-            [this](int index) { SetSpeed(speedBox_->itemData(index).toInt()); });
+            [this](int index) { SetSpeedQuarters(speedBox_->itemData(index).toInt()); });
+    connect(nextButton_, &QPushButton::clicked, this, &TSimulatorForm::RunNextStep);
+    connect(timeline_, &TRunTimeline::moved, this, &TSimulatorForm::TimelineMoved);
+    connect(timeline_, &QSlider::sliderReleased, this, [this] {
+        if (timeline_->AtEnd()) {
+            ReturnToLive();
+        }
+    });
+    connect(panel_, &TMissionPanel::verdictClicked, this,
+            [this](sim::VirtualTime at) { timeline_->MoveTo(at); });
     connect(arenaBox_, &QComboBox::activated, this, &TSimulatorForm::ArenaChosen);
     connect(missionBox_, &QComboBox::activated, this, &TSimulatorForm::MissionChosen);
     connect(input_, &QLineEdit::returnPressed, this, [this] {
@@ -220,6 +271,8 @@ void TSimulatorForm::ConnectControls() {
     auto* space =
         new QShortcut(QKeySequence(Qt::Key_Space), view_, nullptr, nullptr, Qt::WidgetShortcut);
     connect(space, &QShortcut::activated, this, [this] { SetRunning(!running_); });
+    auto* next = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(next, &QShortcut::activated, this, &TSimulatorForm::RunNextStep);
 }
 
 void TSimulatorForm::ConnectRobot(std::shared_ptr<sim::VirtualRobot> robot) {
@@ -269,14 +322,12 @@ void TSimulatorForm::hideEvent(QHideEvent* event) {
         DetachLine();
     }
     QWidget::hideEvent(event);
+    UpdateStep();
 }
 
 void TSimulatorForm::ShowProgram(const sim::Eeprom& image,
                                  std::optional<sim::StepVariables> variables) {
-    StartProgram(image);
-    if (variables) {
-        simulation_.Load(image, variables);
-    }
+    StartProgram(image, variables);
     quietShow_.start();
     show();
     raise();
@@ -286,26 +337,68 @@ void TSimulatorForm::ShowProgram(const sim::Eeprom& image,
     }
 }
 
-void TSimulatorForm::StartProgram(const sim::Eeprom& image) {
-    simulation_.Load(image);
+void TSimulatorForm::StartProgram(const sim::Eeprom& image,
+                                  std::optional<sim::StepVariables> variables) {
+    simulation_.Load(image, variables);
+    olderProgram_ = false;
+    ReturnToLive();
     AppendNote(UiString(kSimNoteDownloaded));
     SetRunning(true);
 }
 
-// Stands in until the terminal note comes.
-void TSimulatorForm::NoteOlderProgram() {}
+void TSimulatorForm::NoteOlderProgram() {
+    olderProgram_ = true;
+    UpdateControls();
+}
 
-// The step the robot runs as the main window marks it: none while switched off.
-void TSimulatorForm::ReportRunningStep() {
-    const sim::RunningStep step = simulation_.Powered() ? simulation_.Running() : sim::RunningStep{};
-    if (step.at == reportedStep_.at && step.interrupted == reportedStep_.interrupted) {
+QString TSimulatorForm::NoteText() const {
+    return olderProgram_ ? noteLabel_->text() : QString();
+}
+
+void TSimulatorForm::RunNextStep() {
+    if (!simulation_.Powered() || simulation_.Probe() == nullptr || simulation_.Cpu().Halted()) {
         return;
     }
-    reportedStep_ = step;
-    Q_EMIT runningStepChanged(step);
+    ReturnToLive();
+    SetRunning(true);
+    stepping_ = running_;
+    UpdateControls();
+}
+
+void TSimulatorForm::ShowMoment(sim::VirtualTime t) {
+    if (simulation_.Record().Empty()) {
+        return;
+    }
+    SetRunning(false);
+    moment_ = std::clamp<sim::VirtualTime>(t, 0, simulation_.Record().End());
+    view_->ShowMoment(moment_);
+    UpdateControls();
+}
+
+void TSimulatorForm::ReturnToLive() {
+    if (!moment_) {
+        return;
+    }
+    moment_.reset();
+    view_->ShowMoment(std::nullopt);
+    UpdateControls();
+}
+
+// The user moved the timeline: the run as it was then; dropped at the end by a key, live again
+// (a drag goes live when it is released there).
+void TSimulatorForm::TimelineMoved(sim::VirtualTime t) {
+    if (timeline_->AtEnd() && !timeline_->isSliderDown()) {
+        ReturnToLive();
+    } else {
+        ShowMoment(t);
+    }
 }
 
 void TSimulatorForm::SetRunning(bool run) {
+    if (run) {
+        ReturnToLive();
+    }
+    stepping_ = false;
     running_ = run && simulation_.Powered();
     if (running_) {
         clock_.start();
@@ -325,14 +418,20 @@ void TSimulatorForm::SetPower(bool on) {
         simulation_.PowerOff();
         AppendNote(UiString(kSimNotePowerOff));
     }
+    ReturnToLive();
     SetRunning(on);
     view_->update();
 }
 
-void TSimulatorForm::SetSpeed(int factor) {
-    speed_ =
-        std::clamp(factor, kSimulatorSpeeds[0], kSimulatorSpeeds[std::size(kSimulatorSpeeds) - 1]);
-    const int index = speedBox_->findData(speed_);
+void TSimulatorForm::SetSpeedQuarters(int quarters) {
+    int nearest = kSimulatorSpeedQuarters[0];
+    for (const int offered : kSimulatorSpeedQuarters) {
+        if (std::abs(offered - quarters) < std::abs(nearest - quarters)) {
+            nearest = offered;
+        }
+    }
+    quarters_ = nearest;
+    const int index = speedBox_->findData(quarters_);
     if (index >= 0) {
         speedBox_->setCurrentIndex(index);
     }
@@ -412,6 +511,7 @@ bool TSimulatorForm::Refuse(const std::string& error) {
 // stays off. Returns whether it was on.
 bool TSimulatorForm::ReplaceTable(const std::function<void()>& put) {
     const bool wasPowered = simulation_.Powered();
+    ReturnToLive();
     put();
     view_->InvalidateBackground();
     if (!wasPowered) {
@@ -484,10 +584,23 @@ void TSimulatorForm::Advance(sim::VirtualTime duration) {
 void TSimulatorForm::Tick() {
     const qint64 elapsedNs = std::min(clock_.nsecsElapsed(), kSimulatorMaxCatchUpMs * 1'000'000);
     clock_.restart();
-    remainderNs_ += elapsedNs * speed_;
-    const sim::VirtualTime step = remainderNs_ / kNsPerVirtualUs;
-    remainderNs_ -= step * kNsPerVirtualUs;
-    Advance(step);
+    constexpr qint64 kUnit = kNsPerVirtualUs * kQuartersPerFactor;
+    remainderNs_ += elapsedNs * quarters_;
+    const sim::VirtualTime step = remainderNs_ / kUnit;
+    remainderNs_ -= step * kUnit;
+    if (!stepping_) {
+        Advance(step);
+        return;
+    }
+    TakeInput();
+    const bool started = simulation_.RunUntilNextStep(simulation_.Now() + step);
+    TakeOutput();
+    CheckMission();
+    if (started) {
+        SetRunning(false);  // a new step begins: wait there
+    }
+    UpdateControls();
+    view_->update();
 }
 
 void TSimulatorForm::TakeOutput() {
@@ -544,6 +657,9 @@ QString TSimulatorForm::StatusText() const {
     if (simulation_.Cpu().Halted()) {
         return UiString(kSimStateEnded);
     }
+    if (moment_) {
+        return UiString(kSimStateReplay).arg(Seconds(*moment_));
+    }
     if (!running_) {
         return UiString(kSimStatePaused);
     }
@@ -571,7 +687,51 @@ void TSimulatorForm::UpdateControls() {
     arenaBox_->setCurrentIndex(missionKey_.isEmpty() ? arenaBox_->findData(arenaKey_) : -1);
     missionBox_->setCurrentIndex(missionBox_->findData(missionKey_));
     panel_->Refresh(simulation_);
-    ReportRunningStep();
+    nextButton_->setEnabled(powered && simulation_.Probe() != nullptr &&
+                            !simulation_.Cpu().Halted());
+    noteLabel_->setVisible(olderProgram_);
+    // The timeline follows the live run in tenths of a second, so that it is not drawn again
+    // on every frame.
+    const sim::RunRecord& record = simulation_.Record();
+    if (moment_) {
+        timeline_->Follow(record, *moment_);
+    } else if (!running_ || record.End() < timeline_->Time() ||
+               record.End() - timeline_->Time() >= kTimelineFollowStep) {
+        timeline_->Follow(record, record.End());
+    }
+    robotPanel_->Show(ShownSample());
+    UpdateStep();
+}
+
+sim::RunSample TSimulatorForm::ShownSample() const {
+    if (moment_ && !simulation_.Record().Empty()) {
+        return simulation_.Record().At(*moment_);
+    }
+    sim::RunSample now = simulation_.SampleNow();
+    if (!simulation_.Powered()) {  // off: nothing runs
+        now.list = now.step = now.interrupted = 0;
+        now.command = 0;
+        now.leftMs = 0;
+        now.leftPulse = now.rightPulse = 0;
+        now.leftDrive = now.rightDrive = sim::WheelDrive::Still;
+    }
+    return now;
+}
+
+sim::RunningStep TSimulatorForm::ShownStep() const {
+    if (!isVisible()) {
+        return {};
+    }
+    const sim::RunningStep step = ShownSample().Running();
+    return step.at.Runs() ? step : sim::RunningStep{};
+}
+
+void TSimulatorForm::UpdateStep() {
+    const sim::RunningStep step = ShownStep();
+    if (!SameStep(step, shownStep_)) {
+        shownStep_ = step;
+        Q_EMIT runningStepChanged(step);
+    }
 }
 
 }  // namespace kavrin::ui

@@ -5,9 +5,14 @@
 // shows above the main window without taking the keyboard from it.
 //
 // The simulation runs in time slices on a timer of the UI thread (a slice costs well under a
-// millisecond): at 1x virtual time follows the wall clock, at 2x, 5x or 20x it runs that much
-// faster; the picture is redrawn after each slice, up to 60 times a second. Pausing or closing
-// stops the timer. A terminal pane shows what the program sends to the computer (DEBUG) and why
+// millisecond): at 1x virtual time follows the wall clock, at 1/4x or 1/2x it runs that much
+// slower, at 2x, 5x or 20x that much faster; the picture is redrawn after each slice, up to 60
+// times a second. Pausing or closing stops the timer. "Next step" runs until another step of the
+// lists starts and pauses there.
+//
+// Beside the table a panel shows the robot's whiskers, detectors, servos and the step it runs;
+// under it a timeline covers the recorded run. Moving the timeline pauses and shows the run as it
+// was then (robot, trail, panel, step); back at its end the window is live again. A terminal pane shows what the program sends to the computer (DEBUG) and why
 // it stopped, and sends what the user types (DEBUGIN).
 //
 // A mission chosen beside the arena puts its table and zones on the view and a panel beside it
@@ -36,10 +41,16 @@ namespace kavrin::ui {
 
 class TArenaView;
 class TMissionPanel;
+class TRobotStatePanel;
+class TRunTimeline;
 
 inline constexpr int kSimulatorFrameMs = 16;           // up to 60 pictures a second
 inline constexpr qint64 kSimulatorMaxCatchUpMs = 100;  // a late frame never runs more than this
-inline constexpr int kSimulatorSpeeds[] = {1, 2, 5, 20};
+// The speeds offered, in quarters of real time: 1/4x, 1/2x, 1x, 2x, 5x, 20x.
+inline constexpr int kSimulatorSpeedQuarters[] = {1, 2, 4, 8, 20, 80};
+inline constexpr int kQuartersPerFactor = 4;
+// While live and running, the timeline follows the record's end in steps of this much.
+inline constexpr sim::VirtualTime kTimelineFollowStep = 100 * sim::kMicrosPerMs;
 inline constexpr int kTerminalMaxLines = 2000;
 inline constexpr int kQuietShowMs = 1500;  // the progress window closes within this
 // The generated motion program stands still this long after power-on, so that the robot can be
@@ -62,22 +73,37 @@ public:
     void ConnectRobot(std::shared_ptr<sim::VirtualRobot> robot);
 
     // A program was downloaded: it starts from power-on at the arena's start, and the window
-    // shows above its parent (never above a modal dialog) without taking the keyboard. With the
-    // motion program's variables, the step it runs is followed (runningStepChanged).
+    // shows above its parent (never above a modal dialog) without taking the keyboard.
+    // With the motion program's variables, the window follows the step it runs.
     void ShowProgram(const sim::Eeprom& image,
                      std::optional<sim::StepVariables> variables = std::nullopt);
-    // The main window's lists are no longer the program that runs: noted once in the terminal.
-    void NoteOlderProgram();
     // The same without showing the window.
-    void StartProgram(const sim::Eeprom& image);
+    void StartProgram(const sim::Eeprom& image,
+                      std::optional<sim::StepVariables> variables = std::nullopt);
+    // Says in the status line, until the next program comes, that the robot holds an older
+    // version of the program than the lists show.
+    void NoteOlderProgram();
+    QString NoteText() const;
 
     void SetRunning(bool run);
     bool IsRunning() const { return running_; }
     void SetPower(bool on);
     bool PowerOn() const { return simulation_.Powered(); }
-    // 1, 2, 5 or 20.
-    void SetSpeed(int factor);
-    int Speed() const { return speed_; }
+    // A whole factor (1, 2, 5 or 20), or quarters of real time (one of kSimulatorSpeedQuarters;
+    // others go to the nearest offered).
+    void SetSpeed(int factor) { SetSpeedQuarters(factor * kQuartersPerFactor); }
+    void SetSpeedQuarters(int quarters);
+    int SpeedQuarters() const { return quarters_; }
+    // Runs at the chosen speed until another step starts, then pauses; nothing without a step
+    // probe.
+    void RunNextStep();
+    bool IsSteppingToNext() const { return stepping_; }
+    // Shows the recorded run at t, paused; ReturnToLive() shows the simulation as it is.
+    void ShowMoment(sim::VirtualTime t);
+    void ReturnToLive();
+    std::optional<sim::VirtualTime> Moment() const { return moment_; }
+    // The step the window shows now, live or replayed (none when off, ended or hidden).
+    sim::RunningStep ShownStep() const;
     // A built-in arena by name, or an arena file; false (with the message shown) when it
     // cannot be read.
     bool SetArena(const QString& nameOrPath);
@@ -100,8 +126,8 @@ public:
     QSize sizeHint() const override { return {900, 720}; }
 
 Q_SIGNALS:
-    // Another step of the lists runs; RunningStep{} (list 0) when none does (the program ended,
-    // the robot was switched off).
+    // The step the window shows changed (its list, step, interrupted step or command), live or
+    // in replay; a default RunningStep when none runs (off, program ended, window hidden).
     void runningStepChanged(const kavrin::sim::RunningStep& step);
 
 protected:
@@ -131,22 +157,28 @@ private:
     void AppendTerminal(const QString& text);
     void AppendNote(const QString& note);
     void UpdateControls();
+    // The moment shown: the record's at the replay time, or the simulation's now.
+    sim::RunSample ShownSample() const;
+    void TimelineMoved(sim::VirtualTime t);
+    void UpdateStep();
     void ChooseArenaFile();
-    void ReportRunningStep();
 
     sim::Simulation simulation_;
     QString arenaKey_;  // the built-in's name or the file's path
     QString missionKey_;
     bool verdictNoted_ = false;
-    sim::RunningStep reportedStep_;
     bool running_ = false;
-    int speed_ = 1;
+    int quarters_ = kQuartersPerFactor;
+    bool stepping_ = false;  // Next step: runs until another step starts
+    std::optional<sim::VirtualTime> moment_;  // replaying the record at this time
+    sim::RunningStep shownStep_;              // as last announced
+    bool olderProgram_ = false;
     QTimer timer_{this};  // "frameTimer"
     // Just shown after a run: a window manager that hands it the focus (when the progress window
     // closes) is overruled, and the focus goes back to where the user works.
     QTimer quietShow_{this};
     QElapsedTimer clock_;
-    qint64 remainderNs_ = 0;  // wall time not yet turned into virtual microseconds
+    qint64 remainderNs_ = 0;  // wall time times quarters, not yet turned into virtual time
     bool terminalAtLineStart_ = true;
     std::shared_ptr<sim::VirtualRobot> robot_;
     std::shared_ptr<sim::SimulatorLine> line_;  // set while the robot's port routes to us
@@ -154,6 +186,10 @@ private:
     TArenaView* view_ = nullptr;
     QPushButton* runButton_ = nullptr;
     QPushButton* powerButton_ = nullptr;
+    QPushButton* nextButton_ = nullptr;
+    TRobotStatePanel* robotPanel_ = nullptr;
+    TRunTimeline* timeline_ = nullptr;
+    QLabel* noteLabel_ = nullptr;
     QComboBox* speedBox_ = nullptr;
     QComboBox* arenaBox_ = nullptr;
     QComboBox* missionBox_ = nullptr;
