@@ -1,9 +1,9 @@
 // kavrin-cli simulate: a program driving the virtual robot on a table, without a window.
 //
 //   kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena NAME|FILE]
-//                       [--start X,Y,HEADING] [--seconds N] [--trace]
+//                       [--start X,Y,HEADING] [--seconds N] [--trace] [--timeline FILE.csv]
 //   kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission NAME|FILE
-//                       [--seconds N] [--trace]
+//                       [--seconds N] [--trace] [--timeline FILE.csv]
 //   kavrin-cli simulate --list-missions
 //
 // Powers the robot on at the arena's start (or the given place) and runs the program for N
@@ -13,19 +13,24 @@
 //
 // With a mission it runs until the mission is decided (or N seconds, by default the mission's
 // limit and one more), printing the task's events instead ("6.812 reached bay"; the sensors
-// too with --trace) and last the verdict ("mission passed in 10.4 s", "mission not passed: ...").
-// Exit 0 passed, 4 not passed.
+// too with --trace) and last the verdict ("mission passed in 10.4 s", "mission not passed: ...",
+// naming the step of a .kvn program that was running when it failed).
+//
+// --timeline writes the recorded run as CSV (see timeline.h); with "-" the table goes to standard
+// output and the run's own lines to standard error. Exit 0 passed, 4 not passed.
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/program_image.h"
+#include "cli/timeline.h"
 #include "sim/simulation.h"
 
 namespace kavrin::cli {
@@ -34,9 +39,9 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena NAME|FILE]\n"
-    "                           [--start X,Y,HEADING] [--seconds N] [--trace]\n"
+    "                           [--start X,Y,HEADING] [--seconds N] [--trace] [--timeline FILE.csv|-]\n"
     "       kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission NAME|FILE\n"
-    "                           [--seconds N] [--trace]\n"
+    "                           [--seconds N] [--trace] [--timeline FILE.csv|-]\n"
     "       kavrin-cli simulate --list-missions\n"
     "arenas: open, wall-ahead, corridor, maze, or a file\n"
     "missions: see --list-missions, or a file\n";
@@ -55,7 +60,28 @@ struct SimulateOptions : VirtualRunOptions {
     std::string mission;
     bool hasStart = false;
     sim::Pose start;
+    std::string timeline;  // empty: none; "-": standard output
 };
+
+// Where the run's own lines go: standard output, unless the timeline takes it.
+std::FILE* Report(const SimulateOptions& options) { return options.timeline == "-" ? stderr : stdout; }
+
+// Writes the run's record as CSV; false (with the reason on standard error) when it cannot.
+bool WriteTimeline(const sim::Simulation& simulation, const std::string& name) {
+    const std::string csv = TimelineCsv(simulation.Record(), simulation.SampleNow(), simulation.Body().CurrentPose());
+    if (name == "-") {
+        std::fwrite(csv.data(), 1, csv.size(), stdout);
+        return std::fflush(stdout) == 0;
+    }
+    std::ofstream out(name, std::ios::binary | std::ios::trunc);
+    out.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "kavrin-cli: cannot write the timeline to %s\n", name.c_str());
+        return false;
+    }
+    return true;
+}
 
 // "X,Y,HEADING" in centimetres and degrees.
 bool ParseStart(std::string_view text, sim::Pose& pose) {
@@ -102,6 +128,7 @@ int RunMission(sim::Simulation& simulation, const SimulateOptions& options) {
                            : limit              ? Seconds(*limit) + kAfterLimitSeconds
                                                 : kDefaultSeconds;
     const auto end = static_cast<sim::VirtualTime>(seconds * sim::kMicrosPerSecond);
+    std::FILE* report = Report(options);
     sim::VirtualTime nextTrace = kTraceEvery;
     while (simulation.Now() < end && judge.GetVerdict() == sim::Verdict::Open) {
         simulation.RunUntil(std::min(end, simulation.Now() + kSlice));
@@ -117,14 +144,18 @@ int RunMission(sim::Simulation& simulation, const SimulateOptions& options) {
         }
         std::stable_sort(lines.begin(), lines.end(),
                          [](const TimedLine& a, const TimedLine& b) { return a.time < b.time; });
-        for (const TimedLine& line : lines) std::printf("%.3f %s\n", Seconds(line.time), line.text.c_str());
+        for (const TimedLine& line : lines) std::fprintf(report, "%.3f %s\n", Seconds(line.time), line.text.c_str());
         simulation.TakeHostOutput();
         if (simulation.TakeStopNotice() && simulation.Cpu().State() == sim::ProcessorState::Faulted) {
             std::fprintf(stderr, "kavrin-cli: the program stopped at %.6f s: %s\n", Seconds(simulation.Cpu().StopTime()),
                          simulation.Cpu().Diagnostic().c_str());
         }
     }
-    std::printf("%s\n", sim::VerdictText(judge, simulation.Now()).c_str());
+    const sim::VirtualTime decided = judge.GetVerdict() == sim::Verdict::Open ? simulation.Now() : judge.DecidedAt();
+    const sim::StepRef step = simulation.Record().Empty() ? sim::StepRef{} : simulation.Record().StepAt(decided);
+    const char letter = simulation.Probe() != nullptr ? simulation.Probe()->Map().Letter(step) : 0;
+    std::fprintf(report, "%s\n", sim::VerdictText(judge, simulation.Now(), step, letter).c_str());
+    if (!options.timeline.empty() && !WriteTimeline(simulation, options.timeline)) return kExitFailed;
     return judge.GetVerdict() == sim::Verdict::Passed ? 0 : kExitNotPassed;
 }
 
@@ -137,6 +168,8 @@ int RunSimulate(Args args) {
         const bool hasValue = i + 1 < a.size();
         if (a[i] == "--arena" && hasValue) {
             options.arena = a[++i];
+        } else if (a[i] == "--timeline" && hasValue && options.timeline.empty()) {
+            options.timeline = a[++i];
         } else if (a[i] == "--mission" && hasValue) {
             options.mission = a[++i];
         } else if (a[i] == "--start" && hasValue) {
@@ -174,11 +207,14 @@ int RunSimulate(Args args) {
         return kExitFailed;
     }
     sim::Eeprom image{};
-    if (options.held ? !LoadHeldImage(image) : !CompileProgramImage(options.program, image)) return kExitFailed;
+    std::optional<sim::StepVariables> variables;
+    if (options.held ? !LoadHeldImage(image) : !CompileProgramImage(options.program, image, &variables)) {
+        return kExitFailed;
+    }
 
     sim::Simulation simulation(std::move(*arena.arena));
     if (mission) simulation.SetMission(std::move(*mission));
-    simulation.Load(image);
+    simulation.Load(image, variables);
     if (simulation.Judge()) return RunMission(simulation, options);
     if (options.hasStart && !simulation.Place(options.start)) {
         std::fprintf(stderr, "kavrin-cli: the robot does not fit at %s on the table\n",
@@ -188,14 +224,15 @@ int RunSimulate(Args args) {
 
     const double seconds = options.seconds > 0 ? options.seconds : kDefaultSeconds;
     const auto end = static_cast<sim::VirtualTime>(seconds * sim::kMicrosPerSecond);
+    std::FILE* report = Report(options);
     sim::VirtualTime nextTrace = kTraceEvery;
     bool faulted = false;
     while (simulation.Now() < end) {
         simulation.RunUntil(std::min(end, simulation.Now() + kSlice));
         for (const sim::WorldEvent& e : simulation.TakeEvents())
-            std::printf("%.3f %s\n", Seconds(e.time), sim::EventText(e).c_str());
+            std::fprintf(report, "%.3f %s\n", Seconds(e.time), sim::EventText(e).c_str());
         if (options.trace && simulation.Now() >= nextTrace) {
-            std::printf("%.3f pose %s\n", Seconds(nextTrace), sim::PoseText(simulation.Body().CurrentPose()).c_str());
+            std::fprintf(report, "%.3f pose %s\n", Seconds(nextTrace), sim::PoseText(simulation.Body().CurrentPose()).c_str());
             nextTrace += kTraceEvery;
         }
         simulation.TakeHostOutput();  // the window shows it; here only the robot's way counts
@@ -205,7 +242,8 @@ int RunSimulate(Args args) {
             faulted = true;
         }
     }
-    std::printf("pose %s\n", sim::PoseText(simulation.Body().CurrentPose()).c_str());
+    std::fprintf(report, "pose %s\n", sim::PoseText(simulation.Body().CurrentPose()).c_str());
+    if (!options.timeline.empty() && !WriteTimeline(simulation, options.timeline)) return kExitFailed;
     return faulted ? kExitFailed : 0;
 }
 

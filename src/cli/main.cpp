@@ -39,9 +39,10 @@ constexpr Command kCommands[] = {
      "run SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--seconds N] [--input TEXT] [--trace]"},
     {"simulate", kavrin::cli::RunSimulate,
      "simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena NAME|FILE] [--start X,Y,HEADING]\n"
-     "           [--seconds N] [--trace]   drive the virtual robot on a table\n"
+     "           [--seconds N] [--trace] [--timeline FILE.csv|-]   drive the virtual robot on a table\n"
      "  simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission NAME|FILE [--seconds N] [--trace]\n"
-     "           judge a mission on the table (exit 4: not passed); --list-missions lists the built-ins"},
+     "           [--timeline FILE.csv|-]   judge a mission on the table (exit 4: not passed);\n"
+     "           --list-missions lists the built-ins; --timeline writes the run, a row every 20 ms"},
 };
 
 constexpr std::string_view kLanguageOption = "--language";

@@ -15,9 +15,11 @@
 
 namespace kavrin::cli {
 
-bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image) {
+bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image,
+                         std::optional<sim::StepVariables>* variables) {
     std::string source;
-    if (IsActionFile(options.file)) {
+    const bool generated = IsActionFile(options.file);
+    if (generated) {
         codegen::TProgramText text;
         if (!GenerateProgram(options, text)) return false;
         const codegen::TTextResult whole = text.TextForTokenizer(source);
@@ -48,6 +50,12 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image) {
         return false;
     }
     std::copy(r.EepromImage.begin(), r.EepromImage.end(), image.begin());
+    if (variables != nullptr) {
+        *variables = generated ? sim::FindStepVariables([&tokenizer](std::string_view name) {
+            return tokenizer.FindVariable(name);
+        })
+                               : std::nullopt;
+    }
     return true;
 }
 

@@ -5,19 +5,24 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "cli/commands.h"
 #include "cli/program_source.h"
 #include "sim/processor.h"
+#include "sim/step_probe.h"
 
 namespace kavrin::cli {
 
 inline constexpr double kMaxRunSeconds = 24.0 * 3600.0;
 
-// Compiles the program; a .kvn file is generated first with the options' mode.
-bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image);
+// Compiles the program; a .kvn file is generated first with the options' mode. With variables,
+// a generated program's step variables are put there (nothing for a source), so that a run can
+// follow its steps.
+bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image,
+                         std::optional<sim::StepVariables>* variables = nullptr);
 
 // The image kept in the SIM robot's EEPROM file.
 bool LoadHeldImage(sim::Eeprom& image);

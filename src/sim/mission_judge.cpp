@@ -202,18 +202,18 @@ std::string MissionEventText(const Mission& mission, const MissionEvent& event) 
     return {};
 }
 
-std::string VerdictText(const MissionJudge& judge, VirtualTime now) {
+std::string VerdictText(const MissionJudge& judge, VirtualTime now, StepRef step, char letter) {
     if (judge.GetVerdict() == Verdict::Passed) {
         return "mission passed in " + Seconds(judge.DecidedAt()) + " s";
     }
-    const std::string at = Seconds(judge.GetVerdict() == Verdict::Open ? now : judge.DecidedAt());
+    const std::string at = Seconds(judge.GetVerdict() == Verdict::Open ? now : judge.DecidedAt()) + " s" +
+                           (step.Runs() ? " during " + EnglishStepText(step, letter) : std::string());
     std::string why;
     switch (judge.GetFailure()) {
         case Failure::Touched:
-            return "mission not passed: touched " + std::string(ThingText(judge.Touched())) +
-                   " at " + at + " s";
+            return "mission not passed: touched " + std::string(ThingText(judge.Touched())) + " at " + at;
         case Failure::MovedByHand:
-            return "mission not passed: the robot was moved by hand at " + at + " s";
+            return "mission not passed: the robot was moved by hand at " + at;
         case Failure::TimeUp: why = "time ran out at "; break;
         case Failure::ProgramEnded: why = "the program ended at "; break;
         case Failure::None: why = "the run ended at "; break;
@@ -225,7 +225,7 @@ std::string VerdictText(const MissionJudge& judge, VirtualTime now) {
         if (!open.empty()) open += ", ";
         open += TaskText(mission, mission.tasks[i]);
     }
-    return "mission not passed: " + why + at + " s, still to do: " + open;
+    return "mission not passed: " + why + at + ", still to do: " + open;
 }
 
 }  // namespace kavrin::sim

@@ -22,6 +22,7 @@
 
 #include "sim/mission.h"
 #include "sim/plane.h"
+#include "sim/step_probe.h"
 
 namespace kavrin::sim {
 
@@ -100,6 +101,8 @@ std::string MissionEventText(const Mission& mission, const MissionEvent& event);
 // "reach bay", "stop in bay for 1.0 s".
 std::string TaskText(const Mission& mission, const MissionTask& task);
 // "mission passed in 10.4 s", "mission not passed: " and why; still open at now: what is left.
-std::string VerdictText(const MissionJudge& judge, VirtualTime now);
+// A failure names the step that was running then, when there was one ("... during step 3
+// (forward)"; the letter is the step's command).
+std::string VerdictText(const MissionJudge& judge, VirtualTime now, StepRef step = {}, char letter = 0);
 
 }  // namespace kavrin::sim

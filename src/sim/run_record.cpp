@@ -24,6 +24,11 @@ void RunRecord::Add(const RunSample& sample) {
         full_ = true;
         return;
     }
+    // A moment already kept (the robot moved by hand before time went on) is kept as it is now.
+    if (!samples_.empty() && samples_.back().time == sample.time) {
+        samples_.back() = sample;
+        return;
+    }
     samples_.push_back(sample);
 }
 

@@ -55,7 +55,8 @@ struct RunMark {
 class RunRecord {
 public:
     void Clear();
-    // Samples come in time order; past the limit they are dropped and Full() says so.
+    // Samples come in time order; one at the time of the last replaces it. Past the limit they
+    // are dropped and Full() says so.
     void Add(const RunSample& sample);
     void AddMark(const RunMark& mark);
 

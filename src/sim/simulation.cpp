@@ -79,6 +79,7 @@ void Simulation::SetMission(Mission mission) {
 bool Simulation::Place(const Pose& pose) {
     if (!body_.Place(pose)) return false;
     if (judge_ && powered_) judge_->OnHandMove(now_);
+    if (powered_ && record_.End() == now_) record_.Add(SampleNow());  // the record shows where it stands
     return true;
 }
 

@@ -79,6 +79,30 @@ char StepMap::LetterAt(int list, int address) const {
     return pairs_[i][static_cast<std::size_t>((address - start_[i]) / kPairSize)].letter;
 }
 
+std::string EnglishStepText(StepRef step, char letter) {
+    std::string text = "step " + std::to_string(step.step);
+    if (step.list == kSetAllList) {
+        text += " of Sensor Set All";
+    } else if (step.list > kSetAllList) {
+        text += " of Sensor Set " + std::to_string(step.list - kSetAllList);
+    }
+    const char* kind = nullptr;
+    switch (letter) {
+        case 'F': kind = "forward"; break;
+        case 'B': kind = "backward"; break;
+        case 'L': kind = "turn left"; break;
+        case 'R': kind = "turn right"; break;
+        case 'E': kind = "rotate left"; break;
+        case 'I': kind = "rotate right"; break;
+        case 'S':
+        case 'H': kind = "stop and wait"; break;
+        case 'G': kind = "go back"; break;
+        default: break;
+    }
+    if (kind != nullptr) text += std::string(" (") + kind + ")";
+    return text;
+}
+
 char StepMap::Letter(StepRef step) const {
     if (step.step < 1 || step.step > StepCount(step.list)) return 0;
     const auto i = static_cast<std::size_t>(step.list - 1);

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -67,6 +68,10 @@ using VariableFinder = std::function<std::optional<wire::VariableLocation>(std::
 // The motion program's variables, looked up by name; nothing when one is missing (not a
 // generated program).
 std::optional<StepVariables> FindStepVariables(const VariableFinder& find);
+
+// The command line's English for a step: "step 3 (forward)", "step 2 of Sensor Set 1 (turn
+// left)"; the letter is the step's command, 0 when not known.
+std::string EnglishStepText(StepRef step, char letter);
 
 class StepMap {
 public:

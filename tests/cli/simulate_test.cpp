@@ -8,6 +8,8 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <vector>
+#include <iterator>
 
 #include "cli_runner.h"
 
@@ -99,7 +101,8 @@ TEST(CliSimulate, JudgesAMissionPrintingItsEventsAndTheVerdict) {
     ASSERT_NE(at, std::string::npos) << touched.out;
     const std::string time = touched.out.substr(touched.out.rfind('\n', at) + 1, at - touched.out.rfind('\n', at) - 1);
     EXPECT_TRUE(std::regex_search(touched.out, std::regex("\n" + time + " contact\n(\\d+\\.\\d{3} [^\n]*\n){0,2}"
-                                                          "mission not passed: touched a wall at \\d+\\.\\d s\n$")))
+                                                          "mission not passed: touched a wall at \\d+\\.\\d s "
+                                                          "during step 1 \\(forward\\)\n$")))
         << touched.out;
     EXPECT_NE(touched.out.find(" pose "), std::string::npos);  // --trace adds the world
 
@@ -112,6 +115,83 @@ TEST(CliSimulate, JudgesAMissionPrintingItsEventsAndTheVerdict) {
     const CliRun cut = RunCli({"simulate", DriveProgram(), "--mission", file, "--seconds", "1"});
     EXPECT_EQ(cut.exitCode, 4) << cut.err;
     EXPECT_EQ(cut.out, "mission not passed: the run ended at 1.0 s, still to do: reach F\n");
+}
+
+// The rows of a timeline, header first.
+std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
+    std::vector<std::vector<std::string>> rows;
+    std::size_t start = 0;
+    while (start < csv.size()) {
+        const std::size_t end = csv.find('\n', start);
+        const std::string line = csv.substr(start, end - start);
+        std::vector<std::string> fields;
+        std::size_t from = 0;
+        for (std::size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1)
+            fields.push_back(line.substr(from, comma - from));
+        fields.push_back(line.substr(from));
+        rows.push_back(std::move(fields));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return rows;
+}
+
+TEST(CliSimulate, WritesTheRecordedRunAsATimeline) {
+    const std::string csv = TempDir() + "/run.csv";
+    const CliRun run = RunCli({"simulate", MissionProgram("bay-fail.kvn"), "--arena", "wall-ahead", "--seconds", "8",
+                               "--timeline", csv});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::ifstream in(csv, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto rows = CsvRows(text);
+    ASSERT_GT(rows.size(), 300u);
+    EXPECT_EQ(text.substr(0, text.find('\n')),
+              "time_s,x_cm,y_cm,heading_deg,left_whisker,right_whisker,left_ir,right_ir,left_pulse,right_pulse,list,step");
+    double before = -0.02;
+    bool stepped = false, pressed = false;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].size(), 12u) << i;
+        const double time = std::stod(rows[i][0]);
+        EXPECT_NEAR(time - before, 0.02, 1e-9) << i;  // a sample each 20 ms from power-on
+        before = time;
+        // No step before the start delay ends; then the forward step, whose servos both drive.
+        if (rows[i][10] == "1") {
+            EXPECT_EQ(rows[i][11], "1");
+            stepped = true;
+        } else {
+            EXPECT_FALSE(stepped) << "the first step is still running at " << time;
+            EXPECT_EQ(rows[i][11], "0");
+        }
+        if (rows[i][4] == "1" && rows[i][5] == "1") pressed = true;
+    }
+    EXPECT_TRUE(stepped);
+    EXPECT_TRUE(pressed) << "the wall ahead presses both whiskers";
+    EXPECT_EQ(rows.back()[0], "8.000");
+    // The last row is where the run ended, as the pose line says.
+    const std::vector<std::string>& last = rows.back();
+    EXPECT_NE(run.out.find("pose " + last[1] + " " + last[2] + " " + last[3] + "\n"), std::string::npos) << run.out;
+
+    // "-": the table alone on standard output, the run's lines on standard error; a program
+    // that is not made of lists runs no steps.
+    const CliRun piped = RunCli({"simulate", DriveProgram(), "--seconds", "1", "--timeline", "-"});
+    ASSERT_EQ(piped.exitCode, 0) << piped.err;
+    const auto pipedRows = CsvRows(piped.out);
+    EXPECT_EQ(pipedRows.size(), 52u);
+    for (std::size_t i = 1; i < pipedRows.size(); ++i) EXPECT_EQ(pipedRows[i][10] + pipedRows[i][11], "00");
+    EXPECT_NE(piped.err.find("pose "), std::string::npos);
+
+    // A robot placed by hand starts its record where it was placed.
+    const CliRun placed = RunCli({"simulate", DriveProgram(), "--start", "100,20,90", "--seconds", "0.5",
+                                  "--timeline", "-"});
+    ASSERT_EQ(placed.exitCode, 0) << placed.err;
+    EXPECT_EQ(CsvRows(placed.out).at(1)[1] + " " + CsvRows(placed.out).at(1)[2], "100.0 20.0");
+
+    // A failed write is an error, not a run that went well.
+    const CliRun unwritable = RunCli({"simulate", DriveProgram(), "--seconds", "1", "--timeline",
+                                      TempDir() + "/no/such/folder/run.csv"});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_NE(unwritable.err.find("cannot write the timeline"), std::string::npos) << unwritable.err;
+    EXPECT_EQ(RunCli({"simulate", DriveProgram(), "--timeline"}).exitCode, 2);
 }
 
 TEST(CliSimulate, RefusesMissionsItCannotRead) {

@@ -185,6 +185,11 @@ TEST(StepMap, ColumnPairsBelongToTheStepTheyPrecede) {
     EXPECT_EQ(map.StepCount(kSetAllList + 4), 1);
     EXPECT_EQ(map.Letter({kSetAllList + 4, 1}), 'E');
     EXPECT_EQ(map.Letter({kSetAllList + 4, 2}), 0);
+    // The command line names them as the tiles do.
+    EXPECT_EQ(EnglishStepText({kMainList, 2}, map.Letter({kMainList, 2})), "step 2 (turn right)");
+    EXPECT_EQ(EnglishStepText({kSetAllList + 4, 1}, map.Letter({kSetAllList + 4, 1})),
+              "step 1 of Sensor Set 4 (rotate left)");
+    EXPECT_EQ(EnglishStepText({kSetAllList, 3}, 0), "step 3 of Sensor Set All");
 }
 
 TEST(StepProbe, NeedsEveryVariableOfTheMotionProgram) {
