@@ -232,8 +232,9 @@ TEST(PaletteTiles, SayWhatTheRobotDoesInBothLanguages) {
         // where the last language's window had it, so that it moves.)
         QTest::mouseMove(&window, QPoint(1, 1));
         QTest::mouseMove(tile, tile->rect().center());
-        EXPECT_EQ(window.HelpMemo()->toPlainText(),
-                  expected + QLatin1Char('\n') + UiString(str::kHelpPaletteTile));
+        const QString help = expected + QLatin1Char('\n') + UiString(str::kHelpPaletteTile);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window.HelpMemo()->toPlainText() == help; }, 500))
+            << window.HelpMemo()->toPlainText().toStdString();
 
         // Every tile has words of its own, starting with its name.
         QStringList seen;
