@@ -20,7 +20,7 @@ void RunRecord::Clear() {
 }
 
 void RunRecord::Add(const RunSample& sample) {
-    if (samples_.size() >= kMaxSamples) {
+    if (full_ || samples_.size() >= kMaxSamples) {
         full_ = true;
         return;
     }
@@ -29,11 +29,23 @@ void RunRecord::Add(const RunSample& sample) {
         samples_.back() = sample;
         return;
     }
+    // Grown by doubling, but never past the limit: a full record holds no spare room.
+    if (samples_.size() == samples_.capacity()) {
+        samples_.reserve(std::min(kMaxSamples, std::max<std::size_t>(1024, samples_.capacity() * 2)));
+    }
     samples_.push_back(sample);
 }
 
 void RunRecord::AddMark(const RunMark& mark) {
-    if (!full_) marks_.push_back(mark);
+    if (full_) return;
+    if (marks_.size() >= kMaxMarks) {
+        full_ = true;
+        return;
+    }
+    if (marks_.size() == marks_.capacity()) {
+        marks_.reserve(std::min(kMaxMarks, std::max<std::size_t>(256, marks_.capacity() * 2)));
+    }
+    marks_.push_back(mark);
 }
 
 std::size_t RunRecord::IndexAt(VirtualTime t) const {

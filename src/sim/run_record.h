@@ -2,7 +2,8 @@
 // A run as it happened, kept for replay: from power-on, every 20 ms of virtual time, where the
 // robot was, what its sensors and servos did and which step it ran; beside the samples, marks
 // at each step change and each mission event. A record holds at most an hour of virtual time
-// (about 7 MB); after that the run goes on unrecorded and the record says it is full.
+// (7.2 MB of samples) and 40,000 marks; after that the run goes on unrecorded and the record
+// says it is full.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,9 @@ inline constexpr VirtualTime kSampleInterval = 20 * kMicrosPerMs;
 inline constexpr VirtualTime kIrSeenHold = 100 * kMicrosPerMs;
 inline constexpr VirtualTime kMaxRecordedTime = 3600 * kMicrosPerSecond;
 inline constexpr std::size_t kMaxSamples = static_cast<std::size_t>(kMaxRecordedTime / kSampleInterval) + 1;
+// A step changes at most once a check (5 ms), but lists of short steps in a loop change about
+// ten times a second: this many marks cover an hour of those, at about 1.6 MB.
+inline constexpr std::size_t kMaxMarks = 40'000;
 
 // What a wheel's servo is told: -1 back, 0 still, 1 forward.
 enum class WheelDrive : std::int8_t { Back = -1, Still = 0, Forward = 1 };
@@ -55,8 +59,8 @@ struct RunMark {
 class RunRecord {
 public:
     void Clear();
-    // Samples come in time order; one at the time of the last replaces it. Past the limit they
-    // are dropped and Full() says so.
+    // Samples come in time order; one at the time of the last replaces it. Past either limit
+    // samples and marks are dropped and Full() says so.
     void Add(const RunSample& sample);
     void AddMark(const RunMark& mark);
 

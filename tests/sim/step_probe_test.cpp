@@ -238,5 +238,46 @@ TEST(RunRecordOfASimulation, SamplesEveryTwentyMsAndMarksEachStep) {
     EXPECT_TRUE(simulation.Record().Marks().empty());
 }
 
+// Memory: ten minutes of a loop of short steps stays far under 16 MB; a record filled to its hour
+// (or its marks) stops growing, keeps what it has and says so.
+TEST(RunRecordOfASimulation, KeepsItsMemoryBoundToItsLimits) {
+    model::TActionProgram program;
+    Add(program, model::kMainList, {model::akRotateLeft, 1, {}});
+    Add(program, model::kMainList, {model::akRotateRight, 1, {}});
+    Add(program, model::kMainList, {model::akGoBack, 1, {}});
+    const Built built = Build(program, model::TMode::Beginner);
+    Simulation simulation(*BuiltInArena("open"));
+    simulation.Load(built.image, built.variables);
+    simulation.RunUntil(600 * kMicrosPerSecond);
+    const RunRecord& tenMinutes = simulation.Record();
+    EXPECT_EQ(tenMinutes.Samples().size(), 600 * kMicrosPerSecond / kSampleInterval + 1);
+    EXPECT_GT(tenMinutes.Marks().size(), 3'000u) << "a step change every few tenths of a second";
+    EXPECT_FALSE(tenMinutes.Full());
+    EXPECT_LT(tenMinutes.Bytes(), 2'500'000u);
+
+    RunRecord hour;
+    RunSample sample;
+    for (std::size_t i = 0; i < kMaxSamples + 500; ++i) {
+        sample.time = static_cast<VirtualTime>(i) * kSampleInterval;
+        hour.Add(sample);
+    }
+    EXPECT_TRUE(hour.Full());
+    ASSERT_EQ(hour.Samples().size(), kMaxSamples);
+    EXPECT_EQ(hour.End(), kMaxRecordedTime);
+    EXPECT_LE(hour.Bytes(), kMaxSamples * sizeof(RunSample) + 256 * sizeof(RunMark)) << "no spare room";
+    hour.AddMark({});
+    EXPECT_TRUE(hour.Marks().empty()) << "nothing more once full";
+
+    RunRecord marks;
+    marks.Add({});
+    for (std::size_t i = 0; i <= kMaxMarks; ++i) marks.AddMark({});
+    EXPECT_TRUE(marks.Full());
+    EXPECT_EQ(marks.Marks().size(), kMaxMarks);
+    sample.time = kSampleInterval;
+    marks.Add(sample);
+    EXPECT_EQ(marks.Samples().size(), 1u) << "samples stop with the marks, so a replay's steps stay true";
+    EXPECT_LT(marks.Bytes(), 16'000'000u);
+}
+
 }  // namespace
 }  // namespace kavrin::sim
