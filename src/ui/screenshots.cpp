@@ -2,16 +2,26 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QPixmap>
+#include <QTimer>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "codegen/code_generator.h"
+#include "link/serial_port.h"
 #include "link/target_link.h"
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
+#include "sim/step_probe.h"
+#include "sim/virtual_robot.h"
 #include "tokenizer/tokenizer.h"
 #include "ui/code_view.h"
+#include "ui/main_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/run_controller.h"
@@ -19,6 +29,7 @@
 #include "ui/start_window.h"
 #include "ui/test_window.h"
 #include "ui/ui_text.h"
+#include "ui/window_face.h"
 
 namespace kavrin::ui {
 
@@ -36,7 +47,7 @@ codegen::TProgramText SampleProgramText() {
 // The robot just after its right detector has seen the top wall.
 constexpr sim::VirtualTime kSimulatorScreenshotTime = 10'400 * sim::kMicrosPerMs;
 
-std::unique_ptr<QWidget> MainWindowIn(model::TMode mode) {
+std::unique_ptr<TMainForm> MainWindowIn(model::TMode mode) {
     auto window = std::make_unique<TMainForm>();
     window->BuildForMode(mode);
     model::TActionDocument& document = *window->Document();
@@ -107,22 +118,30 @@ std::unique_ptr<QWidget> ProgressWindow(bool choice) {
     return window;
 }
 
-sim::Eeprom Compiled(const codegen::TProgramText& text) {
+// A program compiled as a download would, with where the motion program keeps its step.
+struct TCompiled {
     sim::Eeprom image{};
+    std::optional<sim::StepVariables> variables;
+};
+
+TCompiled Compiled(const codegen::TProgramText& text) {
+    TCompiled result;
     tokenizer::TTokenizer tokenizer;
     if (tokenizer.LoadSource(text.WholeText()) && tokenizer.Tokenize() == 1) {
         const auto& compiled = tokenizer.Result().EepromImage;
-        std::copy(compiled.begin(), compiled.end(), image.begin());
+        std::copy(compiled.begin(), compiled.end(), result.image.begin());
+        result.variables = sim::FindStepVariables(
+            [&tokenizer](std::string_view name) { return tokenizer.FindVariable(name); });
     }
-    return image;
+    return result;
 }
 
 // The sample program on the virtual robot in the maze, stopped a while after power-on.
 std::unique_ptr<QWidget> SimulatorAtWork() {
     auto window = std::make_unique<TSimulatorForm>();
-    const sim::Eeprom image = Compiled(SampleProgramText());
+    const TCompiled program = Compiled(SampleProgramText());
     window->SetArena(QStringLiteral("maze"));
-    window->StartProgram(image);
+    window->StartProgram(program.image, program.variables);
     window->SetRunning(false);
     window->resize(window->sizeHint());
     window->Advance(kSimulatorScreenshotTime);
@@ -140,12 +159,86 @@ std::unique_ptr<QWidget> SimulatorOnAMission() {
     codegen::BuildCode(document.Program(), model::TMode::Beginner, false, text);
     auto window = std::make_unique<TSimulatorForm>();
     window->SetMission(QStringLiteral("bay"));
-    window->StartProgram(Compiled(text));
+    const TCompiled program = Compiled(text);
+    window->StartProgram(program.image, program.variables);
     window->SetRunning(false);
     window->resize(window->sizeHint());
     window->Advance(kMissionScreenshotTime);
     return window;
 }
+
+// The virtual robot behind "SIM" and a run controller that reaches nothing else, made before
+// the windows that use them and gone after them.
+struct TVirtualLink {
+    std::shared_ptr<sim::VirtualRobot> robot = std::make_shared<sim::VirtualRobot>();
+    TProgressForm progress;
+    TRunController run{progress,
+                       TLinkSetup{[robot = robot](std::string_view name) {
+                                      return name == link::kVirtualPortName
+                                                 ? robot->Open()
+                                                 : link::OpenResult{nullptr,
+                                                                    link::OpenError::NoSuchPort};
+                                  },
+                                  [](std::vector<std::string>& list) {
+                                      list.assign({std::string(link::kVirtualPortName)});
+                                  }}};
+};
+
+// A picture never waits for an answer.
+class TSilentDialogs : public TMainDialogs {
+public:
+    void ShowError(QWidget*, const QString&) override {}
+    void ShowMessage(QWidget*, const QString&) override {}
+};
+
+// Go has put the sample program on the virtual robot: it has turned left and drives the third
+// step's straight line.
+constexpr sim::VirtualTime kWatchingScreenshotTime = 8'000 * sim::kMicrosPerMs;
+constexpr int kWatchingRunWaitMs = 60'000;  // the download to the virtual robot, at most
+constexpr int kWindowGap = 12;
+constexpr int kLayoutRounds = 4;
+
+// The main window in Beginner mode and, beside it, the simulator running what its Go
+// downloaded: the lists mark the step the simulator says runs.
+class TWatchingPicture : private TVirtualLink, public QWidget {
+public:
+    TWatchingPicture() {
+        main_ = MainWindowIn(model::TMode::Beginner).release();
+        main_->setParent(this, Qt::Widget);
+        main_->SetDialogs(std::make_unique<TSilentDialogs>());
+        main_->SetRunController(&run);
+        simulator_ = new TSimulatorForm(this);
+        simulator_->setWindowFlags(Qt::Widget);
+        main_->SetSimulator(simulator_);
+        main_->move(0, 0);
+        simulator_->setGeometry(main_->width() + kWindowGap, 0, simulator_->sizeHint().width(),
+                                simulator_->sizeHint().height());
+        setFixedSize(simulator_->geometry().right() + 1,
+                     std::max(main_->height(), simulator_->height()));
+        // The simulator tells the lists its step only while it shows.
+        show();
+        main_->Face()->FinishUncovering();
+
+        QEventLoop loop;
+        connect(&run, &TRunController::Finished, &loop, [this, &loop] {
+            simulator_->SetRunning(false);  // held still: the picture moves it
+            loop.quit();
+        });
+        QTimer::singleShot(kWatchingRunWaitMs, &loop, &QEventLoop::quit);
+        main_->Go();
+        loop.exec();
+        simulator_->Advance(kWatchingScreenshotTime);
+        // The panel's labels changed while showing: one that needs another line asks its layout
+        // again, and that one its parent's, a posted request each.
+        for (int round = 0; round < kLayoutRounds; ++round) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        }
+    }
+
+private:
+    TMainForm* main_ = nullptr;
+    TSimulatorForm* simulator_ = nullptr;
+};
 
 }  // namespace
 
@@ -181,6 +274,7 @@ std::vector<TScreenshot> Screenshots() {
         {QStringLiteral("progress-choice.png"), [] { return ProgressWindow(true); }},
         {QStringLiteral("simulator.png"), SimulatorAtWork},
         {QStringLiteral("simulator-mission.png"), SimulatorOnAMission},
+        {QStringLiteral("watching.png"), [] { return std::make_unique<TWatchingPicture>(); }},
     };
 }
 

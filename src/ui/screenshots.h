@@ -1,6 +1,8 @@
 #pragma once
 // `kavrin --screenshots DIR`: every window drawn to a PNG file of its own area at its real size,
-// without user interaction. A new window adds one entry to the table in screenshots.cpp.
+// without user interaction; one picture holds the main window and the simulator side by side,
+// the lists marking the step the simulator runs. A new window adds one entry to the table in
+// screenshots.cpp.
 
 #include <QString>
 #include <QStringList>

@@ -78,10 +78,15 @@ QString Readable(QString text) {
 }
 
 // The words one language's table gives, and the data the windows show beside them: the virtual
-// robot's port name, and the "v" before a version ("Kavrin v1.3", a module's "v1.0").
+// robot's port name, the "v" before a version ("Kavrin v1.3", a module's "v1.0"), and the motion
+// program's command letters that the simulator's robot panel shows before their words
+// ("L (turn left)").
 QSet<QString> AllowedWords(TLanguage language) {
     QSet<QString> words{QString::fromLatin1(link::kVirtualPortName).toCaseFolded(),
                         QStringLiteral("v")};
+    for (const QChar letter : QStringLiteral("fblreishg")) {
+        words.insert(QString(letter));
+    }
     for (int id : resources::ownIds(resources::kStringType, TLanguage::Greek)) {
         for (const QString& word : Words(Readable(FromCore(resources::GetUIString(id, language))))) {
             words.insert(word);
@@ -248,7 +253,8 @@ protected:
 };
 
 // The windows as the pictures show them (screenshots.cpp): a program in the lists, a scan, a
-// choice, the simulator running the program in the maze.
+// choice, the simulator running the program in the maze and, beside the main window that marks
+// its step, on the open table.
 TEST_P(Languages, EveryWindowInItsSampleState) {
     for (const TScreenshot& shot : Screenshots()) {
         const std::unique_ptr<QWidget> window = shot.make();

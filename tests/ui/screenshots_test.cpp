@@ -6,7 +6,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <memory>
+
 #include <gtest/gtest.h>
+
+#include "ui/action_grid.h"
+#include "ui/main_window.h"
+#include "ui/simulator_window.h"
 
 namespace kavrin::ui {
 namespace {
@@ -20,7 +27,7 @@ TEST(Screenshots, EveryWindowAtItsRealSize) {
     EXPECT_EQ(QImage(QDir(folder).filePath(QStringLiteral("start.png"))).size(), QSize(266, 112));
     EXPECT_EQ(QImage(QDir(folder).filePath(QStringLiteral("code.png"))).size(), QSize(798, 617));
     for (const QString& name : {QStringLiteral("main-beginner.png"), QStringLiteral("main-advanced.png"),
-                               QStringLiteral("test.png")}) {
+                               QStringLiteral("test.png"), QStringLiteral("watching.png")}) {
         EXPECT_FALSE(QImage(QDir(folder).filePath(name)).isNull()) << name.toStdString();
     }
 
@@ -30,6 +37,28 @@ TEST(Screenshots, EveryWindowAtItsRealSize) {
     const TScreenshotResult refused = WriteScreenshots(blocked + QStringLiteral("/sub"));
     EXPECT_FALSE(refused.ok);
     EXPECT_FALSE(refused.message.isEmpty());
+}
+
+// Both windows side by side, the lists marking what the simulator runs after Go downloaded them
+// to the virtual robot: the third step, a straight line after the turn.
+TEST(Screenshots, WatchingMarksTheStepTheSimulatorRuns) {
+    const auto shots = Screenshots();
+    const auto watching = std::find_if(shots.begin(), shots.end(), [](const TScreenshot& shot) {
+        return shot.fileName == QStringLiteral("watching.png");
+    });
+    ASSERT_NE(watching, shots.end());
+    const std::unique_ptr<QWidget> picture = watching->make();
+    const auto* main = picture->findChild<TMainForm*>();
+    const auto* simulator = picture->findChild<TSimulatorForm*>();
+    ASSERT_NE(main, nullptr);
+    ASSERT_NE(simulator, nullptr);
+    EXPECT_EQ(simulator->ShownStep().at, (sim::StepRef{sim::kMainList, 3}));
+    EXPECT_EQ(main->Grid(model::kMainList)->StepMark(), (TStepMark{3, TStepMarkKind::Running}));
+    EXPECT_TRUE(simulator->NoteText().isEmpty());
+    EXPECT_LT(main->geometry().right(), simulator->geometry().left());
+    EXPECT_TRUE(picture->rect().contains(main->geometry()));
+    EXPECT_TRUE(picture->rect().contains(simulator->geometry()));
+    picture->close();
 }
 
 // `kavrin --screenshots` as a user starts it: the system's language, the "Language" setting and
