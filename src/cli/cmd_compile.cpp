@@ -8,11 +8,14 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 #include "cli/commands.h"
 #include "cli/program_source.h"
+#include "fileio/input_file.h"
+#include "fileio/output_file.h"
 #include "tokenizer/code_writer.h"
 #include "tokenizer/kr1_tokenizer.h"
 #include "tokenizer/tokenizer.h"
@@ -77,47 +80,6 @@ int ParseOptions(Args args, CompileOptions& options) {
     return 0;
 }
 
-// Where an offset lies: 1-based line and column, and the line's first offset and length.
-struct SourceLocation {
-    int line = 1;
-    int column = 1;
-    std::size_t lineStart = 0;
-    std::size_t lineLength = 0;
-};
-
-SourceLocation Locate(const std::string& text, std::size_t offset) {
-    SourceLocation loc;
-    offset = std::min(offset, text.size());
-    for (std::size_t i = 0; i < offset; ++i) {
-        const char c = text[i];
-        if (c == '\n' || (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
-            ++loc.line;
-            loc.lineStart = i + 1;
-        }
-    }
-    loc.column = static_cast<int>(offset - loc.lineStart) + 1;
-    std::size_t end = loc.lineStart;
-    while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
-    loc.lineLength = end - loc.lineStart;
-    return loc;
-}
-
-void PrintError(const std::string& name, const std::string& text,
-                const tokenizer::TTokenizerResult& r) {
-    const std::size_t pos = r.ErrorPos > 0 ? static_cast<std::size_t>(r.ErrorPos) : 0;
-    const SourceLocation loc = Locate(text, pos);
-    const char* message = r.ErrorMessage ? r.ErrorMessage : "Tokenization failed";
-    std::fprintf(stderr, "%s:%d:%d: error: %s\n", name.c_str(), loc.line, loc.column, message);
-    const std::string line = text.substr(loc.lineStart, loc.lineLength);
-    std::string caret;
-    const std::size_t before = std::min(pos - loc.lineStart, line.size());
-    for (std::size_t i = 0; i < before; ++i) caret += line[i] == '\t' ? '\t' : ' ';
-    const std::size_t room = line.size() > before ? line.size() - before : 1;
-    const std::size_t length = r.ErrorLength > 0 ? static_cast<std::size_t>(r.ErrorLength) : 1;
-    caret.append(std::min(length, room), '^');
-    std::fprintf(stderr, "%s\n%s\n", line.c_str(), caret.c_str());
-}
-
 void PrintDirectives(const tokenizer::TTokenizerResult& r) {
     std::printf("module %d\n", r.ModuleKind);
     std::printf("version %d\n", r.LanguageVersion);
@@ -151,13 +113,11 @@ void PrintBlocks(const tokenizer::TTokenizerResult& r) {
     }
 }
 
+// The file is replaced whole or not at all: a write that fails leaves the old image there.
 bool WriteImage(const std::string& name, const tokenizer::TTokenizerResult& r) {
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(r.EepromImage.data()),
-              static_cast<std::streamsize>(ImageSize(r)));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "kavrin-cli: cannot write %s\n", name.c_str());
+    const std::string_view bytes(reinterpret_cast<const char*>(r.EepromImage.data()), ImageSize(r));
+    if (const std::error_code error = fileio::ReplaceFile(fileio::PathFromUtf8(name), bytes)) {
+        PrintFileMessage(name, "cannot write: " + error.message());
         return false;
     }
     return true;
@@ -206,7 +166,6 @@ int RunCompile(Args args) {
 
     std::string text;
     if (!ReadSourceFile(options.source, text)) {
-        std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.source.c_str());
         return 1;
     }
     tokenizer::TTokenizer tokenizer;
@@ -218,7 +177,7 @@ int RunCompile(Args args) {
     const std::uint8_t ok = tokenizer.Tokenize({.directivesOnly = directivesOnly});
     const tokenizer::TTokenizerResult& r = tokenizer.Result();
     if (!ok) {
-        PrintError(options.source, text, r);
+        PrintSourceError(options.source, text, r.ErrorMessage, r.ErrorPos, r.ErrorLength);
         return 1;
     }
     switch (options.form) {

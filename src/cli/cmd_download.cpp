@@ -11,13 +11,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/program_source.h"
+#include "fileio/input_file.h"
+#include "fileio/output_file.h"
 #include "link/system_port.h"
 #include "link/target_link.h"
 #include "resources/resources.h"
@@ -193,22 +195,7 @@ bool ParseOptions(Args args, Options& options, bool& help) {
 
 // The source text to tokenize: the file itself, or the program generated from a .kvn file.
 bool ReadSource(const Options& options, std::string& source) {
-    if (IsActionFile(options.file)) {
-        codegen::TProgramText text;
-        if (!GenerateProgram(options, text)) {
-            return false;
-        }
-        const codegen::TTextResult whole = text.TextForTokenizer(source);
-        if (!whole.ok) {
-            std::fprintf(stderr, "%s\n", whole.message.c_str());
-        }
-        return whole.ok;
-    }
-    if (!ReadSourceFile(options.file, source)) {
-        std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.file.c_str());
-        return false;
-    }
-    return true;
+    return IsActionFile(options.file) ? GenerateSource(options, source) : ReadSourceFile(options.file, source);
 }
 
 // A port the platform does not list (a pseudo-terminal) can still be named by its device path.
@@ -235,12 +222,34 @@ bool IsKr1Source(std::string_view source) {
            tokenizer::IsKr1Program(tokenizer.Result());
 }
 
+// The dump replaces the file whole or not at all.
 bool WriteEeprom(const std::string& path) {
     const auto& eeprom = sim::SharedRobot()->Module().Eeprom();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(eeprom.data()),
-              static_cast<std::streamsize>(eeprom.size()));
-    return static_cast<bool>(out.flush());
+    const std::string_view bytes(reinterpret_cast<const char*>(eeprom.data()), eeprom.size());
+    if (const std::error_code error = fileio::ReplaceFile(fileio::PathFromUtf8(path), bytes)) {
+        PrintFileMessage(path, "cannot write: " + error.message());
+        return false;
+    }
+    return true;
+}
+
+// Why the download did not happen. A refused program is a message about its file: it names the
+// file, and a source's tokenizer error its place there as `compile` gives it.
+void PrintFailure(const Options& options, const std::string& source, const run::RunOutcome& outcome) {
+    if (outcome.status != run::RunStatus::TokenizeFailed) {
+        std::fprintf(stderr, "kavrin-cli: %s\n", FailureText(outcome).c_str());
+        return;
+    }
+    PrintFileMessage(options.file, FailureText(outcome));
+    if (outcome.sourceTooLong) {
+        PrintTooLong(options.file);
+    } else if (outcome.tokenizerError.empty()) {
+        return;
+    } else if (IsActionFile(options.file)) {
+        PrintFileMessage(options.file, outcome.tokenizerError);
+    } else {
+        PrintSourceError(options.file, source, outcome.tokenizerError.c_str(), outcome.errorPos, outcome.errorLength);
+    }
 }
 
 }  // namespace
@@ -309,12 +318,7 @@ int RunDownload(Args args) {
         return kExitSeveral;
     }
     if (outcome.status != run::RunStatus::Delivered) {
-        std::fprintf(stderr, "kavrin-cli: %s\n", FailureText(outcome).c_str());
-        if (outcome.sourceTooLong) {
-            PrintTooLong(options.file);
-        } else if (!outcome.tokenizerError.empty()) {
-            std::fprintf(stderr, "kavrin-cli: %s\n", outcome.tokenizerError.c_str());
-        }
+        PrintFailure(options, source, outcome);
         return kExitFailed;
     }
     std::printf("Downloaded %d block(s) to %s.\n", outcome.blocksSent, outcome.portName.c_str());
@@ -325,7 +329,6 @@ int RunDownload(Args args) {
             return kExitFailed;
         }
         if (!WriteEeprom(options.dumpFile)) {
-            std::fprintf(stderr, "kavrin-cli: cannot write %s\n", options.dumpFile.c_str());
             return kExitFailed;
         }
     }

@@ -23,14 +23,16 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/program_image.h"
 #include "cli/timeline.h"
+#include "fileio/input_file.h"
+#include "fileio/output_file.h"
 #include "sim/simulation.h"
 
 namespace kavrin::cli {
@@ -73,11 +75,9 @@ bool WriteTimeline(const sim::Simulation& simulation, const std::string& name) {
         std::fwrite(csv.data(), 1, csv.size(), stdout);
         return std::fflush(stdout) == 0;
     }
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    out.write(csv.data(), static_cast<std::streamsize>(csv.size()));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "kavrin-cli: cannot write the timeline to %s\n", name.c_str());
+    // Whole or not at all: a write that fails leaves the old table there.
+    if (const std::error_code error = fileio::ReplaceFile(fileio::PathFromUtf8(name), csv)) {
+        PrintFileMessage(name, "cannot write the timeline: " + error.message());
         return false;
     }
     return true;

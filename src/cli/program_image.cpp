@@ -19,16 +19,7 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image,
                          std::optional<sim::StepVariables>* variables) {
     std::string source;
     const bool generated = IsActionFile(options.file);
-    if (generated) {
-        codegen::TProgramText text;
-        if (!GenerateProgram(options, text)) return false;
-        const codegen::TTextResult whole = text.TextForTokenizer(source);
-        if (!whole.ok) {
-            std::fprintf(stderr, "kavrin-cli: %s\n", whole.message.c_str());
-            return false;
-        }
-    } else if (!ReadSourceFile(options.file, source)) {
-        std::fprintf(stderr, "kavrin-cli: cannot read %s\n", options.file.c_str());
+    if (generated ? !GenerateSource(options, source) : !ReadSourceFile(options.file, source)) {
         return false;
     }
     if (source.size() > wire::kMaxSourceLength) {
@@ -38,8 +29,13 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image,
     tokenizer::TTokenizer tokenizer;
     const tokenizer::TTokenizerResult& r = tokenizer.Result();
     if (!tokenizer.LoadSource(source) || tokenizer.Tokenize() != 1) {
-        std::fprintf(stderr, "kavrin-cli: %s: %s\n", options.file.c_str(),
-                     r.ErrorMessage ? r.ErrorMessage : "the program does not compile");
+        // A source's error has its place in the file; a generated program's is in a text the
+        // user never wrote.
+        if (generated || r.ErrorMessage == nullptr) {
+            PrintFileMessage(options.file, r.ErrorMessage ? r.ErrorMessage : "the program does not compile");
+        } else {
+            PrintSourceError(options.file, source, r.ErrorMessage, r.ErrorPos, r.ErrorLength);
+        }
         return false;
     }
     // A KR1 image is 256 bytes of another instruction set: run as KR2 code it would do

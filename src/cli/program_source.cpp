@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
 
 #include "codegen/code_generator.h"
+#include "fileio/input_file.h"
 #include "model/kvn_file.h"
 #include "wire/wire_format.h"
 
@@ -47,40 +46,54 @@ int ParseProgramArgs(std::span<const std::string_view> args, bool withSensors, c
     return -1;
 }
 
-namespace {
-
-// Reads up to limit characters; a stream that goes on (a device, an endless pipe) is left there.
-bool ReadAtMost(std::istream& in, std::size_t limit, std::string& text) {
-    text.clear();
-    char chunk[4096];
-    while (text.size() < limit && in) {
-        in.read(chunk, static_cast<std::streamsize>(std::min(sizeof chunk, limit - text.size())));
-        text.append(chunk, static_cast<std::size_t>(in.gcount()));
-    }
-    return !in.bad();
+bool ReadSourceFile(const std::string& name, std::string& text) {
+    const fileio::ReadResult read = fileio::ReadInputFile(fileio::PathFromUtf8(name), wire::kMaxSourceLength, text,
+                                                          fileio::Source::kFileOrStandardInput);
+    // One character past the limit is kept: the length check that follows says what is wrong.
+    if (read.Ok() || read.problem == fileio::ReadProblem::kTooLarge) return true;
+    PrintFileMessage(name, "cannot read: " + read.Reason());
+    return false;
 }
 
-}  // namespace
-
-// A read error (a directory opens fine on some systems, then fails to read) is thrown out of the
-// stream buffer by the library, whatever the stream's exception mask: it must not end the program.
-bool ReadSourceFile(const std::filesystem::path& name, std::string& text) {
-    constexpr std::size_t kReadLimit = wire::kMaxSourceLength + 1;
-    try {
-        if (name == "-") {
-            return ReadAtMost(std::cin, kReadLimit, text);
-        }
-        std::ifstream in(name, std::ios::binary);
-        if (!in) return false;
-        return ReadAtMost(in, kReadLimit, text);
-    } catch (const std::ios_base::failure&) {
-        return false;
-    }
+void PrintFileMessage(const std::string& name, const std::string& message) {
+    std::fprintf(stderr, "kavrin-cli: %s: %s\n", name.c_str(), message.c_str());
 }
 
 void PrintTooLong(const std::string& name) {
-    std::fprintf(stderr, "kavrin-cli: %s: source is longer than %zu characters\n", name.c_str(),
-                 wire::kMaxSourceLength);
+    PrintFileMessage(name, "source is longer than " + std::to_string(wire::kMaxSourceLength) + " characters");
+}
+
+SourceLocation Locate(const std::string& text, std::size_t offset) {
+    SourceLocation loc;
+    offset = std::min(offset, text.size());
+    for (std::size_t i = 0; i < offset; ++i) {
+        const char c = text[i];
+        if (c == '\n' || (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+            ++loc.line;
+            loc.lineStart = i + 1;
+        }
+    }
+    loc.column = static_cast<int>(offset - loc.lineStart) + 1;
+    std::size_t end = loc.lineStart;
+    while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+    loc.lineLength = end - loc.lineStart;
+    return loc;
+}
+
+void PrintSourceError(const std::string& name, const std::string& text, const char* message, int position,
+                      int length) {
+    const std::size_t pos = position > 0 ? static_cast<std::size_t>(position) : 0;
+    const SourceLocation loc = Locate(text, pos);
+    std::fprintf(stderr, "%s:%d:%d: error: %s\n", name.c_str(), loc.line, loc.column,
+                 message != nullptr && *message != '\0' ? message : "Tokenization failed");
+    const std::string line = text.substr(loc.lineStart, loc.lineLength);
+    std::string caret;
+    const std::size_t before = std::min(pos - loc.lineStart, line.size());
+    for (std::size_t i = 0; i < before; ++i) caret += line[i] == '\t' ? '\t' : ' ';
+    const std::size_t room = line.size() > before ? line.size() - before : 1;
+    const std::size_t span = length > 0 ? static_cast<std::size_t>(length) : 1;
+    caret.append(std::min(span, room), '^');
+    std::fprintf(stderr, "%s\n%s\n", line.c_str(), caret.c_str());
 }
 
 bool IsActionFile(const std::string& path) {
@@ -91,9 +104,10 @@ bool IsActionFile(const std::string& path) {
 }
 
 bool LoadProgramFile(const ProgramOptions& options, model::TActionProgram& program) {
-    const model::TFileResult loaded = model::LoadActionFile(options.file, options.mode, program);
+    const model::TFileResult loaded =
+        model::LoadActionFile(fileio::PathFromUtf8(options.file), options.mode, program);
     if (!loaded.ok) {
-        std::fprintf(stderr, "%s\n", loaded.message.c_str());
+        PrintFileMessage(options.file, loaded.reason);
     }
     return loaded.ok;
 }
@@ -106,9 +120,21 @@ bool GenerateProgram(const ProgramOptions& options, codegen::TProgramText& text)
     const codegen::TBuildResult built =
         codegen::BuildCode(program, options.mode, options.sensorsEnabled, text);
     if (!built.ok) {
-        std::fprintf(stderr, "%s\n", built.message.c_str());
+        PrintFileMessage(options.file, built.message);
     }
     return built.ok;
+}
+
+bool GenerateSource(const ProgramOptions& options, std::string& source) {
+    codegen::TProgramText text;
+    if (!GenerateProgram(options, text)) {
+        return false;
+    }
+    const codegen::TTextResult whole = text.TextForTokenizer(source);
+    if (!whole.ok) {
+        PrintFileMessage(options.file, whole.message);
+    }
+    return whole.ok;
 }
 
 }  // namespace kavrin::cli

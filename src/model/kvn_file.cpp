@@ -1,11 +1,13 @@
 #include "model/kvn_file.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
+#include "fileio/file_reason.h"
+#include "fileio/input_file.h"
+#include "fileio/output_file.h"
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
 
@@ -24,21 +26,6 @@ std::size_t SlotOffset(int list, int slot) {
            static_cast<std::size_t>(slot) * kStepSize;
 }
 
-// Opens a file by its path as the system names it (wide on Windows, so any name works).
-std::FILE* OpenFile(const std::filesystem::path& path, bool write) {
-#ifdef _WIN32
-    return _wfopen(path.c_str(), write ? L"wb" : L"rb");
-#else
-    return std::fopen(path.c_str(), write ? "wb" : "rb");
-#endif
-}
-
-// The path as the messages show it.
-std::string Shown(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
-
 std::string VersionText(std::uint8_t version) {
     return std::to_string(version >> 4) + "." + std::to_string(version & 0x0F);
 }
@@ -47,36 +34,15 @@ std::string VersionMessage(std::uint8_t version) {
     return FormatUIString(str::kWrongFileVersion, {VersionText(version), VersionText(kFormatVersion)});
 }
 
-// The reasons a user can act on in the user's language; any other by its number.
-std::string SystemReason(int error) {
-    switch (error) {
-    case ENOENT: return resources::GetUIString(str::kReasonNoSuchFile);
-    case EACCES:
-    case EPERM: return resources::GetUIString(str::kReasonAccessDenied);
-    case ENOSPC: return resources::GetUIString(str::kReasonDiskFull);
-    case EROFS: return resources::GetUIString(str::kReasonReadOnly);
-    case EISDIR: return resources::GetUIString(str::kReasonIsFolder);
-    default: return FormatUIString(str::kReasonSystemError, {std::to_string(error)});
-    }
-}
-
-// A file system error as an errno value where it has one (on Windows the system's own codes map
-// to them), else the code itself.
-std::string SystemReason(const std::error_code& ec) {
-    const std::error_condition condition = ec.default_error_condition();
-    return SystemReason(condition.category() == std::generic_category() ? condition.value()
-                                                                        : ec.value());
-}
-
 TFileResult CannotSave(const std::filesystem::path& path, const std::string& reason) {
-    return {false, FormatUIString(str::kCannotSaveFile, {Shown(path), reason})};
+    return {false, FormatUIString(str::kCannotSaveFile, {fileio::ShownPath(path), reason}), true, reason};
 }
 
 TFileResult CannotOpen(const std::filesystem::path& path, const std::string& reason) {
-    return {false, FormatUIString(str::kCannotOpenFile, {Shown(path), reason})};
+    return {false, FormatUIString(str::kCannotOpenFile, {fileio::ShownPath(path), reason}), true, reason};
 }
 
-TFileResult Failure(std::string message) { return {false, std::move(message)}; }
+TFileResult Failure(const std::string& message) { return {false, message, false, message}; }
 
 }  // namespace
 
@@ -142,52 +108,32 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
         loaded.Count(list) = count;
     }
     program = loaded;
-    return {true, {}};
+    return {true, {}, false, {}};
 }
 
 TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
                            TMode mode) {
     const TRecordBytes bytes = EncodeRecord(program, mode);
-    // Write beside the target and rename over it: a failed write never damages the old file.
-    std::filesystem::path temporary = path;
-    temporary += ".saving";
-    std::FILE* file = OpenFile(temporary, true);
-    if (file == nullptr) {
-        return CannotSave(path, SystemReason(errno));
+    const std::error_code error = fileio::ReplaceFile(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (error) {
+        return CannotSave(path, fileio::SystemReasonText(error));
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const int writeError = errno;
-    const bool closed = std::fclose(file) == 0;
-    const int closeError = errno;
-    std::error_code ignored;
-    if (!written || !closed) {
-        std::filesystem::remove(temporary, ignored);
-        return CannotSave(path, SystemReason(!written ? writeError : closeError));
-    }
-    std::error_code renameError;
-    std::filesystem::rename(temporary, path, renameError);
-    if (renameError) {
-        // The reason is the rename's: removing the temporary must not overwrite it.
-        std::filesystem::remove(temporary, ignored);
-        return CannotSave(path, SystemReason(renameError));
-    }
-    return {true, {}};
+    return {true, {}, false, {}};
 }
 
 TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActionProgram& program) {
-    std::FILE* file = OpenFile(path, false);
-    if (file == nullptr) {
-        return CannotOpen(path, SystemReason(errno));
+    // One record and no more: a longer file is no action program, and is read no further.
+    std::string bytes;
+    const fileio::ReadResult read = fileio::ReadInputFile(path, kRecordSize, bytes);
+    if (read.problem == fileio::ReadProblem::kTooLarge) {
+        return Failure(resources::GetUIString(str::kNotKavrinFile));
     }
-    TRecordBytes bytes{};
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-    const bool failed = std::ferror(file) != 0;
-    const int readError = errno;
-    std::fclose(file);
-    if (failed) {
-        return CannotOpen(path, SystemReason(readError));
+    if (!read.Ok()) {
+        return CannotOpen(path, fileio::ReadReasonText(read));
     }
-    return DecodeRecord(std::span<const std::uint8_t>(bytes.data(), got), mode, program);
+    return DecodeRecord(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                        mode, program);
 }
 
 }  // namespace kavrin::model

@@ -11,7 +11,13 @@ namespace kavrin::model {
 
 struct TFileResult {
     bool ok = false;
-    std::string message;  // why it failed; empty on success
+    std::string message;  // why it failed, as a dialog shows it; empty on success
+    // Whether the message names the file itself (it could not be opened or saved); the others
+    // say what is wrong inside it, and whoever shows them names the file beside them.
+    bool namesFile = false;
+    // What is wrong without the file's name, for after it ("FILE: reason"): the system's reason
+    // where the message names the file, else the message.
+    std::string reason;
 };
 
 // Turns a program into the file record: signature, version 0x13, the mode as the advanced flag,
@@ -22,12 +28,13 @@ TRecordBytes EncodeRecord(const TActionProgram& program, TMode mode);
 // counts included. A refused record leaves program exactly as it was.
 TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode, TActionProgram& program);
 
-// Writes the record to a temporary file beside path and renames it over path, so a failed save
-// never damages the previous file.
+// Writes the record to a temporary file beside path and renames it over path
+// (fileio::ReplaceFile), so a failed save never damages the previous file.
 TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
                            TMode mode);
 
-// Reads and checks the file; on success replaces program. On any failure program is unchanged.
+// Reads and checks the file (a regular file only, of one record: fileio::ReadInputFile); on
+// success replaces program. On any failure program is unchanged.
 TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActionProgram& program);
 
 }  // namespace kavrin::model

@@ -175,6 +175,10 @@ inline constexpr int kGoBackOutside = 538;       // %1: the step, %2: its target
 inline constexpr int kJumpTooFar = 539;          // %1: the step, %2: the jump, %3: the limit
 inline constexpr int kSourceTooLong = 540;       // %1: the length, %2: the limit
 
+// More reasons a file cannot be read (after 524 to 529).
+inline constexpr int kReasonNotRegularFile = 541;  // a FIFO, a device, a socket
+inline constexpr int kReasonTooLarge = 542;        // %1: the most bytes the file may have
+
 // Qt's own texts (standard buttons, file dialogs, edit menus), numbered by ui/qt_texts.cpp.
 inline constexpr int kFirstQtText = 550;
 inline constexpr int kLastQtText = 597;

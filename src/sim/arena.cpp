@@ -201,8 +201,8 @@ ArenaResult ParseArena(std::string_view text, const std::string& fileName,
 }
 
 ArenaResult LoadArenaFile(const std::string& path, const RobotGeometry& geometry) {
-    std::string content;
-    if (!text::ReadFile(path, content)) return {std::nullopt, path + ": " + Message(str::kFileCannotRead)};
+    std::string content, error;
+    if (!text::ReadFile(path, content, error)) return {std::nullopt, error};
     return ParseArena(content, path, geometry);
 }
 

@@ -261,8 +261,8 @@ MissionResult ParseMission(std::string_view text, const std::string& fileName,
 }
 
 MissionResult LoadMissionFile(const std::string& path, const RobotGeometry& geometry) {
-    std::string content;
-    if (!text::ReadFile(path, content)) return {std::nullopt, path + ": " + Message(str::kFileCannotRead)};
+    std::string content, error;
+    if (!text::ReadFile(path, content, error)) return {std::nullopt, error};
     return ParseMission(content, path, geometry);
 }
 

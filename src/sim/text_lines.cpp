@@ -2,11 +2,11 @@
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "fileio/file_reason.h"
+#include "fileio/input_file.h"
 #include "resources/resources.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::sim::text {
 
@@ -71,13 +71,12 @@ std::optional<std::string_view> TextNamed(std::span<const NamedText> texts, std:
     return std::nullopt;
 }
 
-bool ReadFile(const std::string& path, std::string& content) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;  // no folder, FIFO or device
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+bool ReadFile(const std::string& path, std::string& content, std::string& error) {
+    const fileio::ReadResult read = fileio::ReadInputFile(fileio::PathFromUtf8(path), kMaxFileSize, content);
+    if (read.Ok()) return true;
+    content.clear();
+    error = Located(path, 0, Message(resources::str::kFileCannotRead) + ": " + fileio::ReadReasonText(read));
+    return false;
 }
 
 }  // namespace kavrin::sim::text

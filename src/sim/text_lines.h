@@ -3,6 +3,7 @@
 // split at blanks, numbers that must be finite, a message and a word quoted in it, the "FILE:LINE:"
 // place every message starts with, the built-in texts by name and reading a file.
 
+#include <cstddef>
 #include <initializer_list>
 #include <optional>
 #include <span>
@@ -37,7 +38,11 @@ std::vector<std::string> Names(std::span<const NamedText> texts);
 // The text of that name, or nothing.
 std::optional<std::string_view> TextNamed(std::span<const NamedText> texts, std::string_view name);
 
-// The whole of a regular file; false for anything else or when it cannot be read.
-bool ReadFile(const std::string& path, std::string& content);
+// The most an arena or mission file may hold: far more than any table takes.
+inline constexpr std::size_t kMaxFileSize = 1024 * 1024;
+
+// The whole of a regular file (UTF-8 path) of at most kMaxFileSize bytes; anything else, or
+// a larger one, is refused with "FILE: cannot read: REASON" in error.
+bool ReadFile(const std::string& path, std::string& content, std::string& error);
 
 }  // namespace kavrin::sim::text

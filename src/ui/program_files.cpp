@@ -22,6 +22,17 @@ QString DefaultFileFolder() {
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
+namespace {
+
+// A message that says what is wrong inside a file keeps its text; the file's name follows on a
+// line of its own. One that names the file already is shown as it is.
+QString FileMessage(const model::TFileResult& result, const QString& name) {
+    const QString message = FromCore(result.message);
+    return result.namesFile ? message : message + QLatin1Char('\n') + QDir::toNativeSeparators(name);
+}
+
+}  // namespace
+
 TProgramFiles::TProgramFiles(model::TActionDocument& document, QWidget& parent)
     : document_(document), parent_(parent), folder_(DefaultFileFolder()) {}
 
@@ -50,7 +61,7 @@ bool TProgramFiles::Load(TMainDialogs& dialogs) {
 bool TProgramFiles::LoadNamed(const QString& name, TMainDialogs& dialogs) {
     const model::TFileResult result = document_.LoadFile(ToCorePath(name));
     if (!result.ok) {
-        dialogs.ShowError(&parent_, FromCore(result.message));
+        dialogs.ShowError(&parent_, FileMessage(result, name));
         return false;
     }
     folder_ = QFileInfo(name).absolutePath();
@@ -67,7 +78,7 @@ bool TProgramFiles::Save(TMainDialogs& dialogs) {
     }
     const model::TFileResult result = document_.SaveFile(ToCorePath(name));
     if (!result.ok) {
-        dialogs.ShowError(&parent_, FromCore(result.message));
+        dialogs.ShowError(&parent_, FileMessage(result, name));
         return false;
     }
     folder_ = QFileInfo(name).absolutePath();

@@ -12,9 +12,7 @@
 
 namespace kavrin::test {
 
-namespace {
-
-std::string Quote(const std::string& s) {
+std::string ShellQuote(const std::string& s) {
     std::string q = "'";
     for (char c : s) {
         if (c == '\'') {
@@ -25,6 +23,8 @@ std::string Quote(const std::string& s) {
     }
     return q + "'";
 }
+
+namespace {
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -52,12 +52,12 @@ TempDirs& Made() {
 std::string SimEepromAssignment() {
     if (std::getenv("KAVRIN_SIM_EEPROM") != nullptr) return {};
     static const std::string file = TempDir() + "/virtual-robot.eeprom";
-    return "KAVRIN_SIM_EEPROM=" + Quote(file) + " ";
+    return "KAVRIN_SIM_EEPROM=" + ShellQuote(file) + " ";
 }
 
 // The language and settings of the user running the tests must not change what the tool prints.
 std::string NeutralEnvironment() {
-    return "LANGUAGE= LC_ALL=C.UTF-8 XDG_CONFIG_HOME=" + Quote(SettingsFolder()) + " ";
+    return "LANGUAGE= LC_ALL=C.UTF-8 XDG_CONFIG_HOME=" + ShellQuote(SettingsFolder()) + " ";
 }
 
 }  // namespace
@@ -76,18 +76,14 @@ std::string TempDir() {
     return pattern;
 }
 
-CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText,
-              const std::string& environment) {
+namespace {
+
+// Runs the command line with stdinText as its standard input, capturing what it prints.
+CliRun RunCommand(const std::string& command, const std::string& stdinText) {
     const std::string dir = TempDir();
     const std::string in = dir + "/stdin", out = dir + "/stdout", err = dir + "/stderr";
     std::ofstream(in, std::ios::binary) << stdinText;
-    // A command that hangs fails its test (exit 124) instead of stopping the suite.
-    std::string cmd = SimEepromAssignment() + NeutralEnvironment() + environment + " timeout 120 " +
-                      Quote(KAVRIN_CLI);
-    for (const std::string& a : args) {
-        cmd += " " + Quote(a);
-    }
-    cmd += " <" + Quote(in) + " >" + Quote(out) + " 2>" + Quote(err);
+    const std::string cmd = command + " <" + ShellQuote(in) + " >" + ShellQuote(out) + " 2>" + ShellQuote(err);
     const int status = std::system(cmd.c_str());
     CliRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -95,6 +91,25 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText
     run.err = ReadAll(err);
     std::filesystem::remove_all(dir);
     return run;
+}
+
+}  // namespace
+
+CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText,
+              const std::string& environment) {
+    // A command that hangs fails its test (exit 124) instead of stopping the suite.
+    std::string cmd = SimEepromAssignment() + NeutralEnvironment() + environment + " timeout 120 " +
+                      ShellQuote(KAVRIN_CLI);
+    for (const std::string& a : args) {
+        cmd += " " + ShellQuote(a);
+    }
+    return RunCommand(cmd, stdinText);
+}
+
+CliRun RunScript(const std::string& script, const std::string& stdinText) {
+    return RunCommand(SimEepromAssignment() + NeutralEnvironment() + "KAVRIN_CLI=" + ShellQuote(KAVRIN_CLI) +
+                          " timeout 120 sh -c " + ShellQuote(script),
+                      stdinText);
 }
 
 }  // namespace kavrin::test

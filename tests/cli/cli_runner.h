@@ -18,6 +18,13 @@ struct CliRun {
 CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText = {},
               const std::string& environment = {});
 
+// Runs a shell script (sh -c) in the same environment as RunCli, with $KAVRIN_CLI naming the tool:
+// for what one run cannot say (limits set before the tool starts, several runs at once).
+CliRun RunScript(const std::string& script, const std::string& stdinText = {});
+
+// The text quoted for the shell.
+std::string ShellQuote(const std::string& text);
+
 // The settings folder the runs use (XDG_CONFIG_HOME): empty unless a test writes into it.
 std::string SettingsFolder();
 

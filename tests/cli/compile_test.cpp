@@ -146,15 +146,21 @@ TEST(CliCompile, RefusalsBeforeTokenizing) {
     const CliRun tooLong = RunCli({"compile", "-"}, std::string(65536, ' '));
     EXPECT_EQ(tooLong.exitCode, 1);
     EXPECT_NE(tooLong.err.find("longer than 65535 characters"), std::string::npos) << tooLong.err;
-    // An endless input is read only as far as the limit, then refused the same way.
-    const CliRun endless = RunCli({"compile", "/dev/zero"});
+    // An endless standard input is read only as far as the limit, then refused the same way.
+    const CliRun endless = RunScript("exec \"$KAVRIN_CLI\" compile - </dev/zero");
     EXPECT_EQ(endless.exitCode, 1);
-    EXPECT_NE(endless.err.find("longer than 65535 characters"), std::string::npos) << endless.err;
+    EXPECT_NE(endless.err.find("kavrin-cli: -: source is longer than 65535 characters"), std::string::npos)
+        << endless.err;
+    // A device named as the source is no source: refused before a byte is read.
+    const CliRun device = RunCli({"compile", "/dev/zero"});
+    EXPECT_EQ(device.exitCode, 1);
+    EXPECT_NE(device.err.find("kavrin-cli: /dev/zero: cannot read: not a regular file"), std::string::npos)
+        << device.err;
 
     EXPECT_EQ(RunCli({"compile", TempDir() + "/missing.src"}).exitCode, 1);
     const CliRun directory = RunCli({"compile", TempDir()});
     EXPECT_EQ(directory.exitCode, 1) << "a directory is no source, and no reason to abort";
-    EXPECT_NE(directory.err.find("cannot read"), std::string::npos) << directory.err;
+    EXPECT_NE(directory.err.find("cannot read: Is a directory"), std::string::npos) << directory.err;
     EXPECT_EQ(RunCli({"compile"}).exitCode, 2);
     EXPECT_EQ(RunCli({"compile", "a", "b"}).exitCode, 2);
     EXPECT_EQ(RunCli({"compile", "--bogus", "a"}).exitCode, 2);

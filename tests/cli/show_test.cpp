@@ -32,8 +32,9 @@ TEST(CliShow, PrintsCalibrationListsAndSteps) {
     EXPECT_EQ(beginner.exitCode, 1);
     EXPECT_EQ(beginner.out, "");
     EXPECT_EQ(beginner.err,
-              "This Kavrin file was saved in Advanced Mode.  You must switch to Advanced Mode "
-              "before opening this file.\n");
+              "kavrin-cli: " + file +
+                  ": This Kavrin file was saved in Advanced Mode.  You must switch to Advanced Mode "
+                  "before opening this file.\n");
     std::filesystem::remove_all(dir);
 }
 

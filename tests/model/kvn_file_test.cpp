@@ -1,5 +1,14 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -40,6 +49,14 @@ protected:
     static void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    // The names in the test's folder, sorted.
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     fs::path dir_;
@@ -148,10 +165,13 @@ TEST_F(KvnFile, RefusedFilesGiveTheirMessageAndChangeNothing) {
     badColumn[24 + 5 * 1536 + 6 + 5] = 5;
     auto shortFile = HandMadeRecord(0x13, 0);
     shortFile.resize(9239);
+    auto longFile = HandMadeRecord(0x13, 0);
+    longFile.push_back(0);  // one record and nothing after it
     const std::string notKavrin = "Not proper Kavrin file format.";
     const Case cases[] = {
         {"signature", badSignature, TMode::Advanced, notKavrin},
         {"short", shortFile, TMode::Advanced, notKavrin},
+        {"long", longFile, TMode::Advanced, notKavrin},
         {"empty", {}, TMode::Advanced, notKavrin},
         {"kind", badKind, TMode::Advanced, notKavrin},
         {"column", badColumn, TMode::Advanced, notKavrin},
@@ -173,6 +193,8 @@ TEST_F(KvnFile, RefusedFilesGiveTheirMessageAndChangeNothing) {
         const TFileResult r = doc.LoadFile(Path("bad.kvn"));
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.message, c.message);
+        EXPECT_FALSE(r.namesFile);  // the caller names the file beside it
+        EXPECT_EQ(r.reason, c.message);
         EXPECT_EQ(doc.Program().lists, before.lists);
         EXPECT_EQ(doc.Program().counts, before.counts);
         EXPECT_EQ(doc.Program().leftServoCenter, 1);
@@ -197,9 +219,19 @@ TEST_F(KvnFile, UnreadableFileIsReportedWithItsName) {
     EXPECT_NE(missing.message.find(Path("nope.kvn")), std::string::npos);
     EXPECT_NE(missing.message.find("No such file"), std::string::npos) << missing.message;
     EXPECT_EQ(missing.message, "Can not open \"" + Path("nope.kvn") + "\": No such file or folder");
+    EXPECT_TRUE(missing.namesFile);
+    EXPECT_EQ(missing.reason, "No such file or folder");
     const TFileResult folder = doc.LoadFile(dir_.string());
     EXPECT_FALSE(folder.ok);
     EXPECT_NE(folder.message.find(dir_.string()), std::string::npos);
+    EXPECT_EQ(folder.reason, "It is a folder");
+#ifndef _WIN32
+    // A FIFO is refused at once: opening it to read would wait for a writer that never comes.
+    ASSERT_EQ(mkfifo(Path("pipe.kvn").c_str(), 0600), 0);
+    const TFileResult pipe = doc.LoadFile(Path("pipe.kvn"));
+    EXPECT_EQ(pipe.message, "Can not open \"" + Path("pipe.kvn") + "\": It is not a regular file");
+    EXPECT_EQ(pipe.reason, "It is not a regular file");
+#endif
 }
 
 TEST_F(KvnFile, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {
@@ -209,12 +241,25 @@ TEST_F(KvnFile, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {
     const auto original = Read(Path("keep.kvn"));
 
     doc.AppendAction(akBackward);
-    fs::create_directory(Path("keep.kvn.saving"));  // the temporary cannot be written
-    const TFileResult r = doc.SaveFile(Path("keep.kvn"));
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find(Path("keep.kvn")), std::string::npos);
-    EXPECT_TRUE(doc.Modified());
+#ifndef _WIN32
+    // A write that fails half-way: in a child, a file-size limit below one record stops it after
+    // its first bytes. The old file stays whole and no temporary is left.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1000, 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const TFileResult r = doc.SaveFile(Path("keep.kvn"));
+        const bool named = r.namesFile && r.message.find(Path("keep.kvn")) != std::string::npos;
+        _exit(!r.ok && named && doc.Modified() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(Read(Path("keep.kvn")), original);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"keep.kvn"});
+#endif
 
     EXPECT_FALSE(doc.SaveFile(Path("no/such/folder/x.kvn")).ok);
     EXPECT_TRUE(doc.Modified());
@@ -229,7 +274,7 @@ TEST_F(KvnFile, FailedRenameRemovesTheTemporaryAndKeepsWhatWasThere) {
     const TFileResult r = doc.SaveFile(Path("taken.kvn"));
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("Can not save"), std::string::npos) << r.message;
-    EXPECT_FALSE(fs::exists(Path("taken.kvn.saving")));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"taken.kvn"});  // no temporary left
     EXPECT_EQ(Read(Path("taken.kvn") + "/inside"), (std::vector<std::uint8_t>{1, 2, 3}));
     // The reason is the rename's, not that of removing the temporary afterwards.
     EXPECT_NE(r.message.find(": It is a folder"), std::string::npos) << r.message;

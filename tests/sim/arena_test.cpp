@@ -131,8 +131,8 @@ TEST(Arena, FilesLoadByPathAndAMissingOneOrAFolderCannotBeRead) {
     ASSERT_TRUE(r.arena) << r.error;
     EXPECT_EQ(r.arena->boxes.size(), 1u);
     EXPECT_EQ(FindArena((dir / "none.arena").string()).error,
-              (dir / "none.arena").string() + ": cannot read");
-    EXPECT_EQ(FindArena(dir.string()).error, dir.string() + ": cannot read");
+              (dir / "none.arena").string() + ": cannot read: No such file or folder");
+    EXPECT_EQ(FindArena(dir.string()).error, dir.string() + ": cannot read: It is a folder");
 }
 
 }  // namespace

@@ -141,8 +141,8 @@ TEST(MissionFile, BuiltInsLoadAndFilesLoadByPath) {
     ASSERT_TRUE(r.mission) << r.error;
     EXPECT_EQ(r.mission->title, "Far");
     EXPECT_EQ(FindMission((dir / "none.mission").string()).error,
-              (dir / "none.mission").string() + ": cannot read");
-    EXPECT_EQ(FindMission(dir.string()).error, dir.string() + ": cannot read");
+              (dir / "none.mission").string() + ": cannot read: No such file or folder");
+    EXPECT_EQ(FindMission(dir.string()).error, dir.string() + ": cannot read: It is a folder");
 }
 
 }  // namespace

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <latch>
 #include <string>
+#include <thread>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -98,10 +103,63 @@ TEST(EepromFile, MissingOrDamagedFilesAreEmptyAndWritesReplaceWhole) {
         f.seekp(100);
         f.put('\x55');
     }
-    EXPECT_FALSE(LoadEepromFile(file, back));
+    std::string problem;
+    EXPECT_FALSE(LoadEepromFile(file, back, &problem));
     EXPECT_EQ(back, StoredEeprom{});
+    EXPECT_EQ(problem, file + " is damaged: its check sum does not match");  // not merely empty
     std::filesystem::resize_file(file, 10);
-    EXPECT_FALSE(LoadEepromFile(file, back));
+    EXPECT_FALSE(LoadEepromFile(file, back, &problem));
+    EXPECT_EQ(problem, file + " is damaged: it holds 10 bytes, not 2056");
+    std::filesystem::resize_file(file, 3000);
+    EXPECT_FALSE(LoadEepromFile(file, back, &problem));
+    EXPECT_EQ(problem, file + " is damaged: it is longer than 2056 bytes");
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(2056, 'x');
+    EXPECT_FALSE(LoadEepromFile(file, back, &problem));
+    EXPECT_EQ(problem, file + " is damaged: it does not start with KEE1");
+    ModuleProgram program;
+    program.SetEepromFile(file);
+    EXPECT_EQ(program.LoadProblem(), problem);
+}
+
+// Two writers at once (a download from the window while the command line downloads too) take
+// turns: every write succeeds, each replaces the file whole, and the file ends with one of them.
+// In memory where there is such a folder, so that the flushes to the disk cost nothing.
+TEST(EepromFile, WritersAtOnceEachReplaceTheFileWhole) {
+    std::error_code ec;
+    const std::filesystem::path memory = "/dev/shm";
+    const bool inMemory = std::filesystem::is_directory(memory, ec);
+    const std::string folder =
+        inMemory ? (memory / ("kavrin_together_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed())))
+                       .string()
+                 : TempFile("together");
+    std::filesystem::remove_all(folder);
+    const std::string file = folder + "/robot.eeprom";
+    const int kWrites = inMemory ? 500 : 50;
+    std::array<StoredEeprom, 2> images{};
+    images[0].fill(0x11);
+    images[1].fill(0x22);
+    std::array<int, 2> failures{};
+    std::array<std::string, 2> errors;
+    std::latch start(2);
+    std::vector<std::thread> writers;
+    for (std::size_t w = 0; w < 2; ++w) {
+        writers.emplace_back([&, w] {
+            start.arrive_and_wait();
+            for (int i = 0; i < kWrites; ++i) {
+                if (!SaveEepromFile(file, images[w], errors[w])) ++failures[w];
+            }
+        });
+    }
+    for (std::thread& t : writers) t.join();
+    EXPECT_EQ(failures, (std::array<int, 2>{0, 0})) << errors[0] << errors[1];
+    StoredEeprom held{};
+    ASSERT_TRUE(LoadEepromFile(file, held));
+    EXPECT_TRUE(held == images[0] || held == images[1]);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"robot.eeprom", "robot.eeprom.lock"}));  // no temporary left
+    std::filesystem::remove_all(folder);
 }
 
 // A user's folder may hold letters the system's code page lacks: paths are UTF-8 throughout.

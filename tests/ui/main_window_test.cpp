@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -579,7 +580,10 @@ TEST_F(MainForm, ARefusedFileChangesNothingAndATypedValueIsOneChange) {
     script_.openName = advanced;
     ClickButton(sbLoad);
     ASSERT_EQ(script_.errors.size(), 1);
-    EXPECT_TRUE(script_.errors.front().contains(UiString(resources::str::kAdvancedFileInBeginner)));
+    // The text as it always was, and the file it is about on a line of its own.
+    EXPECT_EQ(script_.errors.front().toStdString(),
+              (UiString(resources::str::kAdvancedFileInBeginner) + QLatin1Char('\n') + QDir::toNativeSeparators(advanced))
+                  .toStdString());
     EXPECT_EQ(Doc().Count(model::kMainList), 2);
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("Kavrin *"));
 

@@ -1,0 +1,33 @@
+#pragma once
+// An exclusive lock on a lock file, held for the lifetime of the object: processes (and threads)
+// that lock the same file take turns. The file is made when missing and left in place: removing
+// it would let a newcomer lock a fresh file while an older one still holds the removed one. The
+// system drops the lock when its holder ends, however it ends, so a crash leaves none behind.
+// POSIX: flock on a descriptor of its own; Windows: LockFileEx.
+
+#include <filesystem>
+#include <system_error>
+
+namespace kavrin::fileio {
+
+class FileLock {
+public:
+    // Waits until the lock is held, or fails (Error() says why; Held() is false then).
+    explicit FileLock(const std::filesystem::path& lockFile);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool Held() const { return !error_; }
+    const std::error_code& Error() const { return error_; }
+
+private:
+#ifdef _WIN32
+    void* handle_ = nullptr;
+#else
+    int fd_ = -1;
+#endif
+    std::error_code error_;
+};
+
+}  // namespace kavrin::fileio
