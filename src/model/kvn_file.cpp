@@ -123,13 +123,13 @@ TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgr
 }
 
 TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActionProgram& program) {
-    // One record and no more: a longer file is no action program, and is read no further.
+    // One record: whatever follows it is not read (as files with bytes after their record have
+    // always loaded).
     std::string bytes;
     const fileio::ReadResult read = fileio::ReadInputFile(path, kRecordSize, bytes);
     if (read.problem == fileio::ReadProblem::kTooLarge) {
-        return Failure(resources::GetUIString(str::kNotKavrinFile));
-    }
-    if (!read.Ok()) {
+        bytes.resize(kRecordSize);
+    } else if (!read.Ok()) {
         return CannotOpen(path, fileio::ReadReasonText(read));
     }
     return DecodeRecord(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
