@@ -6,6 +6,12 @@
 #include <filesystem>
 #include <system_error>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
 
@@ -69,14 +75,50 @@ std::string SystemReason(const std::error_code& ec) {
 }
 
 TFileResult CannotSave(const std::filesystem::path& path, const std::string& reason) {
-    return {false, FormatUIString(str::kCannotSaveFile, {Shown(path), reason})};
+    return {false, FormatUIString(str::kCannotSaveFile, {Shown(path), reason}), TFileProblem::CannotSave};
 }
 
 TFileResult CannotOpen(const std::filesystem::path& path, const std::string& reason) {
-    return {false, FormatUIString(str::kCannotOpenFile, {Shown(path), reason})};
+    return {false, FormatUIString(str::kCannotOpenFile, {Shown(path), reason}), TFileProblem::CannotOpen};
 }
 
-TFileResult Failure(std::string message) { return {false, std::move(message)}; }
+TFileResult Failure(TFileProblem problem, std::string message) { return {false, std::move(message), problem}; }
+
+#ifdef _WIN32
+std::FILE* OpenForReading(const std::filesystem::path& path, std::string& reason) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        reason = resources::GetUIString(std::filesystem::is_directory(status) ? str::kReasonIsFolder
+                                                                             : str::kReasonNotRegularFile);
+        return nullptr;
+    }
+    std::FILE* file = OpenFile(path, false);
+    if (file == nullptr) reason = SystemReason(errno);
+    return file;
+}
+#else
+// Opened without waiting (a FIFO would wait for a writer) and refused unless it is a regular file.
+std::FILE* OpenForReading(const std::filesystem::path& path, std::string& reason) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = SystemReason(errno);
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        reason = S_ISDIR(st.st_mode) ? SystemReason(EISDIR) : resources::GetUIString(str::kReasonNotRegularFile);
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        reason = SystemReason(errno);
+        ::close(fd);
+    }
+    return file;
+}
+#endif
 
 }  // namespace
 
@@ -106,13 +148,13 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
                          TActionProgram& program) {
     if (bytes.size() < kRecordSize || bytes[0] != kSignatureLength ||
         std::memcmp(&bytes[1], kSignatureText, kSignatureLength) != 0) {
-        return Failure(resources::GetUIString(str::kNotKavrinFile));
+        return Failure(TFileProblem::NotKavrin, resources::GetUIString(str::kNotKavrinFile));
     }
     if (bytes[kOffsetVersion] != kFormatVersion) {
-        return Failure(VersionMessage(bytes[kOffsetVersion]));
+        return Failure(TFileProblem::WrongVersion, VersionMessage(bytes[kOffsetVersion]));
     }
     if (mode == TMode::Beginner && bytes[kOffsetAdvanced] != 0) {
-        return Failure(resources::GetUIString(str::kAdvancedFileInBeginner));
+        return Failure(TFileProblem::AdvancedInBeginner, resources::GetUIString(str::kAdvancedFileInBeginner));
     }
 
     // Decode into a copy so that a refused record leaves the caller's program untouched.
@@ -129,11 +171,11 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
             }
             // Later stages index tables by kind and sensor set; a damaged file must not reach them.
             if (step.kind >= kActionKindCount) {
-                return Failure(resources::GetUIString(str::kNotKavrinFile));
+                return Failure(TFileProblem::Damaged, resources::GetUIString(str::kNotKavrinFile));
             }
             for (std::uint8_t set : step.sensors) {
                 if (set >= kSensorSetCount) {
-                    return Failure(resources::GetUIString(str::kNotKavrinFile));
+                    return Failure(TFileProblem::Damaged, resources::GetUIString(str::kNotKavrinFile));
                 }
             }
             loaded.Step(list, slot) = step;
@@ -175,9 +217,10 @@ TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgr
 }
 
 TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActionProgram& program) {
-    std::FILE* file = OpenFile(path, false);
+    std::string reason;
+    std::FILE* file = OpenForReading(path, reason);
     if (file == nullptr) {
-        return CannotOpen(path, SystemReason(errno));
+        return CannotOpen(path, reason);
     }
     TRecordBytes bytes{};
     const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);

@@ -9,9 +9,21 @@
 
 namespace kavrin::model {
 
+// Why a file was refused, for callers that tell the cases apart (the message says it to the user).
+enum class TFileProblem {
+    None,
+    CannotOpen,      // missing, no access, a folder, not a regular file, a read error
+    NotKavrin,       // no Kavrin signature, or too short
+    Damaged,         // the signature, but kinds or sensor sets out of range
+    WrongVersion,
+    AdvancedInBeginner,
+    CannotSave,
+};
+
 struct TFileResult {
     bool ok = false;
     std::string message;  // why it failed; empty on success
+    TFileProblem problem = TFileProblem::None;
 };
 
 // Turns a program into the file record: signature, version 0x13, the mode as the advanced flag,
@@ -28,6 +40,8 @@ TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgr
                            TMode mode);
 
 // Reads and checks the file; on success replaces program. On any failure program is unchanged.
+// Anything at the path that is not a regular file (a FIFO, a device) is refused without waiting
+// for it.
 TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActionProgram& program);
 
 }  // namespace kavrin::model

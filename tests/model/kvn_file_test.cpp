@@ -4,6 +4,10 @@
 #include <fstream>
 #include <iterator>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "document_test_util.h"
 #include "language_scope.h"
 #include "model/kvn_file.h"
@@ -139,6 +143,7 @@ TEST_F(KvnFile, RefusedFilesGiveTheirMessageAndChangeNothing) {
         std::vector<std::uint8_t> bytes;
         TMode mode;
         std::string message;
+        TFileProblem problem;
     };
     auto badSignature = HandMadeRecord(0x13, 0);
     badSignature[5] = 'x';
@@ -150,18 +155,18 @@ TEST_F(KvnFile, RefusedFilesGiveTheirMessageAndChangeNothing) {
     shortFile.resize(9239);
     const std::string notKavrin = "Not proper Kavrin file format.";
     const Case cases[] = {
-        {"signature", badSignature, TMode::Advanced, notKavrin},
-        {"short", shortFile, TMode::Advanced, notKavrin},
-        {"empty", {}, TMode::Advanced, notKavrin},
-        {"kind", badKind, TMode::Advanced, notKavrin},
-        {"column", badColumn, TMode::Advanced, notKavrin},
+        {"signature", badSignature, TMode::Advanced, notKavrin, TFileProblem::NotKavrin},
+        {"short", shortFile, TMode::Advanced, notKavrin, TFileProblem::NotKavrin},
+        {"empty", {}, TMode::Advanced, notKavrin, TFileProblem::NotKavrin},
+        {"kind", badKind, TMode::Advanced, notKavrin, TFileProblem::Damaged},
+        {"column", badColumn, TMode::Advanced, notKavrin, TFileProblem::Damaged},
         {"version", HandMadeRecord(0x12, 0), TMode::Advanced,
-         "Can not open Kavrin file.  File format is version 1.2.  Expected version 1.3."},
+         "Can not open Kavrin file.  File format is version 1.2.  Expected version 1.3.", TFileProblem::WrongVersion},
         {"version-nibbles", HandMadeRecord(0xA3, 0), TMode::Advanced,
-         "Can not open Kavrin file.  File format is version 10.3.  Expected version 1.3."},
+         "Can not open Kavrin file.  File format is version 10.3.  Expected version 1.3.", TFileProblem::WrongVersion},
         {"advanced", HandMadeRecord(0x13, 1), TMode::Beginner,
          "This Kavrin file was saved in Advanced Mode.  You must switch to Advanced Mode "
-         "before opening this file."},
+         "before opening this file.", TFileProblem::AdvancedInBeginner},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -173,6 +178,7 @@ TEST_F(KvnFile, RefusedFilesGiveTheirMessageAndChangeNothing) {
         const TFileResult r = doc.LoadFile(Path("bad.kvn"));
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.message, c.message);
+        EXPECT_EQ(r.problem, c.problem);
         EXPECT_EQ(doc.Program().lists, before.lists);
         EXPECT_EQ(doc.Program().counts, before.counts);
         EXPECT_EQ(doc.Program().leftServoCenter, 1);
@@ -199,7 +205,15 @@ TEST_F(KvnFile, UnreadableFileIsReportedWithItsName) {
     EXPECT_EQ(missing.message, "Can not open \"" + Path("nope.kvn") + "\": No such file or folder");
     const TFileResult folder = doc.LoadFile(dir_.string());
     EXPECT_FALSE(folder.ok);
-    EXPECT_NE(folder.message.find(dir_.string()), std::string::npos);
+    EXPECT_EQ(folder.problem, TFileProblem::CannotOpen);
+    EXPECT_EQ(folder.message, "Can not open \"" + dir_.string() + "\": It is a folder");
+#ifndef _WIN32
+    // A FIFO would wait for a writer: it is refused at once for what it is.
+    ASSERT_EQ(::mkfifo(Path("pipe.kvn").c_str(), 0600), 0);
+    const TFileResult pipe = doc.LoadFile(Path("pipe.kvn"));
+    EXPECT_EQ(pipe.problem, TFileProblem::CannotOpen);
+    EXPECT_EQ(pipe.message, "Can not open \"" + Path("pipe.kvn") + "\": It is not a regular file");
+#endif
 }
 
 TEST_F(KvnFile, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {

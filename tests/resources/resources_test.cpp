@@ -69,11 +69,11 @@ constexpr int kBlankEntries[] = {str::kPortLabel1, 428, str::kHelpBlank};
 
 // The table of the design (366 to 451) and Kavrin's own strings come in blocks without gaps.
 bool Expected(int id) {
-    return id <= str::kProgramNotKept || (id >= str::kSimTitle && id <= str::kSourceTooLong) ||
+    return id <= str::kProgramNotKept || (id >= str::kSimTitle && id <= str::kReasonNotRegularFile) ||
            (id >= str::kFirstQtText && id <= str::kLastQtText) ||
            (id >= str::kMissionLabel && id <= str::kMissionPanelTip) ||
            (id >= str::kMissionSquareTitle && id <= str::kMissionMazeGoal) ||
-           (id >= str::kFileCannotRead && id <= str::kOperandsStart) ||
+           (id >= str::kFileCannotRead && id <= str::kMissionStepsTwice) ||
            (id >= str::kSimStepMain && id <= str::kSimOlderProgram) ||
            (id >= str::kRunningStepNumber && id <= kLastUIString);
 }
