@@ -56,13 +56,15 @@ std::string Points(std::span<const sim::Vec2> points) {
 std::string Cell(const Result& result, std::size_t p, std::size_t m) {
     const RowText row = DescribeRow(result, p, m);
     const MissionRun& run = result.programs[p].runs[m];
-    if (!run.judged) return "<td class=\"unjudged\">not judged</td>";
+    if (!run.judged) {
+        return "<td><span class=\"unjudged\">not judged</span><span class=\"why\">" + HtmlEscaped(row.reason) +
+               "</span></td>";
+    }
     if (row.passed) {
         return "<td class=\"passed\">passed " + Number(static_cast<double>(run.outcome.at) / sim::kMicrosPerSecond) +
                " s</td>";
     }
-    std::string why = row.reason;
-    if (!row.step.empty()) why += " (" + row.step + ")";
+    const std::string why = sim::ReasonText(result.missions[m], run.outcome, true);
     return "<td><span class=\"failed\">not passed</span><span class=\"why\">" + HtmlEscaped(why) + "</span></td>";
 }
 

@@ -265,8 +265,8 @@ std::string Reason(const Mission& mission, const MissionOutcome& outcome, bool w
 
 }  // namespace
 
-std::string ReasonText(const Mission& mission, const MissionOutcome& outcome) {
-    return outcome.Passed() ? std::string() : Reason(mission, outcome, false);
+std::string ReasonText(const Mission& mission, const MissionOutcome& outcome, bool withStep) {
+    return outcome.Passed() ? std::string() : Reason(mission, outcome, withStep);
 }
 
 std::string VerdictText(const Mission& mission, const MissionOutcome& outcome) {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <atomic>
 #include <cmath>
@@ -225,7 +227,11 @@ TEST(JudgeFiles, AFileThatCannotBeJudgedIsARowWithItsReason) {
     }
     Save(dir / "advanced.kvn", Parks(), model::TMode::Advanced);
     Save(dir / "outside.kvn", ProgramOf({{akForward, 10}, {akGoBack, 5}}));
+#ifndef _WIN32
     ASSERT_EQ(::mkfifo((dir / "pipe.kvn").c_str(), 0600), 0);
+#else
+    std::filesystem::create_directory(dir / "pipe.kvn");  // a folder given by name is refused alike
+#endif
 
     Request request;
     request.programs = {dir / "text.kvn", dir / "damaged.kvn", dir / "advanced.kvn", dir / "outside.kvn",
@@ -249,7 +255,9 @@ TEST(JudgeFiles, AFileThatCannotBeJudgedIsARowWithItsReason) {
         EXPECT_FALSE(result.programs[p].runs[0].judged);
         EXPECT_NE(RowLine(result, p, 0).find(": bay: not judged: "), std::string::npos) << RowLine(result, p, 0);
     }
+#ifndef _WIN32
     EXPECT_NE(RowLine(result, 4, 0).find("It is not a regular file"), std::string::npos) << RowLine(result, 4, 0);
+#endif
     EXPECT_NE(RowLine(result, 3, 0).find("goes back to step 5"), std::string::npos) << RowLine(result, 3, 0);
     EXPECT_FALSE(result.AllPassed());
 
