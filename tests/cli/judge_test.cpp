@@ -58,11 +58,11 @@ TEST(CliJudge, PrintsALinePerProgramAndMissionInOrderAndExitsFourWhenOneFailed) 
                    d + "Ανδρέας, Β2\\.kvn: square: mission not passed: [^\n]+\n")))
         << run.out;
 
-    // All passed: exit 0; a single file may be named, and simulate says the same of it.
+    // All passed: exit 0, with the verdict simulate gives.
     const CliRun one = RunCli({"judge", d + "zoe.kvn", "--mission", "bay"});
     EXPECT_EQ(one.exitCode, 0) << one.err;
-    const CliRun simulated = RunCli({"simulate", d + "zoe.kvn", "--mission", "bay"});
-    EXPECT_EQ(one.out.substr(one.out.find("mission passed")), simulated.out.substr(simulated.out.find("mission passed")));
+    const std::string simulated = RunCli({"simulate", d + "zoe.kvn", "--mission", "bay"}).out;
+    EXPECT_EQ(one.out, d + "zoe.kvn: bay: " + simulated.substr(simulated.rfind("mission passed")));
 
     // A file that is no program is a row, not the end of the run.
     const CliRun notes = RunCli({"judge", "--mission", "bay", d + "readme.txt", d + "zoe.kvn"});
@@ -86,17 +86,12 @@ TEST(CliJudge, JobsChangeNothingInTheLinesTheTableOrTheReport) {
     // The table: a byte-order mark, CR LF, names with commas quoted, a row per line printed.
     const std::string& csv = outputs[0][1];
     EXPECT_EQ(csv.rfind("\xEF\xBB\xBF" "file,mission,passed,time_s,reason,step\r\n", 0), 0u) << csv;
-    EXPECT_NE(csv.find("\r\n" + dir + "/zoe.kvn,bay,yes,"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("\r\n\"" + dir + "/Ανδρέας, Β2.kvn\",bay,no,"), std::string::npos) << csv;
-    EXPECT_TRUE(std::regex_search(csv, std::regex(",bay,no,\\d+\\.\\d{3},touched a wall at \\d+\\.\\d s,step 1 \\(forward\\)\r\n")))
-        << csv;
-    EXPECT_NE(csv.find("mia.kvn,bay,no,0.000,\"step 2 uses turn left, which this mission does not allow\",step 2 (turn left)\r\n"),
-              std::string::npos)
+    EXPECT_TRUE(std::regex_search(csv, std::regex("\r\n\"" + dir + "/Ανδρέας, Β2\\.kvn\",bay,no,\\d+\\.\\d{3},"
+                                                  "touched a wall at \\d+\\.\\d s,step 1 \\(forward\\)\r\n")))
         << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\r'), 7);
     EXPECT_EQ(std::count(outputs[0][0].begin(), outputs[0][0].end(), '\n'), 6);
-    EXPECT_NE(outputs[0][2].find("<section class=\"pupil\""), std::string::npos);
 }
 
 TEST(CliJudge, RefusesWhatStopsTheWholeRun) {
@@ -126,15 +121,9 @@ TEST(CliJudge, RefusesWhatStopsTheWholeRun) {
     EXPECT_NE(unwritable.out.find("zoe.kvn: bay: mission passed"), std::string::npos);
 
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"judge"},
-             {"judge", dir},
-             {"judge", "--mission", "bay"},
-             {"judge", "--mission"},
-             {"judge", "--mission", "bay", dir, "--jobs", "0"},
-             {"judge", "--mission", "bay", dir, "--jobs", "many"},
-             {"judge", "--mission", "bay", dir, "--csv", "a.csv", "--csv", "b.csv"},
-             {"judge", "--mission", "bay", dir, "--frobnicate"},
-         }) {
+             {"judge"}, {"judge", dir}, {"judge", "--mission", "bay"}, {"judge", dir, "--mission"},
+             {"judge", "--mission", "bay", dir, "--jobs", "0"}, {"judge", "--mission", "bay", dir, "--jobs", "x"},
+             {"judge", "--mission", "bay", dir, "--csv", "a", "--csv", "b"}, {"judge", "--mission", "bay", dir, "--what"}}) {
         EXPECT_EQ(RunCli(args).exitCode, 2) << args.size();
     }
     const CliRun help = RunCli({"judge", "--help"});
