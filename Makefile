@@ -92,5 +92,5 @@ TSAN_ENV := TSAN_OPTIONS="halt_on_error=1 abort_on_error=1 die_after_fork=0 \
 	suppressions=$(CURDIR)/tests/tsan.supp"
 check-tsan:
 	cmake -S . -B build-tsan $(GENERATOR) -DKAVRIN_SANITIZE=thread -DKAVRIN_BENCH=OFF $(CMAKE_FLAGS)
-	cmake --build build-tsan -j$(SANITIZER_JOBS) --target kavrin_link_tests kavrin_run_tests kavrin_ui_tests kavrin-cli
-	cd build-tsan && $(TSAN_ENV) ctest --output-on-failure --timeout 600 -j$(SANITIZER_JOBS) -L '^(link|run|ui)$$'
+	cmake --build build-tsan -j$(SANITIZER_JOBS) --target kavrin_link_tests kavrin_run_tests kavrin_judge_tests kavrin_ui_tests kavrin-cli
+	cd build-tsan && $(TSAN_ENV) ctest --output-on-failure --timeout 600 -j$(SANITIZER_JOBS) -L '^(link|run|judge|ui)$$'

@@ -14,7 +14,8 @@
 // With a mission it runs until the mission is decided (or N seconds, by default the mission's
 // limit and one more), printing the task's events instead ("6.812 reached bay"; the sensors
 // too with --trace) and last the verdict ("mission passed in 10.4 s", "mission not passed: ...",
-// naming the step of a .kvn program that was running when it failed).
+// naming the step of a .kvn program that was running when it failed). A .kvn program that breaks
+// the mission's tiles or steps rule fails at once, without running.
 //
 // --timeline writes the recorded run as CSV (see timeline.h); with "-" the table goes to standard
 // output and the run's own lines to standard error. Exit 0 passed, 4 not passed.
@@ -33,6 +34,8 @@
 #include "cli/timeline.h"
 #include "fileio/input_file.h"
 #include "fileio/output_file.h"
+#include "judge/judge.h"
+#include "judge/rules.h"
 #include "sim/simulation.h"
 
 namespace kavrin::cli {
@@ -48,7 +51,6 @@ constexpr char kUsage[] =
     "arenas: open, wall-ahead, corridor, maze, or a file\n"
     "missions: see --list-missions, or a file\n";
 constexpr double kDefaultSeconds = 20.0;
-constexpr double kAfterLimitSeconds = 1.0;  // a mission runs this long past its limit by default
 constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;        // events are printed as they come
 constexpr sim::VirtualTime kTraceEvery = 100 * sim::kMicrosPerMs;  // a pose line this often
 constexpr int kExitFailed = 1;
@@ -120,15 +122,17 @@ struct TimedLine {
 };
 
 // Runs the mission's program until the mission is decided or the time is up; prints its events
-// (and with --trace the world's and the pose) and the verdict.
-int RunMission(sim::Simulation& simulation, const SimulateOptions& options) {
+// (and with --trace the world's and the pose) and the verdict. A program that breaks one of the
+// mission's rules does not run.
+int RunMission(sim::Simulation& simulation, const SimulateOptions& options, const std::optional<sim::RuleBreak>& broken) {
     const sim::MissionJudge& judge = *simulation.Judge();
-    const auto& limit = judge.GetMission().limit;
-    const double seconds = options.seconds > 0 ? options.seconds
-                           : limit              ? Seconds(*limit) + kAfterLimitSeconds
-                                                : kDefaultSeconds;
-    const auto end = static_cast<sim::VirtualTime>(seconds * sim::kMicrosPerSecond);
     std::FILE* report = Report(options);
+    if (broken) {
+        std::fprintf(report, "%s\n", sim::VerdictText(judge.GetMission(), sim::RuleOutcome(judge.GetMission(), *broken)).c_str());
+        if (!options.timeline.empty() && !WriteTimeline(simulation, options.timeline)) return kExitFailed;
+        return kExitNotPassed;
+    }
+    const sim::VirtualTime end = judge::MissionRunEnd(judge.GetMission(), options.seconds);
     sim::VirtualTime nextTrace = kTraceEvery;
     while (simulation.Now() < end && judge.GetVerdict() == sim::Verdict::Open) {
         simulation.RunUntil(std::min(end, simulation.Now() + kSlice));
@@ -151,10 +155,7 @@ int RunMission(sim::Simulation& simulation, const SimulateOptions& options) {
                          simulation.Cpu().Diagnostic().c_str());
         }
     }
-    const sim::VirtualTime decided = judge.GetVerdict() == sim::Verdict::Open ? simulation.Now() : judge.DecidedAt();
-    const sim::StepRef step = simulation.Record().Empty() ? sim::StepRef{} : simulation.Record().StepAt(decided);
-    const char letter = simulation.Probe() != nullptr ? simulation.Probe()->Map().Letter(step) : 0;
-    std::fprintf(report, "%s\n", sim::VerdictText(judge, simulation.Now(), step, letter).c_str());
+    std::fprintf(report, "%s\n", sim::VerdictText(judge.GetMission(), sim::MissionOutcomeNow(simulation)).c_str());
     if (!options.timeline.empty() && !WriteTimeline(simulation, options.timeline)) return kExitFailed;
     return judge.GetVerdict() == sim::Verdict::Passed ? 0 : kExitNotPassed;
 }
@@ -212,10 +213,22 @@ int RunSimulate(Args args) {
         return kExitFailed;
     }
 
+    // The rules of what a program is made of concern its lists: a source or the held image has none.
+    std::optional<sim::RuleBreak> broken;
+    if (mission && mission->rules.Any()) {
+        if (options.held || !IsActionFile(options.program.file)) {
+            std::fputs("kavrin-cli: the mission's tiles and steps rules are checked for .kvn programs only\n", stderr);
+        } else {
+            model::TActionProgram program;
+            if (!LoadProgramFile(options.program, program)) return kExitFailed;
+            broken = judge::CheckRules(program, mission->rules);
+        }
+    }
+
     sim::Simulation simulation(std::move(*arena.arena));
     if (mission) simulation.SetMission(std::move(*mission));
     simulation.Load(image, variables);
-    if (simulation.Judge()) return RunMission(simulation, options);
+    if (simulation.Judge()) return RunMission(simulation, options, broken);
     if (options.hasStart && !simulation.Place(options.start)) {
         std::fprintf(stderr, "kavrin-cli: the robot does not fit at %s on the table\n",
                      sim::PoseText(options.start).c_str());

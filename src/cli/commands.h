@@ -18,6 +18,7 @@ int RunDownload(Args args);
 int RunSimPty(Args args);
 int RunRun(Args args);
 int RunSimulate(Args args);
+int RunJudge(Args args);
 
 // Where the virtual robot keeps its EEPROM between runs (the data folder, or the file named by
 // KAVRIN_SIM_EEPROM), and handing that file to the SIM port's robot.

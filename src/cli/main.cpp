@@ -43,6 +43,10 @@ constexpr Command kCommands[] = {
      "  simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission NAME|FILE [--seconds N] [--trace]\n"
      "           [--timeline FILE.csv|-]   judge a mission on the table (exit 4: not passed);\n"
      "           --list-missions lists the built-ins; --timeline writes the run, a row every 20 ms"},
+    {"judge", kavrin::cli::RunJudge,
+     "judge --mission NAME|FILE [--mission NAME|FILE ...] FILE.kvn|FOLDER ... [--csv FILE] [--report FILE.html]\n"
+     "           [--jobs N] [--advanced] [--sensors]   judge a class's programs against missions, a line\n"
+     "           each (exit 4: some not passed); --csv and --report write a table and a printable page"},
 };
 
 constexpr std::string_view kLanguageOption = "--language";

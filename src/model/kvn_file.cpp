@@ -35,14 +35,16 @@ std::string VersionMessage(std::uint8_t version) {
 }
 
 TFileResult CannotSave(const std::filesystem::path& path, const std::string& reason) {
-    return {false, FormatUIString(str::kCannotSaveFile, {fileio::ShownPath(path), reason}), true, reason};
+    return {false, FormatUIString(str::kCannotSaveFile, {fileio::ShownPath(path), reason}), true, reason,
+            TFileProblem::CannotSave};
 }
 
 TFileResult CannotOpen(const std::filesystem::path& path, const std::string& reason) {
-    return {false, FormatUIString(str::kCannotOpenFile, {fileio::ShownPath(path), reason}), true, reason};
+    return {false, FormatUIString(str::kCannotOpenFile, {fileio::ShownPath(path), reason}), true, reason,
+            TFileProblem::CannotOpen};
 }
 
-TFileResult Failure(const std::string& message) { return {false, message, false, message}; }
+TFileResult Failure(TFileProblem problem, const std::string& message) { return {false, message, false, message, problem}; }
 
 }  // namespace
 
@@ -72,13 +74,13 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
                          TActionProgram& program) {
     if (bytes.size() < kRecordSize || bytes[0] != kSignatureLength ||
         std::memcmp(&bytes[1], kSignatureText, kSignatureLength) != 0) {
-        return Failure(resources::GetUIString(str::kNotKavrinFile));
+        return Failure(TFileProblem::NotKavrin, resources::GetUIString(str::kNotKavrinFile));
     }
     if (bytes[kOffsetVersion] != kFormatVersion) {
-        return Failure(VersionMessage(bytes[kOffsetVersion]));
+        return Failure(TFileProblem::WrongVersion, VersionMessage(bytes[kOffsetVersion]));
     }
     if (mode == TMode::Beginner && bytes[kOffsetAdvanced] != 0) {
-        return Failure(resources::GetUIString(str::kAdvancedFileInBeginner));
+        return Failure(TFileProblem::AdvancedInBeginner, resources::GetUIString(str::kAdvancedFileInBeginner));
     }
 
     // Decode into a copy so that a refused record leaves the caller's program untouched.
@@ -95,11 +97,11 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
             }
             // Later stages index tables by kind and sensor set; a damaged file must not reach them.
             if (step.kind >= kActionKindCount) {
-                return Failure(resources::GetUIString(str::kNotKavrinFile));
+                return Failure(TFileProblem::Damaged, resources::GetUIString(str::kNotKavrinFile));
             }
             for (std::uint8_t set : step.sensors) {
                 if (set >= kSensorSetCount) {
-                    return Failure(resources::GetUIString(str::kNotKavrinFile));
+                    return Failure(TFileProblem::Damaged, resources::GetUIString(str::kNotKavrinFile));
                 }
             }
             loaded.Step(list, slot) = step;

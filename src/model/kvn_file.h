@@ -9,6 +9,17 @@
 
 namespace kavrin::model {
 
+// Why a file was refused, for callers that tell the cases apart (the message says it to the user).
+enum class TFileProblem {
+    None,
+    CannotOpen,      // missing, no access, a folder, not a regular file, a read error
+    NotKavrin,       // no Kavrin signature, or too short
+    Damaged,         // the signature, but kinds or sensor sets out of range
+    WrongVersion,
+    AdvancedInBeginner,
+    CannotSave,
+};
+
 struct TFileResult {
     bool ok = false;
     std::string message;  // why it failed, as a dialog shows it; empty on success
@@ -18,6 +29,7 @@ struct TFileResult {
     // What is wrong without the file's name, for after it ("FILE: reason"): the system's reason
     // where the message names the file, else the message.
     std::string reason;
+    TFileProblem problem = TFileProblem::None;
 };
 
 // Turns a program into the file record: signature, version 0x13, the mode as the advanced flag,

@@ -174,7 +174,6 @@ inline constexpr int kUnknownSensorSet = 537;    // %1: the step, %2: the set
 inline constexpr int kGoBackOutside = 538;       // %1: the step, %2: its target, %3: the last
 inline constexpr int kJumpTooFar = 539;          // %1: the step, %2: the jump, %3: the limit
 inline constexpr int kSourceTooLong = 540;       // %1: the length, %2: the limit
-
 // More reasons a file cannot be read (after 524 to 529).
 inline constexpr int kReasonNotRegularFile = 541;  // a FIFO, a device, a socket
 inline constexpr int kReasonTooLarge = 542;        // %1: the most bytes the file may have
@@ -259,6 +258,13 @@ inline constexpr int kOperandsWall = 669;
 inline constexpr int kOperandsBox = 670;  // also a zone's
 inline constexpr int kOperandsDisc = 671;
 inline constexpr int kOperandsStart = 672;
+// The lines of a mission's rules: tiles and steps.
+inline constexpr int kMissionTilesTake = 673;    // %1: the keyword, %2: the letters
+inline constexpr int kMissionUnknownTile = 674;  // %1: the word, %2: the letters
+inline constexpr int kMissionTilesTwice = 675;
+inline constexpr int kMissionStepsTakes = 676;   // %1: the keyword
+inline constexpr int kMissionStepsRange = 677;   // %1: the word, %2: the most steps
+inline constexpr int kMissionStepsTwice = 678;
 
 // The simulator window's robot panel, next step and timeline.
 inline constexpr int kSimStepMain = 680;         // %1: step, %2: its kind

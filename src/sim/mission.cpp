@@ -15,10 +15,11 @@ using text::Message;
 using text::Quoted;
 namespace str = resources::str;
 
-// Drive a square of 60 cm and come back near the start: forward and turns only.
+// Drive a square of 60 cm and come back near the start: forward and turns only, in eight steps.
 constexpr std::string_view kSquareText =
     "title Square\n"
-    "goal Drive a square through A, B and C and come back to D, where you started.\n"
+    "goal Drive a square through A, B and C and come back to D, where you started, with forward, "
+    "turns and stop only, in at most 8 steps.\n"
     "table 200 150\n"
     "start 40 40 0\n"
     "zone A 85 25 30 30\n"
@@ -29,12 +30,15 @@ constexpr std::string_view kSquareText =
     "reach B\n"
     "reach C\n"
     "reach D\n"
-    "limit 60\n";
+    "limit 60\n"
+    "tiles F L R S\n"
+    "steps 8\n";
 
 // A bay walled on three sides, across the table.
 constexpr std::string_view kBayText =
     "title Parking\n"
-    "goal Drive into the bay P and stop there for a second, without touching anything.\n"
+    "goal Drive into the bay P and stop there for a second, without touching anything, with "
+    "forward, backward and stop only.\n"
     "table 200 150\n"
     "start 30 75 0\n"
     "wall 120 50 180 50\n"
@@ -44,7 +48,8 @@ constexpr std::string_view kBayText =
     "reach P\n"
     "stop P 1\n"
     "no-touch\n"
-    "limit 25\n";
+    "limit 25\n"
+    "tiles F B S\n";
 
 // Past the box on its left (A), behind it (B), back on its right (C) and home (D).
 constexpr std::string_view kRoundBoxText =
@@ -115,7 +120,7 @@ public:
     bool Knows(std::string_view keyword) const override {
         return keyword == "title" || keyword == "goal" || keyword == "zone" ||
                keyword == "reach" || keyword == "stop" || keyword == "no-touch" ||
-               keyword == "limit";
+               keyword == "limit" || keyword == "tiles" || keyword == "steps";
     }
 
     std::string Read(std::span<const std::string_view> words, std::string_view rest,
@@ -124,6 +129,8 @@ public:
         if (key == "title" || key == "goal") return Text(key, Trimmed(rest), lineNo);
         if (key == "zone") return Zone(words, lineNo);
         if (key == "reach" || key == "stop") return Task(words, lineNo);
+        if (key == "tiles") return Tiles(words);
+        if (key == "steps") return Steps(words);
         if (key == "no-touch") {
             if (words.size() != 1) return Message(str::kMissionTakesNothing, {Quoted(key)});
             mission_.noTouch = true;
@@ -219,6 +226,45 @@ private:
         taskZones_.emplace_back(words[1]);
         taskLines_.push_back(lineNo);
         return {};
+    }
+
+    // Letters of step kinds, apart or run together, in either case.
+    std::string Tiles(std::span<const std::string_view> words) {
+        if (words.size() < 2) return Message(str::kMissionTilesTake, {Quoted(words[0]), SpacedLetters()});
+        if (mission_.rules.tiles) return Message(str::kMissionTilesTwice);
+        std::string letters;
+        for (const std::string_view word : words.subspan(1)) {
+            for (const char c : word) {
+                const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+                if (kStepLetters.find(upper) == std::string_view::npos) {
+                    return Message(str::kMissionUnknownTile, {Quoted(word), SpacedLetters()});
+                }
+                if (letters.find(upper) == std::string::npos) letters += upper;
+            }
+        }
+        mission_.rules.tiles = std::move(letters);
+        return {};
+    }
+
+    std::string Steps(std::span<const std::string_view> words) {
+        if (words.size() != 2) return Message(str::kMissionStepsTakes, {Quoted(words[0])});
+        if (mission_.rules.maxSteps) return Message(str::kMissionStepsTwice);
+        const auto n = text::Number(words[1]);
+        if (!n || *n < 1 || *n > kMaxRuleSteps || *n != std::floor(*n)) {
+            return Message(str::kMissionStepsRange, {Quoted(words[1]), std::to_string(kMaxRuleSteps)});
+        }
+        mission_.rules.maxSteps = static_cast<int>(*n);
+        return {};
+    }
+
+    // "F B L R E I S G".
+    static std::string SpacedLetters() {
+        std::string spaced;
+        for (const char c : kStepLetters) {
+            if (!spaced.empty()) spaced += ' ';
+            spaced += c;
+        }
+        return spaced;
     }
 
     // Seconds above 0 and at most a day, to the microsecond.

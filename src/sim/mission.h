@@ -15,10 +15,17 @@
 //                                    zone for 1 s, once the reach lines above it are met
 //     no-touch                       touching a wall, box, disc or the table's edge fails it
 //     limit 20                       not complete 20 s after power-on fails it
+//     tiles F L R S                  the only kinds of step the program's lists may use, by the
+//                                    letters the code generator writes (F forward, B backward,
+//                                    L R turns, E I rotations left and right, S stop and wait,
+//                                    G go back; either case, apart or run together)
+//     steps 8                        the main list holds at most 8 steps (1 to 255)
 //
 // A mission is complete when every reach (in order) and every stop has been met. Zones may be
 // named before or after the lines that use them, but lie wholly on the table. A file without
-// reach or stop lines is an arena, not a mission.
+// reach or stop lines is an arena, not a mission. The rules of `tiles` and `steps` concern the
+// program's lists, which the simulation does not know: whoever runs an action program checks
+// them before it runs (judge/rules.h), and a program that breaks one fails at once.
 
 #include <optional>
 #include <string>
@@ -54,6 +61,21 @@ struct MissionTask {
     std::size_t reachesBefore = 0;  // reach lines written above it
 };
 
+// Every step letter a `tiles` line may name, in the palette's order.
+inline constexpr std::string_view kStepLetters = "FBLREISG";
+inline constexpr int kMaxRuleSteps = 255;  // a list's most steps
+
+// What the program may be made of.
+struct MissionRules {
+    std::optional<std::string> tiles;  // the letters allowed, each once, in the order written
+    std::optional<int> maxSteps;       // the most steps of the main list
+
+    bool AllowsTile(char letter) const {
+        return !tiles || tiles->find(letter) != std::string::npos;
+    }
+    bool Any() const { return tiles || maxSteps; }
+};
+
 struct Mission {
     std::string name;  // the built-in's name or the file's path
     std::string title;
@@ -63,6 +85,7 @@ struct Mission {
     std::vector<MissionTask> tasks;  // in the order written
     bool noTouch = false;
     std::optional<VirtualTime> limit;
+    MissionRules rules;
 };
 
 struct MissionResult {

@@ -111,6 +111,7 @@ void MissionJudge::OnContact(VirtualTime t, const std::array<Vec2, 4>& corners) 
         }
     }
     touched_ = static_cast<Thing>(nearest);
+    touchOutline_ = corners;
     MissionEvent e{t, MissionEvent::Kind::Touched};
     e.thing = touched_;
     events_.push_back(e);
@@ -202,30 +203,79 @@ std::string MissionEventText(const Mission& mission, const MissionEvent& event) 
     return {};
 }
 
-std::string VerdictText(const MissionJudge& judge, VirtualTime now, StepRef step, char letter) {
-    if (judge.GetVerdict() == Verdict::Passed) {
-        return "mission passed in " + Seconds(judge.DecidedAt()) + " s";
+MissionOutcome OutcomeOf(const MissionJudge& judge, VirtualTime now, StepRef step, char letter) {
+    MissionOutcome o;
+    o.verdict = judge.GetVerdict();
+    o.failure = judge.GetFailure();
+    o.touched = judge.Touched();
+    o.at = o.verdict == Verdict::Open ? now : judge.DecidedAt();
+    for (std::size_t i = 0; i < judge.Progress().size(); ++i) {
+        if (!judge.Progress()[i].met) o.open.push_back(i);
     }
-    const std::string at = Seconds(judge.GetVerdict() == Verdict::Open ? now : judge.DecidedAt()) + " s" +
-                           (step.Runs() ? " during " + EnglishStepText(step, letter) : std::string());
+    if (o.verdict != Verdict::Passed) {
+        o.step = step;
+        o.letter = letter;
+    }
+    return o;
+}
+
+MissionOutcome RuleOutcome(const Mission& mission, const RuleBreak& rule) {
+    MissionOutcome o;
+    o.verdict = Verdict::NotPassed;
+    for (std::size_t i = 0; i < mission.tasks.size(); ++i) o.open.push_back(i);
+    o.step = rule.step;
+    o.letter = rule.letter;
+    o.rule = rule;
+    return o;
+}
+
+std::string RuleBreakText(const RuleBreak& rule) {
+    if (rule.kind == RuleBreak::Kind::Steps) {
+        return "the main list has " + std::to_string(rule.steps) + " steps, this mission allows at most " +
+               std::to_string(rule.allowed);
+    }
+    const std::string_view kind = EnglishKindText(rule.letter);
+    return EnglishStepText(rule.step, 0) + " uses " + (kind.empty() ? std::string(1, rule.letter) : std::string(kind)) +
+           ", which this mission does not allow";
+}
+
+namespace {
+
+// The reason, with " during " and the step after the time when withStep says so.
+std::string Reason(const Mission& mission, const MissionOutcome& outcome, bool withStep) {
+    if (outcome.rule) return RuleBreakText(*outcome.rule);
+    const std::string at = Seconds(outcome.at) + " s" +
+                           (withStep && outcome.step.Runs() ? " during " + EnglishStepText(outcome.step, outcome.letter)
+                                                            : std::string());
     std::string why;
-    switch (judge.GetFailure()) {
-        case Failure::Touched:
-            return "mission not passed: touched " + std::string(ThingText(judge.Touched())) + " at " + at;
-        case Failure::MovedByHand:
-            return "mission not passed: the robot was moved by hand at " + at;
+    switch (outcome.failure) {
+        case Failure::Touched: return "touched " + std::string(ThingText(outcome.touched)) + " at " + at;
+        case Failure::MovedByHand: return "the robot was moved by hand at " + at;
         case Failure::TimeUp: why = "time ran out at "; break;
         case Failure::ProgramEnded: why = "the program ended at "; break;
         case Failure::None: why = "the run ended at "; break;
     }
     std::string open;
-    const Mission& mission = judge.GetMission();
-    for (std::size_t i = 0; i < mission.tasks.size(); ++i) {
-        if (judge.Progress()[i].met) continue;
+    for (const std::size_t i : outcome.open) {
         if (!open.empty()) open += ", ";
         open += TaskText(mission, mission.tasks[i]);
     }
-    return "mission not passed: " + why + at + ", still to do: " + open;
+    return why + at + ", still to do: " + open;
+}
+
+}  // namespace
+
+std::string ReasonText(const Mission& mission, const MissionOutcome& outcome, bool withStep) {
+    return outcome.Passed() ? std::string() : Reason(mission, outcome, withStep);
+}
+
+std::string VerdictText(const Mission& mission, const MissionOutcome& outcome) {
+    if (outcome.Passed()) return "mission passed in " + Seconds(outcome.at) + " s";
+    return "mission not passed: " + Reason(mission, outcome, true);
+}
+
+std::string VerdictText(const MissionJudge& judge, VirtualTime now, StepRef step, char letter) {
+    return VerdictText(judge.GetMission(), OutcomeOf(judge, now, step, letter));
 }
 
 }  // namespace kavrin::sim

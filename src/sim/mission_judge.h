@@ -67,6 +67,8 @@ public:
     Verdict GetVerdict() const { return verdict_; }
     Failure GetFailure() const { return failure_; }
     Thing Touched() const { return touched_; }
+    // The body's outline at the contact that failed the mission.
+    const std::array<Vec2, 4>& TouchOutline() const { return touchOutline_; }
     // When the verdict was reached (-1 while open).
     VirtualTime DecidedAt() const { return decidedAt_; }
     const std::vector<TaskProgress>& Progress() const { return progress_; }
@@ -93,16 +95,55 @@ private:
     Verdict verdict_ = Verdict::Open;
     Failure failure_ = Failure::None;
     Thing touched_ = Thing::Wall;
+    std::array<Vec2, 4> touchOutline_{};
     VirtualTime decidedAt_ = -1;
 };
+
+// A rule of the mission (MissionRules) that the program's lists break: found before it runs.
+struct RuleBreak {
+    enum class Kind { Tile, Steps };
+    Kind kind = Kind::Tile;
+    StepRef step;     // Tile: the first step of a kind the mission does not allow
+    char letter = 0;  //       and its letter
+    int steps = 0;    // Steps: the main list's steps
+    int allowed = 0;  //        and the most the mission allows
+    friend bool operator==(const RuleBreak&, const RuleBreak&) = default;
+};
+
+// How a mission went, as plain values: what the command line prints, a report shows and a
+// window may draw from.
+struct MissionOutcome {
+    Verdict verdict = Verdict::Open;
+    Failure failure = Failure::None;  // None for a rule break, and while open
+    Thing touched = Thing::Wall;      // Failure::Touched
+    VirtualTime at = 0;               // when it was decided; while open, when the run ended
+    std::vector<std::size_t> open;    // the tasks not met, in the order written
+    StepRef step;                     // not passed: the step running at `at` (none: no step)
+    char letter = 0;                  //   its command letter, 0 when not known
+    std::optional<RuleBreak> rule;    // not passed before it ran, at time 0
+
+    bool Passed() const { return verdict == Verdict::Passed; }
+};
+
+// The judge's state at now (the run's end while open), with the step that ran then.
+MissionOutcome OutcomeOf(const MissionJudge& judge, VirtualTime now, StepRef step = {}, char letter = 0);
+// Not passed at time 0 for breaking a rule, every task open.
+MissionOutcome RuleOutcome(const Mission& mission, const RuleBreak& rule);
 
 // The command line's English: "reached bay", "stopped in bay 1.0 s", "touched the table's edge".
 std::string MissionEventText(const Mission& mission, const MissionEvent& event);
 // "reach bay", "stop in bay for 1.0 s".
 std::string TaskText(const Mission& mission, const MissionTask& task);
+// "step 4 uses rotate right, which this mission does not allow", "the main list has 9 steps, this
+// mission allows at most 8".
+std::string RuleBreakText(const RuleBreak& rule);
 // "mission passed in 10.4 s", "mission not passed: " and why; still open at now: what is left.
 // A failure names the step that was running then, when there was one ("... during step 3
 // (forward)"; the letter is the step's command).
+std::string VerdictText(const Mission& mission, const MissionOutcome& outcome);
 std::string VerdictText(const MissionJudge& judge, VirtualTime now, StepRef step = {}, char letter = 0);
+// Why it was not passed ("touched a wall at 6.2 s", "time ran out at 60.0 s, still to do: reach
+// B"), with the step as the verdict names it when withStep says so; empty when passed.
+std::string ReasonText(const Mission& mission, const MissionOutcome& outcome, bool withStep = false);
 
 }  // namespace kavrin::sim

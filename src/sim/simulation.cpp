@@ -192,6 +192,14 @@ std::optional<std::string> Simulation::TakeStopNotice() {
 
 std::vector<MissionEvent> Simulation::TakeMissionEvents() { return std::exchange(missionEvents_, {}); }
 
+MissionOutcome MissionOutcomeNow(const Simulation& simulation) {
+    const MissionJudge& judge = *simulation.Judge();
+    const VirtualTime decided = judge.GetVerdict() == Verdict::Open ? simulation.Now() : judge.DecidedAt();
+    const StepRef step = simulation.Record().Empty() ? StepRef{} : simulation.Record().StepAt(decided);
+    const char letter = simulation.Probe() != nullptr ? simulation.Probe()->Map().Letter(step) : 0;
+    return OutcomeOf(judge, simulation.Now(), step, letter);
+}
+
 std::string PoseText(const Pose& pose) {
     char text[96];
     // Rounding may turn a heading just above -180 into "-180.0"; that is the same as 180.

@@ -105,6 +105,10 @@ private:
     VirtualTime nextSample_ = 0;
 };
 
+// How the mission on the table stands now (the simulation must have one), with the step of the
+// lists that was running when it failed, from the record and the step probe.
+MissionOutcome MissionOutcomeNow(const Simulation& simulation);
+
 // The pose as the command line prints it: "X Y HEADING", cm, cm and degrees in (-180, 180],
 // one decimal each.
 std::string PoseText(const Pose& pose);

@@ -79,6 +79,21 @@ char StepMap::LetterAt(int list, int address) const {
     return pairs_[i][static_cast<std::size_t>((address - start_[i]) / kPairSize)].letter;
 }
 
+std::string_view EnglishKindText(char letter) {
+    switch (letter) {
+        case 'F': return "forward";
+        case 'B': return "backward";
+        case 'L': return "turn left";
+        case 'R': return "turn right";
+        case 'E': return "rotate left";
+        case 'I': return "rotate right";
+        case 'S':
+        case 'H': return "stop and wait";
+        case 'G': return "go back";
+        default: return {};
+    }
+}
+
 std::string EnglishStepText(StepRef step, char letter) {
     std::string text = "step " + std::to_string(step.step);
     if (step.list == kSetAllList) {
@@ -86,20 +101,11 @@ std::string EnglishStepText(StepRef step, char letter) {
     } else if (step.list > kSetAllList) {
         text += " of Sensor Set " + std::to_string(step.list - kSetAllList);
     }
-    const char* kind = nullptr;
-    switch (letter) {
-        case 'F': kind = "forward"; break;
-        case 'B': kind = "backward"; break;
-        case 'L': kind = "turn left"; break;
-        case 'R': kind = "turn right"; break;
-        case 'E': kind = "rotate left"; break;
-        case 'I': kind = "rotate right"; break;
-        case 'S':
-        case 'H': kind = "stop and wait"; break;
-        case 'G': kind = "go back"; break;
-        default: break;
+    if (const std::string_view kind = EnglishKindText(letter); !kind.empty()) {
+        text += " (";
+        text += kind;
+        text += ')';
     }
-    if (kind != nullptr) text += std::string(" (") + kind + ")";
     return text;
 }
 

@@ -72,6 +72,9 @@ std::optional<StepVariables> FindStepVariables(const VariableFinder& find);
 // The command line's English for a step: "step 3 (forward)", "step 2 of Sensor Set 1 (turn
 // left)"; the letter is the step's command, 0 when not known.
 std::string EnglishStepText(StepRef step, char letter);
+// The command line's English for a step's kind by its letter ("rotate right" for 'I'); empty for
+// a letter that is no step's.
+std::string_view EnglishKindText(char letter);
 
 class StepMap {
 public:

@@ -13,6 +13,10 @@
 #include <fstream>
 #include <iterator>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "document_test_util.h"
 #include "language_scope.h"
 #include "model/kvn_file.h"
@@ -156,6 +160,7 @@ TEST_F(KvnFile, RefusedFilesGiveTheirMessageAndChangeNothing) {
         std::vector<std::uint8_t> bytes;
         TMode mode;
         std::string message;
+        TFileProblem problem;
     };
     auto badSignature = HandMadeRecord(0x13, 0);
     badSignature[5] = 'x';
@@ -167,18 +172,18 @@ TEST_F(KvnFile, RefusedFilesGiveTheirMessageAndChangeNothing) {
     shortFile.resize(9239);
     const std::string notKavrin = "Not proper Kavrin file format.";
     const Case cases[] = {
-        {"signature", badSignature, TMode::Advanced, notKavrin},
-        {"short", shortFile, TMode::Advanced, notKavrin},
-        {"empty", {}, TMode::Advanced, notKavrin},
-        {"kind", badKind, TMode::Advanced, notKavrin},
-        {"column", badColumn, TMode::Advanced, notKavrin},
+        {"signature", badSignature, TMode::Advanced, notKavrin, TFileProblem::NotKavrin},
+        {"short", shortFile, TMode::Advanced, notKavrin, TFileProblem::NotKavrin},
+        {"empty", {}, TMode::Advanced, notKavrin, TFileProblem::NotKavrin},
+        {"kind", badKind, TMode::Advanced, notKavrin, TFileProblem::Damaged},
+        {"column", badColumn, TMode::Advanced, notKavrin, TFileProblem::Damaged},
         {"version", HandMadeRecord(0x12, 0), TMode::Advanced,
-         "Can not open Kavrin file.  File format is version 1.2.  Expected version 1.3."},
+         "Can not open Kavrin file.  File format is version 1.2.  Expected version 1.3.", TFileProblem::WrongVersion},
         {"version-nibbles", HandMadeRecord(0xA3, 0), TMode::Advanced,
-         "Can not open Kavrin file.  File format is version 10.3.  Expected version 1.3."},
+         "Can not open Kavrin file.  File format is version 10.3.  Expected version 1.3.", TFileProblem::WrongVersion},
         {"advanced", HandMadeRecord(0x13, 1), TMode::Beginner,
          "This Kavrin file was saved in Advanced Mode.  You must switch to Advanced Mode "
-         "before opening this file."},
+         "before opening this file.", TFileProblem::AdvancedInBeginner},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -192,6 +197,7 @@ TEST_F(KvnFile, RefusedFilesGiveTheirMessageAndChangeNothing) {
         EXPECT_EQ(r.message, c.message);
         EXPECT_FALSE(r.namesFile);  // the caller names the file beside it
         EXPECT_EQ(r.reason, c.message);
+        EXPECT_EQ(r.problem, c.problem);
         EXPECT_EQ(doc.Program().lists, before.lists);
         EXPECT_EQ(doc.Program().counts, before.counts);
         EXPECT_EQ(doc.Program().leftServoCenter, 1);
@@ -235,6 +241,7 @@ TEST_F(KvnFile, UnreadableFileIsReportedWithItsName) {
     const TFileResult pipe = doc.LoadFile(Path("pipe.kvn"));
     EXPECT_EQ(pipe.message, "Can not open \"" + Path("pipe.kvn") + "\": It is not a regular file");
     EXPECT_EQ(pipe.reason, "It is not a regular file");
+    EXPECT_EQ(pipe.problem, TFileProblem::CannotOpen);
 #endif
 }
 

@@ -73,7 +73,7 @@ bool Expected(int id) {
            (id >= str::kFirstQtText && id <= str::kLastQtText) ||
            (id >= str::kMissionLabel && id <= str::kMissionPanelTip) ||
            (id >= str::kMissionSquareTitle && id <= str::kMissionMazeGoal) ||
-           (id >= str::kFileCannotRead && id <= str::kOperandsStart) ||
+           (id >= str::kFileCannotRead && id <= str::kMissionStepsTwice) ||
            (id >= str::kSimStepMain && id <= str::kSimOlderProgram) ||
            (id >= str::kRunningStepNumber && id <= kLastUIString);
 }

@@ -109,6 +109,49 @@ TEST(MissionFile, AWrongLineIsAnErrorNamingTheFileAndLine) {
     EXPECT_EQ(ParseArena("title Far bay\n", "a.arena").error, "a.arena:1: unknown keyword \"title\"");
 }
 
+TEST(MissionFile, RulesLinesSayWhichTilesAndHowManyStepsAProgramMayHave) {
+    const TLanguageScope english(resources::TLanguage::English);
+    const MissionResult r = ParseMission("zone A 1 1 5 5\nreach A\ntiles F l r\ntiles_are_not_this\n", "m.txt");
+    EXPECT_EQ(r.error, "m.txt:4: unknown keyword \"tiles_are_not_this\"");
+    const MissionResult ruled = ParseMission("zone A 1 1 5 5\nreach A\ntiles F l RS f\nsteps 8\n", "m.txt");
+    ASSERT_TRUE(ruled.mission) << ruled.error;
+    const MissionRules& rules = ruled.mission->rules;
+    EXPECT_EQ(rules.tiles, "FLRS");  // either case, apart or together, each once
+    EXPECT_EQ(rules.maxSteps, 8);
+    EXPECT_TRUE(rules.AllowsTile('R'));
+    EXPECT_FALSE(rules.AllowsTile('I'));
+    EXPECT_FALSE(rules.AllowsTile('G'));
+    // Without rules lines every program may try.
+    const MissionRules none = ParseMission("zone A 1 1 5 5\nreach A\n", "m.txt").mission->rules;
+    EXPECT_FALSE(none.Any());
+    EXPECT_TRUE(none.AllowsTile('G'));
+
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"tiles\n", "m.txt:3: \"tiles\" takes the letters of the steps allowed: F B L R E I S G"},
+        {"tiles F X\n", "m.txt:3: \"X\" is not a letter of a step: F B L R E I S G"},
+        {"tiles F\nzone B 1 1 5 5\ntiles L\n", "m.txt:5: the tiles line is given twice"},
+        {"tiles FQ\n", "m.txt:3: \"FQ\" is not a letter of a step: F B L R E I S G"},
+        {"steps\n", "m.txt:3: \"steps\" takes 1 number: the most steps of the main list"},
+        {"steps 4 5\n", "m.txt:3: \"steps\" takes 1 number: the most steps of the main list"},
+        {"steps 0\n", "m.txt:3: \"0\" is not a whole number from 1 to 255"},
+        {"steps 256\n", "m.txt:3: \"256\" is not a whole number from 1 to 255"},
+        {"steps 2.5\n", "m.txt:3: \"2.5\" is not a whole number from 1 to 255"},
+        {"steps many\n", "m.txt:3: \"many\" is not a whole number from 1 to 255"},
+        {"steps 3\nsteps 3\n", "m.txt:4: the steps line is given twice"},
+    };
+    for (const auto& c : cases) {
+        const MissionResult bad = ParseMission(std::string("zone A 1 1 5 5\nreach A\n") + c.text, "m.txt");
+        EXPECT_FALSE(bad.mission) << c.text;
+        EXPECT_EQ(bad.error, c.error) << c.text;  // after the two task lines
+    }
+    const TLanguageScope greek(resources::TLanguage::Greek);
+    EXPECT_EQ(ParseMission("zone A 1 1 5 5\nreach A\nsteps 0\n", "m.txt").error,
+              "m.txt:3: το \"0\" δεν είναι ακέραιος από 1 έως 255");
+}
+
 TEST(MissionFile, WhatIsWrongComesInTheChosenLanguageWithTheFilesWordsAsWritten) {
     const TLanguageScope greek(resources::TLanguage::Greek);
     EXPECT_EQ(ParseMission("zone A 10 10 5 5\nreach B\n", "m.txt").error,
@@ -133,6 +176,11 @@ TEST(MissionFile, BuiltInsLoadAndFilesLoadByPath) {
         EXPECT_TRUE(BuiltInMission(name)) << name;
     }
     EXPECT_FALSE(BuiltInMission("nowhere"));
+    // The square is driven with forward, turns and stop in eight steps; parking without turns.
+    EXPECT_EQ(BuiltInMission("square")->rules.tiles, "FLRS");
+    EXPECT_EQ(BuiltInMission("square")->rules.maxSteps, 8);
+    EXPECT_EQ(BuiltInMission("bay")->rules.tiles, "FBS");
+    EXPECT_FALSE(BuiltInMission("maze")->rules.Any());
 
     const auto dir = std::filesystem::path(::testing::TempDir());
     const auto path = (dir / "far.mission").string();
