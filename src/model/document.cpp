@@ -434,6 +434,17 @@ TFileResult TActionDocument::LoadFile(const std::filesystem::path& path) {
     return result;
 }
 
+void TActionDocument::TakeRecovered(const TActionProgram& program,
+                                    const std::filesystem::path& fileName) {
+    program_ = program;
+    fileName_ = fileName;
+    modified_ = true;
+    Changed(TDocumentChange::kAllLists, TDocumentChange::kNoRow, TDocumentChange::kNoRow, true);
+    for (int list = 1; list <= kListCount; ++list) {
+        ClampView(list);
+    }
+}
+
 TSaveAnswer TActionDocument::CheckIfSaved(const std::function<TSaveAnswer()>& ask,
                                           const std::function<bool()>& save) {
     if (!modified_) {

@@ -142,6 +142,9 @@ public:
     const std::filesystem::path& FileName() const { return fileName_; }
     TFileResult SaveFile(const std::filesystem::path& path);
     TFileResult LoadFile(const std::filesystem::path& path);
+    // A recovery copy taken in: its steps and calibration under the file name they belonged
+    // to, modified, since they were never saved so. The undo ring and the clipboard stay.
+    void TakeRecovered(const TActionProgram& program, const std::filesystem::path& fileName);
     // Asks about unsaved changes when there are any; on Yes, saves (save returns whether the
     // program was written). Cancel, or a Yes whose save did not happen, returns Cancel: the
     // caller stops.
