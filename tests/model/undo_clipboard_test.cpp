@@ -93,21 +93,6 @@ TEST(UndoRing, GesturesThatChangeNothingLeaveTheProgramUnmodified) {
     EXPECT_FALSE(empty.Modified());
 }
 
-TEST(UndoRing, AValueChangeAfterACopyIsUndoneByOneUndo) {
-    TActionDocument doc;
-    doc.AppendAction(akForward);
-    doc.AppendAction(akBackward);
-    doc.SetSelection(kMainList, {1, 2});
-    doc.Copy();
-    doc.SetStepValue(kMainList, 2, 40);
-    doc.Copy();
-    doc.Undo();
-    EXPECT_EQ(doc.Step(kMainList, 2).value, 12);
-    EXPECT_EQ(doc.Count(kMainList), 2);
-    doc.Undo();
-    EXPECT_EQ(doc.Count(kMainList), 1);
-}
-
 TEST(Clipboard, CopyOfTheEmptyRowDoesNothingAndPasteThereAppends) {
     TActionDocument doc;
     Fill(doc, kMainList, {{akForward, 1}, {akBackward, 2}});

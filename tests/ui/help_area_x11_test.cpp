@@ -31,21 +31,16 @@ constexpr int kSettleMs = 150;
 ::testing::AssertionResult DisplayOutlineIs(const TMainForm& window, const QRect& expected) {
     QTest::qWait(kSettleMs);
     const std::optional<test::TDisplayShape> shape = test::DisplayShape(window.winId());
-    if (!shape) {
-        return ::testing::AssertionFailure() << "no display";
-    }
+    if (!shape) return ::testing::AssertionFailure() << "no display";
     const qreal ratio = window.devicePixelRatioF();
-    const QRect native(QPoint(qRound(expected.x() * ratio), qRound(expected.y() * ratio)),
-                       QSize(qRound(expected.width() * ratio), qRound(expected.height() * ratio)));
+    const QRect native(qRound(expected.x() * ratio), qRound(expected.y() * ratio),
+                       qRound(expected.width() * ratio), qRound(expected.height() * ratio));
     const QRect shown(shape->x, shape->y, shape->width, shape->height);
-    if (shape->shaped && shown == native) {
-        return ::testing::AssertionSuccess();
-    }
+    if (shape->shaped && shown == native) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
-           << "window " << window.width() << "x" << window.height() << ", outline expected "
-           << native.width() << "x" << native.height() << "+" << native.x() << "+" << native.y()
-           << ", on the display " << shown.width() << "x" << shown.height() << "+" << shown.x()
-           << "+" << shown.y() << (shape->shaped ? "" : " (not shaped)");
+           << "outline expected " << native.width() << "x" << native.height() << "+" << native.y()
+           << ", on the display " << shown.width() << "x" << shown.height() << "+" << shown.y()
+           << (shape->shaped ? "" : " (not shaped)");
 }
 #endif
 

@@ -1,21 +1,18 @@
 #pragma once
-// The bounding outline of a window as the X server holds it, read over a connection of its own:
-// what Qt keeps (QWidget::mask, QWindow::mask) says nothing about what reached the display.
-// Built where Xlib and its SHAPE extension (libXext) are found (KAVRIN_X11_SHAPE).
+// The bounding outline of a window as the X server holds it, read over a connection of its own
+// (Xlib's SHAPE extension, libXext; built with KAVRIN_X11_SHAPE): what Qt keeps (QWidget::mask,
+// QWindow::mask) says nothing about what reached the display.
 
 #include <optional>
 
 namespace kavrin::test {
 
 struct TDisplayShape {
-    bool shaped = false;  // false: the window has no outline of its own (its whole rectangle)
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
+    bool shaped = false;  // false: no outline of its own, the whole rectangle
+    int x = 0, y = 0, width = 0, height = 0;
 };
 
-// The window's bounding shape extents on $DISPLAY; nothing when there is no display.
+// Nothing when there is no display.
 std::optional<TDisplayShape> DisplayShape(unsigned long window);
 
 }  // namespace kavrin::test
