@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: all deps configure build run test package clean check-sanitizers check-sanitizers-ui \
-	build-asan-ui check-monkey check-tsan \
+	build-asan-ui check-monkey check-tsan check-recovery \
 	windows windows-test windows-core windows-core-test
 
 all: build
@@ -94,3 +94,13 @@ check-tsan:
 	cmake -S . -B build-tsan $(GENERATOR) -DKAVRIN_SANITIZE=thread -DKAVRIN_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build build-tsan -j$(SANITIZER_JOBS) --target kavrin_link_tests kavrin_run_tests kavrin_judge_tests kavrin_ui_tests kavrin-cli
 	cd build-tsan && $(TSAN_ENV) ctest --output-on-failure --timeout 600 -j$(SANITIZER_JOBS) -L '^(link|run|judge|ui)$$'
+
+# The crash rounds at length (tests/recovery): RECOVERY_ROUNDS times the real kavrin on Xvfb,
+# editing at random, killed with SIGKILL at a random moment, its recovery copy checked against
+# what it did. The run's seed is printed; RECOVERY_SEED=n replays it.
+RECOVERY_ROUNDS ?= 50
+check-recovery: build
+	xvfb-run -a -s "-screen 0 1280x1024x24" env KAVRIN_RECOVERY_PLATFORM=xcb \
+		KAVRIN_RECOVERY_ROUNDS=$(RECOVERY_ROUNDS) \
+		$(if $(RECOVERY_SEED),KAVRIN_RECOVERY_SEED=$(RECOVERY_SEED)) \
+		$(BUILD_DIR)/tests/recovery/kavrin_recovery_tests

@@ -5,21 +5,28 @@
 //   kavrin [--language el|en] --screenshots DIR   draw every window into DIR as PNG files and exit
 //
 // The language: the option, else the "Language" setting, else the system's (link/user_data.h).
+// A program that a Kavrin no longer running left unsaved is offered before the start window.
 
 #include <QApplication>
 #include <QStringList>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
+#include <string>
 
 #include "app/gui_ports.h"
+#include "app/random_edits.h"
 #include "link/user_data.h"
+#include "model/recovery.h"
 #include "sim/virtual_robot.h"
 #include "ui/code_view.h"
+#include "ui/main_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/qt_texts.h"
+#include "ui/recovery_offer.h"
 #include "ui/run_controller.h"
 #include "ui/screenshots.h"
 #include "ui/simulator_window.h"
@@ -117,6 +124,15 @@ int main(int argc, char* argv[]) {
         return RunScreenshots(*line.screenshots);
     }
 
+    // The recovery copy of unsaved changes, in the user's data folder beside the virtual robot's
+    // EEPROM; it outlives the main window, which keeps it.
+    const std::string dataFolder = kavrin::link::UserDataFolder();
+    const std::filesystem::path recoveryFolder(std::u8string(dataFolder.begin(), dataFolder.end()));
+    std::optional<kavrin::model::TRecoveryKeeper> recovery;
+    if (!dataFolder.empty()) {
+        recovery.emplace(recoveryFolder);
+    }
+
     // Creation order: start window, main window, progress window, code view, simulator (hidden
     // until a run delivers to "SIM", stacked above the main window); the drag tile is made by the
     // main window at each drag. The run controller comes after the windows, so that a run still
@@ -137,6 +153,9 @@ int main(int argc, char* argv[]) {
     mainWindow.SetSimulator(&simulator);
     mainWindow.SetRunController(&run);
     mainWindow.SetTestWindow(&testWindow);
+    if (recovery) {
+        mainWindow.SetRecoveryKeeper(&*recovery);
+    }
     QObject::connect(&mainWindow, &kavrin::ui::TMainForm::Ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 
@@ -148,6 +167,12 @@ int main(int argc, char* argv[]) {
     QObject::connect(&startWindow, &kavrin::ui::TIntroForm::closedWithoutMode, &app,
                      &QCoreApplication::quit, Qt::QueuedConnection);
 
-    startWindow.show();
+    if (kavrin::app::StartRandomEdits(mainWindow, dataFolder)) {
+        return QApplication::exec();
+    }
+    kavrin::ui::TMainDialogs dialogs;
+    if (!recovery || !kavrin::ui::OfferRecoveredPrograms(recoveryFolder, mainWindow, dialogs)) {
+        startWindow.show();
+    }
     return QApplication::exec();
 }

@@ -33,9 +33,13 @@ inline resources::TLanguage UserLanguage(std::string_view commandLine) {
     return resources::ChooseLanguage(commandLine, LanguageSetting(), system);
 }
 
+// The application data folder of "Kavrin" (QStandardPaths::AppDataLocation; on Windows
+// %LOCALAPPDATA%\Kavrin), in UTF-8; empty when the platform has no such folder. It holds the
+// virtual robot's EEPROM file and the recovery copies of unsaved programs (model/recovery.h).
+std::string UserDataFolder();
+
 // The virtual robot's EEPROM file: $KAVRIN_SIM_EEPROM when set (tests use it), else
-// "virtual-robot.eeprom" in the application data folder of "Kavrin"; empty when the platform
-// has no such folder.
+// "virtual-robot.eeprom" in the user data folder; empty when the platform has no such folder.
 std::string VirtualRobotEepromPath();
 
 }  // namespace kavrin::link

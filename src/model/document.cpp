@@ -111,8 +111,13 @@ TBotAction TActionDocument::DeleteFromList(int list, int row) {
 }
 
 void TActionDocument::ClearAll() {
+    const bool anySteps =
+        std::any_of(program_.counts.begin(), program_.counts.end(), [](int n) { return n > 0; });
     program_.counts.fill(0);
-    Changed(TDocumentChange::kAllLists, TDocumentChange::kNoRow, TDocumentChange::kNoRow, true);
+    if (anySteps) {
+        Changed(TDocumentChange::kAllLists, TDocumentChange::kNoRow, TDocumentChange::kNoRow,
+                true);
+    }
     for (int list = 1; list <= kListCount; ++list) {
         ClampView(list);
     }
@@ -135,7 +140,12 @@ void TActionDocument::TakeUndoSnapshot() {
         saved[0] = kHeaderSlot;
         saved[0].value = static_cast<std::int16_t>(count);
     }
-    modified_ = true;
+}
+
+void TActionDocument::MarkModifiedSince(std::uint64_t revision) {
+    if (change_.revision != revision) {
+        modified_ = true;
+    }
 }
 
 void TActionDocument::DoUndo() {
@@ -164,7 +174,7 @@ void TActionDocument::DoUndo() {
     }
 }
 
-void TActionDocument::ValueChanged() { TakeUndoSnapshot(); }
+void TActionDocument::ValueChanging() { TakeUndoSnapshot(); }
 
 TCommandAvailability TActionDocument::AutoEnableDisable() const {
     const int top = View(currentList_).selection.top;
@@ -260,7 +270,11 @@ void TActionDocument::TakeSelection(bool toClipboard, bool remove) {
     if (!AnyStepSelected(list)) {
         return;
     }
-    TakeUndoSnapshot();
+    // A copy leaves the lists as they are: nothing to undo, nothing to save.
+    if (remove) {
+        TakeUndoSnapshot();
+    }
+    const std::uint64_t before = change_.revision;
     const TSelection s = EditSelection(list);
     int taken = 0;
     for (int row = s.top; row <= s.bottom; ++row) {
@@ -277,6 +291,7 @@ void TActionDocument::TakeSelection(bool toClipboard, bool remove) {
         ViewOf(list).selection.bottom = s.top;
         ClampView(list);
     }
+    MarkModifiedSince(before);
 }
 
 void TActionDocument::Delete() { TakeSelection(false, true); }
@@ -288,6 +303,7 @@ void TActionDocument::Cut() { TakeSelection(true, true); }
 void TActionDocument::Paste() {
     const int list = currentList_;
     TakeUndoSnapshot();
+    const std::uint64_t before = change_.revision;
     // With the selection on the header the steps go in at the top, never into the header slot.
     // A sensor set has no step numbers to go back to: copied go-back steps are left out there.
     const int top = std::max(1, View(list).selection.top);
@@ -299,11 +315,14 @@ void TActionDocument::Paste() {
         }
     }
     ClampView(list);
+    MarkModifiedSince(before);
 }
 
 void TActionDocument::Clear() {
     TakeUndoSnapshot();
+    const std::uint64_t before = change_.revision;
     ClearAll();
+    MarkModifiedSince(before);
 }
 
 void TActionDocument::SetStepValue(int list, int row, std::int16_t value) {
@@ -312,9 +331,15 @@ void TActionDocument::SetStepValue(int list, int row, std::int16_t value) {
     }
     TBotAction& step = program_.Step(list, row);
     const int highest = step.kind == akGoBack ? row : kMaxDuration;
-    step.value = static_cast<std::int16_t>(std::clamp<int>(value, 1, highest));
+    const auto kept = static_cast<std::int16_t>(std::clamp<int>(value, 1, highest));
+    // A value typed again, or one kept back to the same limit, changes nothing.
+    if (kept == step.value) {
+        return;
+    }
+    ValueChanging();  // the snapshot holds the value as it was
+    step.value = kept;
     Changed(list, row, row, false);
-    ValueChanged();
+    modified_ = true;
 }
 
 // --- Drops and moves -----------------------------------------------------------------------------
@@ -325,7 +350,7 @@ bool TActionDocument::DropAction(int list, int row, std::uint8_t kind) {
     if (!IsValidList(list) || kind >= kActionKindCount || !ListTakes(list, kind)) {
         return false;
     }
-    TakeUndoSnapshot();
+    TakeUndoSnapshot();  // also when the list is full: the keys and buttons act alike
     const int appendRow = Count(list) + 1;
     row = std::clamp(row, 1, appendRow);
     currentList_ = list;
@@ -335,6 +360,7 @@ bool TActionDocument::DropAction(int list, int row, std::uint8_t kind) {
             ScrollToEnd(list);
         }
         ClampView(list);
+        modified_ = true;
     }
     return inserted;
 }
@@ -350,10 +376,14 @@ void TActionDocument::DropSensorSet(int list, int row, int column, int sensorSet
     }
     TakeUndoSnapshot();
     currentList_ = list;
-    if (AcceptsSensorSet(list, row, column) && sensorSet >= 0 && sensorSet < kSensorSetCount) {
-        program_.Step(list, row).sensors[static_cast<std::size_t>(column - gcBoth)] =
-            static_cast<std::uint8_t>(sensorSet);
+    if (!AcceptsSensorSet(list, row, column) || sensorSet < 0 || sensorSet >= kSensorSetCount) {
+        return;
+    }
+    std::uint8_t& set = program_.Step(list, row).sensors[static_cast<std::size_t>(column - gcBoth)];
+    if (set != sensorSet) {
+        set = static_cast<std::uint8_t>(sensorSet);
         Changed(list, row, row, false);
+        modified_ = true;
     }
 }
 
@@ -402,6 +432,17 @@ TFileResult TActionDocument::LoadFile(const std::filesystem::path& path) {
         }
     }
     return result;
+}
+
+void TActionDocument::TakeRecovered(const TActionProgram& program,
+                                    const std::filesystem::path& fileName) {
+    program_ = program;
+    fileName_ = fileName;
+    modified_ = true;
+    Changed(TDocumentChange::kAllLists, TDocumentChange::kNoRow, TDocumentChange::kNoRow, true);
+    for (int list = 1; list <= kListCount; ++list) {
+        ClampView(list);
+    }
 }
 
 TSaveAnswer TActionDocument::CheckIfSaved(const std::function<TSaveAnswer()>& ask,

@@ -95,14 +95,15 @@ public:
     bool InsertStepIntoList(int list, int row, const TBotAction& step);
     // Removes the step at row (1..count) and returns it; later go-back steps follow.
     TBotAction DeleteFromList(int list, int row);
-    // Every list becomes empty.
+    // Every list becomes empty (a change only where a list had steps).
     void ClearAll();
-    // Pushes the six lists onto the undo ring and marks the program modified.
+    // Pushes the six lists onto the undo ring. The flag is the commands' business: a command
+    // marks the program modified only when its steps really changed.
     void TakeUndoSnapshot();
     // Restores and drops the newest snapshot; nothing happens when the ring is empty.
     void DoUndo();
-    // Called after a step's value has been written; records the change for undo.
-    void ValueChanged();
+    // Called before a step's value is overwritten: records the state for undo.
+    void ValueChanging();
     TCommandAvailability AutoEnableDisable() const;
 
     // --- Commands ------------------------------------------------------------------------------
@@ -114,6 +115,8 @@ public:
     void Undo() { DoUndo(); }
     void Clear();
     // A step's spin control: writes the value (kept within what the spin offers) and reports it.
+    // A value equal to the step's, once kept within the limits, changes nothing: no undo level,
+    // no modified flag.
     void SetStepValue(int list, int row, std::int16_t value);
 
     // A palette tile dropped on a grid row (the header counts as row 1, anything below the last
@@ -139,6 +142,9 @@ public:
     const std::filesystem::path& FileName() const { return fileName_; }
     TFileResult SaveFile(const std::filesystem::path& path);
     TFileResult LoadFile(const std::filesystem::path& path);
+    // A recovery copy taken in: its steps and calibration under the file name they belonged
+    // to, modified, since they were never saved so. The undo ring and the clipboard stay.
+    void TakeRecovered(const TActionProgram& program, const std::filesystem::path& fileName);
     // Asks about unsaved changes when there are any; on Yes, saves (save returns whether the
     // program was written). Cancel, or a Yes whose save did not happen, returns Cancel: the
     // caller stops.
@@ -170,6 +176,8 @@ private:
     void ScrollToEnd(int list);
     // Records a change of rows first..last of a list (kAllLists: anything anywhere).
     void Changed(int list, int first, int last, bool rowsMoved);
+    // Sets the modified flag when a change was recorded since the revision given.
+    void MarkModifiedSince(std::uint64_t revision);
 
     TMode mode_;
     TActionProgram program_;

@@ -305,5 +305,8 @@ inline constexpr int kRunningStepNumber = 720;  // %1: the step number
 // What a palette tile does, 721 to 728 in kind order (forward ... go back): the tile's name and
 // how the robot moves, for its tooltip, its accessible name and the help area.
 inline constexpr int kFirstActionDescription = 721;
+// At start-up, for a program a Kavrin no longer running left unsaved.
+inline constexpr int kRecoverNamedProgram = 740;    // %1: the file's name, %2: when
+inline constexpr int kRecoverUnnamedProgram = 741;  // %1: when
 
 }  // namespace kavrin::resources::str

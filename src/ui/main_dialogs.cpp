@@ -49,6 +49,13 @@ std::unique_ptr<QMessageBox> MakeSaveQuestion(QWidget* parent) {
     return box;
 }
 
+std::unique_ptr<QMessageBox> MakeRestoreQuestion(QWidget* parent, const QString& question) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, Title(), question,
+                                             QMessageBox::Yes | QMessageBox::No, parent);
+    box->setDefaultButton(QMessageBox::Yes);
+    return box;
+}
+
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                             const QString& message) {
     return std::make_unique<QMessageBox>(icon, Title(), message, QMessageBox::Ok, parent);
@@ -104,5 +111,9 @@ bool TMainDialogs::AskShowTokenizerError(QWidget* parent, const QString& message
 void TMainDialogs::ShowCodeView(TCodeForm& view) { view.exec(); }
 
 void TMainDialogs::ShowTestWindow(TTestForm& window) { window.exec(); }
+
+bool TMainDialogs::AskToRestore(QWidget* parent, const QString& question) {
+    return MakeRestoreQuestion(parent, question)->exec() == QMessageBox::Yes;
+}
 
 }  // namespace kavrin::ui

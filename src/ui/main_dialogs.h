@@ -40,6 +40,9 @@ public:
     virtual void ShowCodeView(TCodeForm& view);
     // The servo test window, modal to the main window.
     virtual void ShowTestWindow(TTestForm& window);
+    // At start-up: whether to restore a program left unsaved (the question is UI string 740 or
+    // 741, filled in). True for Yes.
+    virtual bool AskToRestore(QWidget* parent, const QString& question);
 };
 
 // The extension the file dialogs add to a name without one; their filter is UI string 514.
@@ -54,6 +57,8 @@ std::unique_ptr<QMessageBox> MakeSaveQuestion(QWidget* parent);
 // A message with an OK button: an error (critical) or a plain one (information).
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                             const QString& message);
+// The question whether to restore a program left unsaved, with Yes and No, Yes the default.
+std::unique_ptr<QMessageBox> MakeRestoreQuestion(QWidget* parent, const QString& question);
 // The tokenizer's refusal with its reason and the "Show Code" button, which is the default.
 std::unique_ptr<QMessageBox> MakeTokenizerErrorBox(QWidget* parent, const QString& message,
                                                    const QString& reason);

@@ -10,6 +10,7 @@
 #include <QStyleOptionButton>
 
 #include "codegen/code_generator.h"
+#include "model/recovery.h"
 #include "resources/skin_layout.h"
 #include "resources/ui_strings.h"
 #include "ui/action_grid.h"
@@ -82,6 +83,8 @@ TMainForm::TMainForm(QWidget* parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
     setPalette(pal);
+    recoveryTimer_.setSingleShot(true);
+    connect(&recoveryTimer_, &QTimer::timeout, this, &TMainForm::WriteRecoveryCopy);
 }
 
 TMainForm::~TMainForm() = default;
@@ -138,6 +141,14 @@ void TMainForm::LoadStoredSettings() {
         ReadSettings(settings);
     }
     ApplySettings(settings);
+}
+
+void TMainForm::ShowRecovered(const model::TRecoveryCopy& copy) {
+    pendingFile_.clear();
+    ShowForMode(copy.mode);
+    document_->TakeRecovered(copy.program, copy.fileName);
+    RefreshAll();
+    WriteRecoveryCopy();
 }
 
 void TMainForm::LoadPendingFile() {
@@ -306,6 +317,31 @@ void TMainForm::RefreshAll() {
     }
     lists_->Refresh(document_->TakeChanges());
     AutoEnableDisable();
+    KeepRecoveryCopy();
+}
+
+void TMainForm::KeepRecoveryCopy() {
+    if (recovery_ == nullptr || !document_ || ended_) {
+        return;
+    }
+    const std::optional<std::chrono::milliseconds> due =
+        recovery_->Noticed(*document_, model::TRecoveryKeeper::Clock::now());
+    if (due) {
+        recoveryTimer_.start(*due);  // a later change puts it off, within the keeper's limit
+    } else {
+        recoveryTimer_.stop();
+    }
+}
+
+void TMainForm::WriteRecoveryCopy() {
+    recoveryTimer_.stop();
+    if (recovery_ == nullptr || !document_ || ended_) {
+        return;
+    }
+    const model::TFileResult written = recovery_->Write(*document_);
+    if (!written.ok && !std::exchange(recoveryFailureShown_, true)) {
+        qWarning("kavrin: %s", written.message.c_str());
+    }
 }
 
 void TMainForm::AutoEnableDisable() {
@@ -657,12 +693,18 @@ void TMainForm::LoadFile() {
 void TMainForm::SaveFile() {
     files_->Save(*dialogs_);
     UpdateTitle();
+    KeepRecoveryCopy();  // saved: the copy goes
 }
 
 bool TMainForm::Quit() {
     if (!document_ || files_->CheckIfSaved(*dialogs_) == model::TSaveAnswer::Cancel) {
         UpdateTitle();
         return false;
+    }
+    // Saved or left unsaved on purpose: nothing to recover at the next start.
+    recoveryTimer_.stop();
+    if (recovery_ != nullptr) {
+        recovery_->Remove();
     }
     buttons_->HideHighlights();
     portBox_->EnsureListed();

@@ -6,6 +6,7 @@
 // leave behind.
 
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -25,6 +26,11 @@
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
+
+namespace kavrin::model {
+class TRecoveryKeeper;
+struct TRecoveryCopy;
+}  // namespace kavrin::model
 
 namespace kavrin::ui {
 
@@ -77,6 +83,12 @@ public:
     // Where the port box's list comes from (none: no port is listed). The application hands
     // in the one its runs use.
     void SetPortEnumerator(link::PortEnumerator enumerate);
+    // What keeps the recovery copy of unsaved changes (none: no copy is kept). The window tells
+    // it of every change and writes the copy when it is due; a normal end removes it.
+    void SetRecoveryKeeper(model::TRecoveryKeeper* keeper) { recovery_ = keeper; }
+    // Shows the window for the copy's mode with its program, under its file name and modified,
+    // instead of a file given on the command line; the recovery copy is written at once.
+    void ShowRecovered(const model::TRecoveryCopy& copy);
 
     // --- Commands ------------------------------------------------------------------------------
 
@@ -163,6 +175,9 @@ private:
     void ShowHelpText(int key, const QString& text);
     void ShowTileHelp(int kind);
     void ShowTokenizerRefusal(const run::RunOutcome& outcome);
+    // Tells the recovery keeper the document may have changed and times its write.
+    void KeepRecoveryCopy();
+    void WriteRecoveryCopy();
 
     model::TMode mode_ = model::TMode::Beginner;
     std::unique_ptr<model::TActionDocument> document_;
@@ -194,6 +209,9 @@ private:
     std::uint64_t simRevision_ = 0;
     bool marksShown_ = false;
     link::PortEnumerator enumerate_;
+    model::TRecoveryKeeper* recovery_ = nullptr;
+    QTimer recoveryTimer_;
+    bool recoveryFailureShown_ = false;  // a failed write is logged once
     QSettings* settingsStore_ = nullptr;
     QString pendingFile_;
     int helpShown_ = 0;  // UI string in the help area (for a tile, its description)

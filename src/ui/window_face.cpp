@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace kavrin::ui {
 
 QRegion RoundedRegion(int width, int height, int ellipse) {
@@ -42,8 +44,16 @@ void TWindowFace::ShowHelpArea(QWidget* helpArea, int buttonsBottom) {
 }
 
 void TWindowFace::UncoverStep() {
-    window_->setMask(RoundedRegion(window_->width(), window_->height() - hidden_,
-                                   kHelpCornerEllipse));
+    const int width = window_->width();
+    const int before = window_->mask().boundingRect().bottom() + 1;
+    const int bottom = window_->height() - hidden_;
+    window_->setMask(RoundedRegion(width, bottom, kHelpCornerEllipse));
+    // The rows just uncovered, the rounded corners above them included, are drawn at once.
+    // Drawing is also what hands the new outline to the display: on X11 a changed shape
+    // otherwise waits in the connection for the next event from the server, and with the
+    // pointer still the window would stay cut where the last one came.
+    const int top = std::max(0, std::min(before, bottom) - kHelpCornerEllipse / 2 - 1);
+    window_->update(0, top, width, bottom - top);
     if (hidden_ > 0) {
         --hidden_;
         return;

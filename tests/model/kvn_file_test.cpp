@@ -326,12 +326,15 @@ TEST_F(KvnFile, LoadKeepsUndoRingAndClipboard) {
     FillForward(doc, kMainList, 2);
     doc.SetSelection(kMainList, {1, 2});
     doc.Copy();
+    doc.SetSelection(kMainList, {2, 2});
+    doc.Delete();
     ASSERT_TRUE(doc.LoadFile(Path("empty.kvn")).ok);
     EXPECT_FALSE(doc.Modified());
     EXPECT_EQ(doc.ClipboardCount(), 2);
     EXPECT_EQ(doc.View(kMainList).selection.top, 1);  // the empty row after loading
-    doc.Undo();  // back to the state the copy snapshotted
+    doc.Undo();  // back to the state before the delete
     EXPECT_EQ(doc.Count(kMainList), 2);
+    EXPECT_TRUE(doc.Modified());
 }
 
 TEST(KvnRecord, UnusedSlotsRepeatTheHeaderSlot) {

@@ -40,15 +40,57 @@ TEST(UndoRing, RestoresEveryListAndTheirSteps) {
     EXPECT_EQ(doc.Step(kMainList, 1), (TBotAction{akGoBack, 1, {1, 2, 3}}));
 }
 
-TEST(UndoRing, ValueChangeSnapshotHoldsTheNewValue) {
+TEST(UndoRing, EachUndoOfAValueChangeGoesBackOneValue) {
     TActionDocument doc;
     doc.AppendAction(akForward);  // value 12
     doc.SetStepValue(kMainList, 1, 13);
     doc.SetStepValue(kMainList, 1, 14);
     doc.Undo();
-    EXPECT_EQ(doc.Step(kMainList, 1).value, 14);
-    doc.Undo();
     EXPECT_EQ(doc.Step(kMainList, 1).value, 13);
+    doc.Undo();
+    EXPECT_EQ(doc.Step(kMainList, 1).value, 12);
+    doc.Undo();
+    EXPECT_EQ(doc.Count(kMainList), 0);
+    EXPECT_FALSE(doc.AutoEnableDisable().undo);
+}
+
+// Saved, then gestures that leave the steps as they are: the program stays unmodified and the
+// undo ring only grows where the command always takes its level.
+TEST(UndoRing, GesturesThatChangeNothingLeaveTheProgramUnmodified) {
+    TActionDocument doc(TMode::Advanced);
+    Fill(doc, kMainList, {{akForward, 12}, {akForward, 1}, {akGoBack, 3}});
+    Fill(doc, kSensorSet1, {{akBackward, 5}});
+    const auto path = std::filesystem::temp_directory_path() / "kavrin-unchanged.kvn";
+    ASSERT_TRUE(doc.SaveFile(path).ok);
+    std::filesystem::remove(path);
+    const TActionProgram saved = doc.Program();
+
+    doc.SetStepValue(kMainList, 1, 12);   // the value it has
+    doc.SetStepValue(kMainList, 2, 0);    // kept back to 1, which it is
+    doc.SetStepValue(kMainList, 3, 200);  // a go-back reaches at most its own step, 3
+    EXPECT_FALSE(doc.AutoEnableDisable().undo) << "an unchanged value takes no undo level";
+    doc.SetSelection(kMainList, {1, 3});
+    doc.Copy();
+    EXPECT_FALSE(doc.AutoEnableDisable().undo) << "a copy takes no undo level";
+    EXPECT_EQ(doc.ClipboardCount(), 3);
+    doc.DropSensorSet(kMainList, 1, gcBoth, 0);   // the set it has
+    doc.DropSensorSet(kMainList, 1, gcAction, 2);  // not a sensor column
+    EXPECT_FALSE(doc.Modified());
+
+    // Only the go-back step on the clipboard: a sensor set takes none of it.
+    doc.SetSelection(kMainList, {3, 3});
+    doc.Copy();
+    doc.SetCurrentList(kSensorSet1);
+    doc.Paste();
+    EXPECT_EQ(doc.Count(kSensorSet1), 1);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(doc.Program().lists, saved.lists);
+    EXPECT_EQ(doc.Program().counts, saved.counts);
+
+    TActionDocument empty;
+    empty.Clear();
+    empty.Paste();  // nothing on the clipboard
+    EXPECT_FALSE(empty.Modified());
 }
 
 TEST(Clipboard, CopyOfTheEmptyRowDoesNothingAndPasteThereAppends) {
@@ -61,7 +103,7 @@ TEST(Clipboard, CopyOfTheEmptyRowDoesNothingAndPasteThereAppends) {
 
     doc.SetSelection(kMainList, {1, 2});
     doc.Copy();
-    EXPECT_TRUE(doc.Modified());  // copying uses an undo level too
+    EXPECT_FALSE(doc.Modified());
     doc.SelectRow(kMainList, 3, false);
     doc.Paste();
     ASSERT_EQ(doc.Count(kMainList), 4);

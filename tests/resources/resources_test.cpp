@@ -75,7 +75,8 @@ bool Expected(int id) {
            (id >= str::kMissionSquareTitle && id <= str::kMissionMazeGoal) ||
            (id >= str::kFileCannotRead && id <= str::kMissionStepsTwice) ||
            (id >= str::kSimStepMain && id <= str::kSimOlderProgram) ||
-           (id >= str::kRunningStepNumber && id <= kLastUIString);
+           (id >= str::kRunningStepNumber && id <= str::kFirstActionDescription + 7) ||
+           (id >= str::kRecoverNamedProgram && id <= kLastUIString);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {

@@ -35,6 +35,7 @@
 #include "language_scope.h"
 #include "link/port_list.h"
 #include "model/kvn_file.h"
+#include "model/recovery.h"
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
 #include "ui/action_grid.h"
@@ -43,6 +44,7 @@
 #include "ui/main_window.h"
 #include "ui/port_box.h"
 #include "ui/qt_texts.h"
+#include "ui/recovery_offer.h"
 #include "ui/screenshots.h"
 #include "ui/skin.h"
 #include "ui/ui_text.h"
@@ -319,6 +321,14 @@ TEST_P(Languages, MessageBoxes) {
         nullptr, UiString(resources::str::kTokenizeFailed), QStringLiteral("111-Undefined label"));
     tokenizer->setInformativeText({});
     boxes.push_back(std::move(tokenizer));
+    // The offers of a program left unsaved, unnamed and named (the file's name is data; this
+    // one is made of the table's words).
+    model::TRecoveryCopy copy;
+    copy.written = std::chrono::system_clock::now();
+    const QDateTime now = QDateTime::currentDateTime();
+    boxes.push_back(MakeRestoreQuestion(nullptr, RecoveryQuestion(copy, now)));
+    copy.fileName = "kavrin.kvn";
+    boxes.push_back(MakeRestoreQuestion(nullptr, RecoveryQuestion(copy, now)));
     for (const auto& box : boxes) {
         Look(*box, QStringLiteral("message box"));
         EXPECT_EQ(box->windowTitle(), UiString(resources::str::kProgramName));

@@ -587,8 +587,8 @@ TEST_F(MainForm, ARefusedFileChangesNothingAndATypedValueIsOneChange) {
     EXPECT_EQ(Doc().Count(model::kMainList), 2);
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("Kavrin *"));
 
-    // Typing into a step's value and pressing Enter writes it; one undo keeps it (the snapshot
-    // holds the new value), a second goes back to before the step was added.
+    // Typing into a step's value and pressing Enter writes it; one undo brings back the value
+    // it had, a second goes back to before the step was added.
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     QLineEdit* edit = window_->Lists()->MainWidgets()[1]->SpinEdit()->Edit();
@@ -599,10 +599,55 @@ TEST_F(MainForm, ARefusedFileChangesNothingAndATypedValueIsOneChange) {
     EXPECT_EQ(Doc().Step(model::kMainList, 2).value, 45);
     EXPECT_EQ(QApplication::focusWidget(), Main());
     ClickButton(sbUndo);
-    EXPECT_EQ(Doc().Step(model::kMainList, 2).value, 45);
+    EXPECT_EQ(Doc().Step(model::kMainList, 2).value, 10);
+    EXPECT_EQ(window_->Lists()->MainWidgets()[1]->SpinEdit()->Text(), QStringLiteral("1.0 sec"));
     ClickButton(sbUndo);
     EXPECT_EQ(Doc().Count(model::kMainList), 1);
     EXPECT_FALSE(window_->Lists()->MainWidgets()[1]->IsShown());
+}
+
+// After a save, the spin control's gestures that leave the value as it is, and a copy, neither
+// mark the program modified nor use up an undo level: Undo still takes back the last real edit.
+TEST_F(MainForm, GesturesThatLeaveTheStepsAloneKeepTheProgramSaved) {
+    Open(model::TMode::Beginner);
+    QTest::mouseDClick(Tile(14), Qt::LeftButton);  // forward, 1.2 s
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    TSuperSpinEdit* spin = window_->Lists()->MainWidgets()[0]->SpinEdit();
+    spin->Edit()->setFocus();
+    spin->Edit()->selectAll();
+    QTest::keyClicks(spin->Edit(), QStringLiteral("25.5"));  // the longest a step lasts
+    QTest::keyClick(spin->Edit(), Qt::Key_Return);
+    ASSERT_EQ(Doc().Step(model::kMainList, 1).value, model::kMaxDuration);
+    script_.saveName = dir_.filePath(QStringLiteral("long.kvn"));
+    ClickButton(sbSave);
+    ASSERT_EQ(window_->windowTitle(), QStringLiteral("Kavrin - long.kvn"));
+
+    // In and out of the box without typing; the same value typed; one beyond the limit,
+    // kept back to it; the up arrow at the limit; a copy of the step.
+    spin->Edit()->setFocus();
+    QTest::keyClick(spin->Edit(), Qt::Key_Return);
+    spin->Edit()->setFocus();
+    spin->Edit()->selectAll();
+    QTest::keyClicks(spin->Edit(), QStringLiteral("25.5"));
+    QTest::keyClick(spin->Edit(), Qt::Key_Return);
+    spin->Edit()->setFocus();
+    spin->Edit()->selectAll();
+    QTest::keyClicks(spin->Edit(), QStringLiteral("99"));
+    QTest::keyClick(spin->Edit(), Qt::Key_Return);
+    QTest::mouseClick(spin->UpArrow(), Qt::LeftButton);
+    ClickStepNumber(1);
+    QTest::keyClick(Main(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(Doc().ClipboardCount(), 1);
+    EXPECT_EQ(Doc().Step(model::kMainList, 1).value, model::kMaxDuration);
+    EXPECT_FALSE(Doc().Modified());
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Kavrin - long.kvn"));
+
+    // The newest undo level is still the value typed before the save.
+    QTest::keyClick(Main(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Doc().Step(model::kMainList, 1).value, 12);
+    EXPECT_EQ(spin->Text(), QStringLiteral("1.2 sec"));
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Kavrin - long.kvn *"));
 }
 
 }  // namespace

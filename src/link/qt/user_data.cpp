@@ -19,17 +19,21 @@ const QString kApplicationName = QStringLiteral("Kavrin");
 
 }  // namespace
 
-std::string VirtualRobotEepromPath() {
-    if (const char* overridden = std::getenv(kEepromFileVariable); overridden && *overridden) {
-        return overridden;
-    }
+std::string UserDataFolder() {
     // The data folder is named after the application; the command line shares the GUI's.
     if (QCoreApplication::applicationName() != kApplicationName) {
         QCoreApplication::setApplicationName(kApplicationName);
     }
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (folder.isEmpty()) return {};
-    return (std::filesystem::path(folder.toStdString()) / kEepromFileName).string();
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+}
+
+std::string VirtualRobotEepromPath() {
+    if (const char* overridden = std::getenv(kEepromFileVariable); overridden && *overridden) {
+        return overridden;
+    }
+    const std::string folder = UserDataFolder();
+    if (folder.empty()) return {};
+    return (std::filesystem::path(folder) / kEepromFileName).string();
 }
 
 std::string LanguageSetting() {

@@ -52,17 +52,27 @@ std::string Narrow(std::wstring_view text) {
 
 }  // namespace
 
-std::string VirtualRobotEepromPath() {
-    if (const char* overridden = std::getenv(kEepromFileVariable); overridden && *overridden) {
-        return overridden;
-    }
+std::string UserDataFolder() {
     const std::filesystem::path folder = LocalAppData();
     if (folder.empty()) {
         return {};
     }
-    // In UTF-8, as the EEPROM store takes paths: the ANSI code page cannot spell every
-    // user's folder.
-    const std::u8string path = (folder / kApplicationName / kEepromFileName).u8string();
+    // In UTF-8, as the core takes paths: the ANSI code page cannot spell every user's folder.
+    const std::u8string path = (folder / kApplicationName).u8string();
+    return std::string(path.begin(), path.end());
+}
+
+std::string VirtualRobotEepromPath() {
+    if (const char* overridden = std::getenv(kEepromFileVariable); overridden && *overridden) {
+        return overridden;
+    }
+    const std::string folder = UserDataFolder();
+    if (folder.empty()) {
+        return {};
+    }
+    const std::u8string path =
+        (std::filesystem::path(std::u8string(folder.begin(), folder.end())) / kEepromFileName)
+            .u8string();
     return std::string(path.begin(), path.end());
 }
 
