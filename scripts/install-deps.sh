@@ -17,6 +17,7 @@ qt6-base-dev
 qt6-serialport-dev
 libgif-dev
 xvfb
+libxext-dev
 xauth
 fonts-dejavu-core
 fonts-liberation2
