@@ -1,6 +1,6 @@
 #pragma once
-// Writing a file whole: the bytes go to a temporary file beside it, which is then renamed over
-// it, so a reader never sees half a file and a failed write leaves the old file as it was.
+// The judge's files (CSV, report) written whole through fileio::ReplaceFile, with the message
+// the command line prints when that fails.
 
 #include <filesystem>
 #include <string>

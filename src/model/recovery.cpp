@@ -8,6 +8,8 @@
 #include <system_error>
 #include <utility>
 
+#include "fileio/file_reason.h"
+#include "fileio/output_file.h"
 #include "model/document.h"
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
@@ -78,37 +80,17 @@ void RemoveFiles(const TRecoveryFiles& files, bool lockToo) {
     }
 }
 
-// The file name a program belongs to, written beside and renamed over like a program.
+// The file name a program belongs to, replaced whole like a program.
 TFileResult WriteNameFile(const fs::path& path, const fs::path& fileName) {
-    const fs::path temporary = WithSuffix(path, kTemporarySuffix);
     const std::u8string text = fileName.u8string();
-    bool written = false;
-    int writeError = 0;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(text.data()),
-                  static_cast<std::streamsize>(text.size()));
-        out.close();
-        written = !out.fail();
-        writeError = errno;
-    }
-    std::error_code error;
-    if (written) {
-        fs::rename(temporary, path, error);
-    }
-    if (!written || error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        const std::u8string shown = path.u8string();
-        const std::string reason =
-            resources::FormatUIString(resources::str::kReasonSystemError,
-                                      {std::to_string(error ? error.value() : writeError)});
-        return {false,
-                resources::FormatUIString(resources::str::kCannotSaveFile,
-                                          {std::string(shown.begin(), shown.end()), reason}),
-                true, reason, TFileProblem::CannotSave};
-    }
-    return {true, {}, false, {}, TFileProblem::None};
+    const std::error_code error =
+        fileio::ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+    if (!error) return {true, {}, false, {}, TFileProblem::None};
+    const std::u8string shown = path.u8string();
+    const std::string reason = fileio::SystemReasonText(error);
+    return {false,
+            resources::FormatUIString(resources::str::kCannotSaveFile, {std::string(shown.begin(), shown.end()), reason}),
+            true, reason, TFileProblem::CannotSave};
 }
 
 fs::path ReadNameFile(const fs::path& path) {
