@@ -10,16 +10,26 @@
 
 namespace kavrin::fileio {
 
+enum class LockWait {
+    kUntilHeld,  // take turns: wait while another holds it
+    kNotAtAll,   // held only if nobody else holds it now
+};
+
 class FileLock {
 public:
-    // Waits until the lock is held, or fails (Error() says why; Held() is false then).
-    explicit FileLock(const std::filesystem::path& lockFile);
-    ~FileLock();
+    FileLock() = default;  // holds nothing
+    // Locks the file, waiting or not; Held() says whether it is held, Error() why not (empty
+    // when another holder refused a lock that does not wait).
+    explicit FileLock(const std::filesystem::path& lockFile, LockWait wait = LockWait::kUntilHeld);
+    ~FileLock() { Release(); }
+    FileLock(FileLock&& other) noexcept;
+    FileLock& operator=(FileLock&& other) noexcept;
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    bool Held() const { return !error_; }
+    bool Held() const;
     const std::error_code& Error() const { return error_; }
+    void Release();
 
 private:
 #ifdef _WIN32

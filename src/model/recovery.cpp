@@ -20,8 +20,6 @@
 #endif
 #include <windows.h>
 #else
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -132,60 +130,6 @@ const std::string& OwnRecoveryStem() {
     return stem;
 }
 
-// --- The lock ------------------------------------------------------------------------------------
-
-TFileLock TFileLock::TryLock(const fs::path& path) {
-    TFileLock lock;
-#ifdef _WIN32
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return lock;
-    }
-    OVERLAPPED at{};
-    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-        CloseHandle(file);
-        return lock;
-    }
-    lock.handle_ = reinterpret_cast<std::intptr_t>(file);
-#else
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return lock;
-    }
-    // flock belongs to this open file: a second open, in this process or another, is refused.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return lock;
-    }
-    lock.handle_ = fd;
-#endif
-    return lock;
-}
-
-TFileLock::TFileLock(TFileLock&& other) noexcept : handle_(std::exchange(other.handle_, kNone)) {}
-
-TFileLock& TFileLock::operator=(TFileLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = std::exchange(other.handle_, kNone);
-    }
-    return *this;
-}
-
-void TFileLock::Release() {
-    if (handle_ == kNone) {
-        return;
-    }
-#ifdef _WIN32
-    CloseHandle(reinterpret_cast<HANDLE>(handle_));
-#else
-    close(static_cast<int>(handle_));  // and with it the lock
-#endif
-    handle_ = kNone;
-}
-
 // --- Finding copies ------------------------------------------------------------------------------
 
 std::vector<TRecoveryCopy> FindRecoveryCopies(const fs::path& folder) {
@@ -201,7 +145,7 @@ std::vector<TRecoveryCopy> FindRecoveryCopies(const fs::path& folder) {
     std::vector<TRecoveryCopy> copies;
     for (const std::string& stem : stems) {
         const TRecoveryFiles files = RecoveryFiles(folder, stem);
-        TFileLock claim = TFileLock::TryLock(files.lock);
+        TFileLock claim = TFileLock(files.lock, fileio::LockWait::kNotAtAll);
         if (!claim.Held()) {
             continue;  // its Kavrin still runs, or another one is offering it right now
         }
@@ -259,7 +203,7 @@ TRecoveryKeeper::TRecoveryKeeper(fs::path folder, std::string stem)
     : files_(RecoveryFiles(folder, stem)) {
     std::error_code ignored;
     fs::create_directories(folder, ignored);
-    lock_ = TFileLock::TryLock(files_.lock);
+    lock_ = TFileLock(files_.lock, fileio::LockWait::kNotAtAll);
 }
 
 TRecoveryKeeper::~TRecoveryKeeper() {

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "fileio/file_lock.h"
 #include "model/action_program.h"
 #include "model/kvn_file.h"
 
@@ -47,26 +48,9 @@ std::string RecoveryStem(std::uint64_t pid, std::int64_t startMs);
 // This process's stem, the same for the whole run.
 const std::string& OwnRecoveryStem();
 
-// An exclusive lock on a file that the system releases when the process ends, however it ends.
-class TFileLock {
-public:
-    TFileLock() = default;
-    // Creates the file if need be and locks it. Not held when another process (or another
-    // lock in this one) holds it, or when the file cannot be made.
-    static TFileLock TryLock(const std::filesystem::path& path);
-    TFileLock(TFileLock&& other) noexcept;
-    TFileLock& operator=(TFileLock&& other) noexcept;
-    TFileLock(const TFileLock&) = delete;
-    TFileLock& operator=(const TFileLock&) = delete;
-    ~TFileLock() { Release(); }
-
-    bool Held() const { return handle_ != kNone; }
-    void Release();
-
-private:
-    static constexpr std::intptr_t kNone = -1;
-    std::intptr_t handle_ = kNone;  // a descriptor, or a HANDLE on Windows
-};
+// An exclusive lock on a file that the system releases when the process ends, however it ends;
+// taken without waiting, so not held while another process (or another lock in this one) holds it.
+using TFileLock = fileio::FileLock;
 
 // A copy left by a Kavrin that no longer runs.
 struct TRecoveryCopy {
