@@ -110,14 +110,15 @@ TEST(CliJudge, RefusesWhatStopsTheWholeRun) {
     EXPECT_EQ(mission.err, "kavrin-cli: " + bad + ":3: \"Z\" is not a letter of a step: F B L R E I S G\n");
     EXPECT_EQ(mission.out, "");
 
-    // A file that cannot be written: the lines are printed, the old file stays, exit 1.
+    // A file that cannot be written (a folder stands there): the lines are printed, what was
+    // there stays, exit 1.
     const std::string kept = TempDir() + "/kept.csv";
-    std::ofstream(kept) << "old";
-    std::filesystem::create_directories(kept + ".writing");
+    std::filesystem::create_directories(kept);
+    std::ofstream(kept + "/inside") << "old";
     const CliRun unwritable = RunCli({"judge", "--mission", "bay", dir, "--csv", kept});
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_NE(unwritable.err.find("kavrin-cli: cannot write " + kept + ": "), std::string::npos) << unwritable.err;
-    EXPECT_EQ(Slurp(kept), "old");
+    EXPECT_EQ(Slurp(kept + "/inside"), "old");
     EXPECT_NE(unwritable.out.find("zoe.kvn: bay: mission passed"), std::string::npos);
 
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
