@@ -35,11 +35,6 @@ constexpr char kUsage[] =
     "usage: kavrin-cli download SOURCE|FILE.kvn [--port NAME] [--advanced] [--sensors]\n"
     "                           [--dump-eeprom FILE]\n";
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitSeveral = 3;
-
 constexpr int kProgressBarWidth = 40;
 
 // Headings used when the string table has none.

@@ -39,9 +39,6 @@ constexpr char kUsage[] =
     "                        [--csv FILE] [--report FILE.html] [--jobs N] [--advanced] [--sensors]\n"
     "Judges every program (a folder: every .kvn file in it) against every mission and prints one\n"
     "line for each; exit 0 when all passed, 4 when some did not.\n";
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitNotPassed = 4;
 constexpr unsigned kMaxJobs = 256;
 
 struct JudgeOptions {

@@ -32,7 +32,6 @@ constexpr char kUsage[] =
     "       kavrin-cli run --held [--seconds N] [--input TEXT] [--trace]\n";
 constexpr double kDefaultSeconds = 10.0;
 constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;  // output is printed as it comes
-constexpr int kExitFailed = 1;
 
 struct RunOptions : VirtualRunOptions {
     RunOptions() { seconds = kDefaultSeconds; }

@@ -53,9 +53,6 @@ constexpr char kUsage[] =
 constexpr double kDefaultSeconds = 20.0;
 constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;        // events are printed as they come
 constexpr sim::VirtualTime kTraceEvery = 100 * sim::kMicrosPerMs;  // a pose line this often
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitNotPassed = 4;
 constexpr char kDefaultArena[] = "open";
 
 // seconds stays 0 when not given: the default depends on the mission.

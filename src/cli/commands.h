@@ -10,6 +10,13 @@ namespace kavrin::cli {
 
 using Args = std::span<const std::string_view>;
 
+// Every command's exit codes.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitSeveral = 3;    // download: several modules answer
+inline constexpr int kExitNotPassed = 4;  // a mission not passed
+
 int RunShow(Args args);
 int RunGenerate(Args args);
 int RunCompile(Args args);

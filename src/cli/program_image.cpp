@@ -102,7 +102,6 @@ bool TakeVirtualRunOption(Args args, std::size_t& i, VirtualRunOptions& options)
 }
 
 int ParseVirtualRunArgs(Args args, const char* usage, VirtualRunOptions& options, const OwnOptionTaker& takeOwn) {
-    constexpr int kExitUsage = 2;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (arg == "--help" || arg == "-h") {
