@@ -116,7 +116,7 @@ void PrintBlocks(const tokenizer::TTokenizerResult& r) {
 // The file is replaced whole or not at all: a write that fails leaves the old image there.
 bool WriteImage(const std::string& name, const tokenizer::TTokenizerResult& r) {
     const std::string_view bytes(reinterpret_cast<const char*>(r.EepromImage.data()), ImageSize(r));
-    if (const std::error_code error = fileio::ReplaceFile(fileio::PathFromUtf8(name), bytes)) {
+    if (const std::error_code error = fileio::ReplaceFileWhole(fileio::PathFromUtf8(name), bytes)) {
         PrintFileMessage(name, "cannot write: " + error.message());
         return false;
     }

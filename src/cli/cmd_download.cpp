@@ -221,7 +221,7 @@ bool IsKr1Source(std::string_view source) {
 bool WriteEeprom(const std::string& path) {
     const auto& eeprom = sim::SharedRobot()->Module().Eeprom();
     const std::string_view bytes(reinterpret_cast<const char*>(eeprom.data()), eeprom.size());
-    if (const std::error_code error = fileio::ReplaceFile(fileio::PathFromUtf8(path), bytes)) {
+    if (const std::error_code error = fileio::ReplaceFileWhole(fileio::PathFromUtf8(path), bytes)) {
         PrintFileMessage(path, "cannot write: " + error.message());
         return false;
     }

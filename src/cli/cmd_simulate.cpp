@@ -75,7 +75,7 @@ bool WriteTimeline(const sim::Simulation& simulation, const std::string& name) {
         return std::fflush(stdout) == 0;
     }
     // Whole or not at all: a write that fails leaves the old table there.
-    if (const std::error_code error = fileio::ReplaceFile(fileio::PathFromUtf8(name), csv)) {
+    if (const std::error_code error = fileio::ReplaceFileWhole(fileio::PathFromUtf8(name), csv)) {
         PrintFileMessage(name, "cannot write the timeline: " + error.message());
         return false;
     }

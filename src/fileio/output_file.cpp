@@ -211,7 +211,7 @@ void KeepMode(const fs::path& temporary, unsigned mode) {
 
 }  // namespace
 
-std::error_code ReplaceFile(const fs::path& path, std::string_view bytes, SpecialTarget special) {
+std::error_code ReplaceFileWhole(const fs::path& path, std::string_view bytes, SpecialTarget special) {
     fs::path target;
     bool through = false;
     unsigned mode = 0;

@@ -7,7 +7,7 @@
 namespace kavrin::judge {
 
 std::string WriteWholeFile(const std::filesystem::path& path, std::string_view bytes) {
-    const std::error_code error = fileio::ReplaceFile(path, bytes);
+    const std::error_code error = fileio::ReplaceFileWhole(path, bytes);
     if (!error) return {};
     const std::u8string name = path.u8string();
     return "cannot write " + std::string(name.begin(), name.end()) + ": " + error.message();

@@ -1,5 +1,5 @@
 #pragma once
-// The judge's files (CSV, report) written whole through fileio::ReplaceFile, with the message
+// The judge's files (CSV, report) written whole through fileio::ReplaceFileWhole, with the message
 // the command line prints when that fails.
 
 #include <filesystem>

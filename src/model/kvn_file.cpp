@@ -116,7 +116,7 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
 TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
                            TMode mode) {
     const TRecordBytes bytes = EncodeRecord(program, mode);
-    const std::error_code error = fileio::ReplaceFile(
+    const std::error_code error = fileio::ReplaceFileWhole(
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     if (error) {
         return CannotSave(path, fileio::SystemReasonText(error));

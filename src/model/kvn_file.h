@@ -41,7 +41,7 @@ TRecordBytes EncodeRecord(const TActionProgram& program, TMode mode);
 TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode, TActionProgram& program);
 
 // Writes the record to a temporary file beside path and renames it over path
-// (fileio::ReplaceFile), so a failed save never damages the previous file.
+// (fileio::ReplaceFileWhole), so a failed save never damages the previous file.
 TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
                            TMode mode);
 

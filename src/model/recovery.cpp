@@ -82,7 +82,7 @@ void RemoveFiles(const TRecoveryFiles& files, bool lockToo) {
 TFileResult WriteNameFile(const fs::path& path, const fs::path& fileName) {
     const std::u8string text = fileName.u8string();
     const std::error_code error =
-        fileio::ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+        fileio::ReplaceFileWhole(path, std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
     if (!error) return {true, {}, false, {}, TFileProblem::None};
     const std::u8string shown = path.u8string();
     const std::string reason = fileio::SystemReasonText(error);

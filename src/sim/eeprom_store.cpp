@@ -76,7 +76,7 @@ bool SaveEepromFile(const std::string& path, const StoredEeprom& image, std::str
         return false;
     }
     // Whatever else stands at the path (a FIFO, a device) is replaced: the file is the robot's.
-    if (const std::error_code failed = fileio::ReplaceFile(target, bytes, fileio::SpecialTarget::kReplace)) {
+    if (const std::error_code failed = fileio::ReplaceFileWhole(target, bytes, fileio::SpecialTarget::kReplace)) {
         error = "cannot replace " + path + ": " + failed.message();
         return false;
     }

@@ -103,11 +103,11 @@ TEST_F(FileIo, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
 #endif
 
 TEST_F(FileIo, ReplaceWritesWholeAndLeavesNoTemporary) {
-    EXPECT_FALSE(ReplaceFile(Path("out.bin"), "first"));
+    EXPECT_FALSE(ReplaceFileWhole(Path("out.bin"), "first"));
     EXPECT_EQ(Read(Path("out.bin")), "first");
-    EXPECT_FALSE(ReplaceFile(Path("out.bin"), "the second, longer"));
+    EXPECT_FALSE(ReplaceFileWhole(Path("out.bin"), "the second, longer"));
     EXPECT_EQ(Read(Path("out.bin")), "the second, longer");
-    EXPECT_FALSE(ReplaceFile(Path("out.bin"), ""));
+    EXPECT_FALSE(ReplaceFileWhole(Path("out.bin"), ""));
     EXPECT_EQ(Read(Path("out.bin")), "");
     EXPECT_EQ(Entries(), std::vector<std::string>{"out.bin"});
 
@@ -115,19 +115,19 @@ TEST_F(FileIo, ReplaceWritesWholeAndLeavesNoTemporary) {
 #ifndef _WIN32
     // A name near the system's limit still leaves room for the temporary's.
     const std::string longName(250, 'n');
-    EXPECT_FALSE(ReplaceFile(Path(longName), "long"));
+    EXPECT_FALSE(ReplaceFileWhole(Path(longName), "long"));
     EXPECT_EQ(Read(Path(longName)), "long");
     expected.insert(expected.begin() + 1, longName);
     // A folder that does not exist is the system's reason.
-    EXPECT_EQ(ReplaceFile(Path("none") / "x", "x"), std::errc::no_such_file_or_directory);
+    EXPECT_EQ(ReplaceFileWhole(Path("none") / "x", "x"), std::errc::no_such_file_or_directory);
 #endif
 
     // A folder in the way is refused and kept as it was.
     fs::create_directory(Path("folder"));
     Write(Path("folder") / "inside", "kept");
-    EXPECT_EQ(ReplaceFile(Path("folder"), "x"), std::errc::is_a_directory);
+    EXPECT_EQ(ReplaceFileWhole(Path("folder"), "x"), std::errc::is_a_directory);
     EXPECT_EQ(Read(Path("folder") / "inside"), "kept");
-    EXPECT_TRUE(static_cast<bool>(ReplaceFile(Path("none") / "x", "x")));
+    EXPECT_TRUE(static_cast<bool>(ReplaceFileWhole(Path("none") / "x", "x")));
     EXPECT_EQ(Entries(), expected);
 }
 
@@ -142,7 +142,7 @@ TEST_F(FileIo, AWriteThatFailsHalfWayKeepsTheOldFile) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1000, 1000};
         setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(ReplaceFile(Path("image.bin"), std::string(4096, 'n')) == std::errc::file_too_large ? 0 : 1);
+        _exit(ReplaceFileWhole(Path("image.bin"), std::string(4096, 'n')) == std::errc::file_too_large ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -154,22 +154,22 @@ TEST_F(FileIo, AWriteThatFailsHalfWayKeepsTheOldFile) {
 TEST_F(FileIo, ReplaceKeepsPermissionsFollowsLinksAndWritesThroughDevices) {
     Write(Path("private"), "old");
     ASSERT_EQ(chmod(Path("private").c_str(), 0640), 0);
-    EXPECT_FALSE(ReplaceFile(Path("private"), "new"));
+    EXPECT_FALSE(ReplaceFileWhole(Path("private"), "new"));
     EXPECT_EQ(fs::status(Path("private")).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
     // A link stays a link; the file it names is replaced.
     fs::create_symlink(Path("private"), Path("link"));
-    EXPECT_FALSE(ReplaceFile(Path("link"), "through the link"));
+    EXPECT_FALSE(ReplaceFileWhole(Path("link"), "through the link"));
     EXPECT_TRUE(fs::is_symlink(Path("link")));
     EXPECT_EQ(Read(Path("private")), "through the link");
 
     // A device has no old content to keep: it is written to, never replaced.
-    EXPECT_FALSE(ReplaceFile("/dev/null", "gone"));
+    EXPECT_FALSE(ReplaceFileWhole("/dev/null", "gone"));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
     // Unless the caller owns the path and wants a file there, whatever stands there now.
     ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
-    EXPECT_FALSE(ReplaceFile(Path("pipe"), "a file now", SpecialTarget::kReplace));
+    EXPECT_FALSE(ReplaceFileWhole(Path("pipe"), "a file now", SpecialTarget::kReplace));
     EXPECT_TRUE(fs::is_regular_file(Path("pipe")));
     EXPECT_EQ(Read(Path("pipe")), "a file now");
     EXPECT_EQ(Entries(), (std::vector<std::string>{"link", "pipe", "private"}));
