@@ -12,6 +12,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "fileio/input_file.h"
 #include "judge/judge.h"
 #include "judge/judge_text.h"
 #include "judge/rules.h"
@@ -117,7 +118,7 @@ TEST_F(JudgeClass, RowsComeByFileNameThenMissionWhateverTheJobs) {
     const Result one = Judge(ClassRequest(1));
     const std::vector<std::string> lines = Lines(one);
     ASSERT_EQ(lines.size(), 6u);
-    const std::string d = ShownPath(dir_) + "/";
+    const std::string d = ShownPath(dir_ / "");  // the folder with the system's separator
     EXPECT_EQ(lines[0].rfind(d + "anna.kvn: bay: mission passed in ", 0), 0u) << lines[0];
     EXPECT_EQ(lines[3].rfind(d + "B, the second.kvn: corridor: mission not passed: touched a wall at ", 0), 0u);
     EXPECT_EQ(lines[4], d + "c.KVN: bay: mission not passed: step 2 uses rotate left, which this mission does not "
@@ -234,7 +235,7 @@ TEST(JudgeText, CsvQuotesWhatNeedsQuotingAndListsReadAsWords) {
     Result result;
     result.missions = {Builtin("square")};
     ProgramResult p;
-    p.file = "class/\"Ελένη\", 2.kvn";
+    p.file = fileio::PathFromUtf8("class/\"Ελένη\", 2.kvn");  // UTF-8, whatever the system's code page
     p.problem = FileProblem::NotKavrin;
     p.message = "Not proper Kavrin file format.";
     p.runs.resize(1);

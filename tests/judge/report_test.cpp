@@ -29,7 +29,11 @@ std::string Slurp(const std::filesystem::path& path) {
 TEST(JudgeReport, HasASectionPerProgramAndAPicturePerRunWithEveryTextEscaped) {
     const kavrin::test::TLanguageScope english(resources::TLanguage::English);
     const std::filesystem::path dir = FreshFolder("report");
+#ifdef _WIN32
+    const std::filesystem::path odd = dir / "Tom & Jerry's.kvn";  // no <, > or " in a Windows name
+#else
     const std::filesystem::path odd = dir / "<b>Tom & \"Jerry\"'s.kvn";
+#endif
     Save(odd, HitsTheWall());
     Save(dir / "anna.kvn", Parks());
     std::ofstream(dir / "broken.kvn") << "<script>";
@@ -59,8 +63,12 @@ TEST(JudgeReport, HasASectionPerProgramAndAPicturePerRunWithEveryTextEscaped) {
     EXPECT_EQ(Count(html, "<polygon class=\"touch\" points=\""), 2u);
     EXPECT_EQ(Count(html, "stroke=\"red\""), 4u);
     // Names from files and missions are text, never markup.
+#ifdef _WIN32
+    EXPECT_NE(html.find("Tom &amp; Jerry&#39;s.kvn"), std::string::npos);
+#else
     EXPECT_EQ(html.find("<b>Tom"), std::string::npos);
     EXPECT_NE(html.find("&lt;b&gt;Tom &amp; &quot;Jerry&quot;&#39;s.kvn"), std::string::npos);
+#endif
     EXPECT_NE(html.find("Bay &lt;2&gt; &amp; &quot;more&quot;"), std::string::npos);
     EXPECT_NE(html.find(">Z&amp;&lt;1&gt;</text>"), std::string::npos);
     // The lists in words.
