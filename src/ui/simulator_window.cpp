@@ -654,11 +654,12 @@ QString TSimulatorForm::StatusText() const {
     if (!simulation_.Powered()) {
         return UiString(kSimStateOff);
     }
-    if (simulation_.Cpu().Halted()) {
-        return UiString(kSimStateEnded);
-    }
+    // A replay says which moment it shows, also of a program that has ended since.
     if (moment_) {
         return UiString(kSimStateReplay).arg(Seconds(*moment_));
+    }
+    if (simulation_.Cpu().Halted()) {
+        return UiString(kSimStateEnded);
     }
     if (!running_) {
         return UiString(kSimStatePaused);

@@ -274,6 +274,19 @@ TEST(SimulatorSteps, TheTimelineReplaysWhatTheLiveRunShowed) {
     QTRY_VERIFY(w.window.Simulation().Now() > end);
 }
 
+// A run replayed after its program ended says it is a replay, not that the program ended.
+TEST(SimulatorSteps, AReplayAfterTheEndSaysWhichMomentItShows) {
+    TWindow w("open");
+    w.Start(Generate({{model::akForward, 5, {0, 0, 0}}}, {}, model::TMode::Beginner));
+    for (int i = 0; i < 300; ++i) w.window.Advance(kFrame);  // six seconds: the program has ended
+    ASSERT_TRUE(w.window.Simulation().Cpu().Halted());
+    EXPECT_EQ(w.window.StatusText(), UiString(str::kSimStateEnded));
+    w.timeline->MoveTo(4 * sim::kMicrosPerSecond);
+    EXPECT_EQ(w.window.StatusText(), UiString(str::kSimStateReplay).arg(QStringLiteral("4.0")));
+    w.timeline->MoveTo(w.window.Simulation().Record().End());
+    EXPECT_EQ(w.window.StatusText(), UiString(str::kSimStateEnded)) << "live again";
+}
+
 TEST(SimulatorSteps, AFailedMissionSaysItsStepAndItsClickShowsThatMoment) {
     TSimulatorForm window;
     window.resize(900, 720);
