@@ -25,6 +25,7 @@
 
 #include "cli/commands.h"
 #include "cli/program_source.h"
+#include "fileio/input_file.h"
 #include "judge/judge.h"
 #include "judge/judge_text.h"
 #include "judge/report.h"
@@ -95,7 +96,7 @@ int ParseArgs(Args args, JudgeOptions& options) {
 // The files named, a folder by its .kvn files; false (with the message) when a folder has none.
 bool GatherPrograms(const std::vector<std::string>& names, std::vector<std::filesystem::path>& files) {
     for (const std::string& name : names) {
-        const std::filesystem::path path(name);
+        const std::filesystem::path path = fileio::PathFromUtf8(name);
         std::error_code ec;
         if (!std::filesystem::is_directory(path, ec)) {
             files.push_back(path);  // a file that cannot be read is a row with its reason
@@ -116,7 +117,7 @@ bool GatherPrograms(const std::vector<std::string>& names, std::vector<std::file
 }
 
 bool Write(const std::string& name, const std::string& bytes) {
-    const std::string error = judge::WriteWholeFile(name, bytes);
+    const std::string error = judge::WriteWholeFile(fileio::PathFromUtf8(name), bytes);
     if (!error.empty()) std::fprintf(stderr, "kavrin-cli: %s\n", error.c_str());
     return error.empty();
 }
