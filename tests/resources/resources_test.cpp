@@ -75,7 +75,8 @@ bool Expected(int id) {
            (id >= str::kMissionSquareTitle && id <= str::kMissionMazeGoal) ||
            (id >= str::kFileCannotRead && id <= str::kOperandsStart) ||
            (id >= str::kSimStepMain && id <= str::kSimOlderProgram) ||
-           (id >= str::kRunningStepNumber && id <= kLastUIString);
+           (id >= str::kRunningStepNumber && id <= str::kLastActionDescription) ||
+           (id >= str::kSheetDialogTitle && id <= str::kLastSheetString);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {
