@@ -145,9 +145,7 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
     return {true, {}};
 }
 
-TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
-                           TMode mode) {
-    const TRecordBytes bytes = EncodeRecord(program, mode);
+TFileResult SaveFileWhole(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     // Write beside the target and rename over it: a failed write never damages the old file.
     std::filesystem::path temporary = path;
     temporary += ".saving";
@@ -172,6 +170,12 @@ TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgr
         return CannotSave(path, SystemReason(renameError));
     }
     return {true, {}};
+}
+
+TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
+                           TMode mode) {
+    const TRecordBytes bytes = EncodeRecord(program, mode);
+    return SaveFileWhole(path, bytes);
 }
 
 TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActionProgram& program) {

@@ -22,8 +22,13 @@ TRecordBytes EncodeRecord(const TActionProgram& program, TMode mode);
 // counts included. A refused record leaves program exactly as it was.
 TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode, TActionProgram& program);
 
-// Writes the record to a temporary file beside path and renames it over path, so a failed save
-// never damages the previous file.
+// Writes bytes whole: to a temporary file beside path (its name plus ".saving"), then renamed
+// over path, so a failed save never damages the previous file; the temporary goes on failure.
+// The message names the file and the system's reason. Other documents of the program (the
+// program sheet) are written this way too.
+TFileResult SaveFileWhole(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
+// Writes the record with SaveFileWhole.
 TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
                            TMode mode);
 
