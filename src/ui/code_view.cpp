@@ -30,7 +30,6 @@ public:
         close->setGeometry(0, TCodeForm::kButtonTop, TCodeForm::kButtonWidth, TCodeForm::kButtonHeight);
         sheet = new QPushButton(UiString(resources::str::kSheetButton), this);
         sheet->setToolTip(UiString(resources::str::kSheetButtonTip));
-        sheet->setAutoDefault(false);
         const int width = std::max(TCodeForm::kButtonWidth, sheet->sizeHint().width());
         sheet->setGeometry(TCodeForm::kMargin, TCodeForm::kButtonTop, width, TCodeForm::kButtonHeight);
         close_ = close;

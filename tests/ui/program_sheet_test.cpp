@@ -468,7 +468,11 @@ TEST_F(SheetCommand, TheCodeViewsButtonAndCtrlP) {
     EXPECT_EQ(script_.parent, &view);
     EXPECT_TRUE(QFile::exists(Path("from-view.pdf")));
     CtrlP(view.Editor(), Path("again.pdf"));
-    EXPECT_EQ(script_.viewed, (QStringList{Path("from-view.pdf"), Path("again.pdf")}));
+    // Enter on the focused button is the button's, not Close's.
+    view.SheetButton()->setFocus();
+    script_.answer = Path("by-enter.pdf");
+    QTest::keyClick(view.SheetButton(), Qt::Key_Return);
+    EXPECT_EQ(script_.viewed, (QStringList{Path("from-view.pdf"), Path("again.pdf"), Path("by-enter.pdf")}));
     EXPECT_EQ(script_.parent, &view);
     EXPECT_TRUE(view.isVisible());
 }
