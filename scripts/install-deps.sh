@@ -30,6 +30,7 @@ libxml2-utils
 shared-mime-info
 man-db
 groff-base
+poppler-utils
 "
 
 [ "$#" -gt 0 ] && PACKAGES="$*"

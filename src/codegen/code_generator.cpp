@@ -141,13 +141,6 @@ int JumpBack(const TActionProgram& program, int list, int k, TMode mode) {
     return back;
 }
 
-// The list's name in messages: the main list, then the sensor sets All and 1 to 4.
-std::string ListName(int list) {
-    if (list == 1) return resources::GetUIString(str::kMainListName);
-    if (list == 2) return resources::GetUIString(str::kSensorSetAllName);
-    return FormatUIString(str::kSensorSetName, {std::to_string(list - 2)});
-}
-
 std::string StepName(int list, int k) {
     return FormatUIString(str::kStepOfList, {std::to_string(k), ListName(list)});
 }
@@ -251,6 +244,12 @@ std::string ConfigureLine(const TActionProgram& program, TMode mode, bool sensor
 }
 
 }  // namespace
+
+std::string ListName(int list) {
+    if (list == model::kMainList) return resources::GetUIString(str::kMainListName);
+    if (list == model::kSensorSetAll) return resources::GetUIString(str::kSensorSetAllName);
+    return FormatUIString(str::kSensorSetName, {std::to_string(list - model::kSensorSetAll)});
+}
 
 int SensorModeNumber(TMode mode, bool sensorsEnabled) {
     if (mode == TMode::Advanced) {

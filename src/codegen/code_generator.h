@@ -44,6 +44,10 @@ inline constexpr int kMaxJumpBack = 255;
 // enabled, else 0.
 int SensorModeNumber(model::TMode mode, bool sensorsEnabled);
 
+// A list's name as the messages (and the program sheet) show it: the main list, then the sensor
+// sets All and 1 to 4, in the run's language.
+std::string ListName(int list);
+
 // Index of the anchor line: the first line that, trimmed and upper-cased, begins with
 // ACTIONLIST, provided only blanks stand between the label (in column 1) and the first DATA.
 // -1 when there is none or the first candidate fails.

@@ -21,6 +21,7 @@ TCommand CommandForKey(char32_t key, unsigned modifiers, std::string_view letter
             case U'X': return TCommand::Cut;
             case U'V': return TCommand::Paste;
             case U'Z': return TCommand::Undo;
+            case U'P': return TCommand::Print;
             default: return TCommand::None;
         }
     }

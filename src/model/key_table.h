@@ -1,6 +1,6 @@
 #pragma once
 // The keys a list grid answers to, as data shared by the window and the tests. Delete and the
-// Ctrl combinations are fixed; the twelve Alt letters come from the command-letter resource,
+// Ctrl combinations (C, X, V, Z and P) are fixed; the twelve Alt letters come from the command-letter resource,
 // in the order of the commands below.
 
 #include <string_view>
@@ -22,6 +22,8 @@ enum class TCommand {
     Load,
     Save,
     Quit,
+    // Ctrl+P only: the program sheet.
+    Print,
 };
 
 inline constexpr std::string_view kDefaultCommandLetters = "DCTPUGVRELSQ";

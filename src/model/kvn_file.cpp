@@ -113,15 +113,19 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
     return {true, {}, false, {}};
 }
 
-TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
-                           TMode mode) {
-    const TRecordBytes bytes = EncodeRecord(program, mode);
+TFileResult SaveFileWhole(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     const std::error_code error = fileio::ReplaceFileWhole(
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     if (error) {
         return CannotSave(path, fileio::SystemReasonText(error));
     }
     return {true, {}, false, {}};
+}
+
+TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
+                           TMode mode) {
+    const TRecordBytes bytes = EncodeRecord(program, mode);
+    return SaveFileWhole(path, bytes);
 }
 
 TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActionProgram& program) {

@@ -40,8 +40,12 @@ TRecordBytes EncodeRecord(const TActionProgram& program, TMode mode);
 // counts included. A refused record leaves program exactly as it was.
 TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode, TActionProgram& program);
 
-// Writes the record to a temporary file beside path and renames it over path
-// (fileio::ReplaceFileWhole), so a failed save never damages the previous file.
+// Writes bytes whole (fileio::ReplaceFileWhole: a temporary file beside path, renamed over it),
+// so a failed save never damages the previous file. The message names the file and the system's
+// reason. Other documents of the program (the program sheet) are written this way too.
+TFileResult SaveFileWhole(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
+// Writes the record with SaveFileWhole.
 TFileResult SaveActionFile(const std::filesystem::path& path, const TActionProgram& program,
                            TMode mode);
 

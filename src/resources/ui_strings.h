@@ -305,8 +305,34 @@ inline constexpr int kRunningStepNumber = 720;  // %1: the step number
 // What a palette tile does, 721 to 728 in kind order (forward ... go back): the tile's name and
 // how the robot moves, for its tooltip, its accessible name and the help area.
 inline constexpr int kFirstActionDescription = 721;
+inline constexpr int kLastActionDescription = 728;
 // At start-up, for a program a Kavrin no longer running left unsaved.
 inline constexpr int kRecoverNamedProgram = 740;    // %1: the file's name, %2: when
 inline constexpr int kRecoverUnnamedProgram = 741;  // %1: when
 
+// The program sheet (ui/program_sheet.h): the save dialog and the code view's button, then the
+// sheet's own lines.
+inline constexpr int kSheetDialogTitle = 760;
+inline constexpr int kSheetFilter = 761;
+inline constexpr int kSheetButton = 762;
+inline constexpr int kSheetButtonTip = 763;
+inline constexpr int kSheetUntitled = 764;      // also the proposed file name of such a program
+inline constexpr int kSheetDate = 765;          // %1: the date
+inline constexpr int kSheetMode = 766;          // %1: the mode's name (366, 367)
+inline constexpr int kSheetSensorsOn = 767;
+inline constexpr int kSheetSensorsOff = 768;
+inline constexpr int kSheetCalibration = 769;   // %1: left, %2: right pulse width
+inline constexpr int kSheetStep = 770;          // %1: step, %2: kind, %3: seconds
+inline constexpr int kSheetGoBack = 771;        // %1: step, %2: kind, %3: target
+inline constexpr int kSheetTargetOfOne = 772;   // %1: the go-back step
+inline constexpr int kSheetTargetOfMany = 773;  // %1: the go-back steps, with commas
+inline constexpr int kSheetNoSteps = 774;
+inline constexpr int kSheetColumnsCall = 775;
+inline constexpr int kSheetProgramHeading = 776;
+inline constexpr int kSheetPage = 777;          // %1: page, %2: pages
+inline constexpr int kSheetNoProgram = 778;     // %1: the generator's message
+inline constexpr int kSheetContinued = 779;     // %1: the list's name
+inline constexpr int kSheetNoViewer = 780;      // %1: the file
+inline constexpr int kSheetNotMade = 781;       // a reason for 522
+inline constexpr int kLastSheetString = 781;
 }  // namespace kavrin::resources::str

@@ -21,24 +21,29 @@ namespace {
 
 constexpr int kFontPixelHeight = 11;
 
-// The bottom panel keeps its button centred whatever its width.
+// The bottom panel keeps the Close button centred whatever its width, and the sheet's button at
+// its left, wide enough for its caption.
 class TButtonPanel : public QWidget {
 public:
-    TButtonPanel(QWidget* parent, QPushButton*& button) : QWidget(parent) {
-        button = new QPushButton(UiString(resources::str::kClose), this);
-        button->setGeometry(0, TCodeForm::kButtonTop, TCodeForm::kButtonWidth, TCodeForm::kButtonHeight);
-        button_ = button;
+    TButtonPanel(QWidget* parent, QPushButton*& close, QPushButton*& sheet) : QWidget(parent) {
+        close = new QPushButton(UiString(resources::str::kClose), this);
+        close->setGeometry(0, TCodeForm::kButtonTop, TCodeForm::kButtonWidth, TCodeForm::kButtonHeight);
+        sheet = new QPushButton(UiString(resources::str::kSheetButton), this);
+        sheet->setToolTip(UiString(resources::str::kSheetButtonTip));
+        const int width = std::max(TCodeForm::kButtonWidth, sheet->sizeHint().width());
+        sheet->setGeometry(TCodeForm::kMargin, TCodeForm::kButtonTop, width, TCodeForm::kButtonHeight);
+        close_ = close;
         setFixedHeight(TCodeForm::kBottomPanelHeight);
     }
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
-        button_->move(width() / 2 - button_->width() / 2, TCodeForm::kButtonTop);
+        close_->move(width() / 2 - close_->width() / 2, TCodeForm::kButtonTop);
     }
 
 private:
-    QPushButton* button_ = nullptr;
+    QPushButton* close_ = nullptr;
 };
 
 // The program text's bytes are single-byte characters; Latin-1 carries every byte unchanged.
@@ -72,9 +77,12 @@ TCodeForm::TCodeForm(QWidget* parent) : QDialog(parent) {
     middle->addWidget(editor_, 1);
     middle->addWidget(errorLabel_);
 
-    bottomPanel_ = new TButtonPanel(this, closeButton_);
+    bottomPanel_ = new TButtonPanel(this, closeButton_, sheetButton_);
     closeButton_->setDefault(true);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(sheetButton_, &QPushButton::clicked, this, &TCodeForm::SheetRequested);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this), &QShortcut::activated, this,
+            &TCodeForm::SheetRequested);
     // The editor keeps Enter for line breaks; Ctrl+Enter closes from anywhere.
     for (const QKeyCombination key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
         connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &QDialog::accept);

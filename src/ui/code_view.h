@@ -42,7 +42,12 @@ public:
 
     TCodeEditor* Editor() const { return editor_; }
     QPushButton* CloseButton() const { return closeButton_; }
+    // Asks for the program sheet (Ctrl+P too); the main window answers.
+    QPushButton* SheetButton() const { return sheetButton_; }
     QWidget* BottomPanel() const { return bottomPanel_; }
+
+Q_SIGNALS:
+    void SheetRequested();
 
 public Q_SLOTS:
     // Escape and Close both end the view with the same result.
@@ -56,6 +61,7 @@ private:
     QLabel* errorLabel_ = nullptr;
     QWidget* bottomPanel_ = nullptr;
     QPushButton* closeButton_ = nullptr;
+    QPushButton* sheetButton_ = nullptr;
 };
 
 }  // namespace kavrin::ui

@@ -1,9 +1,11 @@
 #include "ui/main_dialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 #include "resources/ui_strings.h"
 #include "ui/code_view.h"
@@ -38,6 +40,15 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::Accept
     if (!proposed.isEmpty()) {
         dialog->selectFile(proposed);
     }
+    return dialog;
+}
+
+std::unique_ptr<QFileDialog> MakeSheetDialog(QWidget* parent, const QString& folder,
+                                             const QString& proposed) {
+    auto dialog = MakeFileDialog(parent, QFileDialog::AcceptSave, folder, proposed);
+    dialog->setWindowTitle(UiString(resources::str::kSheetDialogTitle));
+    dialog->setNameFilter(UiString(resources::str::kSheetFilter));
+    dialog->setDefaultSuffix(QString::fromLatin1(kSheetSuffix));
     return dialog;
 }
 
@@ -90,6 +101,15 @@ QString TMainDialogs::OpenFileName(QWidget* parent, const QString& folder) {
 QString TMainDialogs::SaveFileName(QWidget* parent, const QString& folder,
                                    const QString& proposed) {
     return RunFileDialog(*MakeFileDialog(parent, QFileDialog::AcceptSave, folder, proposed));
+}
+
+QString TMainDialogs::SheetFileName(QWidget* parent, const QString& folder,
+                                    const QString& proposed) {
+    return RunFileDialog(*MakeSheetDialog(parent, folder, proposed));
+}
+
+bool TMainDialogs::OpenWithViewer(const QString& file) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 void TMainDialogs::ShowError(QWidget* parent, const QString& message) {

@@ -28,6 +28,10 @@ public:
     // The save dialog in a folder, proposing a file (empty: no name yet); it asks before
     // overwriting. Empty when cancelled.
     virtual QString SaveFileName(QWidget* parent, const QString& folder, const QString& proposed);
+    // The program sheet's save dialog (PDF files), otherwise as SaveFileName.
+    virtual QString SheetFileName(QWidget* parent, const QString& folder, const QString& proposed);
+    // Opens a written file with the system's viewer for it; false when none could be started.
+    virtual bool OpenWithViewer(const QString& file);
     // The error box: a warning beep, then the message with an OK button.
     virtual void ShowError(QWidget* parent, const QString& message);
     // A plain message with an OK button.
@@ -47,11 +51,16 @@ public:
 
 // The extension the file dialogs add to a name without one; their filter is UI string 514.
 inline constexpr char kKvnSuffix[] = "kvn";
+// The program sheet's, with the filter 761.
+inline constexpr char kSheetSuffix[] = "pdf";
 
 // The dialogs as TMainDialogs shows them, made but not run, so that a test can look at them.
 // The open or save dialog, in a folder, proposing a file (empty: no name yet).
 std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
                                             const QString& folder, const QString& proposed = {});
+// The program sheet's save dialog, in a folder, proposing a file.
+std::unique_ptr<QFileDialog> MakeSheetDialog(QWidget* parent, const QString& folder,
+                                             const QString& proposed);
 // The unsaved-changes question with Yes, No and Cancel, Yes the default.
 std::unique_ptr<QMessageBox> MakeSaveQuestion(QWidget* parent);
 // A message with an OK button: an error (critical) or a plain one (information).

@@ -465,10 +465,12 @@ void TMainForm::HyperHelpClick() {
 // --- Commands ------------------------------------------------------------------------------------
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {
-    // Keys that reach the window from its other controls: only the Alt letters count here.
-    if (event->modifiers() & Qt::AltModifier) {
+    // Keys that reach the window from its other controls: only the Alt letters and the sheet's
+    // Ctrl+P count here.
+    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) {
         const model::TCommand command = CommandForKeyEvent(*event);
-        if (command != model::TCommand::None) {
+        const bool alt = (event->modifiers() & Qt::AltModifier) != 0;
+        if (command != model::TCommand::None && (alt || command == model::TCommand::Print)) {
             RunCommand(command);
             return;
         }
@@ -515,6 +517,9 @@ void TMainForm::RunCommand(model::TCommand command) {
         case TCommand::Save:
             SaveFile();
             break;
+        case TCommand::Print:
+            SaveSheet();
+            break;
         case TCommand::Quit:
             Quit();
             return;
@@ -546,9 +551,20 @@ bool TMainForm::BuildCode(const model::TActionProgram& program, bool sensorsEnab
 TCodeForm& TMainForm::CodeView() {
     if (codeView_ == nullptr) {
         ownCodeView_ = std::make_unique<TCodeForm>(this);
-        codeView_ = ownCodeView_.get();
+        SetCodeView(ownCodeView_.get());
     }
     return *codeView_;
+}
+
+void TMainForm::SetCodeView(TCodeForm* codeView) {
+    if (codeView_ != nullptr) {
+        disconnect(codeView_, nullptr, this, nullptr);
+    }
+    codeView_ = codeView;
+    if (codeView_ != nullptr) {
+        connect(codeView_, &TCodeForm::SheetRequested, this,
+                [this] { SaveSheet(codeView_); });
+    }
 }
 
 // --- The running step ----------------------------------------------------------------------------
@@ -694,6 +710,13 @@ void TMainForm::SaveFile() {
     files_->Save(*dialogs_);
     UpdateTitle();
     KeepRecoveryCopy();  // saved: the copy goes
+}
+
+void TMainForm::SaveSheet(QWidget* parent) {
+    if (!document_) {
+        return;
+    }
+    files_->SaveSheet(*dialogs_, sensorsEnabled_->isChecked(), parent != nullptr ? *parent : *this);
 }
 
 bool TMainForm::Quit() {

@@ -68,8 +68,9 @@ public:
 
     // Replaces the questions and file dialogs (tests answer them without a modal loop).
     void SetDialogs(std::unique_ptr<TMainDialogs> dialogs);
-    // The code view that View shows; without one the window makes its own.
-    void SetCodeView(TCodeForm* codeView) { codeView_ = codeView; }
+    // The code view that View shows; without one the window makes its own. Its sheet button
+    // saves the program sheet.
+    void SetCodeView(TCodeForm* codeView);
     // What Go runs the program with (its progress window included). Without one, Go only
     // builds the code.
     void SetRunController(TRunController* run);
@@ -98,6 +99,9 @@ public:
     void Test();
     void LoadFile();
     void SaveFile();
+    // Ctrl+P and the code view's button: the program sheet as a PDF, its dialogs on top of
+    // parent (none: this window).
+    void SaveSheet(QWidget* parent = nullptr);
     // Asks about unsaved changes, writes the settings and ends; false when the user stays.
     bool Quit();
     void ActionDblClick(int kind);

@@ -1,10 +1,16 @@
 #include "ui/program_files.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <span>
+
+#include "model/kvn_file.h"
+#include "resources/ui_strings.h"
 #include "ui/main_dialogs.h"
+#include "ui/program_sheet.h"
 #include "ui/ui_text.h"
 
 namespace kavrin::ui {
@@ -32,6 +38,16 @@ QString FileMessage(const model::TFileResult& result, const QString& name) {
 }
 
 }  // namespace
+
+
+QString ProposedSheetName(const QString& programFile, const QString& folder) {
+    const QString suffix = QLatin1Char('.') + QString::fromLatin1(kSheetSuffix);
+    if (programFile.isEmpty()) {
+        return QDir(folder).filePath(UiString(resources::str::kSheetUntitled) + suffix);
+    }
+    const QFileInfo info(programFile);
+    return info.dir().filePath(info.completeBaseName() + suffix);
+}
 
 TProgramFiles::TProgramFiles(model::TActionDocument& document, QWidget& parent)
     : document_(document), parent_(parent), folder_(DefaultFileFolder()) {}
@@ -82,6 +98,42 @@ bool TProgramFiles::Save(TMainDialogs& dialogs) {
         return false;
     }
     folder_ = QFileInfo(name).absolutePath();
+    return true;
+}
+
+bool TProgramFiles::SaveSheet(TMainDialogs& dialogs, bool sensorsEnabled, QWidget& parent) {
+    const QString current = FromCorePath(document_.FileName());
+    const QString proposed = ProposedSheetName(current, folder_);
+    QString name = dialogs.SheetFileName(&parent, QFileInfo(proposed).absolutePath(), proposed);
+    if (name.isEmpty()) {
+        return false;
+    }
+    if (QFileInfo(name).suffix().compare(QString::fromLatin1(kSheetSuffix), Qt::CaseInsensitive) != 0) {
+        name += QLatin1Char('.') + QString::fromLatin1(kSheetSuffix);
+    }
+    TSheetSource source;
+    source.title = current.isEmpty() ? UiString(resources::str::kSheetUntitled)
+                                     : QFileInfo(current).fileName();
+    source.date = QDate::currentDate();
+    source.mode = document_.Mode();
+    source.sensorsEnabled = sensorsEnabled;
+    source.program = document_.Program();
+    const QByteArray pdf = TProgramSheet(source).Pdf();
+    if (pdf.isEmpty()) {
+        dialogs.ShowError(&parent, UiString(resources::str::kCannotSaveFile)
+                                       .arg(name, UiString(resources::str::kSheetNotMade)));
+        return false;
+    }
+    const model::TFileResult result = model::SaveFileWhole(
+        ToCorePath(name), std::span(reinterpret_cast<const std::uint8_t*>(pdf.constData()),
+                                    static_cast<std::size_t>(pdf.size())));
+    if (!result.ok) {
+        dialogs.ShowError(&parent, FromCore(result.message));
+        return false;
+    }
+    if (!dialogs.OpenWithViewer(name)) {
+        dialogs.ShowMessage(&parent, UiString(resources::str::kSheetNoViewer).arg(name));
+    }
     return true;
 }
 

@@ -23,6 +23,9 @@ QString FromCorePath(const std::filesystem::path& path);
 // The user's documents folder, or the home folder where there is none.
 QString DefaultFileFolder();
 
+// The file the sheet's dialog proposes for a program (its file's path; empty: none yet).
+QString ProposedSheetName(const QString& programFile, const QString& folder);
+
 class TProgramFiles {
 public:
     TProgramFiles(model::TActionDocument& document, QWidget& parent);
@@ -39,6 +42,12 @@ public:
     bool LoadNamed(const QString& name, TMainDialogs& dialogs);
     // The save dialog, proposing the program's file; true when the program was written.
     bool Save(TMainDialogs& dialogs);
+    // The program sheet (program_sheet.h) of the document as it stands: the sheet's save dialog
+    // proposes the program's file with ".pdf" beside it (a program without a file: the dialogs'
+    // folder and UI string 764), the PDF is written whole and then shown by the system's viewer.
+    // A name that does not end in ".pdf" gets it, so no sheet lands on a program file. Failures
+    // go to the error box, the dialogs on top of parent. True when the sheet was written.
+    bool SaveSheet(TMainDialogs& dialogs, bool sensorsEnabled, QWidget& parent);
 
 private:
     model::TActionDocument& document_;

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDate>
 #include <QEventLoop>
+#include <QLabel>
 #include <QPixmap>
 #include <QTimer>
 
@@ -23,6 +25,7 @@
 #include "ui/code_view.h"
 #include "ui/main_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/program_sheet.h"
 #include "ui/progress_window.h"
 #include "ui/run_controller.h"
 #include "ui/simulator_window.h"
@@ -47,20 +50,45 @@ codegen::TProgramText SampleProgramText() {
 // The robot just after its right detector has seen the top wall.
 constexpr sim::VirtualTime kSimulatorScreenshotTime = 10'400 * sim::kMicrosPerMs;
 
-std::unique_ptr<TMainForm> MainWindowIn(model::TMode mode) {
-    auto window = std::make_unique<TMainForm>();
-    window->BuildForMode(mode);
-    model::TActionDocument& document = *window->Document();
+// The sample program and, in Advanced mode, a whisker reaction: back off and turn away, and
+// Set 1 in the second step's Left column.
+void AddSample(model::TActionDocument& document) {
     AddSampleProgram(document);
-    if (mode == model::TMode::Advanced) {
-        // A whisker reaction: back off and turn away, used by the first step's Left column.
+    if (document.Mode() == model::TMode::Advanced) {
         document.InsertIntoList(model::kSensorSetAll, 1, 8, model::akBackward);
         document.InsertIntoList(model::kSensorSetAll, 2, 6, model::akRotateRight);
         document.InsertStepIntoList(model::kSensorSet1, 1, {model::akStopWait, 5, {0, 0, 0}});
         document.DropSensorSet(model::kMainList, 2, model::gcLeft, 1);
+    }
+}
+
+std::unique_ptr<TMainForm> MainWindowIn(model::TMode mode) {
+    auto window = std::make_unique<TMainForm>();
+    window->BuildForMode(mode);
+    model::TActionDocument& document = *window->Document();
+    AddSample(document);
+    if (mode == model::TMode::Advanced) {
         document.SetSelection(model::kMainList, {2, 2});
     }
     return window;
+}
+
+// The first page of the Advanced sample's program sheet. The date is fixed, so that the picture
+// only changes with the sheet.
+std::unique_ptr<QWidget> SheetPicture() {
+    constexpr int kDotsPerInch = 80;
+    model::TActionDocument document(model::TMode::Advanced);
+    AddSample(document);
+    TSheetSource source;
+    source.title = UiString(resources::str::kSheetUntitled);
+    source.date = QDate(2025, 3, 14);
+    source.mode = document.Mode();
+    source.program = document.Program();
+    const QPixmap page = QPixmap::fromImage(TProgramSheet(source).PageImage(0, kDotsPerInch));
+    auto label = std::make_unique<QLabel>();
+    label->setPixmap(page);
+    label->setFixedSize(page.size());
+    return label;
 }
 
 // What the test window works on, made before the window and gone after it: no port opens.
@@ -275,6 +303,7 @@ std::vector<TScreenshot> Screenshots() {
         {QStringLiteral("simulator.png"), SimulatorAtWork},
         {QStringLiteral("simulator-mission.png"), SimulatorOnAMission},
         {QStringLiteral("watching.png"), [] { return std::make_unique<TWatchingPicture>(); }},
+        {QStringLiteral("sheet.png"), SheetPicture},
     };
 }
 

@@ -11,6 +11,8 @@ TEST(KeyTable, FixedKeysAndDefaultAltLetters) {
     EXPECT_EQ(CommandForKey(U'X', kmCtrl | kmShift), TCommand::Cut);
     EXPECT_EQ(CommandForKey(U'V', kmCtrl), TCommand::Paste);
     EXPECT_EQ(CommandForKey(U'Z', kmCtrl), TCommand::Undo);
+    // Ctrl+P is the sheet; Alt+P stays Paste.
+    EXPECT_EQ(CommandForKey(U'p', kmCtrl), TCommand::Print);
     const std::pair<char32_t, TCommand> alt[] = {
         {U'D', TCommand::Delete}, {U'C', TCommand::Copy}, {U'T', TCommand::Cut},
         {U'P', TCommand::Paste},  {U'U', TCommand::Undo}, {U'G', TCommand::Run},

@@ -75,8 +75,9 @@ bool Expected(int id) {
            (id >= str::kMissionSquareTitle && id <= str::kMissionMazeGoal) ||
            (id >= str::kFileCannotRead && id <= str::kMissionStepsTwice) ||
            (id >= str::kSimStepMain && id <= str::kSimOlderProgram) ||
-           (id >= str::kRunningStepNumber && id <= str::kFirstActionDescription + 7) ||
-           (id >= str::kRecoverNamedProgram && id <= kLastUIString);
+           (id >= str::kRunningStepNumber && id <= str::kLastActionDescription) ||
+           (id >= str::kRecoverNamedProgram && id <= str::kRecoverUnnamedProgram) ||
+           (id >= str::kSheetDialogTitle && id <= str::kLastSheetString);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {

@@ -346,6 +346,10 @@ TEST_P(Languages, FileDialogs) {
                                                       : QStringLiteral("save dialog"));
         dialog->close();
     }
+    const std::unique_ptr<QFileDialog> sheet = MakeSheetDialog(nullptr, empty.path(), {});
+    sheet->setOption(QFileDialog::DontUseNativeDialog);
+    Look(*sheet, QStringLiteral("sheet dialog"));
+    sheet->close();
     Check();
 }
 

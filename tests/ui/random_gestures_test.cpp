@@ -71,7 +71,7 @@ TKey RandomKey(TRng& rng, bool commands) {
         Qt::Key_Delete, Qt::Key_Insert, Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter,
         Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Left,   Qt::Key_Right,  Qt::Key_Tab,
         Qt::Key_0,      Qt::Key_1,      Qt::Key_5,      Qt::Key_9,      Qt::Key_Backspace};
-    static constexpr Qt::Key kCtrl[] = {Qt::Key_C, Qt::Key_X, Qt::Key_V, Qt::Key_Z};
+    static constexpr Qt::Key kCtrl[] = {Qt::Key_C, Qt::Key_X, Qt::Key_V, Qt::Key_Z, Qt::Key_P};
     const std::string_view letters = model::kDefaultCommandLetters;
     const int choice = Pick(rng, 0, commands ? 9 : 5);
     if (choice >= 6) {
@@ -79,7 +79,7 @@ TKey RandomKey(TRng& rng, bool commands) {
         return {static_cast<Qt::Key>(Qt::Key_A + (letter - 'A')), Qt::AltModifier};
     }
     if (choice == 5) {
-        return {kCtrl[Pick(rng, 0, 3)], Qt::ControlModifier};
+        return {kCtrl[Pick(rng, 0, static_cast<int>(std::size(kCtrl)) - 1)], Qt::ControlModifier};
     }
     return {kPlain[Pick(rng, 0, static_cast<int>(std::size(kPlain)) - 1)], Qt::NoModifier};
 }
@@ -145,6 +145,10 @@ public:
         return Chance(rng_, 20) ? QString()
                                 : folder_ + QStringLiteral("/p%1.kvn").arg(Pick(rng_, 0, 2));
     }
+    QString SheetFileName(QWidget*, const QString&, const QString&) override {
+        return Chance(rng_, 30) ? QString() : folder_ + QStringLiteral("/sheet.pdf");
+    }
+    bool OpenWithViewer(const QString&) override { return Chance(rng_, 80); }
     void ShowError(QWidget*, const QString&) override {}
     void ShowMessage(QWidget*, const QString&) override {}
     bool AskShowTokenizerError(QWidget*, const QString&, const QString&) override {
