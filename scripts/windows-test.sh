@@ -77,6 +77,20 @@ for program in "$WORK/beginner.kvn" "$WORK/advanced.kvn --advanced"; do
     compare "run --trace $*" run "$@" --trace --seconds 2
     compare "simulate $*" simulate "$@"
 done
+# Names outside the ANSI code page (a pupil's Greek "Documents" folder): read, written and named
+# in messages as they are.
+GREEK="$WORK/Έγγραφα"
+mkdir -p "$GREEK"
+cp "$WORK/beginner.kvn" "$GREEK/μαθητής.kvn"
+compare "show in a Greek folder" show "$GREEK/μαθητής.kvn"
+compare "simulate in a Greek folder" simulate "$GREEK/μαθητής.kvn" --mission square
+compare "show of a missing Greek name" show "$GREEK/λείπει.kvn"
+# (The judge joins folder and file with the system's separator, so its lines differ by that.)
+wine "$DIR/kavrin-cli.exe" judge --mission square "$GREEK" --csv "$GREEK/τάξη.csv" >/dev/null 2>&1 || true
+grep -q 'μαθητής.kvn,square,' "$GREEK/τάξη.csv" 2>/dev/null || fail "judge of a Greek folder: no row in its CSV"
+wine "$DIR/kavrin-cli.exe" compile "$(ls tests/data/fuzz/*.src | head -n 1)" --image "$GREEK/εικόνα.img" \
+    >/dev/null 2>&1
+[ -s "$GREEK/εικόνα.img" ] || fail "compile --image into a Greek folder wrote nothing there"
 for src in tests/data/fuzz/*.src; do
     compare "compile --blocks $src" compile "$src" --blocks
     compare "compile --listing $src" compile "$src" --listing

@@ -4,6 +4,7 @@
 // system's.
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+#include <shellapi.h>
 #endif
 
 namespace {
@@ -68,6 +71,37 @@ void UseBinaryStreams() {
 #endif
 }
 
+// The arguments after the program's name, in UTF-8, which every command takes file names in.
+// Windows hands main() its arguments in the ANSI code page, where a Greek or Cyrillic folder's
+// letters become "?": there they are read wide from the command line instead.
+std::vector<std::string> Arguments(int argc, char** argv) {
+#if defined(_WIN32)
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide != nullptr && i < count; ++i) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+        if (size > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), size, nullptr, nullptr);
+        args.push_back(std::move(arg));
+    }
+    LocalFree(wide);
+    return args;
+#else
+    return {argv + 1, argv + argc};
+#endif
+}
+
+// Everything printed is UTF-8 (file names, the string table's texts): a Windows console is told
+// so, where it would otherwise show the bytes in its own code page.
+void UseUtf8Console() {
+#if defined(_WIN32)
+    SetConsoleOutputCP(CP_UTF8);
+#endif
+}
+
 // Takes "--language CODE" out of the arguments, wherever it stands. False when its value is
 // missing or names no language.
 bool TakeLanguage(std::vector<std::string_view>& args, std::string_view& language) {
@@ -89,7 +123,9 @@ bool TakeLanguage(std::vector<std::string_view>& args, std::string_view& languag
 
 int main(int argc, char** argv) {
     UseBinaryStreams();
-    std::vector<std::string_view> all(argv + 1, argv + argc);
+    UseUtf8Console();
+    const std::vector<std::string> arguments = Arguments(argc, argv);
+    std::vector<std::string_view> all(arguments.begin(), arguments.end());
     std::string_view language;
     if (!TakeLanguage(all, language)) {
         return 2;

@@ -97,7 +97,7 @@ void PrintSourceError(const std::string& name, const std::string& text, const ch
 }
 
 bool IsActionFile(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
+    std::string ext = fileio::ShownPath(fileio::PathFromUtf8(path).extension());
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext == ".kvn";

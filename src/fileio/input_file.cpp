@@ -15,6 +15,8 @@
 #include <unistd.h>
 #endif
 
+#include "fileio/file_reason.h"
+
 namespace kavrin::fileio {
 
 namespace {
@@ -147,7 +149,7 @@ ReadResult ReadRegularFile(const std::filesystem::path& path, std::size_t limit,
 std::string ReadResult::Reason() const {
     switch (problem) {
         case ReadProblem::kNone: return {};
-        case ReadProblem::kSystem: return error.message();
+        case ReadProblem::kSystem: return SystemWords(error);
         case ReadProblem::kNotRegular: return "not a regular file";
         case ReadProblem::kTooLarge: return "larger than " + std::to_string(limit) + " bytes";
     }

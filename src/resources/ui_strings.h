@@ -160,7 +160,7 @@ inline constexpr int kReasonAccessDenied = 525;
 inline constexpr int kReasonDiskFull = 526;
 inline constexpr int kReasonReadOnly = 527;
 inline constexpr int kReasonIsFolder = 528;
-inline constexpr int kReasonSystemError = 529;  // %1: the system's error number
+inline constexpr int kReasonSystemError = 529;  // %1: the system's error number and its words
 
 // Code generator and program text.
 inline constexpr int kAnchorMissing = 530;
@@ -335,4 +335,11 @@ inline constexpr int kSheetContinued = 779;     // %1: the list's name
 inline constexpr int kSheetNoViewer = 780;      // %1: the file
 inline constexpr int kSheetNotMade = 781;       // a reason for 522
 inline constexpr int kLastSheetString = 781;
+// More reasons a file could not be opened or written (after 524 to 529).
+inline constexpr int kReasonBadName = 785;
+inline constexpr int kReasonNameTooLong = 786;
+inline constexpr int kReasonNotAFolder = 787;
+inline constexpr int kReasonInUse = 788;
+inline constexpr int kReasonDiskError = 789;
+inline constexpr int kReasonExists = 790;
 }  // namespace kavrin::resources::str

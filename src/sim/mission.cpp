@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "fileio/input_file.h"
 #include "resources/ui_strings.h"
 #include "sim/text_lines.h"
 
@@ -167,7 +168,7 @@ public:
             return Fail(fileName, 0, Message(str::kMissionNoTasks));
         }
         if (mission_.title.empty()) {
-            mission_.title = std::filesystem::path(fileName).filename().string();
+            mission_.title = fileio::ShownPath(fileio::PathFromUtf8(fileName).filename());
         }
         mission_.name = fileName;
         mission_.arena = std::move(arena);

@@ -22,8 +22,11 @@
 #include <vector>
 
 #include "fileio/file_lock.h"
+#include "fileio/file_reason.h"
 #include "fileio/input_file.h"
 #include "fileio/output_file.h"
+#include "resources/resources.h"
+#include "resources/ui_strings.h"
 
 namespace kavrin::fileio {
 namespace {
@@ -196,6 +199,22 @@ TEST_F(FileIo, ALockIsHeldByOneAtATime) {
     const FileLock nowhere(Path("none") / "x.lock");
     EXPECT_FALSE(nowhere.Held());
     EXPECT_TRUE(static_cast<bool>(nowhere.Error()));
+}
+
+// A reason is words, never a bare number: the ones a user can act on by name, the rest with the
+// system's own words (a Greek or Cyrillic path once gave only "System error 22").
+TEST(FileReason, NamesWhatAUserCanActOnAndGivesTheSystemsWordsForTheRest) {
+    namespace str = resources::str;
+    EXPECT_EQ(SystemReasonText(std::make_error_code(std::errc::invalid_argument)),
+              resources::GetUIString(str::kReasonBadName));
+    EXPECT_EQ(SystemReasonText(std::make_error_code(std::errc::file_exists)),
+              resources::GetUIString(str::kReasonExists));
+    const std::error_code other = std::make_error_code(std::errc::too_many_files_open);
+    EXPECT_EQ(SystemReasonText(other),
+              resources::FormatUIString(str::kReasonSystemError,
+                                        {std::to_string(other.value()) + " (" + SystemWords(other) + ")"}));
+    EXPECT_FALSE(SystemWords(other).empty());
+    EXPECT_NE(SystemWords(other).back(), '.');
 }
 
 }  // namespace

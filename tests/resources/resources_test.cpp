@@ -77,7 +77,8 @@ bool Expected(int id) {
            (id >= str::kSimStepMain && id <= str::kSimOlderProgram) ||
            (id >= str::kRunningStepNumber && id <= str::kLastActionDescription) ||
            (id >= str::kRecoverNamedProgram && id <= str::kRecoverUnnamedProgram) ||
-           (id >= str::kSheetDialogTitle && id <= str::kLastSheetString);
+           (id >= str::kSheetDialogTitle && id <= str::kLastSheetString) ||
+           (id >= str::kReasonBadName && id <= str::kReasonExists);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {
