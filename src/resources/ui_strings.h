@@ -342,4 +342,6 @@ inline constexpr int kReasonNotAFolder = 787;
 inline constexpr int kReasonInUse = 788;
 inline constexpr int kReasonDiskError = 789;
 inline constexpr int kReasonExists = 790;
+// The welcome help (430) where serial ports are not called COM ports.
+inline constexpr int kHelpWelcomeSerialPort = 791;
 }  // namespace kavrin::resources::str

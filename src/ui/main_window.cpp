@@ -41,6 +41,13 @@ namespace str = resources::str;
 constexpr char kSkyBlue[] = "#A6CAF0";
 constexpr int kCaptionPixels = 11;
 
+// The first help names the port the way the system does: COM ports on Windows only.
+#if defined(_WIN32)
+constexpr int kWelcomeHelp = str::kHelpWelcome;
+#else
+constexpr int kWelcomeHelp = str::kHelpWelcomeSerialPort;
+#endif
+
 bool IsAdvanced(model::TMode mode) { return mode == model::TMode::Advanced; }
 
 void PaintLightBlueOnBlack(QWidget* widget, bool bold) {
@@ -178,7 +185,7 @@ void TMainForm::BuildForMode(model::TMode mode) {
         sensorsEnabled_->hide();
     }
     HyperHelpClick();
-    SetHelp(str::kHelpWelcome);
+    SetHelp(kWelcomeHelp);
     SetTabOrder();
     RefreshAll();
     FocusCurrentGrid();

@@ -18,6 +18,7 @@
 
 #include "resources/ui_strings.h"
 #include "ui/ui_text.h"
+#include "ui/window_place.h"
 
 namespace kavrin::ui {
 
@@ -375,6 +376,7 @@ void TProgressForm::Centre() {
     }
     move(around.left() + around.width() / 2 - width() / 2,
          around.top() + around.height() / 2 - height() / 2);
+    KeepOnScreen(*this);
 }
 
 // Transient for the window that started the run, so that no window manager puts it behind;

@@ -27,6 +27,7 @@
 #include "ui/robot_state_panel.h"
 #include "ui/run_timeline.h"
 #include "ui/ui_text.h"
+#include "ui/window_place.h"
 
 namespace kavrin::ui {
 
@@ -329,11 +330,24 @@ void TSimulatorForm::ShowProgram(const sim::Eeprom& image,
                                  std::optional<sim::StepVariables> variables) {
     StartProgram(image, variables);
     quietShow_.start();
+    PlaceFirstTime();
     show();
     raise();
     // A dialog that holds the user's answer stays on top.
     if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this) {
         modal->raise();
+    }
+}
+
+// The first time it opens, beside the main window and on the screen; later where the user left it.
+void TSimulatorForm::PlaceFirstTime() {
+    if (placed_ || !isWindow()) return;  // (a picture may hold it as a child)
+    placed_ = true;
+    if (!testAttribute(Qt::WA_Resized)) adjustSize();
+    if (const QWidget* main = parentWidget(); main != nullptr && main->isVisible()) {
+        MoveBeside(*this, *main);
+    } else {
+        KeepOnScreen(*this);
     }
 }
 

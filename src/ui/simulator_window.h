@@ -141,6 +141,7 @@ private:
     QWidget* BuildTerminal();
     void BuildArenaBox();
     void ConnectControls();
+    void PlaceFirstTime();
     void AttachLine();
     void DetachLine();
     void ArenaChosen(int index);
@@ -173,6 +174,7 @@ private:
     std::optional<sim::VirtualTime> moment_;  // replaying the record at this time
     sim::RunningStep shownStep_;              // as last announced
     bool olderProgram_ = false;
+    bool placed_ = false;  // placed beside the main window once
     QTimer timer_{this};  // "frameTimer"
     // Just shown after a run: a window manager that hands it the focus (when the progress window
     // closes) is overruled, and the focus goes back to where the user works.
