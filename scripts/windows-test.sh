@@ -32,9 +32,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ \
         /d "Liberation Sans" /f >/dev/null 2>&1
 fi
+# (Set on every run, so that a prefix made before it gets it too.)
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Courier New" /t REG_SZ \
+    /d "Liberation Mono" /f >/dev/null 2>&1
 # Windows' font folder holds Arial; Wine's is empty. Drawing without a display reads the fonts
 # from there, so it gets Liberation Sans, which has Arial's metrics.
-ln -sf /usr/share/fonts/truetype/liberation2/LiberationSans-*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+# Courier New, which the code view asks for, is Liberation Mono's metrics in the same way.
+ln -sf /usr/share/fonts/truetype/liberation2/LiberationSans-*.ttf \
+    /usr/share/fonts/truetype/liberation2/LiberationMono-*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 # One server for every run below, started by a first program alone: programs started in
 # parallel on a cold server have been seen to hang.
 wineserver -p 60 >/dev/null 2>&1 || true

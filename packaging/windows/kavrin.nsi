@@ -28,12 +28,20 @@ VIAddVersionKey "CompanyName" "${COMPANY}"
 VIAddVersionKey "FileDescription" "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey "LegalCopyright" "Tessaly"
 
+; The pages' own texts come in the user's language from the setup toolkit's translations; the
+; line along the foot names the program instead of the toolkit.
+BrandingText "${PRODUCT} ${VERSION}"
 !define MUI_ICON "@KAVRIN_ICON@"
 !define MUI_UNICON "@KAVRIN_ICON@"
+!insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\kavrin.exe"
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_WELCOME
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_UNPAGE_FINISH
 ; The first language is the default; setup speaks Greek where Windows does.
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Greek"
