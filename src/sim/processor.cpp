@@ -255,7 +255,7 @@ void Processor::SyncPins() {
 }
 
 void Processor::SetPin(int pin, bool output, bool high) {
-    const auto bit = static_cast<std::uint16_t>(1u << (pin & 15));
+    const auto bit = static_cast<std::uint16_t>(1u << PinOf(pin));
     std::uint16_t& dirs = ram_[kDirsWord];
     std::uint16_t& outs = ram_[kOutsWord];
     dirs = static_cast<std::uint16_t>(output ? dirs | bit : dirs & ~bit);
@@ -292,7 +292,7 @@ void Processor::ExecuteToken(unsigned token, int at) {
         case tok::kLow:
         case tok::kReverse:
         case tok::kInput: {
-            const int pin = Pop() & 15;
+            const int pin = PinOf(Pop());
             const unsigned bit = 1u << pin;
             const bool high = (ram_[kOutsWord] & bit) != 0, output = (ram_[kDirsWord] & bit) != 0;
             if (token == tok::kOutput) SetPin(pin, true, high);
@@ -342,7 +342,7 @@ void Processor::ExecuteToken(unsigned token, int at) {
             const std::uint32_t f2 = token == tok::kFreqout2 ? Pop() : 0;
             const std::uint32_t f1 = Pop();
             const VirtualTime duration = Pop() * kMicrosPerMs;
-            const int pin = Pop() & 15;
+            const int pin = PinOf(Pop());
             SetPin(pin, true, false);
             body_.OnTone(pin, static_cast<std::uint32_t>(duration), f1, f2, now_);
             Wait(duration);
@@ -356,7 +356,7 @@ void Processor::ExecuteToken(unsigned token, int at) {
         case tok::kSerin: Serin(false, at); return;
         case tok::kSerinFlow: Serin(true, at); return;
         case tok::kPulsout: {
-            const int pin = Pop() & 15;
+            const int pin = PinOf(Pop());
             const VirtualTime width = Pop() * kPulseUnit;
             const unsigned bit = 1u << pin;
             SetPin(pin, true, (ram_[kOutsWord] & bit) != 0);
@@ -371,7 +371,7 @@ void Processor::ExecuteToken(unsigned token, int at) {
         case tok::kShiftout: ShiftOut(); return;
         case tok::kButton: Button(); return;
         case tok::kPwm: {
-            const int pin = Pop() & 15;
+            const int pin = PinOf(Pop());
             const VirtualTime cycles = Pop();
             const std::uint16_t duty = Pop();
             SetPin(pin, true, (duty & 0xFF) >= 128);
@@ -489,7 +489,7 @@ void Processor::Lookdown() {
 
 // E(down) E(delay) E(rate) E(target) R(workspace) P(pin) T W(workspace) 0 A(label).
 void Processor::Button() {
-    const int pin = Pop() & 15;
+    const int pin = PinOf(Pop());
     unsigned workspace = Pop() & 0xFF;
     const bool target = (Pop() & 1u) != 0;
     const unsigned rate = Pop() & 0xFF;
@@ -516,7 +516,7 @@ void Processor::Button() {
 
 // PULSIN, RCTIME and COUNT: E(state or duration) P(pin) T W(variable) 0.
 void Processor::Measure(unsigned token) {
-    const int pin = Pop() & 15;
+    const int pin = PinOf(Pop());
     const std::uint16_t argument = Pop();
     SetPin(pin, false, (ram_[kOutsWord] >> pin) & 1u);
     const bool state = (argument & 1u) != 0;
@@ -556,8 +556,8 @@ void Processor::Measure(unsigned token) {
 
 // E(mode) P(dpin) P(cpin) T L{bits value 0}: LSB first for mode 0, MSB first otherwise.
 void Processor::ShiftOut() {
-    const int clock = Pop() & 15;
-    const int data = Pop() & 15;
+    const int clock = PinOf(Pop());
+    const int data = PinOf(Pop());
     const bool msbFirst = (Pop() & 1u) != 0;
     do {
         const std::vector<std::uint16_t> v = EntryValues(true);
@@ -576,8 +576,8 @@ void Processor::ShiftOut() {
 // E(mode) P(dpin) P(cpin) T L{e(bits) K(0) 0 W(variable) 0}: modes MSBPRE 0, LSBPRE 1, MSBPOST 2,
 // LSBPOST 3 (sampled before or after the clock pulse).
 void Processor::ShiftIn() {
-    const int clock = Pop() & 15;
-    const int data = Pop() & 15;
+    const int clock = PinOf(Pop());
+    const int data = PinOf(Pop());
     const unsigned mode = Pop() & 3u;
     SetPin(data, false, false);
     do {
@@ -602,7 +602,7 @@ void Processor::ShiftIn() {
 void Processor::Dtmfout() {
     const VirtualTime on = Pop() * kMicrosPerMs;
     const VirtualTime off = Pop() * kMicrosPerMs;
-    const int pin = Pop() & 15;
+    const int pin = PinOf(Pop());
     SetPin(pin, true, false);
     do {
         const unsigned key = EntryValue() & 15u;
@@ -614,7 +614,7 @@ void Processor::Dtmfout() {
 // P(mpin) P(zpin) T L{code ~cycles 0}: each code takes its cycles of frames on the mains.
 void Processor::Xout() {
     Pop();
-    const int pin = Pop() & 15;
+    const int pin = PinOf(Pop());
     SetPin(pin, true, false);
     do {
         const std::vector<std::uint16_t> v = EntryValues(true);

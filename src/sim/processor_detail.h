@@ -13,6 +13,10 @@ namespace kavrin::sim::processor_detail {
 namespace tok = wire::token;
 namespace opi = wire::op;
 
+// The module has 16 I/O pins, 0 to 15: an instruction's pin operand is its low four bits.
+inline constexpr int kPinMask = 0x0F;
+constexpr int PinOf(int operand) { return operand & kPinMask; }
+
 std::uint16_t UnaryOperator(unsigned op, std::uint16_t v);
 std::uint16_t BinaryOperator(unsigned op, std::uint16_t a, std::uint16_t b);
 // The comparison in the low 3 bits (2 ">=", 3 "<=", 4 "=", 5 "<>", 6 ">", 7 "<"); 0 and 1

@@ -36,11 +36,14 @@ constexpr std::uint16_t kSkipMark = 1024, kSpStrMark = 4096, kWaitMark = 3140;
 constexpr std::uint16_t kWaitStrUntilZero = 2048, kWaitStrCounted = 2560, kWaitStrEnd = 2816;
 constexpr std::uint16_t kNumberFormat = 4096;
 // Formatter bits: base code (16 - base) in bits 0..3, 16 - digits in bits 4..7.
+constexpr std::uint16_t kFormatFieldMask = 0x0F;
 constexpr std::uint16_t kSignedFormat = 1024, kIndicatedFormat = 2048;
+
+int FormatDigits(std::uint16_t format) { return 16 - ((format >> 4) & kFormatFieldMask); }
 constexpr int kMaxDigits = 16;
 
 int FormatBase(std::uint16_t format) {
-    const int base = 16 - (format & 15);
+    const int base = 16 - (format & kFormatFieldMask);
     return base == 2 || base == 16 ? base : 10;
 }
 
@@ -61,7 +64,7 @@ bool EvenParity(std::uint8_t byte) {
 
 std::string processor_detail::FormatNumber(std::uint16_t format, std::uint16_t value) {
     const int base = FormatBase(format);
-    const int digits = 16 - ((format >> 4) & 15);
+    const int digits = FormatDigits(format);
     std::string text;
     unsigned v = value;
     if ((format & kSignedFormat) && v >= 0x8000) {
@@ -92,7 +95,7 @@ void Processor::SendByte(const SerialMode& m, std::uint8_t byte, VirtualTime pac
         byte &= 0x7F;
         if (!EvenParity(byte)) byte |= 0x80;
     }
-    if (m.pin != kHostPin) SetPin(m.pin & 15, true, true);
+    if (m.pin != kHostPin) SetPin(processor_detail::PinOf(m.pin), true, true);
     Wait(kBitsPerCharacter * m.bitTime);
     if (m.pin == kHostPin) {
         if (hostOut_.size() >= kMaxHostBacklog) {
@@ -274,7 +277,7 @@ std::uint16_t Processor::ReceiveNumber(const SerialMode& m, std::uint16_t format
     const bool isSigned = (format & kSignedFormat) != 0;
     const bool indicated = !any && (format & kIndicatedFormat) != 0;
     const int formatBase = FormatBase(format);
-    const int digits = (format & kFormatterCounted) && !any ? 16 - ((format >> 4) & 15) : kMaxDigits + 1;
+    const int digits = (format & kFormatterCounted) && !any ? FormatDigits(format) : kMaxDigits + 1;
     const char indicator = formatBase == 16 ? '$' : '%';
     int base = formatBase;
     bool negative = false, seen = !indicated;

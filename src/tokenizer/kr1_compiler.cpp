@@ -10,18 +10,18 @@ namespace kavrin::tokenizer {
 
 namespace {
 
-// Indexes into the message table.
+// Indexes into the message table: the messages in their stored order, as Kr1Message counts them.
 namespace msg {
-constexpr int kExpectedStatement = 0, kWrongNextVariable = 1, kSymbolEquals = 2,
-              kLabelColon = 3, kNameTooLong = 4, kExpectedConstant = 5, kExpectedValue = 6,
-              kExpectedVariable = 7, kNextWithoutFor = 8, kExpectedSerinItem = 9,
-              kExpectedLabel = 10, kDebugFull = 11, kUndefined = 12, kTooManyGosubs = 13,
-              kExpectedLogic = 14, kExpectedComma = 15, kExpectedOpen = 16,
-              kExpectedCommaClose = 17, kLabelDefined = 18, kTextCharacter = 19,
-              kSymbolInvalid = 20, kEepromFull = 21, kTooManyFors = 22, kDataMeetsCode = 23,
-              kExpectedEquals = 24, kSymbolsFull = 25, kExpectedDebugItem = 26,
-              kUnrecognized = 27, kExpectedEnd = 28, kExpectedCommaEnd = 29,
-              kExpectedOperatorEnd = 30, kExpectedOperator = 31, kExpectedTo = 32;
+enum Message : int {
+    kExpectedStatement, kWrongNextVariable, kSymbolEquals, kLabelColon, kNameTooLong,
+    kExpectedConstant, kExpectedValue, kExpectedVariable, kNextWithoutFor, kExpectedSerinItem,
+    kExpectedLabel, kDebugFull, kUndefined, kTooManyGosubs, kExpectedLogic, kExpectedComma,
+    kExpectedOpen, kExpectedCommaClose, kLabelDefined, kTextCharacter, kSymbolInvalid, kEepromFull,
+    kTooManyFors, kDataMeetsCode, kExpectedEquals, kSymbolsFull, kExpectedDebugItem, kUnrecognized,
+    kExpectedEnd, kExpectedCommaEnd, kExpectedOperatorEnd, kExpectedOperator, kExpectedTo,
+    kCount
+};
+static_assert(kCount == kKr1MessageCount);
 }  // namespace msg
 
 constexpr char kLineEnd = 3;

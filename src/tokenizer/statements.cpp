@@ -28,7 +28,9 @@ namespace {
 
 inline constexpr int kMaxGosubs = 255;
 inline constexpr int kMaxCaseEndFields = 15;  // 16 CASEs: every one but the first ends a branch
-inline constexpr std::uint8_t kSingleLineThen = 3, kSingleLineElse = 1;
+// A single-line IF's states, counting down: THEN read (its statement comes), THEN's statement
+// done (an ELSE may follow), ELSE read, ELSE's statement done.
+inline constexpr std::uint8_t kSingleLineThen = 3, kSingleLineAfterThen = 2, kSingleLineElse = 1;
 inline constexpr std::uint8_t kSingleLineLast = 3;  // kinds 0..3 are single-line IF states
 inline constexpr int kGosubNumberBits = 8;
 
@@ -167,7 +169,7 @@ constexpr InnerErrors kInsideIf{err::kExpectedStatementOrNext, err::kExpectedSta
 void CompileElseIf() {
     if (S().ifDepth == 0) RaiseError(err::kElseifPrecededIf);
     BlockRecord& b = Innermost(kInsideIf, IsIf);
-    if (b.kind == bk::kIfAfterElse || b.kind < 2) RaiseError(err::kElseifAfterElse);
+    if (b.kind == bk::kIfAfterElse || b.kind < kSingleLineAfterThen) RaiseError(err::kElseifAfterElse);
     EmitToken(token::kGoto);
     AddExit(b, kMaxPendingFields, err::kTooManyElseifs);
     PatchHere(b.pending);
@@ -181,7 +183,7 @@ void CompileElse() {
     if (S().ifDepth == 0) RaiseError(err::kElsePrecededIfCase);
     BlockRecord& b = Innermost(kInsideIf, IsIf);
     if (b.kind == bk::kIfAfterElse) RaiseError(err::kExpectedStatementOrEndif);
-    if (IsSingleLineIf(b) && b.kind != 2) RaiseError(err::kExpectedStatementOrEnd);
+    if (IsSingleLineIf(b) && b.kind != kSingleLineAfterThen) RaiseError(err::kExpectedStatementOrEnd);
     EmitToken(token::kGoto);
     std::int32_t field = -1;
     Reserve(field);
@@ -536,7 +538,7 @@ void FinishStatement() {
             --top->kind;
             return;
         }
-        if (top->kind == 2) {
+        if (top->kind == kSingleLineAfterThen) {
             const Elem next = PeekElem();
             if (IsInstruction(next, instr::kElse) || IsInstruction(next, instr::kElseif)) return;
         }
