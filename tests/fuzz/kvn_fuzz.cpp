@@ -75,9 +75,13 @@ struct Reused {
     // The motion template, loaded once (BuildCode loads it and fills it; this fills a copy).
     codegen::TProgramText motionTemplate = LoadedTemplate();
     tokenizer::TTokenizer tokenizer;
-    // The text the tokenizer was given last. Many mutations leave the generated text as it was
-    // (a byte the encoding ignores, a step for a full list); the tokenizer's run is a function
-    // of its text, so such a text has been checked already and is not compiled again.
+    // The program generated last, and the text the tokenizer was given last. Many mutations
+    // leave the program as it was (a byte the encoding ignores, a step for a full list), or its
+    // text (a sensor set in Beginner mode); the generator's run is a function of the program and
+    // the mode, the tokenizer's of its text, so neither is run again on what it has just checked.
+    model::TActionProgram lastProgram;
+    std::uint8_t lastFlags = 0;
+    bool anyProgram = false;
     std::array<char, tokenizer::kMaxSourceLength> lastSource{};
     std::size_t lastLength = 0;
     bool anySource = false;
@@ -127,6 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(decoded.ok && fuzz::SameProgram(r.expanded, r.program));
     }
     Check(Show(r.program) > 0 || r.program.Count(model::kMainList) == 0);
+    if (r.anyProgram && (flags & 3) == r.lastFlags && fuzz::SameProgram(r.program, r.lastProgram)) return 0;
+    r.lastProgram = r.program;
+    r.lastFlags = flags & 3;
+    r.anyProgram = true;
 
     // A copy for this run: what a run allocates it frees, as libFuzzer's leak check expects (a
     // run that ends with more blocks than it began with is run again, and the heap scanned).
