@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: all deps configure build run test package clean check-sanitizers check-sanitizers-ui \
-	build-asan-ui check-monkey check-tsan check-recovery \
+	build-asan-ui check-monkey check-tsan check-recovery fuzz-build fuzz-long \
 	windows windows-test windows-core windows-core-test
 
 all: build
@@ -55,7 +55,9 @@ clean:
 # Every ctest suite under AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan: any
 # report stops the test that made it, and so fails the target.
 SANITIZER_JOBS ?= 2
+# The window and recovery suites are in it too, hence Qt's own leaks in tests/lsan.supp.
 ASAN_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
 check-sanitizers:
 	cmake -S . -B build-asan $(GENERATOR) -DKAVRIN_SANITIZE=address,undefined -DKAVRIN_BENCH=OFF \
@@ -85,15 +87,38 @@ check-monkey: build-asan-ui
 		build-asan/tests/ui/kavrin_ui_tests --gtest_also_run_disabled_tests \
 		--gtest_filter='RandomGestures.DISABLED_*'
 
-# The threaded suites (the link with the run pipeline, and the windows) under ThreadSanitizer, in
+# The threaded suites (the link with the run pipeline, the judge's workers, the file locks, the
+# tokenizers on threads of their own, the virtual robot's line, the windows and the recovery
+# rounds) under ThreadSanitizer, in
 # build-tsan. A window test forks a helper, hence die_after_fork=0; tests/tsan.supp lists what
 # is reported inside Qt's own uninstrumented code. Tests run several times slower: 600 s each.
 TSAN_ENV := TSAN_OPTIONS="halt_on_error=1 abort_on_error=1 die_after_fork=0 \
 	suppressions=$(CURDIR)/tests/tsan.supp"
 check-tsan:
 	cmake -S . -B build-tsan $(GENERATOR) -DKAVRIN_SANITIZE=thread -DKAVRIN_BENCH=OFF $(CMAKE_FLAGS)
-	cmake --build build-tsan -j$(SANITIZER_JOBS) --target kavrin_link_tests kavrin_run_tests kavrin_judge_tests kavrin_ui_tests kavrin-cli
-	cd build-tsan && $(TSAN_ENV) ctest --output-on-failure --timeout 600 -j$(SANITIZER_JOBS) -L '^(link|run|judge|ui)$$'
+	cmake --build build-tsan -j$(SANITIZER_JOBS) --target kavrin_link_tests kavrin_run_tests kavrin_judge_tests \
+		kavrin_fileio_tests kavrin_tokenizer_tests kavrin_sim_tests kavrin_ui_tests kavrin_recovery_tests \
+		kavrin-cli kavrin
+	cd build-tsan && $(TSAN_ENV) ctest --output-on-failure --timeout 600 -j$(SANITIZER_JOBS) \
+		-L '^(link|run|judge|fileio|tokenizer|sim|ui|recovery)$$'
+
+# The libFuzzer targets (tests/fuzz) in build-fuzz, built with clang.
+FUZZ_TARGETS ?= tokenizer kvn processor mission judge
+fuzz-build:
+	@if [ ! -f build-fuzz/CMakeCache.txt ]; then \
+		CC=clang CXX=clang++ cmake -S . -B build-fuzz $(GENERATOR) -DKAVRIN_FUZZ=ON \
+			-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRIN_BENCH=OFF; \
+	fi
+	cmake --build build-fuzz -j$(SANITIZER_JOBS) --target $(foreach t,$(FUZZ_TARGETS),kavrin_$(t)_fuzz)
+
+# Each target to 10 M executions (FUZZ_RUNS), or for FUZZ_SECONDS each, in FUZZ_JOBS processes
+# (2: the two cores); prints exec/s, the corpus's coverage and whatever was found
+# (scripts/fuzz-long.sh). The corpora stay in build-fuzz/fuzz-long for the next round.
+FUZZ_SECONDS ?= 0
+FUZZ_JOBS ?= 2
+fuzz-long: fuzz-build
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) FUZZ_TARGETS="$(FUZZ_TARGETS)" \
+		$(if $(FUZZ_RUNS),FUZZ_RUNS=$(FUZZ_RUNS)) ./scripts/fuzz-long.sh
 
 # The crash rounds at length (tests/recovery): RECOVERY_ROUNDS times the real kavrin on Xvfb,
 # editing at random, killed with SIGKILL at a random moment, its recovery copy checked against

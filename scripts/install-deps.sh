@@ -6,6 +6,8 @@ set -eu
 
 PACKAGES="
 g++
+clang
+llvm
 make
 cmake
 ninja-build

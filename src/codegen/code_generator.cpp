@@ -52,12 +52,23 @@ using TListAddresses = std::array<int, model::kListCount + 1>;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string ToUpper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+char UpperChar(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+// Whether s, upper-cased, begins with the upper-case word; nothing is copied.
+bool StartsWithWord(std::string_view s, std::string_view word) {
+    if (s.size() < word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (UpperChar(s[i]) != word[i]) return false;
     }
-    return out;
+    return true;
+}
+
+// Where the upper-cased s first holds the upper-case word, npos when it does not.
+std::size_t FindWord(std::string_view s, std::string_view word) {
+    for (std::size_t at = 0; at + word.size() <= s.size(); ++at) {
+        if (StartsWithWord(s.substr(at), word)) return at;
+    }
+    return std::string_view::npos;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -74,9 +85,8 @@ std::string_view Trim(std::string_view s) {
 // The label must stand in column 1: what lies between its end and the first DATA is checked in
 // the untrimmed line, so an indented label leaves part of itself there and fails.
 bool OnlyBlanksBeforeData(const std::string& line) {
-    const std::string upper = ToUpper(line);
-    const std::size_t data = upper.find(kDataWord);
-    if (data == std::string::npos) {
+    const std::size_t data = FindWord(line, kDataWord);
+    if (data == std::string_view::npos) {
         return true;
     }
     if (data < kAnchorLabel.size()) {
@@ -100,13 +110,24 @@ struct TSensorPair {
     std::uint8_t set;
 };
 
+// The pairs ahead of one step: at most one per column for the change from the step before and
+// one per column for a go-back's return to its target. Kept in place: a go-back's jump counts
+// the pairs of every step it passes, for each such step.
+struct TSensorPairs {
+    std::array<TSensorPair, 2 * model::kSensorColumnCount> items{};
+    std::size_t count = 0;
+
+    std::size_t size() const { return count; }
+    const TSensorPair* begin() const { return items.data(); }
+    const TSensorPair* end() const { return items.data() + count; }
+};
+
 // Every column of `to` that differs from `from`, in the order Both, Left, Right.
-void AddColumnChanges(const TBotAction& from, const TBotAction& to,
-                      std::vector<TSensorPair>& pairs) {
+void AddColumnChanges(const TBotAction& from, const TBotAction& to, TSensorPairs& pairs) {
     for (std::size_t c = 0; c < kColumnOrder.size(); ++c) {
         const auto column = kColumnOrder[c];
         if (to.sensors[column] != from.sensors[column]) {
-            pairs.push_back({kColumnCode[c], to.sensors[column]});
+            pairs.items[pairs.count++] = {kColumnCode[c], to.sensors[column]};
         }
     }
 }
@@ -116,8 +137,8 @@ void AddColumnChanges(const TBotAction& from, const TBotAction& to,
 // back every column in which it differs from its target: the jump lands on the target's action
 // and skips the pairs ahead of it, so without these the target would run with the columns of
 // the end of the loop instead of its own on every pass after the first.
-std::vector<TSensorPair> SensorPairs(const TActionProgram& program, int list, int k, TMode mode) {
-    std::vector<TSensorPair> pairs;
+TSensorPairs SensorPairs(const TActionProgram& program, int list, int k, TMode mode) {
+    TSensorPairs pairs;
     if (!EmitsSensorPairs(list, mode)) {
         return pairs;
     }
@@ -261,7 +282,7 @@ int SensorModeNumber(TMode mode, bool sensorsEnabled) {
 int FindAnchorLine(const TProgramText& text) {
     for (int i = 0; i < text.Count(); ++i) {
         const std::string& line = text.Line(i);
-        if (!ToUpper(Trim(line)).starts_with(kAnchorLabel)) {
+        if (!StartsWithWord(Trim(line), kAnchorLabel)) {
             continue;
         }
         return OnlyBlanksBeforeData(line) ? i : -1;
@@ -287,11 +308,9 @@ TBuildResult FillTemplate(const TActionProgram& program, TMode mode, bool sensor
         WriteList(program, list, mode, end, block);
     }
     // The configuration goes first: it is the DATA that places its bytes at address 0.
-    text.InsertLine(anchor, ConfigureLine(program, mode, sensorsEnabled, address));
-    int at = anchor + 1;
-    for (std::string& line : block) {
-        text.InsertLine(at++, std::move(line));
-    }
+    block.insert(block.begin(), ConfigureLine(program, mode, sensorsEnabled, address));
+    const int at = anchor + static_cast<int>(block.size());
+    text.InsertLines(anchor, std::move(block));
     text.ReplaceLine(at, {});  // the anchor line itself, now behind the block
     return {true, {}};
 }

@@ -1,5 +1,7 @@
 #include "codegen/program_text.h"
 
+#include <iterator>
+
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
 
@@ -48,6 +50,15 @@ bool TProgramText::InsertLine(int i, std::string text) {
         return false;
     }
     lines_.insert(lines_.begin() + i, std::move(text));
+    return true;
+}
+
+bool TProgramText::InsertLines(int i, std::vector<std::string> lines) {
+    if (i < 0 || i > Count()) {
+        return false;
+    }
+    lines_.insert(lines_.begin() + i, std::make_move_iterator(lines.begin()),
+                  std::make_move_iterator(lines.end()));
     return true;
 }
 

@@ -49,6 +49,9 @@ public:
     // Inserts a new line before index i; i equal to Count() appends. False when i is outside.
     bool InsertLine(int i, std::string text);
 
+    // Inserts the lines, in their order, before index i (as InsertLine does one).
+    bool InsertLines(int i, std::vector<std::string> lines);
+
     // The lines joined by CR LF, no final line break.
     std::string WholeText() const;
 

@@ -38,8 +38,7 @@ FileProblem ProblemOf(model::TFileProblem problem) {
 // A program read and compiled once, for all its missions.
 struct Prepared {
     std::once_flag once;
-    sim::Eeprom image{};
-    std::optional<sim::StepVariables> variables;
+    CompiledProgram compiled;
 };
 
 void Prepare(const Request& request, tokenizer::TTokenizer& tokenizer, ProgramResult& result, Prepared& prepared) {
@@ -51,24 +50,13 @@ void Prepare(const Request& request, tokenizer::TTokenizer& tokenizer, ProgramRe
         return;
     }
     result.program = program;
-    codegen::TProgramText text;
-    const codegen::TBuildResult built = codegen::BuildCode(program, request.mode, request.sensorsEnabled, text);
-    std::string source;
-    const codegen::TTextResult whole = built.ok ? text.TextForTokenizer(source) : codegen::TTextResult{};
-    if (!built.ok || !whole.ok) {
+    CompileResult compiled = CompileProgram(program, request.mode, request.sensorsEnabled, tokenizer);
+    if (!compiled.compiled) {
         result.problem = FileProblem::NotGenerated;
-        result.message = !built.ok ? built.message : whole.message;
+        result.message = std::move(compiled.message);
         return;
     }
-    const tokenizer::TTokenizerResult& r = tokenizer.Result();
-    if (!tokenizer.LoadSource(source) || tokenizer.Tokenize() != 1) {
-        result.problem = FileProblem::NotGenerated;
-        result.message = r.ErrorMessage != nullptr ? r.ErrorMessage : "the program does not compile";
-        return;
-    }
-    std::copy(r.EepromImage.begin(), r.EepromImage.end(), prepared.image.begin());
-    prepared.variables =
-        sim::FindStepVariables([&tokenizer](std::string_view name) { return tokenizer.FindVariable(name); });
+    prepared.compiled = std::move(*compiled.compiled);
 }
 
 // The record's poses up to the decision, thinned.
@@ -92,10 +80,12 @@ std::vector<sim::Pose> PathOf(const sim::RunRecord& record, sim::VirtualTime unt
     return path;
 }
 
-MissionRun RunMission(const Request& request, const sim::Mission& mission, const ProgramResult& program,
-                      const Prepared& prepared, const std::stop_token& stop) {
+}  // namespace
+
+MissionRun JudgeProgram(const model::TActionProgram& program, const CompiledProgram& compiled,
+                        const sim::Mission& mission, double seconds, const std::stop_token& stop) {
     MissionRun run;
-    if (const auto broken = CheckRules(*program.program, mission.rules)) {
+    if (const auto broken = CheckRules(program, mission.rules)) {
         run.judged = true;
         run.outcome = sim::RuleOutcome(mission, *broken);
         run.path = {mission.arena.start};
@@ -103,9 +93,9 @@ MissionRun RunMission(const Request& request, const sim::Mission& mission, const
     }
     sim::Simulation simulation(mission.arena);
     simulation.SetMission(mission);
-    simulation.Load(prepared.image, prepared.variables);
+    simulation.Load(compiled.image, compiled.variables);
     const sim::MissionJudge& judge = *simulation.Judge();
-    const sim::VirtualTime end = MissionRunEnd(mission, request.seconds);
+    const sim::VirtualTime end = MissionRunEnd(mission, seconds);
     while (simulation.Now() < end && judge.GetVerdict() == sim::Verdict::Open) {
         if (stop.stop_requested()) return run;
         simulation.RunUntil(std::min(end, simulation.Now() + kSlice));
@@ -123,6 +113,8 @@ MissionRun RunMission(const Request& request, const sim::Mission& mission, const
     return run;
 }
 
+namespace {
+
 // The name's key: ASCII letters in lower case.
 std::string SortKey(const std::filesystem::path& path) {
     const std::u8string name = path.filename().u8string();
@@ -139,6 +131,29 @@ bool IsKvnName(const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+CompileResult CompileProgram(const model::TActionProgram& program, model::TMode mode, bool sensorsEnabled,
+                             tokenizer::TTokenizer& tokenizer) {
+    CompileResult result;
+    codegen::TProgramText text;
+    const codegen::TBuildResult built = codegen::BuildCode(program, mode, sensorsEnabled, text);
+    std::string source;
+    const codegen::TTextResult whole = built.ok ? text.TextForTokenizer(source) : codegen::TTextResult{};
+    if (!built.ok || !whole.ok) {
+        result.message = !built.ok ? built.message : whole.message;
+        return result;
+    }
+    const tokenizer::TTokenizerResult& r = tokenizer.Result();
+    if (!tokenizer.LoadSource(source) || tokenizer.Tokenize() != 1) {
+        result.message = r.ErrorMessage != nullptr ? r.ErrorMessage : "the program does not compile";
+        return result;
+    }
+    CompiledProgram& compiled = result.compiled.emplace();
+    std::copy(r.EepromImage.begin(), r.EepromImage.end(), compiled.image.begin());
+    compiled.variables =
+        sim::FindStepVariables([&tokenizer](std::string_view name) { return tokenizer.FindVariable(name); });
+    return result;
+}
 
 bool Result::AllPassed() const {
     for (const ProgramResult& p : programs) {
@@ -219,7 +234,8 @@ Result Judge(const Request& request, const ProgressCallback& progress, std::stop
             ProgramResult& program = result.programs[p];
             std::call_once(prepared[p].once, [&] { Prepare(request, tokenizer, program, prepared[p]); });
             if (program.problem == FileProblem::None) {
-                program.runs[m] = RunMission(request, request.missions[m], program, prepared[p], stop);
+                program.runs[m] = JudgeProgram(*program.program, prepared[p].compiled, request.missions[m],
+                                               request.seconds, stop);
                 if (!program.runs[m].judged) return;  // stopped
             }
             if (progress) {

@@ -27,6 +27,12 @@
 #include "sim/mission.h"
 #include "sim/mission_judge.h"
 #include "sim/plane.h"
+#include "sim/processor.h"
+#include "sim/step_probe.h"
+
+namespace kavrin::tokenizer {
+class TTokenizer;
+}
 
 namespace kavrin::judge {
 
@@ -100,6 +106,28 @@ using ProgressCallback = std::function<void(const Progress&)>;
 // next slice of virtual time and leaves the rest undone: those runs stay not judged, a program
 // never read gets FileProblem::Stopped, and Result::stopped is set.
 Result Judge(const Request& request, const ProgressCallback& progress = {}, std::stop_token stop = {});
+
+// A program generated and compiled for the virtual robot, once for all its missions.
+struct CompiledProgram {
+    sim::Eeprom image{};
+    std::optional<sim::StepVariables> variables;  // where its running step is kept
+};
+
+struct CompileResult {
+    std::optional<CompiledProgram> compiled;
+    std::string message;  // why not (FileProblem::NotGenerated), in the run's language
+};
+
+// Generates the lists into the motion template and compiles them with the tokenizer given, as
+// Judge does for each program it has read.
+CompileResult CompileProgram(const model::TActionProgram& program, model::TMode mode, bool sensorsEnabled,
+                             tokenizer::TTokenizer& tokenizer);
+
+// One program against one mission, as Judge runs each pair: the mission's rules first, then a
+// fresh simulation of the compiled program up to MissionRunEnd(mission, seconds). Not judged when
+// the stop token ended it first.
+MissionRun JudgeProgram(const model::TActionProgram& program, const CompiledProgram& compiled,
+                        const sim::Mission& mission, double seconds, const std::stop_token& stop = {});
 
 // Where a mission's run ends at the latest: the given seconds when above 0, else the mission's
 // limit and one more second, else kDefaultMissionSeconds.

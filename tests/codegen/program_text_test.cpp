@@ -47,6 +47,12 @@ TEST(ProgramText, EditingOperationsStayInsideTheText) {
     EXPECT_EQ(text.Line(4), "");
     EXPECT_EQ(text.Line(-1), "");
     EXPECT_EQ(text.Count(), 4);
+
+    EXPECT_TRUE(text.InsertLines(1, {"a", "b"}));  // in their order, before the line
+    EXPECT_TRUE(text.InsertLines(6, {"end"}));
+    EXPECT_FALSE(text.InsertLines(8, {"x"}));
+    EXPECT_FALSE(text.InsertLines(-1, {"x"}));
+    EXPECT_EQ(text.WholeText(), "zero\r\na\r\nb\r\nONE\r\ntwo\r\nthree\r\nend");
 }
 
 TEST(ProgramText, LoadsTextResourcesOrNothing) {

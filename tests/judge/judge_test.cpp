@@ -18,6 +18,7 @@
 #include "judge/rules.h"
 #include "judge_test_util.h"
 #include "language_scope.h"
+#include "tokenizer/tokenizer.h"
 
 namespace kavrin::judge::test {
 namespace {
@@ -80,6 +81,23 @@ TEST(MissionRules, TheFirstRuleBrokenNamesItsStepOrTheListsLength) {
             EXPECT_FALSE(CheckRules(sample, Builtin(name.c_str()).rules)) << path;
         }
     }
+}
+
+TEST(JudgeOne, AProgramInMemoryIsCompiledOnceAndJudgedWithinTheTimeGiven) {
+    tokenizer::TTokenizer tokenizer;
+    const CompileResult parks = CompileProgram(Parks(), model::TMode::Beginner, false, tokenizer);
+    ASSERT_TRUE(parks.compiled) << parks.message;
+    EXPECT_TRUE(parks.compiled->variables);  // its running step can be followed
+    const sim::Mission bay = Builtin("bay");
+    EXPECT_TRUE(JudgeProgram(Parks(), *parks.compiled, bay, 0).outcome.Passed());
+    // Cut short, the run is judged but still open.
+    const MissionRun cut = JudgeProgram(Parks(), *parks.compiled, bay, 0.5);
+    EXPECT_TRUE(cut.judged);
+    EXPECT_EQ(cut.outcome.verdict, sim::Verdict::Open);
+    // Lists that make no program say why, and give nothing to run.
+    const CompileResult outside = CompileProgram(ProgramOf({{akGoBack, 2}}), model::TMode::Beginner, false, tokenizer);
+    EXPECT_FALSE(outside.compiled);
+    EXPECT_FALSE(outside.message.empty());
 }
 
 class JudgeClass : public ::testing::Test {
