@@ -180,6 +180,7 @@ void TMainForm::BuildForMode(model::TMode mode) {
     HyperHelpClick();
     SetHelp(str::kHelpWelcome);
     SetTabOrder();
+    ForwardProgramMode();
     RefreshAll();
     FocusCurrentGrid();
 }
@@ -449,7 +450,14 @@ TSettings TMainForm::CurrentSettings() const {
 
 void TMainForm::SensorsEnabledClick() {
     lists_->SetSensorSetTileEnabled(sensorsEnabled_->isChecked());
+    ForwardProgramMode();
     FocusCurrentGrid();
+}
+
+void TMainForm::ForwardProgramMode() {
+    if (simulator_ != nullptr && document_) {
+        simulator_->SetProgramMode(mode_, sensorsEnabled_->isChecked());
+    }
 }
 
 void TMainForm::HyperHelpClick() {
@@ -562,6 +570,8 @@ void TMainForm::SetSimulator(TSimulatorForm* window) {
     if (simulator_ != nullptr) {
         connect(simulator_, &TSimulatorForm::runningStepChanged, this,
                 &TMainForm::RunningStepChanged);
+        connect(simulator_, &TSimulatorForm::programChosen, this, &TMainForm::LoadAndRun);
+        ForwardProgramMode();
     }
 }
 
@@ -638,7 +648,9 @@ void TMainForm::RunFinished(const run::RunOutcome& outcome) {
             simImage_ = run_->Image();
             simRevision_ = runRevision_;
         }
-        simulator_->ShowProgram(run_->Image(), variables);
+        // Go's program comes with its lists, for the mission's rules.
+        simulator_->ShowProgram(run_->Image(), variables,
+                                fromGo ? std::optional(runProgram_) : std::nullopt);
     }
     // Errors of the link were shown while the progress window was still up; what is left are
     // the tokenizer's refusal and the user's cancel.
@@ -688,6 +700,18 @@ void TMainForm::Test() {
 void TMainForm::LoadFile() {
     files_->Load(*dialogs_);
     RefreshAll();
+}
+
+void TMainForm::LoadAndRun(const QString& path) {
+    // One run at a time: the progress window shows the one under way.
+    if (!document_ || (run_ != nullptr && run_->Busy())) {
+        return;
+    }
+    const bool loaded = files_->LoadAsked(path, *dialogs_);
+    RefreshAll();
+    if (loaded) {
+        Go();
+    }
 }
 
 void TMainForm::SaveFile() {

@@ -78,7 +78,8 @@ public:
     void SetTestWindow(TTestForm* window) { testWindow_ = window; }
     // The window that drives a program delivered to "SIM"; none: such a run shows nothing more.
     // While it runs a program that Go made of the lists as they still are, the lists mark the
-    // step the robot runs.
+    // step the robot runs. It judges a class in this window's mode, and a pupil's program chosen
+    // there is loaded here and run (LoadAndRun).
     void SetSimulator(TSimulatorForm* window);
     // Where the port box's list comes from (none: no port is listed). The application hands
     // in the one its runs use.
@@ -98,6 +99,8 @@ public:
     void Test();
     void LoadFile();
     void SaveFile();
+    // Loads the file as Load does (after the unsaved-changes question) and runs it as Go does.
+    void LoadAndRun(const QString& path);
     // Asks about unsaved changes, writes the settings and ends; false when the user stays.
     bool Quit();
     void ActionDblClick(int kind);
@@ -174,6 +177,8 @@ private:
     void ClearRunMarks();
     void ShowHelpText(int key, const QString& text);
     void ShowTileHelp(int kind);
+    // The simulator judges a class in this window's mode.
+    void ForwardProgramMode();
     void ShowTokenizerRefusal(const run::RunOutcome& outcome);
     // Tells the recovery keeper the document may have changed and times its write.
     void KeepRecoveryCopy();

@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "judge/rules.h"
 #include "resources/ui_strings.h"
 #include "ui/robot_state_panel.h"
 #include "ui/ui_text.h"
@@ -56,24 +57,6 @@ QString LimitSeconds(sim::VirtualTime t) {
     return t % sim::kMicrosPerSecond == 0 ? QString::number(t / sim::kMicrosPerSecond) : Seconds(t);
 }
 
-QString Reason(const sim::MissionJudge& judge) {
-    switch (judge.GetFailure()) {
-        case sim::Failure::Touched:
-            switch (judge.Touched()) {
-                case sim::Thing::TableEdge: return UiString(kMissionTouchedEdge);
-                case sim::Thing::Wall: return UiString(kMissionTouchedWall);
-                case sim::Thing::Box: return UiString(kMissionTouchedBox);
-                case sim::Thing::Disc: return UiString(kMissionTouchedDisc);
-            }
-            break;
-        case sim::Failure::TimeUp: return UiString(kMissionTimeUp);
-        case sim::Failure::ProgramEnded: return UiString(kMissionProgramEnded);
-        case sim::Failure::MovedByHand: return UiString(kMissionMovedByHand);
-        case sim::Failure::None: break;
-    }
-    return {};
-}
-
 // When a mission failed during a step of the lists: "At 6.2 s, during step 3: move forward."
 QString FailedDuring(const sim::Simulation& simulation, const sim::MissionJudge& judge) {
     const sim::StepProbe* probe = simulation.Probe();
@@ -117,10 +100,62 @@ QString MissionGoal(const sim::Mission& mission) {
     return texts != nullptr ? UiString(texts->goal) : FromCore(mission.goal);
 }
 
-QString MissionResultText(const sim::MissionJudge& judge) {
+TRuleCheck CheckProgramRules(const model::TActionProgram& program, const sim::MissionRules& rules) {
+    TRuleCheck check;
+    check.known = true;
+    check.broken = judge::CheckRules(program, rules);
+    check.tilesKept = !judge::CheckRules(program, sim::MissionRules{rules.tiles, std::nullopt});
+    check.stepsKept = !judge::CheckRules(program, sim::MissionRules{std::nullopt, rules.maxSteps});
+    return check;
+}
+
+QString MissionFailureText(sim::Failure failure, sim::Thing touched) {
+    switch (failure) {
+        case sim::Failure::Touched:
+            switch (touched) {
+                case sim::Thing::TableEdge: return UiString(kMissionTouchedEdge);
+                case sim::Thing::Wall: return UiString(kMissionTouchedWall);
+                case sim::Thing::Box: return UiString(kMissionTouchedBox);
+                case sim::Thing::Disc: return UiString(kMissionTouchedDisc);
+            }
+            break;
+        case sim::Failure::TimeUp: return UiString(kMissionTimeUp);
+        case sim::Failure::ProgramEnded: return UiString(kMissionProgramEnded);
+        case sim::Failure::MovedByHand: return UiString(kMissionMovedByHand);
+        case sim::Failure::None: break;
+    }
+    return UiString(kJudgeRunEnded);
+}
+
+QString MissionTaskText(const sim::Mission& mission, const sim::MissionTask& task) {
+    const QString zone = FromCore(mission.zones[task.zone].name);
+    return task.kind == sim::TaskKind::Reach ? UiString(kMissionReach).arg(zone)
+                                             : UiString(kMissionStop).arg(zone, Seconds(task.hold));
+}
+
+QString RuleBrokenText(const sim::RuleBreak& rule) {
+    if (rule.kind == sim::RuleBreak::Kind::Steps) {
+        return UiString(kMissionRuleSteps).arg(rule.steps).arg(rule.allowed);
+    }
+    const QString kind = StepKindText(rule.letter);
+    if (rule.step.list == sim::kMainList) {
+        return UiString(kMissionRuleTile).arg(rule.step.step).arg(kind);
+    }
+    const QString set = rule.step.list == sim::kSetAllList
+                            ? UiString(kSensorSetAllName)
+                            : UiString(kSensorSetName).arg(rule.step.list - sim::kSetAllList);
+    return UiString(kMissionRuleTileInSet).arg(rule.step.step).arg(set, kind);
+}
+
+QString MissionResultText(const sim::MissionJudge& judge, const TRuleCheck& rules) {
+    if (rules.broken) {
+        return UiString(kMissionNotPassed).arg(RuleBrokenText(*rules.broken));
+    }
     switch (judge.GetVerdict()) {
         case sim::Verdict::Passed: return UiString(kMissionPassed).arg(Seconds(judge.DecidedAt()));
-        case sim::Verdict::NotPassed: return UiString(kMissionNotPassed).arg(Reason(judge));
+        case sim::Verdict::NotPassed:
+            return UiString(kMissionNotPassed)
+                .arg(MissionFailureText(judge.GetFailure(), judge.Touched()));
         case sim::Verdict::Open: break;
     }
     return {};
@@ -150,6 +185,7 @@ void TMissionPanel::Clear() {
     rows_.clear();
     noTouchRow_ = false;
     limitRow_ = false;
+    rules_ = {};
 }
 
 void TMissionPanel::SetMission(const sim::Mission& mission) {
@@ -172,10 +208,7 @@ void TMissionPanel::SetMission(const sim::Mission& mission) {
     column->addSpacing(kRowSpacing);
 
     for (const sim::MissionTask& task : mission.tasks) {
-        const QString zone = FromCore(mission.zones[task.zone].name);
-        AddRow(task.kind == sim::TaskKind::Reach
-                   ? UiString(kMissionReach).arg(zone)
-                   : UiString(kMissionStop).arg(zone, Seconds(task.hold)));
+        AddRow(MissionTaskText(mission, task));
     }
     noTouchRow_ = mission.noTouch;
     if (noTouchRow_) {
@@ -235,7 +268,8 @@ void TMissionPanel::Refresh(const sim::Simulation& simulation) {
     if (judge == nullptr || content_ == nullptr) {
         return;
     }
-    const sim::Verdict verdict = judge->GetVerdict();
+    // A rule broken fails the mission at once, whatever the robot does.
+    const sim::Verdict verdict = rules_.broken ? sim::Verdict::NotPassed : judge->GetVerdict();
     const bool failed = verdict == sim::Verdict::NotPassed;
     const auto& progress = judge->Progress();
     std::size_t i = 0;
@@ -256,17 +290,20 @@ void TMissionPanel::Refresh(const sim::Simulation& simulation) {
     if (verdict == sim::Verdict::Open) {
         result = UiString(simulation.Powered() ? kMissionUnderWay : kMissionWaiting);
     } else {
-        result = MissionResultText(*judge);
-        if (failed) {
+        result = MissionResultText(*judge, rules_);
+        if (rules_.broken) {
+            result += QLatin1Char('\n') + UiString(kMissionRuleFix);
+        } else if (failed) {
             if (const QString during = FailedDuring(simulation, *judge); !during.isEmpty()) {
                 result += QLatin1Char('\n') + during;
             }
             result += QLatin1Char('\n') + UiString(kMissionTryAgain);
         }
     }
-    // A decided mission's verdict takes the timeline back to its moment.
+    // A decided mission's verdict takes the timeline back to its moment (a rule's to the start).
     decidedAt_ = verdict == sim::Verdict::Open ? std::optional<sim::VirtualTime>()
-                                                : judge->DecidedAt();
+                 : rules_.broken               ? sim::VirtualTime{0}
+                                               : judge->DecidedAt();
     const Qt::CursorShape cursor = decidedAt_ ? Qt::PointingHandCursor : Qt::ArrowCursor;
     if (result_->cursor().shape() != cursor) {
         result_->setCursor(cursor);

@@ -76,7 +76,8 @@ bool Expected(int id) {
            (id >= str::kFileCannotRead && id <= str::kMissionStepsTwice) ||
            (id >= str::kSimStepMain && id <= str::kSimOlderProgram) ||
            (id >= str::kRunningStepNumber && id <= str::kFirstActionDescription + 7) ||
-           (id >= str::kRecoverNamedProgram && id <= kLastUIString);
+           (id >= str::kRecoverNamedProgram && id <= str::kRecoverUnnamedProgram) ||
+           (id >= str::kJudgeClassButton && id <= kLastUIString);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {
