@@ -337,12 +337,13 @@ inline constexpr int kJudgeTableTip = 827;
 inline constexpr int kJudgeFolderLabel = 828;
 inline constexpr int kJudgeStillToDo = 829;  // %1: what went wrong, %2: the tasks left
 inline constexpr int kJudgeRunEnded = 830;
-// A mission's rules: the panel's rows and a rule broken.
+// A mission's rules: the panel's rows, a rule broken, and the help area's note at a drop.
 inline constexpr int kMissionOnlyTiles = 831;      // %1: the kinds allowed
 inline constexpr int kMissionMostSteps = 832;      // %1: the most steps
 inline constexpr int kMissionRuleTile = 833;       // %1: the step, %2: its kind
 inline constexpr int kMissionRuleTileInSet = 834;  // %1: the step, %2: the set, %3: its kind
 inline constexpr int kMissionRuleSteps = 835;      // %1: the steps, %2: the most allowed
 inline constexpr int kMissionRuleFix = 836;
+inline constexpr int kHelpMissionForbidsTile = 837;  // %1: the mission's title, %2: the kind
 
 }  // namespace kavrin::resources::str

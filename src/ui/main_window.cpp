@@ -21,9 +21,11 @@
 #include "ui/help_texts.h"
 #include "ui/main_dialogs.h"
 #include "ui/main_lists.h"
+#include "ui/mission_panel.h"
 #include "ui/port_box.h"
 #include "ui/program_files.h"
 #include "ui/progress_window.h"
+#include "ui/robot_state_panel.h"
 #include "ui/run_controller.h"
 #include "ui/simulator_window.h"
 #include "ui/skin_buttons.h"
@@ -40,6 +42,8 @@ namespace str = resources::str;
 
 constexpr char kSkyBlue[] = "#A6CAF0";
 constexpr int kCaptionPixels = 11;
+// The help area's key for a mission's note on a tile: one per kind, apart from the string numbers.
+constexpr int kHelpKeysPerNote = 16;
 
 bool IsAdvanced(model::TMode mode) { return mode == model::TMode::Advanced; }
 
@@ -282,6 +286,7 @@ void TMainForm::CreateParts() {
     connect(lists_, &TMainLists::Changed, this, &TMainForm::RefreshAll);
     connect(lists_, &TMainLists::CommandRequested, this, &TMainForm::RunCommand);
     connect(lists_, &TMainLists::HelpWanted, this, &TMainForm::ShowHoverHelp);
+    connect(lists_, &TMainLists::ActionDropped, this, &TMainForm::NoteMissionRules);
 }
 
 void TMainForm::ApplyCaptions() {
@@ -391,6 +396,20 @@ void TMainForm::ShowTileHelp(int kind) {
     }
     ShowHelpText(description,
                  UiString(description) + QLatin1Char('\n') + UiString(str::kHelpPaletteTile));
+}
+
+void TMainForm::NoteMissionRules(int kind) {
+    const sim::Mission* mission = simulator_ != nullptr ? simulator_->CurrentMission() : nullptr;
+    if (mission == nullptr || kind < 0 || kind >= model::kActionKindCount) {
+        return;
+    }
+    const char letter = model::kActionKinds[static_cast<std::size_t>(kind)].letter;
+    if (mission->rules.AllowsTile(letter)) {
+        return;
+    }
+    ShowHelpText(
+        str::kHelpMissionForbidsTile * kHelpKeysPerNote + kind,
+        UiString(str::kHelpMissionForbidsTile).arg(MissionTitle(*mission), StepKindText(letter)));
 }
 
 void TMainForm::ShowHoverHelp(int uiString) {
@@ -538,6 +557,7 @@ void TMainForm::ActionDblClick(int kind) {
     }
     document_->AppendAction(static_cast<std::uint8_t>(kind));
     RefreshAll();
+    NoteMissionRules(kind);
 }
 
 bool TMainForm::BuildCode(const model::TActionProgram& program, bool sensorsEnabled) {

@@ -79,7 +79,8 @@ public:
     // The window that drives a program delivered to "SIM"; none: such a run shows nothing more.
     // While it runs a program that Go made of the lists as they still are, the lists mark the
     // step the robot runs. It judges a class in this window's mode, and a pupil's program chosen
-    // there is loaded here and run (LoadAndRun).
+    // there is loaded here and run (LoadAndRun). Its mission's rules are the ones the help area
+    // names when a tile the mission does not allow goes into a list.
     void SetSimulator(TSimulatorForm* window);
     // Where the port box's list comes from (none: no port is listed). The application hands
     // in the one its runs use.
@@ -177,6 +178,8 @@ private:
     void ClearRunMarks();
     void ShowHelpText(int key, const QString& text);
     void ShowTileHelp(int kind);
+    // A tile of this kind went into a list: the help area says so if the mission forbids it.
+    void NoteMissionRules(int kind);
     // The simulator judges a class in this window's mode.
     void ForwardProgramMode();
     void ShowTokenizerRefusal(const run::RunOutcome& outcome);

@@ -133,6 +133,16 @@ QString MissionTaskText(const sim::Mission& mission, const sim::MissionTask& tas
                                              : UiString(kMissionStop).arg(zone, Seconds(task.hold));
 }
 
+QString MissionTilesText(const std::string& letters) {
+    QStringList kinds;
+    for (const char letter : letters) {
+        kinds.append(StepKindText(letter));
+    }
+    return UiString(kMissionOnlyTiles).arg(kinds.join(QStringLiteral(", ")));
+}
+
+QString MissionStepsText(int steps) { return UiString(kMissionMostSteps).arg(steps); }
+
 QString RuleBrokenText(const sim::RuleBreak& rule) {
     if (rule.kind == sim::RuleBreak::Kind::Steps) {
         return UiString(kMissionRuleSteps).arg(rule.steps).arg(rule.allowed);
@@ -185,6 +195,8 @@ void TMissionPanel::Clear() {
     rows_.clear();
     noTouchRow_ = false;
     limitRow_ = false;
+    tilesRow_ = false;
+    stepsRow_ = false;
     rules_ = {};
 }
 
@@ -217,6 +229,14 @@ void TMissionPanel::SetMission(const sim::Mission& mission) {
     limitRow_ = mission.limit.has_value();
     if (limitRow_) {
         AddRow(UiString(kMissionLimit).arg(LimitSeconds(*mission.limit)));
+    }
+    tilesRow_ = mission.rules.tiles.has_value();
+    if (tilesRow_) {
+        AddRow(MissionTilesText(*mission.rules.tiles));
+    }
+    stepsRow_ = mission.rules.maxSteps.has_value();
+    if (stepsRow_) {
+        AddRow(MissionStepsText(*mission.rules.maxSteps));
     }
     for (TRow& row : rows_) {
         column->addWidget(row.label);
@@ -283,7 +303,17 @@ void TMissionPanel::Refresh(const sim::Simulation& simulation) {
         Show(rows_[i++], failure == sim::Failure::Touched ? Mark::Missed : ruleKept, {});
     }
     if (limitRow_) {
-        Show(rows_[i], failure == sim::Failure::TimeUp ? Mark::Missed : ruleKept, {});
+        Show(rows_[i++], failure == sim::Failure::TimeUp ? Mark::Missed : ruleKept, {});
+    }
+    // What the program is made of is kept or broken from the start, once its lists are known.
+    const auto made = [this](bool kept) {
+        return !rules_.known ? Mark::Open : kept ? Mark::Met : Mark::Missed;
+    };
+    if (tilesRow_) {
+        Show(rows_[i++], made(rules_.tilesKept), {});
+    }
+    if (stepsRow_) {
+        Show(rows_[i], made(rules_.stepsKept), {});
     }
 
     QString result;

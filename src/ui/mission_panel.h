@@ -1,9 +1,9 @@
 #pragma once
 // The simulator window's mission panel: the mission's title and goal, its tasks and rules ticked
-// off as the judge meets them, and at the end the result in words a child understands (passed
-// with the time, or what went wrong and during which step). A click on the result shows that
-// moment again. It only shows the judge's state (sim::MissionJudge) and the rules' check
-// (judge::CheckRules).
+// off as the judge meets them (the rules of what the program is made of as soon as its lists are
+// known), and at the end the result in words a child understands (passed with the time, or what
+// went wrong and during which step). A click on the result shows that moment again. It only
+// shows the judge's state (sim::MissionJudge) and the rules' check (judge::CheckRules).
 
 #include <QFrame>
 #include <QString>
@@ -42,6 +42,9 @@ TRuleCheck CheckProgramRules(const model::TActionProgram& program, const sim::Mi
 QString MissionFailureText(sim::Failure failure, sim::Thing touched);
 // ... a task as its row says it ("Reach zone P"), ...
 QString MissionTaskText(const sim::Mission& mission, const sim::MissionTask& task);
+// ... a rule as its row says it ("Use only: forward, stop and wait"), ...
+QString MissionTilesText(const std::string& letters);
+QString MissionStepsText(int steps);
 // ... and the rule a program broke ("step 4 uses "rotate right", which this mission does not
 // allow").
 QString RuleBrokenText(const sim::RuleBreak& rule);
@@ -89,9 +92,12 @@ private:
     QVBoxLayout* layout_ = nullptr;
     QWidget* content_ = nullptr;  // everything of one mission
     QLabel* result_ = nullptr;
-    std::vector<TRow> rows_;  // the tasks in order, then no-touch and the limit where given
+    // The tasks in order, then no-touch, the limit, the tiles and the steps where given.
+    std::vector<TRow> rows_;
     bool noTouchRow_ = false;
     bool limitRow_ = false;
+    bool tilesRow_ = false;
+    bool stepsRow_ = false;
     TRuleCheck rules_;
     std::optional<sim::VirtualTime> decidedAt_;
 };
