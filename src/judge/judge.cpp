@@ -199,6 +199,7 @@ FolderPrograms ProgramsInFolder(const std::filesystem::path& folder) {
     if (ec) {
         found.files.clear();
         found.error = ec.message();
+        found.reason = ec;
         return found;
     }
     SortPrograms(found.files);

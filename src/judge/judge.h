@@ -21,6 +21,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "model/action_program.h"
@@ -142,6 +143,7 @@ void SortPrograms(std::vector<std::filesystem::path>& programs);
 struct FolderPrograms {
     std::vector<std::filesystem::path> files;  // sorted
     std::string error;                         // the folder could not be read
+    std::error_code reason;                    // and why, for a window to say in its words
 };
 // Every .kvn file (the extension in any letter case) directly in the folder, not in its folders.
 FolderPrograms ProgramsInFolder(const std::filesystem::path& folder);

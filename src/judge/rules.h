@@ -2,7 +2,7 @@
 // A mission's rules about what the program is made of (sim::MissionRules: the `tiles` and `steps`
 // lines), checked against the program's lists before it runs. Every caller that runs an action
 // program on a mission checks them here: the class judge, `kavrin-cli simulate` with a .kvn file
-// and, later, the simulator window.
+// and the simulator window with the lists that Go sent.
 
 #include <optional>
 

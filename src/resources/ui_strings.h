@@ -344,4 +344,41 @@ inline constexpr int kReasonDiskError = 789;
 inline constexpr int kReasonExists = 790;
 // The welcome help (430) where serial ports are not called COM ports.
 inline constexpr int kHelpWelcomeSerialPort = 791;
+// Judging a class in the simulator window (class_results.h).
+inline constexpr int kJudgeClassButton = 800;
+inline constexpr int kJudgeClassTip = 801;
+inline constexpr int kJudgeFolderTitle = 802;
+inline constexpr int kJudgeNoPrograms = 803;        // %1: the folder
+inline constexpr int kJudgeCannotReadFolder = 804;  // %1: the folder, %2: the reason
+inline constexpr int kJudgeTitle = 805;             // %1: the mission's title
+inline constexpr int kJudgeRunning = 806;           // %1: runs done, %2: all runs
+inline constexpr int kJudgeCancel = 807;
+inline constexpr int kJudgeDone = 808;       // %1: rows, %2: passed, %3: not passed, %4: not judged
+inline constexpr int kJudgeCancelled = 809;  // %1: runs done, %2: all runs
+// The table's columns, 810 to 815: file, mission, result, time, reason, step.
+inline constexpr int kJudgeFirstColumn = 810;
+inline constexpr int kJudgePassed = 816;
+inline constexpr int kJudgeNotPassed = 817;
+inline constexpr int kJudgeNotJudged = 818;
+inline constexpr int kJudgeStopped = 819;
+inline constexpr int kJudgeSaveCsv = 820;
+inline constexpr int kJudgeSaveReport = 821;
+inline constexpr int kJudgeCsvTitle = 822;
+inline constexpr int kJudgeCsvFilter = 823;
+inline constexpr int kJudgeReportTitle = 824;
+inline constexpr int kJudgeReportFilter = 825;
+inline constexpr int kJudgeSaved = 826;  // %1: the file
+inline constexpr int kJudgeTableTip = 827;
+inline constexpr int kJudgeFolderLabel = 828;
+inline constexpr int kJudgeStillToDo = 829;  // %1: what went wrong, %2: the tasks left
+inline constexpr int kJudgeRunEnded = 830;
+// A mission's rules: the panel's rows, a rule broken, and the help area's note at a drop.
+inline constexpr int kMissionOnlyTiles = 831;      // %1: the kinds allowed
+inline constexpr int kMissionMostSteps = 832;      // %1: the most steps
+inline constexpr int kMissionRuleTile = 833;       // %1: the step, %2: its kind
+inline constexpr int kMissionRuleTileInSet = 834;  // %1: the step, %2: the set, %3: its kind
+inline constexpr int kMissionRuleSteps = 835;      // %1: the steps, %2: the most allowed
+inline constexpr int kMissionRuleFix = 836;
+inline constexpr int kHelpMissionForbidsTile = 837;  // %1: the mission's title, %2: the kind
+
 }  // namespace kavrin::resources::str

@@ -259,6 +259,7 @@ void TMainLists::DropAction(int list, QPoint hostPos, int kind) {
     if (TActionGrid* grid = Grid(list)) {
         grid->DropActionAt(grid->viewport()->mapFrom(&window_, hostPos), kind);
         Q_EMIT Changed();
+        Q_EMIT ActionDropped(kind);
     }
 }
 

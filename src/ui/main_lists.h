@@ -75,6 +75,8 @@ Q_SIGNALS:
     void CommandRequested(kavrin::model::TCommand command);
     // The help text for what the pointer is over.
     void HelpWanted(int uiString);
+    // A palette tile of this kind was dropped into a list.
+    void ActionDropped(int kind);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -21,9 +21,11 @@
 #include "ui/help_texts.h"
 #include "ui/main_dialogs.h"
 #include "ui/main_lists.h"
+#include "ui/mission_panel.h"
 #include "ui/port_box.h"
 #include "ui/program_files.h"
 #include "ui/progress_window.h"
+#include "ui/robot_state_panel.h"
 #include "ui/run_controller.h"
 #include "ui/simulator_window.h"
 #include "ui/skin_buttons.h"
@@ -40,6 +42,8 @@ namespace str = resources::str;
 
 constexpr char kSkyBlue[] = "#A6CAF0";
 constexpr int kCaptionPixels = 11;
+// The help area's key for a mission's note on a tile: one per kind, apart from the string numbers.
+constexpr int kHelpKeysPerNote = 16;
 
 // The first help names the port the way the system does: COM ports on Windows only.
 #if defined(_WIN32)
@@ -187,6 +191,7 @@ void TMainForm::BuildForMode(model::TMode mode) {
     HyperHelpClick();
     SetHelp(kWelcomeHelp);
     SetTabOrder();
+    ForwardProgramMode();
     RefreshAll();
     FocusCurrentGrid();
 }
@@ -288,6 +293,7 @@ void TMainForm::CreateParts() {
     connect(lists_, &TMainLists::Changed, this, &TMainForm::RefreshAll);
     connect(lists_, &TMainLists::CommandRequested, this, &TMainForm::RunCommand);
     connect(lists_, &TMainLists::HelpWanted, this, &TMainForm::ShowHoverHelp);
+    connect(lists_, &TMainLists::ActionDropped, this, &TMainForm::NoteMissionRules);
 }
 
 void TMainForm::ApplyCaptions() {
@@ -399,6 +405,20 @@ void TMainForm::ShowTileHelp(int kind) {
                  UiString(description) + QLatin1Char('\n') + UiString(str::kHelpPaletteTile));
 }
 
+void TMainForm::NoteMissionRules(int kind) {
+    const sim::Mission* mission = simulator_ != nullptr ? simulator_->CurrentMission() : nullptr;
+    if (mission == nullptr || kind < 0 || kind >= model::kActionKindCount) {
+        return;
+    }
+    const char letter = model::kActionKinds[static_cast<std::size_t>(kind)].letter;
+    if (mission->rules.AllowsTile(letter)) {
+        return;
+    }
+    ShowHelpText(
+        str::kHelpMissionForbidsTile * kHelpKeysPerNote + kind,
+        UiString(str::kHelpMissionForbidsTile).arg(MissionTitle(*mission), StepKindText(letter)));
+}
+
 void TMainForm::ShowHoverHelp(int uiString) {
     buttons_->HideHighlights();
     palette_->Stop();
@@ -456,7 +476,14 @@ TSettings TMainForm::CurrentSettings() const {
 
 void TMainForm::SensorsEnabledClick() {
     lists_->SetSensorSetTileEnabled(sensorsEnabled_->isChecked());
+    ForwardProgramMode();
     FocusCurrentGrid();
+}
+
+void TMainForm::ForwardProgramMode() {
+    if (simulator_ != nullptr && document_) {
+        simulator_->SetProgramMode(mode_, sensorsEnabled_->isChecked());
+    }
 }
 
 void TMainForm::HyperHelpClick() {
@@ -542,6 +569,7 @@ void TMainForm::ActionDblClick(int kind) {
     }
     document_->AppendAction(static_cast<std::uint8_t>(kind));
     RefreshAll();
+    NoteMissionRules(kind);
 }
 
 bool TMainForm::BuildCode(const model::TActionProgram& program, bool sensorsEnabled) {
@@ -585,6 +613,8 @@ void TMainForm::SetSimulator(TSimulatorForm* window) {
     if (simulator_ != nullptr) {
         connect(simulator_, &TSimulatorForm::runningStepChanged, this,
                 &TMainForm::RunningStepChanged);
+        connect(simulator_, &TSimulatorForm::programChosen, this, &TMainForm::LoadAndRun);
+        ForwardProgramMode();
     }
 }
 
@@ -661,7 +691,9 @@ void TMainForm::RunFinished(const run::RunOutcome& outcome) {
             simImage_ = run_->Image();
             simRevision_ = runRevision_;
         }
-        simulator_->ShowProgram(run_->Image(), variables);
+        // Go's program comes with its lists, for the mission's rules.
+        simulator_->ShowProgram(run_->Image(), variables,
+                                fromGo ? std::optional(runProgram_) : std::nullopt);
     }
     // Errors of the link were shown while the progress window was still up; what is left are
     // the tokenizer's refusal and the user's cancel.
@@ -711,6 +743,18 @@ void TMainForm::Test() {
 void TMainForm::LoadFile() {
     files_->Load(*dialogs_);
     RefreshAll();
+}
+
+void TMainForm::LoadAndRun(const QString& path) {
+    // One run at a time: the progress window shows the one under way.
+    if (!document_ || (run_ != nullptr && run_->Busy())) {
+        return;
+    }
+    const bool loaded = files_->LoadAsked(path, *dialogs_);
+    RefreshAll();
+    if (loaded) {
+        Go();
+    }
 }
 
 void TMainForm::SaveFile() {

@@ -79,7 +79,9 @@ public:
     void SetTestWindow(TTestForm* window) { testWindow_ = window; }
     // The window that drives a program delivered to "SIM"; none: such a run shows nothing more.
     // While it runs a program that Go made of the lists as they still are, the lists mark the
-    // step the robot runs.
+    // step the robot runs. It judges a class in this window's mode, and a pupil's program chosen
+    // there is loaded here and run (LoadAndRun). Its mission's rules are the ones the help area
+    // names when a tile the mission does not allow goes into a list.
     void SetSimulator(TSimulatorForm* window);
     // Where the port box's list comes from (none: no port is listed). The application hands
     // in the one its runs use.
@@ -102,6 +104,8 @@ public:
     // Ctrl+P and the code view's button: the program sheet as a PDF, its dialogs on top of
     // parent (none: this window).
     void SaveSheet(QWidget* parent = nullptr);
+    // Loads the file as Load does (after the unsaved-changes question) and runs it as Go does.
+    void LoadAndRun(const QString& path);
     // Asks about unsaved changes, writes the settings and ends; false when the user stays.
     bool Quit();
     void ActionDblClick(int kind);
@@ -178,6 +182,10 @@ private:
     void ClearRunMarks();
     void ShowHelpText(int key, const QString& text);
     void ShowTileHelp(int kind);
+    // A tile of this kind went into a list: the help area says so if the mission forbids it.
+    void NoteMissionRules(int kind);
+    // The simulator judges a class in this window's mode.
+    void ForwardProgramMode();
     void ShowTokenizerRefusal(const run::RunOutcome& outcome);
     // Tells the recovery keeper the document may have changed and times its write.
     void KeepRecoveryCopy();

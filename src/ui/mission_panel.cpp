@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "judge/rules.h"
 #include "resources/ui_strings.h"
 #include "ui/robot_state_panel.h"
 #include "ui/ui_text.h"
@@ -56,24 +57,6 @@ QString LimitSeconds(sim::VirtualTime t) {
     return t % sim::kMicrosPerSecond == 0 ? QString::number(t / sim::kMicrosPerSecond) : Seconds(t);
 }
 
-QString Reason(const sim::MissionJudge& judge) {
-    switch (judge.GetFailure()) {
-        case sim::Failure::Touched:
-            switch (judge.Touched()) {
-                case sim::Thing::TableEdge: return UiString(kMissionTouchedEdge);
-                case sim::Thing::Wall: return UiString(kMissionTouchedWall);
-                case sim::Thing::Box: return UiString(kMissionTouchedBox);
-                case sim::Thing::Disc: return UiString(kMissionTouchedDisc);
-            }
-            break;
-        case sim::Failure::TimeUp: return UiString(kMissionTimeUp);
-        case sim::Failure::ProgramEnded: return UiString(kMissionProgramEnded);
-        case sim::Failure::MovedByHand: return UiString(kMissionMovedByHand);
-        case sim::Failure::None: break;
-    }
-    return {};
-}
-
 // When a mission failed during a step of the lists: "At 6.2 s, during step 3: move forward."
 QString FailedDuring(const sim::Simulation& simulation, const sim::MissionJudge& judge) {
     const sim::StepProbe* probe = simulation.Probe();
@@ -117,10 +100,72 @@ QString MissionGoal(const sim::Mission& mission) {
     return texts != nullptr ? UiString(texts->goal) : FromCore(mission.goal);
 }
 
-QString MissionResultText(const sim::MissionJudge& judge) {
+TRuleCheck CheckProgramRules(const model::TActionProgram& program, const sim::MissionRules& rules) {
+    TRuleCheck check;
+    check.known = true;
+    check.broken = judge::CheckRules(program, rules);
+    check.tilesKept = !judge::CheckRules(program, sim::MissionRules{rules.tiles, std::nullopt});
+    check.stepsKept = !judge::CheckRules(program, sim::MissionRules{std::nullopt, rules.maxSteps});
+    return check;
+}
+
+QString MissionFailureText(sim::Failure failure, sim::Thing touched) {
+    switch (failure) {
+        case sim::Failure::Touched:
+            switch (touched) {
+                case sim::Thing::TableEdge: return UiString(kMissionTouchedEdge);
+                case sim::Thing::Wall: return UiString(kMissionTouchedWall);
+                case sim::Thing::Box: return UiString(kMissionTouchedBox);
+                case sim::Thing::Disc: return UiString(kMissionTouchedDisc);
+            }
+            break;
+        case sim::Failure::TimeUp: return UiString(kMissionTimeUp);
+        case sim::Failure::ProgramEnded: return UiString(kMissionProgramEnded);
+        case sim::Failure::MovedByHand: return UiString(kMissionMovedByHand);
+        case sim::Failure::None: break;
+    }
+    return UiString(kJudgeRunEnded);
+}
+
+QString MissionTaskText(const sim::Mission& mission, const sim::MissionTask& task) {
+    const QString zone = FromCore(mission.zones[task.zone].name);
+    return task.kind == sim::TaskKind::Reach ? UiString(kMissionReach).arg(zone)
+                                             : UiString(kMissionStop).arg(zone, Seconds(task.hold));
+}
+
+QString MissionTilesText(const std::string& letters) {
+    QStringList kinds;
+    for (const char letter : letters) {
+        kinds.append(StepKindText(letter));
+    }
+    return UiString(kMissionOnlyTiles).arg(kinds.join(QStringLiteral(", ")));
+}
+
+QString MissionStepsText(int steps) { return UiString(kMissionMostSteps).arg(steps); }
+
+QString RuleBrokenText(const sim::RuleBreak& rule) {
+    if (rule.kind == sim::RuleBreak::Kind::Steps) {
+        return UiString(kMissionRuleSteps).arg(rule.steps).arg(rule.allowed);
+    }
+    const QString kind = StepKindText(rule.letter);
+    if (rule.step.list == sim::kMainList) {
+        return UiString(kMissionRuleTile).arg(rule.step.step).arg(kind);
+    }
+    const QString set = rule.step.list == sim::kSetAllList
+                            ? UiString(kSensorSetAllName)
+                            : UiString(kSensorSetName).arg(rule.step.list - sim::kSetAllList);
+    return UiString(kMissionRuleTileInSet).arg(rule.step.step).arg(set, kind);
+}
+
+QString MissionResultText(const sim::MissionJudge& judge, const TRuleCheck& rules) {
+    if (rules.broken) {
+        return UiString(kMissionNotPassed).arg(RuleBrokenText(*rules.broken));
+    }
     switch (judge.GetVerdict()) {
         case sim::Verdict::Passed: return UiString(kMissionPassed).arg(Seconds(judge.DecidedAt()));
-        case sim::Verdict::NotPassed: return UiString(kMissionNotPassed).arg(Reason(judge));
+        case sim::Verdict::NotPassed:
+            return UiString(kMissionNotPassed)
+                .arg(MissionFailureText(judge.GetFailure(), judge.Touched()));
         case sim::Verdict::Open: break;
     }
     return {};
@@ -150,6 +195,9 @@ void TMissionPanel::Clear() {
     rows_.clear();
     noTouchRow_ = false;
     limitRow_ = false;
+    tilesRow_ = false;
+    stepsRow_ = false;
+    rules_ = {};
 }
 
 void TMissionPanel::SetMission(const sim::Mission& mission) {
@@ -172,10 +220,7 @@ void TMissionPanel::SetMission(const sim::Mission& mission) {
     column->addSpacing(kRowSpacing);
 
     for (const sim::MissionTask& task : mission.tasks) {
-        const QString zone = FromCore(mission.zones[task.zone].name);
-        AddRow(task.kind == sim::TaskKind::Reach
-                   ? UiString(kMissionReach).arg(zone)
-                   : UiString(kMissionStop).arg(zone, Seconds(task.hold)));
+        AddRow(MissionTaskText(mission, task));
     }
     noTouchRow_ = mission.noTouch;
     if (noTouchRow_) {
@@ -184,6 +229,14 @@ void TMissionPanel::SetMission(const sim::Mission& mission) {
     limitRow_ = mission.limit.has_value();
     if (limitRow_) {
         AddRow(UiString(kMissionLimit).arg(LimitSeconds(*mission.limit)));
+    }
+    tilesRow_ = mission.rules.tiles.has_value();
+    if (tilesRow_) {
+        AddRow(MissionTilesText(*mission.rules.tiles));
+    }
+    stepsRow_ = mission.rules.maxSteps.has_value();
+    if (stepsRow_) {
+        AddRow(MissionStepsText(*mission.rules.maxSteps));
     }
     for (TRow& row : rows_) {
         column->addWidget(row.label);
@@ -235,7 +288,8 @@ void TMissionPanel::Refresh(const sim::Simulation& simulation) {
     if (judge == nullptr || content_ == nullptr) {
         return;
     }
-    const sim::Verdict verdict = judge->GetVerdict();
+    // A rule broken fails the mission at once, whatever the robot does.
+    const sim::Verdict verdict = rules_.broken ? sim::Verdict::NotPassed : judge->GetVerdict();
     const bool failed = verdict == sim::Verdict::NotPassed;
     const auto& progress = judge->Progress();
     std::size_t i = 0;
@@ -249,24 +303,37 @@ void TMissionPanel::Refresh(const sim::Simulation& simulation) {
         Show(rows_[i++], failure == sim::Failure::Touched ? Mark::Missed : ruleKept, {});
     }
     if (limitRow_) {
-        Show(rows_[i], failure == sim::Failure::TimeUp ? Mark::Missed : ruleKept, {});
+        Show(rows_[i++], failure == sim::Failure::TimeUp ? Mark::Missed : ruleKept, {});
+    }
+    // What the program is made of is kept or broken from the start, once its lists are known.
+    const auto made = [this](bool kept) {
+        return !rules_.known ? Mark::Open : kept ? Mark::Met : Mark::Missed;
+    };
+    if (tilesRow_) {
+        Show(rows_[i++], made(rules_.tilesKept), {});
+    }
+    if (stepsRow_) {
+        Show(rows_[i], made(rules_.stepsKept), {});
     }
 
     QString result;
     if (verdict == sim::Verdict::Open) {
         result = UiString(simulation.Powered() ? kMissionUnderWay : kMissionWaiting);
     } else {
-        result = MissionResultText(*judge);
-        if (failed) {
+        result = MissionResultText(*judge, rules_);
+        if (rules_.broken) {
+            result += QLatin1Char('\n') + UiString(kMissionRuleFix);
+        } else if (failed) {
             if (const QString during = FailedDuring(simulation, *judge); !during.isEmpty()) {
                 result += QLatin1Char('\n') + during;
             }
             result += QLatin1Char('\n') + UiString(kMissionTryAgain);
         }
     }
-    // A decided mission's verdict takes the timeline back to its moment.
+    // A decided mission's verdict takes the timeline back to its moment (a rule's to the start).
     decidedAt_ = verdict == sim::Verdict::Open ? std::optional<sim::VirtualTime>()
-                                                : judge->DecidedAt();
+                 : rules_.broken               ? sim::VirtualTime{0}
+                                               : judge->DecidedAt();
     const Qt::CursorShape cursor = decidedAt_ ? Qt::PointingHandCursor : Qt::ArrowCursor;
     if (result_->cursor().shape() != cursor) {
         result_->setCursor(cursor);

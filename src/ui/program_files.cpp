@@ -74,6 +74,10 @@ bool TProgramFiles::Load(TMainDialogs& dialogs) {
     return LoadNamed(name, dialogs);
 }
 
+bool TProgramFiles::LoadAsked(const QString& name, TMainDialogs& dialogs) {
+    return CheckIfSaved(dialogs) != model::TSaveAnswer::Cancel && LoadNamed(name, dialogs);
+}
+
 bool TProgramFiles::LoadNamed(const QString& name, TMainDialogs& dialogs) {
     const model::TFileResult result = document_.LoadFile(ToCorePath(name));
     if (!result.ok) {

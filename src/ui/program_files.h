@@ -40,6 +40,9 @@ public:
     bool Load(TMainDialogs& dialogs);
     // Loads a named file (the command line's); errors go to the error box.
     bool LoadNamed(const QString& name, TMainDialogs& dialogs);
+    // The same after the unsaved-changes question, as Load asks it (a pupil's program chosen in
+    // the class's results).
+    bool LoadAsked(const QString& name, TMainDialogs& dialogs);
     // The save dialog, proposing the program's file; true when the program was written.
     bool Save(TMainDialogs& dialogs);
     // The program sheet (program_sheet.h) of the document as it stands: the sheet's save dialog

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -21,9 +22,13 @@
 #include <cmath>
 #include <string_view>
 
+#include "fileio/file_reason.h"
+#include "judge/judge.h"
 #include "resources/ui_strings.h"
 #include "ui/arena_view.h"
+#include "ui/class_results.h"
 #include "ui/mission_panel.h"
+#include "ui/program_files.h"
 #include "ui/robot_state_panel.h"
 #include "ui/run_timeline.h"
 #include "ui/ui_text.h"
@@ -213,9 +218,12 @@ QHBoxLayout* TSimulatorForm::BuildMissionLine() {
     }
     missionBox_->addItem(UiString(kMissionFileItem));
     missionBox_->setToolTip(UiString(kMissionTip));
+    judgeButton_ = new QPushButton(UiString(kJudgeClassButton), this);
+    judgeButton_->setToolTip(UiString(kJudgeClassTip));
     auto* line = new QHBoxLayout;
     line->addWidget(BuddyLabel(kMissionLabel, missionBox_, this));
     line->addWidget(missionBox_);
+    line->addWidget(judgeButton_);
     line->addStretch(1);
     noteLabel_ = new QLabel(UiString(kSimOlderProgram), this);
     noteLabel_->setObjectName(QStringLiteral("programNote"));
@@ -261,6 +269,7 @@ void TSimulatorForm::ConnectControls() {
             [this](sim::VirtualTime at) { timeline_->MoveTo(at); });
     connect(arenaBox_, &QComboBox::activated, this, &TSimulatorForm::ArenaChosen);
     connect(missionBox_, &QComboBox::activated, this, &TSimulatorForm::MissionChosen);
+    connect(judgeButton_, &QPushButton::clicked, this, &TSimulatorForm::JudgeClass);
     connect(input_, &QLineEdit::returnPressed, this, [this] {
         SendLine(input_->text());
         input_->clear();
@@ -327,8 +336,9 @@ void TSimulatorForm::hideEvent(QHideEvent* event) {
 }
 
 void TSimulatorForm::ShowProgram(const sim::Eeprom& image,
-                                 std::optional<sim::StepVariables> variables) {
-    StartProgram(image, variables);
+                                 std::optional<sim::StepVariables> variables,
+                                 std::optional<model::TActionProgram> lists) {
+    StartProgram(image, variables, std::move(lists));
     quietShow_.start();
     PlaceFirstTime();
     show();
@@ -352,12 +362,29 @@ void TSimulatorForm::PlaceFirstTime() {
 }
 
 void TSimulatorForm::StartProgram(const sim::Eeprom& image,
-                                  std::optional<sim::StepVariables> variables) {
+                                  std::optional<sim::StepVariables> variables,
+                                  std::optional<model::TActionProgram> lists) {
     simulation_.Load(image, variables);
+    lists_ = std::move(lists);
     olderProgram_ = false;
+    verdictNoted_ = false;
+    UpdateRules();
     ReturnToLive();
     AppendNote(UiString(kSimNoteDownloaded));
     SetRunning(true);
+    CheckMission();  // a rule broken has decided it already
+}
+
+void TSimulatorForm::UpdateRules() {
+    const sim::Mission* mission = CurrentMission();
+    rules_ =
+        mission != nullptr && lists_ ? CheckProgramRules(*lists_, mission->rules) : TRuleCheck{};
+    panel_->SetRuleCheck(rules_);
+}
+
+const sim::Mission* TSimulatorForm::CurrentMission() const {
+    const sim::MissionJudge* judge = simulation_.Judge();
+    return judge != nullptr ? &judge->GetMission() : nullptr;
 }
 
 void TSimulatorForm::NoteOlderProgram() {
@@ -471,6 +498,7 @@ bool TSimulatorForm::SetArena(const QString& nameOrPath) {
         missionKey_.clear();
         panel_->Clear();
         panel_->hide();
+        rules_ = {};
     }
     const int index = Listed(arenaBox_, nameOrPath);
     arenaKey_ = nameOrPath;
@@ -506,17 +534,23 @@ bool TSimulatorForm::SetMission(const QString& nameOrPath) {
     verdictNoted_ = false;
     panel_->SetMission(*result.mission);
     panel_->show();
+    UpdateRules();
     if (wasPowered) {
         AppendNote(UiString(kMissionNoteChosen).arg(MissionTitle(*result.mission)));
     }
     SetRunning(wasRunning);
+    if (wasPowered) {
+        CheckMission();
+    }
     view_->update();
     return true;
 }
 
 // A table that cannot be read is said; the choosers go back to what is still on.
-bool TSimulatorForm::Refuse(const std::string& error) {
-    QMessageBox::warning(this, windowTitle(), FromCore(error));
+bool TSimulatorForm::Refuse(const std::string& error) { return Refuse(FromCore(error)); }
+
+bool TSimulatorForm::Refuse(const QString& message) {
+    QMessageBox::warning(this, windowTitle(), message);
     UpdateControls();
     return false;
 }
@@ -547,7 +581,7 @@ void TSimulatorForm::ChooseMissionFile() {
 
 void TSimulatorForm::CheckMission() {
     const sim::MissionJudge* judge = simulation_.Judge();
-    if (judge == nullptr || judge->GetVerdict() == sim::Verdict::Open) {
+    if (judge == nullptr || (!rules_.broken && judge->GetVerdict() == sim::Verdict::Open)) {
         verdictNoted_ = false;
         return;
     }
@@ -555,8 +589,66 @@ void TSimulatorForm::CheckMission() {
         return;
     }
     verdictNoted_ = true;
-    AppendNote(UiString(kMissionNoteDecided).arg(MissionResultText(*judge)));
+    AppendNote(UiString(kMissionNoteDecided).arg(MissionResultText(*judge, rules_)));
     SetRunning(false);  // the robot stays where it was decided
+}
+
+void TSimulatorForm::SetProgramMode(model::TMode mode, bool sensorsEnabled) {
+    programMode_ = mode;
+    programSensors_ = sensorsEnabled;
+}
+
+TClassResults* TSimulatorForm::ClassResults() const { return classResults_; }
+
+void TSimulatorForm::JudgeClass() {
+    if (classResults_ != nullptr && classResults_->Running()) {
+        classResults_->raise();
+        classResults_->activateWindow();
+        return;
+    }
+    const QString folder = askFolder_ ? askFolder_()
+                                      : QFileDialog::getExistingDirectory(
+                                            this, UiString(kJudgeFolderTitle), classFolder_);
+    if (!folder.isEmpty()) {
+        JudgeFolder(folder);
+    }
+}
+
+bool TSimulatorForm::JudgeFolder(const QString& folder) {
+    const sim::Mission* mission = CurrentMission();
+    if (mission == nullptr) {
+        return false;
+    }
+    const QString shown = QDir::toNativeSeparators(folder);
+    const judge::FolderPrograms found = judge::ProgramsInFolder(ToCorePath(folder));
+    if (!found.error.empty()) {
+        return Refuse(UiString(kJudgeCannotReadFolder)
+                          .arg(shown, FromCore(fileio::SystemReasonText(found.reason))));
+    }
+    if (found.files.empty()) {
+        return Refuse(UiString(kJudgeNoPrograms).arg(shown));
+    }
+    classFolder_ = folder;
+    if (classResults_ != nullptr) {
+        classResults_->close();  // it goes with its judging
+    }
+    auto* results = new TClassResults(this);
+    results->setAttribute(Qt::WA_DeleteOnClose);
+    connect(results, &TClassResults::programChosen, this, &TSimulatorForm::ShowPupilProgram);
+    classResults_ = results;
+    results->Start(folder, found.files, *mission, missionKey_, programMode_, programSensors_);
+    results->resize(results->sizeHint());
+    results->show();
+    results->raise();
+    return true;
+}
+
+// The program runs on the mission it was judged on.
+void TSimulatorForm::ShowPupilProgram(const QString& path, const QString& missionKey) {
+    if (missionKey != missionKey_ && !SetMission(missionKey)) {
+        return;
+    }
+    Q_EMIT programChosen(path);
 }
 
 void TSimulatorForm::ChooseArenaFile() {
@@ -701,6 +793,7 @@ void TSimulatorForm::UpdateControls() {
     // Also after a file was refused; with a mission on, the arena box shows its placeholder.
     arenaBox_->setCurrentIndex(missionKey_.isEmpty() ? arenaBox_->findData(arenaKey_) : -1);
     missionBox_->setCurrentIndex(missionBox_->findData(missionKey_));
+    judgeButton_->setEnabled(!missionKey_.isEmpty());
     panel_->Refresh(simulation_);
     nextButton_->setEnabled(powered && simulation_.Probe() != nullptr &&
                             !simulation_.Cpu().Halted());

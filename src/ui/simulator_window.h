@@ -17,9 +17,16 @@
 //
 // A mission chosen beside the arena puts its table and zones on the view and a panel beside it
 // with the tasks, ticked off as the simulation's judge meets them. When the judge decides, the
-// run pauses at that moment and the panel says how it went; a power cycle starts it over.
+// run pauses at that moment and the panel says how it went; a power cycle starts it over. A
+// program that comes with its lists is checked against the mission's rules first (what it may be
+// made of): one that breaks a rule has failed before it moves.
+//
+// "Judge a class..." beside the mission chooser judges every program of a folder against the
+// mission on a window of its own (class_results.h); a row chosen there goes to the main window,
+// which loads that program and runs it here on the same mission.
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -27,8 +34,10 @@
 #include <memory>
 #include <optional>
 
+#include "model/action_program.h"
 #include "sim/simulation.h"
 #include "sim/virtual_robot.h"
+#include "ui/mission_panel.h"
 
 class QComboBox;
 class QHBoxLayout;
@@ -40,7 +49,7 @@ class QPushButton;
 namespace kavrin::ui {
 
 class TArenaView;
-class TMissionPanel;
+class TClassResults;
 class TRobotStatePanel;
 class TRunTimeline;
 
@@ -74,12 +83,15 @@ public:
 
     // A program was downloaded: it starts from power-on at the arena's start, and the window
     // shows above its parent (never above a modal dialog) without taking the keyboard.
-    // With the motion program's variables, the window follows the step it runs.
+    // With the motion program's variables, the window follows the step it runs; with the lists
+    // it was made of, a mission's rules are checked.
     void ShowProgram(const sim::Eeprom& image,
-                     std::optional<sim::StepVariables> variables = std::nullopt);
+                     std::optional<sim::StepVariables> variables = std::nullopt,
+                     std::optional<model::TActionProgram> lists = std::nullopt);
     // The same without showing the window.
     void StartProgram(const sim::Eeprom& image,
-                      std::optional<sim::StepVariables> variables = std::nullopt);
+                      std::optional<sim::StepVariables> variables = std::nullopt,
+                      std::optional<model::TActionProgram> lists = std::nullopt);
     // Says in the status line, until the next program comes, that the robot holds an older
     // version of the program than the lists show.
     void NoteOlderProgram();
@@ -113,6 +125,23 @@ public:
     bool SetMission(const QString& nameOrPath);
     // The built-in's name or the file's path, empty without a mission.
     QString MissionKey() const { return missionKey_; }
+    // The mission on the table, or none.
+    const sim::Mission* CurrentMission() const;
+    // What the lists of the program running make of its rules.
+    const TRuleCheck& RuleCheck() const { return rules_; }
+
+    // The mode a class is judged in: the main window's, with its "use sensors".
+    void SetProgramMode(model::TMode mode, bool sensorsEnabled);
+    // Asks for a folder and judges its programs against the mission on a window of its own;
+    // while a judging runs, that window comes forward instead.
+    void JudgeClass();
+    // Judges the folder's .kvn files; false (with the message shown) when there are none or the
+    // folder cannot be read.
+    bool JudgeFolder(const QString& folder);
+    // The class's window of the last judging, while it is open.
+    TClassResults* ClassResults() const;
+    // The folder dialog of Judge a class (tests answer it themselves).
+    void SetFolderAsker(std::function<QString()> ask) { askFolder_ = std::move(ask); }
     // Sends the text typed on the computer to the program, with a carriage return.
     void SendLine(const QString& text);
     // Runs the simulation by this much virtual time at once (screenshots and tests).
@@ -129,6 +158,9 @@ Q_SIGNALS:
     // The step the window shows changed (its list, step, interrupted step or command), live or
     // in replay; a default RunningStep when none runs (off, program ended, window hidden).
     void runningStepChanged(const kavrin::sim::RunningStep& step);
+    // A pupil's program was chosen in the class's results: the main window loads it and runs
+    // it (the mission it was judged on is on the table).
+    void programChosen(const QString& path);
 
 protected:
     bool event(QEvent* event) override;
@@ -150,6 +182,10 @@ private:
     QString AskForFile(int title, int filter);
     bool ReplaceTable(const std::function<void()>& put);
     bool Refuse(const std::string& error);
+    bool Refuse(const QString& message);
+    // Checks the lists of the program on the robot against the mission's rules.
+    void UpdateRules();
+    void ShowPupilProgram(const QString& path, const QString& missionKey);
     // Notes a verdict once in the terminal and pauses there.
     void CheckMission();
     void Tick();
@@ -175,6 +211,13 @@ private:
     sim::RunningStep shownStep_;              // as last announced
     bool olderProgram_ = false;
     bool placed_ = false;  // placed beside the main window once
+    std::optional<model::TActionProgram> lists_;  // of the program on the robot, when known
+    TRuleCheck rules_;
+    model::TMode programMode_ = model::TMode::Beginner;
+    bool programSensors_ = false;
+    QString classFolder_;  // the folder last judged
+    std::function<QString()> askFolder_;
+    QPointer<TClassResults> classResults_;
     QTimer timer_{this};  // "frameTimer"
     // Just shown after a run: a window manager that hands it the focus (when the progress window
     // closes) is overruled, and the focus goes back to where the user works.
@@ -195,6 +238,7 @@ private:
     QComboBox* speedBox_ = nullptr;
     QComboBox* arenaBox_ = nullptr;
     QComboBox* missionBox_ = nullptr;
+    QPushButton* judgeButton_ = nullptr;
     TMissionPanel* panel_ = nullptr;
     QLabel* timeLabel_ = nullptr;
     QLabel* stateLabel_ = nullptr;

@@ -19,6 +19,7 @@
 #include "tokenizer/tokenizer.h"
 #include "ui/arena_view.h"
 #include "ui/mission_panel.h"
+#include "ui/robot_state_panel.h"
 #include "ui/simulator_window.h"
 #include "ui/ui_text.h"
 
@@ -120,11 +121,14 @@ TEST(MissionPanel, ChoosingAMissionPutsItsTableZonesAndTasksUpAndNoMissionTakesT
         EXPECT_FALSE(label->text().isEmpty());
     }
     const QStringList rows = panel->RowTexts();
-    ASSERT_EQ(rows.size(), 4);  // reach, stop, touch nothing, the limit
+    ASSERT_EQ(rows.size(), 5);  // reach, stop, touch nothing, the limit, the tiles allowed
     EXPECT_EQ(rows[0], QString::fromUtf8(kOpen) + "  " + UiString(str::kMissionReach).arg("P"));
     EXPECT_EQ(rows[1], QString::fromUtf8(kOpen) + "  " + UiString(str::kMissionStop).arg("P", "1.0"));
     EXPECT_EQ(rows[2], QString::fromUtf8(kOpen) + "  " + UiString(str::kMissionNoTouch));
     EXPECT_EQ(rows[3], QString::fromUtf8(kOpen) + "  " + UiString(str::kMissionLimit).arg("25"));
+    const QString tiles = StepKindText('F') + ", " + StepKindText('B') + ", " + StepKindText('S');
+    EXPECT_EQ(rows[4],
+              QString::fromUtf8(kOpen) + "  " + UiString(str::kMissionOnlyTiles).arg(tiles));
     EXPECT_EQ(panel->ResultText(), UiString(str::kMissionWaiting));  // no program yet
     // The bay's zone is marked on the table.
     EXPECT_NE(view->grab().toImage().pixelColor(view->ToWidget({150, 75}).toPoint()), tableBefore);
@@ -170,9 +174,12 @@ TEST(MissionPanel, TasksAreTickedWhileTheProgramDrivesAndThePassIsShownAndPauses
     const QString passed = UiString(str::kMissionPassed)
                                .arg(QString::number(static_cast<double>(judge.DecidedAt()) / 1e6, 'f', 1));
     EXPECT_EQ(m.panel->ResultText(), passed);
-    for (const QString& row : m.panel->RowTexts()) {
+    // A program written as source has no lists: what it is made of stays unchecked.
+    rows = m.panel->RowTexts();
+    for (const QString& row : rows.mid(0, rows.size() - 1)) {
         EXPECT_EQ(Mark(row), QString::fromUtf8(kMet)) << row.toStdString();
     }
+    EXPECT_EQ(Mark(rows.back()), QString::fromUtf8(kOpen));
     EXPECT_TRUE(m.window.TerminalText().contains(UiString(str::kMissionNoteDecided).arg(passed) + "\n"));
     EXPECT_EQ(m.window.TerminalText().count(UiString(str::kMissionNoteDecided).arg(passed)), 1);
     // The zone is shown done.
