@@ -18,9 +18,9 @@
 #include <memory>
 
 #include "fileio/file_reason.h"
+#include "fileio/output_file.h"
 #include "judge/judge_text.h"
 #include "judge/report.h"
-#include "judge/whole_file.h"
 #include "resources/ui_strings.h"
 #include "ui/mission_panel.h"
 #include "ui/program_files.h"
@@ -380,7 +380,7 @@ bool TClassResults::SaveReport(const QString& path) {
 // Whole or not at all: a write that fails leaves the old file as it was.
 bool TClassResults::Write(const QString& path, const std::string& bytes) {
     const QString shown = QDir::toNativeSeparators(path);
-    if (const std::error_code error = judge::WriteWhole(ToCorePath(path), bytes)) {
+    if (const std::error_code error = fileio::ReplaceFileWhole(ToCorePath(path), bytes)) {
         QMessageBox::warning(
             this, windowTitle(),
             UiString(kCannotSaveFile).arg(shown, FromCore(fileio::SystemReasonText(error))));

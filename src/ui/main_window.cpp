@@ -663,6 +663,10 @@ void TMainForm::SetRunController(TRunController* run) {
 
 void TMainForm::Go() {
     portBox_->EnsureListed();  // the port setting is settled before a run uses it
+    GoTo(PortSetting());
+}
+
+void TMainForm::GoTo(const std::string& port) {
     if (run_ == nullptr) {
         BuildCode(document_->Program(), sensorsEnabled_->isChecked());
         return;
@@ -674,7 +678,7 @@ void TMainForm::Go() {
     runProgram_ = document_->Program();
     runSensorsEnabled_ = sensorsEnabled_->isChecked();
     runRevision_ = document_->Revision();
-    goRunning_ = run_->StartActionProgram(runProgram_, mode_, runSensorsEnabled_, PortSetting());
+    goRunning_ = run_->StartActionProgram(runProgram_, mode_, runSensorsEnabled_, port);
 }
 
 void TMainForm::RunFinished(const run::RunOutcome& outcome) {
@@ -753,7 +757,7 @@ void TMainForm::LoadAndRun(const QString& path) {
     const bool loaded = files_->LoadAsked(path, *dialogs_);
     RefreshAll();
     if (loaded) {
-        Go();
+        GoTo(std::string(link::kVirtualPortName));  // to the simulator, whatever robot is attached
     }
 }
 

@@ -104,7 +104,8 @@ public:
     // Ctrl+P and the code view's button: the program sheet as a PDF, its dialogs on top of
     // parent (none: this window).
     void SaveSheet(QWidget* parent = nullptr);
-    // Loads the file as Load does (after the unsaved-changes question) and runs it as Go does.
+    // Loads the file as Load does (after the unsaved-changes question) and runs it as Go does,
+    // on the virtual robot.
     void LoadAndRun(const QString& path);
     // Asks about unsaved changes, writes the settings and ends; false when the user stays.
     bool Quit();
@@ -173,6 +174,8 @@ private:
     // Generates a program's code into the code view; a failure goes to the error box.
     bool BuildCode(const model::TActionProgram& program, bool sensorsEnabled);
     TCodeForm& CodeView();
+    // Go to this port ("AUTO" or a port's name).
+    void GoTo(const std::string& port);
     void RunFinished(const run::RunOutcome& outcome);
     // The virtual robot runs another step: marked when it runs the lists as they are, else the
     // marks go and the simulator notes that its program is an older one.

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <string_view>
 
 #include "codegen/code_generator.h"
+#include "judge/judge.h"
 #include "link/serial_port.h"
 #include "link/target_link.h"
 #include "resources/resources.h"
@@ -22,9 +24,11 @@
 #include "sim/step_probe.h"
 #include "sim/virtual_robot.h"
 #include "tokenizer/tokenizer.h"
+#include "ui/class_results.h"
 #include "ui/code_view.h"
 #include "ui/main_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/program_files.h"
 #include "ui/program_sheet.h"
 #include "ui/progress_window.h"
 #include "ui/run_controller.h"
@@ -188,10 +192,51 @@ std::unique_ptr<QWidget> SimulatorOnAMission() {
     auto window = std::make_unique<TSimulatorForm>();
     window->SetMission(QStringLiteral("bay"));
     const TCompiled program = Compiled(text);
-    window->StartProgram(program.image, program.variables);
+    window->StartProgram(program.image, program.variables, document.Program());
     window->SetRunning(false);
     window->resize(window->sizeHint());
     window->Advance(kMissionScreenshotTime);
+    return window;
+}
+
+// A class of five judged on the parking mission: one parks, one drives into the bay's back wall,
+// one stops short, one rotates (which the mission does not allow), and one file is no program.
+std::unique_ptr<QWidget> ClassResultsPicture() {
+    struct TPupil {
+        const char* file;
+        std::initializer_list<model::TBotAction> steps;
+    };
+    const TPupil pupils[] = {
+        {"anna.kvn", {{model::akForward, 70, {}}, {model::akStopWait, 20, {}}}},
+        {"ben.kvn", {{model::akForward, 100, {}}, {model::akStopWait, 20, {}}}},
+        {"chris.kvn", {{model::akForward, 30, {}}, {model::akStopWait, 10, {}}}},
+        {"dora.kvn", {{model::akRotateLeft, 5, {}}, {model::akForward, 70, {}}}},
+    };
+    QTemporaryDir dir;
+    std::vector<std::filesystem::path> files;
+    for (const TPupil& pupil : pupils) {
+        model::TActionDocument document(model::TMode::Beginner);
+        int row = 1;
+        for (const model::TBotAction& step : pupil.steps) {
+            document.InsertStepIntoList(model::kMainList, row++, step);
+        }
+        files.push_back(ToCorePath(dir.filePath(QString::fromLatin1(pupil.file))));
+        document.SaveFile(files.back());
+    }
+    QFile notes(dir.filePath(QStringLiteral("notes.kvn")));
+    if (notes.open(QIODevice::WriteOnly)) {
+        notes.write("homework: square\n");
+        notes.close();
+    }
+    files.push_back(ToCorePath(notes.fileName()));
+    judge::Request request;
+    request.programs = files;
+    request.missions = {*sim::BuiltInMission("bay")};
+    auto window = std::make_unique<TClassResults>();
+    // The folder a teacher would have chosen, not the temporary one.
+    window->ShowResult(QDir::toNativeSeparators(QStringLiteral("/home/teacher/class-5b")),
+                       QStringLiteral("bay"), judge::Judge(request));
+    window->resize(window->sizeHint());
     return window;
 }
 
@@ -304,6 +349,7 @@ std::vector<TScreenshot> Screenshots() {
         {QStringLiteral("simulator-mission.png"), SimulatorOnAMission},
         {QStringLiteral("watching.png"), [] { return std::make_unique<TWatchingPicture>(); }},
         {QStringLiteral("sheet.png"), SheetPicture},
+        {QStringLiteral("class-results.png"), ClassResultsPicture},
     };
 }
 

@@ -29,6 +29,7 @@
 #include "ui/main_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/mission_panel.h"
+#include "ui/port_box.h"
 #include "ui/program_files.h"
 #include "ui/progress_window.h"
 #include "ui/robot_state_panel.h"
@@ -116,7 +117,8 @@ protected:
             return name == "SIM" ? robot->Open()
                                  : link::OpenResult{nullptr, link::OpenError::NoSuchPort};
         };
-        setup.enumerate = [](std::vector<std::string>& list) { list.push_back("SIM"); };
+        // A port without a robot beside the virtual one.
+        setup.enumerate = [](std::vector<std::string>& list) { list = {"COM7", "SIM"}; };
         main_.SetPortEnumerator(setup.enumerate);
         run_ = std::make_unique<TRunController>(progress_, std::move(setup));
         main_.BuildForMode(model::TMode::Beginner);
@@ -332,13 +334,17 @@ TEST_F(ClassJudging, AFolderWithoutProgramsOrThatCannotBeReadIsNamed) {
 }
 
 // A row's program goes into the main window as Load puts it there (the unsaved lists first), and
-// Go runs it on the mission it was judged on, to the verdict the table gave.
+// Go runs it on the virtual robot, whatever port is chosen, on the mission it was judged on, to
+// the verdict the table gave.
 TEST_F(ClassJudging, ARowChosenIsLoadedAfterTheQuestionAndRunsOnItsMission) {
     TClassResults* results = JudgeTheFolder();
     ASSERT_NE(results, nullptr);
     main_.ActionDblClick(model::akTurnLeft);
     ASSERT_TRUE(main_.Document()->Modified());
     ASSERT_TRUE(simulator_.SetMission(QStringLiteral("square")));  // chosen since
+    main_.PortBox()->ListPorts();
+    main_.PortBox()->Choose("COM7");
+    ASSERT_EQ(main_.PortSetting(), "COM7");
 
     // Cancel keeps the lists; nothing runs.
     const int ben = RowOf(*results, "ben.kvn");
@@ -356,6 +362,9 @@ TEST_F(ClassJudging, ARowChosenIsLoadedAfterTheQuestionAndRunsOnItsMission) {
     EXPECT_EQ(FromCorePath(main_.Document()->FileName()), File("ben.kvn"));
     EXPECT_FALSE(main_.Document()->Modified());
     ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.count() == 1; }, kWaitMs));
+    const auto outcome = delivered.back().front().value<run::RunOutcome>();
+    EXPECT_EQ(outcome.status, run::RunStatus::Delivered) << outcome.message;
+    EXPECT_EQ(outcome.portName, "SIM");
     EXPECT_EQ(simulator_.MissionKey(), QStringLiteral("bay"));
     simulator_.SetRunning(false);
     simulator_.Advance(30 * sim::kMicrosPerSecond);

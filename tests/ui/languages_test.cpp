@@ -1,8 +1,8 @@
 // Every window Kavrin opens, in each language: the start window, the main window in both modes,
 // the code view, the servo test window, the progress window scanning and asking, the simulator at
-// work, the message boxes and the file dialogs. Every word a window shows must come from that
-// language's string table: no English in the Greek windows, no Greek in the English ones, Qt's
-// own buttons and dialogs included.
+// work, a class's results, the message boxes and the file dialogs. Every word a window shows must
+// come from that language's string table: no English in the Greek windows, no Greek in the
+// English ones, Qt's own buttons and dialogs included.
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -102,12 +102,14 @@ struct TShown {
     QString text;
 };
 
-// Widgets whose contents are the user's data, not Kavrin's words: the program text, and what a
-// file dialog lists of the file system (the folder, the places, the files, the name typed).
+// Widgets whose contents are the user's data, not Kavrin's words: the program text, what a file
+// dialog lists of the file system (the folder, the places, the files, the name typed) and the
+// folder of a class's results.
 bool ShowsData(const QWidget* widget) {
-    static const QStringList kFileDialogData{QStringLiteral("lookInCombo"), QStringLiteral("sidebar"),
-                                             QStringLiteral("listView"), QStringLiteral("treeView"),
-                                             QStringLiteral("fileNameEdit")};
+    static const QStringList kFileDialogData{
+        QStringLiteral("lookInCombo"),  QStringLiteral("sidebar"),
+        QStringLiteral("listView"),     QStringLiteral("treeView"),
+        QStringLiteral("fileNameEdit"), QStringLiteral("classFolder")};
     return qobject_cast<const TCodeEditor*>(widget) != nullptr ||
            kFileDialogData.contains(widget->objectName());
 }
@@ -176,7 +178,8 @@ private:
                 Add(kind, header->model()->headerData(i, header->orientation()).toString());
             }
         } else if (auto* view = qobject_cast<QAbstractItemView*>(widget); view && view->model()) {
-            Items(*view->model(), kind);
+            // A table's columns of file names are the user's data (the view's "dataColumns").
+            Items(*view->model(), kind, view->property("dataColumns").value<QList<int>>());
         }
     }
 
@@ -197,12 +200,15 @@ private:
         }
     }
 
-    void Items(const QAbstractItemModel& model, const QString& kind) {
+    void Items(const QAbstractItemModel& model, const QString& kind, const QList<int>& data) {
         for (int c = 0; c < model.columnCount(); ++c) {
             Add(kind + QStringLiteral(" heading"), model.headerData(c, Qt::Horizontal).toString());
         }
         for (int r = 0; r < model.rowCount(); ++r) {
             for (int c = 0; c < model.columnCount(); ++c) {
+                if (data.contains(c)) {
+                    continue;
+                }
                 Add(kind, model.index(r, c).data().toString());
                 Add(kind, model.index(r, c).data(Qt::ToolTipRole).toString());
             }
