@@ -342,4 +342,11 @@ inline constexpr int kReasonNotAFolder = 787;
 inline constexpr int kReasonInUse = 788;
 inline constexpr int kReasonDiskError = 789;
 inline constexpr int kReasonExists = 790;
+// The keyboard: what the keys do where it is, and why a tile did not go into a list.
+inline constexpr int kHelpListKeys = 850;
+inline constexpr int kHelpListKeysAdvanced = 851;
+inline constexpr int kHelpPaletteKeys = 852;
+inline constexpr int kHelpListFull = 853;
+inline constexpr int kHelpNoGoBackInSensorSet = 854;
+inline constexpr int kLastKeyboardString = 854;
 }  // namespace kavrin::resources::str

@@ -78,7 +78,8 @@ bool Expected(int id) {
            (id >= str::kRunningStepNumber && id <= str::kLastActionDescription) ||
            (id >= str::kRecoverNamedProgram && id <= str::kRecoverUnnamedProgram) ||
            (id >= str::kSheetDialogTitle && id <= str::kLastSheetString) ||
-           (id >= str::kReasonBadName && id <= str::kReasonExists);
+           (id >= str::kReasonBadName && id <= str::kReasonExists) ||
+           (id >= str::kHelpListKeys && id <= str::kLastKeyboardString);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {
