@@ -68,7 +68,9 @@ bool TActionDocument::InsertIntoList(int list, int row, std::int16_t value, std:
     std::copy_backward(steps.begin() + row, steps.begin() + count + 1, steps.begin() + count + 2);
     TBotAction& slot = steps[static_cast<std::size_t>(row)];
     slot.kind = kind;
-    slot.value = value;
+    // A go-back step goes back, never ahead: a pasted or moved one that lands above its target
+    // goes back to the row it lands on, as its spin control would offer.
+    slot.value = kind == akGoBack ? std::min(value, static_cast<std::int16_t>(row)) : value;
     slot.sensors = row >= 2 ? steps[static_cast<std::size_t>(row - 1)].sensors
                             : std::array<std::uint8_t, kSensorColumnCount>{};
     ++count;

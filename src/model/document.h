@@ -92,7 +92,8 @@ public:
     // --- Primitives on one list. They keep the step count themselves. -------------------------
 
     // Inserts a step at row (1..count+1); its sensor columns come from the step above (0 at
-    // row 1). Later go-back steps keep pointing at the same step. False when the list is full.
+    // row 1). Later go-back steps keep pointing at the same step; a go-back step's own target
+    // is kept at most its row. False when the list is full.
     bool InsertIntoList(int list, int row, std::int16_t value, std::uint8_t kind);
     // Inserts a whole step, its own sensor columns included.
     bool InsertStepIntoList(int list, int row, const TBotAction& step);

@@ -123,5 +123,19 @@ TEST(KeyboardSensorColumns, WriteTheSetIntoEverySelectedStepWithOneUndoLevel) {
     EXPECT_FALSE(beginner.AutoEnableDisable().undo);
 }
 
+TEST(GoBackTargets, APastedOrMovedGoBackNeverPointsBelowItself) {
+    TActionDocument doc;
+    FillForward(doc, kMainList, 3);
+    Fill(doc, kMainList, {{akGoBack, 3}});
+    doc.SelectRow(kMainList, 4, false);
+    doc.Copy();
+    doc.SelectRow(kMainList, 2, false);
+    doc.Paste();
+    EXPECT_EQ(doc.Step(kMainList, 2), (TBotAction{akGoBack, 2, {0, 0, 0}}));
+    doc.MoveRow(kMainList, 5, 1);  // the first go-back, now at row 5 and pointing at 4
+    EXPECT_EQ(doc.Step(kMainList, 1).kind, akGoBack);
+    EXPECT_EQ(doc.Step(kMainList, 1).value, 1);
+}
+
 }  // namespace
 }  // namespace kavrin::model
