@@ -127,7 +127,6 @@ void TMainForm::ShowForMode(model::TMode mode) {
     }
     show();
     // The keyboard comes with the window, also where no window manager hands it over.
-    raise();
     activateWindow();
     FocusCurrentGrid();
     if (first) {

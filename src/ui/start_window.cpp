@@ -108,7 +108,6 @@ void TIntroForm::showEvent(QShowEvent* event) {
     if (!beginnerButton_->hasFocus() && !advancedButton_->hasFocus()) {
         beginnerButton_->setFocus(Qt::OtherFocusReason);
     }
-    raise();
     activateWindow();
 }
 
