@@ -68,7 +68,9 @@ bool TActionDocument::InsertIntoList(int list, int row, std::int16_t value, std:
     std::copy_backward(steps.begin() + row, steps.begin() + count + 1, steps.begin() + count + 2);
     TBotAction& slot = steps[static_cast<std::size_t>(row)];
     slot.kind = kind;
-    slot.value = value;
+    // A go-back step goes back, never ahead: a pasted or moved one that lands above its target
+    // goes back to the row it lands on, as its spin control would offer.
+    slot.value = kind == akGoBack ? std::min(value, static_cast<std::int16_t>(row)) : value;
     slot.sensors = row >= 2 ? steps[static_cast<std::size_t>(row - 1)].sensors
                             : std::array<std::uint8_t, kSensorColumnCount>{};
     ++count;
@@ -384,6 +386,74 @@ void TActionDocument::DropSensorSet(int list, int row, int column, int sensorSet
         set = static_cast<std::uint8_t>(sensorSet);
         Changed(list, row, row, false);
         modified_ = true;
+    }
+}
+
+TInsertRefusal TActionDocument::InsertRefusal(int list, std::uint8_t kind) const {
+    if (!IsValidList(list) || kind >= kActionKindCount) {
+        return TInsertRefusal::NotAList;
+    }
+    if (!ListTakes(list, kind)) {
+        return TInsertRefusal::NoGoBackInSensorSet;
+    }
+    return Count(list) >= kMaxSteps ? TInsertRefusal::ListFull : TInsertRefusal::None;
+}
+
+bool TActionDocument::InsertAtSelection(std::uint8_t kind) {
+    const int list = currentList_;
+    const TSelection s = View(list).selection;
+    const int row = std::max(1, s.top);
+    if (!DropAction(list, row, kind)) {
+        return false;
+    }
+    SetSelection(list, {row + 1, std::max(row, s.bottom) + 1});
+    return true;
+}
+
+void TActionDocument::MoveSelectedSteps(int list, int delta) {
+    if (!IsValidList(list) || !AnyStepSelected(list) || (delta != -1 && delta != 1)) {
+        return;
+    }
+    const TSelection s = EditSelection(list);
+    if ((delta < 0 && s.top <= 1) || (delta > 0 && s.bottom >= Count(list))) {
+        return;
+    }
+    currentList_ = list;
+    if (delta < 0) {
+        MoveRow(list, s.top - 1, s.bottom);
+    } else {
+        MoveRow(list, s.bottom + 1, s.top);
+    }
+    SetSelection(list, {s.top + delta, s.bottom + delta});
+}
+
+void TActionDocument::ChangeSelectedDuration(int list, int delta) {
+    if (!IsValidList(list) || !AnyStepSelected(list)) {
+        return;
+    }
+    const int row = View(list).selection.top;
+    const TBotAction& step = Step(list, row);
+    if (step.kind == akGoBack) {
+        return;
+    }
+    currentList_ = list;
+    SetStepValue(list, row, static_cast<std::int16_t>(std::clamp(step.value + delta, kMinDuration, kMaxDuration)));
+}
+
+void TActionDocument::SetSensorColumnOfSelection(int column, int sensorSet) {
+    if (mode_ != TMode::Advanced || !AnyStepSelected(kMainList) || column < gcBoth ||
+        column > gcRight || sensorSet < 0 || sensorSet >= kSensorSetCount) {
+        return;
+    }
+    TakeUndoSnapshot();
+    const TSelection s = EditSelection(kMainList);
+    for (int row = s.top; row <= s.bottom; ++row) {
+        std::uint8_t& set = program_.Step(kMainList, row).sensors[static_cast<std::size_t>(column - gcBoth)];
+        if (set != sensorSet) {
+            set = static_cast<std::uint8_t>(sensorSet);
+            Changed(kMainList, row, row, false);
+            modified_ = true;
+        }
     }
 }
 

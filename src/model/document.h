@@ -70,6 +70,9 @@ struct TDocumentChange {
 // sensor routine understands none).
 bool ListTakes(int list, std::uint8_t kind);
 
+// Why a palette tile does not go into a list, dropped or by the keyboard.
+enum class TInsertRefusal { None, NotAList, ListFull, NoGoBackInSensorSet };
+
 class TActionDocument {
 public:
     explicit TActionDocument(TMode mode = TMode::Beginner);
@@ -89,7 +92,8 @@ public:
     // --- Primitives on one list. They keep the step count themselves. -------------------------
 
     // Inserts a step at row (1..count+1); its sensor columns come from the step above (0 at
-    // row 1). Later go-back steps keep pointing at the same step. False when the list is full.
+    // row 1). Later go-back steps keep pointing at the same step; a go-back step's own target
+    // is kept at most its row. False when the list is full.
     bool InsertIntoList(int list, int row, std::int16_t value, std::uint8_t kind);
     // Inserts a whole step, its own sensor columns included.
     bool InsertStepIntoList(int list, int row, const TBotAction& step);
@@ -126,10 +130,25 @@ public:
     bool AcceptsSensorSet(int list, int row, int column) const;
     // The sensor-set tile dropped on a cell: sets that column of the step to the tab's set.
     void DropSensorSet(int list, int row, int column, int sensorSet);
+    // Why DropAction of a kind on a list would insert nothing (None: it inserts).
+    TInsertRefusal InsertRefusal(int list, std::uint8_t kind) const;
     // Double-click on a palette tile: appends it to the current list.
     bool AppendAction(std::uint8_t kind);
+    // Enter on a palette tile: DropAction on the current list's selected row (the header counts
+    // as row 1, the empty row appends). The selection moves down with the steps it was on, so
+    // that the next tile goes in after this one.
+    bool InsertAtSelection(std::uint8_t kind);
     // Drag of a step by its number to another row. Not undoable, but it is a change.
     void MoveRow(int list, int fromRow, int toRow);
+    // Ctrl+Up and Ctrl+Down: the selected steps move one row as a block, by MoveRow of the step
+    // beside them to their other end; the selection goes with them. Nothing happens at an end.
+    void MoveSelectedSteps(int list, int delta);
+    // + and -: the selected step's duration by delta tenths of a second, through SetStepValue
+    // (one undo level, kept within the limits). A go-back step keeps its target.
+    void ChangeSelectedDuration(int list, int delta);
+    // Ctrl+Shift+B, L, R (Advanced mode): the set written into that column of every selected
+    // main-list step, as the sensor-set tile dropped there does, with one undo level.
+    void SetSensorColumnOfSelection(int column, int sensorSet);
     // Press in the step-number column; with extend (Shift) the selection grows from its top row.
     void SelectRow(int list, int row, bool extend);
     void SetSelection(int list, TSelection selection);

@@ -381,4 +381,11 @@ inline constexpr int kMissionRuleSteps = 835;      // %1: the steps, %2: the mos
 inline constexpr int kMissionRuleFix = 836;
 inline constexpr int kHelpMissionForbidsTile = 837;  // %1: the mission's title, %2: the kind
 
+// The keyboard: what the keys do where it is, and why a tile did not go into a list.
+inline constexpr int kHelpListKeys = 850;
+inline constexpr int kHelpListKeysAdvanced = 851;
+inline constexpr int kHelpPaletteKeys = 852;
+inline constexpr int kHelpListFull = 853;
+inline constexpr int kHelpNoGoBackInSensorSet = 854;
+inline constexpr int kLastKeyboardString = 854;
 }  // namespace kavrin::resources::str

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -15,6 +16,7 @@
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
 #include "ui/action_widget.h"
+#include "ui/help_texts.h"
 #include "ui/skin.h"
 #include "ui/spin_edit.h"
 #include "ui/ui_text.h"
@@ -61,6 +63,18 @@ model::TCommand CommandForKeyEvent(const QKeyEvent& event) {
     const int code = event.key();
     if (code == Qt::Key_Delete) {
         key = model::kKeyDelete;
+    } else if (code == Qt::Key_Up) {
+        key = model::kKeyUp;
+    } else if (code == Qt::Key_Down) {
+        key = model::kKeyDown;
+    } else if (code == Qt::Key_Return || code == Qt::Key_Enter) {
+        key = model::kKeyEnter;
+    } else if (code == Qt::Key_F2) {
+        key = model::kKeyF2;
+    } else if (code == Qt::Key_F6) {
+        key = model::kKeyF6;
+    } else if (code == Qt::Key_Plus || code == Qt::Key_Minus) {
+        key = code == Qt::Key_Plus ? U'+' : U'-';
     } else if ((code >= Qt::Key_A && code <= Qt::Key_Z) || (code >= Qt::Key_0 && code <= Qt::Key_9)) {
         key = static_cast<char32_t>(code);  // letter keys carry the upper-case code
     } else {
@@ -173,11 +187,48 @@ bool TActionGrid::DropActionAt(const QPoint& pos, int kind) {
     // The header counts as row 1, anything below the last row as the append row.
     const int row = RowAt(pos.y());
     const int target = row < 0 ? document_.Count(list_) + 1 : std::max(1, row);
-    const bool inserted =
-        document_.DropAction(list_, target, static_cast<std::uint8_t>(kind));
+    const auto actionKind = static_cast<std::uint8_t>(kind);
+    const int refusal = HelpForRefusal(document_.InsertRefusal(list_, actionKind));
+    const bool inserted = document_.DropAction(list_, target, actionKind);
     Refresh();
+    if (!inserted && refusal != 0) {
+        Q_EMIT Refused(refusal);
+    }
     Q_EMIT Changed();
     return inserted;
+}
+
+bool TActionGrid::InsertAtSelection(int kind) {
+    const auto actionKind = static_cast<std::uint8_t>(kind);
+    const int refusal = HelpForRefusal(document_.InsertRefusal(list_, actionKind));
+    document_.SetCurrentList(list_);
+    const bool inserted = document_.InsertAtSelection(actionKind);
+    if (inserted) {
+        EnsureVisible(document_.View(list_).selection.top);
+    } else {
+        Refresh();
+        if (refusal != 0) {
+            Q_EMIT Refused(refusal);
+        }
+    }
+    Q_EMIT Changed();
+    return inserted;
+}
+
+bool TActionGrid::EditSelectedValue() {
+    const int row = document_.View(list_).selection.top;
+    if (row < 1 || row > document_.Count(list_)) {
+        return false;
+    }
+    EnsureVisible(row);
+    for (TBotAction* widget : widgets_) {
+        if (widget->IsShown() && widget->Row() == row) {
+            widget->SpinEdit()->Edit()->setFocus(Qt::OtherFocusReason);
+            widget->SpinEdit()->Edit()->selectAll();
+            return true;
+        }
+    }
+    return false;
 }
 
 void TActionGrid::AttachWidgets(const std::vector<TBotAction*>& widgets) {
@@ -435,7 +486,42 @@ void TActionGrid::MoveSelection(int delta, bool extend) {
     Q_EMIT Changed();
 }
 
+// The keys of the list itself; the rest go to the window as commands.
+bool TActionGrid::ListKey(model::TCommand command) {
+    using model::TCommand;
+    switch (command) {
+        case TCommand::MoveStepsUp:
+        case TCommand::MoveStepsDown: {
+            document_.MoveSelectedSteps(list_, command == TCommand::MoveStepsUp ? -1 : +1);
+            const model::TSelection s = document_.View(list_).selection;
+            EnsureVisible(command == TCommand::MoveStepsUp ? s.top : s.bottom);
+            break;
+        }
+        case TCommand::LongerStep:
+        case TCommand::ShorterStep:
+            document_.ChangeSelectedDuration(list_, command == TCommand::LongerStep ? +1 : -1);
+            Refresh();
+            break;
+        case TCommand::EditValue:
+            EditSelectedValue();
+            break;
+        default:
+            return false;
+    }
+    Q_EMIT Changed();
+    return true;
+}
+
 void TActionGrid::keyPressEvent(QKeyEvent* event) {
+    const model::TCommand command = CommandForKeyEvent(*event);
+    if (ListKey(command)) {
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && !hasFocus()) {
+        // From a value's spin control, which has dropped what was typed: back to the list.
+        setFocus(Qt::OtherFocusReason);
+        return;
+    }
     const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
     switch (event->key()) {
     case Qt::Key_Up:
@@ -459,7 +545,6 @@ void TActionGrid::keyPressEvent(QKeyEvent* event) {
     default:
         break;
     }
-    const model::TCommand command = CommandForKeyEvent(*event);
     if (command != model::TCommand::None) {
         document_.SetCurrentList(list_);
         Q_EMIT CommandRequested(command);
@@ -471,6 +556,9 @@ void TActionGrid::keyPressEvent(QKeyEvent* event) {
 
 void TActionGrid::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) {
+        Q_EMIT KeyboardEntered();
+    }
     if (document_.CurrentList() != list_) {
         document_.SetCurrentList(list_);
         Q_EMIT Changed();

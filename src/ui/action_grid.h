@@ -63,6 +63,10 @@ public:
     std::vector<TBotAction*> CreateWidgets();
     // A palette tile dropped at a point of the viewport; returns whether a step was inserted.
     bool DropActionAt(const QPoint& pos, int kind);
+    // A palette tile by the keyboard: before the selected step, or appended on the empty row.
+    bool InsertAtSelection(int kind);
+    // The selected step's value into its spin control (scrolled into view); false for none.
+    bool EditSelectedValue();
 
     // Whether the sensor-set tile may land on the cell at a point of the viewport, and its
     // landing there: that sensor column of the step becomes the set.
@@ -95,6 +99,10 @@ Q_SIGNALS:
     void CommandRequested(kavrin::model::TCommand command);
     // The pointer moved over a column (-1: outside the columns), for context help.
     void Hovered(int column);
+    // A tile did not go in; the UI string says why.
+    void Refused(int uiString);
+    // The list took the keyboard from Tab or F6: the window says which keys do what.
+    void KeyboardEntered();
 
 protected:
     bool event(QEvent* event) override;
@@ -110,6 +118,7 @@ protected:
 private:
     void PaintCell(class QPainter& painter, int row, int column, const QRect& rect);
     void MoveSelection(int delta, bool extend);
+    bool ListKey(model::TCommand command);
 
     model::TActionDocument& document_;
     int list_;

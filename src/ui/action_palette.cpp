@@ -1,5 +1,7 @@
 #include "ui/action_palette.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMovie>
 #include <QScrollArea>
@@ -15,6 +17,8 @@ namespace {
 
 // Action kinds of the palette tiles in slot order: go back comes before stop and wait.
 constexpr std::array<int, resources::kTileCount> kTileKinds{0, 1, 2, 3, 4, 5, 7, 6};
+
+constexpr int kFocusFrameWidth = 3;
 
 QScrollArea* MakeScrollBox(QWidget& window) {
     auto* box = new QScrollArea(&window);
@@ -58,7 +62,75 @@ TActionPalette::TActionPalette(QWidget& window, const TSkin& skin, model::TMode 
         tile->setMouseTracking(true);
         tile->installEventFilter(this);
         tile->StopAndRewind();
+        tile->setFocusPolicy(Qt::StrongFocus);
+        if (currentTile_ == nullptr) {
+            currentTile_ = tile;
+        }
     }
+    // Drawn over the tiles' edges in yellow, which no tile has at its edge; the pointer goes
+    // through it.
+    focusFrame_ = new QWidget(inside);
+    focusFrame_->setObjectName(QStringLiteral("paletteFocusFrame"));
+    focusFrame_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    focusFrame_->setAttribute(Qt::WA_StyledBackground);
+    focusFrame_->setStyleSheet(QStringLiteral("#paletteFocusFrame { border: %1px solid #FFE000; "
+                                              "background: transparent; }")
+                                   .arg(kFocusFrameWidth));
+    focusFrame_->hide();
+}
+
+void TActionPalette::FocusCurrentTile(Qt::FocusReason reason) {
+    if (currentTile_ != nullptr) {
+        currentTile_->setFocus(reason);
+    }
+}
+
+TSkinImage* TActionPalette::TileBeside(const TSkinImage* from, int dx, int dy) const {
+    const QPoint start = from->geometry().center();
+    TSkinImage* best = nullptr;
+    int bestScore = 0;
+    for (TSkinImage* tile : tiles_) {
+        if (tile == nullptr || tile == from) {
+            continue;
+        }
+        const QPoint d = tile->geometry().center() - start;
+        const int along = d.x() * dx + d.y() * dy;
+        const int across = std::abs(dx != 0 ? d.y() : d.x());
+        if (along <= 0 || across > along) {
+            continue;
+        }
+        const int score = along + 2 * across;
+        if (best == nullptr || score < bestScore) {
+            best = tile;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+bool TActionPalette::HandleTileKey(TSkinImage* tile, const QKeyEvent& key) {
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+        return false;
+    }
+    int dx = 0;
+    int dy = 0;
+    switch (key.key()) {
+        case Qt::Key_Left: dx = -1; break;
+        case Qt::Key_Right: dx = 1; break;
+        case Qt::Key_Up: dy = -1; break;
+        case Qt::Key_Down: dy = 1; break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            Q_EMIT InsertRequested(tile->Tag());
+            return true;
+        default:
+            return false;
+    }
+    if (TSkinImage* next = TileBeside(tile, dx, dy)) {
+        next->setFocus(Qt::OtherFocusReason);
+    }
+    return true;  // at the edge the focus stays; the box does not scroll away from it
 }
 
 void TActionPalette::Stop() {
@@ -123,6 +195,25 @@ bool TActionPalette::HandleTileEvent(TSkinImage* tile, QEvent* event) {
             pressedTile_ = nullptr;
             Q_EMIT DoubleClicked(tile->Tag());
             return true;
+        case QEvent::KeyPress:
+            return HandleTileKey(tile, *static_cast<QKeyEvent*>(event));
+        case QEvent::FocusIn: {
+            currentTile_ = tile;
+            const QRect around = tile->geometry().adjusted(-kFocusFrameWidth, -kFocusFrameWidth,
+                                                           kFocusFrameWidth, kFocusFrameWidth);
+            focusFrame_->setGeometry(around);
+            focusFrame_->raise();
+            focusFrame_->show();
+            scrollBox_->ensureWidgetVisible(tile, kFocusFrameWidth, kFocusFrameWidth);
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+                Q_EMIT KeyboardEntered();
+            }
+            return false;
+        }
+        case QEvent::FocusOut:
+            focusFrame_->hide();
+            return false;
         default:
             return false;
     }

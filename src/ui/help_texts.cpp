@@ -44,4 +44,18 @@ int HelpForSensorNotebook(int sensorTab) {
     return sensorTab == 0 ? kHelpSensorListAll : kHelpSensorListSet;
 }
 
+int HelpForRefusal(model::TInsertRefusal refusal) {
+    switch (refusal) {
+        case model::TInsertRefusal::ListFull: return kHelpListFull;
+        case model::TInsertRefusal::NoGoBackInSensorSet: return kHelpNoGoBackInSensorSet;
+        case model::TInsertRefusal::None:
+        case model::TInsertRefusal::NotAList: break;
+    }
+    return 0;
+}
+
+int HelpForListKeys(model::TMode mode) {
+    return mode == model::TMode::Advanced ? kHelpListKeysAdvanced : kHelpListKeys;
+}
+
 }  // namespace kavrin::ui

@@ -1,5 +1,8 @@
 #pragma once
-// Which UI string the main window's help area shows for the thing under the pointer.
+// Which UI string the main window's help area shows for the thing under the pointer, or for
+// the thing the keyboard went to.
+
+#include "model/document.h"
 
 namespace kavrin::ui {
 
@@ -13,5 +16,11 @@ int HelpForGrid(int list, int column, int sensorTab);
 
 // The sensor notebook itself.
 int HelpForSensorNotebook(int sensorTab);
+
+// Why a tile did not go into a list (0 for None).
+int HelpForRefusal(model::TInsertRefusal refusal);
+
+// The keys of a list that has the keyboard (Advanced mode adds the sensor sets' keys).
+int HelpForListKeys(model::TMode mode);
 
 }  // namespace kavrin::ui

@@ -82,6 +82,17 @@ TActionGrid* TMainLists::Grid(int list) const {
 
 int TMainLists::SensorTab() const { return tabs_->currentIndex(); }
 
+void TMainLists::ChooseSensorTab(int tab) {
+    if (!IsAdvanced(document_) || tab < 0 || tab >= tabs_->count()) {
+        return;
+    }
+    if (tab == SensorTab()) {
+        ShowSensorSet(tab);  // the set and the keyboard come back to it all the same
+    } else {
+        tabs_->setCurrentIndex(tab);
+    }
+}
+
 void TMainLists::CreateNotebook() {
     notebook_ = new QWidget(&window_);
     notebook_->setMouseTracking(true);

@@ -53,6 +53,8 @@ public:
     const std::vector<TBotAction*>& SensorWidgets() const { return sensorWidgets_; }
     // The sensor notebook's tab (0: All).
     int SensorTab() const;
+    // Ctrl+1 to Ctrl+5: the tab comes forward as if clicked, its set the current list.
+    void ChooseSensorTab(int tab);
 
     // Re-reads what changed in the document into the grids.
     void Refresh(const model::TDocumentChange& change);

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -136,6 +137,8 @@ void TMainForm::ShowForMode(model::TMode mode) {
         CentreOnScreen(*this);
     }
     show();
+    // The keyboard comes with the window, also where no window manager hands it over.
+    activateWindow();
     FocusCurrentGrid();
     if (first) {
         LoadPendingFile();
@@ -286,6 +289,9 @@ void TMainForm::CreateParts() {
     auto* dragger = new TDragger(*this, *lists_);
     connect(palette_, &TActionPalette::DragStarted, dragger, &TDragger::StartDrag);
     connect(palette_, &TActionPalette::DoubleClicked, this, &TMainForm::ActionDblClick);
+    connect(palette_, &TActionPalette::InsertRequested, this, &TMainForm::InsertTile);
+    connect(palette_, &TActionPalette::KeyboardEntered, this,
+            [this] { ShowHoverHelp(str::kHelpPaletteKeys); });
     connect(palette_, &TActionPalette::Hovered, this, [this](int kind) {
         buttons_->HideEditHighlights();
         ShowTileHelp(kind);
@@ -294,6 +300,11 @@ void TMainForm::CreateParts() {
     connect(lists_, &TMainLists::CommandRequested, this, &TMainForm::RunCommand);
     connect(lists_, &TMainLists::HelpWanted, this, &TMainForm::ShowHoverHelp);
     connect(lists_, &TMainLists::ActionDropped, this, &TMainForm::NoteMissionRules);
+    for (int list = model::kMainList; list <= model::kListCount; ++list) {
+        connect(Grid(list), &TActionGrid::Refused, this, &TMainForm::ShowHoverHelp);
+        connect(Grid(list), &TActionGrid::KeyboardEntered, this,
+                [this] { ShowHoverHelp(HelpForListKeys(mode_)); });
+    }
 }
 
 void TMainForm::ApplyCaptions() {
@@ -307,8 +318,16 @@ void TMainForm::ApplyCaptions() {
 }
 
 void TMainForm::SetTabOrder() {
-    // The lists first, each followed by its values; then the port and the check boxes.
-    std::vector<QWidget*> chain = lists_->TabChain();
+    // The palette's tiles, the lists, each followed by its values; then the port and the check
+    // boxes.
+    std::vector<QWidget*> chain;
+    for (TSkinImage* tile : palette_->Tiles()) {
+        if (tile != nullptr) {
+            chain.push_back(tile);
+        }
+    }
+    const std::vector<QWidget*> lists = lists_->TabChain();
+    chain.insert(chain.end(), lists.begin(), lists.end());
     chain.insert(chain.end(), {portBox_, hyperHelp_});
     if (!IsAdvanced(mode_)) {
         chain.push_back(sensorsEnabled_);
@@ -499,17 +518,51 @@ void TMainForm::HyperHelpClick() {
 // --- Commands ------------------------------------------------------------------------------------
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {
-    // Keys that reach the window from its other controls: only the Alt letters and the sheet's
-    // Ctrl+P count here.
-    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) {
-        const model::TCommand command = CommandForKeyEvent(*event);
-        const bool alt = (event->modifiers() & Qt::AltModifier) != 0;
-        if (command != model::TCommand::None && (alt || command == model::TCommand::Print)) {
-            RunCommand(command);
-            return;
-        }
+    // Keys that reach the window from its other controls: only the Alt letters and the keys of
+    // the whole window (the sheet's Ctrl+P, F6, the sensor sets) count here.
+    const model::TCommand command = CommandForKeyEvent(*event);
+    const bool alt = (event->modifiers() & Qt::AltModifier) != 0;
+    if (command != model::TCommand::None && (alt || model::ActsInWholeWindow(command))) {
+        RunCommand(command);
+        return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void TMainForm::CyclePanes(int direction) {
+    std::vector<QWidget*> panes{static_cast<QWidget*>(palette_->ScrollBox()),
+                                static_cast<QWidget*>(Grid(model::kMainList))};
+    if (IsAdvanced(mode_)) {
+        panes.push_back(lists_->Notebook());
+    }
+    const QWidget* focus = focusWidget();
+    const int count = static_cast<int>(panes.size());
+    int at = -1;
+    for (int i = 0; i < count; ++i) {
+        if (focus != nullptr && (panes[static_cast<std::size_t>(i)] == focus ||
+                                 panes[static_cast<std::size_t>(i)]->isAncestorOf(focus))) {
+            at = i;
+        }
+    }
+    // From elsewhere (the port box, a check box) F6 starts at the palette, Shift+F6 at the end.
+    const int next = at < 0 ? (direction > 0 ? 0 : count - 1) : (at + direction + count) % count;
+    if (next == 0) {
+        palette_->FocusCurrentTile(Qt::TabFocusReason);
+    } else if (next == 1) {
+        Grid(model::kMainList)->setFocus(Qt::TabFocusReason);
+    } else {
+        Grid(model::kSensorSetAll + lists_->SensorTab())->setFocus(Qt::TabFocusReason);
+    }
+}
+
+void TMainForm::InsertTile(int kind) {
+    if (!document_) {
+        return;
+    }
+    if (TActionGrid* grid = Grid(document_->CurrentList())) {
+        grid->InsertAtSelection(kind);  // the keyboard stays on the tile for the next one
+    }
+    RefreshAll();
 }
 
 void TMainForm::RunCommand(model::TCommand command) {
@@ -557,6 +610,29 @@ void TMainForm::RunCommand(model::TCommand command) {
         case TCommand::Quit:
             Quit();
             return;
+        case TCommand::NextPane:
+        case TCommand::PreviousPane:
+            CyclePanes(command == TCommand::NextPane ? +1 : -1);
+            return;
+        case TCommand::SensorSetAll:
+        case TCommand::SensorSet1:
+        case TCommand::SensorSet2:
+        case TCommand::SensorSet3:
+        case TCommand::SensorSet4:
+            lists_->ChooseSensorTab(model::SensorSetOf(command));
+            break;
+        case TCommand::SetBothColumn:
+        case TCommand::SetLeftColumn:
+        case TCommand::SetRightColumn:
+            document_->SetSensorColumnOfSelection(model::SensorColumnOf(command),
+                                                  lists_->SensorTab());
+            break;
+        // A list's own keys, which the list itself answers.
+        case TCommand::MoveStepsUp:
+        case TCommand::MoveStepsDown:
+        case TCommand::LongerStep:
+        case TCommand::ShorterStep:
+        case TCommand::EditValue:
         case TCommand::None:
             return;
     }

@@ -171,6 +171,11 @@ private:
     // The pointer over the background, a frame or anything else without help.
     void GeneralHover();
     void FocusCurrentGrid();
+    // F6 and Shift+F6: the keyboard round the palette, the main list and (Advanced) the sensor
+    // list shown, from wherever it is.
+    void CyclePanes(int direction);
+    // Enter or Space on a palette tile: into the current list, as its drop would.
+    void InsertTile(int kind);
     // Generates a program's code into the code view; a failure goes to the error box.
     bool BuildCode(const model::TActionProgram& program, bool sensorsEnabled);
     TCodeForm& CodeView();

@@ -302,13 +302,13 @@ bool TSuperSpinEdit::EditKey(const QKeyEvent& key) {
         ArrowRelease();
         return true;
     case Qt::Key_Escape:
-        if (!editing_) {
-            return false;
+        // The typed text is dropped and the value shows again as it was, with its labels. The
+        // key goes on to the control's owner (a list takes the keyboard back).
+        if (editing_) {
+            editing_ = false;
+            Redisplay(true);
         }
-        // The typed text is dropped and the value shows again as it was, with its labels.
-        editing_ = false;
-        Redisplay(true);
-        return true;
+        return false;
     default:
         break;
     }

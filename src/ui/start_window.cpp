@@ -1,6 +1,7 @@
 #include "ui/start_window.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -55,6 +56,12 @@ TIntroForm::TIntroForm(QWidget* parent)
     advancedButton_ = new QPushButton(UiString(resources::str::kAdvanced), this);
     advancedButton_->setGeometry(kAdvancedBounds);
     beginnerButton_->setDefault(true);
+    for (QPushButton* button : {beginnerButton_, advancedButton_}) {
+        button->setAutoDefault(true);  // Enter presses the button in focus, as Space does
+        button->setFocusPolicy(Qt::StrongFocus);
+    }
+    setTabOrder(beginnerButton_, advancedButton_);
+    beginnerButton_->setFocus(Qt::OtherFocusReason);
     // Both captions in one type, in which the longer keeps a margin to the button's edges.
     const QFont type = TypeThatFits(font(), {beginnerButton_->text(), advancedButton_->text()},
                                     kAdvancedBounds.width() - 2 * kCaptionMargin,
@@ -79,6 +86,29 @@ void TIntroForm::Choose(model::TMode mode) {
     modeChosen_ = true;
     hide();
     Q_EMIT modeChosen(mode);
+}
+
+void TIntroForm::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Left:
+            beginnerButton_->setFocus(Qt::TabFocusReason);
+            return;
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+            advancedButton_->setFocus(Qt::TabFocusReason);
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void TIntroForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!beginnerButton_->hasFocus() && !advancedButton_->hasFocus()) {
+        beginnerButton_->setFocus(Qt::OtherFocusReason);
+    }
+    activateWindow();
 }
 
 void TIntroForm::closeEvent(QCloseEvent* event) {

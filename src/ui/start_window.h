@@ -1,7 +1,8 @@
 #pragma once
 // The start window: names the application and its version and asks for the mode, which then
 // holds for the whole run. It cannot be closed by the user; closing it by system means (the task
-// bar, a window manager's shortcut) before a mode is chosen ends the application.
+// bar, a window manager's shortcut) before a mode is chosen ends the application. The keyboard
+// chooses too: the arrow keys move between the buttons, Enter or Space presses the one in focus.
 
 #include <QWidget>
 
@@ -37,6 +38,11 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The arrow keys move between the buttons.
+    void keyPressEvent(QKeyEvent* event) override;
+    // The window takes the keyboard when it shows, Beginner first (also on a display without a
+    // window manager, which gives a new window no focus of its own).
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Choose(model::TMode mode);

@@ -79,7 +79,8 @@ bool Expected(int id) {
            (id >= str::kRecoverNamedProgram && id <= str::kRecoverUnnamedProgram) ||
            (id >= str::kSheetDialogTitle && id <= str::kLastSheetString) ||
            (id >= str::kReasonBadName && id <= str::kHelpWelcomeSerialPort) ||
-           (id >= str::kJudgeClassButton && id <= kLastUIString);
+           (id >= str::kJudgeClassButton && id <= str::kHelpMissionForbidsTile) ||
+           (id >= str::kHelpListKeys && id <= str::kLastKeyboardString);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {
