@@ -445,10 +445,18 @@ void TActionDocument::SetSensorColumnOfSelection(int column, int sensorSet) {
         column > gcRight || sensorSet < 0 || sensorSet >= kSensorSetCount) {
         return;
     }
-    TakeUndoSnapshot();
     const TSelection s = EditSelection(kMainList);
+    const auto index = static_cast<std::size_t>(column - gcBoth);
+    bool changes = false;
     for (int row = s.top; row <= s.bottom; ++row) {
-        std::uint8_t& set = program_.Step(kMainList, row).sensors[static_cast<std::size_t>(column - gcBoth)];
+        changes = changes || program_.Step(kMainList, row).sensors[index] != sensorSet;
+    }
+    if (!changes) {
+        return;  // nothing to undo: no undo level, nothing modified
+    }
+    TakeUndoSnapshot();
+    for (int row = s.top; row <= s.bottom; ++row) {
+        std::uint8_t& set = program_.Step(kMainList, row).sensors[index];
         if (set != sensorSet) {
             set = static_cast<std::uint8_t>(sensorSet);
             Changed(kMainList, row, row, false);

@@ -114,6 +114,13 @@ TEST(KeyboardSensorColumns, WriteTheSetIntoEverySelectedStepWithOneUndoLevel) {
     EXPECT_TRUE(doc.Modified());
     doc.Undo();
     EXPECT_EQ(doc.Step(kMainList, 1).sensors, (std::array<std::uint8_t, 3>{0, 0, 0}));
+    // The set already there: no undo level that would undo nothing, so one Undo goes back.
+    doc.SetSelection(kMainList, {1, 1});
+    doc.SetSensorColumnOfSelection(gcBoth, 2);
+    ASSERT_EQ(doc.Step(kMainList, 1).sensors[0], 2);
+    doc.SetSensorColumnOfSelection(gcBoth, 2);
+    doc.Undo();
+    EXPECT_EQ(doc.Step(kMainList, 1).sensors[0], 0);
     // Beginner mode has no sensor columns to write.
     TActionDocument beginner;
     FillForward(beginner, kMainList, 1);
