@@ -25,7 +25,7 @@ inline constexpr int kTestProgramId = 364;
 
 // The UI string table, "WSDATA" 366 to 854. Not every number in between has a string.
 inline constexpr int kFirstUIString = 366;
-inline constexpr int kLastUIString = 854;
+inline constexpr int kLastUIString = 856;
 
 // --- Languages -----------------------------------------------------------------------------------
 

@@ -388,4 +388,7 @@ inline constexpr int kHelpPaletteKeys = 852;
 inline constexpr int kHelpListFull = 853;
 inline constexpr int kHelpNoGoBackInSensorSet = 854;
 inline constexpr int kLastKeyboardString = 854;
+// A typed value refused, with the range it must be in.
+inline constexpr int kHelpDurationRange = 855;
+inline constexpr int kHelpGoBackRange = 856;
 }  // namespace kavrin::resources::str

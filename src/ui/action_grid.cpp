@@ -242,6 +242,15 @@ void TActionGrid::AttachWidgets(const std::vector<TBotAction*>& widgets) {
             }
             Q_EMIT Changed();
         };
+        widget->OnTypingKept = [this, widget](bool refused) {
+            // Enter that changed nothing gives the keyboard back to the list all the same.
+            if (widget->SpinEdit()->HasFocus()) {
+                setFocus(Qt::OtherFocusReason);
+            }
+            if (refused) {
+                Q_EMIT ValueRefused(widget->RangeHelp());
+            }
+        };
     }
     DisplayVisibleActions();
 }

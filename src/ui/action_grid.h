@@ -101,6 +101,8 @@ Q_SIGNALS:
     void Hovered(int column);
     // A tile did not go in; the UI string says why.
     void Refused(int uiString);
+    // A typed value was not taken: the text gives the values the step takes.
+    void ValueRefused(const QString& help);
     // The list took the keyboard from Tab or F6: the window says which keys do what.
     void KeyboardEntered();
 

@@ -87,6 +87,11 @@ TBotAction::TBotAction(QWidget* grid, int kind, int left, int top, int width, bo
             OnValueChanged(row_, value);
         }
     };
+    spin_->OnTypingKept = [this](bool refused) {
+        if (OnTypingKept) {
+            OnTypingKept(refused);
+        }
+    };
     Place();
     ShowWidget(visible);
 }
@@ -122,6 +127,15 @@ void TBotAction::Bind(int row, const model::TBotAction& step) {
     spin_->SetPrefix(format.prefix);
     spin_->SetSuffix(format.suffix);
     spin_->SetPosition(step.value);
+}
+
+QString TBotAction::RangeHelp() const {
+    const TSpinFormat& format = spin_->Format();
+    const TNumberChars& chars = spin_->NumberChars();
+    const int text = kind_ == model::akGoBack ? resources::str::kHelpGoBackRange
+                                              : resources::str::kHelpDurationRange;
+    return UiString(text).arg(FormatSpinValue(spin_->Minimum(), format, false, chars),
+                              FormatSpinValue(spin_->Maximum(), format, false, chars));
 }
 
 void TBotAction::ShowWidget(bool visible) {

@@ -11,6 +11,7 @@
 #include "model/action_program.h"
 
 class QLabel;
+class QString;
 class QWidget;
 
 namespace kavrin::ui {
@@ -58,6 +59,12 @@ public:
 
     // Called with the bound row and the new value after the user changed it.
     std::function<void(int row, int value)> OnValueChanged;
+    // Called when typing in the value ended without a change; refused: the text was no value
+    // the step can take (RangeHelp says which it can).
+    std::function<void(bool refused)> OnTypingKept;
+
+    // The help area's words for the values this step takes ("0.1 to 25.5 sec").
+    QString RangeHelp() const;
 
 private:
     void Place();

@@ -302,6 +302,11 @@ void TMainForm::CreateParts() {
     connect(lists_, &TMainLists::ActionDropped, this, &TMainForm::NoteMissionRules);
     for (int list = model::kMainList; list <= model::kListCount; ++list) {
         connect(Grid(list), &TActionGrid::Refused, this, &TMainForm::ShowHoverHelp);
+        connect(Grid(list), &TActionGrid::ValueRefused, this, [this](const QString& help) {
+            // Each refusal is news, even when the same range was shown before.
+            helpShown_ = 0;
+            ShowHelpText(str::kHelpDurationRange, help);
+        });
         connect(Grid(list), &TActionGrid::KeyboardEntered, this,
                 [this] { ShowHoverHelp(HelpForListKeys(mode_)); });
     }

@@ -87,19 +87,19 @@ bool FilterKey(QChar c, bool negativeAllowed, const TNumberChars& chars) {
     return negativeAllowed && c == chars.minusSign;
 }
 
-int ParseText(const QString& text, int decimals, int min, int max, const TNumberChars& chars) {
+std::optional<int> ParseText(const QString& text, int decimals, int min, int max,
+                             const TNumberChars& chars) {
     const int d = std::clamp(decimals, 0, kMaxDecimals);
     std::int64_t value = 0;
     int remaining = d;
+    bool seenDigit = false;
     bool seenSeparator = false;
     bool negative = false;
-    for (const QChar c : text) {
-        if (d > 0 && remaining == 0) {
-            break;  // further decimals are ignored
-        }
+    for (const QChar c : text.trimmed()) {
         if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-            if (d == 0 && seenSeparator) {
-                break;  // no decimal places: the fraction is not part of the number
+            seenDigit = true;
+            if (seenSeparator && remaining == 0) {
+                continue;  // further decimals are ignored, and so is a fraction without places
             }
             if (value < kParseCeiling) {
                 value = value * 10 + (c.unicode() - u'0');
@@ -109,11 +109,14 @@ int ParseText(const QString& text, int decimals, int min, int max, const TNumber
             }
         } else if (c == chars.decimalSeparator && !seenSeparator) {
             seenSeparator = true;
-        } else if (min < 0 && c == chars.minusSign) {
+        } else if (min < 0 && c == chars.minusSign && !negative && !seenDigit && !seenSeparator) {
             negative = true;
         } else {
-            break;
+            return std::nullopt;
         }
+    }
+    if (!seenDigit) {
+        return std::nullopt;
     }
     for (int i = 0; i < remaining; ++i) {
         value *= 10;
@@ -121,7 +124,10 @@ int ParseText(const QString& text, int decimals, int min, int max, const TNumber
     if (negative) {
         value = -value;
     }
-    return static_cast<int>(std::clamp<std::int64_t>(value, min, max));
+    if (value < min || value > max) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
 }
 
 TSuperSpinEdit::TSuperSpinEdit(QWidget* parent, const TNumberChars& chars)
@@ -241,11 +247,20 @@ void TSuperSpinEdit::Commit() {
         return;
     }
     editing_ = false;
-    position_ = ParseText(edit_->text(), format_.decimals, min_, std::max(min_, max_), chars_);
-    anchor_ = position_;
+    const std::optional<int> typed =
+        ParseText(edit_->text(), format_.decimals, min_, std::max(min_, max_), chars_);
+    const bool changed = typed.has_value() && *typed != position_;
+    if (changed) {
+        position_ = *typed;
+        anchor_ = position_;
+    }
     Redisplay(true);
-    if (OnChange) {
-        OnChange(position_);
+    if (changed) {
+        if (OnChange) {
+            OnChange(position_);
+        }
+    } else if (OnTypingKept) {
+        OnTypingKept(!typed.has_value());
     }
 }
 
@@ -273,8 +288,8 @@ bool TSuperSpinEdit::HasFocus() const {
 }
 
 bool TSuperSpinEdit::Wheel(const QWheelEvent& event) {
-    if (!HasFocus()) {
-        return false;
+    if (event.angleDelta().y() == 0) {
+        return false;  // a sideways wheel scrolls whatever is under the control
     }
     wheelRemainder_ += event.angleDelta().y();
     const int notches = wheelRemainder_ / QWheelEvent::DefaultDeltasPerStep;
@@ -332,7 +347,7 @@ bool TSuperSpinEdit::EditKey(const QKeyEvent& key) {
 bool TSuperSpinEdit::eventFilter(QObject* watched, QEvent* event) {
     const bool ours = watched == edit_ || watched == up_ || watched == down_;
     if (ours && event->type() == QEvent::Wheel) {
-        // Not taken: the wheel goes on to the list under the control.
+        // The wheel steps the control under the pointer, focused or not, as a spin box's does.
         return Wheel(*static_cast<QWheelEvent*>(event));
     }
     if (watched == edit_) {

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QKeyEvent;
 class QLineEdit;
@@ -47,9 +48,11 @@ QString FormatSpinValue(int position, const TSpinFormat& format, bool decorated,
 // Enter, and the minus sign when negative values are allowed.
 bool FilterKey(QChar c, bool negativeAllowed, const TNumberChars& chars);
 
-// The position a typed text stands for, clamped to [min, max]. Digits beyond the decimal places
-// are ignored and missing ones count as zeros; reading stops at the first other character.
-int ParseText(const QString& text, int decimals, int min, int max, const TNumberChars& chars);
+// The position a typed text stands for, or none when the text is not a number within [min, max]
+// (empty, with letters, out of range). Spaces round it are ignored; digits beyond the decimal
+// places are ignored and missing ones count as zeros.
+std::optional<int> ParseText(const QString& text, int decimals, int min, int max,
+                             const TNumberChars& chars);
 
 class TSuperSpinEdit : public QWidget {
     Q_OBJECT
@@ -91,15 +94,20 @@ public:
     int Increment() const { return baseIncrement_; }
     int CurrentIncrement() const { return currentIncrement_; }
     int Decimals() const { return format_.decimals; }
+    const TSpinFormat& Format() const { return format_; }
+    const TNumberChars& NumberChars() const { return chars_; }
     QString Text() const;
     // The edit box or an arrow has the keyboard focus.
     bool HasFocus() const;
-    // A change being reported comes from the wheel turned over the focused control, which keeps
-    // the focus so that the next notch steps again.
+    // A change being reported comes from the wheel turned over the control, which leaves the
+    // focus where it is.
     bool WheelStepping() const { return wheelStepping_; }
 
     // Called with the new position after every change made by the user.
     std::function<void(int)> OnChange;
+    // Called when typing ended without a change: refused is true when the text was not a number
+    // within the limits (the old value stays), false when it was the value already there.
+    std::function<void(bool refused)> OnTypingKept;
 
     QLineEdit* Edit() const { return edit_; }
     QToolButton* UpArrow() const { return up_; }
@@ -119,8 +127,7 @@ private:
     void Commit();
     void ArrowClick(int direction);
     void ArrowRelease();
-    // One arrow click per notch of the wheel; false (the list scrolls instead) when the control
-    // does not have the focus.
+    // One arrow click per notch of the wheel over the control; false for a sideways wheel.
     bool Wheel(const QWheelEvent& event);
     bool EditKey(const QKeyEvent& key);
 

@@ -1,5 +1,5 @@
-// The Advanced main list as a user meets it: every value readable in its cell, and the wheel
-// scrolling the list wherever it is turned over a row, or stepping the value that has the focus.
+// The Advanced main list as a user meets it: every value readable in its cell, the wheel
+// scrolling the list or stepping the value under the pointer, and typed values kept in range.
 
 #include "ui/action_grid.h"
 
@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -16,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "resources/ui_strings.h"
 #include "ui/action_widget.h"
 #include "ui/spin_edit.h"
 #include "ui/ui_text.h"
@@ -89,20 +91,14 @@ TEST_F(MainListGrid, EveryValueFitsItsCellInTheSameType) {
     }
 }
 
-TEST_F(MainListGrid, TheWheelScrollsTheListAnywhereOnARow) {
+TEST_F(MainListGrid, TheWheelScrollsTheListOffTheValues) {
     std::vector<int> values;
     for (int row = 1; row <= kSteps; ++row) {
         values.push_back(Value(row));
     }
     ASSERT_EQ(TopRow(), 1);
     TurnWheel(grid->viewport(), -120);  // over the step numbers
-    const int afterCells = TopRow();
-    EXPECT_GT(afterCells, 1);
-    TurnWheel(widgets[2]->SpinEdit()->Edit(), -120);  // over a value's text
-    const int afterValue = TopRow();
-    EXPECT_GT(afterValue, afterCells);
-    TurnWheel(widgets[2]->SpinEdit()->UpArrow(), 120);  // over its arrows, back up
-    EXPECT_LT(TopRow(), afterValue);
+    EXPECT_GT(TopRow(), 1);
     TurnWheel(widgets[3]->Icon(), 120);  // over a step's picture
     EXPECT_EQ(TopRow(), 1);
     for (int row = 1; row <= kSteps; ++row) {
@@ -110,26 +106,61 @@ TEST_F(MainListGrid, TheWheelScrollsTheListAnywhereOnARow) {
     }
 }
 
-TEST_F(MainListGrid, TheWheelStepsTheValueThatHasTheFocus) {
+// As in a spin box: the value under the pointer steps, focused or not, one undo level a notch,
+// and the focus stays where it was.
+TEST_F(MainListGrid, TheWheelStepsTheValueUnderThePointer) {
     TSuperSpinEdit* spin = widgets[1]->SpinEdit();
-    spin->SetPosition(20);
     document.SetStepValue(model::kMainList, 2, 20);
-    spin->Edit()->setFocus();
+    grid->Refresh();
+    grid->setFocus();
     QApplication::processEvents();
     TurnWheel(spin->Edit(), 120);
     EXPECT_EQ(Value(2), 21);
-    EXPECT_TRUE(spin->Edit()->hasFocus()) << "the next notch would scroll the list";
-    TurnWheel(spin->Edit(), -240);  // two notches at once
+    EXPECT_TRUE(grid->hasFocus());
+    TurnWheel(spin->UpArrow(), -240);  // two notches at once, over the arrows
     EXPECT_EQ(Value(2), 19);
     TurnWheel(spin->Edit(), -60);  // half a notch waits for the other half
     EXPECT_EQ(Value(2), 19);
     TurnWheel(spin->Edit(), -60);
     EXPECT_EQ(Value(2), 18);
     EXPECT_EQ(TopRow(), 1);
-    // Another row's value, not focused, still scrolls the list.
-    TurnWheel(widgets[4]->SpinEdit()->Edit(), -120);
-    EXPECT_GT(TopRow(), 1);
+    document.Undo();
+    EXPECT_EQ(Value(2), 19);
+    TurnWheel(widgets[4]->SpinEdit()->Edit(), 120);  // the top of the range holds
     EXPECT_EQ(Value(5), model::kMaxDuration);
+    EXPECT_EQ(TopRow(), 1);
+}
+
+// A typed value no step can take keeps the old one, changes nothing and says the range; Enter
+// gives the keyboard back to the list whether the value changed or not.
+TEST_F(MainListGrid, ATypedValueOutOfRangeKeepsTheOldOneAndSaysTheRange) {
+    QSignalSpy refusals(grid, &TActionGrid::ValueRefused);
+    const bool modified = document.Modified();
+    TSuperSpinEdit* spin = widgets[1]->SpinEdit();
+    for (const char* typed : {"99", "0", "25.5"}) {
+        spin->Edit()->setFocus();
+        QApplication::processEvents();
+        spin->Edit()->selectAll();
+        QTest::keyClicks(spin->Edit(), QString::fromLatin1(typed));
+        QTest::keyClick(spin->Edit(), Qt::Key_Return);
+        EXPECT_EQ(Value(2), model::kMaxDuration) << typed;
+        EXPECT_TRUE(grid->hasFocus()) << typed;
+    }
+    EXPECT_EQ(document.Modified(), modified);
+    ASSERT_EQ(refusals.count(), 2);
+    const TNumberChars& chars = SystemNumberChars();
+    const QString range = UiString(resources::str::kHelpDurationRange)
+                              .arg(QStringLiteral("0") + chars.decimalSeparator + '1',
+                                   QStringLiteral("25") + chars.decimalSeparator + '5');
+    EXPECT_EQ(refusals.at(0).at(0).toString(), range);
+    // A go-back step's range is the steps above it.
+    widgets[3]->SpinEdit()->Edit()->setFocus();
+    QTest::keyClicks(widgets[3]->SpinEdit()->Edit(), QStringLiteral("9"));
+    QTest::keyClick(widgets[3]->SpinEdit()->Edit(), Qt::Key_Return);
+    ASSERT_EQ(refusals.count(), 3);
+    EXPECT_EQ(refusals.at(2).at(0).toString(),
+              UiString(resources::str::kHelpGoBackRange)
+                  .arg(QStringLiteral("1"), QStringLiteral("4")));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "language_scope.h"
@@ -70,20 +71,19 @@ TEST(SpinFormat, FixedPointWithTheLocaleCharacters) {
               QStringLiteral("Step 4"));
 }
 
-TEST(SpinParse, DigitsBeyondTheDecimalsAreIgnoredAndTheResultClamped) {
+TEST(SpinParse, DigitsBeyondTheDecimalsAreIgnoredAndNoNumberInRangeIsRefused) {
     EXPECT_EQ(ParseText(QStringLiteral("2"), 1, 1, 255, kDot), 20);
     EXPECT_EQ(ParseText(QStringLiteral("2.35"), 1, 1, 255, kDot), 23);
-    EXPECT_EQ(ParseText(QStringLiteral(".5"), 1, 1, 255, kDot), 5);
-    EXPECT_EQ(ParseText(QStringLiteral("300"), 1, 1, 255, kDot), 255);
-    EXPECT_EQ(ParseText(QStringLiteral("0"), 1, 1, 255, kDot), 1);
+    EXPECT_EQ(ParseText(QStringLiteral(" .5 "), 1, 1, 255, kDot), 5);
     EXPECT_EQ(ParseText(QStringLiteral("1,5"), 1, -100, 100, kComma), 15);
     EXPECT_EQ(ParseText(QString(QChar(0x2212)) + "1,5", 1, -100, 100, kComma), -15);
-    // A minus sign is no number when negative values are not offered.
-    EXPECT_EQ(ParseText(QStringLiteral("-3"), 0, 1, 10, kDot), 1);
     // Without decimal places a typed fraction does not count.
     EXPECT_EQ(ParseText(QStringLiteral("3.7"), 0, 1, 10, kDot), 3);
-    // A long run of digits saturates instead of wrapping round.
-    EXPECT_EQ(ParseText(QStringLiteral("99999999999999999999"), 1, 1, 255, kDot), 255);
+    for (const char* refused : {"300", "0", "25.6", "", ".", "2x", "1.2.3", "-3",
+                                "99999999999999999999"}) {
+        EXPECT_EQ(ParseText(QString::fromLatin1(refused), 1, 1, 255, kDot), std::nullopt)
+            << refused;
+    }
 }
 
 TEST(SpinFilter, OnlyNumberCharactersGetIn) {
@@ -102,11 +102,16 @@ TEST(SuperSpinEdit, TypingCommitsOnEnter) {
     s.Type(QStringLiteral("2.35"));
     EXPECT_EQ(s.spin.Position(), 23);
     EXPECT_EQ(s.changes, std::vector<int>{23});
+    // Out of range: the value stays, nothing is reported as changed, the refusal is.
+    std::vector<bool> kept;
+    s.spin.OnTypingKept = [&kept](bool refused) { kept.push_back(refused); };
     s.Type(QStringLiteral("300"));
-    EXPECT_EQ(s.spin.Position(), 255);
     s.Type(QStringLiteral("0"));
-    EXPECT_EQ(s.spin.Position(), 1);
-    EXPECT_EQ(s.spin.Text(), QStringLiteral("0.1") + UiString(374));
+    EXPECT_EQ(s.spin.Position(), 23);
+    EXPECT_EQ(s.spin.Text(), QStringLiteral("2.3") + UiString(374));
+    s.Type(QStringLiteral("2.3"));  // the value already there
+    EXPECT_EQ(kept, (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(s.changes, std::vector<int>{23});
     // Letters and a minus sign never reach the box.
     s.Type(QStringLiteral("-x4"));
     EXPECT_EQ(s.spin.Position(), 40);
@@ -138,9 +143,11 @@ TEST(SuperSpinEdit, GreekAndEnglishSystemsTypeAndShowTheirOwnSeparator) {
         s.Type(c.typed);
         EXPECT_EQ(s.spin.Position(), 12);
         EXPECT_EQ(s.spin.Text(), c.shown);
-        // The other separator does not get in: "35" seconds, held at the largest value.
+        // The other separator does not get in: "35" seconds is more than a step takes.
         s.Type(c.other);
-        EXPECT_EQ(s.spin.Position(), 255);
+        EXPECT_EQ(s.spin.Position(), 12);
+        EXPECT_EQ(s.spin.Text(), c.shown);
+        s.spin.SetPosition(255);
         EXPECT_EQ(s.spin.Text(), c.longest);
     }
 }
@@ -205,22 +212,22 @@ TEST(SuperSpinEdit, EscapeBringsBackTheValueWithItsSuffixAtOnce) {
     EXPECT_EQ(s.spin.Text(), QStringLiteral("3."));
 }
 
-TEST(SuperSpinEdit, TheWheelStepsOnlyAFocusedControlAndOtherwiseGoesOn) {
+TEST(SuperSpinEdit, TheWheelStepsTheControlUnderThePointerFocusedOrNot) {
     DurationSpin s;
     s.spin.SetPosition(12);
     s.spin.Edit()->clearFocus();
     TurnWheel(s.spin.Edit(), 120);
-    TurnWheel(s.spin.DownArrow(), -120);
-    EXPECT_EQ(s.spin.Position(), 12);
-    EXPECT_EQ(s.parent.wheels, 2);
+    TurnWheel(s.spin.DownArrow(), 120);
+    EXPECT_EQ(s.spin.Position(), 14);
+    EXPECT_FALSE(s.spin.HasFocus());
     s.spin.Edit()->setFocus();
     QApplication::processEvents();
-    TurnWheel(s.spin.Edit(), 120);
-    TurnWheel(s.spin.UpArrow(), 120);
-    EXPECT_EQ(s.spin.Position(), 14);
-    EXPECT_EQ(s.parent.wheels, 2);
+    TurnWheel(s.spin.Edit(), -120);
+    TurnWheel(s.spin.UpArrow(), -120);
+    EXPECT_EQ(s.spin.Position(), 12);
+    EXPECT_EQ(s.parent.wheels, 0);
     EXPECT_EQ(s.spin.CurrentIncrement(), 1);  // no acceleration from the wheel
-    EXPECT_EQ(s.spin.Text(), QStringLiteral("1.4") + UiString(374));
+    EXPECT_EQ(s.spin.Text(), QStringLiteral("1.2") + UiString(374));
 }
 
 TEST(SuperSpinEdit, EveryValueOfANarrowBoxIsSetInOneType) {
