@@ -36,6 +36,7 @@
 #include "fileio/output_file.h"
 #include "judge/judge.h"
 #include "judge/rules.h"
+#include "sim/mission_words.h"
 #include "sim/simulation.h"
 
 namespace kavrin::cli {
@@ -53,7 +54,6 @@ constexpr char kUsage[] =
 constexpr double kDefaultSeconds = 20.0;
 constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;        // events are printed as they come
 constexpr sim::VirtualTime kTraceEvery = 100 * sim::kMicrosPerMs;  // a pose line this often
-constexpr char kDefaultArena[] = "open";
 
 // seconds stays 0 when not given: the default depends on the mission.
 struct SimulateOptions : VirtualRunOptions {
@@ -199,7 +199,7 @@ int RunSimulate(Args args) {
         mission = std::move(found.mission);
     }
     sim::ArenaResult arena = mission ? sim::ArenaResult{mission->arena, {}}
-                                     : sim::FindArena(options.arena.empty() ? kDefaultArena : options.arena);
+                                     : sim::FindArena(options.arena.empty() ? std::string(sim::kDefaultArena) : options.arena);
     if (!arena.arena) {
         std::fprintf(stderr, "kavrin-cli: %s\n", arena.error.c_str());
         return kExitFailed;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "sim/mission_words.h"
 #include "sim/step_probe.h"
 
 namespace kavrin::judge {

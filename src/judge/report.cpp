@@ -4,6 +4,7 @@
 #include <span>
 
 #include "judge/judge_text.h"
+#include "sim/mission_words.h"
 #include "sim/robot_geometry.h"
 
 namespace kavrin::judge {

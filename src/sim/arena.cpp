@@ -42,10 +42,10 @@ constexpr std::string_view kMazeText =
     "box 168 40 15 15\n"
     "start 25 25 90\n";
 
-constexpr text::NamedText kBuiltIns[] = {{"open", kOpenText},
-                                 {"wall-ahead", kWallAheadText},
-                                 {"corridor", kCorridorText},
-                                 {"maze", kMazeText}};
+constexpr text::NamedText kBuiltIns[] = {{kArenaOpen, kOpenText},
+                                 {kArenaWallAhead, kWallAheadText},
+                                 {kArenaCorridor, kCorridorText},
+                                 {kArenaMaze, kMazeText}};
 
 bool InsideBox(Vec2 p, const ArenaBox& b) {
     return p.x > b.x && p.x < b.x + b.width && p.y > b.y && p.y < b.y + b.height;

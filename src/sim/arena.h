@@ -75,7 +75,12 @@ ArenaResult ParseArena(std::string_view text, const std::string& fileName,
                        const RobotGeometry& geometry = {}, ArenaLineReader* more = nullptr);
 ArenaResult LoadArenaFile(const std::string& path, const RobotGeometry& geometry = {});
 
-// The built-in arenas, by name: "open", "wall-ahead", "corridor", "maze".
+// The built-in arenas, by name; the simulator starts on the open table.
+inline constexpr std::string_view kArenaOpen = "open";
+inline constexpr std::string_view kArenaWallAhead = "wall-ahead";
+inline constexpr std::string_view kArenaCorridor = "corridor";
+inline constexpr std::string_view kArenaMaze = "maze";
+inline constexpr std::string_view kDefaultArena = kArenaOpen;
 const std::vector<std::string>& BuiltInArenaNames();
 std::optional<Arena> BuiltInArena(std::string_view name);
 

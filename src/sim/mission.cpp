@@ -101,11 +101,11 @@ constexpr std::string_view kMazeText =
     "no-touch\n"
     "limit 120\n";
 
-constexpr text::NamedText kBuiltIns[] = {{"square", kSquareText},
-                                 {"bay", kBayText},
-                                 {"round-box", kRoundBoxText},
-                                 {"corridor", kCorridorText},
-                                 {"maze", kMazeText}};
+constexpr text::NamedText kBuiltIns[] = {{kMissionSquare, kSquareText},
+                                 {kMissionBay, kBayText},
+                                 {kMissionRoundBox, kRoundBoxText},
+                                 {kMissionCorridor, kCorridorText},
+                                 {kMissionMaze, kMazeText}};
 
 // Leading and trailing blanks off.
 std::string_view Trimmed(std::string_view s) {

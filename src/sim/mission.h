@@ -99,8 +99,12 @@ MissionResult ParseMission(std::string_view text, const std::string& fileName,
                            const RobotGeometry& geometry = {});
 MissionResult LoadMissionFile(const std::string& path, const RobotGeometry& geometry = {});
 
-// The built-in missions, from first steps to sensors: "square", "bay", "round-box", "corridor",
-// "maze".
+// The built-in missions by name, from first steps to sensors.
+inline constexpr std::string_view kMissionSquare = "square";
+inline constexpr std::string_view kMissionBay = "bay";
+inline constexpr std::string_view kMissionRoundBox = "round-box";
+inline constexpr std::string_view kMissionCorridor = "corridor";
+inline constexpr std::string_view kMissionMaze = "maze";
 const std::vector<std::string>& BuiltInMissionNames();
 std::optional<Mission> BuiltInMission(std::string_view name);
 

@@ -31,11 +31,11 @@ struct TMissionTexts {
     int goal;
 };
 constexpr TMissionTexts kMissionTexts[] = {
-    {"square", kMissionSquareTitle, kMissionSquareGoal},
-    {"bay", kMissionBayTitle, kMissionBayGoal},
-    {"round-box", kMissionRoundBoxTitle, kMissionRoundBoxGoal},
-    {"corridor", kMissionCorridorTitle, kMissionCorridorGoal},
-    {"maze", kMissionMazeTitle, kMissionMazeGoal},
+    {sim::kMissionSquare, kMissionSquareTitle, kMissionSquareGoal},
+    {sim::kMissionBay, kMissionBayTitle, kMissionBayGoal},
+    {sim::kMissionRoundBox, kMissionRoundBoxTitle, kMissionRoundBoxGoal},
+    {sim::kMissionCorridor, kMissionCorridorTitle, kMissionCorridorGoal},
+    {sim::kMissionMaze, kMissionMazeTitle, kMissionMazeGoal},
 };
 
 const TMissionTexts* BuiltInTexts(std::string_view name) {
@@ -47,14 +47,9 @@ const TMissionTexts* BuiltInTexts(std::string_view name) {
     return nullptr;
 }
 
-// Seconds as the window shows them: one decimal.
-QString Seconds(sim::VirtualTime t) {
-    return QString::number(static_cast<double>(t) / sim::kMicrosPerSecond, 'f', 1);
-}
-
 // A whole number of seconds without decimals ("20"), otherwise one.
 QString LimitSeconds(sim::VirtualTime t) {
-    return t % sim::kMicrosPerSecond == 0 ? QString::number(t / sim::kMicrosPerSecond) : Seconds(t);
+    return t % sim::kMicrosPerSecond == 0 ? QString::number(t / sim::kMicrosPerSecond) : SecondsText(t);
 }
 
 // When a mission failed during a step of the lists: "At 6.2 s, during step 3: move forward."
@@ -68,7 +63,7 @@ QString FailedDuring(const sim::Simulation& simulation, const sim::MissionJudge&
         return {};
     }
     return UiString(kMissionFailedDuring)
-        .arg(Seconds(judge.DecidedAt()), StepText(step, probe->Map().Letter(step), true));
+        .arg(SecondsText(judge.DecidedAt()), StepText(step, probe->Map().Letter(step), true));
 }
 
 QLabel* WrappingLabel(const QString& text, QWidget* parent) {
@@ -130,7 +125,7 @@ QString MissionFailureText(sim::Failure failure, sim::Thing touched) {
 QString MissionTaskText(const sim::Mission& mission, const sim::MissionTask& task) {
     const QString zone = FromCore(mission.zones[task.zone].name);
     return task.kind == sim::TaskKind::Reach ? UiString(kMissionReach).arg(zone)
-                                             : UiString(kMissionStop).arg(zone, Seconds(task.hold));
+                                             : UiString(kMissionStop).arg(zone, SecondsText(task.hold));
 }
 
 QString MissionTilesText(const std::string& letters) {
@@ -162,7 +157,7 @@ QString MissionResultText(const sim::MissionJudge& judge, const TRuleCheck& rule
         return UiString(kMissionNotPassed).arg(RuleBrokenText(*rules.broken));
     }
     switch (judge.GetVerdict()) {
-        case sim::Verdict::Passed: return UiString(kMissionPassed).arg(Seconds(judge.DecidedAt()));
+        case sim::Verdict::Passed: return UiString(kMissionPassed).arg(SecondsText(judge.DecidedAt()));
         case sim::Verdict::NotPassed:
             return UiString(kMissionNotPassed)
                 .arg(MissionFailureText(judge.GetFailure(), judge.Touched()));
@@ -295,7 +290,7 @@ void TMissionPanel::Refresh(const sim::Simulation& simulation) {
     std::size_t i = 0;
     for (; i < progress.size() && i < rows_.size(); ++i) {
         Show(rows_[i], progress[i].met ? Mark::Met : failed ? Mark::Missed : Mark::Open,
-             progress[i].met ? Seconds(progress[i].at) : QString());
+             progress[i].met ? SecondsText(progress[i].at) : QString());
     }
     const sim::Failure failure = judge->GetFailure();
     const Mark ruleKept = verdict == sim::Verdict::Passed ? Mark::Met : Mark::Open;

@@ -24,10 +24,6 @@ struct TKindName {
 constexpr TKindName kKindNames[] = {{'F', 0}, {'B', 1}, {'L', 2}, {'R', 3}, {'E', 4},
                                     {'I', 5}, {'S', 6}, {'H', 6}, {'G', 7}};
 
-QString Seconds(sim::VirtualTime t) {
-    return QString::number(static_cast<double>(t) / sim::kMicrosPerSecond, 'f', 1);
-}
-
 QString Drive(sim::WheelDrive drive) {
     switch (drive) {
         case sim::WheelDrive::Forward: return UiString(kSimDriveForward);
@@ -49,6 +45,10 @@ QLabel* Value(QWidget* parent) {
 }
 
 }  // namespace
+
+QString SecondsText(sim::VirtualTime t) {
+    return QString::number(static_cast<double>(t) / sim::kMicrosPerSecond, 'f', 1);
+}
 
 QString StepKindText(char letter) {
     for (const TKindName& k : kKindNames) {
@@ -83,7 +83,7 @@ QString RunningStepText(const sim::RunSample& sample) {
         return UiString(kSimNoStep);
     }
     QString text = UiString(kSimStepLeft)
-                       .arg(StepText(running.at, running.command), Seconds(running.left));
+                       .arg(StepText(running.at, running.command), SecondsText(running.left));
     if (running.at.list != sim::kMainList && running.interrupted > 0) {
         text += QLatin1Char('\n') + UiString(kSimStepInterrupted).arg(running.interrupted);
     }
@@ -150,7 +150,7 @@ void TRobotStatePanel::Show(const sim::RunSample& sample) {
     Put(command_, letter > ' ' ? UiString(kSimStepLeft)
                                      .arg(UiString(kSimCommandValue)
                                               .arg(QString(QLatin1Char(letter)), StepKindText(letter)),
-                                          Seconds(sample.Running().left))
+                                          SecondsText(sample.Running().left))
                                : UiString(kSimNoCommand));
     Put(step_, RunningStepText(sample));
 }

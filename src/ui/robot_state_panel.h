@@ -14,6 +14,8 @@ class QLabel;
 
 namespace kavrin::ui {
 
+// Seconds of virtual time as the simulator's windows show them: one decimal ("6.2").
+QString SecondsText(sim::VirtualTime t);
 // What a step of this command letter does, as the action tiles call it ("turn left").
 QString StepKindText(char letter);
 // A step with its kind: "Step 3: turn left", "Sensor Set 1, step 2: move backward"; in a sentence

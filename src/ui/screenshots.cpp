@@ -21,6 +21,8 @@
 #include "link/target_link.h"
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
+#include "sim/arena.h"
+#include "sim/mission.h"
 #include "sim/step_probe.h"
 #include "sim/virtual_robot.h"
 #include "tokenizer/tokenizer.h"
@@ -172,7 +174,7 @@ TCompiled Compiled(const codegen::TProgramText& text) {
 std::unique_ptr<QWidget> SimulatorAtWork() {
     auto window = std::make_unique<TSimulatorForm>();
     const TCompiled program = Compiled(SampleProgramText());
-    window->SetArena(QStringLiteral("maze"));
+    window->SetArena(FromCore(sim::kArenaMaze));
     window->StartProgram(program.image, program.variables);
     window->SetRunning(false);
     window->resize(window->sizeHint());
@@ -190,7 +192,7 @@ std::unique_ptr<QWidget> SimulatorOnAMission() {
     codegen::TProgramText text;
     codegen::BuildCode(document.Program(), model::TMode::Beginner, false, text);
     auto window = std::make_unique<TSimulatorForm>();
-    window->SetMission(QStringLiteral("bay"));
+    window->SetMission(FromCore(sim::kMissionBay));
     const TCompiled program = Compiled(text);
     window->StartProgram(program.image, program.variables, document.Program());
     window->SetRunning(false);
@@ -231,11 +233,11 @@ std::unique_ptr<QWidget> ClassResultsPicture() {
     files.push_back(ToCorePath(notes.fileName()));
     judge::Request request;
     request.programs = files;
-    request.missions = {*sim::BuiltInMission("bay")};
+    request.missions = {*sim::BuiltInMission(sim::kMissionBay)};
     auto window = std::make_unique<TClassResults>();
     // The folder a teacher would have chosen, not the temporary one.
     window->ShowResult(QDir::toNativeSeparators(QStringLiteral("/home/teacher/class-5b")),
-                       QStringLiteral("bay"), judge::Judge(request));
+                       FromCore(sim::kMissionBay), judge::Judge(request));
     window->resize(window->sizeHint());
     return window;
 }

@@ -40,7 +40,6 @@ namespace {
 
 using namespace resources::str;
 
-constexpr char kDefaultArena[] = "open";
 constexpr qint64 kNsPerVirtualUs = 1000;
 constexpr int kBarSpacing = 12;
 constexpr int kViewStretch = 4;  // the table against the terminal pane
@@ -52,10 +51,10 @@ struct TArenaName {
     std::string_view key;
     int text;
 };
-constexpr TArenaName kArenaNames[] = {{"open", kSimArenaOpen},
-                                      {"wall-ahead", kSimArenaWallAhead},
-                                      {"corridor", kSimArenaCorridor},
-                                      {"maze", kSimArenaMaze}};
+constexpr TArenaName kArenaNames[] = {{sim::kArenaOpen, kSimArenaOpen},
+                                      {sim::kArenaWallAhead, kSimArenaWallAhead},
+                                      {sim::kArenaCorridor, kSimArenaCorridor},
+                                      {sim::kArenaMaze, kSimArenaMaze}};
 
 QString ArenaTitle(const std::string& key) {
     for (const TArenaName& name : kArenaNames) {
@@ -66,13 +65,7 @@ QString ArenaTitle(const std::string& key) {
     return FromCore(key);
 }
 
-sim::Arena DefaultArena() { return *sim::BuiltInArena(kDefaultArena); }
-
-QString Seconds(double seconds) { return QString::number(seconds, 'f', 1); }
-
-QString Seconds(sim::VirtualTime t) {
-    return Seconds(static_cast<double>(t) / sim::kMicrosPerSecond);
-}
+sim::Arena DefaultArena() { return *sim::BuiltInArena(sim::kDefaultArena); }
 
 // A speed as the chooser shows it: ¼, ½, 1, 2...
 QString SpeedFactor(int quarters) {
@@ -112,7 +105,7 @@ QLabel* BuddyLabel(int text, QWidget* buddy, QWidget* parent) {
 TSimulatorForm::TSimulatorForm(QWidget* parent)
     : QWidget(parent, Qt::Window),
       simulation_(DefaultArena()),
-      arenaKey_(QString::fromLatin1(kDefaultArena)) {
+      arenaKey_(FromCore(sim::kDefaultArena)) {
     // Shown after a run, it must not take the keyboard from the window the user works in.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -762,7 +755,7 @@ QString TSimulatorForm::StatusText() const {
     }
     // A replay says which moment it shows, also of a program that has ended since.
     if (moment_) {
-        return UiString(kSimStateReplay).arg(Seconds(*moment_));
+        return UiString(kSimStateReplay).arg(SecondsText(*moment_));
     }
     if (simulation_.Cpu().Halted()) {
         return UiString(kSimStateEnded);
@@ -775,9 +768,9 @@ QString TSimulatorForm::StatusText() const {
     const sim::VirtualTime left = kProgramStartDelay - simulation_.Now();
     if (left > 0 && body.WheelAngle(sim::Side::Left) == 0 &&
         body.WheelAngle(sim::Side::Right) == 0) {
-        constexpr double kTenthUs = sim::kMicrosPerSecond / 10.0;
-        const double tenths = std::ceil(static_cast<double>(left) / kTenthUs);
-        return UiString(kSimStateStartsIn).arg(Seconds(tenths / 10));
+        // Rounded up to the tenth, so that it never says 0.0 while it still waits.
+        constexpr sim::VirtualTime kTenth = sim::kMicrosPerSecond / 10;
+        return UiString(kSimStateStartsIn).arg(SecondsText((left + kTenth - 1) / kTenth * kTenth));
     }
     return UiString(kSimStateRunning);
 }
@@ -787,8 +780,7 @@ void TSimulatorForm::UpdateControls() {
     runButton_->setText(UiString(running_ ? kSimPause : kSimRun));
     runButton_->setEnabled(powered);
     powerButton_->setText(UiString(powered ? kSimPowerOff : kSimPowerOn));
-    const double now = static_cast<double>(simulation_.Now()) / sim::kMicrosPerSecond;
-    timeLabel_->setText(UiString(kSimTime).arg(Seconds(now)));
+    timeLabel_->setText(UiString(kSimTime).arg(SecondsText(simulation_.Now())));
     stateLabel_->setText(StatusText());
     // Also after a file was refused; with a mission on, the arena box shows its placeholder.
     arenaBox_->setCurrentIndex(missionKey_.isEmpty() ? arenaBox_->findData(arenaKey_) : -1);

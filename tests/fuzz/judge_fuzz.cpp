@@ -19,6 +19,7 @@
 #include "judge/rules.h"
 #include "sim/mission.h"
 #include "sim/mission_judge.h"
+#include "sim/mission_words.h"
 #include "tokenizer/tokenizer.h"
 
 namespace {

@@ -17,6 +17,7 @@
 #include "sim/arena.h"
 #include "sim/mission.h"
 #include "sim/mission_judge.h"
+#include "sim/mission_words.h"
 #include "sim/simulation.h"
 #include "tokenizer/tokenizer.h"
 

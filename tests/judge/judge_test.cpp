@@ -18,6 +18,7 @@
 #include "judge/rules.h"
 #include "judge_test_util.h"
 #include "language_scope.h"
+#include "sim/mission_words.h"
 #include "tokenizer/tokenizer.h"
 
 namespace kavrin::judge::test {

@@ -8,6 +8,7 @@
 #include "codegen/code_generator.h"
 #include "codegen/program_text.h"
 #include "model/kvn_file.h"
+#include "sim/mission_words.h"
 #include "sim/simulation.h"
 #include "sim_test_util.h"
 

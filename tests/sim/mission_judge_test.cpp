@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/mission_words.h"
 #include "sim/simulation.h"
 #include "sim_test_util.h"
 
