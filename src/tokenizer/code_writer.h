@@ -93,7 +93,4 @@ private:
     std::array<DataSpan, kEepromSize> dataSpans_{};
 };
 
-// The writer of the run under way (State().writer); it writes into that run's result.
-CodeWriter& TheCodeWriter();
-
 }  // namespace kavrin::tokenizer

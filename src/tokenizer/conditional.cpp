@@ -344,7 +344,7 @@ void Resolver::Error(int at) {
     }
     s_.result.ErrorPos = directive.Start;
     s_.result.ErrorLength = spanEnd - directive.Start;
-    RaiseMessage(std::string_view(message.data(), length));
+    RaiseMessage(s_.result, std::string_view(message.data(), length));
 }
 
 }  // namespace

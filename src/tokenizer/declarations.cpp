@@ -165,8 +165,8 @@ struct DataPass {
             if ((r.EepromUse[at] & kUseCode) != 0) RaiseError(err::kLocationAlreadyContainsData);
             r.EepromUse[at] = use;
             r.EepromImage[at] = use == kUseData ? value : 0;
-            TheCodeWriter().RecordData(location, static_cast<std::uint16_t>(itemStart),
-                                       static_cast<std::uint16_t>(itemLength));
+            s.writer.RecordData(location, static_cast<std::uint16_t>(itemStart),
+                                static_cast<std::uint16_t>(itemLength));
         }
         ++location;
     }
@@ -366,7 +366,7 @@ std::uint16_t ApplyModifiers(TokenizerState& s, std::uint16_t value) {
 
 void CompileDeclarations(TokenizerState& s) {
     s.result.DebugUsed = 0;  // set again by DEBUG and DEBUGIN
-    TheCodeWriter().ClearDataSpans();
+    s.writer.ClearDataSpans();
     ListStatements(s);
     NamedConstantPass(s, ekPin, ekPinName, false);
     NamedConstantPass(s, ekCon, ekConstant, false);

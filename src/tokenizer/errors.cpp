@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "tokenizer/tokenizer.h"
-#include "tokenizer/tokenizer_state.h"
 
 namespace kavrin::tokenizer {
 
@@ -160,10 +159,19 @@ const char* ErrorText(int number) {
     return nullptr;
 }
 
-void RaiseMessage(std::string_view text) {
-    TTokenizerResult& r = State().result;
+void RaiseMessage(TTokenizerResult& r, std::string_view text) {
     r.ErrorMessage = PlaceMessage(r, text);
-    throw ETokenizeError{};
+    throw ETokenizeError{.messageWritten = true};
+}
+
+void RecordError(TTokenizerResult& r, const ETokenizeError& e) {
+    if (e.atSpan) {
+        r.ErrorPos = e.pos;
+        r.ErrorLength = e.length;
+    }
+    if (e.messageWritten) return;
+    const char* text = ErrorText(e.number);
+    r.ErrorMessage = PlaceMessage(r, text ? text : kUnknownErrorText);
 }
 
 void RecordInternalError(TTokenizerResult& r, std::string_view what) {
@@ -177,16 +185,10 @@ void RecordInternalError(TTokenizerResult& r, std::string_view what) {
     r.Success = 0;
 }
 
-void RaiseError(int number) {
-    const char* text = ErrorText(number);
-    RaiseMessage(text ? text : kUnknownErrorText);
-}
+void RaiseError(int number) { throw ETokenizeError{.number = number}; }
 
 void RaiseErrorAt(int number, int pos, int length) {
-    TTokenizerResult& r = State().result;
-    r.ErrorPos = pos;
-    r.ErrorLength = length;
-    RaiseError(number);
+    throw ETokenizeError{.number = number, .atSpan = true, .pos = pos, .length = length};
 }
 
 }  // namespace kavrin::tokenizer

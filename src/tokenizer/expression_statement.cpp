@@ -26,17 +26,19 @@ constexpr unsigned kIndexScale = 2;
 // the recursion of hostile text such as B0(B0(B0(... shallow.
 constexpr int kMaxIndexNesting = 48;
 
-struct IndexNesting {
-    IndexNesting() {
-        if (State().expr.indexNesting >= kMaxIndexNesting) RaiseError(err::kExpressionTooComplex);
-        ++State().expr.indexNesting;
+class IndexNesting {
+public:
+    explicit IndexNesting(ExpressionState& x) : x_(x) {
+        if (x_.indexNesting >= kMaxIndexNesting) RaiseError(err::kExpressionTooComplex);
+        ++x_.indexNesting;
     }
-    ~IndexNesting() { --State().expr.indexNesting; }
+    ~IndexNesting() { --x_.indexNesting; }
     IndexNesting(const IndexNesting&) = delete;
     IndexNesting& operator=(const IndexNesting&) = delete;
-};
 
-TokenizerState& S() { return State(); }
+private:
+    ExpressionState& x_;
+};
 
 Elem ToElem(const TElement& e, int index) {
     return Elem{e.Kind, e.Value, e.Start, e.Length, index};
@@ -45,10 +47,10 @@ Elem ToElem(const TElement& e, int index) {
 // Compiles "(" index ")" into buffer 0 behind what it holds already. The nested compilation has
 // its own stack base and levels; the caller's are restored afterwards.
 bool CompileIndex(TokenizerState& s) {
-    if (!PeekIs(ekOpenParen)) return false;
-    ReadElem();
-    const IndexNesting nesting;
+    if (!PeekIs(s, ekOpenParen)) return false;
+    ReadElem(s);
     ExpressionState& x = s.expr;
+    const IndexNesting nesting(x);
     const ExprBuffer saved = x.buffers[0];
     const int opTop = x.opTop, opBase = x.opBase, levels = x.levels;
     ClearBuffer(s, 0);
@@ -56,7 +58,7 @@ bool CompileIndex(TokenizerState& s) {
     x.opTop = opTop;
     x.opBase = opBase;
     x.levels = levels;
-    ExpectElem(ekCloseParen, err::kExpectedCloseParen);
+    ExpectElem(s, ekCloseParen, err::kExpectedCloseParen);
     const ExprBuffer index = x.buffers[0];
     x.buffers[0] = saved;
     if (saved.bits > 0 && index.bits > 0) AppendBits(s, 0, 1, 1);
@@ -87,45 +89,41 @@ void CompileVariableRead(TokenizerState& s, const TElement& first) { CompileVari
 
 // --- elements -------------------------------------------------------------------------------------
 
-Elem ReadElem() {
-    TokenizerState& s = S();
+Elem ReadElem(TokenizerState& s) {
     TElement e;
     if (!ReadElement(s, e)) return ToElem(e, s.elementCount);
     return ToElem(e, s.lastRead);
 }
 
-Elem PeekElem() {
-    TokenizerState& s = S();
+Elem PeekElem(TokenizerState& s) {
     TElement e;
     PeekElement(s, e);
     return ToElem(e, NextLive(s, s.readIndex));
 }
 
-Elem ElemAt(int index) {
-    const TokenizerState& s = S();
+Elem ElemAt(const TokenizerState& s, int index) {
     if (index < 0 || index >= s.elementCount) return Elem{};
     return ToElem(s.elements[static_cast<std::size_t>(index)], index);
 }
 
-int ReadPosition() { return S().readIndex; }
+int ReadPosition(const TokenizerState& s) { return s.readIndex; }
 
-void SeekElem(int index) { S().readIndex = std::clamp(index, 0, S().elementCount); }
+void SeekElem(TokenizerState& s, int index) { s.readIndex = std::clamp(index, 0, s.elementCount); }
 
-Elem ExpectElem(std::uint8_t kind, int error) {
-    const Elem e = ReadElem();
+Elem ExpectElem(TokenizerState& s, std::uint8_t kind, int error) {
+    const Elem e = ReadElem(s);
     if (e.kind != kind) RaiseError(error);
     return e;
 }
 
-bool PeekIs(std::uint8_t kind) { return PeekElem().kind == kind; }
-bool Version25() { return S().syntax25; }
-std::uint8_t Module() { return S().result.ModuleKind; }
-void SetDebugUsed() { S().result.DebugUsed = 1; }
+bool PeekIs(TokenizerState& s, std::uint8_t kind) { return PeekElem(s).kind == kind; }
+bool Version25(const TokenizerState& s) { return s.syntax25; }
+std::uint8_t Module(const TokenizerState& s) { return s.result.ModuleKind; }
+void SetDebugUsed(TokenizerState& s) { s.result.DebugUsed = 1; }
 
 // --- expressions ------------------------------------------------------------------------------------
 
-void CompileExpr(int depth, unsigned flags) {
-    TokenizerState& s = S();
+void CompileExpr(TokenizerState& s, int depth, unsigned flags) {
     s.expr.depth = depth;
     ExpressionOptions options;
     options.condition = (flags & kExprCondition) != 0;
@@ -134,14 +132,14 @@ void CompileExpr(int depth, unsigned flags) {
     CompileExpression(s, options);
 }
 
-void CompileCaseTest(int selectorStart, int spliceStart, std::uint8_t comparison) {
-    TokenizerState& s = S();
+void CompileCaseTest(TokenizerState& s, int selectorStart, int spliceStart,
+                     std::uint8_t comparison) {
     s.expr.depth = 0;
     ExpressionOptions options;
     options.condition = true;
     options.spliceStart = spliceStart;
     options.comparison = comparison;
-    SeekElem(selectorStart);
+    SeekElem(s, selectorStart);
     ClearBuffer(s, 0);
     CompileExpression(s, options);
 }
@@ -149,8 +147,7 @@ void CompileCaseTest(int selectorStart, int spliceStart, std::uint8_t comparison
 namespace {
 
 // A variable or pin name on its own, read or written.
-void CompileNamedVariable(int depth, bool write) {
-    TokenizerState& s = S();
+void CompileNamedVariable(TokenizerState& s, int depth, bool write) {
     s.expr.depth = depth;
     ClearBuffer(s, 0);
     TElement e;
@@ -161,17 +158,16 @@ void CompileNamedVariable(int depth, bool write) {
 
 }  // namespace
 
-void CompileReadVar(int depth) { CompileNamedVariable(depth, false); }
+void CompileReadVar(TokenizerState& s, int depth) { CompileNamedVariable(s, depth, false); }
 
-void CompileTarget(int depth) { CompileNamedVariable(depth, true); }
+void CompileTarget(TokenizerState& s, int depth) { CompileNamedVariable(s, depth, true); }
 
-void CompileHighByteTarget(int depth) {
-    TokenizerState& s = S();
+void CompileHighByteTarget(TokenizerState& s, int depth) {
     s.expr.depth = depth;
     ClearBuffer(s, 0);
     TElement e;
     ReadElement(s, e);
-    if (e.Kind != ekVariable || VariableSize(e.Value) != kSizeWord || PeekIs(ekPeriod))
+    if (e.Kind != ekVariable || VariableSize(e.Value) != kSizeWord || PeekIs(s, ekPeriod))
         RaiseError(err::kExpectedWordVariable);
     const bool indexed = CompileIndex(s);
     if (indexed) {
@@ -181,11 +177,10 @@ void CompileHighByteTarget(int depth) {
     AddVariableItem(s, true, indexed, kSizeByte, 2 * VariableAddress(e.Value) + 1);
 }
 
-void CopyBuffer(int from, int to) { CopyBuffer(S(), from, to); }
-
-void EmitBuffer(int buffer, bool lead) {
-    const ExprBuffer& b = S().expr.buffers[static_cast<std::size_t>(std::clamp(buffer, 0, kExprBuffers - 1))];
-    CodeWriter& w = TheCodeWriter();
+void EmitBuffer(TokenizerState& s, int buffer, bool lead) {
+    const ExprBuffer& b =
+        s.expr.buffers[static_cast<std::size_t>(std::clamp(buffer, 0, kExprBuffers - 1))];
+    CodeWriter& w = s.writer;
     if (lead) w.WriteBit(true);
     for (int pos = 0; pos < b.bits; pos += kMaxFieldBits) {
         const int n = std::min(kMaxFieldBits, b.bits - pos);
@@ -193,8 +188,7 @@ void EmitBuffer(int buffer, bool lead) {
     }
 }
 
-void SetBufferConstant(int buffer, unsigned value) {
-    TokenizerState& s = S();
+void SetBufferConstant(TokenizerState& s, int buffer, unsigned value) {
     const ExprBuffer saved = s.expr.buffers[0];
     const int depth = s.expr.depth;
     ClearBuffer(s, 0);
@@ -205,12 +199,13 @@ void SetBufferConstant(int buffer, unsigned value) {
     if (buffer != 0) s.expr.buffers[0] = saved;
 }
 
-void AppendToBuffer0(int from, std::uint8_t op) { AppendBufferWithOperator(S(), from, op); }
+void AppendToBuffer0(TokenizerState& s, int from, std::uint8_t op) {
+    AppendBufferWithOperator(s, from, op);
+}
 
 // --- direct stream ----------------------------------------------------------------------------------
 
-void EmitConstant(unsigned value, bool lead) {
-    CodeWriter& w = TheCodeWriter();
+void EmitConstant(CodeWriter& w, unsigned value, bool lead) {
     value &= 0xFFFFu;
     if (lead) w.WriteBit(true);
     int h = 0;
@@ -226,24 +221,22 @@ void EmitConstant(unsigned value, bool lead) {
     }
 }
 
-void EmitOperator(std::uint8_t op) {
-    CodeWriter& w = TheCodeWriter();
+void EmitOperator(CodeWriter& w, std::uint8_t op) {
     w.WriteBit(true);
     w.WriteField(kItemBits, op);
 }
 
-void EmitBit(bool bit) { TheCodeWriter().WriteBit(bit); }
-void EmitField(int bits, unsigned value) { TheCodeWriter().WriteField(bits, value); }
-void EmitToken(std::uint8_t code) { TheCodeWriter().WriteToken(code); }
+void EmitBit(CodeWriter& w, bool bit) { w.WriteBit(bit); }
+void EmitField(CodeWriter& w, int bits, unsigned value) { w.WriteField(bits, value); }
+void EmitToken(CodeWriter& w, std::uint8_t code) { w.WriteToken(code); }
 
-void EmitAddressHere() {
-    CodeWriter& w = TheCodeWriter();
+void EmitAddressHere(CodeWriter& w) {
     w.WriteAddress(static_cast<unsigned>(w.Position() + kAddressBits));
 }
 
-void EmitLabelAddress() {
-    const Elem e = ReadElem();
-    CodeWriter& w = TheCodeWriter();
+void EmitLabelAddress(TokenizerState& s) {
+    const Elem e = ReadElem(s);
+    CodeWriter& w = s.writer;
     if (e.kind == ekLabel) {
         w.WriteAddress(e.value);
     } else if (e.kind == ekUndefined) {

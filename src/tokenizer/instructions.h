@@ -31,21 +31,26 @@ inline constexpr std::uint8_t kAuxio = 0, kBranch = 1, kButton = 2, kCase = 3, k
 // Marks a timeout or parity label in the serial instructions.
 inline constexpr unsigned kLabelMark = 221;
 
-bool CompileSimpleInstruction(std::uint8_t number);
-bool CompilePinInstruction(std::uint8_t number);     // FREQOUT, BUTTON, BRANCH, LOOKUP ...
-bool CompileSerialInstruction(std::uint8_t number);  // DEBUG, SERIN, SEROUT, I2C, LCD, OW
-bool CompileMemoryInstruction(std::uint8_t number);  // GET, PUT, READ, WRITE
+// Each compiles the instruction of that number from the read position on; false when the number
+// is not one of its own.
+bool CompileSimpleInstruction(TokenizerState& s, std::uint8_t number);
+// FREQOUT, BUTTON, BRANCH, LOOKUP ...
+bool CompilePinInstruction(TokenizerState& s, std::uint8_t number);
+// DEBUG, SERIN, SEROUT, I2C, LCD, OW
+bool CompileSerialInstruction(TokenizerState& s, std::uint8_t number);
+// GET, PUT, READ, WRITE
+bool CompileMemoryInstruction(TokenizerState& s, std::uint8_t number);
 
 // The bracketed or bare lists of the serial instructions.
-void CompileOutputList(bool bracketed);
-void CompileInputList(bool bracketed);
+void CompileOutputList(TokenizerState& s, bool bracketed);
+void CompileInputList(TokenizerState& s, bool bracketed);
 
 // "," between arguments, 133 when missing.
-void ExpectComma();
+void ExpectComma(TokenizerState& s);
 // "[" opening a list, 121 when missing.
-void ExpectOpenBracket();
+void ExpectOpenBracket(TokenizerState& s);
 // Behind a list entry: "," emits 1 and another entry follows; "]" emits 0 and ends the list;
 // anything else is 134.
-bool NextListEntry();
+bool NextListEntry(TokenizerState& s);
 
 }  // namespace kavrin::tokenizer

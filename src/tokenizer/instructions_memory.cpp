@@ -16,129 +16,129 @@ inline constexpr unsigned kBitsPerByte = 8;
 inline constexpr int kLocationBuffer = 1, kValueBuffer = 2, kScratchBuffer = 3;
 
 // E(location + k) from the location kept in buffer 1; the first location goes out as written.
-void EmitLocation(unsigned k) {
+void EmitLocation(TokenizerState& s, unsigned k) {
     if (k == 0) {
-        EmitBuffer(kLocationBuffer, true);
+        EmitBuffer(s, kLocationBuffer, true);
         return;
     }
-    CopyBuffer(kLocationBuffer, 0);
-    SetBufferConstant(kScratchBuffer, k);
-    AppendToBuffer0(kScratchBuffer, op::kPlus);
-    EmitBuffer(0, true);
+    CopyBuffer(s, kLocationBuffer, 0);
+    SetBufferConstant(s, kScratchBuffer, k);
+    AppendToBuffer0(s, kScratchBuffer, op::kPlus);
+    EmitBuffer(s, 0, true);
 }
 
 // A WORD prefix in version 2.5; any other size word is `error`.
-bool ReadWordPrefix(int error) {
-    if (!Version25() || !PeekIs(ekSize)) return false;
-    if (ReadElem().value != kSizeWord) RaiseError(error);
+bool ReadWordPrefix(TokenizerState& s, int error) {
+    if (!Version25(s) || !PeekIs(s, ekSize)) return false;
+    if (ReadElem(s).value != kSizeWord) RaiseError(error);
     return true;
 }
 
-bool MoreItems() {
-    if (!Version25() || !PeekIs(ekComma)) return false;
-    ReadElem();
+bool MoreItems(TokenizerState& s) {
+    if (!Version25(s) || !PeekIs(s, ekComma)) return false;
+    ReadElem(s);
     return true;
 }
 
 // GET / READ location, [WORD] variable, ...
-void CompileLoad(std::uint8_t code, bool returnAddress) {
-    CompileExpr(0);
-    CopyBuffer(0, kLocationBuffer);
-    ExpectComma();
+void CompileLoad(TokenizerState& s, std::uint8_t code, bool returnAddress) {
+    CompileExpr(s, 0);
+    CopyBuffer(s, 0, kLocationBuffer);
+    ExpectComma(s);
     unsigned k = 0;
     do {
-        const bool word = ReadWordPrefix(err::kExpectedVariableOrWord);
-        EmitLocation(k);
-        EmitToken(code);
-        if (returnAddress) EmitAddressHere();
-        const int variable = ReadPosition();
+        const bool word = ReadWordPrefix(s, err::kExpectedVariableOrWord);
+        EmitLocation(s, k);
+        EmitToken(s.writer, code);
+        if (returnAddress) EmitAddressHere(s.writer);
+        const int variable = ReadPosition(s);
         if (word) {
             // Validate first, so that a modifier is refused before any code of it is written.
-            CompileHighByteTarget(1);
-            SeekElem(variable);
+            CompileHighByteTarget(s, 1);
+            SeekElem(s, variable);
         }
-        CompileTarget(1);
-        EmitBuffer(0, false);
-        EmitBit(false);
+        CompileTarget(s, 1);
+        EmitBuffer(s, 0, false);
+        EmitBit(s.writer, false);
         ++k;
         if (word) {
-            EmitLocation(k);
-            EmitToken(code);
-            if (returnAddress) EmitAddressHere();
-            SeekElem(variable);
-            CompileHighByteTarget(1);
-            EmitBuffer(0, false);
-            EmitBit(false);
+            EmitLocation(s, k);
+            EmitToken(s.writer, code);
+            if (returnAddress) EmitAddressHere(s.writer);
+            SeekElem(s, variable);
+            CompileHighByteTarget(s, 1);
+            EmitBuffer(s, 0, false);
+            EmitBit(s.writer, false);
             ++k;
         }
-    } while (MoreItems());
+    } while (MoreItems(s));
 }
 
 // The value shifted down to its high byte, into buffer 0.
-void HighByteOfValue() {
-    CopyBuffer(kValueBuffer, 0);
-    SetBufferConstant(kScratchBuffer, kBitsPerByte);
-    AppendToBuffer0(kScratchBuffer, op::kShiftRight);
+void HighByteOfValue(TokenizerState& s) {
+    CopyBuffer(s, kValueBuffer, 0);
+    SetBufferConstant(s, kScratchBuffer, kBitsPerByte);
+    AppendToBuffer0(s, kScratchBuffer, op::kShiftRight);
 }
 
 // PUT location, [WORD] value, ...
-void CompilePut() {
-    CompileExpr(0);
-    CopyBuffer(0, kLocationBuffer);
-    ExpectComma();
+void CompilePut(TokenizerState& s) {
+    CompileExpr(s, 0);
+    CopyBuffer(s, 0, kLocationBuffer);
+    ExpectComma(s);
     unsigned k = 0;
     do {
-        const bool word = ReadWordPrefix(err::kExpectedConstantVariableOrWord);
-        CompileExpr(1);
-        CopyBuffer(0, kValueBuffer);
-        EmitLocation(k);
-        EmitBuffer(kValueBuffer, true);
-        EmitToken(token::kPut);
+        const bool word = ReadWordPrefix(s, err::kExpectedConstantVariableOrWord);
+        CompileExpr(s, 1);
+        CopyBuffer(s, 0, kValueBuffer);
+        EmitLocation(s, k);
+        EmitBuffer(s, kValueBuffer, true);
+        EmitToken(s.writer, token::kPut);
         ++k;
         if (word) {
-            EmitLocation(k);
-            HighByteOfValue();
-            EmitBuffer(0, true);
-            EmitToken(token::kPut);
+            EmitLocation(s, k);
+            HighByteOfValue(s);
+            EmitBuffer(s, 0, true);
+            EmitToken(s.writer, token::kPut);
             ++k;
         }
-    } while (MoreItems());
+    } while (MoreItems(s));
 }
 
 // WRITE location, [WORD] value, ...
-void CompileWrite() {
-    CompileExpr(1);
-    CopyBuffer(0, kLocationBuffer);
-    ExpectComma();
+void CompileWrite(TokenizerState& s) {
+    CompileExpr(s, 1);
+    CopyBuffer(s, 0, kLocationBuffer);
+    ExpectComma(s);
     unsigned k = 0;
     do {
-        const bool word = ReadWordPrefix(err::kExpectedConstantVariableOrWord);
-        CompileExpr(0);
-        CopyBuffer(0, kValueBuffer);
-        EmitBuffer(kValueBuffer, true);
-        EmitLocation(k);
-        EmitToken(token::kWrite);
-        EmitAddressHere();
+        const bool word = ReadWordPrefix(s, err::kExpectedConstantVariableOrWord);
+        CompileExpr(s, 0);
+        CopyBuffer(s, 0, kValueBuffer);
+        EmitBuffer(s, kValueBuffer, true);
+        EmitLocation(s, k);
+        EmitToken(s.writer, token::kWrite);
+        EmitAddressHere(s.writer);
         ++k;
         if (word) {
-            HighByteOfValue();
-            EmitBuffer(0, true);
-            EmitLocation(k);
-            EmitToken(token::kWrite);
-            EmitAddressHere();
+            HighByteOfValue(s);
+            EmitBuffer(s, 0, true);
+            EmitLocation(s, k);
+            EmitToken(s.writer, token::kWrite);
+            EmitAddressHere(s.writer);
             ++k;
         }
-    } while (MoreItems());
+    } while (MoreItems(s));
 }
 
 }  // namespace
 
-bool CompileMemoryInstruction(std::uint8_t number) {
+bool CompileMemoryInstruction(TokenizerState& s, std::uint8_t number) {
     switch (number) {
-        case instr::kGet: CompileLoad(token::kGet, false); return true;
-        case instr::kRead: CompileLoad(token::kRead, true); return true;
-        case instr::kPut: CompilePut(); return true;
-        case instr::kWrite: CompileWrite(); return true;
+        case instr::kGet: CompileLoad(s, token::kGet, false); return true;
+        case instr::kRead: CompileLoad(s, token::kRead, true); return true;
+        case instr::kPut: CompilePut(s); return true;
+        case instr::kWrite: CompileWrite(s); return true;
         default: return false;
     }
 }

@@ -19,244 +19,246 @@ inline constexpr unsigned kXoutDefaultCycles = 2;
 inline constexpr std::uint8_t kLookdownDefault = op::kEqual;
 
 // FREQOUT pin, duration, freq1 [, freq2]
-void CompileFreqout() {
-    CompileExpr(0, kExprPin);
-    EmitBuffer(0, true);
-    ExpectComma();
-    CompileExpr(1);
-    EmitBuffer(0, true);
-    ExpectComma();
-    CompileExpr(2);
-    EmitBuffer(0, true);
+void CompileFreqout(TokenizerState& s) {
+    CompileExpr(s, 0, kExprPin);
+    EmitBuffer(s, 0, true);
+    ExpectComma(s);
+    CompileExpr(s, 1);
+    EmitBuffer(s, 0, true);
+    ExpectComma(s);
+    CompileExpr(s, 2);
+    EmitBuffer(s, 0, true);
     bool second = false;
-    if (PeekIs(ekComma)) {
-        ReadElem();
-        CompileExpr(3);
-        EmitBuffer(0, true);
+    if (PeekIs(s, ekComma)) {
+        ReadElem(s);
+        CompileExpr(s, 3);
+        EmitBuffer(s, 0, true);
         second = true;
     }
-    EmitToken(second ? token::kFreqout2 : token::kFreqout1);
+    EmitToken(s.writer, second ? token::kFreqout2 : token::kFreqout1);
 }
 
 // BUTTON pin, downstate, delay, rate, workspace, targetstate, label
-void CompileButton() {
-    CompileExpr(5, kExprPin);
-    CopyBuffer(0, 1);
+void CompileButton(TokenizerState& s) {
+    CompileExpr(s, 5, kExprPin);
+    CopyBuffer(s, 0, 1);
     for (int depth = 0; depth < 3; ++depth) {
-        ExpectComma();
-        CompileExpr(depth);
-        EmitBuffer(0, true);
+        ExpectComma(s);
+        CompileExpr(s, depth);
+        EmitBuffer(s, 0, true);
     }
-    ExpectComma();
-    const int workspace = ReadPosition();
-    CompileReadVar(4);
-    CopyBuffer(0, 2);
-    SeekElem(workspace);
-    CompileTarget(1);
-    CopyBuffer(0, 3);
-    ExpectComma();
-    CompileExpr(3);
-    EmitBuffer(0, true);
-    EmitBuffer(2, true);
-    EmitBuffer(1, true);
-    EmitToken(token::kButton);
-    EmitBuffer(3, false);
-    EmitBit(false);
-    ExpectComma();
-    EmitLabelAddress();
+    ExpectComma(s);
+    const int workspace = ReadPosition(s);
+    CompileReadVar(s, 4);
+    CopyBuffer(s, 0, 2);
+    SeekElem(s, workspace);
+    CompileTarget(s, 1);
+    CopyBuffer(s, 0, 3);
+    ExpectComma(s);
+    CompileExpr(s, 3);
+    EmitBuffer(s, 0, true);
+    EmitBuffer(s, 2, true);
+    EmitBuffer(s, 1, true);
+    EmitToken(s.writer, token::kButton);
+    EmitBuffer(s, 3, false);
+    EmitBit(s.writer, false);
+    ExpectComma(s);
+    EmitLabelAddress(s);
 }
 
 // BRANCH index, [label, ...]
-void CompileBranch() {
-    CompileExpr(0);
-    EmitBuffer(0, true);
-    EmitToken(token::kBranch);
-    ExpectComma();
-    ExpectOpenBracket();
-    do EmitLabelAddress();
-    while (NextListEntry());
+void CompileBranch(TokenizerState& s) {
+    CompileExpr(s, 0);
+    EmitBuffer(s, 0, true);
+    EmitToken(s.writer, token::kBranch);
+    ExpectComma(s);
+    ExpectOpenBracket(s);
+    do EmitLabelAddress(s);
+    while (NextListEntry(s));
 }
 
 // The values of LOOKUP and LOOKDOWN and the tones of DTMFOUT: e(value) 0 each.
-void CompileValueList(int depth) {
-    ExpectOpenBracket();
+void CompileValueList(TokenizerState& s, int depth) {
+    ExpectOpenBracket(s);
     do {
-        CompileExpr(depth);
-        EmitBuffer(0, false);
-        EmitBit(false);
-    } while (NextListEntry());
+        CompileExpr(s, depth);
+        EmitBuffer(s, 0, false);
+        EmitBit(s.writer, false);
+    } while (NextListEntry(s));
 }
 
-void CompileTrailingTarget() {
-    ExpectComma();
-    CompileTarget(1);
-    EmitBuffer(0, false);
-    EmitBit(false);
+void CompileTrailingTarget(TokenizerState& s) {
+    ExpectComma(s);
+    CompileTarget(s, 1);
+    EmitBuffer(s, 0, false);
+    EmitBit(s.writer, false);
 }
 
 // LOOKUP index, [value, ...], variable
-void CompileLookup() {
-    CompileExpr(0);
-    EmitBuffer(0, true);
-    EmitToken(token::kLookup);
-    ExpectComma();
-    CompileValueList(2);
-    CompileTrailingTarget();
+void CompileLookup(TokenizerState& s) {
+    CompileExpr(s, 0);
+    EmitBuffer(s, 0, true);
+    EmitToken(s.writer, token::kLookup);
+    ExpectComma(s);
+    CompileValueList(s, 2);
+    CompileTrailingTarget(s);
 }
 
 // LOOKDOWN target, [comparison] [value, ...], variable
-void CompileLookdown() {
-    CompileExpr(0);
-    EmitBuffer(0, true);
-    EmitToken(token::kLookdown);
-    ExpectComma();
+void CompileLookdown(TokenizerState& s) {
+    CompileExpr(s, 0);
+    EmitBuffer(s, 0, true);
+    EmitToken(s.writer, token::kLookdown);
+    ExpectComma(s);
     std::uint8_t comparison = kLookdownDefault;
-    if (PeekIs(ekComparison)) comparison = static_cast<std::uint8_t>(ReadElem().value);
-    else if (!PeekIs(ekOpenBracket)) {
-        ReadElem();
+    if (PeekIs(s, ekComparison)) comparison = static_cast<std::uint8_t>(ReadElem(s).value);
+    else if (!PeekIs(s, ekOpenBracket)) {
+        ReadElem(s);
         RaiseError(err::kExpectedComparisonOperator);
     }
-    EmitField(3, comparison % 8u);
-    CompileValueList(3);
-    CompileTrailingTarget();
+    EmitField(s.writer, 3, comparison % 8u);
+    CompileValueList(s, 3);
+    CompileTrailingTarget(s);
 }
 
 // DTMFOUT pin, [ontime, offtime,] [tone, ...]
-void CompileDtmfout() {
-    CompileExpr(0, kExprPin);
-    EmitBuffer(0, true);
-    ExpectComma();
-    if (PeekIs(ekOpenBracket)) {
-        EmitConstant(kDtmfDefaultOffTime, true);
-        EmitConstant(kDtmfDefaultOnTime, true);
+void CompileDtmfout(TokenizerState& s) {
+    CompileExpr(s, 0, kExprPin);
+    EmitBuffer(s, 0, true);
+    ExpectComma(s);
+    if (PeekIs(s, ekOpenBracket)) {
+        EmitConstant(s.writer, kDtmfDefaultOffTime, true);
+        EmitConstant(s.writer, kDtmfDefaultOnTime, true);
     } else {
-        CompileExpr(2);
-        CopyBuffer(0, 1);
-        ExpectComma();
-        CompileExpr(1);
-        EmitBuffer(0, true);
-        EmitBuffer(1, true);
-        ExpectComma();
+        CompileExpr(s, 2);
+        CopyBuffer(s, 0, 1);
+        ExpectComma(s);
+        CompileExpr(s, 1);
+        EmitBuffer(s, 0, true);
+        EmitBuffer(s, 1, true);
+        ExpectComma(s);
     }
-    EmitToken(token::kDtmfout);
-    CompileValueList(3);
+    EmitToken(s.writer, token::kDtmfout);
+    CompileValueList(s, 3);
 }
 
 // XOUT mpin, zpin, [house \ command [\ cycles], ...]
-void CompileXout() {
-    CompileExpr(0, kExprPin);
-    EmitBuffer(0, true);
-    ExpectComma();
-    CompileExpr(1, kExprPin);
-    EmitBuffer(0, true);
-    EmitToken(token::kXout);
-    ExpectComma();
-    ExpectOpenBracket();
+void CompileXout(TokenizerState& s) {
+    CompileExpr(s, 0, kExprPin);
+    EmitBuffer(s, 0, true);
+    ExpectComma(s);
+    CompileExpr(s, 1, kExprPin);
+    EmitBuffer(s, 0, true);
+    EmitToken(s.writer, token::kXout);
+    ExpectComma(s);
+    ExpectOpenBracket(s);
     do {
-        CompileExpr(2);
-        EmitBuffer(0, false);
-        EmitConstant(kXoutHouseFactor, true);
-        EmitOperator(op::kModulo);
-        ExpectElem(ekBackslash, err::kExpectedBackslash);
-        CompileExpr(3);
-        EmitBuffer(0, true);
-        EmitConstant(kXoutHouseFactor, true);
-        EmitOperator(op::kTimes);
-        EmitOperator(op::kPlus);
-        if (PeekIs(ekBackslash)) {
-            ReadElem();
-            CompileExpr(3);
-            EmitBuffer(0, true);
+        CompileExpr(s, 2);
+        EmitBuffer(s, 0, false);
+        EmitConstant(s.writer, kXoutHouseFactor, true);
+        EmitOperator(s.writer, op::kModulo);
+        ExpectElem(s, ekBackslash, err::kExpectedBackslash);
+        CompileExpr(s, 3);
+        EmitBuffer(s, 0, true);
+        EmitConstant(s.writer, kXoutHouseFactor, true);
+        EmitOperator(s.writer, op::kTimes);
+        EmitOperator(s.writer, op::kPlus);
+        if (PeekIs(s, ekBackslash)) {
+            ReadElem(s);
+            CompileExpr(s, 3);
+            EmitBuffer(s, 0, true);
         } else {
-            EmitConstant(kXoutDefaultCycles, true);
+            EmitConstant(s.writer, kXoutDefaultCycles, true);
         }
-        EmitOperator(op::kInvert);
-        EmitBit(false);
-    } while (NextListEntry());
+        EmitOperator(s.writer, op::kInvert);
+        EmitBit(s.writer, false);
+    } while (NextListEntry(s));
 }
 
 // The head shared by SHIFTOUT and SHIFTIN: dpin, cpin, mode, then the token.
-void CompileShiftHead(std::uint8_t code) {
-    CompileExpr(1, kExprPin);
-    CopyBuffer(0, 1);
-    ExpectComma();
-    CompileExpr(2, kExprPin);
-    CopyBuffer(0, 2);
-    ExpectComma();
-    CompileExpr(0);
-    EmitBuffer(0, true);
-    EmitBuffer(1, true);
-    EmitBuffer(2, true);
-    EmitToken(code);
-    ExpectComma();
-    ExpectOpenBracket();
+void CompileShiftHead(TokenizerState& s, std::uint8_t code) {
+    CompileExpr(s, 1, kExprPin);
+    CopyBuffer(s, 0, 1);
+    ExpectComma(s);
+    CompileExpr(s, 2, kExprPin);
+    CopyBuffer(s, 0, 2);
+    ExpectComma(s);
+    CompileExpr(s, 0);
+    EmitBuffer(s, 0, true);
+    EmitBuffer(s, 1, true);
+    EmitBuffer(s, 2, true);
+    EmitToken(s.writer, code);
+    ExpectComma(s);
+    ExpectOpenBracket(s);
 }
 
 // The optional "\ bits" of a shift entry: e(bits), or k(8) without it.
-void CompileShiftBits() {
-    if (PeekIs(ekBackslash)) {
-        ReadElem();
-        CompileExpr(3);
-        EmitBuffer(0, false);
+void CompileShiftBits(TokenizerState& s) {
+    if (PeekIs(s, ekBackslash)) {
+        ReadElem(s);
+        CompileExpr(s, 3);
+        EmitBuffer(s, 0, false);
     } else {
-        EmitConstant(kDefaultShiftBits, false);
+        EmitConstant(s.writer, kDefaultShiftBits, false);
     }
 }
 
 // SHIFTOUT dpin, cpin, mode, [value [\ bits], ...]
-void CompileShiftout() {
-    CompileShiftHead(token::kShiftout);
+void CompileShiftout(TokenizerState& s) {
+    CompileShiftHead(s, token::kShiftout);
     do {
-        CompileExpr(4);
-        CopyBuffer(0, 1);
-        CompileShiftBits();
-        EmitBuffer(1, true);
-        EmitBit(false);
-    } while (NextListEntry());
+        CompileExpr(s, 4);
+        CopyBuffer(s, 0, 1);
+        CompileShiftBits(s);
+        EmitBuffer(s, 1, true);
+        EmitBit(s.writer, false);
+    } while (NextListEntry(s));
 }
 
 // SHIFTIN dpin, cpin, mode, [variable [\ bits], ...]
-void CompileShiftin() {
-    CompileShiftHead(token::kShiftin);
+void CompileShiftin(TokenizerState& s) {
+    CompileShiftHead(s, token::kShiftin);
     do {
-        CompileTarget(5);
-        CopyBuffer(0, 1);
-        CompileShiftBits();
-        EmitConstant(0, true);
-        EmitBit(false);
-        EmitBuffer(1, false);
-        EmitBit(false);
-    } while (NextListEntry());
+        CompileTarget(s, 5);
+        CopyBuffer(s, 0, 1);
+        CompileShiftBits(s);
+        EmitConstant(s.writer, 0, true);
+        EmitBit(s.writer, false);
+        EmitBuffer(s, 1, false);
+        EmitBit(s.writer, false);
+    } while (NextListEntry(s));
 }
 
 }  // namespace
 
-void ExpectOpenBracket() { ExpectElem(ekOpenBracket, err::kExpectedOpenBracket); }
+void ExpectOpenBracket(TokenizerState& s) {
+    ExpectElem(s, ekOpenBracket, err::kExpectedOpenBracket);
+}
 
-bool NextListEntry() {
-    const Elem e = ReadElem();
+bool NextListEntry(TokenizerState& s) {
+    const Elem e = ReadElem(s);
     if (e.kind == ekComma) {
-        EmitBit(true);
+        EmitBit(s.writer, true);
         return true;
     }
     if (e.kind == ekCloseBracket) {
-        EmitBit(false);
+        EmitBit(s.writer, false);
         return false;
     }
     RaiseError(err::kExpectedCommaOrCloseBracket);
 }
 
-bool CompilePinInstruction(std::uint8_t number) {
+bool CompilePinInstruction(TokenizerState& s, std::uint8_t number) {
     switch (number) {
-        case instr::kFreqout: CompileFreqout(); return true;
-        case instr::kButton: CompileButton(); return true;
-        case instr::kBranch: CompileBranch(); return true;
-        case instr::kLookup: CompileLookup(); return true;
-        case instr::kLookdown: CompileLookdown(); return true;
-        case instr::kDtmfout: CompileDtmfout(); return true;
-        case instr::kXout: CompileXout(); return true;
-        case instr::kShiftout: CompileShiftout(); return true;
-        case instr::kShiftin: CompileShiftin(); return true;
+        case instr::kFreqout: CompileFreqout(s); return true;
+        case instr::kButton: CompileButton(s); return true;
+        case instr::kBranch: CompileBranch(s); return true;
+        case instr::kLookup: CompileLookup(s); return true;
+        case instr::kLookdown: CompileLookdown(s); return true;
+        case instr::kDtmfout: CompileDtmfout(s); return true;
+        case instr::kXout: CompileXout(s); return true;
+        case instr::kShiftout: CompileShiftout(s); return true;
+        case instr::kShiftin: CompileShiftin(s); return true;
         default: return false;
     }
 }

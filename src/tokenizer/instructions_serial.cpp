@@ -34,246 +34,246 @@ inline constexpr unsigned kWaitFlag = 3140;
 inline constexpr int kMaxWaitValues = 6;
 inline constexpr unsigned kSpace = 32, kEquals = 61, kQuote = 34, kCarriageReturn = 13;
 
-unsigned DebugBaud() {
-    const std::uint8_t m = Module();
+unsigned DebugBaud(TokenizerState& s) {
+    const std::uint8_t m = Module(s);
     return (m == 4 || m == 5) ? kDebugBaudKR4 : kDebugBaudKR2;
 }
 
 // One character of an echo, as a list entry followed by "another entry follows".
-void EchoCharacter(unsigned code) {
-    EmitConstant(code, false);
-    EmitBit(false);
-    EmitBit(true);
+void EchoCharacter(CodeWriter& w, unsigned code) {
+    EmitConstant(w, code, false);
+    EmitBit(w, false);
+    EmitBit(w, true);
 }
 
 // Sends the source text of elements [first, end) as written, then " = " and maybe a quote.
-void EmitEcho(int first, int end, bool quote) {
+void EmitEcho(TokenizerState& s, int first, int end, bool quote) {
     if (end > first) {
-        const Elem a = ElemAt(first);
-        const Elem b = ElemAt(end - 1);
-        const auto& text = State().result.SourceText;
+        const Elem a = ElemAt(s, first);
+        const Elem b = ElemAt(s, end - 1);
+        const auto& text = s.result.SourceText;
         for (int i = a.start; i < b.start + b.length; ++i)
-            EchoCharacter(static_cast<unsigned char>(text[static_cast<std::size_t>(i)]));
+            EchoCharacter(s.writer, static_cast<unsigned char>(text[static_cast<std::size_t>(i)]));
     }
-    EchoCharacter(kSpace);
-    EchoCharacter(kEquals);
-    EchoCharacter(kSpace);
-    if (quote) EchoCharacter(kQuote);
+    EchoCharacter(s.writer, kSpace);
+    EchoCharacter(s.writer, kEquals);
+    EchoCharacter(s.writer, kSpace);
+    if (quote) EchoCharacter(s.writer, kQuote);
 }
 
 // The closing parts of an echoed entry, each a list entry of its own: [K(34) 0] K(13) 0. The
 // leading bit of K is the "another entry follows" bit; the entry itself starts bare.
-void EmitEchoTail(bool quote) {
+void EmitEchoTail(CodeWriter& w, bool quote) {
     if (quote) {
-        EmitConstant(kQuote, true);
-        EmitBit(false);
+        EmitConstant(w, kQuote, true);
+        EmitBit(w, false);
     }
-    EmitConstant(kCarriageReturn, true);
-    EmitBit(false);
+    EmitConstant(w, kCarriageReturn, true);
+    EmitBit(w, false);
 }
 
 // The byte array of STR and WAITSTR; returns its byte address.
-unsigned ReadByteArray() {
-    const Elem e = ReadElem();
+unsigned ReadByteArray(TokenizerState& s) {
+    const Elem e = ReadElem(s);
     if (e.kind != ekVariable || VariableSize(e.value) != kSizeByte)
         RaiseError(err::kExpectedByteVariable);
     return VariableAddress(e.value);
 }
 
 // Compiles an expression into buffer 1 and returns the element range it covered.
-void CompileEchoedValue(int& first, int& end) {
-    first = ReadPosition();
-    CompileExpr(1);
-    end = ReadPosition();
-    CopyBuffer(0, 1);
+void CompileEchoedValue(TokenizerState& s, int& first, int& end) {
+    first = ReadPosition(s);
+    CompileExpr(s, 1);
+    end = ReadPosition(s);
+    CopyBuffer(s, 0, 1);
 }
 
 // STR bytearray [\ count]   (an output entry; with echo the name is sent first)
-void CompileStrOutput(bool echo) {
-    const int first = ReadPosition();
-    const unsigned address = ReadByteArray();
-    if (echo) EmitEcho(first, first + 1, true);
-    if (PeekIs(ekBackslash)) {
-        ReadElem();
-        CompileExpr(1);
-        EmitConstant(address, false);
-        EmitBuffer(0, true);
+void CompileStrOutput(TokenizerState& s, bool echo) {
+    const int first = ReadPosition(s);
+    const unsigned address = ReadByteArray(s);
+    if (echo) EmitEcho(s, first, first + 1, true);
+    if (PeekIs(s, ekBackslash)) {
+        ReadElem(s);
+        CompileExpr(s, 1);
+        EmitConstant(s.writer, address, false);
+        EmitBuffer(s, 0, true);
     } else {
-        EmitConstant(kStrCounted + address, false);
-        EmitConstant(kSpace, true);
+        EmitConstant(s.writer, kStrCounted + address, false);
+        EmitConstant(s.writer, kSpace, true);
     }
-    EmitBit(false);
-    if (echo) EmitEchoTail(true);
+    EmitBit(s.writer, false);
+    if (echo) EmitEchoTail(s.writer, true);
 }
 
 // An output entry: value | ? value | formatter [?] value | ASC ? value | STR bytearray [\ n] |
 // REP value \ count
-void CompileOutputEntry() {
-    const Elem e = PeekElem();
+void CompileOutputEntry(TokenizerState& s) {
+    const Elem e = PeekElem(s);
     int first = 0, end = 0;
     switch (e.kind) {
         case ekQuestion:
-            ReadElem();
-            CompileEchoedValue(first, end);
-            EmitEcho(first, end, false);
-            EmitConstant(kDecimalFormat, false);
-            EmitBuffer(1, true);
-            EmitBit(false);
-            EmitEchoTail(false);
+            ReadElem(s);
+            CompileEchoedValue(s, first, end);
+            EmitEcho(s, first, end, false);
+            EmitConstant(s.writer, kDecimalFormat, false);
+            EmitBuffer(s, 1, true);
+            EmitBit(s.writer, false);
+            EmitEchoTail(s.writer, false);
             return;
         case ekFormatter: {
-            ReadElem();
+            ReadElem(s);
             unsigned format = e.value;
-            if (PeekIs(ekQuestion)) {
-                ReadElem();
-                CompileEchoedValue(first, end);
-                EmitEcho(first, end, false);
+            if (PeekIs(s, ekQuestion)) {
+                ReadElem(s);
+                CompileEchoedValue(s, first, end);
+                EmitEcho(s, first, end, false);
                 // The indicated form keeps its flag: OR, so that IHEX is not pushed past it.
                 if ((format & kFormatBaseMask) != kDecimalBase) format |= kIndicatedFormat;
-                EmitConstant(format, false);
-                EmitBuffer(1, true);
-                EmitBit(false);
-                EmitEchoTail(false);
+                EmitConstant(s.writer, format, false);
+                EmitBuffer(s, 1, true);
+                EmitBit(s.writer, false);
+                EmitEchoTail(s.writer, false);
                 return;
             }
-            CompileExpr(1);
-            EmitConstant(format, false);
-            EmitBuffer(0, true);
-            EmitBit(false);
+            CompileExpr(s, 1);
+            EmitConstant(s.writer, format, false);
+            EmitBuffer(s, 0, true);
+            EmitBit(s.writer, false);
             return;
         }
         case ekAsc:
-            ReadElem();
-            ExpectElem(ekQuestion, err::kExpectedQuestionMark);
-            CompileEchoedValue(first, end);
-            EmitEcho(first, end, true);
-            EmitBuffer(1, false);
-            EmitBit(false);
-            EmitEchoTail(true);
+            ReadElem(s);
+            ExpectElem(s, ekQuestion, err::kExpectedQuestionMark);
+            CompileEchoedValue(s, first, end);
+            EmitEcho(s, first, end, true);
+            EmitBuffer(s, 1, false);
+            EmitBit(s.writer, false);
+            EmitEchoTail(s.writer, true);
             return;
         case ekStr:
-            ReadElem();
-            if (PeekIs(ekQuestion)) {
-                ReadElem();
-                CompileStrOutput(true);
+            ReadElem(s);
+            if (PeekIs(s, ekQuestion)) {
+                ReadElem(s);
+                CompileStrOutput(s, true);
             } else {
-                CompileStrOutput(false);
+                CompileStrOutput(s, false);
             }
             return;
         case ekRep:
-            ReadElem();
-            CompileExpr(0);
-            EmitBuffer(0, false);
-            ExpectElem(ekBackslash, err::kExpectedBackslash);
-            EmitConstant(kRepeatFlag, true);
-            CompileExpr(2);
-            EmitBuffer(0, true);
-            EmitBit(false);
+            ReadElem(s);
+            CompileExpr(s, 0);
+            EmitBuffer(s, 0, false);
+            ExpectElem(s, ekBackslash, err::kExpectedBackslash);
+            EmitConstant(s.writer, kRepeatFlag, true);
+            CompileExpr(s, 2);
+            EmitBuffer(s, 0, true);
+            EmitBit(s.writer, false);
             return;
         default:
-            CompileExpr(1);
-            EmitBuffer(0, false);
-            EmitBit(false);
+            CompileExpr(s, 1);
+            EmitBuffer(s, 0, false);
+            EmitBit(s.writer, false);
             return;
     }
 }
 
 // WAIT (v1, ..., vj): the values go out last first.
-void CompileWait() {
-    ExpectElem(ekOpenParen, err::kExpectedOpenParen);
+void CompileWait(TokenizerState& s) {
+    ExpectElem(s, ekOpenParen, err::kExpectedOpenParen);
     int starts[kMaxWaitValues] = {};
     int count = 0;
     for (;;) {
         if (count == kMaxWaitValues) RaiseError(err::kTooManyValues);
-        starts[count++] = ReadPosition();
-        CompileExpr(0);
-        const Elem sep = ReadElem();
+        starts[count++] = ReadPosition(s);
+        CompileExpr(s, 0);
+        const Elem sep = ReadElem(s);
         if (sep.kind == ekCloseParen) break;
         if (sep.kind != ekComma) RaiseError(err::kExpectedCloseParen);
     }
-    const int resume = ReadPosition();
-    EmitBit(true);
+    const int resume = ReadPosition(s);
+    EmitBit(s.writer, true);
     for (int i = count - 1; i >= 0; --i) {
-        SeekElem(starts[i]);
-        CompileExpr(0);
-        EmitBuffer(0, false);
-        EmitBit(true);
+        SeekElem(s, starts[i]);
+        CompileExpr(s, 0);
+        EmitBuffer(s, 0, false);
+        EmitBit(s.writer, true);
     }
-    SeekElem(resume);
-    EmitConstant(kWaitFlag, false);
-    EmitConstant(static_cast<unsigned>(count), true);
-    EmitBit(false);
+    SeekElem(s, resume);
+    EmitConstant(s.writer, kWaitFlag, false);
+    EmitConstant(s.writer, static_cast<unsigned>(count), true);
+    EmitBit(s.writer, false);
 }
 
 // An input entry: variable | formatter variable | STR bytearray \ n [\ end] | SKIP n | SPSTR n |
 // WAITSTR bytearray [\ n] | WAIT (value, ...)
-void CompileInputEntry() {
-    const Elem e = PeekElem();
+void CompileInputEntry(TokenizerState& s) {
+    const Elem e = PeekElem(s);
     switch (e.kind) {
         case ekFormatter:
         case ekInputFormat:
-            ReadElem();
-            EmitConstant(e.value, true);
-            EmitConstant(0, true);
-            EmitBit(false);
-            CompileTarget(1);
-            EmitBuffer(0, false);
-            EmitBit(false);
+            ReadElem(s);
+            EmitConstant(s.writer, e.value, true);
+            EmitConstant(s.writer, 0, true);
+            EmitBit(s.writer, false);
+            CompileTarget(s, 1);
+            EmitBuffer(s, 0, false);
+            EmitBit(s.writer, false);
             return;
         case ekStr: {
-            ReadElem();
-            const unsigned address = ReadByteArray();
-            ExpectElem(ekBackslash, err::kExpectedBackslash);
-            CompileExpr(2);
-            CopyBuffer(0, 1);
+            ReadElem(s);
+            const unsigned address = ReadByteArray(s);
+            ExpectElem(s, ekBackslash, err::kExpectedBackslash);
+            CompileExpr(s, 2);
+            CopyBuffer(s, 0, 1);
             bool withEnd = false;
-            if (PeekIs(ekBackslash)) {
-                ReadElem();
-                CompileExpr(0);
+            if (PeekIs(s, ekBackslash)) {
+                ReadElem(s);
+                CompileExpr(s, 0);
                 withEnd = true;
             }
-            EmitBit(true);
+            EmitBit(s.writer, true);
             if (withEnd) {
-                EmitBuffer(0, false);
-                EmitBit(true);
+                EmitBuffer(s, 0, false);
+                EmitBit(s.writer, true);
             }
-            EmitConstant(address + (withEnd ? kStrWithEnd : 0), false);
-            EmitBuffer(1, true);
-            EmitBit(false);
+            EmitConstant(s.writer, address + (withEnd ? kStrWithEnd : 0), false);
+            EmitBuffer(s, 1, true);
+            EmitBit(s.writer, false);
             return;
         }
         case ekSkip:
         case ekSpStr:
-            ReadElem();
-            EmitConstant(e.kind == ekSkip ? kSkipFlag : kSpStrFlag, true);
-            CompileExpr(1);
-            EmitBuffer(0, true);
-            EmitBit(false);
+            ReadElem(s);
+            EmitConstant(s.writer, e.kind == ekSkip ? kSkipFlag : kSpStrFlag, true);
+            CompileExpr(s, 1);
+            EmitBuffer(s, 0, true);
+            EmitBit(s.writer, false);
             return;
         case ekWaitStr: {
-            ReadElem();
-            const unsigned address = ReadByteArray();
-            if (PeekIs(ekBackslash)) {
-                ReadElem();
-                EmitConstant(kWaitStrCounted + address, true);
-                CompileExpr(1);
-                EmitBuffer(0, true);
+            ReadElem(s);
+            const unsigned address = ReadByteArray(s);
+            if (PeekIs(s, ekBackslash)) {
+                ReadElem(s);
+                EmitConstant(s.writer, kWaitStrCounted + address, true);
+                CompileExpr(s, 1);
+                EmitBuffer(s, 0, true);
             } else {
-                EmitConstant(kWaitStrFlag + address, true);
-                EmitConstant(kSpace, true);
+                EmitConstant(s.writer, kWaitStrFlag + address, true);
+                EmitConstant(s.writer, kSpace, true);
             }
-            EmitBit(false);
+            EmitBit(s.writer, false);
             return;
         }
         case ekWait:
-            ReadElem();
-            CompileWait();
+            ReadElem(s);
+            CompileWait(s);
             return;
         default:
-            EmitBit(false);
-            CompileTarget(1);
-            EmitBuffer(0, false);
-            EmitBit(false);
+            EmitBit(s.writer, false);
+            CompileTarget(s, 1);
+            EmitBuffer(s, 0, false);
+            EmitBit(s.writer, false);
             return;
     }
 }
@@ -281,169 +281,173 @@ void CompileInputEntry() {
 // Entries separated by commas; a bare list (DEBUG, DEBUGIN) runs to the end of the statement, a
 // bracketed one must close with "]" (122) where the commas stop.
 template <typename Entry>
-void CompileList(bool bracketed, Entry entry) {
-    if (bracketed) ExpectOpenBracket();
+void CompileList(TokenizerState& s, bool bracketed, Entry entry) {
+    if (bracketed) ExpectOpenBracket(s);
     for (;;) {
-        entry();
-        if (!PeekIs(ekComma)) break;
-        ReadElem();
-        EmitBit(true);
+        entry(s);
+        if (!PeekIs(s, ekComma)) break;
+        ReadElem(s);
+        EmitBit(s.writer, true);
     }
-    EmitBit(false);
-    if (bracketed) ExpectElem(ekCloseBracket, err::kExpectedCloseBracket);
+    EmitBit(s.writer, false);
+    if (bracketed) ExpectElem(s, ekCloseBracket, err::kExpectedCloseBracket);
 }
 
 // The pin and options of SEROUT and SERIN: pin [\ fpin], baudmode, into buffers 1, 2 and 3.
-bool CompileSerialHead(int pinDepth) {
-    CompileExpr(pinDepth, kExprPin);
-    CopyBuffer(0, 1);
+bool CompileSerialHead(TokenizerState& s, int pinDepth) {
+    CompileExpr(s, pinDepth, kExprPin);
+    CopyBuffer(s, 0, 1);
     bool flowPin = false;
-    if (PeekIs(ekBackslash)) {
-        ReadElem();
-        CompileExpr(pinDepth + 1, kExprPin);
-        CopyBuffer(0, 2);
+    if (PeekIs(s, ekBackslash)) {
+        ReadElem(s);
+        CompileExpr(s, pinDepth + 1, kExprPin);
+        CopyBuffer(s, 0, 2);
         flowPin = true;
     }
-    ExpectComma();
-    CompileExpr(pinDepth - 1);
-    CopyBuffer(0, 3);
-    ExpectComma();
+    ExpectComma(s);
+    CompileExpr(s, pinDepth - 1);
+    CopyBuffer(s, 0, 3);
+    ExpectComma(s);
     return flowPin;
 }
 
-void EmitSerialHead(bool flowPin) {
-    EmitBuffer(3, true);
-    EmitBuffer(1, true);
-    if (flowPin) EmitBuffer(2, true);
+void EmitSerialHead(TokenizerState& s, bool flowPin) {
+    EmitBuffer(s, 3, true);
+    EmitBuffer(s, 1, true);
+    if (flowPin) EmitBuffer(s, 2, true);
 }
 
 // B8(221) A(label) ",": a timeout or parity label.
-void CompileMarkedLabel() {
-    EmitField(8, kLabelMark);
-    EmitLabelAddress();
-    ExpectComma();
+void CompileMarkedLabel(TokenizerState& s) {
+    EmitField(s.writer, 8, kLabelMark);
+    EmitLabelAddress(s);
+    ExpectComma(s);
 }
 
 // SEROUT tpin [\ fpin], baudmode, [pace | timeout, tlabel,] [list]
-void CompileSerout() {
-    const bool flowPin = CompileSerialHead(3);
-    if (!PeekIs(ekOpenBracket)) {
-        CompileExpr(1);
-        ExpectComma();
-        if (flowPin) CompileMarkedLabel();
-        EmitBuffer(0, true);
+void CompileSerout(TokenizerState& s) {
+    const bool flowPin = CompileSerialHead(s, 3);
+    if (!PeekIs(s, ekOpenBracket)) {
+        CompileExpr(s, 1);
+        ExpectComma(s);
+        if (flowPin) CompileMarkedLabel(s);
+        EmitBuffer(s, 0, true);
     }
-    EmitSerialHead(flowPin);
-    EmitToken(flowPin ? token::kSeroutFlow : token::kSerout);
-    CompileOutputList(true);
+    EmitSerialHead(s, flowPin);
+    EmitToken(s.writer, flowPin ? token::kSeroutFlow : token::kSerout);
+    CompileOutputList(s, true);
 }
 
 // SERIN rpin [\ fpin], baudmode, [plabel,] [timeout, tlabel,] [list]
-void CompileSerin() {
-    const bool flowPin = CompileSerialHead(4);
-    if (PeekIs(ekOpenBracket)) {
-        EmitConstant(1, true);
+void CompileSerin(TokenizerState& s) {
+    const bool flowPin = CompileSerialHead(s, 4);
+    if (PeekIs(s, ekOpenBracket)) {
+        EmitConstant(s.writer, 1, true);
     } else {
         bool timeout = true;
-        if (PeekIs(ekLabel) || PeekIs(ekUndefined)) {
-            CompileMarkedLabel();
-            if (PeekIs(ekOpenBracket)) {
-                EmitConstant(0, true);
-                EmitConstant(1, true);
+        if (PeekIs(s, ekLabel) || PeekIs(s, ekUndefined)) {
+            CompileMarkedLabel(s);
+            if (PeekIs(s, ekOpenBracket)) {
+                EmitConstant(s.writer, 0, true);
+                EmitConstant(s.writer, 1, true);
                 timeout = false;
             }
         }
         if (timeout) {
-            CompileExpr(2);
-            ExpectComma();
-            CompileMarkedLabel();
-            EmitBuffer(0, true);
+            CompileExpr(s, 2);
+            ExpectComma(s);
+            CompileMarkedLabel(s);
+            EmitBuffer(s, 0, true);
         }
     }
-    EmitSerialHead(flowPin);
-    EmitToken(flowPin ? token::kSerinFlow : token::kSerin);
-    CompileInputList(true);
+    EmitSerialHead(s, flowPin);
+    EmitToken(s.writer, flowPin ? token::kSerinFlow : token::kSerin);
+    CompileInputList(s, true);
 }
 
 // I2CIN / I2COUT pin, slaveid, [address [\ lowaddress],] [list]
-void CompileI2c(bool input) {
-    CompileExpr(3, kExprPin);
-    CopyBuffer(0, 1);
-    ExpectComma();
-    CompileExpr(2);
-    CopyBuffer(0, 2);
-    ExpectComma();
+void CompileI2c(TokenizerState& s, bool input) {
+    CompileExpr(s, 3, kExprPin);
+    CopyBuffer(s, 0, 1);
+    ExpectComma(s);
+    CompileExpr(s, 2);
+    CopyBuffer(s, 0, 2);
+    ExpectComma(s);
     bool lowAddress = false;
-    if (!PeekIs(ekOpenBracket)) {
-        CompileExpr(1);
-        CopyBuffer(0, 3);
-        if (PeekIs(ekBackslash)) {
-            ReadElem();
-            CompileExpr(0);
-            EmitBuffer(0, true);
+    if (!PeekIs(s, ekOpenBracket)) {
+        CompileExpr(s, 1);
+        CopyBuffer(s, 0, 3);
+        if (PeekIs(s, ekBackslash)) {
+            ReadElem(s);
+            CompileExpr(s, 0);
+            EmitBuffer(s, 0, true);
             lowAddress = true;
         }
-        ExpectComma();
-        EmitBuffer(3, true);
-        EmitBuffer(2, true);
+        ExpectComma(s);
+        EmitBuffer(s, 3, true);
+        EmitBuffer(s, 2, true);
     } else {
-        EmitBuffer(2, true);
-        EmitConstant(0, true);
+        EmitBuffer(s, 2, true);
+        EmitConstant(s.writer, 0, true);
     }
-    EmitBuffer(1, true);
+    EmitBuffer(s, 1, true);
     if (input) {
-        EmitToken(lowAddress ? token::kI2cinLowAddress : token::kI2cin);
-        CompileInputList(true);
+        EmitToken(s.writer, lowAddress ? token::kI2cinLowAddress : token::kI2cin);
+        CompileInputList(s, true);
     } else {
-        EmitToken(lowAddress ? token::kI2coutLowAddress : token::kI2cout);
-        CompileOutputList(true);
+        EmitToken(s.writer, lowAddress ? token::kI2coutLowAddress : token::kI2cout);
+        CompileOutputList(s, true);
     }
 }
 
 // LCDIN / LCDOUT / OWIN / OWOUT pin, value, [list]
-void CompilePinValueList(std::uint8_t code, bool input) {
-    CompileExpr(1, kExprPin);
-    CopyBuffer(0, 1);
-    ExpectComma();
-    CompileExpr(0);
-    EmitBuffer(0, true);
-    EmitBuffer(1, true);
-    EmitToken(code);
-    ExpectComma();
-    if (input) CompileInputList(true);
-    else CompileOutputList(true);
+void CompilePinValueList(TokenizerState& s, std::uint8_t code, bool input) {
+    CompileExpr(s, 1, kExprPin);
+    CopyBuffer(s, 0, 1);
+    ExpectComma(s);
+    CompileExpr(s, 0);
+    EmitBuffer(s, 0, true);
+    EmitBuffer(s, 1, true);
+    EmitToken(s.writer, code);
+    ExpectComma(s);
+    if (input) CompileInputList(s, true);
+    else CompileOutputList(s, true);
 }
 
 }  // namespace
 
-void CompileOutputList(bool bracketed) { CompileList(bracketed, CompileOutputEntry); }
-void CompileInputList(bool bracketed) { CompileList(bracketed, CompileInputEntry); }
+void CompileOutputList(TokenizerState& s, bool bracketed) {
+    CompileList(s, bracketed, CompileOutputEntry);
+}
+void CompileInputList(TokenizerState& s, bool bracketed) {
+    CompileList(s, bracketed, CompileInputEntry);
+}
 
-bool CompileSerialInstruction(std::uint8_t number) {
+bool CompileSerialInstruction(TokenizerState& s, std::uint8_t number) {
     switch (number) {
         case instr::kDebug:
-            SetDebugUsed();
-            EmitConstant(DebugBaud(), true);
-            EmitConstant(kDebugPin, true);
-            EmitToken(token::kSerout);
-            CompileOutputList(false);
+            SetDebugUsed(s);
+            EmitConstant(s.writer, DebugBaud(s), true);
+            EmitConstant(s.writer, kDebugPin, true);
+            EmitToken(s.writer, token::kSerout);
+            CompileOutputList(s, false);
             return true;
         case instr::kDebugin:
-            SetDebugUsed();
-            EmitConstant(1, true);
-            EmitConstant(DebugBaud(), true);
-            EmitConstant(kDebugPin, true);
-            EmitToken(token::kSerin);
-            CompileInputList(false);
+            SetDebugUsed(s);
+            EmitConstant(s.writer, 1, true);
+            EmitConstant(s.writer, DebugBaud(s), true);
+            EmitConstant(s.writer, kDebugPin, true);
+            EmitToken(s.writer, token::kSerin);
+            CompileInputList(s, false);
             return true;
-        case instr::kSerout: CompileSerout(); return true;
-        case instr::kSerin: CompileSerin(); return true;
-        case instr::kI2cin: CompileI2c(true); return true;
-        case instr::kI2cout: CompileI2c(false); return true;
-        case instr::kLcdin: CompilePinValueList(token::kLcdin, true); return true;
-        case instr::kLcdout: CompilePinValueList(token::kLcdout, false); return true;
-        case instr::kOwin: CompilePinValueList(token::kOwin, true); return true;
-        case instr::kOwout: CompilePinValueList(token::kOwout, false); return true;
+        case instr::kSerout: CompileSerout(s); return true;
+        case instr::kSerin: CompileSerin(s); return true;
+        case instr::kI2cin: CompileI2c(s, true); return true;
+        case instr::kI2cout: CompileI2c(s, false); return true;
+        case instr::kLcdin: CompilePinValueList(s, token::kLcdin, true); return true;
+        case instr::kLcdout: CompilePinValueList(s, token::kLcdout, false); return true;
+        case instr::kOwin: CompilePinValueList(s, token::kOwin, true); return true;
+        case instr::kOwout: CompilePinValueList(s, token::kOwout, false); return true;
         default: return false;
     }
 }

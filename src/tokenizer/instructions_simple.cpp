@@ -81,45 +81,45 @@ constexpr int kTargetBuffer = kExprBuffers - 1;
 
 }  // namespace
 
-void ExpectComma() { ExpectElem(ekComma, err::kExpectedComma); }
+void ExpectComma(TokenizerState& s) { ExpectElem(s, ekComma, err::kExpectedComma); }
 
-bool CompileSimpleInstruction(std::uint8_t number) {
+bool CompileSimpleInstruction(TokenizerState& s, std::uint8_t number) {
     const SimpleForm* form = FindSimpleForm(number);
     if (!form) return false;
     bool hasTarget = false;
     for (int i = 0; i < kMaxSimpleArgs && form->args[static_cast<std::size_t>(i)] != Arg::None; ++i) {
         const auto slot = static_cast<std::size_t>(i);
-        if (i > 0) ExpectComma();
+        if (i > 0) ExpectComma(s);
         const int depth = form->depth[slot];
         switch (form->args[slot]) {
-            case Arg::Value: CompileExpr(depth); break;
-            case Arg::Pin: CompileExpr(depth, kExprPin); break;
+            case Arg::Value: CompileExpr(s, depth); break;
+            case Arg::Pin: CompileExpr(s, depth, kExprPin); break;
             case Arg::Target:
-                CompileTarget(depth);
-                CopyBuffer(0, kTargetBuffer);
+                CompileTarget(s, depth);
+                CopyBuffer(s, 0, kTargetBuffer);
                 hasTarget = true;
                 continue;
             case Arg::ReadWrite: {
-                const int start = ReadPosition();
-                CompileReadVar(0);
-                CopyBuffer(0, 1 + i);
-                SeekElem(start);
-                CompileTarget(1);
-                CopyBuffer(0, kTargetBuffer);
+                const int start = ReadPosition(s);
+                CompileReadVar(s, 0);
+                CopyBuffer(s, 0, 1 + i);
+                SeekElem(s, start);
+                CompileTarget(s, 1);
+                CopyBuffer(s, 0, kTargetBuffer);
                 hasTarget = true;
                 continue;
             }
             case Arg::None: break;
         }
-        CopyBuffer(0, 1 + i);
+        CopyBuffer(s, 0, 1 + i);
     }
     for (std::uint8_t source : form->order)
-        if (source != kNone) EmitBuffer(1 + source, true);
-    EmitToken(form->token);
-    if (form->addressAfter) EmitAddressHere();
+        if (source != kNone) EmitBuffer(s, 1 + source, true);
+    EmitToken(s.writer, form->token);
+    if (form->addressAfter) EmitAddressHere(s.writer);
     if (hasTarget) {
-        EmitBuffer(kTargetBuffer, false);
-        EmitBit(false);
+        EmitBuffer(s, kTargetBuffer, false);
+        EmitBit(s.writer, false);
     }
     return true;
 }

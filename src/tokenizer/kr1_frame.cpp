@@ -43,7 +43,7 @@ void RunKr1Phase(Kr1Tokenizer& k, TTokenizerResult& r, SymbolTable& symbols) {
     std::copy(kr.eeprom.begin(), kr.eeprom.end(), r.EepromImage.begin());
     std::copy(kr.use.begin(), kr.use.end(), r.EepromUse.begin());
     r.KR1Extra = kr.extra;
-    if (!kr.success) RaiseMessage(kr.message);  // keeps the position set above
+    if (!kr.success) RaiseMessage(r, kr.message);  // keeps the position set above
 
     for (int at = kKr1FirstRecord; at < kr.symbolEnd;) {
         const Kr1Symbol s = Kr1SymbolAt(kr, at);

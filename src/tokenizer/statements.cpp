@@ -30,15 +30,13 @@ inline constexpr int kMaxGosubs = 255;
 inline constexpr int kMaxCaseEndFields = 15;  // 16 CASEs: every one but the first ends a branch
 // A single-line IF's states, counting down: THEN read (its statement comes), THEN's statement
 // done (an ELSE may follow), ELSE read, ELSE's statement done.
-inline constexpr std::uint8_t kSingleLineThen = 3, kSingleLineAfterThen = 2, kSingleLineElse = 1;
-inline constexpr std::uint8_t kSingleLineLast = 3;  // kinds 0..3 are single-line IF states
+inline constexpr std::uint8_t kSingleLineThen = 3, kSingleLineAfterThen = 2, kSingleLineElse = 1,
+                              kSingleLineAfterElse = 0;
+inline constexpr std::uint8_t kSingleLineLast = kSingleLineThen;  // kinds 0..3: single-line IF
 inline constexpr int kGosubNumberBits = 8;
-
-TokenizerState& S() { return State(); }
-CodeWriter& W() { return TheCodeWriter(); }
-
-// The statement pass's figures and listing record (one entry per compiled statement).
-ProgramPass& P() { return State().program; }
+inline constexpr int kStartSlot = 0;             // GOSUB table slot of the program's start
+inline constexpr std::uint16_t kNoCase = 0xFFFF;  // SELECT's loopTop before its first CASE
+inline constexpr unsigned kDefaultStep = 1;       // FOR without STEP
 
 bool IsSingleLineIf(const BlockRecord& b) { return b.kind <= kSingleLineLast; }
 bool IsIf(const BlockRecord& b) { return b.kind <= bk::kIf; }
@@ -47,23 +45,23 @@ bool IsInstruction(const Elem& e, std::uint8_t number) {
     return e.kind == ekInstruction && e.value == number;
 }
 
-void Reserve(std::int32_t& field) { field = W().Reserve(); }
+void Reserve(CodeWriter& w, std::int32_t& field) { field = w.Reserve(); }
 
-void PatchHere(int field) {
-    if (field >= 0) W().Patch(field, static_cast<unsigned>(W().Position()));
+void PatchHere(CodeWriter& w, int field) {
+    if (field >= 0) w.Patch(field, static_cast<unsigned>(w.Position()));
 }
 
 // Patches the pending field and every exit field of a record to the current position.
-void CloseFields(BlockRecord& b) {
-    PatchHere(b.pending);
+void CloseFields(CodeWriter& w, BlockRecord& b) {
+    PatchHere(w, b.pending);
     b.pending = -1;
-    for (int i = 0; i < b.exitCount; ++i) PatchHere(b.exits[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < b.exitCount; ++i) PatchHere(w, b.exits[static_cast<std::size_t>(i)]);
     b.exitCount = 0;
 }
 
-void AddExit(BlockRecord& b, int limit, int error) {
+void AddExit(CodeWriter& w, BlockRecord& b, int limit, int error) {
     if (b.exitCount >= limit) RaiseError(error);
-    const int field = W().Reserve();
+    const int field = w.Reserve();
     b.exits[static_cast<std::size_t>(b.exitCount++)] = static_cast<std::uint16_t>(field);
 }
 
@@ -72,9 +70,11 @@ void AddExit(BlockRecord& b, int limit, int error) {
 struct InnerErrors {
     int forError, doError, selectError, ifError;
 };
+inline constexpr int kWantedFamily = 0;  // the error of the family asked for: never raised
 
-BlockRecord& Innermost(const InnerErrors& errors, bool (*wanted)(const BlockRecord&)) {
-    BlockRecord* top = TopBlock(S());
+BlockRecord& Innermost(TokenizerState& s, const InnerErrors& errors,
+                       bool (*wanted)(const BlockRecord&)) {
+    BlockRecord* top = TopBlock(s);
     if (!wanted(*top)) {
         if (top->kind == bk::kFor) RaiseError(errors.forError);
         if (top->kind == bk::kDo) RaiseError(errors.doError);
@@ -88,54 +88,54 @@ bool IsFor(const BlockRecord& b) { return b.kind == bk::kFor; }
 bool IsDo(const BlockRecord& b) { return b.kind == bk::kDo; }
 bool IsSelect(const BlockRecord& b) { return b.kind == bk::kSelect; }
 
-BlockRecord& OpenBlock(int& counter, int error, std::uint8_t kind, int element) {
+BlockRecord& OpenBlock(TokenizerState& s, int& counter, int error, std::uint8_t kind, int element) {
     if (counter >= kMaxNesting) RaiseError(error);
-    BlockRecord& b = PushBlock(S(), error);
+    BlockRecord& b = PushBlock(s, error);
     ++counter;
     b.kind = kind;
     b.element = static_cast<std::uint16_t>(element);
     return b;
 }
 
-void CloseBlock(int& counter) {
-    PopBlock(S());
+void CloseBlock(TokenizerState& s, int& counter) {
+    PopBlock(s);
     --counter;
 }
 
 // condition (compiled into buffer 0), T(13), reserve, T(9), reserve as pending, first field
 // patched here: the code that follows runs when the condition holds, the pending field jumps
 // past it.
-void EmitConditionalPart(BlockRecord& b) {
-    EmitBuffer(0, true);
-    EmitToken(token::kIfJump);
+void EmitConditionalPart(TokenizerState& s, BlockRecord& b) {
+    EmitBuffer(s, 0, true);
+    EmitToken(s.writer, token::kIfJump);
     std::int32_t taken = -1;
-    Reserve(taken);
-    EmitToken(token::kGoto);
-    Reserve(b.pending);
-    PatchHere(taken);
+    Reserve(s.writer, taken);
+    EmitToken(s.writer, token::kGoto);
+    Reserve(s.writer, b.pending);
+    PatchHere(s.writer, taken);
 }
 
-void CompileConditionalPart(BlockRecord& b) {
-    CompileExpr(0, kExprCondition);
-    EmitConditionalPart(b);
+void CompileConditionalPart(TokenizerState& s, BlockRecord& b) {
+    CompileExpr(s, 0, kExprCondition);
+    EmitConditionalPart(s, b);
 }
 
 // --- IF ---------------------------------------------------------------------------------------
 
 // In 2.5 "THEN label" and "THEN GOTO label" at the line end keep the old one-jump form. Looking
 // ahead leaves the read position and the error span on THEN.
-bool ThenIsJump() {
-    if (!Version25()) return true;
-    const Elem next = PeekElem();
+bool ThenIsJump(TokenizerState& s) {
+    if (!Version25(s)) return true;
+    const Elem next = PeekElem(s);
     if (next.kind == ekLabel || next.kind == ekUndefined) return true;
     if (!IsInstruction(next, instr::kGoto)) return false;
-    TTokenizerResult& r = S().result;
-    const int resume = ReadPosition();
+    TTokenizerResult& r = s.result;
+    const int resume = ReadPosition(s);
     const std::int32_t spanPos = r.ErrorPos, spanLength = r.ErrorLength;
-    ReadElem();
-    const Elem label = ReadElem();
-    const Elem end = PeekElem();
-    SeekElem(resume);
+    ReadElem(s);
+    const Elem label = ReadElem(s);
+    const Elem end = PeekElem(s);
+    SeekElem(s, resume);
     r.ErrorPos = spanPos;
     r.ErrorLength = spanLength;
     return (label.kind == ekLabel || label.kind == ekUndefined) && end.kind == ekEnd &&
@@ -145,136 +145,134 @@ bool ThenIsJump() {
 // IF condition THEN label
 // IF condition THEN statement [ELSE statement]     (single line)
 // IF condition THEN <line end> ... [ELSEIF ...] [ELSE ...] ENDIF
-void CompileIf(const Elem& word) {
-    CompileExpr(0, kExprCondition);
-    ExpectElem(ekThen, err::kExpectedThen);
-    if (ThenIsJump()) {
-        EmitBuffer(0, true);
-        EmitToken(token::kIfJump);
-        if (IsInstruction(PeekElem(), instr::kGoto)) ReadElem();
-        EmitLabelAddress();
+void CompileIf(TokenizerState& s, const Elem& word) {
+    CompileExpr(s, 0, kExprCondition);
+    ExpectElem(s, ekThen, err::kExpectedThen);
+    if (ThenIsJump(s)) {
+        EmitBuffer(s, 0, true);
+        EmitToken(s.writer, token::kIfJump);
+        if (IsInstruction(PeekElem(s), instr::kGoto)) ReadElem(s);
+        EmitLabelAddress(s);
         return;
     }
     // A block: the condition still in buffer 0 goes out under the block's own layout.
-    BlockRecord& b = OpenBlock(S().ifDepth, err::kIfNestingLimit, bk::kIf, word.index);
-    EmitConditionalPart(b);
-    const Elem next = PeekElem();
+    BlockRecord& b = OpenBlock(s, s.ifDepth, err::kIfNestingLimit, bk::kIf, word.index);
+    EmitConditionalPart(s, b);
+    const Elem next = PeekElem(s);
     b.kind = (next.kind == ekEnd && next.value == kEndOfLine) ? bk::kIf : kSingleLineThen;
 }
 
 constexpr InnerErrors kInsideIf{err::kExpectedStatementOrNext, err::kExpectedStatementOrLoop,
-                                err::kExpectedStatementOrEndselect, 0};
+                                err::kExpectedStatementOrEndselect, kWantedFamily};
 
 // ELSEIF condition THEN
-void CompileElseIf() {
-    if (S().ifDepth == 0) RaiseError(err::kElseifPrecededIf);
-    BlockRecord& b = Innermost(kInsideIf, IsIf);
+void CompileElseIf(TokenizerState& s) {
+    if (s.ifDepth == 0) RaiseError(err::kElseifPrecededIf);
+    BlockRecord& b = Innermost(s, kInsideIf, IsIf);
     if (b.kind == bk::kIfAfterElse || b.kind < kSingleLineAfterThen) RaiseError(err::kElseifAfterElse);
-    EmitToken(token::kGoto);
-    AddExit(b, kMaxPendingFields, err::kTooManyElseifs);
-    PatchHere(b.pending);
-    CompileConditionalPart(b);
-    ExpectElem(ekThen, err::kExpectedThen);
+    EmitToken(s.writer, token::kGoto);
+    AddExit(s.writer, b, kMaxPendingFields, err::kTooManyElseifs);
+    PatchHere(s.writer, b.pending);
+    CompileConditionalPart(s, b);
+    ExpectElem(s, ekThen, err::kExpectedThen);
     if (IsSingleLineIf(b)) b.kind = kSingleLineThen;
 }
 
 // ELSE
-void CompileElse() {
-    if (S().ifDepth == 0) RaiseError(err::kElsePrecededIfCase);
-    BlockRecord& b = Innermost(kInsideIf, IsIf);
+void CompileElse(TokenizerState& s) {
+    if (s.ifDepth == 0) RaiseError(err::kElsePrecededIfCase);
+    BlockRecord& b = Innermost(s, kInsideIf, IsIf);
     if (b.kind == bk::kIfAfterElse) RaiseError(err::kExpectedStatementOrEndif);
     if (IsSingleLineIf(b) && b.kind != kSingleLineAfterThen) RaiseError(err::kExpectedStatementOrEnd);
-    EmitToken(token::kGoto);
+    EmitToken(s.writer, token::kGoto);
     std::int32_t field = -1;
-    Reserve(field);
-    PatchHere(b.pending);
+    Reserve(s.writer, field);
+    PatchHere(s.writer, b.pending);
     b.pending = field;
-    b.kind = static_cast<std::uint8_t>(b.kind - 1);
+    b.kind = IsSingleLineIf(b) ? kSingleLineElse : bk::kIfAfterElse;
 }
 
 // ENDIF
-void CompileEndIf() {
-    if (S().ifDepth == 0) RaiseError(err::kEndifPrecededIf);
-    BlockRecord& b = Innermost(kInsideIf, IsIf);
-    CloseFields(b);
-    CloseBlock(S().ifDepth);
+void CompileEndIf(TokenizerState& s) {
+    if (s.ifDepth == 0) RaiseError(err::kEndifPrecededIf);
+    BlockRecord& b = Innermost(s, kInsideIf, IsIf);
+    CloseFields(s.writer, b);
+    CloseBlock(s, s.ifDepth);
 }
 
 // --- FOR / NEXT ---------------------------------------------------------------------------------
 
 // variable "=" expression: the value, then the target, then the assignment token.
-void CompileAssignment(int targetIndex) {
-    SeekElem(targetIndex);
-    CompileTarget(1);
-    CopyBuffer(0, 1);
-    const Elem equals = ReadElem();
+void CompileAssignment(TokenizerState& s, int targetIndex) {
+    SeekElem(s, targetIndex);
+    CompileTarget(s, 1);
+    CopyBuffer(s, 0, 1);
+    const Elem equals = ReadElem(s);
     if (equals.kind != ekComparison || equals.value != op::kEqual) RaiseError(err::kExpectedEquals);
-    CompileExpr(0);
-    EmitBuffer(0, true);
-    EmitBuffer(1, true);
-    EmitToken(token::kAssign);
+    CompileExpr(s, 0);
+    EmitBuffer(s, 0, true);
+    EmitBuffer(s, 1, true);
+    EmitToken(s.writer, token::kAssign);
 }
 
 // FOR variable = start TO end [STEP [-]step]
-void CompileFor(const Elem& word) {
-    TokenizerState& s = S();
+void CompileFor(TokenizerState& s, const Elem& word) {
     if (s.forDepth >= kMaxNesting) RaiseError(err::kForNestingLimit);
-    CompileAssignment(word.index + 1);
-    BlockRecord& b = OpenBlock(s.forDepth, err::kForNestingLimit, bk::kFor, word.index);
-    b.loopTop = static_cast<std::uint16_t>(W().Position());
-    ExpectElem(ekTo, err::kExpectedTo);
-    CompileExpr(0);
-    if (PeekIs(ekStep)) {
-        ReadElem();
-        CompileExpr(0);
+    CompileAssignment(s, word.index + 1);
+    BlockRecord& b = OpenBlock(s, s.forDepth, err::kForNestingLimit, bk::kFor, word.index);
+    b.loopTop = static_cast<std::uint16_t>(s.writer.Position());
+    ExpectElem(s, ekTo, err::kExpectedTo);
+    CompileExpr(s, 0);
+    if (PeekIs(s, ekStep)) {
+        ReadElem(s);
+        CompileExpr(s, 0);
     }
-    if (!PeekIs(ekEnd)) {
-        ReadElem();
+    if (!PeekIs(s, ekEnd)) {
+        ReadElem(s);
         RaiseError(err::kExpectedStepOrEnd);
     }
 }
 
-constexpr InnerErrors kInsideFor{0, err::kExpectedStatementOrLoop,
+constexpr InnerErrors kInsideFor{kWantedFamily, err::kExpectedStatementOrLoop,
                                  err::kExpectedStatementOrEndselect,
                                  err::kExpectedStatementOrEndif};
 
 // NEXT: end, start, T(14), the variable read, the step, the variable written, the loop top; all
 // taken from the FOR statement.
-void CompileNext() {
-    TokenizerState& s = S();
+void CompileNext(TokenizerState& s) {
     if (s.forDepth == 0) RaiseError(err::kNextWithoutFor);
-    BlockRecord& b = Innermost(kInsideFor, IsFor);
-    const int resume = ReadPosition();
+    BlockRecord& b = Innermost(s, kInsideFor, IsFor);
+    const int resume = ReadPosition(s);
     const int variable = b.element + 1;
-    SeekElem(variable);
-    CompileReadVar(2);
-    CopyBuffer(0, 1);
-    SeekElem(variable);
-    CompileTarget(1);
-    CopyBuffer(0, 2);
-    ReadElem();  // "="
-    CompileExpr(1);
-    CopyBuffer(0, 3);
-    ReadElem();  // TO
-    CompileExpr(0);
-    EmitBuffer(0, true);
-    EmitBuffer(3, true);
-    EmitToken(token::kNext);
-    EmitBuffer(1, false);
-    if (PeekIs(ekStep)) {
-        ReadElem();
-        CompileExpr(1);
-        EmitBuffer(0, true);
+    SeekElem(s, variable);
+    CompileReadVar(s, 2);
+    CopyBuffer(s, 0, 1);
+    SeekElem(s, variable);
+    CompileTarget(s, 1);
+    CopyBuffer(s, 0, 2);
+    ReadElem(s);  // "="
+    CompileExpr(s, 1);
+    CopyBuffer(s, 0, 3);
+    ReadElem(s);  // TO
+    CompileExpr(s, 0);
+    EmitBuffer(s, 0, true);
+    EmitBuffer(s, 3, true);
+    EmitToken(s.writer, token::kNext);
+    EmitBuffer(s, 1, false);
+    if (PeekIs(s, ekStep)) {
+        ReadElem(s);
+        CompileExpr(s, 1);
+        EmitBuffer(s, 0, true);
     } else {
-        EmitConstant(1, true);
+        EmitConstant(s.writer, kDefaultStep, true);
     }
-    EmitBit(false);
-    EmitBuffer(2, false);
-    EmitBit(false);
-    W().WriteAddress(b.loopTop);
-    SeekElem(resume);
-    CloseFields(b);
-    CloseBlock(s.forDepth);
+    EmitBit(s.writer, false);
+    EmitBuffer(s, 2, false);
+    EmitBit(s.writer, false);
+    s.writer.WriteAddress(b.loopTop);
+    SeekElem(s, resume);
+    CloseFields(s.writer, b);
+    CloseBlock(s, s.forDepth);
 }
 
 // --- DO / LOOP / EXIT ---------------------------------------------------------------------------
@@ -282,68 +280,65 @@ void CompileNext() {
 inline constexpr std::uint8_t kDoHasCondition = 1;
 
 // DO [WHILE condition | UNTIL condition]
-void CompileDo(const Elem& word) {
-    TokenizerState& s = S();
-    BlockRecord& b = OpenBlock(s.doDepth, err::kDoNestingLimit, bk::kDo, word.index);
-    b.loopTop = static_cast<std::uint16_t>(W().Position());
-    const Elem next = PeekElem();
+void CompileDo(TokenizerState& s, const Elem& word) {
+    BlockRecord& b = OpenBlock(s, s.doDepth, err::kDoNestingLimit, bk::kDo, word.index);
+    b.loopTop = static_cast<std::uint16_t>(s.writer.Position());
+    const Elem next = PeekElem(s);
     if (next.kind == ekWhile) {
-        ReadElem();
-        CompileConditionalPart(b);
+        ReadElem(s);
+        CompileConditionalPart(s, b);
         b.comparison = kDoHasCondition;
     } else if (next.kind == ekUntil) {
-        ReadElem();
-        CompileExpr(0, kExprCondition);
-        EmitBuffer(0, true);
-        EmitToken(token::kIfJump);
-        Reserve(b.pending);
+        ReadElem(s);
+        CompileExpr(s, 0, kExprCondition);
+        EmitBuffer(s, 0, true);
+        EmitToken(s.writer, token::kIfJump);
+        Reserve(s.writer, b.pending);
         b.comparison = kDoHasCondition;
     } else if (next.kind != ekEnd) {
-        ReadElem();
+        ReadElem(s);
         RaiseError(err::kExpectedWhileUntilOrEnd);
     }
 }
 
-constexpr InnerErrors kInsideDo{err::kExpectedStatementOrNext, 0,
+constexpr InnerErrors kInsideDo{err::kExpectedStatementOrNext, kWantedFamily,
                                 err::kExpectedStatementOrEndselect, err::kExpectedStatementOrEndif};
 
 // LOOP [WHILE condition | UNTIL condition]   (only when DO had none)
-void CompileLoop() {
-    TokenizerState& s = S();
+void CompileLoop(TokenizerState& s) {
     if (s.doDepth == 0) RaiseError(err::kLoopPrecededDo);
-    BlockRecord& b = Innermost(kInsideDo, IsDo);
-    const Elem next = PeekElem();
+    BlockRecord& b = Innermost(s, kInsideDo, IsDo);
+    const Elem next = PeekElem(s);
     if (next.kind == ekWhile || next.kind == ekUntil) {
-        ReadElem();
+        ReadElem(s);
         if (b.comparison == kDoHasCondition) RaiseError(err::kDoubleLoopCondition);
-        CompileExpr(0, kExprCondition);
-        EmitBuffer(0, true);
-        EmitToken(token::kIfJump);
+        CompileExpr(s, 0, kExprCondition);
+        EmitBuffer(s, 0, true);
+        EmitToken(s.writer, token::kIfJump);
         if (next.kind == ekWhile) {
-            W().WriteAddress(b.loopTop);
+            s.writer.WriteAddress(b.loopTop);
         } else {
             std::int32_t done = -1;
-            Reserve(done);
-            EmitToken(token::kGoto);
-            W().WriteAddress(b.loopTop);
-            PatchHere(done);
+            Reserve(s.writer, done);
+            EmitToken(s.writer, token::kGoto);
+            s.writer.WriteAddress(b.loopTop);
+            PatchHere(s.writer, done);
         }
     } else {
-        EmitToken(token::kGoto);
-        W().WriteAddress(b.loopTop);
+        EmitToken(s.writer, token::kGoto);
+        s.writer.WriteAddress(b.loopTop);
     }
-    CloseFields(b);
-    CloseBlock(s.doDepth);
+    CloseFields(s.writer, b);
+    CloseBlock(s, s.doDepth);
 }
 
 // EXIT   (leaves the innermost FOR or DO)
-void CompileExit() {
-    TokenizerState& s = S();
+void CompileExit(TokenizerState& s) {
     for (int i = s.blockCount - 1; i >= 0; --i) {
         BlockRecord& b = s.blocks[static_cast<std::size_t>(i)];
         if (b.kind != bk::kFor && b.kind != bk::kDo) continue;
-        EmitToken(token::kGoto);
-        AddExit(b, kMaxPendingFields, err::kTooManyExits);
+        EmitToken(s.writer, token::kGoto);
+        AddExit(s.writer, b, kMaxPendingFields, err::kTooManyExits);
         return;
     }
     RaiseError(err::kExitOutsideLoop);
@@ -352,169 +347,166 @@ void CompileExit() {
 // --- SELECT / CASE / ENDSELECT --------------------------------------------------------------------
 
 // SELECT expression
-void CompileSelect(const Elem& word) {
-    TokenizerState& s = S();
-    BlockRecord& b = OpenBlock(s.selectDepth, err::kSelectNestingLimit, bk::kSelect, word.index);
+void CompileSelect(TokenizerState& s, const Elem& word) {
+    BlockRecord& b = OpenBlock(s, s.selectDepth, err::kSelectNestingLimit, bk::kSelect, word.index);
     b.selector = static_cast<std::uint16_t>(NextLive(s, s.readIndex));
     b.comparison = op::kEqual;
-    b.loopTop = 0xFFFF;  // no CASE yet
-    CompileExpr(0);
-    const Elem end = ReadElem();
+    b.loopTop = kNoCase;
+    CompileExpr(s, 0);
+    const Elem end = ReadElem(s);
     if (end.kind != ekEnd) RaiseError(err::kExpectedEndOfStatement);
-    if (!IsInstruction(PeekElem(), instr::kCase)) {
-        ReadElem();
+    if (!IsInstruction(PeekElem(s), instr::kCase)) {
+        ReadElem(s);
         RaiseError(err::kExpectedCase);
     }
-    SeekElem(end.index);  // the statement loop reads the end again
+    SeekElem(s, end.index);  // the statement loop reads the end again
 }
 
 // True when code was emitted since the body of the last CASE began.
-bool CaseHasBody(const BlockRecord& b) { return W().Position() != b.loopTop; }
+bool CaseHasBody(CodeWriter& w, const BlockRecord& b) { return w.Position() != b.loopTop; }
 
-constexpr InnerErrors kInsideSelect{err::kExpectedStatementOrNext, err::kExpectedStatementOrLoop, 0,
-                                    err::kExpectedStatementOrEndif};
+constexpr InnerErrors kInsideSelect{err::kExpectedStatementOrNext, err::kExpectedStatementOrLoop,
+                                    kWantedFamily, err::kExpectedStatementOrEndif};
 
 // The test of one value or range of a CASE list, into buffer 0.
-void CompileCaseValue(const BlockRecord& b) {
-    const int value = NextLive(S(), ReadPosition());
-    CompileCaseTest(b.selector, value, b.comparison);
-    if (!PeekIs(ekTo)) return;
-    ReadElem();
-    const int second = NextLive(S(), ReadPosition());
+void CompileCaseValue(TokenizerState& s, const BlockRecord& b) {
+    const int value = NextLive(s, ReadPosition(s));
+    CompileCaseTest(s, b.selector, value, b.comparison);
+    if (!PeekIs(s, ekTo)) return;
+    ReadElem(s);
+    const int second = NextLive(s, ReadPosition(s));
     // A range: selector >= first AND selector <= second.
-    CompileCaseTest(b.selector, value, op::kGreaterEqual);
-    CopyBuffer(0, 2);
-    CompileCaseTest(b.selector, second, op::kLessEqual);
-    CopyBuffer(0, 3);
-    CopyBuffer(2, 0);
-    AppendToBuffer0(3, op::kAnd);
+    CompileCaseTest(s, b.selector, value, op::kGreaterEqual);
+    CopyBuffer(s, 0, 2);
+    CompileCaseTest(s, b.selector, second, op::kLessEqual);
+    CopyBuffer(s, 0, 3);
+    CopyBuffer(s, 2, 0);
+    AppendToBuffer0(s, 3, op::kAnd);
 }
 
 // CASE [comparison] value [TO value], ...
 // CASE ELSE
-void CompileCase() {
-    TokenizerState& s = S();
+void CompileCase(TokenizerState& s) {
     if (s.selectDepth == 0) RaiseError(err::kCasePrecededSelect);
-    BlockRecord& b = Innermost(kInsideSelect, IsSelect);
+    BlockRecord& b = Innermost(s, kInsideSelect, IsSelect);
     if (b.pending >= 0) {
-        if (!CaseHasBody(b)) RaiseError(err::kEmptyCase);
-        EmitToken(token::kGoto);
-        AddExit(b, kMaxCaseEndFields, err::kTooManyCases);
-        PatchHere(b.pending);
+        if (!CaseHasBody(s.writer, b)) RaiseError(err::kEmptyCase);
+        EmitToken(s.writer, token::kGoto);
+        AddExit(s.writer, b, kMaxCaseEndFields, err::kTooManyCases);
+        PatchHere(s.writer, b.pending);
         b.pending = -1;
     }
-    if (IsInstruction(PeekElem(), instr::kElse)) {
-        ReadElem();
-        b.loopTop = static_cast<std::uint16_t>(W().Position());
+    if (IsInstruction(PeekElem(s), instr::kElse)) {
+        ReadElem(s);
+        b.loopTop = static_cast<std::uint16_t>(s.writer.Position());
         return;
     }
-    CompileCaseValue(b);
-    CopyBuffer(0, 1);
-    while (PeekIs(ekComma)) {
-        ReadElem();
-        CompileCaseValue(b);
-        CopyBuffer(0, 2);
-        CopyBuffer(1, 0);
-        AppendToBuffer0(2, op::kOr);
-        CopyBuffer(0, 1);
+    CompileCaseValue(s, b);
+    CopyBuffer(s, 0, 1);
+    while (PeekIs(s, ekComma)) {
+        ReadElem(s);
+        CompileCaseValue(s, b);
+        CopyBuffer(s, 0, 2);
+        CopyBuffer(s, 1, 0);
+        AppendToBuffer0(s, 2, op::kOr);
+        CopyBuffer(s, 0, 1);
     }
-    if (!PeekIs(ekEnd)) {
-        ReadElem();
+    if (!PeekIs(s, ekEnd)) {
+        ReadElem(s);
         RaiseError(err::kExpectedCommaOrEnd);
     }
-    CopyBuffer(1, 0);
-    EmitConditionalPart(b);
-    b.loopTop = static_cast<std::uint16_t>(W().Position());
+    CopyBuffer(s, 1, 0);
+    EmitConditionalPart(s, b);
+    b.loopTop = static_cast<std::uint16_t>(s.writer.Position());
 }
 
 // ENDSELECT
-void CompileEndSelect() {
-    TokenizerState& s = S();
+void CompileEndSelect(TokenizerState& s) {
     if (s.selectDepth == 0) RaiseError(err::kEndselectPrecededSelect);
-    BlockRecord& b = Innermost(kInsideSelect, IsSelect);
-    if (!CaseHasBody(b)) RaiseError(err::kEmptyCase);
-    CloseFields(b);
-    CloseBlock(s.selectDepth);
+    BlockRecord& b = Innermost(s, kInsideSelect, IsSelect);
+    if (!CaseHasBody(s.writer, b)) RaiseError(err::kEmptyCase);
+    CloseFields(s.writer, b);
+    CloseBlock(s, s.selectDepth);
 }
 
 // --- GOSUB, GOTO, ON ... ----------------------------------------------------------------------------
 
 // Numbers run from 1 in source order; the counting pass has made room for every one of them.
-int NextGosubNumber() {
-    if (P().gosubNumber >= P().gosubCount)
+int NextGosubNumber(TokenizerState& s) {
+    if (s.program.gosubNumber >= s.program.gosubCount)
         RaiseError(err::kTooManyGosubs);  // the table has no slot
-    return ++P().gosubNumber;
+    return ++s.program.gosubNumber;
 }
 
-void PatchGosubSlot(int number) {
-    W().Patch(number * kAddressBits, static_cast<unsigned>(W().Position()));
+void PatchGosubSlot(CodeWriter& w, int number) {
+    w.Patch(number * kAddressBits, static_cast<unsigned>(w.Position()));
 }
 
 // GOSUB label
-void CompileGosub() {
-    EmitToken(token::kGosub);
-    const int number = NextGosubNumber();
-    EmitField(kGosubNumberBits, static_cast<unsigned>(number));
-    EmitLabelAddress();
-    PatchGosubSlot(number);
+void CompileGosub(TokenizerState& s) {
+    EmitToken(s.writer, token::kGosub);
+    const int number = NextGosubNumber(s);
+    EmitField(s.writer, kGosubNumberBits, static_cast<unsigned>(number));
+    EmitLabelAddress(s);
+    PatchGosubSlot(s.writer, number);
 }
 
 // ON index GOTO label, ...
 // ON index GOSUB label, ...
-void CompileOn() {
-    CompileExpr(0);
-    CopyBuffer(0, 1);
-    const Elem how = ReadElem();
+void CompileOn(TokenizerState& s) {
+    CompileExpr(s, 0);
+    CopyBuffer(s, 0, 1);
+    const Elem how = ReadElem(s);
     const bool gosub = IsInstruction(how, instr::kGosub);
     if (!gosub && !IsInstruction(how, instr::kGoto)) RaiseError(err::kExpectedGotoOrGosub);
     int number = 0;
     if (gosub) {
-        EmitToken(token::kGosub);
-        number = NextGosubNumber();
-        EmitField(kGosubNumberBits, static_cast<unsigned>(number));
-        EmitAddressHere();
+        EmitToken(s.writer, token::kGosub);
+        number = NextGosubNumber(s);
+        EmitField(s.writer, kGosubNumberBits, static_cast<unsigned>(number));
+        EmitAddressHere(s.writer);
     }
-    EmitBuffer(1, true);
-    EmitToken(token::kBranch);
+    EmitBuffer(s, 1, true);
+    EmitToken(s.writer, token::kBranch);
     for (;;) {
-        EmitLabelAddress();
-        if (!PeekIs(ekComma)) break;
-        ReadElem();
-        EmitBit(true);
+        EmitLabelAddress(s);
+        if (!PeekIs(s, ekComma)) break;
+        ReadElem(s);
+        EmitBit(s.writer, true);
     }
-    EmitBit(false);
-    if (!PeekIs(ekEnd)) {
-        ReadElem();
+    EmitBit(s.writer, false);
+    if (!PeekIs(s, ekEnd)) {
+        ReadElem(s);
         RaiseError(err::kExpectedCommaOrEnd);
     }
     if (gosub) {
-        EmitToken(token::kReturn);
-        PatchGosubSlot(number);
+        EmitToken(s.writer, token::kReturn);
+        PatchGosubSlot(s.writer, number);
     }
 }
 
-bool CompileControl(const Elem& word) {
+bool CompileControl(TokenizerState& s, const Elem& word) {
     switch (word.value) {
-        case instr::kIf: CompileIf(word); return true;
-        case instr::kElseif: CompileElseIf(); return true;
-        case instr::kElse: CompileElse(); return true;
-        case instr::kEndif: CompileEndIf(); return true;
-        case instr::kFor: CompileFor(word); return true;
-        case instr::kNext: CompileNext(); return true;
-        case instr::kDo: CompileDo(word); return true;
-        case instr::kLoop: CompileLoop(); return true;
-        case instr::kExit: CompileExit(); return true;
-        case instr::kSelect: CompileSelect(word); return true;
-        case instr::kCase: CompileCase(); return true;
-        case instr::kEndselect: CompileEndSelect(); return true;
-        case instr::kGosub: CompileGosub(); return true;
+        case instr::kIf: CompileIf(s, word); return true;
+        case instr::kElseif: CompileElseIf(s); return true;
+        case instr::kElse: CompileElse(s); return true;
+        case instr::kEndif: CompileEndIf(s); return true;
+        case instr::kFor: CompileFor(s, word); return true;
+        case instr::kNext: CompileNext(s); return true;
+        case instr::kDo: CompileDo(s, word); return true;
+        case instr::kLoop: CompileLoop(s); return true;
+        case instr::kExit: CompileExit(s); return true;
+        case instr::kSelect: CompileSelect(s, word); return true;
+        case instr::kCase: CompileCase(s); return true;
+        case instr::kEndselect: CompileEndSelect(s); return true;
+        case instr::kGosub: CompileGosub(s); return true;
         case instr::kGoto:
-            EmitToken(token::kGoto);
-            EmitLabelAddress();
+            EmitToken(s.writer, token::kGoto);
+            EmitLabelAddress(s);
             return true;
-        case instr::kReturn: EmitToken(token::kReturn); return true;
-        case instr::kEnd: EmitToken(token::kEnd); return true;
-        case instr::kOn: CompileOn(); return true;
+        case instr::kReturn: EmitToken(s.writer, token::kReturn); return true;
+        case instr::kEnd: EmitToken(s.writer, token::kEnd); return true;
+        case instr::kOn: CompileOn(s); return true;
         default: return false;
     }
 }
@@ -522,129 +514,125 @@ bool CompileControl(const Elem& word) {
 // --- the statement loop ---------------------------------------------------------------------------
 
 // Closes every single-line IF still open at a line end.
-void CloseSingleLineIfs() {
-    TokenizerState& s = S();
+void CloseSingleLineIfs(TokenizerState& s) {
     for (BlockRecord* top = TopBlock(s); top && IsSingleLineIf(*top); top = TopBlock(s)) {
-        CloseFields(*top);
-        CloseBlock(s.ifDepth);
+        CloseFields(s.writer, *top);
+        CloseBlock(s, s.ifDepth);
     }
 }
 
 // After a statement: its end, or the next part of a single-line IF.
-void FinishStatement() {
-    BlockRecord* top = TopBlock(S());
+void FinishStatement(TokenizerState& s) {
+    BlockRecord* top = TopBlock(s);
     if (top && IsSingleLineIf(*top)) {
         if (top->kind == kSingleLineThen || top->kind == kSingleLineElse) {
-            --top->kind;
+            top->kind = top->kind == kSingleLineThen ? kSingleLineAfterThen : kSingleLineAfterElse;
             return;
         }
         if (top->kind == kSingleLineAfterThen) {
-            const Elem next = PeekElem();
+            const Elem next = PeekElem(s);
             if (IsInstruction(next, instr::kElse) || IsInstruction(next, instr::kElseif)) return;
         }
     }
-    const Elem end = ReadElem();
+    const Elem end = ReadElem(s);
     if (end.kind != ekEnd) RaiseError(err::kExpectedEndOfStatement);
-    if (end.value == kEndOfLine) CloseSingleLineIfs();
+    if (end.value == kEndOfLine) CloseSingleLineIfs(s);
 }
 
-void DefineLabel() {
-    TokenizerState& s = S();
-    s.symbols.Enter(s.currentName.name(), ekLabel, static_cast<std::uint16_t>(W().Position()));
-    if (Version25()) {
-        const Elem colon = ReadElem();
+void DefineLabel(TokenizerState& s) {
+    s.symbols.Enter(s.currentName.name(), ekLabel, static_cast<std::uint16_t>(s.writer.Position()));
+    if (Version25(s)) {
+        const Elem colon = ReadElem(s);
         if (colon.kind != ekEnd || colon.value != kEndColon) RaiseError(err::kLabelMissing);
     }
 }
 
-void CompileStatement(const Elem& first) {
-    if (!P().anyStatement) {
+void CompileStatement(TokenizerState& s, const Elem& first) {
+    if (!s.program.anyStatement) {
         // Slot 0 of the GOSUB table: where the program starts.
-        W().Patch(0, static_cast<unsigned>(W().Position()));
-        P().anyStatement = true;
+        s.writer.Patch(kStartSlot, static_cast<unsigned>(s.writer.Position()));
+        s.program.anyStatement = true;
     }
-    TTokenizerResult& r = S().result;
+    TTokenizerResult& r = s.result;
     if (r.StatementCount < static_cast<std::int32_t>(kMaxStatements)) {
         r.StatementStarts[static_cast<std::size_t>(r.StatementCount++)] = {
-            first.start, static_cast<std::uint16_t>(W().Position())};
+            first.start, static_cast<std::uint16_t>(s.writer.Position())};
     }
     if (first.kind == ekInstruction) {
-        if (!CompileInstruction(first)) RaiseError(err::kExpectedStatement);
+        if (!CompileInstruction(s, first)) RaiseError(err::kExpectedStatement);
     } else if (first.kind == ekVariable || first.kind == ekPinName) {
-        CompileAssignment(first.index);
+        CompileAssignment(s, first.index);
     } else {
         RaiseError(err::kExpectedStatement);
     }
-    FinishStatement();
+    FinishStatement(s);
 }
 
 // The error for a block left open at the end of the program.
 int UnclosedError(const BlockRecord& b) {
-    if (b.kind == bk::kFor) return 169;
-    if (b.kind == bk::kDo) return 170;
-    if (b.kind == bk::kSelect) return 184;
-    return 168;
+    if (b.kind == bk::kFor) return err::kForWithoutNext;
+    if (b.kind == bk::kDo) return err::kDoWithoutLoop;
+    if (b.kind == bk::kSelect) return err::kSelectWithoutEndselect;
+    return err::kIfWithoutEndif;
 }
 
 }  // namespace
 
-bool CompileInstruction(const Elem& word) {
+bool CompileInstruction(TokenizerState& s, const Elem& word) {
     const auto number = static_cast<std::uint8_t>(word.value);
-    return CompileControl(word) || CompileSimpleInstruction(number) ||
-           CompilePinInstruction(number) || CompileSerialInstruction(number) ||
-           CompileMemoryInstruction(number);
+    return CompileControl(s, word) || CompileSimpleInstruction(s, number) ||
+           CompilePinInstruction(s, number) || CompileSerialInstruction(s, number) ||
+           CompileMemoryInstruction(s, number);
 }
 
-void CountGosubs() {
-    TokenizerState& s = S();
-    P().gosubCount = 0;
+void CountGosubs(TokenizerState& s) {
+    s.program.gosubCount = 0;
     for (int i = 0; i < s.elementCount; ++i) {
         const TElement& e = s.elements[static_cast<std::size_t>(i)];
         if (e.Kind != ekInstruction || e.Value != instr::kGosub) continue;
-        if (++P().gosubCount > kMaxGosubs) RaiseErrorAt(err::kTooManyGosubs, e.Start, e.Length);
+        if (++s.program.gosubCount > kMaxGosubs)
+            RaiseErrorAt(err::kTooManyGosubs, e.Start, e.Length);
     }
-    P().gosubNumber = 0;
+    s.program.gosubNumber = 0;
 }
 
-void CompileStatements() {
-    TokenizerState& s = S();
+void CompileStatements(TokenizerState& s) {
     s.blockCount = 0;
     s.ifDepth = s.forDepth = s.doDepth = s.selectDepth = 0;
-    P().anyStatement = false;
-    S().result.StatementCount = 0;
+    s.program.anyStatement = false;
+    s.result.StatementCount = 0;
     // The GOSUB table: slot 0 and one slot per GOSUB, filled as the statements are compiled.
-    for (int i = 0; i <= P().gosubCount; ++i) W().Reserve();
+    for (int i = 0; i <= s.program.gosubCount; ++i) s.writer.Reserve();
     s.readIndex = 0;
     for (;;) {
         TElement e;
         if (!ReadElement(s, e)) break;
         const Elem first{e.Kind, e.Value, e.Start, e.Length, s.lastRead};
         if (e.Kind == ekEnd) {
-            if (e.Value == kEndOfLine) CloseSingleLineIfs();
+            if (e.Value == kEndOfLine) CloseSingleLineIfs(s);
             continue;
         }
         if (e.Kind == ekLabel) RaiseError(err::kLabelAlreadyDefined);
         if (e.Kind == ekUndefined) {
-            DefineLabel();
+            DefineLabel(s);
             continue;
         }
-        CompileStatement(first);
+        CompileStatement(s, first);
     }
     // A single-line IF whose last statement ends in ":" at the very end of the text never sees
     // its line end (the lister adds none behind a ":" end); the end of the text closes it, so
     // that it is neither reported as an open block nor left jumping past the closing END.
-    CloseSingleLineIfs();
-    if (P().anyStatement) EmitToken(token::kEnd);
-    if (Version25() && s.blockCount > 0) {
+    CloseSingleLineIfs(s);
+    if (s.program.anyStatement) EmitToken(s.writer, token::kEnd);
+    if (Version25(s) && s.blockCount > 0) {
         const BlockRecord& b = *TopBlock(s);
         const TElement& opener = s.elements[b.element];
         RaiseErrorAt(UnclosedError(b), opener.Start, opener.Length);
     }
 }
 
-void ResolveFixups() {
-    TokenizerState& s = S();
-    CodeWriter& w = W();
+void ResolveFixups(TokenizerState& s) {
+    CodeWriter& w = s.writer;
     for (int i = 0; i < w.FixupCount(); ++i) {
         const Fixup& f = w.FixupAt(i);
         s.readIndex = f.element;
@@ -656,12 +644,12 @@ void ResolveFixups() {
 }
 
 void CompileProgram(TokenizerState& s) {
-    W().Start(s.result.ModuleKind);
-    CountGosubs();
-    CompileStatements();
-    ResolveFixups();
-    W().BuildBlocks();
-    s.result.CodeBits = W().Position();
+    s.writer.Start(s.result.ModuleKind);
+    CountGosubs(s);
+    CompileStatements(s);
+    ResolveFixups(s);
+    s.writer.BuildBlocks();
+    s.result.CodeBits = s.writer.Position();
 }
 
 }  // namespace kavrin::tokenizer

@@ -5,7 +5,6 @@
 #include "tokenizer/tokenizer.h"
 
 #include <array>
-#include <cassert>
 #include <cstring>
 #include <exception>
 
@@ -105,7 +104,8 @@ bool RunGuarded(TokenizerState& s, const TokenizeOptions& options, bool frontEnd
     try {
         RunPhases(s, options.directivesOnly, options.useModuleDirective, options.anyVersion,
                   frontEndOnly);
-    } catch (const ETokenizeError&) {
+    } catch (const ETokenizeError& e) {
+        RecordError(s.result, e);
         return false;
     }
 #ifdef NDEBUG
@@ -123,7 +123,6 @@ bool RunGuarded(TokenizerState& s, const TokenizeOptions& options, bool frontEnd
 }
 
 std::uint8_t Run(TokenizerState& s, const TokenizeOptions& options, bool frontEndOnly) {
-    const ActiveState active(s);
     s.result.Success = 0;
     Reset(s, options.useModuleDirective);
     if (!RunGuarded(s, options, frontEndOnly)) {
@@ -139,22 +138,6 @@ std::uint8_t Run(TokenizerState& s, const TokenizeOptions& options, bool frontEn
 }
 
 }  // namespace
-
-namespace {
-
-// The state the run under way on this thread works on. Bound by the run itself, so that the
-// phases need no state argument through every helper, yet two threads never meet.
-thread_local TokenizerState* t_active = nullptr;
-
-}  // namespace
-
-ActiveState::ActiveState(TokenizerState& s) : saved_(t_active) { t_active = &s; }
-ActiveState::~ActiveState() { t_active = saved_; }
-
-TokenizerState& State() {
-    assert(t_active != nullptr && "a tokenizer phase runs outside a run");
-    return *t_active;
-}
 
 TTokenizer::TTokenizer() : state_(std::make_unique<TokenizerState>()) {}
 TTokenizer::~TTokenizer() = default;
@@ -193,7 +176,5 @@ std::uint8_t TTokenizer::TokenizeFrontEnd(const TokenizeOptions& options) {
     full.directivesOnly = false;
     return Run(*state_, full, true);
 }
-
-CodeWriter& TheCodeWriter() { return State().writer; }
 
 }  // namespace kavrin::tokenizer

@@ -1,9 +1,10 @@
 #pragma once
 // A tokenizer's whole state: the result record and every work table, allocated once by the
 // TTokenizer that owns it and rebuilt by the phases of each run. Nothing else is kept between
-// or during runs. The phases reach the state of the run under way through State(), which the
-// run binds for its own thread only; two tokenizers on two threads share nothing. Nothing
-// outside the tokenizer reaches into this state: what callers need is in the result record.
+// or during runs. Every phase is handed the state it works on (or the part of it it needs, such as
+// the code writer) by its caller, down from the run of TTokenizer that owns it; no phase finds a
+// state of its own accord, so two tokenizers on two threads share nothing. Nothing outside the
+// tokenizer reaches into this state: what callers need is in the result record.
 //
 // Element reader contract (the statement compiler leans on it):
 //   - ReadElement returns the next element that is not cancelled and sets ErrorPos/ErrorLength
@@ -140,24 +141,6 @@ struct TokenizerState {
     TokenizerState& operator=(const TokenizerState&) = delete;
 
     Kr1Tokenizer kr1;  // the KR1 compiler, run instead of the phases above for a KR1 source
-};
-
-// The state of the run under way on this thread. Only the phases of a run use it; outside a run
-// no state is bound (see ActiveState).
-TokenizerState& State();
-
-// Binds a state to this thread for its own lifetime, and the one bound before it again at its
-// end. Each run binds its tokenizer's state; the tokenizer's white-box tests bind one to call
-// a phase directly.
-class ActiveState {
-public:
-    explicit ActiveState(TokenizerState& s);
-    ~ActiveState();
-    ActiveState(const ActiveState&) = delete;
-    ActiveState& operator=(const ActiveState&) = delete;
-
-private:
-    TokenizerState* saved_;
 };
 
 // --- element list -----------------------------------------------------------------------------

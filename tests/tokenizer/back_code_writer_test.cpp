@@ -20,7 +20,7 @@ protected:
         w.Start(2);
     }
     TTokenizerResult& r = TokenizerResult();
-    CodeWriter& w = TheCodeWriter();
+    CodeWriter& w = TestState().writer;
 };
 
 TEST_F(CodeWriterTest, FieldsRunFromTheTopByteDownMostSignificantFirst) {

@@ -15,7 +15,7 @@ using namespace test;
 
 // Kind and value of a declared name after a successful run (-1 when absent).
 int SymbolValue(const char* name, std::uint8_t kind) {
-    const SymbolTable& t = State().symbols;
+    const SymbolTable& t = TestState().symbols;
     const int i = t.Find(name);
     if (i < 0 || t.At(i).Kind != kind) return -1;
     return t.At(i).Value;

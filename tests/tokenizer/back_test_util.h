@@ -37,18 +37,7 @@ inline int ErrorNumber(const TTokenizerResult& r) {
     return r.ErrorMessage ? std::atoi(r.ErrorMessage) : 0;
 }
 
-// Runs f and returns the number of the error it raised, 0 when it returned normally.
-template <typename F>
-int RaisedError(F&& f) {
-    TTokenizerResult& r = TokenizerResult();
-    r.ErrorMessage = nullptr;
-    try {
-        f();
-    } catch (...) {
-        return ErrorNumber(r);
-    }
-    return 0;
-}
+using tokenizer::RaisedError;
 
 }  // namespace kavrin::tokenizer::test
 

@@ -100,11 +100,11 @@ TEST(VelicDirective, VersionsAndTheirChecks) {
     EXPECT_EQ(r.LanguageVersion, 250);
     EXPECT_EQ(r.LanguagePos, static_cast<int>(v25.find("2.5")));
     EXPECT_EQ(SymbolValue("$VELIC"), 250);
-    EXPECT_TRUE(State().syntax25);
+    EXPECT_TRUE(TestState().syntax25);
 
     EXPECT_EQ(Directives(std::string(kKr2) + "' {$VELIC 2}\n"), 0);
     EXPECT_EQ(r.LanguageVersion, 200);
-    EXPECT_FALSE(State().syntax25);
+    EXPECT_FALSE(TestState().syntax25);
 
     EXPECT_EQ(Directives(std::string(kKr2) + "' {$VELIC 1.0}\n"), 232);
     EXPECT_EQ(Directives(std::string(kKr2) + "' {$VELIC 1.0}\n", 1), 0) << "AnyVersion";

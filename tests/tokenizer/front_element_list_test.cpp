@@ -54,7 +54,7 @@ TEST(ElementReader, CancellingLineAfterLineLooksBackPastEveryCancelledLine) {
     for (int i = 0; i < 50; ++i) body += "B" + std::to_string(i) + " X\n";
     body += "C\n";
     ASSERT_EQ(FrontEnd(std::string(kKr2) + body), 0);
-    TokenizerState& s = State();
+    TokenizerState& s = TestState();
     for (int line = 0; line < 50; ++line) CancelElements(s, 2 + 3 * line, 3 + 3 * line);
     EXPECT_EQ(LiveText(), "A | C |");
     EXPECT_EQ(Shape(), "46 | 46 |") << "the reader sees what the kinds say";
@@ -76,7 +76,7 @@ TEST(Lister, MarksLineEndsByTheirByteAlone) {
         for (int c = 0; c < 256; ++c) text += static_cast<char>(c);
     }
     ASSERT_TRUE(LoadSource(text));
-    TokenizerState& s = State();
+    TokenizerState& s = TestState();
     ListDirectives(s);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -100,7 +100,7 @@ TEST(ElementReader, ANameIsLookedUpAgainAfterEveryChangeOfTheTables) {
     EXPECT_EQ(FrontEnd(std::string(kKr2v25) + "#IF Later #THEN\n#ENDIF\nLater VAR Byte\n"), 195);
     // Not found, then entered: found from then on, with its current value.
     ASSERT_EQ(FrontEnd(std::string(kKr2) + "Speed\n"), 0);
-    TokenizerState& s = State();
+    TokenizerState& s = TestState();
     TElement e;
     s.readIndex = 0;
     ASSERT_TRUE(PeekElement(s, e));
@@ -118,7 +118,7 @@ TEST(ElementReader, ANameIsLookedUpAgainAfterEveryChangeOfTheTables) {
 TEST(ConditionalPass, LeavesTheReaderAsReadingEveryElementWould) {
     const std::string body = "#DEFINE Fast\nfirst CON 1\n#IF Fast #THEN\nlater = 2 + 3\n#ENDIF\n";
     ASSERT_EQ(FrontEnd(std::string(kKr2v25) + body), 0);
-    const TokenizerState& s = State();
+    const TokenizerState& s = TestState();
     EXPECT_EQ(s.currentName.name(), "LATER") << "the last name read";
     EXPECT_EQ(s.readIndex, s.elementCount);
     const TElement& last = s.elements[static_cast<std::size_t>(s.lastRead)];
@@ -150,7 +150,7 @@ TEST(SymbolTable, NamesSharingAChainAreToldApart) {
         const std::string name = "N" + std::to_string(i);
         if (SymbolTable::ChainOf(SymbolTable::Hash(name)) == chain) partner = name;
     }
-    SymbolTable& t = State().symbols;
+    SymbolTable& t = TestState().symbols;
     t.Clear();
     t.Enter("AB", ekConstant, 1);
     t.Enter(partner, ekConstant, 2);

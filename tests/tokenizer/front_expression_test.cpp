@@ -75,7 +75,7 @@ TEST(CondExpression, NineNestedValuesAreTooComplex) {
 
 // Items, read back through the buffer as the target would see them.
 TEST(ExpressionItems, ConstantEncoding) {
-    TokenizerState& s = State();
+    TokenizerState& s = TestState();
     auto encode = [&](std::uint16_t v) {
         ClearBuffer(s, 0);
         s.expr.depth = 0;
@@ -97,13 +97,11 @@ TEST(ExpressionItems, ConstantEncoding) {
 }
 
 TEST(ExpressionItems, DepthRuleAndBufferLimit) {
-    TokenizerState& s = State();
+    TokenizerState& s = TestState();
     ClearBuffer(s, 0);
     s.expr.depth = 0;
     for (int i = 0; i < kMaxEvalDepth; ++i) AddConstantItem(s, 1);
-    TokenizerResult().ErrorMessage = nullptr;
-    EXPECT_THROW(AddConstantItem(s, 1), ETokenizeError);
-    EXPECT_EQ(std::atoi(TokenizerResult().ErrorMessage), 144);
+    EXPECT_EQ(RaisedError([&] { AddConstantItem(s, 1); }), 144);
     EXPECT_THROW(AddItem(s, op::kSqr), ETokenizeError);
     AddItem(s, op::kPlus);
     EXPECT_EQ(s.expr.depth, kMaxEvalDepth - 1);
@@ -120,7 +118,7 @@ TEST(ExpressionItems, DepthRuleAndBufferLimit) {
 }
 
 TEST(ExpressionItems, VariableItems) {
-    TokenizerState& s = State();
+    TokenizerState& s = TestState();
     ClearBuffer(s, 0);
     s.expr.depth = 0;
     AddVariableItem(s, false, false, 2, 7);  // a byte read
@@ -137,7 +135,7 @@ TEST(ExpressionItems, VariableItems) {
 
 TEST(ConstantEvaluator, LeftToRightWithoutPrecedence) {
     ASSERT_EQ(FrontEnd(std::string(kKr2v25) + "A CON 2 + 3 * 4 - -1 , rest\nB CON X / 2\n#DEFINE D = 9\n"), 0);
-    TokenizerState& s = State();
+    TokenizerState& s = TestState();
     s.readIndex = 2;  // behind "A CON"
     ConstantValue v = EvaluateConstant(s, true, false);
     EXPECT_EQ(v.value, 21);
@@ -151,9 +149,7 @@ TEST(ConstantEvaluator, LeftToRightWithoutPrecedence) {
     EXPECT_FALSE(v.defined) << "a first pass counts an unknown name as 1";
     EXPECT_EQ(v.value, 0);
     s.readIndex = 15;
-    TokenizerResult().ErrorMessage = nullptr;
-    EXPECT_THROW(EvaluateConstant(s, true, false), ETokenizeError);
-    EXPECT_EQ(std::atoi(TokenizerResult().ErrorMessage), 110);
+    EXPECT_EQ(RaisedError([&] { EvaluateConstant(s, true, false); }), 110);
     s.readIndex = 15;
     EXPECT_EQ(EvaluateConstant(s, true, true).value, 0) << "conditional mode: unknown is 0";
 }

@@ -48,7 +48,7 @@ struct Live {
 
 // The elements that later phases will see, undefined names looked up again.
 inline std::vector<Live> LiveElements() {
-    TokenizerState& s = State();
+    TokenizerState& s = TestState();
     std::vector<Live> out;
     s.readIndex = 0;
     TElement e;
@@ -68,7 +68,7 @@ inline std::string Shape() {
 
 // Source text of the live elements, separated by spaces, line ends as "|".
 inline std::string LiveText() {
-    TokenizerState& s = State();
+    TokenizerState& s = TestState();
     std::string out;
     for (int i = 0; i < s.elementCount; ++i) {
         const TElement& e = s.elements[static_cast<std::size_t>(i)];
@@ -84,7 +84,7 @@ inline std::string LiveText() {
 }
 
 inline std::uint16_t SymbolValue(std::string_view name) {
-    TokenizerState& s = State();
+    TokenizerState& s = TestState();
     const int i = s.symbols.Find(name);
     return i < 0 ? 0 : s.symbols.At(i).Value;
 }

@@ -265,7 +265,7 @@ TEST(Kr1Tokenizer, SymbolsMasksAndDebugComeBackThroughTheRecord) {
     EXPECT_EQ(r.DebugInfo, 2);
     EXPECT_EQ(r.DebugUsed, 1);
 
-    const SymbolTable& symbols = State().symbols;
+    const SymbolTable& symbols = TestState().symbols;
     const auto expectSymbol = [&](const char* name, int kind, int value) {
         const int at = symbols.Find(name);
         ASSERT_GE(at, 0) << name;
