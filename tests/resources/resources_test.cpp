@@ -80,7 +80,8 @@ bool Expected(int id) {
            (id >= str::kSheetDialogTitle && id <= str::kLastSheetString) ||
            (id >= str::kReasonBadName && id <= str::kHelpWelcomeSerialPort) ||
            (id >= str::kJudgeClassButton && id <= str::kHelpMissionForbidsTile) ||
-           (id >= str::kHelpListKeys && id <= str::kLastKeyboardString);
+           (id >= str::kHelpListKeys && id <= str::kLastKeyboardString) ||
+           (id >= str::kSpokenStep && id <= str::kLastSpokenString);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {
