@@ -323,6 +323,7 @@ void TMainForm::ApplyCaptions() {
     sensorsEnabled_->setAccessibleDescription(UiString(str::kHelpSensorsEnabled));
     portBox_->setAccessibleName(
         (portLabel1_->text() + QLatin1Char(' ') + portLabel2_->text()).simplified());
+    portLabel2_->setBuddy(portBox_);  // on Linux a reader names a combo box by its label
     helpMemo_->setAccessibleName(UiString(str::kSpokenHelpArea));
 }
 

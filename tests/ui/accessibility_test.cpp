@@ -64,7 +64,7 @@ class TEventLog {
 public:
     TEventLog() {
         SetAnnounceHook([this](QAccessibleEvent& event) {
-            TEvent e{event.type(), event.object(), Name(event.accessibleInterface())};
+            TEvent e{event.type(), event.object(), Name(event.accessibleInterface()), {}};
             if (event.type() == QAccessible::ValueChanged) {
                 e.value = static_cast<QAccessibleValueChangeEvent&>(event).value().toString();
             } else if (event.type() == QAccessible::TableModelChanged) {
