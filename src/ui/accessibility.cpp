@@ -135,7 +135,7 @@ public:
         state.focusable = true;
         state.selected = grid_->IsRowSelected(row_);
         state.focused = grid_->hasFocus() && grid_->CurrentRow() == row_;
-        if (grid_->RowRect(row_).isEmpty()) {
+        if (!grid_->isVisible() || grid_->RowRect(row_).isEmpty()) {
             state.invisible = true;
             state.offscreen = true;
         }
