@@ -23,9 +23,9 @@ inline constexpr int kCommandLettersId = 361;
 inline constexpr int kMotionTemplateId = 362;
 inline constexpr int kTestProgramId = 364;
 
-// The UI string table, "WSDATA" 366 to 854. Not every number in between has a string.
+// The UI string table, "WSDATA" 366 to 873. Not every number in between has a string.
 inline constexpr int kFirstUIString = 366;
-inline constexpr int kLastUIString = 856;
+inline constexpr int kLastUIString = 873;
 
 // --- Languages -----------------------------------------------------------------------------------
 

@@ -391,4 +391,22 @@ inline constexpr int kLastKeyboardString = 854;
 // A typed value refused, with the range it must be in.
 inline constexpr int kHelpDurationRange = 855;
 inline constexpr int kHelpGoBackRange = 856;
+
+// What a screen reader says (ui/accessibility.h): a list's rows, names, the value arrows.
+inline constexpr int kSpokenStep = 860;         // %1: step, %2: steps, %3: kind, %4: seconds
+inline constexpr int kSpokenGoBack = 861;       // %1: step, %2: steps, %3: kind, %4: target
+inline constexpr int kSpokenSensorSets = 862;   // %1: the step's words, %2..%4: Both, Left, Right
+inline constexpr int kSpokenAppendRow = 863;
+inline constexpr int kSpokenSensorList = 864;   // %1: the set's tab
+inline constexpr int kSpokenHelpArea = 865;
+inline constexpr int kSpokenLonger = 866;
+inline constexpr int kSpokenShorter = 867;
+inline constexpr int kSpokenEarlierStep = 868;
+inline constexpr int kSpokenLaterStep = 869;
+// The simulator window's terminal, its input line, its table and its timeline.
+inline constexpr int kSpokenTerminal = 870;
+inline constexpr int kSpokenInput = 871;
+inline constexpr int kSpokenArena = 872;
+inline constexpr int kSpokenTimeline = 873;
+inline constexpr int kLastSpokenString = 873;
 }  // namespace kavrin::resources::str

@@ -103,8 +103,60 @@ TActionGrid::TActionGrid(model::TActionDocument& document, int list, bool sensor
     pal.setColor(QPalette::Base, Qt::white);
     viewport()->setPalette(pal);
     verticalScrollBar()->setSingleStep(1);
+    InstallAccessibility();
+    const bool advanced = sensorColumns || list != model::kMainList;
+    setAccessibleName(list == model::kMainList
+                          ? UiString(resources::str::kMainListTitle)
+                          : UiString(resources::str::kSpokenSensorList)
+                                .arg(UiString(resources::str::kFirstSensorSet + list -
+                                              model::kSensorSetAll)));
+    setAccessibleDescription(UiString(
+        HelpForListKeys(advanced ? model::TMode::Advanced : model::TMode::Beginner)));
+    connect(this, &TActionGrid::Changed, this, &TActionGrid::AnnounceChanges);
     ComputeColumnWidths();
     Refresh();
+}
+
+QString TActionGrid::RowText(int row) const {
+    const int count = document_.Count(list_);
+    if (row < 1 || row > count + 1) {
+        return {};
+    }
+    return SpokenRow(row, count, row <= count ? document_.Step(list_, row) : model::TBotAction{},
+                     ColumnCount() > model::gcBoth);
+}
+
+QRect TActionGrid::RowRect(int row) const {
+    const int display = row - document_.View(list_).topRow + 1;
+    if (row < 1 || row > SpokenRowCount() || display < 1 ||
+        display * kRowPitch + kRowHeight > viewport()->height()) {
+        return {};
+    }
+    return {0, display * kRowPitch, ColumnLeft(ColumnCount()), kRowHeight};
+}
+
+bool TActionGrid::IsRowSelected(int row) const {
+    const model::TSelection s = document_.View(list_).selection;
+    return row >= s.top && row <= s.bottom;
+}
+
+void TActionGrid::ChooseRow(int row) {
+    document_.SetCurrentList(list_);
+    document_.SelectRow(list_, row, false);
+    EnsureVisible(row);
+    Q_EMIT Changed();
+}
+
+void TActionGrid::AnnounceChanges() {
+    if (!Listening()) {  // no reader listens: nothing to keep
+        spoken_.reset();
+        return;
+    }
+    TSpokenRows now = SpokenRowsOf(*this);
+    if (spoken_ && *spoken_ != now) {
+        AnnounceRows(*this, *spoken_, now);
+    }
+    spoken_ = std::move(now);
 }
 
 int TActionGrid::VisibleStepRows() const {
@@ -263,6 +315,11 @@ void TActionGrid::DisplayVisibleActions() {
         TBotAction* widget = widgets_[static_cast<std::size_t>(i)];
         if (i < shown) {
             widget->Bind(top + i, document_.Step(list_, top + i));
+            // The value's edit is read with its step.
+            const QString words = RowText(top + i);
+            if (widget->SpinEdit()->Edit()->accessibleName() != words) {
+                widget->SpinEdit()->Edit()->setAccessibleName(words);
+            }
         }
         widget->ShowWidget(i < shown);
     }
@@ -281,6 +338,7 @@ void TActionGrid::Refresh() {
     }
     DisplayVisibleActions();
     viewport()->update();
+    AnnounceChanges();
 }
 
 void TActionGrid::EnsureVisible(int row) {
@@ -572,6 +630,7 @@ void TActionGrid::focusInEvent(QFocusEvent* event) {
         document_.SetCurrentList(list_);
         Q_EMIT Changed();
     }
+    AnnounceChanges();
 }
 
 bool TActionGrid::AcceptsSensorDrop(const QPoint& pos) const {

@@ -7,10 +7,12 @@
 #include <QAbstractScrollArea>
 #include <QKeyEvent>
 
+#include <optional>
 #include <vector>
 
 #include "model/document.h"
 #include "model/key_table.h"
+#include "ui/accessibility.h"
 
 namespace kavrin::ui {
 
@@ -86,6 +88,17 @@ public:
     // Scrolls so that a row is in view.
     void EnsureVisible(int row);
 
+    // What a screen reader reads (ui/accessibility.h): the steps and the empty row after them,
+    // rows 1 to SpokenRowCount(), each in words; where a row is on the viewport (empty while
+    // scrolled away); the selection and its first row; and a row chosen from the reader.
+    const model::TActionDocument& Document() const { return document_; }
+    int SpokenRowCount() const { return document_.Count(list_) + 1; }
+    QString RowText(int row) const;
+    QRect RowRect(int row) const;
+    bool IsRowSelected(int row) const;
+    int CurrentRow() const { return document_.View(list_).selection.top; }
+    void ChooseRow(int row);
+
     // Marks the step the robot runs (a mark on another row than before scrolls it into view),
     // or no step.
     void SetStepMark(TStepMark mark);
@@ -121,6 +134,8 @@ private:
     void PaintCell(class QPainter& painter, int row, int column, const QRect& rect);
     void MoveSelection(int delta, bool extend);
     bool ListKey(model::TCommand command);
+    // Tells a screen reader what changed in the rows since it was last told.
+    void AnnounceChanges();
 
     model::TActionDocument& document_;
     int list_;
@@ -133,6 +148,7 @@ private:
     int selectAnchor_ = -1;     // row where a selecting drag began
     bool syncing_ = false;
     TStepMark stepMark_;
+    std::optional<TSpokenRows> spoken_;  // none while no screen reader listens
 };
 
 }  // namespace kavrin::ui

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "ui/accessibility.h"
 #include "ui/action_widget.h"
 #include "ui/ui_text.h"
 
@@ -56,9 +57,12 @@ TActionPalette::TActionPalette(QWidget& window, const TSkin& skin, model::TMode 
         tile->setGeometry(bounds);
         tile->show();
         tile->SetTag(kTileKinds[i]);
-        const QString description = UiString(ActionKindDescription(kTileKinds[i]));
-        tile->setToolTip(description);
-        tile->setAccessibleName(description);
+        const int kind = kTileKinds[i];
+        tile->setToolTip(UiString(ActionKindDescription(kind)));
+        // A screen reader says the tile's name, then what it does; its press is Enter's.
+        tile->setAccessibleName(UiString(ActionKindName(kind)));
+        tile->setAccessibleDescription(tile->toolTip());
+        MarkPictureButton(*tile, [this, kind] { Q_EMIT InsertRequested(kind); });
         tile->setMouseTracking(true);
         tile->installEventFilter(this);
         tile->StopAndRewind();

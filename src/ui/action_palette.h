@@ -1,10 +1,11 @@
 #pragma once
 // The palette of the main window: the eight action tiles in their black scroll box. A tile
 // plays under the pointer, starts a drag once pulled past a few pixels, and a double-click asks
-// for its action at the end of the current list. Its tooltip and accessible name say what the
-// robot does for it. The tiles take the keyboard too: the arrow keys move between them, a frame
-// shows the one in focus, and Enter or Space asks for its action in the current list. The
-// palette only reports these gestures; the window decides what they do.
+// for its action at the end of the current list. Its tooltip and accessible description say
+// what the robot does for it, its accessible name is its action's. The tiles take the keyboard
+// too: the arrow keys move between them, a frame shows the one in focus, and Enter or Space (or
+// a screen reader's press) asks for its action in the current list. The palette only reports
+// these gestures; the window decides what they do.
 
 #include <QObject>
 #include <QPoint>

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
+#include <QToolButton>
 
 #include <array>
 
@@ -112,6 +113,7 @@ void TBotAction::SetKind(int kind) {
     }
     icon_->setPixmap(ActionKindPicture(kind));
     icon_->setToolTip(UiString(ActionKindName(kind)));
+    icon_->setAccessibleName(icon_->toolTip());
 }
 
 void TBotAction::Bind(int row, const model::TBotAction& step) {
@@ -127,6 +129,11 @@ void TBotAction::Bind(int row, const model::TBotAction& step) {
     spin_->SetPrefix(format.prefix);
     spin_->SetSuffix(format.suffix);
     spin_->SetPosition(step.value);
+    // The arrows by what they do to the step (the up arrow of a go-back step goes up the list).
+    spin_->UpArrow()->setAccessibleName(
+        UiString(goBack ? resources::str::kSpokenEarlierStep : resources::str::kSpokenLonger));
+    spin_->DownArrow()->setAccessibleName(
+        UiString(goBack ? resources::str::kSpokenLaterStep : resources::str::kSpokenShorter));
 }
 
 QString TBotAction::RangeHelp() const {

@@ -109,6 +109,9 @@ void TMainLists::CreateNotebook() {
         tabs_->addTab(UiString(resources::str::kFirstSensorSet + tab));
     }
     tabs_->setGeometry(0, 0, notebook_->width(), tabs_->sizeHint().height());
+    tabs_->setAccessibleName(UiString(resources::str::kSensorListTitle));
+    tabs_->setAccessibleDescription(UiString(HelpForSensorNotebook(0)));
+    notebook_->setAccessibleName(tabs_->accessibleName());
     connect(tabs_, &QTabBar::currentChanged, this, &TMainLists::ShowSensorSet);
 }
 
@@ -119,6 +122,7 @@ void TMainLists::CreateSensorSetTile() {
     sensorSetTile_->setFrameStyle(QFrame::Panel | QFrame::Raised);
     sensorSetTile_->setAutoFillBackground(true);
     sensorSetTile_->setGeometry(0, 0, kTileSize, kTileSize);
+    sensorSetTile_->setAccessibleDescription(UiString(resources::str::kHelpSensorSetTile));
     sensorSetTile_->setMouseTracking(true);
     sensorSetTile_->installEventFilter(this);
     ApplyControlLayout(resources::kSensorActionPanelLayout, *sensorSetTile_, document_.Mode());
@@ -158,6 +162,7 @@ void TMainLists::ShowSensorSet(int index) {
     }
     const int list = model::kSensorSetAll + index;
     TActionGrid* shown = Grid(list);
+    tabs_->setAccessibleDescription(UiString(HelpForSensorNotebook(index)));
     const QWidget* focus = window_.focusWidget();
     const bool takeList = !followingRun_ || document_.CurrentList() != model::kMainList;
     const bool takeFocus = !followingRun_ || (focus != nullptr && notebook_->isAncestorOf(focus));

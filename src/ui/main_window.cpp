@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include "model/recovery.h"
 #include "resources/skin_layout.h"
 #include "resources/ui_strings.h"
+#include "ui/accessibility.h"
 #include "ui/action_grid.h"
 #include "ui/action_palette.h"
 #include "ui/action_widget.h"
@@ -90,6 +92,7 @@ constexpr model::TCommand kButtonCommands[] = {
 TMainForm::TMainForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       dialogs_(std::make_unique<TMainDialogs>()) {
+    InstallAccessibility();  // before the skin's pictures are made
     setWindowTitle(UiString(str::kProgramName));
     setAttribute(Qt::WA_Hover);
     QPalette pal = palette();
@@ -320,6 +323,13 @@ void TMainForm::ApplyCaptions() {
     for (QCheckBox* box : {hyperHelp_, sensorsEnabled_}) {
         FitCheckBoxCaption(*box);
     }
+    // A screen reader: the help the pointer brings, the port box by its label, the help area.
+    hyperHelp_->setAccessibleDescription(UiString(str::kHelpHyperHelp));
+    sensorsEnabled_->setAccessibleDescription(UiString(str::kHelpSensorsEnabled));
+    portBox_->setAccessibleName(
+        (portLabel1_->text() + QLatin1Char(' ') + portLabel2_->text()).simplified());
+    portLabel2_->setBuddy(portBox_);  // on Linux a reader names a combo box by its label
+    helpMemo_->setAccessibleName(UiString(str::kSpokenHelpArea));
 }
 
 void TMainForm::SetTabOrder() {
@@ -416,6 +426,11 @@ void TMainForm::ShowHelpText(int key, const QString& text) {
     }
     helpShown_ = key;
     helpMemo_->setPlainText(text);
+    // A screen reader hears of the change: the area's description (Qt tells of it) and its value
+    // are its text.
+    helpMemo_->setAccessibleDescription(text);
+    QAccessibleValueChangeEvent changed(helpMemo_, text);
+    Announce(changed);
 }
 
 // What the tile makes the robot do, then how to use it.

@@ -93,6 +93,7 @@ TProgressForm::TProgressForm(QWidget* parent)
     scanningLabel_->hide();
 
     grid_ = new QTableWidget(this);
+    grid_->setAccessibleName(UiString(resources::str::kPortStatus));
     grid_->setColumnCount(kColumnCount);
     grid_->setColumnHidden(kModelColumn, true);
     grid_->setColumnHidden(kCandidateColumn, true);

@@ -116,6 +116,10 @@ TSimulatorForm::TSimulatorForm(QWidget* parent)
     panel_->hide();  // until a mission is chosen
     robotPanel_ = new TRobotStatePanel(this);
     timeline_ = new TRunTimeline(this);
+    view_->setAccessibleName(UiString(kSpokenArena));
+    view_->setAccessibleDescription(UiString(kSimArenaViewTip));
+    timeline_->setAccessibleName(UiString(kSpokenTimeline));
+    timeline_->setAccessibleDescription(UiString(kSimTimelineTip));
     auto* table = new QWidget(this);
     auto* beside = new QHBoxLayout(table);
     beside->setContentsMargins(0, 0, 0, 0);
@@ -235,8 +239,12 @@ QWidget* TSimulatorForm::BuildTerminal() {
     terminal_->setMaximumBlockCount(kTerminalMaxLines);
     terminal_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     terminal_->setPlaceholderText(UiString(kSimTerminalPlaceholder));
+    terminal_->setAccessibleName(UiString(kSpokenTerminal));
+    terminal_->setAccessibleDescription(terminal_->placeholderText());
     input_ = new QLineEdit(pane);
     input_->setPlaceholderText(UiString(kSimInputPlaceholder));
+    input_->setAccessibleName(UiString(kSpokenInput));
+    input_->setAccessibleDescription(input_->placeholderText());
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(terminal_);

@@ -1,9 +1,14 @@
 #include "ui/skin_buttons.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QMouseEvent>
 
+#include "resources/ui_strings.h"
+#include "ui/accessibility.h"
+#include "ui/help_texts.h"
 #include "ui/skin.h"
+#include "ui/ui_text.h"
 
 namespace kavrin::ui {
 
@@ -14,6 +19,12 @@ constexpr int kFirstEditSlot = 22;     // Delete's normal image; five edit butto
 constexpr int kImagesPerButton = 4;
 
 bool IsEditButton(int button) { return button >= sbDelete && button <= sbUndo; }
+
+// The caption the skin's picture of a button shows.
+int CaptionOf(int button) {
+    return IsEditButton(button) ? resources::str::kFirstEditCaption + button - sbDelete
+                                : resources::str::kFirstCommandCaption + button - sbGo;
+}
 
 }  // namespace
 
@@ -42,6 +53,20 @@ TSkinButtons::TSkinButtons(const TSkin& skin, QObject* parent) : QObject(parent)
                 image->setCursor(Qt::PointingHandCursor);
             }
         }
+        // A screen reader finds the button at its normal picture, which is always shown; the
+        // others lie over it.
+        if (TSkinImage* normal = images[bsNormal]) {
+            normal->setAccessibleName(UiString(CaptionOf(button)));
+            normal->setAccessibleDescription(UiString(HelpForButton(button)));
+            MarkPictureButton(
+                *normal,
+                [this, button] {
+                    if (Available(button)) {
+                        Q_EMIT Clicked(button);
+                    }
+                },
+                [this, button] { return Available(button); });
+        }
     }
 }
 
@@ -53,6 +78,10 @@ TSkinImage* TSkinButtons::Image(int button, TState state) const {
 }
 
 void TSkinButtons::SetAvailability(const model::TCommandAvailability& a) {
+    std::array<bool, kSkinButtonCount + 1> before{};
+    for (int button = sbGo; button <= sbUndo; ++button) {
+        before[static_cast<std::size_t>(button)] = Available(button);
+    }
     const std::pair<int, bool> driven[] = {
         {sbGo, a.run},   {sbClear, a.clear}, {sbSave, a.save},   {sbDelete, a.del},
         {sbCopy, a.copy}, {sbCut, a.cut},    {sbPaste, a.paste}, {sbUndo, a.undo},
@@ -65,6 +94,15 @@ void TSkinButtons::SetAvailability(const model::TCommandAvailability& a) {
     for (int button : {sbTest, sbLoad, sbQuit}) {
         if (TSkinImage* overlay = Image(button, bsOverlay)) {
             overlay->hide();
+        }
+    }
+    for (int button = sbGo; button <= sbUndo; ++button) {
+        TSkinImage* normal = Image(button, bsNormal);
+        if (normal != nullptr && before[static_cast<std::size_t>(button)] != Available(button)) {
+            QAccessible::State changed;
+            changed.disabled = true;
+            QAccessibleStateChangeEvent event(normal, changed);
+            Announce(event);
         }
     }
 }

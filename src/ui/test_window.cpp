@@ -301,6 +301,18 @@ void TTestForm::ApplyLayoutAndCaptions() {
     }
     FitCaptions();
     backLabel_->setText(UiString(resources::str::kBackView));
+    // A screen reader: each servo's slider and field by the servo, the check boxes by the labels
+    // beside them.
+    for (QWidget* left : {static_cast<QWidget*>(leftTireSpeed_), static_cast<QWidget*>(lServoSpinEdit_)}) {
+        left->setAccessibleName(UiString(resources::str::kSimLeftServo));
+        left->setAccessibleDescription(UiString(resources::str::kPulseWidth));
+    }
+    for (QWidget* right : {static_cast<QWidget*>(rightTireSpeed_), static_cast<QWidget*>(rServoSpinEdit_)}) {
+        right->setAccessibleName(UiString(resources::str::kSimRightServo));
+        right->setAccessibleDescription(UiString(resources::str::kPulseWidth));
+    }
+    leftCheckBox_->setAccessibleName(UiString(resources::str::kLeftEnabled));
+    rightCheckBox_->setAccessibleName(UiString(resources::str::kRightEnabled));
     leftServoEnabledPanel_->raise();
     rightServoEnabledPanel_->raise();
 }

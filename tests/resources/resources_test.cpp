@@ -81,7 +81,8 @@ bool Expected(int id) {
            (id >= str::kReasonBadName && id <= str::kHelpWelcomeSerialPort) ||
            (id >= str::kJudgeClassButton && id <= str::kHelpMissionForbidsTile) ||
            (id >= str::kHelpListKeys && id <= str::kLastKeyboardString) ||
-           (id >= str::kHelpDurationRange && id <= str::kHelpGoBackRange);
+           (id >= str::kHelpDurationRange && id <= str::kHelpGoBackRange) ||
+           (id >= str::kSpokenStep && id <= str::kLastSpokenString);
 }
 
 TEST(UIStrings, EveryNumberIsPresentWellFormedAndNotEmpty) {

@@ -227,7 +227,7 @@ TEST(PaletteTiles, SayWhatTheRobotDoesInBothLanguages) {
         ASSERT_NE(tile, nullptr);
         const QString expected = QString::fromUtf8(c.turnLeft);
         EXPECT_EQ(tile->toolTip(), expected);
-        EXPECT_EQ(tile->accessibleName(), expected);
+        EXPECT_EQ(tile->accessibleDescription(), expected);
         // The help area says it too, before how a tile is used. (The pointer leaves the place
         // where the last language's window had it, so that it moves.)
         QTest::mouseMove(&window, QPoint(1, 1));
