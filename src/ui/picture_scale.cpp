@@ -36,10 +36,10 @@ QPixmap LoadPicture(std::string_view type, int id, int scale) {
         return {};
     }
     // QImage reads the first frame of an animated picture.
-    QImage image = QImage::fromData(
-        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                static_cast<qsizetype>(bytes.size())),
-        format);
+    QImage image =
+        QImage::fromData(QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<qsizetype>(bytes.size())),
+                         format);
     image.setDevicePixelRatio(drawnAt);
     return QPixmap::fromImage(image);
 }

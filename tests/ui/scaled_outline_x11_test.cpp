@@ -78,7 +78,8 @@ void ExpectRoundedOutline(const TMainForm& window, int bottom, int ellipse, cons
     }
     if (ratio > 1) {
         EXPECT_GE(changes * 4, steepRows * 3)
-            << changes << " of " << steepRows << " rows: the corner steps as the mask in units does";
+            << changes << " of " << steepRows
+            << " rows: the corner steps as the mask in units does";
     }
 }
 #endif
@@ -107,10 +108,10 @@ TEST(ScaledOutlineOnX11, TheOutlineIsTheWindowsRoundedShapeAtTheDisplaysPixels) 
         // Closed, the outline ends above the window's bottom edge, where Qt's mask ends.
         QTest::mouseClick(window.HyperHelp(), Qt::LeftButton);
         ASSERT_FALSE(window.HyperHelp()->isChecked());
-        ExpectRoundedOutline(window,
-                             qRound((window.mask().boundingRect().bottom() + 1) *
-                                    window.devicePixelRatioF()),
-                             TWindowFace::kHelpCornerEllipse, "help closed");
+        ExpectRoundedOutline(
+            window,
+            qRound((window.mask().boundingRect().bottom() + 1) * window.devicePixelRatioF()),
+            TWindowFace::kHelpCornerEllipse, "help closed");
 
         // Halfway through the uncovering the outline is rounded at its moving bottom too.
         QTest::mouseClick(window.HyperHelp(), Qt::LeftButton);

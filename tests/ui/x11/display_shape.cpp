@@ -26,10 +26,11 @@ std::optional<TDisplayShape> DisplayShape(unsigned long window) {
         XCloseDisplay(display);
         return std::nullopt;
     }
-    TDisplayShape shape{shaped == True, x, y, static_cast<int>(width), static_cast<int>(height),
-                        {}, 0, 0};
+    TDisplayShape shape{shaped == True,           x,  y, static_cast<int>(width),
+                        static_cast<int>(height), {}, 0, 0};
     int count = 0, ordering = 0;
-    if (XRectangle* rects = XShapeGetRectangles(display, window, ShapeBounding, &count, &ordering)) {
+    if (XRectangle* rects =
+            XShapeGetRectangles(display, window, ShapeBounding, &count, &ordering)) {
         for (int i = 0; i < count; ++i) {
             shape.rectangles.push_back({rects[i].x, rects[i].y, rects[i].width, rects[i].height});
         }

@@ -15,7 +15,7 @@ struct TShapeRect {
 struct TDisplayShape {
     bool shaped = false;  // false: no outline of its own, the whole rectangle
     int x = 0, y = 0, width = 0, height = 0;
-    std::vector<TShapeRect> rectangles;  // the outline's rectangles, at the display's pixels
+    std::vector<TShapeRect> rectangles;     // the outline's rectangles, at the display's pixels
     int windowWidth = 0, windowHeight = 0;  // the window's own size there
 
     bool Contains(int px, int py) const;
