@@ -16,6 +16,7 @@ libgtest-dev
 libgmock-dev
 libbenchmark-dev
 qt6-base-dev
+qt6-base-private-dev
 qt6-serialport-dev
 libgif-dev
 xvfb

@@ -3,11 +3,14 @@
 //
 //   kavrin [--language el|en] [FILE.kvn]          start; the file is loaded once the mode is chosen
 //   kavrin [--language el|en] --screenshots DIR   draw every window into DIR as PNG files and exit
+//          [--scale N]                            ... as on a screen of N pixels to the unit (2: the
+//                                                 pictures at 2x); also for a normal start
 //
 // The language: the option, else the "Language" setting, else the system's (link/user_data.h).
 // A program that a Kavrin no longer running left unsaved is offered before the start window.
 
 #include <QApplication>
+#include <QByteArray>
 #include <QStringList>
 
 #include <cstdio>
@@ -38,12 +41,28 @@ namespace {
 constexpr int kUsageExit = 2;
 constexpr const char* kScreenshotsOption = "--screenshots";
 constexpr const char* kLanguageOption = "--language";
+constexpr const char* kScaleOption = "--scale";
+constexpr double kLargestScale = 4;
 
 bool HasScreenshotsOption(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], kScreenshotsOption) == 0) return true;
     }
     return false;
+}
+
+// The value of --scale when it is a number from 1 to 4 (Qt's scale factor, which must be set
+// before the application exists); nothing otherwise, which the parsing below reports.
+std::optional<QByteArray> ScaleOption(int argc, char* argv[]) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], kScaleOption) == 0) {
+            bool ok = false;
+            const double scale = QByteArray(argv[i + 1]).toDouble(&ok);
+            if (ok && scale >= 1 && scale <= kLargestScale) return QByteArray(argv[i + 1]);
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
 }
 
 // The command line taken apart: the options with their values, and what is left (the file).
@@ -59,17 +78,26 @@ TCommandLine ParseCommandLine(const QStringList& args) {
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
         const bool screenshots = arg == QLatin1String(kScreenshotsOption);
-        if (!screenshots && arg != QLatin1String(kLanguageOption)) {
+        const bool scale = arg == QLatin1String(kScaleOption);
+        if (!screenshots && !scale && arg != QLatin1String(kLanguageOption)) {
             line.rest.append(arg);
             continue;
         }
         if (i + 1 >= args.size()) {
             line.problem = arg + (screenshots ? QStringLiteral(" needs a folder")
+                                  : scale     ? QStringLiteral(" needs a number from 1 to 4")
                                               : QStringLiteral(" needs el or en"));
             return line;
         }
         const QString& value = args[++i];
-        if (screenshots) {
+        if (scale) {
+            bool ok = false;
+            const double factor = value.toDouble(&ok);
+            if (!ok || factor < 1 || factor > kLargestScale) {
+                line.problem = QStringLiteral("--scale takes a number from 1 to 4, not ") + value;
+                return line;
+            }
+        } else if (screenshots) {
             line.screenshots = value;
         } else if (!kavrin::resources::LanguageOfCode(value.toStdString())) {
             line.problem = QStringLiteral("--language takes el or en, not ") + value;
@@ -108,6 +136,10 @@ int main(int argc, char* argv[]) {
             qputenv("QT_QPA_FONTDIR", (windows + QStringLiteral("\\Fonts")).toLocal8Bit());
         }
 #endif
+    }
+    // Every window as on a screen of that many pixels to the unit; the pictures follow it.
+    if (const std::optional<QByteArray> scale = ScaleOption(argc, argv)) {
+        qputenv("QT_SCALE_FACTOR", *scale);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrin"));

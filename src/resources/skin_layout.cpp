@@ -39,11 +39,14 @@ std::string_view SkinPictureType(int slot) {
     return slot == kBackgroundSlot ? kBitmapType : kGifType;
 }
 
+std::optional<int> SkinPictureId(int slot, bool advanced) {
+    return ResolveResourceId(SkinPictureType(slot), slot + kPictureOffset,
+                             slot + kAdvancedPictureOffset, advanced);
+}
+
 std::span<const std::uint8_t> FindSkinPicture(int slot, bool advanced) {
-    const std::string_view type = SkinPictureType(slot);
-    const std::optional<int> id =
-        ResolveResourceId(type, slot + kPictureOffset, slot + kAdvancedPictureOffset, advanced);
-    return id ? find(type, *id) : std::span<const std::uint8_t>{};
+    const std::optional<int> id = SkinPictureId(slot, advanced);
+    return id ? find(SkinPictureType(slot), *id) : std::span<const std::uint8_t>{};
 }
 
 std::optional<TImageLayout> DecodeImageLayout(std::span<const std::uint8_t> bytes) {

@@ -33,6 +33,10 @@ namespace kavrin::resources {
 
 inline constexpr std::string_view kBitmapType = "BMP";
 inline constexpr std::string_view kGifType = "GIF";
+// Every picture once more drawn at twice the size each way, for screens with more pixels to the
+// unit: a GIF under the same number (the background too, which a GIF keeps far smaller than a
+// bitmap of that size would be).
+inline constexpr std::string_view kDoubleGifType = "GIF2X";
 
 inline constexpr int kFirstSkinSlot = 1;
 inline constexpr int kLastSkinSlot = 65;
@@ -122,6 +126,10 @@ std::string_view SkinPictureType(int slot);
 
 // The picture of a skin slot (its resource bytes), or an empty span when there is none.
 std::span<const std::uint8_t> FindSkinPicture(int slot, bool advanced);
+
+// The number of a skin slot's picture by the mode rule (that of its picture at twice the size
+// too, kDoubleGifType), or nothing.
+std::optional<int> SkinPictureId(int slot, bool advanced);
 
 // Field by field; nothing when the record is too short to hold them.
 std::optional<TImageLayout> DecodeImageLayout(std::span<const std::uint8_t> bytes);

@@ -35,6 +35,9 @@ const QColor kInterruptedFill(0xFF, 0xF2, 0xA8);
 
 constexpr int kGridFontPixels = 11;
 constexpr int kNarrowestMark = 70;  // percent of the font's width
+// A word keeps this much room from the lines of its cell (narrowed to fit, not cut or touching).
+constexpr int kCellMargin = 3;
+constexpr int kNarrowestWord = 80;
 
 std::string_view CommandLetters() {
     static const resources::TCommandLetters letters = resources::GetCommandLetters();
@@ -204,8 +207,15 @@ void TActionGrid::ComputeColumnWidths() {
         int others = 0;
         for (std::size_t c = 0; c < headers_.size(); ++c) {
             const bool action = c == static_cast<std::size_t>(model::gcAction);
-            widths_[c] = metrics.horizontalAdvance(UiString(headers_[c])) +
-                         (action ? kHeaderPadding : padding);
+            // A sensor column is as wide as its heading or the widest set name below it.
+            int text = metrics.horizontalAdvance(UiString(headers_[c]));
+            if (c >= static_cast<std::size_t>(model::gcBoth)) {
+                for (int set = 0; set < model::kSensorSetCount; ++set) {
+                    text = std::max(text, metrics.horizontalAdvance(
+                                              UiString(resources::str::kFirstSensorSet + set)));
+                }
+            }
+            widths_[c] = text + (action ? kHeaderPadding : padding);
             if (!action) {
                 others += widths_[c] + kGridLine;
             }
@@ -433,6 +443,9 @@ void TActionGrid::PaintCell(QPainter& painter, int row, int column, const QRect&
         const QFont font = painter.font();
         if (marked) {
             painter.setFont(CondensedToFit(font, text, rect.width() - 2, kNarrowestMark));
+        } else if (QFontMetrics(font).horizontalAdvance(text) > rect.width() - 2 * kCellMargin) {
+            painter.setFont(
+                CondensedToFit(font, text, rect.width() - 2 * kCellMargin, kNarrowestWord));
         }
         painter.drawText(rect, Qt::AlignCenter, text);
         painter.setFont(font);

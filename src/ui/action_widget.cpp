@@ -10,6 +10,8 @@
 
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
+#include "resources/skin_layout.h"
+#include "ui/picture_scale.h"
 #include "ui/skin.h"
 #include "ui/spin_edit.h"
 #include "ui/ui_text.h"
@@ -34,21 +36,12 @@ TSpinFormat GoBackFormat() { return {0, UiString(resources::str::kGoBackPrefix),
 
 }  // namespace
 
-QPixmap ActionKindPicture(int kind) {
+QPixmap ActionKindPicture(int kind, int scale) {
     if (kind < 0 || kind >= model::kActionKindCount) {
         return {};
     }
-    const auto bytes = resources::find("GIF", kTileSlotOfKind[static_cast<std::size_t>(kind)] +
-                                                  kGifIdOffset);
-    if (bytes.empty()) {
-        return {};
-    }
-    // QImage reads the first frame of an animated picture.
-    const QImage image = QImage::fromData(
-        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                static_cast<qsizetype>(bytes.size())),
-        "GIF");
-    return QPixmap::fromImage(image);
+    return LoadPicture(resources::kGifType,
+                       kTileSlotOfKind[static_cast<std::size_t>(kind)] + kGifIdOffset, scale);
 }
 
 int ActionKindName(int kind) {
@@ -111,7 +104,7 @@ void TBotAction::SetKind(int kind) {
     if (kind < 0 || kind >= model::kActionKindCount) {
         return;
     }
-    icon_->setPixmap(ActionKindPicture(kind));
+    icon_->setPixmap(ActionKindPicture(kind, PictureScale(*icon_)));
     icon_->setToolTip(UiString(ActionKindName(kind)));
     icon_->setAccessibleName(icon_->toolTip());
 }

@@ -19,7 +19,8 @@ namespace kavrin::ui {
 class TSuperSpinEdit;
 
 // The first frame of the palette tile of an action kind (0..7); a null pixmap for other kinds.
-QPixmap ActionKindPicture(int kind);
+// At scale 2 the picture drawn at twice the size, of device pixel ratio 2 (ui/picture_scale.h).
+QPixmap ActionKindPicture(int kind, int scale = 1);
 
 // The UI string number of an action kind's name, or 0 for other kinds.
 int ActionKindName(int kind);

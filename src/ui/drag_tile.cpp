@@ -13,6 +13,7 @@
 
 #include "ui/action_widget.h"
 #include "ui/list_drop_target.h"
+#include "ui/picture_scale.h"
 #include "ui/skin.h"
 
 namespace kavrin::ui {
@@ -41,11 +42,12 @@ void TDragger::StartDrag(int kind, TSkinImage* tile, QPoint grabPoint) {
         return;
     }
     kind_ = kind;
-    // The tile has been rewound: its current frame is the first.
-    picture_ =
-        tile->Animation() != nullptr ? tile->Animation()->currentPixmap() : ActionKindPicture(kind);
+    // The tile has been rewound: its current frame is the first. On a screen with more pixels to
+    // the unit it is the picture drawn at twice the size, which the landing shrinks from.
+    picture_ = tile->Animation() != nullptr ? tile->ShownPixmap()
+                                            : ActionKindPicture(kind, PictureScale(host_));
     if (picture_.isNull()) {
-        picture_ = ActionKindPicture(kind);
+        picture_ = ActionKindPicture(kind, PictureScale(host_));
     }
     grabOffset_ = grabPoint;
     PlacePicture(tile->mapTo(&host_, QPoint(0, 0)), kTileSize);

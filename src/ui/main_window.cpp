@@ -73,10 +73,12 @@ void PaintLightBlueOnBlack(QWidget* widget, bool bold) {
 // A check box caption wider than its fixed bounds is drawn a little condensed rather than cut.
 void FitCheckBoxCaption(QCheckBox& box) {
     constexpr int kNarrowestStretch = 80;
+    constexpr int kRightMargin = 8;  // the caption ends short of the column's edge
     QStyleOptionButton option;
     option.initFrom(&box);
     const int room =
-        box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width();
+        box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width() -
+        kRightMargin;
     box.setFont(CondensedToFit(box.font(), box.text(), room, kNarrowestStretch));
 }
 

@@ -5,6 +5,8 @@
 
 #include "resources/resources.h"
 #include "resources/robot_picture.h"
+#include "resources/skin_layout.h"
+#include "ui/picture_scale.h"
 
 namespace kavrin::ui {
 
@@ -16,13 +18,8 @@ const QColor kWire{0xE8, 0xE8, 0xE8};
 
 QRect ToRect(const resources::TPixelRect& r) { return {r.x, r.y, r.width, r.height}; }
 
-QPixmap StillPicture() {
-    const auto bytes = resources::find("GIF", resources::kRobotTopPictureId);
-    QPixmap picture;
-    if (!bytes.empty()) {
-        picture.loadFromData(bytes.data(), static_cast<uint>(bytes.size()), "GIF");
-    }
-    return picture;
+QPixmap StillPicture(int scale) {
+    return LoadPicture(resources::kGifType, resources::kRobotTopPictureId, scale);
 }
 
 // The left whisker from its anchor (the right one is its mirror image): up from the board, then
@@ -66,7 +63,8 @@ void DrawDetector(QPainter& painter, const resources::TDetectorPlace& place, boo
 
 }  // namespace
 
-TRobotTopView::TRobotTopView(QWidget* parent) : QWidget(parent), still_(StillPicture()) {}
+TRobotTopView::TRobotTopView(QWidget* parent)
+    : QWidget(parent), still_(StillPicture(PictureScale(*this))), stillScale_(PictureScale(*this)) {}
 
 QSize TRobotTopView::sizeHint() const {
     return {resources::kRobotTop.width, resources::kRobotTop.height};
@@ -82,6 +80,11 @@ void TRobotTopView::ShowSensors(const link::SensorState& sensors) {
 
 void TRobotTopView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // The picture for the screen the window is on now (at 100 %, the one read at the start).
+    if (const int scale = PictureScale(*this); scale != stillScale_) {
+        still_ = StillPicture(scale);
+        stillScale_ = scale;
+    }
     painter.drawPixmap(0, 0, still_);
     painter.setRenderHint(QPainter::Antialiasing);
     const resources::TRobotTopLayout& at = resources::kRobotTop;

@@ -29,6 +29,7 @@ protected:
 private:
     link::SensorState sensors_;
     QPixmap still_;  // null when the picture is missing: the indicators still show
+    int stillScale_ = 1;
 };
 
 }  // namespace kavrin::ui

@@ -10,6 +10,9 @@
 
 #include <algorithm>
 
+#include "resources/resources.h"
+#include "ui/picture_scale.h"
+
 namespace kavrin::ui {
 
 namespace {
@@ -46,6 +49,7 @@ void TSkinImage::ApplyTransparency() {
         setPixmap(bitmap_);
         return;
     }
+    // (The mask keeps the bitmap's pixels; the picture keeps its device pixel ratio.)
     // A bitmap has no alpha: the colour of its bottom-left pixel is the transparent one.
     const QImage image = bitmap_.toImage();
     QPixmap shown = bitmap_;
@@ -56,27 +60,74 @@ void TSkinImage::ApplyTransparency() {
 
 bool TSkinImage::SetBitmap(std::span<const std::uint8_t> bytes) {
     ClearPicture();
-    if (bytes.empty()) {
-        return false;
-    }
-    QByteArray file = View(bytes);
-    QBuffer buffer(&file);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "bmp");
-    reader.setAutoDetectImageFormat(false);  // a picture of another type is no bitmap
-    const QImage bitmap = reader.read();
-    if (bitmap.isNull()) {
-        return false;
-    }
-    bitmap_ = QPixmap::fromImage(bitmap);
-    ApplyTransparency();
-    return true;
+    return Load(bytes, true, 1);
 }
 
 bool TSkinImage::SetGif(std::span<const std::uint8_t> bytes) {
     ClearPicture();
+    return Load(bytes, false, 1);
+}
+
+bool TSkinImage::SetPictures(const TPictureSource& source) {
+    ClearPicture();
+    source_ = source;
+    const bool doubled = PictureScale(*this) > 1 && !source.doubled.empty();
+    // The larger form of the background is a GIF too.
+    return doubled ? Load(source.doubled, false, 2) : Load(source.single, source.bitmap, 1);
+}
+
+void TSkinImage::FollowScreen() {
+    const bool doubled = PictureScale(*this) > 1 && !source_.doubled.empty();
+    if ((doubled ? 2 : 1) == scale_ || (source_.single.empty() && source_.doubled.empty())) {
+        return;
+    }
+    const bool playing = movie_ != nullptr && movie_->state() == QMovie::Running;
+    const int frame = movie_ != nullptr ? movie_->currentFrameNumber() : 0;
+    const int speed = movie_ != nullptr ? movie_->speed() : 100;
+    clear();
+    bitmap_ = QPixmap();
+    delete movie_;
+    movie_ = nullptr;
+    if (doubled) {
+        Load(source_.doubled, false, 2);
+    } else {
+        Load(source_.single, source_.bitmap, 1);
+    }
+    if (movie_ != nullptr) {
+        movie_->jumpToFrame(frame);
+        if (playing) {
+            Play(speed);
+        }
+    }
+}
+
+bool TSkinImage::event(QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::ScreenChangeInternal) {
+        FollowScreen();
+    }
+    return QLabel::event(event);
+}
+
+bool TSkinImage::Load(std::span<const std::uint8_t> bytes, bool bitmap, int scale) {
+    scale_ = 1;
     if (bytes.empty()) {
         return false;
+    }
+    if (bitmap || (scale > 1 && resources::SkinPictureType(slot_) == resources::kBitmapType)) {
+        QByteArray file = View(bytes);
+        QBuffer buffer(&file);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, bitmap ? "bmp" : "gif");
+        reader.setAutoDetectImageFormat(false);  // a picture of another type is no bitmap
+        QImage picture = reader.read();
+        if (picture.isNull()) {
+            return false;
+        }
+        picture.setDevicePixelRatio(scale);
+        scale_ = scale;
+        bitmap_ = QPixmap::fromImage(picture);
+        ApplyTransparency();
+        return true;
     }
     auto* movie = new QMovie(this);
     auto* buffer = new QBuffer(movie);
@@ -90,8 +141,30 @@ bool TSkinImage::SetGif(std::span<const std::uint8_t> bytes) {
         return false;
     }
     movie_ = movie;
-    setMovie(movie_);
+    scale_ = scale;
+    if (scale == 1) {
+        setMovie(movie_);
+        return true;
+    }
+    // QLabel shows a movie's frames at their pixels; these take half the room each way.
+    connect(movie_, &QMovie::frameChanged, this, &TSkinImage::ShowFrame);
+    ShowFrame();
     return true;
+}
+
+void TSkinImage::ShowFrame() {
+    if (movie_ != nullptr) {
+        setPixmap(ShownPixmap());
+    }
+}
+
+QPixmap TSkinImage::ShownPixmap() const {
+    if (movie_ == nullptr) {
+        return bitmap_;
+    }
+    QPixmap frame = movie_->currentPixmap();
+    frame.setDevicePixelRatio(scale_);
+    return frame;
 }
 
 void TSkinImage::ClearPicture() {
@@ -99,13 +172,15 @@ void TSkinImage::ClearPicture() {
     bitmap_ = QPixmap();
     delete movie_;
     movie_ = nullptr;
+    scale_ = 1;
+    source_ = {};
 }
 
 QSize TSkinImage::PictureSize() const {
     if (movie_ != nullptr) {
-        return movie_->currentPixmap().size();
+        return movie_->currentPixmap().size() / scale_;
     }
-    return bitmap_.size();
+    return bitmap_.deviceIndependentSize().toSize();
 }
 
 int TSkinImage::FrameCount() const {
@@ -165,12 +240,13 @@ TSkin LoadSkin(QWidget* parent, model::TMode mode) {
 
 bool LoadSkinPicture(TSkinImage& image, model::TMode mode) {
     const int slot = image.Slot();
-    const auto bytes = resources::FindSkinPicture(slot, IsAdvanced(mode));
-    if (bytes.empty()) {
+    const std::optional<int> id = resources::SkinPictureId(slot, IsAdvanced(mode));
+    if (!id) {
         return false;
     }
-    return resources::SkinPictureType(slot) == resources::kBitmapType ? image.SetBitmap(bytes)
-                                                                      : image.SetGif(bytes);
+    const std::string_view type = resources::SkinPictureType(slot);
+    return image.SetPictures({type == resources::kBitmapType, resources::find(type, *id),
+                              resources::find(resources::kDoubleGifType, *id)});
 }
 
 bool ApplyImageLayout(TSkinImage& image, model::TMode mode) {

@@ -23,6 +23,14 @@ class QMovie;
 
 namespace kavrin::ui {
 
+// A picture as the store keeps it: at the size the layouts measure, and drawn at twice that
+// (empty when the store has none; picture_scale.h).
+struct TPictureSource {
+    bool bitmap = false;  // the background's plain bitmap (its larger form is a still GIF)
+    std::span<const std::uint8_t> single;
+    std::span<const std::uint8_t> doubled;
+};
+
 class TSkinImage : public QLabel {
     Q_OBJECT
 
@@ -48,11 +56,20 @@ public:
     // bytes are not a picture of that type.
     bool SetBitmap(std::span<const std::uint8_t> bytes);
     bool SetGif(std::span<const std::uint8_t> bytes);
+    // Both sizes of a picture: the image shows the one for its screen (the larger one above one
+    // pixel to the unit, of device pixel ratio 2), chosen now and again whenever it is shown or
+    // its window moves to another screen. A GIF playing goes on from the same frame.
+    bool SetPictures(const TPictureSource& source);
     void ClearPicture();
+
+    // The scale of the picture shown: 2 for one drawn at twice the size, else 1.
+    int ShownScale() const { return scale_; }
+    // What is shown: the GIF's current frame or the bitmap, with its device pixel ratio.
+    QPixmap ShownPixmap() const;
 
     // The GIF's player, or nullptr for a bitmap or an empty image.
     QMovie* Animation() const { return movie_; }
-    // Picture size (first frame of a GIF); empty when there is no picture.
+    // Picture size in units (first frame of a GIF); empty when there is no picture.
     QSize PictureSize() const;
     int FrameCount() const;
 
@@ -60,10 +77,19 @@ public:
     void Play(int speedPercent = 100);
     void StopAndRewind();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void ApplyTransparency();
+    bool Load(std::span<const std::uint8_t> bytes, bool bitmap, int scale);
+    void ShowFrame();
+    // Shows the source's picture for the screen, when that is not the one shown.
+    void FollowScreen();
 
     int slot_;
+    int scale_ = 1;
+    TPictureSource source_;
     int tag_ = 0;
     bool transparent_ = false;
     QPixmap bitmap_;

@@ -8,6 +8,8 @@
 
 #include "resources/resources.h"
 #include "resources/ui_strings.h"
+#include "resources/skin_layout.h"
+#include "ui/picture_scale.h"
 #include "ui/skin.h"
 #include "ui/ui_text.h"
 #include "ui/window_place.h"
@@ -24,14 +26,10 @@ constexpr int kCaptionMargin = 12;
 constexpr int kNarrowestCaption = 85;  // stretch, in percent
 constexpr int kSmallestCaptionPointSize = 6;
 
-// The background picture, or a null pixmap when the resource is missing or unreadable.
-QPixmap BackgroundPicture() {
-    const auto bytes = resources::find("GIF", TIntroForm::kBackgroundPictureId);
-    QPixmap picture;
-    if (!bytes.empty()) {
-        picture.loadFromData(bytes.data(), static_cast<uint>(bytes.size()), "GIF");
-    }
-    return picture;
+// The background picture at the scale, or a null pixmap when the resource is missing or
+// unreadable.
+QPixmap BackgroundPicture(int scale) {
+    return LoadPicture(resources::kGifType, TIntroForm::kBackgroundPictureId, scale);
 }
 
 }  // namespace
@@ -44,7 +42,8 @@ TIntroForm::TIntroForm(QWidget* parent)
     grey.setColor(QPalette::Window, Qt::gray);
     setPalette(grey);
 
-    const QPixmap picture = BackgroundPicture();
+    backgroundScale_ = PictureScale(*this);
+    const QPixmap picture = BackgroundPicture(backgroundScale_);
     if (!picture.isNull()) {
         background_ = new QLabel(this);
         background_->setGeometry(kBackgroundBounds);
@@ -105,6 +104,11 @@ void TIntroForm::keyPressEvent(QKeyEvent* event) {
 
 void TIntroForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // The picture for the screen the window shows on.
+    if (background_ != nullptr && PictureScale(*this) != backgroundScale_) {
+        backgroundScale_ = PictureScale(*this);
+        background_->setPixmap(BackgroundPicture(backgroundScale_));
+    }
     if (!beginnerButton_->hasFocus() && !advancedButton_->hasFocus()) {
         beginnerButton_->setFocus(Qt::OtherFocusReason);
     }

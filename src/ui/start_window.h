@@ -48,6 +48,7 @@ private:
     void Choose(model::TMode mode);
 
     QLabel* background_ = nullptr;
+    int backgroundScale_ = 1;  // the scale the background picture was drawn at (picture_scale.h)
     QPushButton* beginnerButton_ = nullptr;
     QPushButton* advancedButton_ = nullptr;
     bool modeChosen_ = false;

@@ -5,12 +5,14 @@
 #include <QPolygon>
 #include <QWidget>
 #include <QWindow>
+// The platform window takes an outline at the screen's pixels, which no public call does.
+#include <qpa/qplatformwindow.h>
 
 #include <algorithm>
 
 namespace kavrin::ui {
 
-QRegion RoundedRegion(int width, int height, int ellipse) {
+QRegion RoundedRegion(int width, int height, qreal ellipse) {
     QPainterPath path;
     path.addRoundedRect(0, 0, width, height, ellipse / 2.0, ellipse / 2.0);
     return QRegion(path.toFillPolygon().toPolygon());
@@ -18,9 +20,36 @@ QRegion RoundedRegion(int width, int height, int ellipse) {
 
 TWindowFace::TWindowFace(QWidget* window, QWidget* bottomBar, QWidget* corner)
     : QObject(window), window_(window), bottomBar_(bottomBar), corner_(corner) {
-    window_->setMask(RoundedRegion(window_->width(), window_->height(), kCornerEllipse));
+    SetOutline(window_->height(), kCornerEllipse);
+    window_->installEventFilter(this);
     timer_.setInterval(kUncoverIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &TWindowFace::UncoverStep);
+}
+
+void TWindowFace::SetOutline(int bottom, int ellipse) {
+    outlineBottom_ = bottom;
+    outlineEllipse_ = ellipse;
+    window_->setMask(RoundedRegion(window_->width(), bottom, ellipse));
+    ShowOutlineAtScreenPixels();
+}
+
+void TWindowFace::ShowOutlineAtScreenPixels() {
+    QWindow* window = window_->windowHandle();
+    QPlatformWindow* platform = window != nullptr ? window->handle() : nullptr;
+    if (platform == nullptr) {
+        return;  // not created yet: the next showing comes here again
+    }
+    // The platform's pixels to a unit (1 where it does not scale itself, as on X11 and Windows).
+    const qreal scale = window->devicePixelRatio() / platform->devicePixelRatio();
+    if (scale == 1.0) {
+        return;  // Qt's own mask is the outline at the screen's pixels
+    }
+    // The window's own size at the screen's pixels, so that the outline meets its edges whatever
+    // the rounding; an outline above the bottom edge ends where Qt would end it.
+    const QSize size = platform->geometry().size();
+    const int bottom = outlineBottom_ >= window_->height() ? size.height()
+                                                           : qRound(outlineBottom_ * scale);
+    platform->setMask(RoundedRegion(size.width(), bottom, outlineEllipse_ * scale));
 }
 
 void TWindowFace::AddMoveHandle(QWidget* handle) {
@@ -47,7 +76,7 @@ void TWindowFace::UncoverStep() {
     const int width = window_->width();
     const int before = window_->mask().boundingRect().bottom() + 1;
     const int bottom = window_->height() - hidden_;
-    window_->setMask(RoundedRegion(width, bottom, kHelpCornerEllipse));
+    SetOutline(bottom, kHelpCornerEllipse);
     // The rows just uncovered, the rounded corners above them included, are drawn at once.
     // Drawing is also what hands the new outline to the display: on X11 a changed shape
     // otherwise waits in the connection for the next event from the server, and with the
@@ -77,9 +106,7 @@ void TWindowFace::HideHelpArea(QWidget* helpArea, int buttonsBottom) {
     timer_.stop();
     helpArea->hide();
     const int barHeight = bottomBar_ != nullptr ? bottomBar_->height() : 0;
-    window_->setMask(RoundedRegion(window_->width(),
-                                   buttonsBottom + barHeight + kClosedOutlineMargin,
-                                   kHelpCornerEllipse));
+    SetOutline(buttonsBottom + barHeight + kClosedOutlineMargin, kHelpCornerEllipse);
     for (QWidget* piece : {bottomBar_, corner_}) {
         if (piece != nullptr) {
             piece->move(piece->x(), buttonsBottom + kClosedOutlineMargin);
@@ -89,6 +116,14 @@ void TWindowFace::HideHelpArea(QWidget* helpArea, int buttonsBottom) {
 }
 
 bool TWindowFace::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_) {
+        // Qt gives a new native window (and one on another screen) its mask in units again.
+        if (event->type() == QEvent::Show || event->type() == QEvent::ScreenChangeInternal ||
+            event->type() == QEvent::WinIdChange) {
+            ShowOutlineAtScreenPixels();
+        }
+        return QObject::eventFilter(watched, event);
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);

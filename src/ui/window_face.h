@@ -2,6 +2,11 @@
 // The borderless main window's shape and movement: its rounded outline, the skin images that
 // move the window when dragged, and the help area that the window uncovers downwards as it
 // opens, one step per timer tick.
+//
+// The outline is the widget's mask, in units. Qt hands a mask to the display enlarged to the
+// screen's pixels, its steps with it (two pixels a step at 200 %); so on a screen with more than
+// one pixel to the unit the face gives the display the same outline drawn at the screen's own
+// pixels, whenever it sets the mask and when the window shows or moves to another screen.
 
 #include <QObject>
 #include <QPoint>
@@ -13,7 +18,7 @@ class QWidget;
 namespace kavrin::ui {
 
 // A rounded rectangle at (0, 0) whose corners are ellipses of the given size.
-QRegion RoundedRegion(int width, int height, int ellipse);
+QRegion RoundedRegion(int width, int height, qreal ellipse);
 
 class TWindowFace : public QObject {
     Q_OBJECT
@@ -49,6 +54,9 @@ protected:
 
 private:
     void UncoverStep();
+    // The outline: rounded corners of the ellipse, down to bottom (in units).
+    void SetOutline(int bottom, int ellipse);
+    void ShowOutlineAtScreenPixels();
 
     QWidget* window_;
     QWidget* bottomBar_;
@@ -56,6 +64,8 @@ private:
     QWidget* helpArea_ = nullptr;
     QTimer timer_;
     int hidden_ = 0;  // pixels still covered at the bottom
+    int outlineBottom_ = 0;
+    int outlineEllipse_ = kCornerEllipse;
     bool moving_ = false;
     QPoint pressGlobal_;
     QPoint pressWindowPos_;

@@ -54,9 +54,13 @@ std::set<int> InkedColumns(const TCaptionPlace& place, const QString& text) {
 
 TEST_F(CaptionTest, EveryCaptionFitsItsBoxInEveryLanguage) {
     ASSERT_TRUE(fontLoaded);
-    const std::vector<TCaptionPlace> places = CaptionPlaces();
-    ASSERT_EQ(places.size(), 16u);  // five frames, five edit and six command buttons
     for (const resources::TLanguage language : resources::kLanguages) {
+        TCaptions captions;
+        for (int number = resources::kFirstUIString; number <= resources::kLastUIString; ++number) {
+            captions[number] = Text(number, language);
+        }
+        const std::vector<TCaptionPlace> places = CaptionPlaces(captions);
+        ASSERT_EQ(places.size(), 16u);  // five frames, five edit and six command buttons
         for (const TCaptionPlace& place : places) {
             const QString text = Text(place.text, language);
             SCOPED_TRACE(text.toStdString());
@@ -69,7 +73,26 @@ TEST_F(CaptionTest, EveryCaptionFitsItsBoxInEveryLanguage) {
             EXPECT_GE(*ink.begin(), static_cast<int>(place.box.left()));
             EXPECT_LE(*ink.rbegin(), static_cast<int>(place.box.right()));
         }
+        // The edit buttons' captions share one size and keep a margin from the button's sides.
+        const qreal editSize = places[5].pixelSize;
+        for (std::size_t i = 5; i < 10; ++i) {
+            EXPECT_EQ(places[i].pixelSize, editSize);
+            const TCaptionFit fit = FitCaption(places[i].box.width(), Text(places[i].text, language),
+                                               places[i].pixelSize);
+            EXPECT_GE(fit.squeeze, 0.8 - 1e-9) << Text(places[i].text, language).toStdString();
+            EXPECT_GE(places[i].box.left(), 7.0);
+        }
     }
+}
+
+// The edit buttons' one size: the largest at which the longest caption is narrowed a fifth at most.
+TEST_F(CaptionTest, CaptionsThatBelongTogetherShareTheLargestSizeThatFitsThemAll) {
+    ASSERT_TRUE(fontLoaded);
+    const QStringList words{QStringLiteral("Copy"), QStringLiteral("Επικόλληση")};
+    const qreal natural = QFontMetricsF(BoldFont(10)).horizontalAdvance(words[1]);
+    EXPECT_EQ(SharedCaptionSize(natural, words, 10, 0.8), 10);
+    EXPECT_LT(SharedCaptionSize(natural * 0.7, words, 10, 0.8), 10);
+    EXPECT_EQ(SharedCaptionSize(500, {QStringLiteral("Copy")}, 10, 0.8), 10);
 }
 
 // The measure the test relies on: a text too wide is narrowed first, then made smaller.

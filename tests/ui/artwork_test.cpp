@@ -64,8 +64,9 @@ struct TDecoded {
     int loopCount = 0;
 };
 
-TDecoded Decode(int id, kavrin::resources::TLanguage language = kavrin::resources::TLanguage::Greek) {
-    QByteArray data = Stored("GIF", id, language);
+TDecoded Decode(int id, kavrin::resources::TLanguage language = kavrin::resources::TLanguage::Greek,
+                const char* type = "GIF") {
+    QByteArray data = Stored(type, id, language);
     QBuffer buffer(&data);
     QImageReader reader(&buffer, "gif");
     TDecoded out;
@@ -107,6 +108,40 @@ TEST(Artwork, EveryPictureHasItsSizeFramesAndTransparency) {
     QImage background;
     ASSERT_TRUE(background.loadFromData(Stored("BMP", 181), "BMP"));
     EXPECT_EQ(background.size(), QSize(801, 577));
+}
+
+// Every picture once more at twice the size each way ("GIF2X"), drawn anew at that grid: the same
+// frames, delays and transparency, the background as a GIF too, and the captioned ones in English.
+TEST(Artwork, EveryPictureComesAtTwiceTheSize) {
+    using kavrin::resources::TLanguage;
+    for (const TExpected& e : Inventory()) {
+        SCOPED_TRACE(e.id);
+        const TDecoded single = Decode(e.id);
+        const TDecoded doubled = Decode(e.id, TLanguage::Greek, "GIF2X");
+        ASSERT_EQ(doubled.frames.size(), single.frames.size());
+        EXPECT_EQ(doubled.delays, single.delays);
+        EXPECT_EQ(doubled.loopCount, single.loopCount);
+        for (const QImage& frame : doubled.frames) {
+            EXPECT_EQ(frame.size(), QSize(2 * e.width, 2 * e.height));
+        }
+        EXPECT_EQ(HasTransparentPixel(doubled.frames.front()), e.transparent);
+        // Drawn, not enlarged: somewhere a pixel differs from its neighbour within a 2 x 2 block.
+        const QImage& big = doubled.frames.front();
+        bool finer = false;
+        for (int y = 0; y + 1 < big.height() && !finer; y += 2) {
+            for (int x = 0; x + 1 < big.width() && !finer; x += 2) {
+                finer = big.pixel(x, y) != big.pixel(x + 1, y) ||
+                        big.pixel(x, y) != big.pixel(x, y + 1);
+            }
+        }
+        EXPECT_TRUE(finer) << "the larger picture is the smaller one enlarged";
+    }
+    EXPECT_TRUE(kavrin::resources::find("GIF2X", 190).empty());
+    const TDecoded background = Decode(181, TLanguage::Greek, "GIF2X");
+    ASSERT_EQ(background.frames.size(), 1u);
+    EXPECT_EQ(background.frames[0].size(), QSize(2 * 801, 2 * 577));
+    EXPECT_EQ(kavrin::resources::ownIds("GIF2X", TLanguage::English),
+              kavrin::resources::ownIds("GIF", TLanguage::English));
 }
 
 TEST(Artwork, TilesAnimateAndButtonStatesDiffer) {

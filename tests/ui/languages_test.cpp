@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -296,6 +297,29 @@ TEST_P(Languages, TheMainWindowAsShownAndItsPictures) {
         for (int i = 0; i < ports->count(); ++i) {
             EXPECT_LE(ports->fontMetrics().horizontalAdvance(ports->itemText(i)), field.width() - 2)
                 << ports->itemText(i).toStdString();
+        }
+        // Words that touch their edges get room: a sensor column is as wide as its heading and
+        // every set name below it with room to spare, and the check boxes' captions end short of
+        // the settings column's edge.
+        if (mode == model::TMode::Advanced) {
+            const TActionGrid* grid = window.Grid(model::kMainList);
+            const QFontMetrics metrics(grid->font());
+            for (int column = model::gcBoth; column < grid->ColumnCount(); ++column) {
+                int widest = metrics.horizontalAdvance(grid->CellText(0, column));
+                for (int set = 0; set < model::kSensorSetCount; ++set) {
+                    widest = std::max(widest, metrics.horizontalAdvance(UiString(
+                                                  resources::str::kFirstSensorSet + set)));
+                }
+                EXPECT_GE(grid->ColumnWidth(column), widest + TActionGrid::kLeastHeaderPadding)
+                    << grid->CellText(0, column).toStdString();
+            }
+        }
+        for (const QCheckBox* box : window.findChildren<QCheckBox*>()) {
+            QStyleOptionButton button;
+            button.initFrom(box);
+            const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &button, box);
+            EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), room.width() - 8)
+                << box->text().toStdString();
         }
         // The run button (skin slot 42, "GIF" 222) carries the language's caption.
         const TSkinImage* run = nullptr;

@@ -16,6 +16,8 @@ namespace {
 constexpr qreal kNarrowestCaption = 0.70;
 constexpr qreal kSmallestCaption = 7.0;
 
+int gDrawingScale = 1;  // the tool draws on one thread
+
 QPointF Polar(const QPointF& centre, qreal radius, qreal degrees) {
     const qreal r = degrees * std::numbers::pi / 180.0;
     return {centre.x() + radius * std::cos(r), centre.y() - radius * std::sin(r)};
@@ -31,8 +33,15 @@ QFont BoldFont(qreal pixelSize) {
     return font;
 }
 
+int DrawingScale() { return gDrawingScale; }
+
+TDrawingScale::TDrawingScale(int scale) : before_(gDrawingScale) { gDrawingScale = scale; }
+
+TDrawingScale::~TDrawingScale() { gDrawingScale = before_; }
+
 QImage Canvas(int width, int height, const QColor& fill) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width * gDrawingScale, height * gDrawingScale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(gDrawingScale);
     image.fill(fill);
     return image;
 }
@@ -52,6 +61,19 @@ TCaptionFit FitCaption(qreal boxWidth, const QString& text, qreal pixelSize) {
             return {size, squeeze};
         }
         size -= 0.5;
+    }
+}
+
+qreal SharedCaptionSize(qreal boxWidth, const QStringList& texts, qreal pixelSize, qreal narrowest) {
+    for (qreal size = pixelSize;; size -= 0.5) {
+        bool fits = true;
+        for (const QString& text : texts) {
+            const qreal width = QFontMetricsF(BoldFont(size)).horizontalAdvance(text);
+            fits = fits && width * narrowest <= boxWidth;
+        }
+        if (fits || size - 0.5 < kSmallestCaption) {
+            return size;
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 namespace kavrin::art {
 
@@ -29,7 +30,25 @@ inline const QColor kWhite{0xFF, 0xFF, 0xFF};
 // The bold face every caption uses, at a size in pixels.
 QFont BoldFont(qreal pixelSize);
 
-// A picture of that size, filled with the colour (transparent by default).
+// The scale the pictures are drawn at: 1 for the sizes the layouts measure, 2 for screens with
+// more pixels to the unit. A canvas holds that many times the pixels each way, and a painter on
+// it maps the same coordinates onto them (its device pixel ratio), so shapes and words are drawn
+// on the finer grid, not enlarged. One scale holds while a TDrawingScale lives.
+int DrawingScale();
+
+class TDrawingScale {
+public:
+    explicit TDrawingScale(int scale);
+    ~TDrawingScale();
+    TDrawingScale(const TDrawingScale&) = delete;
+    TDrawingScale& operator=(const TDrawingScale&) = delete;
+
+private:
+    int before_;
+};
+
+// A picture of that size in units, at the drawing scale, filled with the colour (transparent by
+// default).
 QImage Canvas(int width, int height, const QColor& fill = Qt::transparent);
 
 // A painter with smoothing on.
@@ -43,6 +62,11 @@ struct TCaptionFit {
 };
 
 TCaptionFit FitCaption(qreal boxWidth, const QString& text, qreal pixelSize);
+
+// The one size for captions that belong together (a family of buttons), as the start window sets
+// its buttons in one type: from pixelSize down, in the steps the font takes, the largest at which
+// every text fits the width narrowed to no less than narrowest; the smallest when none does.
+qreal SharedCaptionSize(qreal boxWidth, const QStringList& texts, qreal pixelSize, qreal narrowest);
 
 // Draws one line of text centred in the box; a text too wide for it is narrowed, down to 70 %,
 // and then made smaller, so that a caption never spills.

@@ -30,9 +30,12 @@ struct TButtonKind {
     QColor body;
 };
 
-// The edit buttons are one family, the commands each have their own colour.
-const TButtonStyle kEditStyle{{65, 28}, {}, {0x10, 0x26, 0x4A}, colour::kNavy, 7, 10.5};
-const TButtonStyle kCommandStyle{{86, 40}, {}, colour::kWhite, colour::kSky, 10, 12};
+// The edit buttons are one family, the commands each have their own colour. The edit buttons'
+// captions keep a margin from the sides and share one size, the largest at which the longest of
+// them needs narrowing by a fifth at most (Greek "Επικόλληση" is drawn smaller than English).
+const TButtonStyle kEditStyle{{65, 28}, {}, {0x10, 0x26, 0x4A}, colour::kNavy, 7, 10.5, 7};
+const TButtonStyle kCommandStyle{{86, 40}, {}, colour::kWhite, colour::kSky, 10, 12, 5};
+constexpr qreal kEditNarrowest = 0.8;
 
 std::vector<TButtonKind> EditButtons() {
     const QColor body{0x7C, 0xC7, 0xFF};
@@ -80,6 +83,17 @@ QString Caption(const TCaptions& captions, int text) {
     return found->second;
 }
 
+TButtonStyle EditStyle(const TCaptions& captions) {
+    QStringList texts;
+    for (const TButtonKind& kind : EditButtons()) {
+        texts.append(Caption(captions, kind.caption));
+    }
+    TButtonStyle style = kEditStyle;
+    style.captionSize = SharedCaptionSize(ButtonCaptionBox(kEditStyle).width(), texts,
+                                          kEditStyle.captionSize, kEditNarrowest);
+    return style;
+}
+
 void AddButtons(std::vector<TPicture>& out, const TCaptions& captions) {
     const std::vector<EButtonState> states{EButtonState::Normal, EButtonState::Highlighted,
                                            EButtonState::Pressed, EButtonState::Unavailable};
@@ -93,7 +107,7 @@ void AddButtons(std::vector<TPicture>& out, const TCaptions& captions) {
             }
         }
     };
-    add(EditButtons(), kEditStyle);
+    add(EditButtons(), EditStyle(captions));
     add(CommandButtons(), kCommandStyle);
 }
 
@@ -128,14 +142,16 @@ TCaptions ReadCaptions(const QString& tablePath) {
     return captions;
 }
 
-std::vector<TPicture> CaptionedPictures(const TCaptions& captions) {
+std::vector<TPicture> CaptionedPictures(const TCaptions& captions, int scale) {
+    const TDrawingScale drawing(scale);
     std::vector<TPicture> out;
     AddFrames(out, captions);
     AddButtons(out, captions);
     return out;
 }
 
-std::vector<TPicture> Inventory(const TCaptions& captions) {
+std::vector<TPicture> Inventory(const TCaptions& captions, int scale) {
+    const TDrawingScale drawing(scale);
     std::vector<TPicture> out;
     out.push_back({QStringLiteral("BMP"), 181, {{WindowBackground({801, 577}), 0}}, std::nullopt});
     out.push_back(Still(182, BottomStrip({782, 18})));
@@ -157,7 +173,7 @@ std::vector<TPicture> Inventory(const TCaptions& captions) {
         out.push_back({QStringLiteral("GIF"), kFirstTileId + static_cast<int>(i), Tile(tiles[i]),
                        std::nullopt});
     }
-    const std::vector<TPicture> captioned = CaptionedPictures(captions);
+    const std::vector<TPicture> captioned = CaptionedPictures(captions, scale);
     out.insert(out.end(), captioned.begin(), captioned.end());
     // The start window's background.
     out.push_back(Still(246, StartBackground({361, 130})));
@@ -166,14 +182,15 @@ std::vector<TPicture> Inventory(const TCaptions& captions) {
     return out;
 }
 
-std::vector<TCaptionPlace> CaptionPlaces() {
+std::vector<TCaptionPlace> CaptionPlaces(const TCaptions& captions) {
+    const TButtonStyle editStyle = EditStyle(captions);
     std::vector<TCaptionPlace> places;
     for (const TFrameKind& frame : Frames()) {
         places.push_back({frame.id, frame.title, FrameTitleBox(frame.style), kFrameTitleSize});
     }
     for (const TButtonKind& kind : EditButtons()) {
-        places.push_back({kind.firstId, kind.caption, ButtonCaptionBox(kEditStyle),
-                          kEditStyle.captionSize});
+        places.push_back({kind.firstId, kind.caption, ButtonCaptionBox(editStyle),
+                          editStyle.captionSize});
     }
     for (const TButtonKind& kind : CommandButtons()) {
         places.push_back({kind.firstId, kind.caption, ButtonCaptionBox(kCommandStyle),

@@ -5,7 +5,9 @@
 //
 // Writes OUTPUT_DIR/GIF/<id>.gif and OUTPUT_DIR/BMP/<id>.bmp with the captions of the base string
 // table (STRING_TABLE_DIR/strings.tsv), and for each language's table beside it
-// (strings_en.tsv) the pictures that carry captions once more as GIF/<id>_en.gif. FONT.ttf is
+// (strings_en.tsv) the pictures that carry captions once more as GIF/<id>_en.gif. Every one of
+// them is drawn once more at twice the size into GIF2X/<id>.gif and GIF2X/<id>_en.gif (the
+// background too, as a GIF). FONT.ttf is
 // the bold face of the captions, given as a file so that the pictures do not depend on the fonts
 // a machine happens to have. The optional contact sheet shows every picture and frame at twice its size, to look at.
 // With --icons it writes the application's icon into an icon theme folder instead.
@@ -28,6 +30,7 @@
 #include "gif_writer.h"
 #include "pictures.h"
 #include "resources/robot_picture.h"
+#include "resources/skin_layout.h"
 
 namespace {
 
@@ -37,24 +40,31 @@ using namespace kavrin::art;
 constexpr char kBaseTable[] = "strings.tsv";
 const QString kLanguageTablePattern = QStringLiteral("strings_??.tsv");
 
-// A picture with the language it was drawn for ("" for the base pictures).
+// A picture with the language it was drawn for ("" for the base pictures) and its scale.
 struct TDrawn {
     TPicture picture;
     QString language;
+    int scale = 1;
 };
 
 void Write(const TDrawn& drawn, const QDir& root) {
     const TPicture& picture = drawn.picture;
-    if (!root.mkpath(picture.type)) {
-        throw std::runtime_error("cannot create " + root.filePath(picture.type).toStdString());
+    // The pictures at twice the size are all GIFs, in a folder of their own (GIF2X).
+    const QString folder = drawn.scale == 1
+                               ? picture.type
+                               : QString::fromLatin1(kavrin::resources::kDoubleGifType.data(),
+                                                     static_cast<qsizetype>(kavrin::resources::kDoubleGifType.size()));
+    const QString type = drawn.scale == 1 ? picture.type : QStringLiteral("GIF");
+    if (!root.mkpath(folder)) {
+        throw std::runtime_error("cannot create " + root.filePath(folder).toStdString());
     }
     const QString suffix = drawn.language.isEmpty() ? QString() : QLatin1Char('_') + drawn.language;
     const QString name = QStringLiteral("%1/%2%3.%4")
-                             .arg(picture.type)
+                             .arg(folder)
                              .arg(picture.id)
-                             .arg(suffix, picture.type.toLower());
+                             .arg(suffix, type.toLower());
     const std::string path = root.filePath(name).toStdString();
-    if (picture.type == QStringLiteral("BMP")) {
+    if (type == QStringLiteral("BMP")) {
         // Eight bits a pixel: the background has few colours, and the store embeds every byte.
         if (!ToIndexed8(picture.frames.front().image).save(
                 QString::fromStdString(path), "BMP")) {
@@ -76,7 +86,7 @@ void WriteContactSheet(const std::vector<TDrawn>& pictures, const QString& path)
     int x = kGap, y = kGap, rowHeight = 0;
     for (const TDrawn& drawn : pictures) {
         const TPicture& p = drawn.picture;
-        const QSize one = p.frames.front().image.size() * kScale;
+        const QSize one = p.frames.front().image.deviceIndependentSize().toSize() * kScale;
         const int width = static_cast<int>(p.frames.size()) * (one.width() + 4);
         if (x + width > kMaxWidth && x > kGap) {
             x = kGap;
@@ -95,7 +105,11 @@ void WriteContactSheet(const std::vector<TDrawn>& pictures, const QString& path)
         const TPicture& p = place.drawn->picture;
         painter.setPen(Qt::white);
         painter.drawText(place.at + QPoint(0, 12),
-                         QStringLiteral("%1 %2 %3").arg(p.type).arg(p.id).arg(place.drawn->language));
+                         QStringLiteral("%1 %2 %3 %4x")
+                             .arg(p.type)
+                             .arg(p.id)
+                             .arg(place.drawn->language)
+                             .arg(place.drawn->scale));
         int fx = place.at.x();
         for (const TGifFrame& frame : p.frames) {
             QImage shown = frame.image.convertToFormat(QImage::Format_ARGB32);
@@ -107,8 +121,10 @@ void WriteContactSheet(const std::vector<TDrawn>& pictures, const QString& path)
                 blend.end();
                 shown = under;
             }
-            painter.drawImage(QRect(QPoint(fx, place.at.y() + kLabel), shown.size() * kScale), shown);
-            fx += shown.width() * kScale + 4;
+            // Twice the size in units: a picture drawn at scale 2 shows each of its pixels once.
+            const QSize size = frame.image.deviceIndependentSize().toSize() * kScale;
+            painter.drawImage(QRect(QPoint(fx, place.at.y() + kLabel), size), shown);
+            fx += size.width() + 4;
         }
     }
     painter.end();
@@ -137,16 +153,21 @@ void WriteContactSheet(const std::vector<TDrawn>& pictures, const QString& path)
     }
 }
 
-// The base pictures with the base table's captions, then each language's captioned pictures.
+// The base pictures with the base table's captions, then each language's captioned pictures;
+// all of them at scale 1 and once more at scale 2.
 std::vector<TDrawn> DrawAll(const QDir& tables) {
     std::vector<TDrawn> drawn;
-    for (TPicture& picture : Inventory(ReadCaptions(tables.filePath(QLatin1String(kBaseTable))))) {
-        drawn.push_back({std::move(picture), {}});
-    }
-    for (const QString& table : tables.entryList({kLanguageTablePattern}, QDir::Files, QDir::Name)) {
-        const QString language = table.mid(table.indexOf(QLatin1Char('_')) + 1, 2);
-        for (TPicture& picture : CaptionedPictures(ReadCaptions(tables.filePath(table)))) {
-            drawn.push_back({std::move(picture), language});
+    const TCaptions base = ReadCaptions(tables.filePath(QLatin1String(kBaseTable)));
+    for (const int scale : {1, 2}) {
+        for (TPicture& picture : Inventory(base, scale)) {
+            drawn.push_back({std::move(picture), {}, scale});
+        }
+        for (const QString& table :
+             tables.entryList({kLanguageTablePattern}, QDir::Files, QDir::Name)) {
+            const QString language = table.mid(table.indexOf(QLatin1Char('_')) + 1, 2);
+            for (TPicture& picture : CaptionedPictures(ReadCaptions(tables.filePath(table)), scale)) {
+                drawn.push_back({std::move(picture), language, scale});
+            }
         }
     }
     return drawn;

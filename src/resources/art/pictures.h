@@ -39,6 +39,7 @@ struct TButtonStyle {
     QColor behind;  // what surrounds the button where it is placed
     qreal radius;
     qreal captionSize;
+    qreal captionSide;  // the caption keeps this far from the button's sides
 };
 
 QImage Button(const TButtonStyle& style, const QString& caption, EButtonState state);
@@ -118,10 +119,12 @@ struct TPicture {
 
 // Every picture of the skin and the windows, the captions drawn from the table given. A caption
 // missing there stops the tool (std::runtime_error): a picture without its words must not ship.
-std::vector<TPicture> Inventory(const TCaptions& captions);
+// At scale 2 every picture has twice the pixels each way, drawn anew at that grid (the pictures
+// of screens with more pixels to the unit); scale 1 gives the sizes the layouts measure.
+std::vector<TPicture> Inventory(const TCaptions& captions, int scale = 1);
 
 // Only the pictures that carry a caption: what a language draws beside the base pictures.
-std::vector<TPicture> CaptionedPictures(const TCaptions& captions);
+std::vector<TPicture> CaptionedPictures(const TCaptions& captions, int scale = 1);
 
 // Where a caption is drawn: the picture (for a button its first, normal one), the string number,
 // the box the caption must keep within, and the size the design gives it.
@@ -132,6 +135,7 @@ struct TCaptionPlace {
     qreal pixelSize;
 };
 
-std::vector<TCaptionPlace> CaptionPlaces();
+// In the language of the captions given: the edit buttons' size depends on their words.
+std::vector<TCaptionPlace> CaptionPlaces(const TCaptions& captions);
 
 }  // namespace kavrin::art

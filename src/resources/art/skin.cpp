@@ -21,7 +21,6 @@ constexpr qreal kFrameCorner = 14;
 constexpr qreal kFrameSide = 3;     // side borders: the controls inside begin 3 pixels in
 constexpr qreal kTitleBand = 47;    // height of a frame's title band
 constexpr qreal kButtonLip = 3;     // the darker lower edge that lifts a button off the panel
-constexpr qreal kCaptionSide = 5;   // a button's caption keeps this far from its sides
 
 QColor Grey(int level) { return {level, level, level}; }
 
@@ -29,7 +28,7 @@ QColor Grey(int level) { return {level, level, level}; }
 
 QRectF ButtonCaptionBox(const TButtonStyle& style) {
     const QRectF face(0.5, 0.5, style.size.width() - 1.0, style.size.height() - 1.0 - kButtonLip);
-    return face.adjusted(kCaptionSide, 0, -kCaptionSide, 0);
+    return face.adjusted(style.captionSide, 0, -style.captionSide, 0);
 }
 
 QRectF FrameTitleBox(const TFrameStyle& style) {
@@ -78,7 +77,7 @@ QImage Button(const TButtonStyle& style, const QString& caption, EButtonState st
         painter.drawLine(QPointF(face.left() + style.radius, face.top() + 1.5),
                          QPointF(face.right() - style.radius, face.top() + 1.5));
     }
-    const QRectF textBox = face.adjusted(kCaptionSide, 0, -kCaptionSide, 0);
+    const QRectF textBox = face.adjusted(style.captionSide, 0, -style.captionSide, 0);
     if (state != EButtonState::Unavailable) {
         DrawCaption(painter, textBox.translated(0, 1), caption, style.captionSize, body.darker(170));
     }
@@ -164,11 +163,15 @@ qreal Depth(int i, int n) { return (i + 0.5) / n; }
 
 }  // namespace
 
+// The strips shade every row or column of pixels of their own, at the drawing scale too.
 QImage BottomStrip(QSize size) {
     QImage image = Canvas(size.width(), size.height(), colour::kSky);
     QPainter painter(&image);
-    for (int y = 0; y < size.height(); ++y) {
-        painter.fillRect(QRect(0, y, size.width(), 1), EdgeShade(Depth(y, size.height())));
+    const int scale = DrawingScale();
+    const int rows = size.height() * scale;
+    for (int y = 0; y < rows; ++y) {
+        painter.fillRect(QRectF(0, qreal(y) / scale, size.width(), 1.0 / scale),
+                         EdgeShade(Depth(y, rows)));
     }
     return image;
 }
@@ -176,8 +179,11 @@ QImage BottomStrip(QSize size) {
 QImage RightStrip(QSize size) {
     QImage image = Canvas(size.width(), size.height(), colour::kSky);
     QPainter painter(&image);
-    for (int x = 0; x < size.width(); ++x) {
-        painter.fillRect(QRect(x, 0, 1, size.height()), EdgeShade(Depth(x, size.width())));
+    const int scale = DrawingScale();
+    const int columns = size.width() * scale;
+    for (int x = 0; x < columns; ++x) {
+        painter.fillRect(QRectF(qreal(x) / scale, 0, 1.0 / scale, size.height()),
+                         EdgeShade(Depth(x, columns)));
     }
     return image;
 }
@@ -191,10 +197,13 @@ QImage CornerPiece(QSize size) {
     constexpr int kRightStripWidth = 19;
     constexpr int kBottomStripHeight = 18;
     QImage image = Canvas(size.width(), size.height(), colour::kSky);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            const qreal depth = std::max(Depth(x - kRightStripLeft, kRightStripWidth),
-                                         Depth(y - kBottomStripTop, kBottomStripHeight));
+    // Pixel by pixel, at the drawing scale: a pixel's centre in units is (i + 0.5) / scale.
+    const int scale = DrawingScale();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const qreal depth = std::max(
+                Depth(x - kRightStripLeft * scale, kRightStripWidth * scale),
+                Depth(y - kBottomStripTop * scale, kBottomStripHeight * scale));
             image.setPixelColor(x, y, EdgeShade(depth));
         }
     }

@@ -4,12 +4,21 @@
 // QWindow::mask) says nothing about what reached the display.
 
 #include <optional>
+#include <vector>
 
 namespace kavrin::test {
+
+struct TShapeRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
 
 struct TDisplayShape {
     bool shaped = false;  // false: no outline of its own, the whole rectangle
     int x = 0, y = 0, width = 0, height = 0;
+    std::vector<TShapeRect> rectangles;     // the outline's rectangles, at the display's pixels
+    int windowWidth = 0, windowHeight = 0;  // the window's own size there
+
+    bool Contains(int px, int py) const;
 };
 
 // Nothing when there is no display.
