@@ -194,9 +194,9 @@ int main(int argc, char* argv[]) {
     if (!line.rest.isEmpty()) {
         mainWindow.SetPendingFile(line.rest.last());
     }
-    QObject::connect(&startWindow, &kavrin::ui::TIntroForm::modeChosen, &mainWindow,
+    QObject::connect(&startWindow, &kavrin::ui::TIntroForm::ModeChosen, &mainWindow,
                      [&mainWindow](kavrin::model::TMode mode) { mainWindow.ShowForMode(mode); });
-    QObject::connect(&startWindow, &kavrin::ui::TIntroForm::closedWithoutMode, &app,
+    QObject::connect(&startWindow, &kavrin::ui::TIntroForm::ClosedWithoutMode, &app,
                      &QCoreApplication::quit, Qt::QueuedConnection);
 
     if (kavrin::app::StartRandomEdits(mainWindow, dataFolder)) {

@@ -497,7 +497,7 @@ bool TArenaView::OnRobot(sim::Vec2 table) const {
 void TArenaView::TryPlace(const sim::Pose& pose) {
     if (simulation_.Place(pose)) {
         update();
-        Q_EMIT robotMoved();
+        Q_EMIT RobotMoved();
     }
 }
 

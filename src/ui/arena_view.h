@@ -41,7 +41,7 @@ public:
 
 Q_SIGNALS:
     // The robot was placed or turned by hand.
-    void robotMoved();
+    void RobotMoved();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

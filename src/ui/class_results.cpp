@@ -251,7 +251,7 @@ void TClassResults::ShowProgress(int done, int total) {
     total_ = total;
     progress_->setValue(done);
     status_->setText(Summary());
-    Q_EMIT progressed(done, total);
+    Q_EMIT Progressed(done, total);
 }
 
 void TClassResults::Cancel() {
@@ -267,7 +267,7 @@ void TClassResults::Finish(judge::Result result) {
     }
     running_ = false;
     ShowResult(folder_, missionKey_, std::move(result));
-    Q_EMIT finished();
+    Q_EMIT Finished();
 }
 
 void TClassResults::ShowResult(const QString& folder, const QString& missionKey,
@@ -346,7 +346,7 @@ QString TClassResults::Summary() const {
 void TClassResults::ChooseRow(int row) {
     const QTableWidgetItem* file = row >= 0 ? table_->item(row, ccFile) : nullptr;
     if (file != nullptr) {
-        Q_EMIT programChosen(file->data(Qt::UserRole).toString(), missionKey_);
+        Q_EMIT ProgramChosen(file->data(Qt::UserRole).toString(), missionKey_);
     }
 }
 

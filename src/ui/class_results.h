@@ -93,11 +93,11 @@ public:
 
 Q_SIGNALS:
     // A row was chosen: its program, to be loaded and run on the mission.
-    void programChosen(const QString& path, const QString& missionKey);
+    void ProgramChosen(const QString& path, const QString& missionKey);
     // A run of the judging has finished (done of all).
-    void progressed(int done, int total);
+    void Progressed(int done, int total);
     // The judging has ended, done or cancelled, and the table shows it.
-    void finished();
+    void Finished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -709,9 +709,9 @@ void TMainForm::SetSimulator(TSimulatorForm* window) {
     simulator_ = window;
     simImage_.reset();
     if (simulator_ != nullptr) {
-        connect(simulator_, &TSimulatorForm::runningStepChanged, this,
+        connect(simulator_, &TSimulatorForm::RunningStepChanged, this,
                 &TMainForm::RunningStepChanged);
-        connect(simulator_, &TSimulatorForm::programChosen, this, &TMainForm::LoadAndRun);
+        connect(simulator_, &TSimulatorForm::ProgramChosen, this, &TMainForm::LoadAndRun);
         ForwardProgramMode();
     }
 }

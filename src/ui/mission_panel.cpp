@@ -176,7 +176,7 @@ TMissionPanel::TMissionPanel(QWidget* parent) : QFrame(parent) {
 bool TMissionPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == result_ && event->type() == QEvent::MouseButtonRelease && decidedAt_ &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        Q_EMIT verdictClicked(*decidedAt_);
+        Q_EMIT VerdictClicked(*decidedAt_);
         return true;
     }
     return QFrame::eventFilter(watched, event);

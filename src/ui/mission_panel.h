@@ -73,7 +73,7 @@ public:
 
 Q_SIGNALS:
     // The decided verdict was clicked: the moment it was decided.
-    void verdictClicked(kavrin::sim::VirtualTime at);
+    void VerdictClicked(kavrin::sim::VirtualTime at);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

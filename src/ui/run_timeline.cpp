@@ -31,7 +31,7 @@ TRunTimeline::TRunTimeline(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     setMinimumHeight(fontMetrics().height() + 2 * kMarkTopPx);
     // Only the user's moves go out; Follow blocks its own.
     connect(this, &QSlider::valueChanged, this,
-            [this](int ms) { Q_EMIT moved(static_cast<sim::VirtualTime>(ms) * sim::kMicrosPerMs); });
+            [this](int ms) { Q_EMIT Moved(static_cast<sim::VirtualTime>(ms) * sim::kMicrosPerMs); });
 }
 
 void TRunTimeline::Follow(const sim::RunRecord& record, sim::VirtualTime at) {

@@ -27,7 +27,7 @@ public:
 
 Q_SIGNALS:
     // The user moved the handle (dragged, a key, a click, MoveTo).
-    void moved(kavrin::sim::VirtualTime t);
+    void Moved(kavrin::sim::VirtualTime t);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

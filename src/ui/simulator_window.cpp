@@ -260,13 +260,13 @@ void TSimulatorForm::ConnectControls() {
     connect(speedBox_, &QComboBox::activated, this,
             [this](int index) { SetSpeedQuarters(speedBox_->itemData(index).toInt()); });
     connect(nextButton_, &QPushButton::clicked, this, &TSimulatorForm::RunNextStep);
-    connect(timeline_, &TRunTimeline::moved, this, &TSimulatorForm::TimelineMoved);
+    connect(timeline_, &TRunTimeline::Moved, this, &TSimulatorForm::TimelineMoved);
     connect(timeline_, &QSlider::sliderReleased, this, [this] {
         if (timeline_->AtEnd()) {
             ReturnToLive();
         }
     });
-    connect(panel_, &TMissionPanel::verdictClicked, this,
+    connect(panel_, &TMissionPanel::VerdictClicked, this,
             [this](sim::VirtualTime at) { timeline_->MoveTo(at); });
     connect(arenaBox_, &QComboBox::activated, this, &TSimulatorForm::ArenaChosen);
     connect(missionBox_, &QComboBox::activated, this, &TSimulatorForm::MissionChosen);
@@ -275,7 +275,7 @@ void TSimulatorForm::ConnectControls() {
         SendLine(input_->text());
         input_->clear();
     });
-    connect(view_, &TArenaView::robotMoved, this, [this] {
+    connect(view_, &TArenaView::RobotMoved, this, [this] {
         CheckMission();  // a move by hand decides a mission under way
         UpdateControls();
     });
@@ -635,7 +635,7 @@ bool TSimulatorForm::JudgeFolder(const QString& folder) {
     }
     auto* results = new TClassResults(this);
     results->setAttribute(Qt::WA_DeleteOnClose);
-    connect(results, &TClassResults::programChosen, this, &TSimulatorForm::ShowPupilProgram);
+    connect(results, &TClassResults::ProgramChosen, this, &TSimulatorForm::ShowPupilProgram);
     classResults_ = results;
     results->Start(folder, found.files, *mission, missionKey_, programMode_, programSensors_);
     results->resize(results->sizeHint());
@@ -649,7 +649,7 @@ void TSimulatorForm::ShowPupilProgram(const QString& path, const QString& missio
     if (missionKey != missionKey_ && !SetMission(missionKey)) {
         return;
     }
-    Q_EMIT programChosen(path);
+    Q_EMIT ProgramChosen(path);
 }
 
 void TSimulatorForm::ChooseArenaFile() {
@@ -838,7 +838,7 @@ void TSimulatorForm::UpdateStep() {
     const sim::RunningStep step = ShownStep();
     if (!SameStep(step, shownStep_)) {
         shownStep_ = step;
-        Q_EMIT runningStepChanged(step);
+        Q_EMIT RunningStepChanged(step);
     }
 }
 

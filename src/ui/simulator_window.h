@@ -157,10 +157,10 @@ public:
 Q_SIGNALS:
     // The step the window shows changed (its list, step, interrupted step or command), live or
     // in replay; a default RunningStep when none runs (off, program ended, window hidden).
-    void runningStepChanged(const kavrin::sim::RunningStep& step);
+    void RunningStepChanged(const kavrin::sim::RunningStep& step);
     // A pupil's program was chosen in the class's results: the main window loads it and runs
     // it (the mission it was judged on is on the table).
-    void programChosen(const QString& path);
+    void ProgramChosen(const QString& path);
 
 protected:
     bool event(QEvent* event) override;

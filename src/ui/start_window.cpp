@@ -84,7 +84,7 @@ void TIntroForm::Choose(model::TMode mode) {
     }
     modeChosen_ = true;
     hide();
-    Q_EMIT modeChosen(mode);
+    Q_EMIT ModeChosen(mode);
 }
 
 void TIntroForm::keyPressEvent(QKeyEvent* event) {
@@ -118,7 +118,7 @@ void TIntroForm::showEvent(QShowEvent* event) {
 void TIntroForm::closeEvent(QCloseEvent* event) {
     event->accept();
     if (!modeChosen_) {
-        Q_EMIT closedWithoutMode();
+        Q_EMIT ClosedWithoutMode();
     }
 }
 

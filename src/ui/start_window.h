@@ -28,13 +28,13 @@ public:
 
     QPushButton* BeginnerButton() const { return beginnerButton_; }
     QPushButton* AdvancedButton() const { return advancedButton_; }
-    bool ModeChosen() const { return modeChosen_; }
+    bool HasChosenMode() const { return modeChosen_; }
 
 Q_SIGNALS:
     // A mode was chosen; the window has hidden itself. Emitted once per run.
-    void modeChosen(kavrin::model::TMode mode);
+    void ModeChosen(kavrin::model::TMode mode);
     // The window was closed by system means before a mode was chosen.
-    void closedWithoutMode();
+    void ClosedWithoutMode();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -139,7 +139,7 @@ TServoSpinEdit::TServoSpinEdit(QWidget* parent) : QSpinBox(parent) {
 void TServoSpinEdit::keyReleaseEvent(QKeyEvent* event) {
     QSpinBox::keyReleaseEvent(event);
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        Q_EMIT enterReleased();
+        Q_EMIT EnterReleased();
     }
 }
 
@@ -252,9 +252,9 @@ void TTestForm::BuildControls() {
     connect(lServoSpinEdit_, &QSpinBox::editingFinished, this, [this] { LeftPulseChange(true); });
     connect(rServoSpinEdit_, &QSpinBox::editingFinished, this, [this] { RightPulseChange(true); });
     // Enter hands the focus to the side's scroll bar; leaving the spin edit commits the value.
-    connect(lServoSpinEdit_, &TServoSpinEdit::enterReleased, this,
+    connect(lServoSpinEdit_, &TServoSpinEdit::EnterReleased, this,
             [this] { leftTireSpeed_->setFocus(); });
-    connect(rServoSpinEdit_, &TServoSpinEdit::enterReleased, this,
+    connect(rServoSpinEdit_, &TServoSpinEdit::EnterReleased, this,
             [this] { rightTireSpeed_->setFocus(); });
     connect(leftCheckBox_, &QCheckBox::toggled, this, &TTestForm::CheckBoxClick);
     connect(rightCheckBox_, &QCheckBox::toggled, this, &TTestForm::CheckBoxClick);
@@ -437,7 +437,7 @@ void TTestForm::RunEnded(int portSlot) {
             ReleasePort();
         }
     }
-    Q_EMIT runFinished(portSlot_);
+    Q_EMIT RunFinished(portSlot_);
 }
 
 void TTestForm::StartTest(int portSlot) {
@@ -475,7 +475,7 @@ void TTestForm::ExchangeDone(int sensorByte) {
 
 void TTestForm::ShowSensorByte(int sensorByte) {
     botPanel_->ShowSensors(link::DecodeSensors(sensorByte));
-    Q_EMIT sensorsShown(sensorByte);
+    Q_EMIT SensorsShown(sensorByte);
 }
 
 void TTestForm::LeftPulseChange(bool fromSpinEdit) {

@@ -45,7 +45,7 @@ public:
     explicit TServoSpinEdit(QWidget* parent = nullptr);
 
 Q_SIGNALS:
-    void enterReleased();
+    void EnterReleased();
 
 protected:
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -109,9 +109,9 @@ public:
 
 Q_SIGNALS:
     // An exchange's sensor byte has been shown (kNoSensorAnswer when the robot was silent).
-    void sensorsShown(int sensorByte);
+    void SensorsShown(int sensorByte);
     // A run has ended; portSlot is the slot the test goes on over, or kNoPortSlot.
-    void runFinished(int portSlot);
+    void RunFinished(int portSlot);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -279,14 +279,14 @@ TEST_F(ClassJudging, ACancelledJudgingStopsSaysSoAndSavesNothing) {
     EXPECT_TRUE(results->Running());
     EXPECT_FALSE(results->CsvButton()->isEnabled());
     bool cancelled = false;
-    QObject::connect(results, &TClassResults::progressed, results, [&](int, int total) {
+    QObject::connect(results, &TClassResults::Progressed, results, [&](int, int total) {
         EXPECT_EQ(total, kPrograms);
         if (!std::exchange(cancelled, true)) {
             EXPECT_TRUE(results->Running());  // the window heard of it while the runs went on
             QTest::mouseClick(results->CancelButton(), Qt::LeftButton);
         }
     });
-    QSignalSpy finished(results, &TClassResults::finished);
+    QSignalSpy finished(results, &TClassResults::Finished);
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, kWaitMs));
     ASSERT_TRUE(cancelled);
     ASSERT_TRUE(results->Result().has_value());

@@ -44,7 +44,7 @@ void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
 TEST(StartWindowKeys, ArrowsMoveBetweenTheButtonsAndEnterOrSpaceChooses) {
     for (const Qt::Key choose : {Qt::Key_Return, Qt::Key_Space}) {
         TIntroForm form;
-        QSignalSpy chosen(&form, &TIntroForm::modeChosen);
+        QSignalSpy chosen(&form, &TIntroForm::ModeChosen);
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
         EXPECT_TRUE(form.BeginnerButton()->hasFocus());

@@ -332,7 +332,7 @@ TEST_F(RunTest, TheServoTestDownloadShowsProgressAndKeepsThePortForTheExchange) 
     TTestForm test(*main.Document(), *run);
     test.Link().SetSelectedPort("SIM");
     test.show();
-    QSignalSpy ended(&test, &TTestForm::runFinished);
+    QSignalSpy ended(&test, &TTestForm::RunFinished);
     QTest::mouseClick(test.RunTestButton(), Qt::LeftButton);
     EXPECT_TRUE(run->Busy());
     ASSERT_TRUE(ended.wait(kRunWaitMs));
@@ -342,7 +342,7 @@ TEST_F(RunTest, TheServoTestDownloadShowsProgressAndKeepsThePortForTheExchange) 
     ASSERT_NE(test.PortSlot(), link::kNoPortSlot);
     EXPECT_TRUE(test.Testing());
 
-    QSignalSpy shown(&test, &TTestForm::sensorsShown);
+    QSignalSpy shown(&test, &TTestForm::SensorsShown);
     ASSERT_TRUE(shown.wait(kRunWaitMs));
     EXPECT_NE(shown.last().first().toInt(), link::kNoSensorAnswer);
     test.close();

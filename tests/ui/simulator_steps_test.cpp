@@ -323,7 +323,7 @@ TEST(SimulatorSteps, AFailedMissionSaysItsStepAndItsClickShowsThatMoment) {
 
 TEST(SimulatorSteps, TheStepShownIsAnnouncedLiveInReplayAndNoneWhenOff) {
     TWindow w;
-    QSignalSpy spy(&w.window, &TSimulatorForm::runningStepChanged);
+    QSignalSpy spy(&w.window, &TSimulatorForm::RunningStepChanged);
     w.Start(WallProgram());
     for (int i = 0; i < 600; ++i) {
         w.window.Advance(kFrame);

@@ -41,10 +41,10 @@ TEST(StartWindow, EitherButtonFixesTheModeOnce) {
     for (const auto& [button, mode] : {std::pair{0, model::TMode::Beginner}, std::pair{1, model::TMode::Advanced}}) {
         TIntroForm form;
         TMainForm main;
-        QObject::connect(&form, &TIntroForm::modeChosen, &main,
+        QObject::connect(&form, &TIntroForm::ModeChosen, &main,
                          [&main](model::TMode m) { main.ShowForMode(m); });
-        QSignalSpy chosen(&form, &TIntroForm::modeChosen);
-        QSignalSpy closed(&form, &TIntroForm::closedWithoutMode);
+        QSignalSpy chosen(&form, &TIntroForm::ModeChosen);
+        QSignalSpy closed(&form, &TIntroForm::ClosedWithoutMode);
         form.show();
         QPushButton* pressed = button == 0 ? form.BeginnerButton() : form.AdvancedButton();
         QPushButton* other = button == 0 ? form.AdvancedButton() : form.BeginnerButton();
@@ -65,8 +65,8 @@ TEST(StartWindow, EitherButtonFixesTheModeOnce) {
 
 TEST(StartWindow, ClosingBeforeAChoiceEndsTheRun) {
     TIntroForm form;
-    QSignalSpy chosen(&form, &TIntroForm::modeChosen);
-    QSignalSpy closed(&form, &TIntroForm::closedWithoutMode);
+    QSignalSpy chosen(&form, &TIntroForm::ModeChosen);
+    QSignalSpy closed(&form, &TIntroForm::ClosedWithoutMode);
     form.show();
     form.close();
     EXPECT_EQ(closed.count(), 1);

@@ -126,7 +126,7 @@ protected:
         simulator_.SetRunning(false);
         ASSERT_TRUE(run_->StepVariables().has_value());
     }
-    void Emit(const sim::RunningStep& step) { Q_EMIT simulator_.runningStepChanged(step); }
+    void Emit(const sim::RunningStep& step) { Q_EMIT simulator_.RunningStepChanged(step); }
     TActionGrid* Grid(int list) { return main_.Grid(list); }
     TStepMark Mark(int list) { return Grid(list)->StepMark(); }
 

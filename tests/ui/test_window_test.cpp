@@ -123,7 +123,7 @@ class TestWindow : public ::testing::Test {
 protected:
     int OpenRobotSlot() { return pool.OpenPortSlot("COM1").slot; }
     void AwaitExchanges(int count) {
-        QSignalSpy shown(&form, &TTestForm::sensorsShown);
+        QSignalSpy shown(&form, &TTestForm::SensorsShown);
         ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() >= count; }));
     }
 
@@ -330,7 +330,7 @@ TEST_F(TestWindow, ASilentRobotShowsEverySensorWithoutHoldingUpTheWindow) {
     form.LeftTireSpeed()->setValue(800);
     EXPECT_EQ(form.LServoSpinEdit()->value(), 800);
 
-    QSignalSpy shown(&form, &TTestForm::sensorsShown);
+    QSignalSpy shown(&form, &TTestForm::SensorsShown);
     robot->OpenGate();
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() >= 1; }));
     EXPECT_EQ(shown.first().first().toInt(), link::kNoSensorAnswer);
@@ -345,7 +345,7 @@ TEST_F(TestWindow, ARunThatFindsNoRobotSaysSoAndLeavesTheTestStopped) {
                      [&](const QString& text) { messages.append(text); });
     robot->Set(0, true);  // nothing on COM1 identifies itself
     form.show();
-    QSignalSpy finished(&form, &TTestForm::runFinished);
+    QSignalSpy finished(&form, &TTestForm::RunFinished);
     QTest::mouseClick(form.RunTestButton(), Qt::LeftButton);
     EXPECT_FALSE(form.RunTestButton()->isEnabled());  // one download at a time
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
@@ -404,14 +404,14 @@ TEST(TestWindowOnTheVirtualRobot, RunsTheTestProgramAndFollowsItsSensors) {
     form.LServoSpinEdit()->setValue(800);
     form.RServoSpinEdit()->setValue(700);
 
-    QSignalSpy finished(&form, &TTestForm::runFinished);
+    QSignalSpy finished(&form, &TTestForm::RunFinished);
     QTest::mouseClick(form.RunTestButton(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
     EXPECT_EQ(messages, QStringList{});
     ASSERT_NE(form.PortSlot(), link::kNoPortSlot);
     ASSERT_TRUE(form.Testing());
 
-    QSignalSpy shown(&form, &TTestForm::sensorsShown);
+    QSignalSpy shown(&form, &TTestForm::SensorsShown);
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() >= 2; }));
     EXPECT_EQ(shown.last().first().toInt(), 0);  // in the open
     EXPECT_EQ(body.leftServoUs, 1600u);          // pulse units of 2 us
