@@ -11,6 +11,7 @@
 // The compact form keeps inputs small and puts every mutated byte on a step's meaning.
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -22,7 +23,6 @@
 #include "compact_program.h"
 #include "model/kvn_file.h"
 #include "resources/resources.h"
-#include "seen_set.h"
 #include "tokenizer/tokenizer.h"
 
 namespace {
@@ -75,12 +75,26 @@ struct Reused {
     // The motion template, loaded once (BuildCode loads it and fills it; this fills a copy).
     codegen::TProgramText motionTemplate = LoadedTemplate();
     tokenizer::TTokenizer tokenizer;
-    // What has been checked already: the generator's run is a function of the program's record
-    // and the mode, the tokenizer's of its text, and most inputs repeat one or the other (a
-    // byte the encoding ignores, a step for a full list, a sensor set in Beginner mode), so
-    // neither is run again on what it has checked before.
-    fuzz::TSeenSet seenPrograms;
-    fuzz::TSeenSet seenSources;
+    // The program generated last, and the text the tokenizer was given last. Many mutations
+    // leave the program as it was (a byte the encoding ignores, a step for a full list), or its
+    // text (a sensor set in Beginner mode); the generator's run is a function of the program and
+    // the mode, the tokenizer's of its text, so neither is run again on what it has just checked.
+    model::TActionProgram lastProgram;
+    std::uint8_t lastFlags = 0;
+    bool anyProgram = false;
+    std::array<char, tokenizer::kMaxSourceLength> lastSource{};
+    std::size_t lastLength = 0;
+    bool anySource = false;
+
+    bool SameAsLast(const std::string& source) const {
+        return anySource && source.size() == lastLength &&
+               std::memcmp(source.data(), lastSource.data(), lastLength) == 0;
+    }
+    void Remember(const std::string& source) {
+        std::memcpy(lastSource.data(), source.data(), source.size());
+        lastLength = source.size();
+        anySource = true;
+    }
 
     static codegen::TProgramText LoadedTemplate() {
         codegen::TProgramText t;
@@ -117,7 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(decoded.ok && fuzz::SameProgram(r.expanded, r.program));
     }
     Check(Show(r.program) > 0 || r.program.Count(model::kMainList) == 0);
-    if (!r.seenPrograms.Insert(fuzz::Hash(model::EncodeRecord(r.program, mode), flags & 3))) return 0;
+    if (r.anyProgram && (flags & 3) == r.lastFlags && fuzz::SameProgram(r.program, r.lastProgram)) return 0;
+    r.lastProgram = r.program;
+    r.lastFlags = flags & 3;
+    r.anyProgram = true;
 
     // A copy for this run: what a run allocates it frees, as libFuzzer's leak check expects (a
     // run that ends with more blocks than it began with is run again, and the heap scanned).
@@ -126,7 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string source;
     if (!text.TextForTokenizer(source).ok) return 0;
 
-    if (!r.seenSources.Insert(fuzz::Hash(source, 0))) return 0;
+    if (r.SameAsLast(source)) return 0;
+    r.Remember(source);
     Check(r.tokenizer.LoadSource(source));
     const tokenizer::TTokenizerResult& result = r.tokenizer.Result();
     if (r.tokenizer.Tokenize() == 1) {
