@@ -8,8 +8,7 @@ namespace kavrin::test {
 
 class TLanguageScope {
 public:
-    explicit TLanguageScope(resources::TLanguage language)
-        : before_(resources::CurrentLanguage()) {
+    explicit TLanguageScope(resources::TLanguage language) : before_(resources::CurrentLanguage()) {
         resources::SetLanguage(language);
     }
     ~TLanguageScope() { resources::SetLanguage(before_); }

@@ -3,7 +3,8 @@
 //
 //   kavrin [--language el|en] [FILE.kvn]          start; the file is loaded once the mode is chosen
 //   kavrin [--language el|en] --screenshots DIR   draw every window into DIR as PNG files and exit
-//          [--scale N]                            ... as on a screen of N pixels to the unit (2: the
+//          [--scale N]                            ... as on a screen of N pixels to the unit (2:
+//          the
 //                                                 pictures at 2x); also for a normal start
 //
 // The language: the option, else the "Language" setting, else the system's (link/user_data.h).

@@ -25,7 +25,8 @@ namespace kavrin::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: kavrin-cli compile SOURCE|- [--directives-only | --blocks | --image FILE | --listing]\n";
+    "usage: kavrin-cli compile SOURCE|- [--directives-only | --blocks | --image FILE | "
+    "--listing]\n";
 
 enum class OutputForm { kSummary, kDirectives, kBlocks, kImage, kListing };
 
@@ -145,8 +146,10 @@ void PrintListing(const std::string& text, const tokenizer::TTokenizerResult& r)
         for (std::size_t i = row; i < row + tokenizer::kRowBytes; ++i) {
             const int use = r.EepromUse[i] & kUseMask;
             char cell[4] = "   ";
-            if (use == tokenizer::kUseData) std::snprintf(cell, sizeof cell, " %02X", r.EepromImage[i]);
-            else if (use == tokenizer::kUseReserved) std::snprintf(cell, sizeof cell, " ..");
+            if (use == tokenizer::kUseData)
+                std::snprintf(cell, sizeof cell, " %02X", r.EepromImage[i]);
+            else if (use == tokenizer::kUseReserved)
+                std::snprintf(cell, sizeof cell, " ..");
             data |= use == tokenizer::kUseData || use == tokenizer::kUseReserved;
             line += cell;
         }
@@ -181,11 +184,20 @@ int RunCompile(Args args) {
         return 1;
     }
     switch (options.form) {
-        case OutputForm::kDirectives: PrintDirectives(r); break;
-        case OutputForm::kSummary: PrintSummary(r); break;
-        case OutputForm::kBlocks: PrintBlocks(r); break;
-        case OutputForm::kImage: return WriteImage(options.imageFile, r) ? 0 : 1;
-        case OutputForm::kListing: PrintListing(text, r); break;
+        case OutputForm::kDirectives:
+            PrintDirectives(r);
+            break;
+        case OutputForm::kSummary:
+            PrintSummary(r);
+            break;
+        case OutputForm::kBlocks:
+            PrintBlocks(r);
+            break;
+        case OutputForm::kImage:
+            return WriteImage(options.imageFile, r) ? 0 : 1;
+        case OutputForm::kListing:
+            PrintListing(text, r);
+            break;
     }
     return 0;
 }

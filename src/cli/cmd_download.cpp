@@ -38,8 +38,8 @@ constexpr char kUsage[] =
 constexpr int kProgressBarWidth = 40;
 
 // Headings used when the string table has none.
-constexpr std::string_view kFallbackHeadings[] = {"Port:", "Device type:", "Version:",
-                                                  "Test loop:", "Echo:"};
+constexpr std::string_view kFallbackHeadings[] = {
+    "Port:", "Device type:", "Version:", "Test loop:", "Echo:"};
 
 struct Options : ProgramOptions {
     std::string port{link::kAutoPort};
@@ -132,7 +132,8 @@ private:
             return;
         }
         const int filled = done_ * kProgressBarWidth / total_;
-        std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+        std::fprintf(stderr, "\r[%s%s] %3d%%",
+                     std::string(static_cast<std::size_t>(filled), '#').c_str(),
                      std::string(static_cast<std::size_t>(kProgressBarWidth - filled), '.').c_str(),
                      done_ * 100 / total_);
         std::fflush(stderr);
@@ -190,7 +191,8 @@ bool ParseOptions(Args args, Options& options, bool& help) {
 
 // The source text to tokenize: the file itself, or the program generated from a .kvn file.
 bool ReadSource(const Options& options, std::string& source) {
-    return IsActionFile(options.file) ? GenerateSource(options, source) : ReadSourceFile(options.file, source);
+    return IsActionFile(options.file) ? GenerateSource(options, source)
+                                      : ReadSourceFile(options.file, source);
 }
 
 // A port the platform does not list (a pseudo-terminal) can still be named by its device path.
@@ -230,7 +232,8 @@ bool WriteEeprom(const std::string& path) {
 
 // Why the download did not happen. A refused program is a message about its file: it names the
 // file, and a source's tokenizer error its place there as `compile` gives it.
-void PrintFailure(const Options& options, const std::string& source, const run::RunOutcome& outcome) {
+void PrintFailure(const Options& options, const std::string& source,
+                  const run::RunOutcome& outcome) {
     if (outcome.status != run::RunStatus::TokenizeFailed) {
         std::fprintf(stderr, "kavrin-cli: %s\n", FailureText(outcome).c_str());
         return;
@@ -243,7 +246,8 @@ void PrintFailure(const Options& options, const std::string& source, const run::
     } else if (IsActionFile(options.file)) {
         PrintFileMessage(options.file, outcome.tokenizerError);
     } else {
-        PrintSourceError(options.file, source, outcome.tokenizerError.c_str(), outcome.errorPos, outcome.errorLength);
+        PrintSourceError(options.file, source, outcome.tokenizerError.c_str(), outcome.errorPos,
+                         outcome.errorLength);
     }
 }
 

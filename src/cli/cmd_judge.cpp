@@ -37,7 +37,8 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: kavrin-cli judge --mission NAME|FILE [--mission NAME|FILE ...] FILE.kvn|FOLDER ...\n"
-    "                        [--csv FILE] [--report FILE.html] [--jobs N] [--advanced] [--sensors]\n"
+    "                        [--csv FILE] [--report FILE.html] [--jobs N] [--advanced] "
+    "[--sensors]\n"
     "Judges every program (a folder: every .kvn file in it) against every mission and prints one\n"
     "line for each; exit 0 when all passed, 4 when some did not.\n";
 constexpr unsigned kMaxJobs = 256;
@@ -94,7 +95,8 @@ int ParseArgs(Args args, JudgeOptions& options) {
 }
 
 // The files named, a folder by its .kvn files; false (with the message) when a folder has none.
-bool GatherPrograms(const std::vector<std::string>& names, std::vector<std::filesystem::path>& files) {
+bool GatherPrograms(const std::vector<std::string>& names,
+                    std::vector<std::filesystem::path>& files) {
     for (const std::string& name : names) {
         const std::filesystem::path path = fileio::PathFromUtf8(name);
         std::error_code ec;
@@ -104,7 +106,8 @@ bool GatherPrograms(const std::vector<std::string>& names, std::vector<std::file
         }
         judge::FolderPrograms found = judge::ProgramsInFolder(path);
         if (!found.error.empty()) {
-            std::fprintf(stderr, "kavrin-cli: cannot read the folder %s: %s\n", name.c_str(), found.error.c_str());
+            std::fprintf(stderr, "kavrin-cli: cannot read the folder %s: %s\n", name.c_str(),
+                         found.error.c_str());
             return false;
         }
         if (found.files.empty()) {
@@ -151,7 +154,8 @@ int RunJudge(Args args) {
     std::fflush(stdout);
     bool written = true;
     if (!options.csv.empty()) written = Write(options.csv, judge::CsvText(result)) && written;
-    if (!options.report.empty()) written = Write(options.report, judge::ReportHtml(result)) && written;
+    if (!options.report.empty())
+        written = Write(options.report, judge::ReportHtml(result)) && written;
     if (!written) return kExitFailed;
     return result.AllPassed() ? 0 : kExitNotPassed;
 }

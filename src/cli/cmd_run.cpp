@@ -28,7 +28,8 @@ namespace kavrin::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: kavrin-cli run SOURCE|FILE.kvn [--advanced] [--sensors] [--seconds N] [--input TEXT] [--trace]\n"
+    "usage: kavrin-cli run SOURCE|FILE.kvn [--advanced] [--sensors] [--seconds N] [--input TEXT] "
+    "[--trace]\n"
     "       kavrin-cli run --held [--seconds N] [--input TEXT] [--trace]\n";
 constexpr double kDefaultSeconds = 10.0;
 constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;  // output is printed as it comes
@@ -48,7 +49,8 @@ public:
     }
     void Trace(const sim::BodyEvent& e) {
         if (!atLineStart_) std::putchar('\n');
-        std::printf("%.6f %s\n", static_cast<double>(e.time) / sim::kMicrosPerSecond, sim::DescribeEvent(e).c_str());
+        std::printf("%.6f %s\n", static_cast<double>(e.time) / sim::kMicrosPerSecond,
+                    sim::DescribeEvent(e).c_str());
         atLineStart_ = true;
     }
 
@@ -73,9 +75,11 @@ int RunRun(Args args) {
         options.input = a[++i];
         return true;
     };
-    if (const int code = ParseVirtualRunArgs(args, kUsage, options, takeOwn); code >= 0) return code;
+    if (const int code = ParseVirtualRunArgs(args, kUsage, options, takeOwn); code >= 0)
+        return code;
     sim::Eeprom image{};
-    if (options.held ? !LoadHeldImage(image) : !CompileProgramImage(options.program, image)) return kExitFailed;
+    if (options.held ? !LoadHeldImage(image) : !CompileProgramImage(options.program, image))
+        return kExitFailed;
 
     Printer printer;
     sim::RecordingBody body;
@@ -83,7 +87,8 @@ int RunRun(Args args) {
     sim::Processor cpu(body);
     if (options.trace) {
         body.onEvent = [&printer, &cpu](const sim::BodyEvent& e) {
-            for (const sim::HostByte& b : cpu.TakeHostOutput()) printer.Output(b.byte);  // sent before
+            for (const sim::HostByte& b : cpu.TakeHostOutput())
+                printer.Output(b.byte);  // sent before
             printer.Trace(e);
         };
     }
@@ -95,13 +100,18 @@ int RunRun(Args args) {
         for (const sim::HostByte& b : cpu.TakeHostOutput()) printer.Output(b.byte);
     }
     std::fflush(stdout);
-    const double at = static_cast<double>(cpu.Halted() ? cpu.StopTime() : std::min(cpu.Now(), end)) / sim::kMicrosPerSecond;
+    const double at =
+        static_cast<double>(cpu.Halted() ? cpu.StopTime() : std::min(cpu.Now(), end)) /
+        sim::kMicrosPerSecond;
     if (cpu.State() == sim::ProcessorState::Faulted) {
-        std::fprintf(stderr, "kavrin-cli: the program stopped at %.6f s: %s\n", at, cpu.Diagnostic().c_str());
+        std::fprintf(stderr, "kavrin-cli: the program stopped at %.6f s: %s\n", at,
+                     cpu.Diagnostic().c_str());
         return kExitFailed;
     }
-    if (cpu.Halted()) std::fprintf(stderr, "kavrin-cli: the program ended with %s\n", cpu.StopReason().c_str());
-    else std::fprintf(stderr, "kavrin-cli: still running after %.6f s\n", at);
+    if (cpu.Halted())
+        std::fprintf(stderr, "kavrin-cli: the program ended with %s\n", cpu.StopReason().c_str());
+    else
+        std::fprintf(stderr, "kavrin-cli: still running after %.6f s\n", at);
     return 0;
 }
 

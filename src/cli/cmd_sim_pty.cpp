@@ -29,9 +29,10 @@ int RunSimPty(Args args) {
     bool untilEndOfInput = false;
     for (std::string_view arg : args) {
         if (arg == "--help" || arg == "-h") {
-            std::fputs("usage: kavrin-cli sim-pty [--stdin]\n"
-                       "  --stdin   stop when standard input ends (for scripts)\n",
-                       stdout);
+            std::fputs(
+                "usage: kavrin-cli sim-pty [--stdin]\n"
+                "  --stdin   stop when standard input ends (for scripts)\n",
+                stdout);
             return 0;
         }
         if (arg == "--stdin") {

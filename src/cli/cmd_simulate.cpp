@@ -44,15 +44,18 @@ namespace kavrin::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena NAME|FILE]\n"
-    "                           [--start X,Y,HEADING] [--seconds N] [--trace] [--timeline FILE.csv|-]\n"
-    "       kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission NAME|FILE\n"
+    "usage: kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena "
+    "NAME|FILE]\n"
+    "                           [--start X,Y,HEADING] [--seconds N] [--trace] [--timeline "
+    "FILE.csv|-]\n"
+    "       kavrin-cli simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission "
+    "NAME|FILE\n"
     "                           [--seconds N] [--trace] [--timeline FILE.csv|-]\n"
     "       kavrin-cli simulate --list-missions\n"
     "arenas: open, wall-ahead, corridor, maze, or a file\n"
     "missions: see --list-missions, or a file\n";
 constexpr double kDefaultSeconds = 20.0;
-constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;        // events are printed as they come
+constexpr sim::VirtualTime kSlice = 10 * sim::kMicrosPerMs;  // events are printed as they come
 constexpr sim::VirtualTime kTraceEvery = 100 * sim::kMicrosPerMs;  // a pose line this often
 
 // seconds stays 0 when not given: the default depends on the mission.
@@ -65,11 +68,14 @@ struct SimulateOptions : VirtualRunOptions {
 };
 
 // Where the run's own lines go: standard output, unless the timeline takes it.
-std::FILE* Report(const SimulateOptions& options) { return options.timeline == "-" ? stderr : stdout; }
+std::FILE* Report(const SimulateOptions& options) {
+    return options.timeline == "-" ? stderr : stdout;
+}
 
 // Writes the run's record as CSV; false (with the reason on standard error) when it cannot.
 bool WriteTimeline(const sim::Simulation& simulation, const std::string& name) {
-    const std::string csv = TimelineCsv(simulation.Record(), simulation.SampleNow(), simulation.Body().CurrentPose());
+    const std::string csv =
+        TimelineCsv(simulation.Record(), simulation.SampleNow(), simulation.Body().CurrentPose());
     if (name == "-") {
         std::fwrite(csv.data(), 1, csv.size(), stdout);
         return std::fflush(stdout) == 0;
@@ -107,7 +113,8 @@ int ListMissions() {
     std::size_t width = 0;
     for (const std::string& name : sim::BuiltInMissionNames()) width = std::max(width, name.size());
     for (const std::string& name : sim::BuiltInMissionNames()) {
-        std::printf("%-*s  %s\n", static_cast<int>(width), name.c_str(), sim::BuiltInMission(name)->title.c_str());
+        std::printf("%-*s  %s\n", static_cast<int>(width), name.c_str(),
+                    sim::BuiltInMission(name)->title.c_str());
     }
     return 0;
 }
@@ -121,12 +128,17 @@ struct TimedLine {
 // Runs the mission's program until the mission is decided or the time is up; prints its events
 // (and with --trace the world's and the pose) and the verdict. A program that breaks one of the
 // mission's rules does not run.
-int RunMission(sim::Simulation& simulation, const SimulateOptions& options, const std::optional<sim::RuleBreak>& broken) {
+int RunMission(sim::Simulation& simulation, const SimulateOptions& options,
+               const std::optional<sim::RuleBreak>& broken) {
     const sim::MissionJudge& judge = *simulation.Judge();
     std::FILE* report = Report(options);
     if (broken) {
-        std::fprintf(report, "%s\n", sim::VerdictText(judge.GetMission(), sim::RuleOutcome(judge.GetMission(), *broken)).c_str());
-        if (!options.timeline.empty() && !WriteTimeline(simulation, options.timeline)) return kExitFailed;
+        std::fprintf(
+            report, "%s\n",
+            sim::VerdictText(judge.GetMission(), sim::RuleOutcome(judge.GetMission(), *broken))
+                .c_str());
+        if (!options.timeline.empty() && !WriteTimeline(simulation, options.timeline))
+            return kExitFailed;
         return kExitNotPassed;
     }
     const sim::VirtualTime end = judge::MissionRunEnd(judge.GetMission(), options.seconds);
@@ -145,15 +157,20 @@ int RunMission(sim::Simulation& simulation, const SimulateOptions& options, cons
         }
         std::stable_sort(lines.begin(), lines.end(),
                          [](const TimedLine& a, const TimedLine& b) { return a.time < b.time; });
-        for (const TimedLine& line : lines) std::fprintf(report, "%.3f %s\n", Seconds(line.time), line.text.c_str());
+        for (const TimedLine& line : lines)
+            std::fprintf(report, "%.3f %s\n", Seconds(line.time), line.text.c_str());
         simulation.TakeHostOutput();
-        if (simulation.TakeStopNotice() && simulation.Cpu().State() == sim::ProcessorState::Faulted) {
-            std::fprintf(stderr, "kavrin-cli: the program stopped at %.6f s: %s\n", Seconds(simulation.Cpu().StopTime()),
+        if (simulation.TakeStopNotice() &&
+            simulation.Cpu().State() == sim::ProcessorState::Faulted) {
+            std::fprintf(stderr, "kavrin-cli: the program stopped at %.6f s: %s\n",
+                         Seconds(simulation.Cpu().StopTime()),
                          simulation.Cpu().Diagnostic().c_str());
         }
     }
-    std::fprintf(report, "%s\n", sim::VerdictText(judge.GetMission(), sim::MissionOutcomeNow(simulation)).c_str());
-    if (!options.timeline.empty() && !WriteTimeline(simulation, options.timeline)) return kExitFailed;
+    std::fprintf(report, "%s\n",
+                 sim::VerdictText(judge.GetMission(), sim::MissionOutcomeNow(simulation)).c_str());
+    if (!options.timeline.empty() && !WriteTimeline(simulation, options.timeline))
+        return kExitFailed;
     return judge.GetVerdict() == sim::Verdict::Passed ? 0 : kExitNotPassed;
 }
 
@@ -172,7 +189,8 @@ int RunSimulate(Args args) {
             options.mission = a[++i];
         } else if (a[i] == "--start" && hasValue) {
             if (!ParseStart(a[i + 1], options.start)) {  // refused: the usage follows
-                std::fprintf(stderr, "kavrin-cli: --start %s: give X,Y,HEADING as three finite numbers\n",
+                std::fprintf(stderr,
+                             "kavrin-cli: --start %s: give X,Y,HEADING as three finite numbers\n",
                              std::string(a[i + 1]).c_str());
                 return false;
             }
@@ -183,7 +201,8 @@ int RunSimulate(Args args) {
         }
         return true;
     };
-    if (const int code = ParseVirtualRunArgs(args, kUsage, options, takeOwn); code >= 0) return code;
+    if (const int code = ParseVirtualRunArgs(args, kUsage, options, takeOwn); code >= 0)
+        return code;
     // A mission brings its own table and start.
     if (!options.mission.empty() && (!options.arena.empty() || options.hasStart)) {
         std::fputs(kUsage, stderr);
@@ -198,23 +217,30 @@ int RunSimulate(Args args) {
         }
         mission = std::move(found.mission);
     }
-    sim::ArenaResult arena = mission ? sim::ArenaResult{mission->arena, {}}
-                                     : sim::FindArena(options.arena.empty() ? std::string(sim::kDefaultArena) : options.arena);
+    sim::ArenaResult arena =
+        mission ? sim::ArenaResult{mission->arena, {}}
+                : sim::FindArena(options.arena.empty() ? std::string(sim::kDefaultArena)
+                                                       : options.arena);
     if (!arena.arena) {
         std::fprintf(stderr, "kavrin-cli: %s\n", arena.error.c_str());
         return kExitFailed;
     }
     sim::Eeprom image{};
     std::optional<sim::StepVariables> variables;
-    if (options.held ? !LoadHeldImage(image) : !CompileProgramImage(options.program, image, &variables)) {
+    if (options.held ? !LoadHeldImage(image)
+                     : !CompileProgramImage(options.program, image, &variables)) {
         return kExitFailed;
     }
 
-    // The rules of what a program is made of concern its lists: a source or the held image has none.
+    // The rules of what a program is made of concern its lists: a source or the held image has
+    // none.
     std::optional<sim::RuleBreak> broken;
     if (mission && mission->rules.Any()) {
         if (options.held || !IsActionFile(options.program.file)) {
-            std::fputs("kavrin-cli: the mission's tiles and steps rules are checked for .kvn programs only\n", stderr);
+            std::fputs(
+                "kavrin-cli: the mission's tiles and steps rules are checked for .kvn programs "
+                "only\n",
+                stderr);
         } else {
             model::TActionProgram program;
             if (!LoadProgramFile(options.program, program)) return kExitFailed;
@@ -242,18 +268,22 @@ int RunSimulate(Args args) {
         for (const sim::WorldEvent& e : simulation.TakeEvents())
             std::fprintf(report, "%.3f %s\n", Seconds(e.time), sim::EventText(e).c_str());
         if (options.trace && simulation.Now() >= nextTrace) {
-            std::fprintf(report, "%.3f pose %s\n", Seconds(nextTrace), sim::PoseText(simulation.Body().CurrentPose()).c_str());
+            std::fprintf(report, "%.3f pose %s\n", Seconds(nextTrace),
+                         sim::PoseText(simulation.Body().CurrentPose()).c_str());
             nextTrace += kTraceEvery;
         }
         simulation.TakeHostOutput();  // the window shows it; here only the robot's way counts
-        if (simulation.TakeStopNotice() && simulation.Cpu().State() == sim::ProcessorState::Faulted) {
-            std::fprintf(stderr, "kavrin-cli: the program stopped at %.6f s: %s\n", Seconds(simulation.Cpu().StopTime()),
+        if (simulation.TakeStopNotice() &&
+            simulation.Cpu().State() == sim::ProcessorState::Faulted) {
+            std::fprintf(stderr, "kavrin-cli: the program stopped at %.6f s: %s\n",
+                         Seconds(simulation.Cpu().StopTime()),
                          simulation.Cpu().Diagnostic().c_str());
             faulted = true;
         }
     }
     std::fprintf(report, "pose %s\n", sim::PoseText(simulation.Body().CurrentPose()).c_str());
-    if (!options.timeline.empty() && !WriteTimeline(simulation, options.timeline)) return kExitFailed;
+    if (!options.timeline.empty() && !WriteTimeline(simulation, options.timeline))
+        return kExitFailed;
     return faulted ? kExitFailed : 0;
 }
 

@@ -15,7 +15,9 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+// windows.h first: the headers below build on it.
 #include <windows.h>
+
 #include <shellapi.h>
 #endif
 
@@ -41,15 +43,22 @@ constexpr Command kCommands[] = {
     {"run", kavrin::cli::RunRun,
      "run SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--seconds N] [--input TEXT] [--trace]"},
     {"simulate", kavrin::cli::RunSimulate,
-     "simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena NAME|FILE] [--start X,Y,HEADING]\n"
-     "           [--seconds N] [--trace] [--timeline FILE.csv|-]   drive the virtual robot on a table\n"
-     "  simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission NAME|FILE [--seconds N] [--trace]\n"
+     "simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] [--arena NAME|FILE] [--start "
+     "X,Y,HEADING]\n"
+     "           [--seconds N] [--trace] [--timeline FILE.csv|-]   drive the virtual robot on a "
+     "table\n"
+     "  simulate SOURCE|FILE.kvn|--held [--advanced] [--sensors] --mission NAME|FILE [--seconds N] "
+     "[--trace]\n"
      "           [--timeline FILE.csv|-]   judge a mission on the table (exit 4: not passed);\n"
-     "           --list-missions lists the built-ins; --timeline writes the run, a row every 20 ms"},
+     "           --list-missions lists the built-ins; --timeline writes the run, a row every 20 "
+     "ms"},
     {"judge", kavrin::cli::RunJudge,
-     "judge --mission NAME|FILE [--mission NAME|FILE ...] FILE.kvn|FOLDER ... [--csv FILE] [--report FILE.html]\n"
-     "           [--jobs N] [--advanced] [--sensors]   judge a class's programs against missions, a line\n"
-     "           each (exit 4: some not passed); --csv and --report write a table and a printable page"},
+     "judge --mission NAME|FILE [--mission NAME|FILE ...] FILE.kvn|FOLDER ... [--csv FILE] "
+     "[--report FILE.html]\n"
+     "           [--jobs N] [--advanced] [--sensors]   judge a class's programs against missions, "
+     "a line\n"
+     "           each (exit 4: some not passed); --csv and --report write a table and a printable "
+     "page"},
 };
 
 constexpr std::string_view kLanguageOption = "--language";
@@ -84,7 +93,8 @@ std::vector<std::string> Arguments(int argc, char** argv) {
     for (int i = 1; wide != nullptr && i < count; ++i) {
         const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
         std::string arg(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
-        if (size > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), size, nullptr, nullptr);
+        if (size > 1)
+            WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), size, nullptr, nullptr);
         args.push_back(std::move(arg));
     }
     LocalFree(wide);

@@ -32,7 +32,8 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image,
         // A source's error has its place in the file; a generated program's is in a text the
         // user never wrote.
         if (generated || r.ErrorMessage == nullptr) {
-            PrintFileMessage(options.file, r.ErrorMessage ? r.ErrorMessage : "the program does not compile");
+            PrintFileMessage(options.file,
+                             r.ErrorMessage ? r.ErrorMessage : "the program does not compile");
         } else {
             PrintSourceError(options.file, source, r.ErrorMessage, r.ErrorPos, r.ErrorLength);
         }
@@ -41,7 +42,8 @@ bool CompileProgramImage(const ProgramOptions& options, sim::Eeprom& image,
     // A KR1 image is 256 bytes of another instruction set: run as KR2 code it would do
     // something, but not what the program says.
     if (tokenizer::IsKr1Program(r)) {
-        std::fprintf(stderr, "kavrin-cli: %s is a KR1 program; the virtual robot runs KR2 programs only\n",
+        std::fprintf(stderr,
+                     "kavrin-cli: %s is a KR1 program; the virtual robot runs KR2 programs only\n",
                      options.file.c_str());
         return false;
     }
@@ -61,7 +63,8 @@ bool LoadHeldImage(sim::Eeprom& image) {
     std::string problem;
     if (path.empty() || !sim::LoadEepromFile(path, stored, &problem)) {
         PrintEepromProblem(problem);
-        std::fputs("kavrin-cli: the virtual robot holds no program (download one to SIM first)\n", stderr);
+        std::fputs("kavrin-cli: the virtual robot holds no program (download one to SIM first)\n",
+                   stderr);
         return false;
     }
     std::copy(stored.begin(), stored.end(), image.begin());
@@ -70,13 +73,15 @@ bool LoadHeldImage(sim::Eeprom& image) {
 
 void PrintEepromProblem(const std::string& problem) {
     if (!problem.empty()) {
-        std::fprintf(stderr, "kavrin-cli: %s; the virtual robot's EEPROM reads as empty\n", problem.c_str());
+        std::fprintf(stderr, "kavrin-cli: %s; the virtual robot's EEPROM reads as empty\n",
+                     problem.c_str());
     }
 }
 
 bool ParseRunSeconds(std::string_view text, double& seconds) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    return ec == std::errc() && end == text.data() + text.size() && seconds > 0 && seconds <= kMaxRunSeconds;
+    return ec == std::errc() && end == text.data() + text.size() && seconds > 0 &&
+           seconds <= kMaxRunSeconds;
 }
 
 bool TakeVirtualRunOption(Args args, std::size_t& i, VirtualRunOptions& options) {
@@ -89,8 +94,10 @@ bool TakeVirtualRunOption(Args args, std::size_t& i, VirtualRunOptions& options)
         options.trace = true;
     } else if (arg == "--seconds" && hasValue) {
         if (!ParseRunSeconds(args[++i], options.seconds)) {
-            std::fprintf(stderr, "kavrin-cli: --seconds %s: give a number of seconds above 0 and at most %.0f\n",
-                         std::string(args[i]).c_str(), kMaxRunSeconds);
+            std::fprintf(
+                stderr,
+                "kavrin-cli: --seconds %s: give a number of seconds above 0 and at most %.0f\n",
+                std::string(args[i]).c_str(), kMaxRunSeconds);
             return false;
         }
     } else if ((arg.starts_with("-") && arg != "-") || !options.program.file.empty()) {
@@ -101,7 +108,8 @@ bool TakeVirtualRunOption(Args args, std::size_t& i, VirtualRunOptions& options)
     return true;
 }
 
-int ParseVirtualRunArgs(Args args, const char* usage, VirtualRunOptions& options, const OwnOptionTaker& takeOwn) {
+int ParseVirtualRunArgs(Args args, const char* usage, VirtualRunOptions& options,
+                        const OwnOptionTaker& takeOwn) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (arg == "--help" || arg == "-h") {

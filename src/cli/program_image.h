@@ -56,6 +56,7 @@ using OwnOptionTaker = std::function<bool(Args args, std::size_t& i)>;
 // Reads a run command's arguments: --help, the command's own options (offered first), then the
 // shared ones. Returns -1 when the command should go on, else the exit code (0 after --help,
 // 2 after a usage error, with the usage printed).
-int ParseVirtualRunArgs(Args args, const char* usage, VirtualRunOptions& options, const OwnOptionTaker& takeOwn);
+int ParseVirtualRunArgs(Args args, const char* usage, VirtualRunOptions& options,
+                        const OwnOptionTaker& takeOwn);
 
 }  // namespace kavrin::cli

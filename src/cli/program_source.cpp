@@ -47,8 +47,9 @@ int ParseProgramArgs(std::span<const std::string_view> args, bool withSensors, c
 }
 
 bool ReadSourceFile(const std::string& name, std::string& text) {
-    const fileio::ReadResult read = fileio::ReadInputFile(fileio::PathFromUtf8(name), wire::kMaxSourceLength, text,
-                                                          fileio::Source::kFileOrStandardInput);
+    const fileio::ReadResult read =
+        fileio::ReadInputFile(fileio::PathFromUtf8(name), wire::kMaxSourceLength, text,
+                              fileio::Source::kFileOrStandardInput);
     // One character past the limit is kept: the length check that follows says what is wrong.
     if (read.Ok() || read.problem == fileio::ReadProblem::kTooLarge) return true;
     PrintFileMessage(name, "cannot read: " + read.Reason());
@@ -60,7 +61,8 @@ void PrintFileMessage(const std::string& name, const std::string& message) {
 }
 
 void PrintTooLong(const std::string& name) {
-    PrintFileMessage(name, "source is longer than " + std::to_string(wire::kMaxSourceLength) + " characters");
+    PrintFileMessage(
+        name, "source is longer than " + std::to_string(wire::kMaxSourceLength) + " characters");
 }
 
 SourceLocation Locate(const std::string& text, std::size_t offset) {
@@ -80,8 +82,8 @@ SourceLocation Locate(const std::string& text, std::size_t offset) {
     return loc;
 }
 
-void PrintSourceError(const std::string& name, const std::string& text, const char* message, int position,
-                      int length) {
+void PrintSourceError(const std::string& name, const std::string& text, const char* message,
+                      int position, int length) {
     const std::size_t pos = position > 0 ? static_cast<std::size_t>(position) : 0;
     const SourceLocation loc = Locate(text, pos);
     std::fprintf(stderr, "%s:%d:%d: error: %s\n", name.c_str(), loc.line, loc.column,

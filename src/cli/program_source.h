@@ -43,8 +43,8 @@ void PrintTooLong(const std::string& name);
 
 // A tokenizer's refusal of a source, as a compiler reports it: "NAME:LINE:COLUMN: error:
 // MESSAGE", the source line and a caret line under the span.
-void PrintSourceError(const std::string& name, const std::string& text, const char* message, int position,
-                      int length);
+void PrintSourceError(const std::string& name, const std::string& text, const char* message,
+                      int position, int length);
 
 // Where an offset lies: 1-based line and column, and the line's first offset and length.
 struct SourceLocation {

@@ -17,13 +17,15 @@
 namespace kavrin::cli {
 
 inline constexpr char kTimelineHeader[] =
-    "time_s,x_cm,y_cm,heading_deg,left_whisker,right_whisker,left_ir,right_ir,left_pulse,right_pulse,list,step";
+    "time_s,x_cm,y_cm,heading_deg,left_whisker,right_whisker,left_ir,right_ir,left_pulse,right_"
+    "pulse,list,step";
 
 // A sample's row; the pose is the sample's own unless given.
 std::string TimelineRow(const sim::RunSample& sample, const sim::Pose* pose = nullptr);
 
 // The header, the record's samples before the run's end and last the moment `last` at the end,
 // with the body's exact pose `lastPose`.
-std::string TimelineCsv(const sim::RunRecord& record, const sim::RunSample& last, const sim::Pose& lastPose);
+std::string TimelineCsv(const sim::RunRecord& record, const sim::RunSample& last,
+                        const sim::Pose& lastPose);
 
 }  // namespace kavrin::cli

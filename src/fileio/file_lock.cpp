@@ -20,8 +20,8 @@ namespace kavrin::fileio {
 
 FileLock::FileLock(const std::filesystem::path& lockFile, LockWait wait) {
     const HANDLE file = CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error_ = {static_cast<int>(GetLastError()), std::system_category()};
         return;
@@ -29,10 +29,12 @@ FileLock::FileLock(const std::filesystem::path& lockFile, LockWait wait) {
     // A synchronous handle: the call returns once the first byte's range is ours (or, not
     // waiting, at once).
     OVERLAPPED at{};
-    const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait == LockWait::kNotAtAll ? LOCKFILE_FAIL_IMMEDIATELY : 0);
+    const DWORD flags =
+        LOCKFILE_EXCLUSIVE_LOCK | (wait == LockWait::kNotAtAll ? LOCKFILE_FAIL_IMMEDIATELY : 0);
     if (!LockFileEx(file, flags, 0, 1, 0, &at)) {
         const DWORD error = GetLastError();
-        if (error != ERROR_LOCK_VIOLATION) error_ = {static_cast<int>(error), std::system_category()};
+        if (error != ERROR_LOCK_VIOLATION)
+            error_ = {static_cast<int>(error), std::system_category()};
         CloseHandle(file);
         return;
     }
@@ -90,7 +92,8 @@ void FileLock::Release() {
     if (fd_ >= 0) ::close(std::exchange(fd_, -1));  // drops the lock
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)), error_(other.error_) {}
+FileLock::FileLock(FileLock&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), error_(other.error_) {}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
     if (this != &other) {

@@ -18,21 +18,33 @@ namespace str = resources::str;
 // The reasons a user can act on, by name; none for the rest.
 int NamedReason(int error) {
     switch (error) {
-        case ENOENT: return str::kReasonNoSuchFile;
+        case ENOENT:
+            return str::kReasonNoSuchFile;
         case EACCES:
-        case EPERM: return str::kReasonAccessDenied;
-        case ENOSPC: return str::kReasonDiskFull;
-        case EROFS: return str::kReasonReadOnly;
-        case EISDIR: return str::kReasonIsFolder;
+        case EPERM:
+            return str::kReasonAccessDenied;
+        case ENOSPC:
+            return str::kReasonDiskFull;
+        case EROFS:
+            return str::kReasonReadOnly;
+        case EISDIR:
+            return str::kReasonIsFolder;
         case EINVAL:
-        case EILSEQ: return str::kReasonBadName;
-        case ENAMETOOLONG: return str::kReasonNameTooLong;
-        case ENOTDIR: return str::kReasonNotAFolder;
+        case EILSEQ:
+            return str::kReasonBadName;
+        case ENAMETOOLONG:
+            return str::kReasonNameTooLong;
+        case ENOTDIR:
+            return str::kReasonNotAFolder;
         case EBUSY:
-        case ETXTBSY: return str::kReasonInUse;
-        case EIO: return str::kReasonDiskError;
-        case EEXIST: return str::kReasonExists;
-        default: return 0;
+        case ETXTBSY:
+            return str::kReasonInUse;
+        case EIO:
+            return str::kReasonDiskError;
+        case EEXIST:
+            return str::kReasonExists;
+        default:
+            return 0;
     }
 }
 
@@ -44,16 +56,18 @@ std::string SystemWords(const std::error_code& error) {
 #if defined(_WIN32)
     if (error.category() == std::system_category()) {
         wchar_t* text = nullptr;
-        const DWORD length = FormatMessageW(
-            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-            nullptr, static_cast<DWORD>(error.value()), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        const DWORD length =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(error.value()), 0,
+                           reinterpret_cast<wchar_t*>(&text), 0, nullptr);
         words.clear();
         if (length > 0) {
-            const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                                 nullptr, nullptr);
+            const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length),
+                                                 nullptr, 0, nullptr, nullptr);
             words.resize(static_cast<std::size_t>(size));
-            WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), words.data(), size, nullptr,
-                                nullptr);
+            WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), words.data(), size,
+                                nullptr, nullptr);
         }
         LocalFree(text);
     }
@@ -81,9 +95,12 @@ std::string SystemReasonText(const std::error_code& error) {
 
 std::string ReadReasonText(const ReadResult& result) {
     switch (result.problem) {
-        case ReadProblem::kNone: return {};
-        case ReadProblem::kSystem: return SystemReasonText(result.error);
-        case ReadProblem::kNotRegular: return resources::GetUIString(str::kReasonNotRegularFile);
+        case ReadProblem::kNone:
+            return {};
+        case ReadProblem::kSystem:
+            return SystemReasonText(result.error);
+        case ReadProblem::kNotRegular:
+            return resources::GetUIString(str::kReasonNotRegularFile);
         case ReadProblem::kTooLarge:
             return resources::FormatUIString(str::kReasonTooLarge, {std::to_string(result.limit)});
     }

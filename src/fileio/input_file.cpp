@@ -22,7 +22,9 @@ namespace kavrin::fileio {
 namespace {
 
 ReadResult SystemError(std::error_code error) { return {ReadProblem::kSystem, error, 0}; }
-ReadResult SystemError(int error) { return SystemError(std::error_code(error, std::generic_category())); }
+ReadResult SystemError(int error) {
+    return SystemError(std::error_code(error, std::generic_category()));
+}
 ReadResult NotRegular() { return {ReadProblem::kNotRegular, {}, 0}; }
 
 // Past the limit: what was read stays, one byte beyond it.
@@ -54,14 +56,16 @@ ReadResult LastError() {
     return SystemError(std::error_code(static_cast<int>(GetLastError()), std::system_category()));
 }
 
-ReadResult ReadRegularFile(const std::filesystem::path& path, std::size_t limit, std::string& content) {
+ReadResult ReadRegularFile(const std::filesystem::path& path, std::size_t limit,
+                           std::string& content) {
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (ec) return SystemError(ec);
     if (std::filesystem::is_directory(status)) return SystemError(EISDIR);
     if (!std::filesystem::is_regular_file(status)) return NotRegular();
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return LastError();
     ReadResult result;
     BY_HANDLE_FILE_INFORMATION info{};
@@ -74,7 +78,8 @@ ReadResult ReadRegularFile(const std::filesystem::path& path, std::size_t limit,
     } else {
         std::string chunk(kChunk, '\0');
         while (content.size() <= limit) {
-            const DWORD want = static_cast<DWORD>(std::min(chunk.size(), limit + 1 - content.size()));
+            const DWORD want =
+                static_cast<DWORD>(std::min(chunk.size(), limit + 1 - content.size()));
             DWORD got = 0;
             if (!ReadFile(file, chunk.data(), want, &got, nullptr)) {
                 result = LastError();
@@ -121,7 +126,8 @@ ReadResult ReadDescriptor(int fd, std::size_t limit, std::string& content) {
 // not a regular file is refused from its stat. It could be swapped in between, so the open does
 // not wait (O_NONBLOCK) and the descriptor is looked at again before a byte is read; then reads
 // wait as usual.
-ReadResult ReadRegularFile(const std::filesystem::path& path, std::size_t limit, std::string& content) {
+ReadResult ReadRegularFile(const std::filesystem::path& path, std::size_t limit,
+                           std::string& content) {
     struct stat st {};
     ReadResult result;
     if (::stat(path.c_str(), &st) != 0) return SystemError(errno);
@@ -148,15 +154,20 @@ ReadResult ReadRegularFile(const std::filesystem::path& path, std::size_t limit,
 
 std::string ReadResult::Reason() const {
     switch (problem) {
-        case ReadProblem::kNone: return {};
-        case ReadProblem::kSystem: return SystemWords(error);
-        case ReadProblem::kNotRegular: return "not a regular file";
-        case ReadProblem::kTooLarge: return "larger than " + std::to_string(limit) + " bytes";
+        case ReadProblem::kNone:
+            return {};
+        case ReadProblem::kSystem:
+            return SystemWords(error);
+        case ReadProblem::kNotRegular:
+            return "not a regular file";
+        case ReadProblem::kTooLarge:
+            return "larger than " + std::to_string(limit) + " bytes";
     }
     return {};
 }
 
-ReadResult ReadInputFile(const std::filesystem::path& path, std::size_t limit, std::string& content, Source source) {
+ReadResult ReadInputFile(const std::filesystem::path& path, std::size_t limit, std::string& content,
+                         Source source) {
     content.clear();
     if (source == Source::kFileOrStandardInput && path == std::filesystem::path(kStandardInput)) {
         return ReadStandardInput(limit, content);

@@ -35,8 +35,8 @@ struct ReadResult {
 };
 
 enum class Source {
-    kFile,                  // "-" is a file of that name
-    kFileOrStandardInput,   // "-" is standard input (as it is, whatever it is)
+    kFile,                 // "-" is a file of that name
+    kFileOrStandardInput,  // "-" is standard input (as it is, whatever it is)
 };
 
 // Reads the file into content (cleared first): at most limit + 1 bytes.

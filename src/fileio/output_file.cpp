@@ -44,7 +44,8 @@ std::uint64_t ProcessId() {
 // same, so a clash costs one more try.
 fs::path TemporaryBeside(const fs::path& target) {
     static std::atomic<std::uint64_t> count{0};
-    const auto ticks = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const auto ticks =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     std::uint64_t mix = (ProcessId() << 40) ^ (count.fetch_add(1) << 24) ^ ticks;
     mix ^= mix >> 33;
     mix *= 0xFF51AFD7ED558CCDull;
@@ -80,8 +81,8 @@ std::error_code WriteAll(HANDLE file, std::string_view bytes) {
 }
 
 std::error_code WriteThrough(const fs::path& path, std::string_view bytes) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return LastError();
     const std::error_code error = WriteAll(file, bytes);
     CloseHandle(file);
@@ -106,7 +107,8 @@ bool NameTaken(const std::error_code& error) {
 }
 
 std::error_code Rename(const fs::path& from, const fs::path& to) {
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return LastError();
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return LastError();
     return {};
 }
 
@@ -114,7 +116,8 @@ void Remove(const fs::path& path) { DeleteFileW(path.c_str()); }
 
 // What is at the path: the file to replace (a link's own target is followed by the system), and
 // whether it is a device or the like that is written through.
-std::error_code Examine(const fs::path& path, SpecialTarget special, fs::path& target, bool& through, unsigned&) {
+std::error_code Examine(const fs::path& path, SpecialTarget special, fs::path& target,
+                        bool& through, unsigned&) {
     target = path;
     through = false;
     std::error_code ec;
@@ -153,7 +156,8 @@ std::error_code WriteThrough(const fs::path& path, std::string_view bytes) {
 
 std::error_code WriteTemporary(const fs::path& temporary, std::string_view bytes, bool& created) {
     created = false;
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) return Errno(errno);
     created = true;
     std::error_code error = WriteAll(fd, bytes);
@@ -180,8 +184,8 @@ std::error_code Rename(const fs::path& from, const fs::path& to) {
 
 void Remove(const fs::path& path) { ::unlink(path.c_str()); }
 
-std::error_code Examine(const fs::path& path, SpecialTarget special, fs::path& target, bool& through,
-                        unsigned& mode) {
+std::error_code Examine(const fs::path& path, SpecialTarget special, fs::path& target,
+                        bool& through, unsigned& mode) {
     target = path;
     through = false;
     mode = 0;
@@ -211,11 +215,13 @@ void KeepMode(const fs::path& temporary, unsigned mode) {
 
 }  // namespace
 
-std::error_code ReplaceFileWhole(const fs::path& path, std::string_view bytes, SpecialTarget special) {
+std::error_code ReplaceFileWhole(const fs::path& path, std::string_view bytes,
+                                 SpecialTarget special) {
     fs::path target;
     bool through = false;
     unsigned mode = 0;
-    if (const std::error_code refused = Examine(path, special, target, through, mode)) return refused;
+    if (const std::error_code refused = Examine(path, special, target, through, mode))
+        return refused;
     if (through) return WriteThrough(path, bytes);
 
     std::error_code error;

@@ -23,6 +23,6 @@ enum class SpecialTarget {
 
 // Replaces the file at path by bytes. An empty error on success.
 std::error_code ReplaceFileWhole(const std::filesystem::path& path, std::string_view bytes,
-                            SpecialTarget special = SpecialTarget::kWriteThrough);
+                                 SpecialTarget special = SpecialTarget::kWriteThrough);
 
 }  // namespace kavrin::fileio

@@ -24,13 +24,18 @@ constexpr sim::VirtualTime kSlice = 100 * sim::kMicrosPerMs;
 
 FileProblem ProblemOf(model::TFileProblem problem) {
     switch (problem) {
-        case model::TFileProblem::NotKavrin: return FileProblem::NotKavrin;
-        case model::TFileProblem::Damaged: return FileProblem::Damaged;
-        case model::TFileProblem::WrongVersion: return FileProblem::WrongVersion;
-        case model::TFileProblem::AdvancedInBeginner: return FileProblem::WrongMode;
+        case model::TFileProblem::NotKavrin:
+            return FileProblem::NotKavrin;
+        case model::TFileProblem::Damaged:
+            return FileProblem::Damaged;
+        case model::TFileProblem::WrongVersion:
+            return FileProblem::WrongVersion;
+        case model::TFileProblem::AdvancedInBeginner:
+            return FileProblem::WrongMode;
         case model::TFileProblem::None:
         case model::TFileProblem::CannotOpen:
-        case model::TFileProblem::CannotSave: break;
+        case model::TFileProblem::CannotSave:
+            break;
     }
     return FileProblem::Unreadable;
 }
@@ -41,7 +46,8 @@ struct Prepared {
     CompiledProgram compiled;
 };
 
-void Prepare(const Request& request, tokenizer::TTokenizer& tokenizer, ProgramResult& result, Prepared& prepared) {
+void Prepare(const Request& request, tokenizer::TTokenizer& tokenizer, ProgramResult& result,
+             Prepared& prepared) {
     model::TActionProgram program;
     const model::TFileResult loaded = model::LoadActionFile(result.file, request.mode, program);
     if (!loaded.ok) {
@@ -50,7 +56,8 @@ void Prepare(const Request& request, tokenizer::TTokenizer& tokenizer, ProgramRe
         return;
     }
     result.program = program;
-    CompileResult compiled = CompileProgram(program, request.mode, request.sensorsEnabled, tokenizer);
+    CompileResult compiled =
+        CompileProgram(program, request.mode, request.sensorsEnabled, tokenizer);
     if (!compiled.compiled) {
         result.problem = FileProblem::NotGenerated;
         result.message = std::move(compiled.message);
@@ -60,7 +67,8 @@ void Prepare(const Request& request, tokenizer::TTokenizer& tokenizer, ProgramRe
 }
 
 // The record's poses up to the decision, thinned.
-std::vector<sim::Pose> PathOf(const sim::RunRecord& record, sim::VirtualTime until, const sim::Pose& last) {
+std::vector<sim::Pose> PathOf(const sim::RunRecord& record, sim::VirtualTime until,
+                              const sim::Pose& last) {
     std::vector<sim::Pose> path;
     const auto far = [&path](const sim::Pose& p) {
         return std::hypot(p.x - path.back().x, p.y - path.back().y) >= kPathSpacingCm;
@@ -74,7 +82,8 @@ std::vector<sim::Pose> PathOf(const sim::RunRecord& record, sim::VirtualTime unt
         const std::size_t every = (path.size() + kMaxPathPoses - 1) / kMaxPathPoses;
         std::vector<sim::Pose> fewer;
         for (std::size_t i = 0; i < path.size(); i += every) fewer.push_back(path[i]);
-        if (fewer.back().x != path.back().x || fewer.back().y != path.back().y) fewer.push_back(path.back());
+        if (fewer.back().x != path.back().x || fewer.back().y != path.back().y)
+            fewer.push_back(path.back());
         path = std::move(fewer);
     }
     return path;
@@ -104,10 +113,12 @@ MissionRun JudgeProgram(const model::TActionProgram& program, const CompiledProg
     run.outcome = sim::MissionOutcomeNow(simulation);
     const bool decided = judge.GetVerdict() != sim::Verdict::Open;
     const sim::VirtualTime until = decided ? judge.DecidedAt() : simulation.Now();
-    const sim::Pose last = simulation.Record().Empty() || !decided ? simulation.Body().CurrentPose()
-                                                                   : simulation.Record().At(until).GetPose();
+    const sim::Pose last = simulation.Record().Empty() || !decided
+                               ? simulation.Body().CurrentPose()
+                               : simulation.Record().At(until).GetPose();
     run.path = PathOf(simulation.Record(), until, last);
-    if (judge.GetVerdict() == sim::Verdict::NotPassed && judge.GetFailure() == sim::Failure::Touched) {
+    if (judge.GetVerdict() == sim::Verdict::NotPassed &&
+        judge.GetFailure() == sim::Failure::Touched) {
         run.touch = judge.TouchOutline();
     }
     return run;
@@ -132,26 +143,28 @@ bool IsKvnName(const std::filesystem::path& path) {
 
 }  // namespace
 
-CompileResult CompileProgram(const model::TActionProgram& program, model::TMode mode, bool sensorsEnabled,
-                             tokenizer::TTokenizer& tokenizer) {
+CompileResult CompileProgram(const model::TActionProgram& program, model::TMode mode,
+                             bool sensorsEnabled, tokenizer::TTokenizer& tokenizer) {
     CompileResult result;
     codegen::TProgramText text;
     const codegen::TBuildResult built = codegen::BuildCode(program, mode, sensorsEnabled, text);
     std::string source;
-    const codegen::TTextResult whole = built.ok ? text.TextForTokenizer(source) : codegen::TTextResult{};
+    const codegen::TTextResult whole =
+        built.ok ? text.TextForTokenizer(source) : codegen::TTextResult{};
     if (!built.ok || !whole.ok) {
         result.message = !built.ok ? built.message : whole.message;
         return result;
     }
     const tokenizer::TTokenizerResult& r = tokenizer.Result();
     if (!tokenizer.LoadSource(source) || tokenizer.Tokenize() != 1) {
-        result.message = r.ErrorMessage != nullptr ? r.ErrorMessage : "the program does not compile";
+        result.message =
+            r.ErrorMessage != nullptr ? r.ErrorMessage : "the program does not compile";
         return result;
     }
     CompiledProgram& compiled = result.compiled.emplace();
     std::copy(r.EepromImage.begin(), r.EepromImage.end(), compiled.image.begin());
-    compiled.variables =
-        sim::FindStepVariables([&tokenizer](std::string_view name) { return tokenizer.FindVariable(name); });
+    compiled.variables = sim::FindStepVariables(
+        [&tokenizer](std::string_view name) { return tokenizer.FindVariable(name); });
     return result;
 }
 
@@ -166,8 +179,9 @@ bool Result::AllPassed() const {
 }
 
 sim::VirtualTime MissionRunEnd(const sim::Mission& mission, double seconds) {
-    const double s = seconds > 0    ? seconds
-                     : mission.limit ? static_cast<double>(*mission.limit) / sim::kMicrosPerSecond + kAfterLimitSeconds
+    const double s = seconds > 0     ? seconds
+                     : mission.limit ? static_cast<double>(*mission.limit) / sim::kMicrosPerSecond +
+                                           kAfterLimitSeconds
                                      : kDefaultMissionSeconds;
     return static_cast<sim::VirtualTime>(s * sim::kMicrosPerSecond);
 }
@@ -177,13 +191,15 @@ void SortPrograms(std::vector<std::filesystem::path>& programs) {
     for (std::filesystem::path& p : programs) keyed.emplace_back(SortKey(p), std::move(p));
     std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
         if (a.first != b.first) return a.first < b.first;
-        const std::u8string an = a.second.filename().u8string(), bn = b.second.filename().u8string();
+        const std::u8string an = a.second.filename().u8string(),
+                            bn = b.second.filename().u8string();
         if (an != bn) return an < bn;
         return a.second.lexically_normal() < b.second.lexically_normal();
     });
     programs.clear();
     for (auto& [key, path] : keyed) {
-        if (!programs.empty() && programs.back().lexically_normal() == path.lexically_normal()) continue;
+        if (!programs.empty() && programs.back().lexically_normal() == path.lexically_normal())
+            continue;
         programs.push_back(std::move(path));
     }
 }
@@ -194,7 +210,8 @@ FolderPrograms ProgramsInFolder(const std::filesystem::path& folder) {
     std::filesystem::directory_iterator it(folder, ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         std::error_code typeError;
-        if (IsKvnName(it->path()) && !it->is_directory(typeError)) found.files.push_back(it->path());
+        if (IsKvnName(it->path()) && !it->is_directory(typeError))
+            found.files.push_back(it->path());
     }
     if (ec) {
         found.files.clear();
@@ -233,10 +250,11 @@ Result Judge(const Request& request, const ProgressCallback& progress, std::stop
             if (stop.stop_requested()) return;
             const std::size_t p = i / missions, m = i % missions;
             ProgramResult& program = result.programs[p];
-            std::call_once(prepared[p].once, [&] { Prepare(request, tokenizer, program, prepared[p]); });
+            std::call_once(prepared[p].once,
+                           [&] { Prepare(request, tokenizer, program, prepared[p]); });
             if (program.problem == FileProblem::None) {
-                program.runs[m] = JudgeProgram(*program.program, prepared[p].compiled, request.missions[m],
-                                               request.seconds, stop);
+                program.runs[m] = JudgeProgram(*program.program, prepared[p].compiled,
+                                               request.missions[m], request.seconds, stop);
                 if (!program.runs[m].judged) return;  // stopped
             }
             if (progress) {
@@ -245,7 +263,8 @@ Result Judge(const Request& request, const ProgressCallback& progress, std::stop
             }
         }
     };
-    unsigned jobs = request.jobs != 0 ? request.jobs : std::max(1u, std::thread::hardware_concurrency());
+    unsigned jobs =
+        request.jobs != 0 ? request.jobs : std::max(1u, std::thread::hardware_concurrency());
     jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, std::max<std::size_t>(total, 1)));
     {
         // A jthread asks its own stop at destruction; the runs answer only to the caller's token.

@@ -51,7 +51,7 @@ enum class FileProblem {
 
 struct Request {
     std::vector<std::filesystem::path> programs;  // judged in the order of SortPrograms
-    std::vector<sim::Mission> missions;            // judged in this order
+    std::vector<sim::Mission> missions;           // judged in this order
     model::TMode mode = model::TMode::Beginner;
     bool sensorsEnabled = false;  // Beginner mode's "use sensors"; Advanced always uses them
     unsigned jobs = 0;            // runs at a time; 0: std::thread::hardware_concurrency()
@@ -96,8 +96,8 @@ struct Result {
 // it should return quickly and must not call Judge. A window forwards it to its own thread
 // through a queued call.
 struct Progress {
-    std::size_t done = 0;   // runs finished so far, this one included
-    std::size_t total = 0;  // programs times missions
+    std::size_t done = 0;     // runs finished so far, this one included
+    std::size_t total = 0;    // programs times missions
     std::size_t program = 0;  // index into Result::programs
     std::size_t mission = 0;  // index into the missions
 };
@@ -106,7 +106,8 @@ using ProgressCallback = std::function<void(const Progress&)>;
 // Judges every program against every mission. A stop request ends the runs under way at their
 // next slice of virtual time and leaves the rest undone: those runs stay not judged, a program
 // never read gets FileProblem::Stopped, and Result::stopped is set.
-Result Judge(const Request& request, const ProgressCallback& progress = {}, std::stop_token stop = {});
+Result Judge(const Request& request, const ProgressCallback& progress = {},
+             std::stop_token stop = {});
 
 // A program generated and compiled for the virtual robot, once for all its missions.
 struct CompiledProgram {
@@ -121,14 +122,15 @@ struct CompileResult {
 
 // Generates the lists into the motion template and compiles them with the tokenizer given, as
 // Judge does for each program it has read.
-CompileResult CompileProgram(const model::TActionProgram& program, model::TMode mode, bool sensorsEnabled,
-                             tokenizer::TTokenizer& tokenizer);
+CompileResult CompileProgram(const model::TActionProgram& program, model::TMode mode,
+                             bool sensorsEnabled, tokenizer::TTokenizer& tokenizer);
 
 // One program against one mission, as Judge runs each pair: the mission's rules first, then a
 // fresh simulation of the compiled program up to MissionRunEnd(mission, seconds). Not judged when
 // the stop token ended it first.
 MissionRun JudgeProgram(const model::TActionProgram& program, const CompiledProgram& compiled,
-                        const sim::Mission& mission, double seconds, const std::stop_token& stop = {});
+                        const sim::Mission& mission, double seconds,
+                        const std::stop_token& stop = {});
 
 // Where a mission's run ends at the latest: the given seconds when above 0, else the mission's
 // limit and one more second, else kDefaultMissionSeconds.

@@ -20,7 +20,8 @@ std::string SetName(int set) {
 }
 
 std::string StepInWords(const model::TBotAction& step, int list, model::TMode mode) {
-    const char letter = step.kind < model::kActionKindCount ? model::kActionKinds[step.kind].letter : '?';
+    const char letter =
+        step.kind < model::kActionKindCount ? model::kActionKinds[step.kind].letter : '?';
     std::string text(sim::EnglishKindText(letter));
     if (step.kind == model::akGoBack) {
         text += " to step " + std::to_string(step.value);
@@ -28,7 +29,8 @@ std::string StepInWords(const model::TBotAction& step, int list, model::TMode mo
         text += " " + Decimals(step.value / 10.0, "%.1f") + " s";
     }
     if (list == model::kMainList && mode == model::TMode::Advanced) {
-        text += " (both: " + SetName(step.sensors[model::scBoth]) + ", left: " + SetName(step.sensors[model::scLeft]) +
+        text += " (both: " + SetName(step.sensors[model::scBoth]) +
+                ", left: " + SetName(step.sensors[model::scLeft]) +
                 ", right: " + SetName(step.sensors[model::scRight]) + ")";
     }
     return text;
@@ -78,12 +80,15 @@ std::string CsvField(const std::string& field) {
 }
 
 std::string CsvText(const Result& result) {
-    std::string csv = "\xEF\xBB\xBF" "file,mission,passed,time_s,reason,step\r\n";
+    std::string csv =
+        "\xEF\xBB\xBF"
+        "file,mission,passed,time_s,reason,step\r\n";
     for (std::size_t p = 0; p < result.programs.size(); ++p) {
         for (std::size_t m = 0; m < result.missions.size(); ++m) {
             const RowText row = DescribeRow(result, p, m);
-            csv += CsvField(row.file) + ',' + CsvField(row.mission) + ',' + (row.passed ? "yes" : "no") + ',' +
-                   row.time + ',' + CsvField(row.reason) + ',' + CsvField(row.step) + "\r\n";
+            csv += CsvField(row.file) + ',' + CsvField(row.mission) + ',' +
+                   (row.passed ? "yes" : "no") + ',' + row.time + ',' + CsvField(row.reason) + ',' +
+                   CsvField(row.step) + "\r\n";
         }
     }
     return csv;
@@ -94,7 +99,8 @@ std::string ListName(int list) {
     return SetName(list - model::kSensorSetAll);
 }
 
-std::vector<std::string> ListInWords(const model::TActionProgram& program, int list, model::TMode mode) {
+std::vector<std::string> ListInWords(const model::TActionProgram& program, int list,
+                                     model::TMode mode) {
     std::vector<std::string> lines;
     for (int k = 1; k <= program.Count(list); ++k) {
         lines.push_back(std::to_string(k) + ". " + StepInWords(program.Step(list, k), list, mode));

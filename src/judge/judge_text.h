@@ -17,10 +17,11 @@ struct RowText {
     std::string file;     // the path as given (UTF-8)
     std::string mission;  // the mission's name: a built-in's, or its file's path
     bool passed = false;
-    std::string time;     // "10.412" seconds; empty when not judged
-    std::string reason;   // why not passed or not judged; empty when passed
-    std::string step;     // the step running when it failed ("step 3 (forward)"), or empty
-    std::string verdict;  // "mission passed in 10.4 s", "mission not passed: ...", "not judged: ..."
+    std::string time;    // "10.412" seconds; empty when not judged
+    std::string reason;  // why not passed or not judged; empty when passed
+    std::string step;    // the step running when it failed ("step 3 (forward)"), or empty
+    std::string
+        verdict;  // "mission passed in 10.4 s", "mission not passed: ...", "not judged: ..."
 };
 RowText DescribeRow(const Result& result, std::size_t program, std::size_t mission);
 
@@ -39,7 +40,8 @@ std::string CsvField(const std::string& field);
 // The steps of a list, one line each: "1. forward 1.2 s", "2. go back to step 1"; in Advanced
 // mode a main-list step adds the sensor sets it hands its sensors to ("both: Sensor Set All,
 // left: Sensor Set 1, right: Sensor Set 2").
-std::vector<std::string> ListInWords(const model::TActionProgram& program, int list, model::TMode mode);
+std::vector<std::string> ListInWords(const model::TActionProgram& program, int list,
+                                     model::TMode mode);
 // "Main list", "Sensor Set All", "Sensor Set 1".
 std::string ListName(int list);
 

@@ -16,7 +16,8 @@ static_assert(LettersAgree());
 
 }  // namespace
 
-std::optional<sim::RuleBreak> CheckRules(const model::TActionProgram& program, const sim::MissionRules& rules) {
+std::optional<sim::RuleBreak> CheckRules(const model::TActionProgram& program,
+                                         const sim::MissionRules& rules) {
     if (rules.maxSteps && program.Count(model::kMainList) > *rules.maxSteps) {
         sim::RuleBreak broken;
         broken.kind = sim::RuleBreak::Kind::Steps;
@@ -28,7 +29,8 @@ std::optional<sim::RuleBreak> CheckRules(const model::TActionProgram& program, c
     for (int list = model::kMainList; list <= model::kListCount; ++list) {
         for (int k = 1; k <= program.Count(list); ++k) {
             const std::uint8_t kind = program.Step(list, k).kind;
-            const char letter = kind < model::kActionKindCount ? model::kActionKinds[kind].letter : '?';
+            const char letter =
+                kind < model::kActionKindCount ? model::kActionKinds[kind].letter : '?';
             if (rules.AllowsTile(letter)) continue;
             sim::RuleBreak broken;
             broken.kind = sim::RuleBreak::Kind::Tile;

@@ -14,6 +14,7 @@ namespace kavrin::judge {
 
 // The first rule the program breaks, or nothing: first the main list's length, then each step of
 // the main list and of Sensor Set All and Sets 1 to 4, in order, whose kind is not allowed.
-std::optional<sim::RuleBreak> CheckRules(const model::TActionProgram& program, const sim::MissionRules& rules);
+std::optional<sim::RuleBreak> CheckRules(const model::TActionProgram& program,
+                                         const sim::MissionRules& rules);
 
 }  // namespace kavrin::judge

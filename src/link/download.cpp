@@ -54,7 +54,8 @@ int TargetLink::FindDownloadTarget(int targetModel, LinkObserver& observer) {
                 break;
             }
         }
-        const int chosen = observer.ChooseTarget(status_, GetUIString(resources::str::kSeveralModules));
+        const int chosen =
+            observer.ChooseTarget(status_, GetUIString(resources::str::kSeveralModules));
         if (chosen < 0 || !status_.IsCandidate(static_cast<std::size_t>(chosen))) {
             return kNoTarget;
         }
@@ -183,9 +184,10 @@ DownloadStatus TargetLink::DownloadProgram(const DownloadRequest& request, int p
             observer.StepIt(programSlot);
             continue;
         }
-        status = ack == kAckVerifyFailed ? DownloadStatus::VerifyFailed
-                                         : DownloadStatus::CommFailure;
-        outcome.uiString = ack == kAckVerifyFailed ? resources::str::kVerifyFailed : resources::str::kCommFailure;
+        status =
+            ack == kAckVerifyFailed ? DownloadStatus::VerifyFailed : DownloadStatus::CommFailure;
+        outcome.uiString =
+            ack == kAckVerifyFailed ? resources::str::kVerifyFailed : resources::str::kCommFailure;
         outcome.message = GetUIString(outcome.uiString);
         observer.ShowError(outcome.message);
         break;
@@ -203,7 +205,8 @@ DownloadStatus TargetLink::DownloadProgram(const DownloadRequest& request, int p
 DownloadStatus TargetLink::EndFailed(TSerial& port, LinkObserver& observer,
                                      DownloadOutcome& outcome) {
     const std::string reason = port.WriteFailure();
-    outcome.uiString = reason.empty() ? resources::str::kCommFailure : resources::str::kProgramNotKept;
+    outcome.uiString =
+        reason.empty() ? resources::str::kCommFailure : resources::str::kProgramNotKept;
     outcome.message = GetUIString(outcome.uiString) + reason;
     observer.ShowError(outcome.message);
     return reason.empty() ? DownloadStatus::CommFailure : DownloadStatus::NotKept;

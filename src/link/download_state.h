@@ -9,7 +9,7 @@
 namespace kavrin::link {
 
 // The version text each model must report before a program is written to it.
-inline constexpr std::array<std::string_view, kModelCount> ModelVersions{
-    "", "v0.0", "v1.0", "v1.0", "v1.0", "v1.2"};
+inline constexpr std::array<std::string_view, kModelCount> ModelVersions{"",     "v0.0", "v1.0",
+                                                                         "v1.0", "v1.0", "v1.2"};
 
 }  // namespace kavrin::link

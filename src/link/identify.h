@@ -26,13 +26,12 @@ inline constexpr int kModelCount = 6;
 using wire::kKR2Signature;
 
 // Identification bytes and accepted answers of KR3 to KR5 (by model code; 0 = none).
-inline constexpr std::array<std::uint8_t, kModelCount> kIdentificationBytes{0, 0, 0, 0x65, 0x58,
-                                                                            0x50};
+inline constexpr std::array<std::uint8_t, kModelCount> kIdentificationBytes{0,    0,    0,
+                                                                            0x65, 0x58, 0x50};
 inline constexpr std::array<std::uint8_t, kModelCount> kLowestAnswer{0, 0, 0, 0x65, 0x58, 0x50};
 inline constexpr std::array<std::uint8_t, kModelCount> kHighestAnswer{0, 0, 0, 0x65, 0x5A, 0x56};
 // A KR5 of the "24" variant answers with this bit set.
 inline constexpr std::uint8_t kKR5VariantBit = 0x20;
-
 
 // Display name of a model code ("Unknown" outside 1..5).
 std::string ModelName(int model);

@@ -60,8 +60,8 @@ std::string UpperCaseText(std::string_view text) {
             ++i;
         } else if ((b0 & 0xE0) == 0xC0 && i + 1 < text.size() &&
                    (static_cast<std::uint8_t>(text[i + 1]) & 0xC0) == 0x80) {
-            const char32_t c = (char32_t{b0 & 0x1Fu} << 6) |
-                               (static_cast<std::uint8_t>(text[i + 1]) & 0x3Fu);
+            const char32_t c =
+                (char32_t{b0 & 0x1Fu} << 6) | (static_cast<std::uint8_t>(text[i + 1]) & 0x3Fu);
             AppendUtf8(out, UpperOf(c));
             i += 2;
         } else {
@@ -72,7 +72,8 @@ std::string UpperCaseText(std::string_view text) {
     return out;
 }
 
-PortChoice::PortChoice() : items_{UpperCaseText(resources::GetUIString(resources::str::kAutomatic))} {}
+PortChoice::PortChoice()
+    : items_{UpperCaseText(resources::GetUIString(resources::str::kAutomatic))} {}
 
 void PortChoice::SetCurrentIndex(int index) {
     current_ = (index >= 0 && index < static_cast<int>(items_.size())) ? index : 0;

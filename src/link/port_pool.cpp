@@ -2,8 +2,7 @@
 
 namespace kavrin::link {
 
-bool TSerial::OpenPort(std::string_view name, const PortFactory& factory,
-                       std::uint32_t* error) {
+bool TSerial::OpenPort(std::string_view name, const PortFactory& factory, std::uint32_t* error) {
     if (error) {
         *error = 0;
     }
@@ -53,8 +52,8 @@ int TSerial::ReadBuffer(int count, int timeoutMs) {
         return -1;
     }
     if (count >= 1 && count <= kMaxReadCount) {
-        const int got = line_->Read(std::span(received_).first(static_cast<std::size_t>(count)),
-                                    timeoutMs);
+        const int got =
+            line_->Read(std::span(received_).first(static_cast<std::size_t>(count)), timeoutMs);
         receivedCount_ = static_cast<std::size_t>(got < 0 ? 0 : got);
         return got;
     }

@@ -22,10 +22,10 @@
 namespace kavrin::link {
 
 inline constexpr int kPortSlotCount = 4;
-inline constexpr int kFirstPortSlot = -3;    // slots are -3, -2, -1, 0
+inline constexpr int kFirstPortSlot = -3;  // slots are -3, -2, -1, 0
 inline constexpr int kNoPortSlot = -4;
-inline constexpr int kMaxReadCount = 4096;   // one block read; other counts drain instead
-inline constexpr int kClosedReadByte = 1000; // ReadByte on a closed port: never a valid byte
+inline constexpr int kMaxReadCount = 4096;    // one block read; other counts drain instead
+inline constexpr int kClosedReadByte = 1000;  // ReadByte on a closed port: never a valid byte
 
 #ifdef _WIN32
 // Only the plain device names COM1 to COM999 open; longer ones would need the \\.\ prefix.

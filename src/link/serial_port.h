@@ -26,11 +26,11 @@ inline constexpr std::uint16_t kModemDsrOn = 0x20;
 // Why a port did not open. The numbers are the system error codes the port status texts are
 // chosen by, kept so that last-error values read the same on every platform.
 enum class OpenError : std::uint32_t {
-    None = 0,         // also: opened, but its line state could not be read
-    NoSuchPort = 2,   // the port does not exist
-    InUse = 5,        // held by another program
-    NoPermission = 13, // exists, but this user may not open it (Linux: not in the device's group)
-    Other = 31,       // any other failure
+    None = 0,           // also: opened, but its line state could not be read
+    NoSuchPort = 2,     // the port does not exist
+    InUse = 5,          // held by another program
+    NoPermission = 13,  // exists, but this user may not open it (Linux: not in the device's group)
+    Other = 31,         // any other failure
 };
 
 // An open line with the fixed settings 9600 baud, 8 data bits, no parity, one stop bit, no flow

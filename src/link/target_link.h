@@ -30,11 +30,10 @@ namespace kavrin::link {
 using wire::kBlockSize;
 using DownloadBlock = std::array<std::uint8_t, kBlockSize>;
 
-inline constexpr int kMaxThreads = 4;                 // identification threads at a time
+inline constexpr int kMaxThreads = 4;  // identification threads at a time
 inline constexpr unsigned kAllThreadsBusy = (1u << kMaxThreads) - 1;
 inline constexpr int kNoTarget = -10;
-inline constexpr int kPumpIntervalMs = 10;            // how often a waiting scan calls Pump
-
+inline constexpr int kPumpIntervalMs = 10;  // how often a waiting scan calls Pump
 
 inline constexpr std::string_view kWrongVersionMessage =
     "Cannot download to this version of the device.";

@@ -117,8 +117,7 @@ void TActionDocument::ClearAll() {
         std::any_of(program_.counts.begin(), program_.counts.end(), [](int n) { return n > 0; });
     program_.counts.fill(0);
     if (anySteps) {
-        Changed(TDocumentChange::kAllLists, TDocumentChange::kNoRow, TDocumentChange::kNoRow,
-                true);
+        Changed(TDocumentChange::kAllLists, TDocumentChange::kNoRow, TDocumentChange::kNoRow, true);
     }
     for (int list = 1; list <= kListCount; ++list) {
         ClampView(list);
@@ -437,7 +436,9 @@ void TActionDocument::ChangeSelectedDuration(int list, int delta) {
         return;
     }
     currentList_ = list;
-    SetStepValue(list, row, static_cast<std::int16_t>(std::clamp(step.value + delta, kMinDuration, kMaxDuration)));
+    SetStepValue(
+        list, row,
+        static_cast<std::int16_t>(std::clamp(step.value + delta, kMinDuration, kMaxDuration)));
 }
 
 void TActionDocument::SetSensorColumnOfSelection(int column, int sensorSet) {

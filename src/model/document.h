@@ -176,7 +176,9 @@ public:
 
     // The clipboard as a list of steps, for display and tests.
     int ClipboardCount() const;
-    const TBotAction& ClipboardStep(int slot) const { return clipboard_[static_cast<std::size_t>(slot)]; }
+    const TBotAction& ClipboardStep(int slot) const {
+        return clipboard_[static_cast<std::size_t>(slot)];
+    }
 
 private:
     struct TSnapshot {

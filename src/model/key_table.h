@@ -1,8 +1,9 @@
 #pragma once
 // The keys a list grid answers to, as data shared by the window and the tests. Delete and the
-// Ctrl combinations (C, X, V, Z and P) are fixed; the twelve Alt letters come from the command-letter resource,
-// in the order of the commands below. The keyboard's own keys (moving steps, their durations,
-// the panes and the sensor sets) are fixed too and never take an Alt letter or a key that types.
+// Ctrl combinations (C, X, V, Z and P) are fixed; the twelve Alt letters come from the
+// command-letter resource, in the order of the commands below. The keyboard's own keys (moving
+// steps, their durations, the panes and the sensor sets) are fixed too and never take an Alt letter
+// or a key that types.
 
 #include <string_view>
 

@@ -31,20 +31,23 @@ std::string VersionText(std::uint8_t version) {
 }
 
 std::string VersionMessage(std::uint8_t version) {
-    return FormatUIString(str::kWrongFileVersion, {VersionText(version), VersionText(kFormatVersion)});
+    return FormatUIString(str::kWrongFileVersion,
+                          {VersionText(version), VersionText(kFormatVersion)});
 }
 
 TFileResult CannotSave(const std::filesystem::path& path, const std::string& reason) {
-    return {false, FormatUIString(str::kCannotSaveFile, {fileio::ShownPath(path), reason}), true, reason,
-            TFileProblem::CannotSave};
+    return {false, FormatUIString(str::kCannotSaveFile, {fileio::ShownPath(path), reason}), true,
+            reason, TFileProblem::CannotSave};
 }
 
 TFileResult CannotOpen(const std::filesystem::path& path, const std::string& reason) {
-    return {false, FormatUIString(str::kCannotOpenFile, {fileio::ShownPath(path), reason}), true, reason,
-            TFileProblem::CannotOpen};
+    return {false, FormatUIString(str::kCannotOpenFile, {fileio::ShownPath(path), reason}), true,
+            reason, TFileProblem::CannotOpen};
 }
 
-TFileResult Failure(TFileProblem problem, const std::string& message) { return {false, message, false, message, problem}; }
+TFileResult Failure(TFileProblem problem, const std::string& message) {
+    return {false, message, false, message, problem};
+}
 
 }  // namespace
 
@@ -70,8 +73,7 @@ TRecordBytes EncodeRecord(const TActionProgram& program, TMode mode) {
     return bytes;
 }
 
-TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
-                         TActionProgram& program) {
+TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode, TActionProgram& program) {
     if (bytes.size() < kRecordSize || bytes[0] != kSignatureLength ||
         std::memcmp(&bytes[1], kSignatureText, kSignatureLength) != 0) {
         return Failure(TFileProblem::NotKavrin, resources::GetUIString(str::kNotKavrinFile));
@@ -80,7 +82,8 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
         return Failure(TFileProblem::WrongVersion, VersionMessage(bytes[kOffsetVersion]));
     }
     if (mode == TMode::Beginner && bytes[kOffsetAdvanced] != 0) {
-        return Failure(TFileProblem::AdvancedInBeginner, resources::GetUIString(str::kAdvancedFileInBeginner));
+        return Failure(TFileProblem::AdvancedInBeginner,
+                       resources::GetUIString(str::kAdvancedFileInBeginner));
     }
 
     // Decode into a copy so that a refused record leaves the caller's program untouched.
@@ -90,8 +93,8 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
     for (int list = 1; list <= kListCount; ++list) {
         int count = 0;
         for (int slot = 1; slot < kSlotsPerList; ++slot) {
-            const TBotAction step = DecodeStep(
-                std::span<const std::uint8_t, kStepSize>(&bytes[SlotOffset(list, slot)], kStepSize));
+            const TBotAction step = DecodeStep(std::span<const std::uint8_t, kStepSize>(
+                &bytes[SlotOffset(list, slot)], kStepSize));
             if (step.value < 0) {
                 break;
             }
@@ -101,7 +104,8 @@ TFileResult DecodeRecord(std::span<const std::uint8_t> bytes, TMode mode,
             }
             for (std::uint8_t set : step.sensors) {
                 if (set >= kSensorSetCount) {
-                    return Failure(TFileProblem::Damaged, resources::GetUIString(str::kNotKavrinFile));
+                    return Failure(TFileProblem::Damaged,
+                                   resources::GetUIString(str::kNotKavrinFile));
                 }
             }
             loaded.Step(list, slot) = step;
@@ -138,7 +142,8 @@ TFileResult LoadActionFile(const std::filesystem::path& path, TMode mode, TActio
     } else if (!read.Ok()) {
         return CannotOpen(path, fileio::ReadReasonText(read));
     }
-    return DecodeRecord(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+    return DecodeRecord(std::span<const std::uint8_t>(
+                            reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
                         mode, program);
 }
 

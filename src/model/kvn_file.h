@@ -12,9 +12,9 @@ namespace kavrin::model {
 // Why a file was refused, for callers that tell the cases apart (the message says it to the user).
 enum class TFileProblem {
     None,
-    CannotOpen,      // missing, no access, a folder, not a regular file, a read error
-    NotKavrin,       // no Kavrin signature, or too short
-    Damaged,         // the signature, but kinds or sensor sets out of range
+    CannotOpen,  // missing, no access, a folder, not a regular file, a read error
+    NotKavrin,   // no Kavrin signature, or too short
+    Damaged,     // the signature, but kinds or sensor sets out of range
     WrongVersion,
     AdvancedInBeginner,
     CannotSave,

@@ -81,13 +81,14 @@ void RemoveFiles(const TRecoveryFiles& files, bool lockToo) {
 // The file name a program belongs to, replaced whole like a program.
 TFileResult WriteNameFile(const fs::path& path, const fs::path& fileName) {
     const std::u8string text = fileName.u8string();
-    const std::error_code error =
-        fileio::ReplaceFileWhole(path, std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+    const std::error_code error = fileio::ReplaceFileWhole(
+        path, std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
     if (!error) return {true, {}, false, {}, TFileProblem::None};
     const std::u8string shown = path.u8string();
     const std::string reason = fileio::SystemReasonText(error);
     return {false,
-            resources::FormatUIString(resources::str::kCannotSaveFile, {std::string(shown.begin(), shown.end()), reason}),
+            resources::FormatUIString(resources::str::kCannotSaveFile,
+                                      {std::string(shown.begin(), shown.end()), reason}),
             true, reason, TFileProblem::CannotSave};
 }
 

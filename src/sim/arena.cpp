@@ -43,9 +43,9 @@ constexpr std::string_view kMazeText =
     "start 25 25 90\n";
 
 constexpr text::NamedText kBuiltIns[] = {{kArenaOpen, kOpenText},
-                                 {kArenaWallAhead, kWallAheadText},
-                                 {kArenaCorridor, kCorridorText},
-                                 {kArenaMaze, kMazeText}};
+                                         {kArenaWallAhead, kWallAheadText},
+                                         {kArenaCorridor, kCorridorText},
+                                         {kArenaMaze, kMazeText}};
 
 bool InsideBox(Vec2 p, const ArenaBox& b) {
     return p.x > b.x && p.x < b.x + b.width && p.y > b.y && p.y < b.y + b.height;
@@ -101,8 +101,8 @@ private:
         }
         if (!key) return Message(str::kArenaUnknownKeyword, {Quoted(words[0])});
         if (words.size() != key->count + 1) {
-            return Message(str::kArenaTakesNumbers, {Quoted(key->word), std::to_string(key->count),
-                                                     Message(key->operands)});
+            return Message(str::kArenaTakesNumbers,
+                           {Quoted(key->word), std::to_string(key->count), Message(key->operands)});
         }
         double v[4] = {};
         for (std::size_t i = 0; i < key->count; ++i) {
@@ -115,8 +115,9 @@ private:
         const std::size_t lengths = word == "start" ? 2 : key->count;
         for (std::size_t i = 0; i < lengths; ++i) {
             if (std::fabs(v[i]) > kMaxArenaLength) {
-                return Message(str::kArenaBeyond,
-                               {Quoted(words[i + 1]), std::to_string(static_cast<int>(kMaxArenaLength))});
+                return Message(
+                    str::kArenaBeyond,
+                    {Quoted(words[i + 1]), std::to_string(static_cast<int>(kMaxArenaLength))});
             }
         }
         if (word == "table") return Table(v[0], v[1]);
@@ -169,8 +170,10 @@ Obstacles Arena::Outlines() const {
     for (int i = 0; i < 4; ++i) o.segments.push_back({c[i], c[(i + 1) % 4]});
     o.segments.insert(o.segments.end(), walls.begin(), walls.end());
     for (const ArenaBox& b : boxes) {
-        const Vec2 r[4] = {
-            {b.x, b.y}, {b.x + b.width, b.y}, {b.x + b.width, b.y + b.height}, {b.x, b.y + b.height}};
+        const Vec2 r[4] = {{b.x, b.y},
+                           {b.x + b.width, b.y},
+                           {b.x + b.width, b.y + b.height},
+                           {b.x, b.y + b.height}};
         for (int i = 0; i < 4; ++i) o.segments.push_back({r[i], r[(i + 1) % 4]});
     }
     o.discs = discs;
@@ -219,7 +222,8 @@ std::optional<Arena> BuiltInArena(std::string_view name) {
 
 ArenaResult FindArena(const std::string& nameOrPath, const RobotGeometry& geometry) {
     const auto builtIn = text::TextNamed(kBuiltIns, nameOrPath);
-    return builtIn ? ParseArena(*builtIn, nameOrPath, geometry) : LoadArenaFile(nameOrPath, geometry);
+    return builtIn ? ParseArena(*builtIn, nameOrPath, geometry)
+                   : LoadArenaFile(nameOrPath, geometry);
 }
 
 }  // namespace kavrin::sim

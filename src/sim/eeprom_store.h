@@ -1,8 +1,8 @@
 #pragma once
 // The virtual robot's EEPROM on disk, so that it keeps its program from one run of Kavrin to the
 // next as a real module does. The file is the 2,048 bytes between a 4-byte mark and a 4-byte
-// check sum; it is replaced atomically (fileio::ReplaceFileWhole: written beside under a name of its
-// own, then renamed over), so a crash leaves the old or the new image, never half of one, and
+// check sum; it is replaced atomically (fileio::ReplaceFileWhole: written beside under a name of
+// its own, then renamed over), so a crash leaves the old or the new image, never half of one, and
 // writers (two downloads at once, from the window and the command line) take turns through the
 // lock file PATH.lock beside it. A missing or damaged file reads as an empty EEPROM (all zeros),
 // and so does anything at the path that is not a regular file (a FIFO, a device, a folder): it

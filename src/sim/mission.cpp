@@ -102,10 +102,10 @@ constexpr std::string_view kMazeText =
     "limit 120\n";
 
 constexpr text::NamedText kBuiltIns[] = {{kMissionSquare, kSquareText},
-                                 {kMissionBay, kBayText},
-                                 {kMissionRoundBox, kRoundBoxText},
-                                 {kMissionCorridor, kCorridorText},
-                                 {kMissionMaze, kMazeText}};
+                                         {kMissionBay, kBayText},
+                                         {kMissionRoundBox, kRoundBoxText},
+                                         {kMissionCorridor, kCorridorText},
+                                         {kMissionMaze, kMazeText}};
 
 // Leading and trailing blanks off.
 std::string_view Trimmed(std::string_view s) {
@@ -119,9 +119,9 @@ std::string_view Trimmed(std::string_view s) {
 class TaskLines : public ArenaLineReader {
 public:
     bool Knows(std::string_view keyword) const override {
-        return keyword == "title" || keyword == "goal" || keyword == "zone" ||
-               keyword == "reach" || keyword == "stop" || keyword == "no-touch" ||
-               keyword == "limit" || keyword == "tiles" || keyword == "steps";
+        return keyword == "title" || keyword == "goal" || keyword == "zone" || keyword == "reach" ||
+               keyword == "stop" || keyword == "no-touch" || keyword == "limit" ||
+               keyword == "tiles" || keyword == "steps";
     }
 
     std::string Read(std::span<const std::string_view> words, std::string_view rest,
@@ -150,8 +150,7 @@ public:
     MissionResult Finish(Arena arena, const std::string& fileName) {
         for (std::size_t i = 0; i < mission_.zones.size(); ++i) {
             const ArenaBox& b = mission_.zones[i].area;
-            if (b.x < 0 || b.y < 0 || b.x + b.width > arena.width ||
-                b.y + b.height > arena.depth) {
+            if (b.x < 0 || b.y < 0 || b.x + b.width > arena.width || b.y + b.height > arena.depth) {
                 return Fail(fileName, zoneLines_[i],
                             Message(str::kMissionZoneOffTable, {Quoted(mission_.zones[i].name)}));
             }
@@ -182,7 +181,8 @@ private:
 
     std::string Text(std::string_view key, std::string_view text, int lineNo) {
         int& given = key == "title" ? titleLine_ : goalLine_;
-        if (given) return Message(key == "title" ? str::kMissionTitleTwice : str::kMissionGoalTwice);
+        if (given)
+            return Message(key == "title" ? str::kMissionTitleTwice : str::kMissionGoalTwice);
         given = lineNo;
         (key == "title" ? mission_.title : mission_.goal) = std::string(text);
         return {};
@@ -231,7 +231,8 @@ private:
 
     // Letters of step kinds, apart or run together, in either case.
     std::string Tiles(std::span<const std::string_view> words) {
-        if (words.size() < 2) return Message(str::kMissionTilesTake, {Quoted(words[0]), SpacedLetters()});
+        if (words.size() < 2)
+            return Message(str::kMissionTilesTake, {Quoted(words[0]), SpacedLetters()});
         if (mission_.rules.tiles) return Message(str::kMissionTilesTwice);
         std::string letters;
         for (const std::string_view word : words.subspan(1)) {
@@ -252,7 +253,8 @@ private:
         if (mission_.rules.maxSteps) return Message(str::kMissionStepsTwice);
         const auto n = text::Number(words[1]);
         if (!n || *n < 1 || *n > kMaxRuleSteps || *n != std::floor(*n)) {
-            return Message(str::kMissionStepsRange, {Quoted(words[1]), std::to_string(kMaxRuleSteps)});
+            return Message(str::kMissionStepsRange,
+                           {Quoted(words[1]), std::to_string(kMaxRuleSteps)});
         }
         mission_.rules.maxSteps = static_cast<int>(*n);
         return {};
@@ -326,7 +328,8 @@ std::optional<Mission> BuiltInMission(std::string_view name) {
 
 MissionResult FindMission(const std::string& nameOrPath, const RobotGeometry& geometry) {
     const auto builtIn = text::TextNamed(kBuiltIns, nameOrPath);
-    return builtIn ? ParseMission(*builtIn, nameOrPath, geometry) : LoadMissionFile(nameOrPath, geometry);
+    return builtIn ? ParseMission(*builtIn, nameOrPath, geometry)
+                   : LoadMissionFile(nameOrPath, geometry);
 }
 
 }  // namespace kavrin::sim

@@ -56,8 +56,8 @@ enum class TaskKind { Reach, Stop };
 
 struct MissionTask {
     TaskKind kind = TaskKind::Reach;
-    std::size_t zone = 0;      // index into the zones
-    VirtualTime hold = 0;      // a stop's time
+    std::size_t zone = 0;           // index into the zones
+    VirtualTime hold = 0;           // a stop's time
     std::size_t reachesBefore = 0;  // reach lines written above it
 };
 

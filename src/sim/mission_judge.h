@@ -60,8 +60,8 @@ public:
     // The body touched something at t; corners are its outline there.
     void OnContact(VirtualTime t, const std::array<Vec2, 4>& corners);
     void OnHandMove(VirtualTime t);
-    // Time has reached now. programStopped: the program ended (or faulted) at stoppedAt; wheelsStill:
-    // neither wheel turns now.
+    // Time has reached now. programStopped: the program ended (or faulted) at stoppedAt;
+    // wheelsStill: neither wheel turns now.
     void Update(VirtualTime now, bool programStopped, VirtualTime stoppedAt, bool wheelsStill);
 
     Verdict GetVerdict() const { return verdict_; }
@@ -89,7 +89,7 @@ private:
     std::vector<TaskProgress> progress_;
     std::vector<MissionEvent> events_;
     std::size_t reachesMet_ = 0;
-    std::size_t nextReach_ = 0;  // the task index of the next reach, or the task count
+    std::size_t nextReach_ = 0;   // the task index of the next reach, or the task count
     VirtualTime stillSince_ = 0;  // the end of the last step with a wheel turning
     Vec2 point_;
     Verdict verdict_ = Verdict::Open;
@@ -126,7 +126,8 @@ struct MissionOutcome {
 };
 
 // The judge's state at now (the run's end while open), with the step that ran then.
-MissionOutcome OutcomeOf(const MissionJudge& judge, VirtualTime now, StepRef step = {}, char letter = 0);
+MissionOutcome OutcomeOf(const MissionJudge& judge, VirtualTime now, StepRef step = {},
+                         char letter = 0);
 // Not passed at time 0 for breaking a rule, every task open.
 MissionOutcome RuleOutcome(const Mission& mission, const RuleBreak& rule);
 

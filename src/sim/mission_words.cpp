@@ -14,10 +14,14 @@ std::string Seconds(VirtualTime t, const char* format = "%.1f") {
 
 const char* ThingText(Thing thing) {
     switch (thing) {
-        case Thing::TableEdge: return "the table's edge";
-        case Thing::Wall: return "a wall";
-        case Thing::Box: return "a box";
-        case Thing::Disc: return "a disc";
+        case Thing::TableEdge:
+            return "the table's edge";
+        case Thing::Wall:
+            return "a wall";
+        case Thing::Box:
+            return "a box";
+        case Thing::Disc:
+            return "a disc";
     }
     return "something";
 }
@@ -46,11 +50,12 @@ std::string MissionEventText(const Mission& mission, const MissionEvent& event) 
 
 std::string RuleBreakText(const RuleBreak& rule) {
     if (rule.kind == RuleBreak::Kind::Steps) {
-        return "the main list has " + std::to_string(rule.steps) + " steps, this mission allows at most " +
-               std::to_string(rule.allowed);
+        return "the main list has " + std::to_string(rule.steps) +
+               " steps, this mission allows at most " + std::to_string(rule.allowed);
     }
     const std::string_view kind = EnglishKindText(rule.letter);
-    return EnglishStepText(rule.step, 0) + " uses " + (kind.empty() ? std::string(1, rule.letter) : std::string(kind)) +
+    return EnglishStepText(rule.step, 0) + " uses " +
+           (kind.empty() ? std::string(1, rule.letter) : std::string(kind)) +
            ", which this mission does not allow";
 }
 
@@ -60,15 +65,24 @@ namespace {
 std::string Reason(const Mission& mission, const MissionOutcome& outcome, bool withStep) {
     if (outcome.rule) return RuleBreakText(*outcome.rule);
     const std::string at = Seconds(outcome.at) + " s" +
-                           (withStep && outcome.step.Runs() ? " during " + EnglishStepText(outcome.step, outcome.letter)
-                                                            : std::string());
+                           (withStep && outcome.step.Runs()
+                                ? " during " + EnglishStepText(outcome.step, outcome.letter)
+                                : std::string());
     std::string why;
     switch (outcome.failure) {
-        case Failure::Touched: return "touched " + std::string(ThingText(outcome.touched)) + " at " + at;
-        case Failure::MovedByHand: return "the robot was moved by hand at " + at;
-        case Failure::TimeUp: why = "time ran out at "; break;
-        case Failure::ProgramEnded: why = "the program ended at "; break;
-        case Failure::None: why = "the run ended at "; break;
+        case Failure::Touched:
+            return "touched " + std::string(ThingText(outcome.touched)) + " at " + at;
+        case Failure::MovedByHand:
+            return "the robot was moved by hand at " + at;
+        case Failure::TimeUp:
+            why = "time ran out at ";
+            break;
+        case Failure::ProgramEnded:
+            why = "the program ended at ";
+            break;
+        case Failure::None:
+            why = "the run ended at ";
+            break;
     }
     std::string open;
     for (const std::size_t i : outcome.open) {

@@ -20,9 +20,11 @@ std::string RuleBreakText(const RuleBreak& rule);
 // A failure names the step that was running then, when there was one ("... during step 3
 // (forward)"; the letter is the step's command).
 std::string VerdictText(const Mission& mission, const MissionOutcome& outcome);
-std::string VerdictText(const MissionJudge& judge, VirtualTime now, StepRef step = {}, char letter = 0);
+std::string VerdictText(const MissionJudge& judge, VirtualTime now, StepRef step = {},
+                        char letter = 0);
 // Why it was not passed ("touched a wall at 6.2 s", "time ran out at 60.0 s, still to do: reach
 // B"), with the step as the verdict names it when withStep says so; empty when passed.
-std::string ReasonText(const Mission& mission, const MissionOutcome& outcome, bool withStep = false);
+std::string ReasonText(const Mission& mission, const MissionOutcome& outcome,
+                       bool withStep = false);
 
 }  // namespace kavrin::sim

@@ -194,8 +194,8 @@ bool SectorTouches(const Sector& sector, const Obstacles& obstacles) {
         double ts[2];
         const int n = CircleCrossings(s, sector.apex, sector.radius, ts);
         for (int i = 0; i < n; ++i) {
-            if (InSector(s.a + (s.b - s.a) * ts[i], {sector.apex, sector.axis, sector.halfAngle,
-                                                    sector.radius * (1 + 1e-9)}))
+            if (InSector(s.a + (s.b - s.a) * ts[i],
+                         {sector.apex, sector.axis, sector.halfAngle, sector.radius * (1 + 1e-9)}))
                 return true;
         }
     }

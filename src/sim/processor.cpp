@@ -33,8 +33,8 @@ constexpr unsigned kWriteFlag = wire::item::kWriteFlag, kIndexFlag = wire::item:
 
 constexpr VirtualTime kNapBase = 18 * kMicrosPerMs;
 constexpr unsigned kNapPeriodMask = 7;
-constexpr VirtualTime kPulseUnit = 2;          // PULSOUT, PULSIN and RCTIME count 2 us units
-constexpr VirtualTime kSampleStep = 10;        // how often measuring instructions look at a pin
+constexpr VirtualTime kPulseUnit = 2;    // PULSOUT, PULSIN and RCTIME count 2 us units
+constexpr VirtualTime kSampleStep = 10;  // how often measuring instructions look at a pin
 constexpr VirtualTime kCountSampleStep = 20;
 constexpr unsigned kMaxMeasure = 65535;
 constexpr VirtualTime kShiftBitTime = 14;
@@ -75,10 +75,14 @@ void Processor::Reset() {
 
 std::string Processor::StopReason() const {
     switch (state_) {
-        case ProcessorState::Running: return "running";
-        case ProcessorState::Ended: return "END";
-        case ProcessorState::Stopped: return "STOP";
-        case ProcessorState::Faulted: return diagnostic_;
+        case ProcessorState::Running:
+            return "running";
+        case ProcessorState::Ended:
+            return "END";
+        case ProcessorState::Stopped:
+            return "STOP";
+        case ProcessorState::Faulted:
+            return diagnostic_;
     }
     return {};
 }
@@ -126,7 +130,8 @@ unsigned Processor::ReadBits(int n) {
     if (pc_ < 0 || pc_ + n > kStreamBits) Raise("code runs past the end of the EEPROM", pc_);
     unsigned value = 0;
     for (int i = 0; i < n; ++i, ++pc_) {
-        const std::uint8_t byte = eeprom_[kProcessorEepromSize - 1 - static_cast<std::size_t>(pc_ / 8)];
+        const std::uint8_t byte =
+            eeprom_[kProcessorEepromSize - 1 - static_cast<std::size_t>(pc_ / 8)];
         value = value << 1 | ((byte >> (7 - pc_ % 8)) & 1u);
     }
     return value;
@@ -134,7 +139,8 @@ unsigned Processor::ReadBits(int n) {
 
 int Processor::DecodeAddress(unsigned field14) {
     // 3 bits of (a mod 8), then 11 bits of (a div 8).
-    return static_cast<int>(((field14 & 0x7FFu) << kAddressLowBits) | (field14 >> kAddressHighBits));
+    return static_cast<int>(((field14 & 0x7FFu) << kAddressLowBits) |
+                            (field14 >> kAddressHighBits));
 }
 
 int Processor::ReadAddress() { return DecodeAddress(ReadBits(kAddressLowBits + kAddressHighBits)); }
@@ -168,9 +174,12 @@ void Processor::ExecuteItem(unsigned item, int) {
         const int h = static_cast<int>(item - kFirstConstantItem);
         const bool flag = ReadBit();
         unsigned value;
-        if (h == 0) value = flag ? 0u : 1u;
-        else if (!flag) value = 1u << h;
-        else value = (1u << h) | ReadBits(h);
+        if (h == 0)
+            value = flag ? 0u : 1u;
+        else if (!flag)
+            value = 1u << h;
+        else
+            value = (1u << h) | ReadBits(h);
         Push(static_cast<std::uint16_t>(value));
     } else {
         const unsigned size = item & kSizeMask;
@@ -225,7 +234,8 @@ void Processor::WriteVar(unsigned size, unsigned address, std::uint16_t value) {
     if (word == kInsWord) return;  // INS reads the pins; writing it changes nothing
     const unsigned shift = address * bits % 16;
     const unsigned mask = ((1u << bits) - 1u) << shift;
-    ram_[word] = static_cast<std::uint16_t>((ram_[word] & ~mask) | ((static_cast<unsigned>(value) << shift) & mask));
+    ram_[word] = static_cast<std::uint16_t>((ram_[word] & ~mask) |
+                                            ((static_cast<unsigned>(value) << shift) & mask));
     if (word == kOutsWord || word == kDirsWord) SyncPins();
 }
 
@@ -248,7 +258,8 @@ void Processor::SyncPins() {
         const unsigned bit = 1u << pin;
         const bool output = (ram_[kDirsWord] & bit) != 0, wasOutput = (drivenDirs_ & bit) != 0;
         const bool high = (ram_[kOutsWord] & bit) != 0, wasHigh = (drivenOuts_ & bit) != 0;
-        if (output != wasOutput || (output && high != wasHigh)) body_.OnPinDrive(pin, output, high, now_);
+        if (output != wasOutput || (output && high != wasHigh))
+            body_.OnPinDrive(pin, output, high, now_);
     }
     drivenOuts_ = ram_[kOutsWord];
     drivenDirs_ = ram_[kDirsWord];
@@ -272,7 +283,9 @@ void Processor::Wait(VirtualTime us) {
 
 void Processor::ExecuteToken(unsigned token, int at) {
     switch (token) {
-        case tok::kEnd: state_ = ProcessorState::Ended; return;
+        case tok::kEnd:
+            state_ = ProcessorState::Ended;
+            return;
         case tok::kSleep: {
             const VirtualTime seconds = Pop();
             ReadAddress();
@@ -285,7 +298,9 @@ void Processor::ExecuteToken(unsigned token, int at) {
             Wait(kNapBase << period);
             return;
         }
-        case tok::kStop: state_ = ProcessorState::Stopped; return;
+        case tok::kStop:
+            state_ = ProcessorState::Stopped;
+            return;
         case tok::kOutput:
         case tok::kHigh:
         case tok::kToggle:
@@ -303,19 +318,33 @@ void Processor::ExecuteToken(unsigned token, int at) {
             if (token == tok::kInput) SetPin(pin, false, high);
             return;
         }
-        case tok::kGoto: pc_ = ReadAddress(); return;
-        case tok::kGosub: Gosub(at); return;
-        case tok::kReturn: Return(at); return;
+        case tok::kGoto:
+            pc_ = ReadAddress();
+            return;
+        case tok::kGosub:
+            Gosub(at);
+            return;
+        case tok::kReturn:
+            Return(at);
+            return;
         case tok::kIfJump: {
             const bool taken = (Pop() & 1u) != 0;
             const int target = ReadAddress();
             if (taken) pc_ = target;
             return;
         }
-        case tok::kNext: Next(); return;
-        case tok::kBranch: Branch(); return;
-        case tok::kLookup: Lookup(); return;
-        case tok::kLookdown: Lookdown(); return;
+        case tok::kNext:
+            Next();
+            return;
+        case tok::kBranch:
+            Branch();
+            return;
+        case tok::kLookup:
+            Lookup();
+            return;
+        case tok::kLookdown:
+            Lookdown();
+            return;
         case tok::kRandom: {
             const std::uint16_t v = Pop();
             StoreTarget(static_cast<std::uint16_t>(v * kRandomMultiplier + kRandomIncrement));
@@ -336,7 +365,9 @@ void Processor::ExecuteToken(unsigned token, int at) {
             Wait(kEepromWriteTime);
             return;
         }
-        case tok::kPause: Wait(Pop() * kMicrosPerMs); return;
+        case tok::kPause:
+            Wait(Pop() * kMicrosPerMs);
+            return;
         case tok::kFreqout1:
         case tok::kFreqout2: {
             const std::uint32_t f2 = token == tok::kFreqout2 ? Pop() : 0;
@@ -348,13 +379,26 @@ void Processor::ExecuteToken(unsigned token, int at) {
             Wait(duration);
             return;
         }
-        case tok::kDtmfout: Dtmfout(); return;
-        case tok::kXout: Xout(); return;
-        case tok::kAssign: return;  // the write items have stored the value already
-        case tok::kSerout: Serout(false); return;
-        case tok::kSeroutFlow: Serout(true); return;
-        case tok::kSerin: Serin(false, at); return;
-        case tok::kSerinFlow: Serin(true, at); return;
+        case tok::kDtmfout:
+            Dtmfout();
+            return;
+        case tok::kXout:
+            Xout();
+            return;
+        case tok::kAssign:
+            return;  // the write items have stored the value already
+        case tok::kSerout:
+            Serout(false);
+            return;
+        case tok::kSeroutFlow:
+            Serout(true);
+            return;
+        case tok::kSerin:
+            Serin(false, at);
+            return;
+        case tok::kSerinFlow:
+            Serin(true, at);
+            return;
         case tok::kPulsout: {
             const int pin = PinOf(Pop());
             const VirtualTime width = Pop() * kPulseUnit;
@@ -366,10 +410,18 @@ void Processor::ExecuteToken(unsigned token, int at) {
         }
         case tok::kPulsin:
         case tok::kCount:
-        case tok::kRctime: Measure(token); return;
-        case tok::kShiftin: ShiftIn(); return;
-        case tok::kShiftout: ShiftOut(); return;
-        case tok::kButton: Button(); return;
+        case tok::kRctime:
+            Measure(token);
+            return;
+        case tok::kShiftin:
+            ShiftIn();
+            return;
+        case tok::kShiftout:
+            ShiftOut();
+            return;
+        case tok::kButton:
+            Button();
+            return;
         case tok::kPwm: {
             const int pin = PinOf(Pop());
             const VirtualTime cycles = Pop();
@@ -379,7 +431,8 @@ void Processor::ExecuteToken(unsigned token, int at) {
             SetPin(pin, false, false);
             return;
         }
-        default: Raise("invalid token " + std::to_string(token), at);
+        default:
+            Raise("invalid token " + std::to_string(token), at);
     }
 }
 
@@ -591,8 +644,10 @@ void Processor::ShiftIn() {
             SetPin(clock, true, false);
             if (mode >= 2) level = InputLevel(data);
             Wait(kShiftBitTime);
-            if (mode % 2 == 0) value = value << 1 | (level ? 1u : 0u);
-            else value |= (level ? 1u : 0u) << i;
+            if (mode % 2 == 0)
+                value = value << 1 | (level ? 1u : 0u);
+            else
+                value |= (level ? 1u : 0u) << i;
         }
         StoreTarget(static_cast<std::uint16_t>(value));
     } while (ReadBit());
@@ -623,17 +678,23 @@ void Processor::Xout() {
     } while (ReadBit());
 }
 
-// --- operators --------------------------------------------------------------------------------------
+// --- operators
+// --------------------------------------------------------------------------------------
 
 namespace processor_detail {
 
 std::uint16_t UnaryOperator(unsigned op, std::uint16_t v) {
     switch (op) {
-        case opi::kSqr: return static_cast<std::uint16_t>(std::sqrt(static_cast<double>(v)));
-        case opi::kAbs: return v >= 0x8000 ? static_cast<std::uint16_t>(0u - v) : v;
-        case opi::kInvert: return static_cast<std::uint16_t>(~v);
-        case opi::kNegate: return static_cast<std::uint16_t>(0u - v);
-        case opi::kDcd: return static_cast<std::uint16_t>(1u << (v & 15u));
+        case opi::kSqr:
+            return static_cast<std::uint16_t>(std::sqrt(static_cast<double>(v)));
+        case opi::kAbs:
+            return v >= 0x8000 ? static_cast<std::uint16_t>(0u - v) : v;
+        case opi::kInvert:
+            return static_cast<std::uint16_t>(~v);
+        case opi::kNegate:
+            return static_cast<std::uint16_t>(0u - v);
+        case opi::kDcd:
+            return static_cast<std::uint16_t>(1u << (v & 15u));
         case opi::kNcd: {
             std::uint16_t n = 0;
             for (unsigned x = v; x != 0; x >>= 1) ++n;
@@ -645,19 +706,27 @@ std::uint16_t UnaryOperator(unsigned op, std::uint16_t v) {
             const double s = op == opi::kSin ? std::sin(angle) : std::cos(angle);
             return static_cast<std::uint16_t>(static_cast<int>(std::lround(127.0 * s)));
         }
-        default: return v;
+        default:
+            return v;
     }
 }
 
 bool Compare(unsigned comparison, std::uint16_t a, std::uint16_t b) {
     switch (comparison & 7u) {
-        case 2: return a >= b;
-        case 3: return a <= b;
-        case 4: return a == b;
-        case 5: return a != b;
-        case 6: return a > b;
-        case 7: return a < b;
-        default: return false;
+        case 2:
+            return a >= b;
+        case 3:
+            return a <= b;
+        case 4:
+            return a == b;
+        case 5:
+            return a != b;
+        case 6:
+            return a > b;
+        case 7:
+            return a < b;
+        default:
+            return false;
     }
 }
 
@@ -666,39 +735,56 @@ std::uint16_t BinaryOperator(unsigned op, std::uint16_t a, std::uint16_t b) {
     const auto sa = static_cast<std::int8_t>(a & 0xFF), sb = static_cast<std::int8_t>(b & 0xFF);
     constexpr std::uint16_t kTrue = 0xFFFF;
     switch (op) {
-        case opi::kHyp: return static_cast<std::uint16_t>(std::sqrt(static_cast<double>(sa * sa + sb * sb)));
+        case opi::kHyp:
+            return static_cast<std::uint16_t>(std::sqrt(static_cast<double>(sa * sa + sb * sb)));
         case opi::kAtn: {
             if (sa == 0 && sb == 0) return 0;
             const double brads = std::atan2(sb, sa) * 128.0 / std::numbers::pi;
-            return static_cast<std::uint16_t>(static_cast<unsigned>(std::lround(brads) + 256) & 0xFFu);
+            return static_cast<std::uint16_t>(static_cast<unsigned>(std::lround(brads) + 256) &
+                                              0xFFu);
         }
-        case opi::kAnd: return static_cast<std::uint16_t>(l & r);
-        case opi::kOr: return static_cast<std::uint16_t>(l | r);
-        case opi::kXor: return static_cast<std::uint16_t>(l ^ r);
-        case opi::kMin: return std::max(a, b);
-        case opi::kMax: return std::min(a, b);
-        case opi::kPlus: return static_cast<std::uint16_t>(l + r);
-        case opi::kMinus: return static_cast<std::uint16_t>(l - r);
-        case opi::kTimesMiddle: return static_cast<std::uint16_t>((l * r) >> 8);
-        case opi::kTimes: return static_cast<std::uint16_t>(l * r);
-        case opi::kTimesHigh: return static_cast<std::uint16_t>((l * r) >> 16);
-        case opi::kModulo: return r == 0 ? a : static_cast<std::uint16_t>(l % r);
-        case opi::kDivide: return r == 0 ? std::uint16_t{0xFFFF} : static_cast<std::uint16_t>(l / r);
+        case opi::kAnd:
+            return static_cast<std::uint16_t>(l & r);
+        case opi::kOr:
+            return static_cast<std::uint16_t>(l | r);
+        case opi::kXor:
+            return static_cast<std::uint16_t>(l ^ r);
+        case opi::kMin:
+            return std::max(a, b);
+        case opi::kMax:
+            return std::min(a, b);
+        case opi::kPlus:
+            return static_cast<std::uint16_t>(l + r);
+        case opi::kMinus:
+            return static_cast<std::uint16_t>(l - r);
+        case opi::kTimesMiddle:
+            return static_cast<std::uint16_t>((l * r) >> 8);
+        case opi::kTimes:
+            return static_cast<std::uint16_t>(l * r);
+        case opi::kTimesHigh:
+            return static_cast<std::uint16_t>((l * r) >> 16);
+        case opi::kModulo:
+            return r == 0 ? a : static_cast<std::uint16_t>(l % r);
+        case opi::kDivide:
+            return r == 0 ? std::uint16_t{0xFFFF} : static_cast<std::uint16_t>(l / r);
         case opi::kDig: {
             if (r > 4) return 0;
             std::uint32_t v = l;
             for (std::uint32_t i = 0; i < r; ++i) v /= 10;
             return static_cast<std::uint16_t>(v % 10);
         }
-        case opi::kShiftLeft: return r >= 16 ? std::uint16_t{0} : static_cast<std::uint16_t>(l << r);
-        case opi::kShiftRight: return r >= 16 ? std::uint16_t{0} : static_cast<std::uint16_t>(l >> r);
+        case opi::kShiftLeft:
+            return r >= 16 ? std::uint16_t{0} : static_cast<std::uint16_t>(l << r);
+        case opi::kShiftRight:
+            return r >= 16 ? std::uint16_t{0} : static_cast<std::uint16_t>(l >> r);
         case opi::kRev: {
             const std::uint32_t n = std::min<std::uint32_t>(r, 16);
             std::uint32_t v = 0;
             for (std::uint32_t i = 0; i < n; ++i) v |= ((l >> i) & 1u) << (n - 1 - i);
             return static_cast<std::uint16_t>(v);
         }
-        default: return Compare(op, a, b) ? kTrue : std::uint16_t{0};
+        default:
+            return Compare(op, a, b) ? kTrue : std::uint16_t{0};
     }
 }
 

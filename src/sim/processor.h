@@ -103,7 +103,9 @@ public:
         return changed;
     }
 
-    std::uint16_t Word(int index) const { return ram_[static_cast<std::size_t>(index & (kRamWords - 1))]; }
+    std::uint16_t Word(int index) const {
+        return ram_[static_cast<std::size_t>(index & (kRamWords - 1))];
+    }
     int CodePosition() const { return pc_; }
     // A variable's value as the program last left it, without reading the pins (INS reads as
     // it was last read).

@@ -23,7 +23,7 @@ namespace {
 constexpr std::uint16_t kBitTimeMask = 0x1FFF;
 constexpr VirtualTime kBitTimeOffset = 20;
 constexpr std::uint16_t kSevenBitsEven = 8192;
-constexpr int kBitsPerCharacter = 10;  // start, 8 data (or 7 and parity), stop
+constexpr int kBitsPerCharacter = 10;         // start, 8 data (or 7 and parity), stop
 constexpr std::uint16_t kLabelMark = 0x4000;  // a label on the stack: 1 << 14 and its field
 constexpr std::uint16_t kFieldMask = 0x3FFF;
 
@@ -126,8 +126,10 @@ void Processor::OutputList(const SerialMode& m, VirtualTime pace) {
         if (v.size() == 1) {
             SendByte(m, static_cast<std::uint8_t>(v[0]), pace);
         } else if (v.size() == 2 && v[0] < kFirstFormatter) {  // STR array \ n
-            for (unsigned i = 0; i < v[1]; ++i) SendByte(m, static_cast<std::uint8_t>(ReadVar(2, v[0] + i)), pace);
-        } else if (v.size() == 2 && v[0] >= kStrUntilZero && v[0] < kStrUntilZero + kFirstFormatter) {
+            for (unsigned i = 0; i < v[1]; ++i)
+                SendByte(m, static_cast<std::uint8_t>(ReadVar(2, v[0] + i)), pace);
+        } else if (v.size() == 2 && v[0] >= kStrUntilZero &&
+                   v[0] < kStrUntilZero + kFirstFormatter) {
             for (unsigned i = 0; i < v[1]; ++i) {  // STR array: up to a zero byte
                 const auto c = static_cast<std::uint8_t>(ReadVar(2, v[0] - kStrUntilZero + i));
                 if (c == 0) break;
@@ -171,7 +173,8 @@ void Processor::Serin(bool flowPin, int at) {
     try {
         InputList(m);
     } catch (const SerinWait&) {
-        for (auto it = serinTaken_.rbegin(); it != serinTaken_.rend(); ++it) hostIn_.push_front(*it);
+        for (auto it = serinTaken_.rbegin(); it != serinTaken_.rend(); ++it)
+            hostIn_.push_front(*it);
         stack_ = savedStack;
         depth_ = savedDepth;
         pc_ = at;
@@ -232,8 +235,10 @@ void Processor::InputList(const SerialMode& m) {
             std::size_t matched = 0;
             while (matched < count && ReceiveByte(m, b)) {
                 const auto want = static_cast<std::uint8_t>(v[n - 3 - matched]);
-                if (b == want) ++matched;
-                else matched = b == static_cast<std::uint8_t>(v[n - 3]) ? 1 : 0;
+                if (b == want)
+                    ++matched;
+                else
+                    matched = b == static_cast<std::uint8_t>(v[n - 3]) ? 1 : 0;
             }
         } else if (n == 3 && v[1] >= kStrUntilZero && v[1] < kStrUntilZero + kFirstFormatter) {
             for (unsigned i = 0; i < v[2] && ReceiveByte(m, b); ++i) {  // STR \ n \ end
@@ -259,8 +264,10 @@ void Processor::InputList(const SerialMode& m) {
             }
             std::size_t matched = 0;
             while (matched < want.size() && ReceiveByte(m, b)) {
-                if (static_cast<char>(b) == want[matched]) ++matched;
-                else matched = static_cast<char>(b) == want[0] ? 1 : 0;
+                if (static_cast<char>(b) == want[matched])
+                    ++matched;
+                else
+                    matched = static_cast<char>(b) == want[0] ? 1 : 0;
             }
         } else {
             const std::uint16_t value = ReceiveNumber(m, v[0]);

@@ -16,7 +16,8 @@ std::string DescribeEvent(const BodyEvent& e) {
         case BodyEvent::Kind::Pulse:
             return "PULSOUT " + pin + " " + std::to_string(e.us / kPulseUnitUs);
         case BodyEvent::Kind::Tone: {
-            std::string text = "FREQOUT " + pin + " " + std::to_string(e.us / kMicrosPerMs) + " " + std::to_string(e.f1);
+            std::string text = "FREQOUT " + pin + " " + std::to_string(e.us / kMicrosPerMs) + " " +
+                               std::to_string(e.f1);
             if (e.f2 != 0) text += " " + std::to_string(e.f2);
             return text;
         }
@@ -37,8 +38,14 @@ void RecordingBody::OnPulse(int pin, std::uint32_t widthUs, VirtualTime t) {
     Record({.kind = BodyEvent::Kind::Pulse, .pin = pin, .time = t, .us = widthUs});
 }
 
-void RecordingBody::OnTone(int pin, std::uint32_t durationUs, std::uint32_t f1, std::uint32_t f2, VirtualTime t) {
-    Record({.kind = BodyEvent::Kind::Tone, .pin = pin, .time = t, .us = durationUs, .f1 = f1, .f2 = f2});
+void RecordingBody::OnTone(int pin, std::uint32_t durationUs, std::uint32_t f1, std::uint32_t f2,
+                           VirtualTime t) {
+    Record({.kind = BodyEvent::Kind::Tone,
+            .pin = pin,
+            .time = t,
+            .us = durationUs,
+            .f1 = f1,
+            .f2 = f2});
 }
 
 }  // namespace kavrin::sim

@@ -18,9 +18,9 @@ struct BodyEvent {
     Kind kind = Kind::Drive;
     int pin = 0;
     VirtualTime time = 0;
-    bool output = false;      // Drive
-    bool high = false;        // Drive
-    std::uint32_t us = 0;     // Pulse width or Tone duration
+    bool output = false;           // Drive
+    bool high = false;             // Drive
+    std::uint32_t us = 0;          // Pulse width or Tone duration
     std::uint32_t f1 = 0, f2 = 0;  // Tone
 };
 
@@ -33,13 +33,16 @@ public:
     void AdvanceTo(VirtualTime t) override { now = t; }
     void OnPinDrive(int pin, bool output, bool high, VirtualTime t) override;
     void OnPulse(int pin, std::uint32_t widthUs, VirtualTime t) override;
-    void OnTone(int pin, std::uint32_t durationUs, std::uint32_t f1, std::uint32_t f2, VirtualTime t) override;
-    bool ReadInput(int pin, VirtualTime) override { return pin >= 0 && pin < kPinCount && inputs[static_cast<std::size_t>(pin)]; }
+    void OnTone(int pin, std::uint32_t durationUs, std::uint32_t f1, std::uint32_t f2,
+                VirtualTime t) override;
+    bool ReadInput(int pin, VirtualTime) override {
+        return pin >= 0 && pin < kPinCount && inputs[static_cast<std::size_t>(pin)];
+    }
 
     std::vector<BodyEvent> events;
-    bool keepEvents = true;                 // off for long runs that only watch
+    bool keepEvents = true;  // off for long runs that only watch
     std::function<void(const BodyEvent&)> onEvent;
-    std::array<bool, kPinCount> inputs{};   // what each input pin reads
+    std::array<bool, kPinCount> inputs{};  // what each input pin reads
     VirtualTime now = 0;
 
 private:

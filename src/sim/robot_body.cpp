@@ -179,9 +179,8 @@ void RobotBody::Step() {
     const Pose moved{pose_.x + v * dt * std::cos(mid), pose_.y + v * dt * std::sin(mid),
                      pose_.heading + turn};
     // The whole move, else the turn alone, else the shift alone, else nothing.
-    const Pose candidates[] = {moved,
-                               {pose_.x, pose_.y, moved.heading},
-                               {moved.x, moved.y, pose_.heading}};
+    const Pose candidates[] = {
+        moved, {pose_.x, pose_.y, moved.heading}, {moved.x, moved.y, pose_.heading}};
     bool blocked = true;
     for (const Pose& c : candidates) {
         if (!PolygonTouches(BodyCorners(geometry_, c), outlines_)) {

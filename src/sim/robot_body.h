@@ -39,17 +39,17 @@ struct WorldEvent {
 std::string EventText(const WorldEvent& event);
 
 struct WhiskerState {
-    Vec2 base;              // on the body's front corner
-    Vec2 tip;               // where the straight wire would end
+    Vec2 base;  // on the body's front corner
+    Vec2 tip;   // where the straight wire would end
     bool touching = false;
-    double bend = 0;        // 0 free, towards 1 the nearer to the base it touches
+    double bend = 0;  // 0 free, towards 1 the nearer to the base it touches
 };
 
 struct InfraredState {
-    Sector cone;            // the last burst's detection cone (radius 0 before any burst)
-    bool lit = false;       // a burst is on now
-    bool detecting = false; // the detector reads low now
-    bool seen = false;      // the last burst saw an obstacle
+    Sector cone;               // the last burst's detection cone (radius 0 before any burst)
+    bool lit = false;          // a burst is on now
+    bool detecting = false;    // the detector reads low now
+    bool seen = false;         // the last burst saw an obstacle
     VirtualTime burstAt = -1;  // when the last burst began, -1 before any
 };
 
@@ -113,7 +113,7 @@ private:
         VirtualTime litUntil = 0;
         VirtualTime lowUntil = 0;  // the detector reads low before this, if it saw something
         bool seen = false;
-        bool reported = false;     // the seeing state last reported
+        bool reported = false;  // the seeing state last reported
         Sector cone;
     };
     static std::size_t Index(Side side) { return side == Side::Left ? 0 : 1; }

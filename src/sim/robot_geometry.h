@@ -25,9 +25,9 @@ inline constexpr double kMicrosPerPulseUnit = 2.0;
 struct RobotGeometry {
     // Wheels and drive. Top speed: 50 rpm on a 6.6 cm wheel, about 17.3 cm/s.
     double wheelDiameter = 6.6;
-    double wheelTrack = 10.5;          // distance between the wheels' contact points
-    double servoTopRpm = 50.0;         // full speed of a continuous-rotation servo
-    double servoPulseSpan = 50.0;      // pulse units from stand-still to full speed
+    double wheelTrack = 10.5;                     // distance between the wheels' contact points
+    double servoTopRpm = 50.0;                    // full speed of a continuous-rotation servo
+    double servoPulseSpan = 50.0;                 // pulse units from stand-still to full speed
     VirtualTime servoHoldUs = 40 * kMicrosPerMs;  // a servo stops this long after its last pulse
 
     // Pulse width (units) at which each servo stands still. A real servo is never exactly at
@@ -38,7 +38,7 @@ struct RobotGeometry {
     // Body: a rectangle around the axle.
     double bodyLength = 12.0;
     double bodyWidth = 11.0;
-    double bodyFront = 7.0;            // front edge ahead of the axle (the rear is 5 cm behind)
+    double bodyFront = 7.0;  // front edge ahead of the axle (the rear is 5 cm behind)
 
     // Whiskers: spring wires from the front corners, their tips this far forward and outward.
     double whiskerForward = 5.0;
@@ -47,20 +47,20 @@ struct RobotGeometry {
     // Infrared LED and detector pairs on the front corners, looking outward from straight ahead.
     double irOutwardDeg = 30.0;
     double irHalfConeDeg = 15.0;
-    double irRangeAtPeak = 25.0;       // detection range at the detector's own frequency
+    double irRangeAtPeak = 25.0;  // detection range at the detector's own frequency
     double irPeakHz = 38'500.0;
-    double irFalloffHz = 4'500.0;      // range falls linearly to 0 this far from the peak
+    double irFalloffHz = 4'500.0;             // range falls linearly to 0 this far from the peak
     VirtualTime irHoldUs = 1 * kMicrosPerMs;  // the detector stays low this long after a burst
 
     // Wiring (module pin numbers). The right servo is mounted mirrored: a shorter pulse turns
     // it forward. Each servo also answers on the pin the servo test program uses.
     std::array<int, 2> leftServoPins{13, 15};
     std::array<int, 2> rightServoPins{12, 14};
-    int leftWhiskerPin = 5;            // whisker inputs read low while touching
+    int leftWhiskerPin = 5;  // whisker inputs read low while touching
     int rightWhiskerPin = 7;
     int leftIrLedPin = 8;
     int rightIrLedPin = 2;
-    int leftIrDetectorPin = 9;         // detector inputs read low while they see an obstacle
+    int leftIrDetectorPin = 9;  // detector inputs read low while they see an obstacle
     int rightIrDetectorPin = 0;
 
     double BodyRear() const { return bodyFront - bodyLength; }
@@ -80,8 +80,8 @@ inline std::array<Vec2, 4> BodyCorners(const RobotGeometry& g, const Pose& pose)
 
 // Bookkeeping limits of the world.
 inline constexpr VirtualTime kContactGapUs = 200 * kMicrosPerMs;  // blocked again after this
-                                                                   // long counts as a new contact
-inline constexpr double kPathStepCm = 0.5;        // the driven path keeps a point this far apart
+                                                                  // long counts as a new contact
+inline constexpr double kPathStepCm = 0.5;  // the driven path keeps a point this far apart
 inline constexpr std::size_t kMaxPathPoints = 20'000;  // oldest points drop beyond this
 
 }  // namespace kavrin::sim

@@ -31,7 +31,8 @@ void RunRecord::Add(const RunSample& sample) {
     }
     // Grown by doubling, but never past the limit: a full record holds no spare room.
     if (samples_.size() == samples_.capacity()) {
-        samples_.reserve(std::min(kMaxSamples, std::max<std::size_t>(1024, samples_.capacity() * 2)));
+        samples_.reserve(
+            std::min(kMaxSamples, std::max<std::size_t>(1024, samples_.capacity() * 2)));
     }
     samples_.push_back(sample);
 }
@@ -49,8 +50,9 @@ void RunRecord::AddMark(const RunMark& mark) {
 }
 
 std::size_t RunRecord::IndexAt(VirtualTime t) const {
-    const auto after = std::upper_bound(samples_.begin(), samples_.end(), t,
-                                        [](VirtualTime v, const RunSample& s) { return v < s.time; });
+    const auto after =
+        std::upper_bound(samples_.begin(), samples_.end(), t,
+                         [](VirtualTime v, const RunSample& s) { return v < s.time; });
     return after == samples_.begin() ? 0 : static_cast<std::size_t>(after - samples_.begin()) - 1;
 }
 

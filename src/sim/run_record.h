@@ -19,7 +19,8 @@ inline constexpr VirtualTime kSampleInterval = 20 * kMicrosPerMs;
 // A sample counts the infrared detector as seeing while its last burst, this recent, saw.
 inline constexpr VirtualTime kIrSeenHold = 100 * kMicrosPerMs;
 inline constexpr VirtualTime kMaxRecordedTime = 3600 * kMicrosPerSecond;
-inline constexpr std::size_t kMaxSamples = static_cast<std::size_t>(kMaxRecordedTime / kSampleInterval) + 1;
+inline constexpr std::size_t kMaxSamples =
+    static_cast<std::size_t>(kMaxRecordedTime / kSampleInterval) + 1;
 // A step changes at most once a check (5 ms), but lists of short steps in a loop change about
 // ten times a second: this many marks cover an hour of those, at about 1.6 MB.
 inline constexpr std::size_t kMaxMarks = 40'000;
@@ -31,9 +32,9 @@ enum class WheelDrive : std::int8_t { Back = -1, Still = 0, Forward = 1 };
 // on any table.
 struct RunSample {
     VirtualTime time = 0;
-    float x = 0, y = 0, heading = 0;  // cm, cm, radians
+    float x = 0, y = 0, heading = 0;              // cm, cm, radians
     std::uint16_t leftPulse = 0, rightPulse = 0;  // µs of the servo's last pulse, 0 when it rests
-    std::uint16_t leftMs = 0;                      // the command's time left, ms
+    std::uint16_t leftMs = 0;                     // the command's time left, ms
     std::uint8_t list = 0, step = 0, interrupted = 0;
     char command = 0;
     bool leftWhisker = false, rightWhisker = false;  // pressed
@@ -50,10 +51,10 @@ struct RunMark {
     enum class Kind : std::uint8_t { Step, Reached, Stopped, Touched, Decided };
     VirtualTime time = 0;
     Kind kind = Kind::Step;
-    StepRef step;                      // Step: the step that starts (list 0: none runs now)
-    std::size_t task = 0;              // Reached, Stopped
-    Thing thing = Thing::Wall;         // Touched
-    Failure failure = Failure::None;   // Decided: why not passed, None when passed
+    StepRef step;                     // Step: the step that starts (list 0: none runs now)
+    std::size_t task = 0;             // Reached, Stopped
+    Thing thing = Thing::Wall;        // Touched
+    Failure failure = Failure::None;  // Decided: why not passed, None when passed
 };
 
 class RunRecord {

@@ -1,7 +1,7 @@
 #include "sim/simulation.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -73,13 +73,15 @@ void Simulation::SetMission(Mission mission) {
     Arena arena = mission.arena;
     SetArena(std::move(arena));
     judge_.emplace(std::move(mission));
-    body_.SetStepListener([this](VirtualTime t) { judge_->OnStep(t, body_.CurrentPose().Position()); });
+    body_.SetStepListener(
+        [this](VirtualTime t) { judge_->OnStep(t, body_.CurrentPose().Position()); });
 }
 
 bool Simulation::Place(const Pose& pose) {
     if (!body_.Place(pose)) return false;
     if (judge_ && powered_) judge_->OnHandMove(now_);
-    if (powered_ && record_.End() == now_) record_.Add(SampleNow());  // the record shows where it stands
+    if (powered_ && record_.End() == now_)
+        record_.Add(SampleNow());  // the record shows where it stands
     return true;
 }
 
@@ -172,7 +174,8 @@ RunSample Simulation::SampleNow() const {
     s.step = static_cast<std::uint8_t>(running_.at.step);
     s.interrupted = static_cast<std::uint8_t>(running_.interrupted);
     s.command = running_.command;
-    s.leftMs = static_cast<std::uint16_t>(std::clamp<VirtualTime>(running_.left / kMicrosPerMs, 0, 65535));
+    s.leftMs =
+        static_cast<std::uint16_t>(std::clamp<VirtualTime>(running_.left / kMicrosPerMs, 0, 65535));
     return s;
 }
 
@@ -190,12 +193,16 @@ std::optional<std::string> Simulation::TakeStopNotice() {
     return cpu_->StopReason();
 }
 
-std::vector<MissionEvent> Simulation::TakeMissionEvents() { return std::exchange(missionEvents_, {}); }
+std::vector<MissionEvent> Simulation::TakeMissionEvents() {
+    return std::exchange(missionEvents_, {});
+}
 
 MissionOutcome MissionOutcomeNow(const Simulation& simulation) {
     const MissionJudge& judge = *simulation.Judge();
-    const VirtualTime decided = judge.GetVerdict() == Verdict::Open ? simulation.Now() : judge.DecidedAt();
-    const StepRef step = simulation.Record().Empty() ? StepRef{} : simulation.Record().StepAt(decided);
+    const VirtualTime decided =
+        judge.GetVerdict() == Verdict::Open ? simulation.Now() : judge.DecidedAt();
+    const StepRef step =
+        simulation.Record().Empty() ? StepRef{} : simulation.Record().StepAt(decided);
     const char letter = simulation.Probe() != nullptr ? simulation.Probe()->Map().Letter(step) : 0;
     return OutcomeOf(judge, simulation.Now(), step, letter);
 }

@@ -19,7 +19,7 @@ bool IsPause(char letter) { return letter == 'S' || letter == 'H' || letter == '
 std::optional<StepVariables> FindStepVariables(const VariableFinder& find) {
     StepVariables v;
     const std::pair<std::string_view, wire::VariableLocation*> names[] = {
-        {"Offset", &v.offset}, {"InSet", &v.inSet}, {"SetPtr", &v.setPtr}, {"SetNo", &v.setNo},
+        {"Offset", &v.offset}, {"InSet", &v.inSet},   {"SetPtr", &v.setPtr}, {"SetNo", &v.setNo},
         {"Cmd", &v.cmd},       {"Cycles", &v.cycles}, {"Value", &v.value}};
     for (const auto& [name, at] : names) {
         const auto found = find(name);
@@ -36,14 +36,16 @@ StepMap StepMap::FromImage(const Eeprom& image) {
         const auto i = static_cast<std::size_t>(list - 1);
         int address = kMainListStart;
         if (list != kMainList) {
-            const auto word = static_cast<std::size_t>(kSetTable + kPairSize * (list - kSetAllList));
+            const auto word =
+                static_cast<std::size_t>(kSetTable + kPairSize * (list - kSetAllList));
             address = image[word] | image[word + 1] << 8;
         }
         map.start_[i] = address;
         int step = 0;
         // "C" pairs (main list only) belong to the next step's pair.
         std::size_t pendingColumns = 0;
-        for (; address + 1 < size && image[static_cast<std::size_t>(address)] != kEnd; address += kPairSize) {
+        for (; address + 1 < size && image[static_cast<std::size_t>(address)] != kEnd;
+             address += kPairSize) {
             const char letter = static_cast<char>(image[static_cast<std::size_t>(address)]);
             map.pairs_[i].push_back({letter, 0});
             if (letter == kColumn && list == kMainList) {
@@ -61,7 +63,9 @@ StepMap StepMap::FromImage(const Eeprom& image) {
 }
 
 int StepMap::StepCount(int list) const {
-    return list >= 1 && list <= kStepListCount ? static_cast<int>(stepPair_[static_cast<std::size_t>(list - 1)].size()) : 0;
+    return list >= 1 && list <= kStepListCount
+               ? static_cast<int>(stepPair_[static_cast<std::size_t>(list - 1)].size())
+               : 0;
 }
 
 int StepMap::StepAt(int list, int address) const {
@@ -81,16 +85,25 @@ char StepMap::LetterAt(int list, int address) const {
 
 std::string_view EnglishKindText(char letter) {
     switch (letter) {
-        case 'F': return "forward";
-        case 'B': return "backward";
-        case 'L': return "turn left";
-        case 'R': return "turn right";
-        case 'E': return "rotate left";
-        case 'I': return "rotate right";
+        case 'F':
+            return "forward";
+        case 'B':
+            return "backward";
+        case 'L':
+            return "turn left";
+        case 'R':
+            return "turn right";
+        case 'E':
+            return "rotate left";
+        case 'I':
+            return "rotate right";
         case 'S':
-        case 'H': return "stop and wait";
-        case 'G': return "go back";
-        default: return {};
+        case 'H':
+            return "stop and wait";
+        case 'G':
+            return "go back";
+        default:
+            return {};
     }
 }
 
@@ -112,7 +125,9 @@ std::string EnglishStepText(StepRef step, char letter) {
 char StepMap::Letter(StepRef step) const {
     if (step.step < 1 || step.step > StepCount(step.list)) return 0;
     const auto i = static_cast<std::size_t>(step.list - 1);
-    return pairs_[i][static_cast<std::size_t>(stepPair_[i][static_cast<std::size_t>(step.step - 1)])].letter;
+    return pairs_[i]
+                 [static_cast<std::size_t>(stepPair_[i][static_cast<std::size_t>(step.step - 1)])]
+                     .letter;
 }
 
 std::optional<RunningStep> StepProbe::Read(const Processor& cpu) const {
@@ -125,7 +140,8 @@ std::optional<RunningStep> StepProbe::Read(const Processor& cpu) const {
     RunningStep running;
     running.command = cmd;
     if (cpu.Peek(variables_.inSet) != 0) {
-        const int list = kSetAllList + std::min<int>(cpu.Peek(variables_.setNo), kStepListCount - kSetAllList);
+        const int list =
+            kSetAllList + std::min<int>(cpu.Peek(variables_.setNo), kStepListCount - kSetAllList);
         const int step = map_.StepAt(list, cpu.Peek(variables_.setPtr) - kPairSize);
         if (step == 0 || map_.Letter({list, step}) != cmd) return std::nullopt;
         running.at = {list, step};

@@ -36,8 +36,8 @@ namespace kavrin::sim {
 
 // The lists as the timeline numbers them.
 inline constexpr int kNoList = 0;
-inline constexpr int kMainList = 1;      // the main action list
-inline constexpr int kSetAllList = 2;    // Sensor Set All; Sets 1 to 4 are 3 to 6
+inline constexpr int kMainList = 1;    // the main action list
+inline constexpr int kSetAllList = 2;  // Sensor Set All; Sets 1 to 4 are 3 to 6
 inline constexpr int kStepListCount = 6;
 inline constexpr int kMainListStart = 14;
 // A drive cycle of the motion program lasts about this long; five make a tenth of a second.
@@ -51,10 +51,10 @@ struct StepRef {
 };
 
 struct RunningStep {
-    StepRef at;           // the step the robot executes now
-    int interrupted = 0;  // while a sensor set runs: the main list's step it interrupted
-    char command = 0;     // the letter executing (an avoidance manoeuvre has its own)
-    VirtualTime left = 0; // the command's time left
+    StepRef at;            // the step the robot executes now
+    int interrupted = 0;   // while a sensor set runs: the main list's step it interrupted
+    char command = 0;      // the letter executing (an avoidance manoeuvre has its own)
+    VirtualTime left = 0;  // the command's time left
     friend bool operator==(const RunningStep&, const RunningStep&) = default;
 };
 
@@ -86,7 +86,10 @@ public:
     // The step that the pair at this address belongs to, 0 for none.
     int StepAt(int list, int address) const;
     // The address of a list's first pair.
-    int Start(int list) const { return list >= 1 && list <= kStepListCount ? start_[static_cast<std::size_t>(list - 1)] : -1; }
+    int Start(int list) const {
+        return list >= 1 && list <= kStepListCount ? start_[static_cast<std::size_t>(list - 1)]
+                                                   : -1;
+    }
     // The letter of the pair at this address, 0 outside the list.
     char LetterAt(int list, int address) const;
     // The command letter of a step, 0 for none.

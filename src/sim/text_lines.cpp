@@ -72,10 +72,12 @@ std::optional<std::string_view> TextNamed(std::span<const NamedText> texts, std:
 }
 
 bool ReadFile(const std::string& path, std::string& content, std::string& error) {
-    const fileio::ReadResult read = fileio::ReadInputFile(fileio::PathFromUtf8(path), kMaxFileSize, content);
+    const fileio::ReadResult read =
+        fileio::ReadInputFile(fileio::PathFromUtf8(path), kMaxFileSize, content);
     if (read.Ok()) return true;
     content.clear();
-    error = Located(path, 0, Message(resources::str::kFileCannotRead) + ": " + fileio::ReadReasonText(read));
+    error = Located(path, 0,
+                    Message(resources::str::kFileCannotRead) + ": " + fileio::ReadReasonText(read));
     return false;
 }
 

@@ -104,8 +104,10 @@ public:
             return false;
         }
         robot_->Module().SetBreak(on);
-        if (on) robot_->Program().Hold();
-        else robot_->Program().Restart();
+        if (on)
+            robot_->Program().Hold();
+        else
+            robot_->Program().Restart();
         return true;
     }
     // The module has no modem line answers and no loop-back; DTR and RTS are merely accepted.
@@ -127,7 +129,8 @@ private:
     void Downloaded() {
         ModuleProgram& program = robot_->Program();
         if (!program.Downloaded(robot_->Module().Eeprom())) {
-            writeFailure_ = "the virtual robot's EEPROM file was not written: " + program.SaveError();
+            writeFailure_ =
+                "the virtual robot's EEPROM file was not written: " + program.SaveError();
         }
     }
 
@@ -139,7 +142,8 @@ private:
         if (!program.Running() || pending_.size() >= wanted) return;
         const Clock::time_point start = std::max(Clock::now(), lastArrival_);
         const VirtualTime begin = program.Cpu().Now();
-        for (const HostByte& b : program.RunFor(timeoutMs * kMicrosPerMs, wanted - pending_.size())) {
+        for (const HostByte& b :
+             program.RunFor(timeoutMs * kMicrosPerMs, wanted - pending_.size())) {
             const Clock::time_point arrival = start + std::chrono::microseconds(b.time - begin);
             pending_.push_back({arrival, b.byte});
             lastArrival_ = std::max(lastArrival_, arrival);

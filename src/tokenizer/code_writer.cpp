@@ -57,7 +57,8 @@ void CodeWriter::WriteField(int bits, unsigned value) {
 }
 
 void CodeWriter::WriteRun(int bits, unsigned value) {
-    const auto address = static_cast<std::size_t>(kEepromSize - 1 - static_cast<std::size_t>(position_ / 8));
+    const auto address =
+        static_cast<std::size_t>(kEepromSize - 1 - static_cast<std::size_t>(position_ / 8));
     std::uint8_t& use = result_.EepromUse[address];
     const std::uint8_t kind = use & kUseMask;
     if (kind == kUseReserved || kind == kUseData) {
@@ -111,7 +112,8 @@ void CodeWriter::BuildBlocks() {
     for (std::size_t row = 0; row < kEepromSize / kRowBytes; ++row) {
         const std::size_t base = row * kRowBytes;
         bool send = false;
-        for (std::size_t i = 0; i < kRowBytes; ++i) send |= (result_.EepromUse[base + i] & kUseData) != 0;
+        for (std::size_t i = 0; i < kRowBytes; ++i)
+            send |= (result_.EepromUse[base + i] & kUseData) != 0;
         if (!send) continue;
         TDownloadBlock& block = result_.Blocks[result_.BlockCount++];
         block[0] = static_cast<std::uint8_t>(wire::kRowMarker + row);
@@ -119,11 +121,11 @@ void CodeWriter::BuildBlocks() {
         for (std::size_t i = 0; i < kRowBytes; ++i) {
             block[1 + i] = result_.EepromImage[base + i];
             sum += block[1 + i];
-            result_.EepromUse[base + i] = static_cast<std::uint8_t>(result_.EepromUse[base + i] | kUseSent);
+            result_.EepromUse[base + i] =
+                static_cast<std::uint8_t>(result_.EepromUse[base + i] | kUseSent);
         }
         block[kBlockSize - 1] = static_cast<std::uint8_t>((256u - sum % 256u) % 256u);
     }
 }
 
 }  // namespace kavrin::tokenizer
-

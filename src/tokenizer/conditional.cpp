@@ -15,8 +15,8 @@ namespace kavrin::tokenizer {
 
 namespace {
 
-constexpr std::uint16_t kAllBitsSet = 0xFFFF;  // a #DEFINE without a value
-constexpr std::uint16_t kTaken = 0, kSkipped = 1;                    // #IF states
+constexpr std::uint16_t kAllBitsSet = 0xFFFF;                           // a #DEFINE without a value
+constexpr std::uint16_t kTaken = 0, kSkipped = 1;                       // #IF states
 constexpr std::uint16_t kCaseTaken = 0, kNoCaseYet = 1, kCaseDone = 2;  // #SELECT states
 constexpr std::uint16_t kRuntimeElse = 10;  // instruction number of ELSE
 constexpr int kJoinBuffer = 2;              // the tests of a #CASE list joined so far
@@ -60,15 +60,32 @@ void Resolver::Run() {
         TElement e;
         ReadElement(s_, e);
         switch (e.Value) {
-            case cdv::kDefine: Define(at); break;
-            case cdv::kIf: If(at); break;
-            case cdv::kElse: Else(at); break;
-            case cdv::kEndif: EndIf(at); break;
-            case cdv::kSelect: Select(at); break;
-            case cdv::kCase: Case(at); break;
-            case cdv::kEndselect: EndSelect(at); break;
-            case cdv::kError: Error(at); break;
-            default: break;
+            case cdv::kDefine:
+                Define(at);
+                break;
+            case cdv::kIf:
+                If(at);
+                break;
+            case cdv::kElse:
+                Else(at);
+                break;
+            case cdv::kEndif:
+                EndIf(at);
+                break;
+            case cdv::kSelect:
+                Select(at);
+                break;
+            case cdv::kCase:
+                Case(at);
+                break;
+            case cdv::kEndselect:
+                EndSelect(at);
+                break;
+            case cdv::kError:
+                Error(at);
+                break;
+            default:
+                break;
         }
     }
     if (const BlockRecord* open = TopBlock(s_)) {
@@ -289,7 +306,8 @@ void Resolver::Case(int at) {
     } else {
         for (bool first = true;; first = false) {
             CompileCaseValue(b, NextLive(s_, s_.readIndex));
-            if (!first) AppendBufferWithOperator(s_, kJoinBuffer, static_cast<std::uint8_t>(op::kOr));
+            if (!first)
+                AppendBufferWithOperator(s_, kJoinBuffer, static_cast<std::uint8_t>(op::kOr));
             CopyBuffer(s_, 0, kJoinBuffer);
             if (!PeekElement(s_, e) || e.Kind != ekComma) break;
             ReadElement(s_, e);

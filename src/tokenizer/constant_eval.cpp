@@ -11,8 +11,15 @@ namespace {
 bool IsConstantOperator(const TElement& e) {
     if (e.Kind != ekBinaryOp) return false;
     switch (e.Value) {
-        case op::kAnd: case op::kOr: case op::kXor: case op::kPlus: case op::kMinus:
-        case op::kTimes: case op::kDivide: case op::kShiftLeft: case op::kShiftRight:
+        case op::kAnd:
+        case op::kOr:
+        case op::kXor:
+        case op::kPlus:
+        case op::kMinus:
+        case op::kTimes:
+        case op::kDivide:
+        case op::kShiftLeft:
+        case op::kShiftRight:
             return true;
         default:
             return false;
@@ -67,8 +74,8 @@ ConstantValue EvaluateConstant(TokenizerState& s, bool finalPass, bool condition
     for (;;) {
         const std::uint16_t operand = Operand(s, finalPass, conditional, result.defined);
         bool divideByZero = false;
-        result.value = ApplyOperator(static_cast<std::uint8_t>(pending), result.value, operand,
-                                     divideByZero);
+        result.value =
+            ApplyOperator(static_cast<std::uint8_t>(pending), result.value, operand, divideByZero);
         if (divideByZero) RaiseError(err::kDivideByZero);
         TElement next;
         if (!PeekElement(s, next) || !IsConstantOperator(next)) break;

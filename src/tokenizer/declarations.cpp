@@ -27,8 +27,8 @@ constexpr std::uint16_t kMaxPinNumber = 15;
 
 // Per-run figures of the VAR passes.
 struct VarCounts {
-    int total = 0;                                    // declared bits
-    int next[kSizeCodes] = {};                        // next free address per size
+    int total = 0;              // declared bits
+    int next[kSizeCodes] = {};  // next free address per size
 };
 
 TElement Read(TokenizerState& s) {
@@ -81,7 +81,8 @@ bool FindStatement(TokenizerState& s, std::uint8_t kind) {
         if (first >= s.elementCount || first > last) return false;
         const std::uint8_t firstKind = s.elements[static_cast<std::size_t>(first)].Kind;
         s.readIndex = first;
-        if (firstKind != ekEnd && (firstKind == kind || RawKindAt(s, first + 1) == kind)) return true;
+        if (firstKind != ekEnd && (firstKind == kind || RawKindAt(s, first + 1) == kind))
+            return true;
         if (firstKind == ekEnd) {
             s.readIndex = first + 1;
             continue;
@@ -328,8 +329,9 @@ void VarAllocationPass(TokenizerState& s, VarCounts& counts) {
         if (what.Kind == ekSize) {
             const auto size = static_cast<std::size_t>(what.Value % kSizeCodes);
             const int count = VarCount(s);
-            EnterNewSymbol(s, ekVariable,
-                           static_cast<std::uint16_t>((size << 8) + static_cast<unsigned>(counts.next[size])));
+            EnterNewSymbol(
+                s, ekVariable,
+                static_cast<std::uint16_t>((size << 8) + static_cast<unsigned>(counts.next[size])));
             counts.next[size] += count;
             CancelElements(s, firstIndex, ExpectStatementEnd(s));
             return;

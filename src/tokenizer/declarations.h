@@ -13,7 +13,7 @@ namespace kavrin::tokenizer {
 inline constexpr int kFirstVariableWord = 3;
 inline constexpr int kVariableBits = 208;  // 13 words
 inline constexpr int kMaxDeclaredUnits = 255;
-inline constexpr int kSizeCodes = 4;       // bit, nibble, byte, word
+inline constexpr int kSizeCodes = 4;  // bit, nibble, byte, word
 inline constexpr std::uint16_t kSizeBit = 0, kSizeNibble = 1, kSizeByte = 2, kSizeWord = 3;
 inline constexpr int kMaxDataAddress = 2047;
 

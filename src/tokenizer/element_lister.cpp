@@ -54,8 +54,18 @@ void MarkLineEnds(unsigned char* text, int length) {
 // What a character starts in full mode. A zero (left behind a directive's name) counts as a
 // blank.
 enum class CharClass : std::uint8_t {
-    kBlank, kLineMark, kComment, kColon, kComma, kQuote, kHash, kDollar, kPercent, kDigit,
-    kNameStart, kOther,
+    kBlank,
+    kLineMark,
+    kComment,
+    kColon,
+    kComma,
+    kQuote,
+    kHash,
+    kDollar,
+    kPercent,
+    kDigit,
+    kNameStart,
+    kOther,
 };
 
 constexpr std::array<CharClass, 256> kCharClasses = [] {
@@ -63,17 +73,28 @@ constexpr std::array<CharClass, 256> kCharClasses = [] {
     for (int i = 0; i < 256; ++i) {
         const auto c = static_cast<unsigned char>(i);
         CharClass k = CharClass::kOther;
-        if (IsBlank(c) || c == 0) k = CharClass::kBlank;
-        else if (c == kLineEnd) k = CharClass::kLineMark;
-        else if (c == '\'') k = CharClass::kComment;
-        else if (c == ':') k = CharClass::kColon;
-        else if (c == ',') k = CharClass::kComma;
-        else if (c == '"') k = CharClass::kQuote;
-        else if (c == '#') k = CharClass::kHash;
-        else if (c == '$') k = CharClass::kDollar;
-        else if (c == '%') k = CharClass::kPercent;
-        else if (IsAsciiDigit(c)) k = CharClass::kDigit;
-        else if (IsNameStart(c)) k = CharClass::kNameStart;
+        if (IsBlank(c) || c == 0)
+            k = CharClass::kBlank;
+        else if (c == kLineEnd)
+            k = CharClass::kLineMark;
+        else if (c == '\'')
+            k = CharClass::kComment;
+        else if (c == ':')
+            k = CharClass::kColon;
+        else if (c == ',')
+            k = CharClass::kComma;
+        else if (c == '"')
+            k = CharClass::kQuote;
+        else if (c == '#')
+            k = CharClass::kHash;
+        else if (c == '$')
+            k = CharClass::kDollar;
+        else if (c == '%')
+            k = CharClass::kPercent;
+        else if (IsAsciiDigit(c))
+            k = CharClass::kDigit;
+        else if (IsNameStart(c))
+            k = CharClass::kNameStart;
         classes[static_cast<std::size_t>(i)] = k;
     }
     return classes;
@@ -83,7 +104,15 @@ constexpr std::array<CharClass, 256> kCharClasses = [] {
 bool IsTextChar(unsigned char c) {
     if (c < 33 || c > 126) return false;
     switch (c) {
-        case '"': case '*': case ',': case '<': case '>': case '?': case '{': case '|': case '}':
+        case '"':
+        case '*':
+        case ',':
+        case '<':
+        case '>':
+        case '?':
+        case '{':
+        case '|':
+        case '}':
             return false;
         default:
             return true;
@@ -100,7 +129,8 @@ public:
 private:
     unsigned char At(int i) const { return static_cast<unsigned char>(text_[i]); }
     bool LastIsEnd() const {
-        return s_.elementCount > 0 && s_.elements[static_cast<std::size_t>(s_.elementCount - 1)].Kind == ekEnd;
+        return s_.elementCount > 0 &&
+               s_.elements[static_cast<std::size_t>(s_.elementCount - 1)].Kind == ekEnd;
     }
     // The first line end in i..limit-1, or limit when there is none.
     int LineEndFrom(int i, int limit) const {
@@ -351,7 +381,8 @@ void Lister::RecordDeclaredName() {
     if (s_.elementCount < 2) return;
     const TElement& word = s_.elements[static_cast<std::size_t>(s_.elementCount - 1)];
     const TElement& name = s_.elements[static_cast<std::size_t>(s_.elementCount - 2)];
-    if (word.Kind != ekCon && word.Kind != ekData && word.Kind != ekPin && word.Kind != ekVar) return;
+    if (word.Kind != ekCon && word.Kind != ekData && word.Kind != ekPin && word.Kind != ekVar)
+        return;
     if (name.Kind != ekUndefined) return;
     char upper[kMaxNameLength];
     const int n = name.Length < kMaxNameLength ? name.Length : kMaxNameLength;

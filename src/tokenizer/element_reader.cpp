@@ -115,7 +115,8 @@ void CancelElements(TokenizerState& s, int a, int b) {
     for (int i = a; i <= b; ++i) s.elements[static_cast<std::size_t>(i)].Kind = ekCancelled;
     s.links.Cancel(a, b);
     const int after = NextLive(s, b + 1);
-    if (after >= s.elementCount || s.elements[static_cast<std::size_t>(after)].Kind != ekEnd) return;
+    if (after >= s.elementCount || s.elements[static_cast<std::size_t>(after)].Kind != ekEnd)
+        return;
     const int before = s.links.PrevLive(a - 1);
     if (before < 0 || s.elements[static_cast<std::size_t>(before)].Kind == ekEnd) {
         s.elements[static_cast<std::size_t>(after)].Kind = ekCancelled;

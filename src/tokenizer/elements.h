@@ -82,8 +82,8 @@ inline constexpr std::uint16_t kDirKorble = 0, kDirPort = 1, kDirVelic = 2;
 struct TElement {
     std::uint8_t Kind = ekEnd;
     std::uint16_t Value = 0;
-    std::uint16_t Start = 0;   // source offset of the first character
-    std::uint8_t Length = 0;   // source characters, capped at 255
+    std::uint16_t Start = 0;  // source offset of the first character
+    std::uint8_t Length = 0;  // source characters, capped at 255
 };
 
 inline constexpr int kMaxElements = 10240;

@@ -81,7 +81,8 @@ constexpr std::array kMessages = {
     NumberedMessage{162, "162-Expected a label, variable, instruction, or end-of-line"},
     NumberedMessage{163, "163-Limit of 16 nested DO-LOOP statements exceeded"},
     NumberedMessage{164, "164-'LOOP' must be preceded by 'DO'"},
-    NumberedMessage{165, "165-'WHILE' or 'UNTIL' conditions cannot appear after both 'DO' and 'LOOP'"},
+    NumberedMessage{165,
+                    "165-'WHILE' or 'UNTIL' conditions cannot appear after both 'DO' and 'LOOP'"},
     NumberedMessage{166, "166-Expected 'WHILE', 'UNTIL', end-of-line, or ':'"},
     NumberedMessage{167, "167-'EXIT' only allowed within FOR-NEXT and DO-LOOP structures"},
     NumberedMessage{168, "168-'IF' without 'ENDIF'"},
@@ -118,7 +119,8 @@ constexpr std::array kMessages = {
     NumberedMessage{199, "199-"},
     NumberedMessage{200, "200-Expected '#ENDIF'"},
     NumberedMessage{201, "201-Expected '}'"},
-    NumberedMessage{203, "203-Expected '}'.  Can not specify more than 7 additional project files."},
+    NumberedMessage{203,
+                    "203-Expected '}'.  Can not specify more than 7 additional project files."},
     NumberedMessage{204, "204-Expected a target module: KR1, KR2, KR3, KR4, KR5, or KR6"},
     NumberedMessage{208, "208-Expected COM Port name: COM1, COM2, etc"},
     NumberedMessage{218, "218-Limit of 16 nested #SELECT statements exceeded"},
@@ -135,7 +137,8 @@ constexpr std::array kMessages = {
     NumberedMessage{229, "229-Limit of 16 ELSEIF statements within IF structure exceeded"},
     NumberedMessage{230, "230-'ELSEIF' not allowed after 'ELSE'"},
     NumberedMessage{231, "231-Invalid VELIC version number.  Must be 1.0 for KR1 module"},
-    NumberedMessage{232, "232-Invalid VELIC version number.  Must be 2.0 or 2.5 for KR2-type modules."},
+    NumberedMessage{232,
+                    "232-Invalid VELIC version number.  Must be 2.0 or 2.5 for KR2-type modules."},
 };
 
 // Used for a number that is not in the list, so that a slip in a caller still fails loudly.

@@ -103,10 +103,17 @@ void ExpressionCompiler::Run() {
     Step step = o_.condition ? Step::kConditionStart : Step::kOperandExpected;
     while (step != Step::kEnd) {
         switch (step) {
-            case Step::kConditionStart: step = ConditionStart(); break;
-            case Step::kOperandExpected: step = OperandExpected(); break;
-            case Step::kAfterOperand: step = AfterOperand(); break;
-            case Step::kEnd: break;
+            case Step::kConditionStart:
+                step = ConditionStart();
+                break;
+            case Step::kOperandExpected:
+                step = OperandExpected();
+                break;
+            case Step::kAfterOperand:
+                step = AfterOperand();
+                break;
+            case Step::kEnd:
+                break;
         }
         if (step == Step::kEnd && Splice()) step = Step::kOperandExpected;
     }
@@ -284,34 +291,56 @@ bool ExpressionCompiler::Splice() {
 std::uint16_t ApplyOperator(std::uint8_t op, std::uint16_t a, std::uint16_t b, bool& divideByZero) {
     const unsigned l = a, r = b;
     switch (op) {
-        case op::kAnd: return static_cast<std::uint16_t>(l & r);
-        case op::kOr: return static_cast<std::uint16_t>(l | r);
-        case op::kXor: return static_cast<std::uint16_t>(l ^ r);
-        case op::kPlus: return static_cast<std::uint16_t>(l + r);
-        case op::kMinus: return static_cast<std::uint16_t>(l - r);
-        case op::kTimes: return static_cast<std::uint16_t>(l * r);
+        case op::kAnd:
+            return static_cast<std::uint16_t>(l & r);
+        case op::kOr:
+            return static_cast<std::uint16_t>(l | r);
+        case op::kXor:
+            return static_cast<std::uint16_t>(l ^ r);
+        case op::kPlus:
+            return static_cast<std::uint16_t>(l + r);
+        case op::kMinus:
+            return static_cast<std::uint16_t>(l - r);
+        case op::kTimes:
+            return static_cast<std::uint16_t>(l * r);
         case op::kDivide:
             if (r == 0) {
                 divideByZero = true;
                 return 0;
             }
             return static_cast<std::uint16_t>(l / r);
-        case op::kShiftLeft: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l << r);
-        case op::kShiftRight: return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l >> r);
-        case op::kGreaterEqual: return l >= r ? kTrue : 0;
-        case op::kLessEqual: return l <= r ? kTrue : 0;
-        case op::kEqual: return l == r ? kTrue : 0;
-        case op::kNotEqual: return l != r ? kTrue : 0;
-        case op::kGreater: return l > r ? kTrue : 0;
-        case op::kLess: return l < r ? kTrue : 0;
-        default: return a;  // operators conditional compilation refuses before they get here
+        case op::kShiftLeft:
+            return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l << r);
+        case op::kShiftRight:
+            return static_cast<std::uint16_t>(r >= kMaxShift ? 0u : l >> r);
+        case op::kGreaterEqual:
+            return l >= r ? kTrue : 0;
+        case op::kLessEqual:
+            return l <= r ? kTrue : 0;
+        case op::kEqual:
+            return l == r ? kTrue : 0;
+        case op::kNotEqual:
+            return l != r ? kTrue : 0;
+        case op::kGreater:
+            return l > r ? kTrue : 0;
+        case op::kLess:
+            return l < r ? kTrue : 0;
+        default:
+            return a;  // operators conditional compilation refuses before they get here
     }
 }
 
 bool IsConditionalBinaryOperator(std::uint16_t value) {
     switch (value) {
-        case op::kAnd: case op::kOr: case op::kXor: case op::kPlus: case op::kMinus:
-        case op::kTimes: case op::kDivide: case op::kShiftLeft: case op::kShiftRight:
+        case op::kAnd:
+        case op::kOr:
+        case op::kXor:
+        case op::kPlus:
+        case op::kMinus:
+        case op::kTimes:
+        case op::kDivide:
+        case op::kShiftLeft:
+        case op::kShiftRight:
             return true;
         default:
             return false;
@@ -363,7 +392,8 @@ unsigned BufferBits(const ExprBuffer& b, int pos, int n) {
             const int used = pos % 16;
             take = std::min({16 - used, n, b.bits - pos});
             part = (static_cast<unsigned>(b.words[static_cast<std::size_t>(pos / 16)]) >>
-                    (16 - used - take)) & ((1u << take) - 1u);
+                    (16 - used - take)) &
+                   ((1u << take) - 1u);
         }
         v = take < 32 ? (v << take) | part : part;
         pos += take;
@@ -421,14 +451,16 @@ void AddConstantItem(TokenizerState& s, std::uint16_t value) {
 
 void AddVariableItem(TokenizerState& s, bool write, bool indexed, unsigned size, unsigned address) {
     size &= 3u;
-    AddItem(s, static_cast<std::uint8_t>(kVariableItem + (write ? 8 : 0) + (indexed ? 4 : 0) + size));
+    AddItem(s,
+            static_cast<std::uint8_t>(kVariableItem + (write ? 8 : 0) + (indexed ? 4 : 0) + size));
     AppendBits(s, 0, kVariableAddressBits[size], address);
 }
 
 // --- evaluator --------------------------------------------------------------------------------
 
 std::uint16_t EvaluateBuffer(const TokenizerState& s, int buffer) {
-    const ExprBuffer& b = s.expr.buffers[static_cast<std::size_t>(std::clamp(buffer, 0, kExprBufferCount - 1))];
+    const ExprBuffer& b =
+        s.expr.buffers[static_cast<std::size_t>(std::clamp(buffer, 0, kExprBufferCount - 1))];
     std::array<std::uint16_t, kEvalStackSize> stack{};
     int top = 0;
     bool divideByZero = false;
@@ -439,7 +471,8 @@ std::uint16_t EvaluateBuffer(const TokenizerState& s, int buffer) {
         if (item >= kVariableItem) {
             // Variables never reach compile-time expressions; skip the address, count as 0.
             pos += kVariableAddressBits[item & 3u];
-            if (top < kEvalStackSize && item <= kLastPlainReadItem) stack[static_cast<std::size_t>(top++)] = 0;
+            if (top < kEvalStackSize && item <= kLastPlainReadItem)
+                stack[static_cast<std::size_t>(top++)] = 0;
         } else if (item >= kConstantItem) {
             const int h = item - kConstantItem;
             const unsigned flag = BufferBits(b, pos++, 1);
@@ -452,7 +485,8 @@ std::uint16_t EvaluateBuffer(const TokenizerState& s, int buffer) {
                 value = (1u << h) | BufferBits(b, pos, h);
                 pos += h;
             }
-            if (top < kEvalStackSize) stack[static_cast<std::size_t>(top++)] = static_cast<std::uint16_t>(value);
+            if (top < kEvalStackSize)
+                stack[static_cast<std::size_t>(top++)] = static_cast<std::uint16_t>(value);
         } else if (item < kFirstBinaryItem) {
             if (top == 0) continue;
             std::uint16_t& v = stack[static_cast<std::size_t>(top - 1)];

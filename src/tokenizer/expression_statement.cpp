@@ -83,11 +83,15 @@ void CompileVariable(TokenizerState& s, const TElement& first, bool write) {
 
 }  // namespace
 
-// --- the expression compiler's hook ---------------------------------------------------------------
+// --- the expression compiler's hook
+// ---------------------------------------------------------------
 
-void CompileVariableRead(TokenizerState& s, const TElement& first) { CompileVariable(s, first, false); }
+void CompileVariableRead(TokenizerState& s, const TElement& first) {
+    CompileVariable(s, first, false);
+}
 
-// --- elements -------------------------------------------------------------------------------------
+// --- elements
+// -------------------------------------------------------------------------------------
 
 Elem ReadElem(TokenizerState& s) {
     TElement e;
@@ -121,7 +125,8 @@ bool Version25(const TokenizerState& s) { return s.syntax25; }
 std::uint8_t Module(const TokenizerState& s) { return s.result.ModuleKind; }
 void SetDebugUsed(TokenizerState& s) { s.result.DebugUsed = 1; }
 
-// --- expressions ------------------------------------------------------------------------------------
+// --- expressions
+// ------------------------------------------------------------------------------------
 
 void CompileExpr(TokenizerState& s, int depth, unsigned flags) {
     s.expr.depth = depth;
@@ -203,7 +208,8 @@ void AppendToBuffer0(TokenizerState& s, int from, std::uint8_t op) {
     AppendBufferWithOperator(s, from, op);
 }
 
-// --- direct stream ----------------------------------------------------------------------------------
+// --- direct stream
+// ----------------------------------------------------------------------------------
 
 void EmitConstant(CodeWriter& w, unsigned value, bool lead) {
     value &= 0xFFFFu;

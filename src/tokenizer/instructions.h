@@ -16,16 +16,15 @@ inline constexpr std::uint8_t kAuxio = 0, kBranch = 1, kButton = 2, kCase = 3, k
                               kElseif = 11, kEnd = 12, kEndif = 13, kEndselect = 14, kExit = 16,
                               kFor = 17, kFreqout = 18, kGet = 19, kGosub = 20, kGoto = 21,
                               kHigh = 22, kI2cin = 23, kI2cout = 24, kIf = 25, kInput = 26,
-                              kIoterm = 27, kLcdcmd = 28, kLcdin = 29, kLcdout = 30,
-                              kLookdown = 31, kLookup = 32, kLoop = 33, kLow = 34, kMainio = 35,
-                              kNap = 36, kNext = 37, kOn = 38, kOutput = 39, kOwin = 40,
-                              kOwout = 41, kPause = 42, kPollin = 43, kPollmode = 44,
-                              kPollout = 45, kPollrun = 46, kPollwait = 47, kPulsin = 48,
-                              kPulsout = 49, kPut = 50, kPwm = 51, kSleep = 52, kRandom = 53,
-                              kRctime = 54, kRead = 55, kReturn = 56, kReverse = 57, kRun = 58,
-                              kSelect = 59, kSerin = 60, kSerout = 61, kShiftin = 62,
-                              kShiftout = 63, kStop = 64, kStore = 65, kToggle = 66, kWrite = 67,
-                              kXout = 68;
+                              kIoterm = 27, kLcdcmd = 28, kLcdin = 29, kLcdout = 30, kLookdown = 31,
+                              kLookup = 32, kLoop = 33, kLow = 34, kMainio = 35, kNap = 36,
+                              kNext = 37, kOn = 38, kOutput = 39, kOwin = 40, kOwout = 41,
+                              kPause = 42, kPollin = 43, kPollmode = 44, kPollout = 45,
+                              kPollrun = 46, kPollwait = 47, kPulsin = 48, kPulsout = 49, kPut = 50,
+                              kPwm = 51, kSleep = 52, kRandom = 53, kRctime = 54, kRead = 55,
+                              kReturn = 56, kReverse = 57, kRun = 58, kSelect = 59, kSerin = 60,
+                              kSerout = 61, kShiftin = 62, kShiftout = 63, kStop = 64, kStore = 65,
+                              kToggle = 66, kWrite = 67, kXout = 68;
 }  // namespace instr
 
 // Marks a timeout or parity label in the serial instructions.

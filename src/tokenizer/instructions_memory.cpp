@@ -135,11 +135,20 @@ void CompileWrite(TokenizerState& s) {
 
 bool CompileMemoryInstruction(TokenizerState& s, std::uint8_t number) {
     switch (number) {
-        case instr::kGet: CompileLoad(s, token::kGet, false); return true;
-        case instr::kRead: CompileLoad(s, token::kRead, true); return true;
-        case instr::kPut: CompilePut(s); return true;
-        case instr::kWrite: CompileWrite(s); return true;
-        default: return false;
+        case instr::kGet:
+            CompileLoad(s, token::kGet, false);
+            return true;
+        case instr::kRead:
+            CompileLoad(s, token::kRead, true);
+            return true;
+        case instr::kPut:
+            CompilePut(s);
+            return true;
+        case instr::kWrite:
+            CompileWrite(s);
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -111,7 +111,8 @@ void CompileLookdown(TokenizerState& s) {
     EmitToken(s.writer, token::kLookdown);
     ExpectComma(s);
     std::uint8_t comparison = kLookdownDefault;
-    if (PeekIs(s, ekComparison)) comparison = static_cast<std::uint8_t>(ReadElem(s).value);
+    if (PeekIs(s, ekComparison))
+        comparison = static_cast<std::uint8_t>(ReadElem(s).value);
     else if (!PeekIs(s, ekOpenBracket)) {
         ReadElem(s);
         RaiseError(err::kExpectedComparisonOperator);
@@ -250,16 +251,35 @@ bool NextListEntry(TokenizerState& s) {
 
 bool CompilePinInstruction(TokenizerState& s, std::uint8_t number) {
     switch (number) {
-        case instr::kFreqout: CompileFreqout(s); return true;
-        case instr::kButton: CompileButton(s); return true;
-        case instr::kBranch: CompileBranch(s); return true;
-        case instr::kLookup: CompileLookup(s); return true;
-        case instr::kLookdown: CompileLookdown(s); return true;
-        case instr::kDtmfout: CompileDtmfout(s); return true;
-        case instr::kXout: CompileXout(s); return true;
-        case instr::kShiftout: CompileShiftout(s); return true;
-        case instr::kShiftin: CompileShiftin(s); return true;
-        default: return false;
+        case instr::kFreqout:
+            CompileFreqout(s);
+            return true;
+        case instr::kButton:
+            CompileButton(s);
+            return true;
+        case instr::kBranch:
+            CompileBranch(s);
+            return true;
+        case instr::kLookup:
+            CompileLookup(s);
+            return true;
+        case instr::kLookdown:
+            CompileLookdown(s);
+            return true;
+        case instr::kDtmfout:
+            CompileDtmfout(s);
+            return true;
+        case instr::kXout:
+            CompileXout(s);
+            return true;
+        case instr::kShiftout:
+            CompileShiftout(s);
+            return true;
+        case instr::kShiftin:
+            CompileShiftin(s);
+            return true;
+        default:
+            return false;
     }
 }
 

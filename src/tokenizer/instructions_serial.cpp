@@ -23,8 +23,8 @@ inline constexpr unsigned kDecimalFormat = 438;  // DEC
 inline constexpr unsigned kIndicatedFormat = 2048;
 inline constexpr unsigned kFormatBaseMask = 15;
 inline constexpr unsigned kDecimalBase = 6;
-inline constexpr unsigned kStrCounted = 512;     // STR array without "\ n": up to a zero
-inline constexpr unsigned kStrWithEnd = 512;     // STR array \ n \ eol
+inline constexpr unsigned kStrCounted = 512;  // STR array without "\ n": up to a zero
+inline constexpr unsigned kStrWithEnd = 512;  // STR array \ n \ eol
 inline constexpr unsigned kRepeatFlag = 1024;
 inline constexpr unsigned kSkipFlag = 1024;
 inline constexpr unsigned kSpStrFlag = 4096;
@@ -410,8 +410,10 @@ void CompilePinValueList(TokenizerState& s, std::uint8_t code, bool input) {
     EmitBuffer(s, 1, true);
     EmitToken(s.writer, code);
     ExpectComma(s);
-    if (input) CompileInputList(s, true);
-    else CompileOutputList(s, true);
+    if (input)
+        CompileInputList(s, true);
+    else
+        CompileOutputList(s, true);
 }
 
 }  // namespace
@@ -440,15 +442,32 @@ bool CompileSerialInstruction(TokenizerState& s, std::uint8_t number) {
             EmitToken(s.writer, token::kSerin);
             CompileInputList(s, false);
             return true;
-        case instr::kSerout: CompileSerout(s); return true;
-        case instr::kSerin: CompileSerin(s); return true;
-        case instr::kI2cin: CompileI2c(s, true); return true;
-        case instr::kI2cout: CompileI2c(s, false); return true;
-        case instr::kLcdin: CompilePinValueList(s, token::kLcdin, true); return true;
-        case instr::kLcdout: CompilePinValueList(s, token::kLcdout, false); return true;
-        case instr::kOwin: CompilePinValueList(s, token::kOwin, true); return true;
-        case instr::kOwout: CompilePinValueList(s, token::kOwout, false); return true;
-        default: return false;
+        case instr::kSerout:
+            CompileSerout(s);
+            return true;
+        case instr::kSerin:
+            CompileSerin(s);
+            return true;
+        case instr::kI2cin:
+            CompileI2c(s, true);
+            return true;
+        case instr::kI2cout:
+            CompileI2c(s, false);
+            return true;
+        case instr::kLcdin:
+            CompilePinValueList(s, token::kLcdin, true);
+            return true;
+        case instr::kLcdout:
+            CompilePinValueList(s, token::kLcdout, false);
+            return true;
+        case instr::kOwin:
+            CompilePinValueList(s, token::kOwin, true);
+            return true;
+        case instr::kOwout:
+            CompilePinValueList(s, token::kOwout, false);
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -27,10 +27,10 @@ inline constexpr std::uint8_t kNone = 0xFF;
 struct SimpleForm {
     std::uint8_t number;
     std::uint8_t token;
-    std::array<Arg, kMaxSimpleArgs> args;             // source order
-    std::array<std::uint8_t, kMaxSimpleArgs> depth;   // preset before each argument
-    std::array<std::uint8_t, kMaxSimpleArgs> order;   // source indices in emission order
-    bool addressAfter;                                 // A+ behind the token
+    std::array<Arg, kMaxSimpleArgs> args;            // source order
+    std::array<std::uint8_t, kMaxSimpleArgs> depth;  // preset before each argument
+    std::array<std::uint8_t, kMaxSimpleArgs> order;  // source indices in emission order
+    bool addressAfter;                               // A+ behind the token
 };
 
 using A = Arg;
@@ -87,13 +87,18 @@ bool CompileSimpleInstruction(TokenizerState& s, std::uint8_t number) {
     const SimpleForm* form = FindSimpleForm(number);
     if (!form) return false;
     bool hasTarget = false;
-    for (int i = 0; i < kMaxSimpleArgs && form->args[static_cast<std::size_t>(i)] != Arg::None; ++i) {
+    for (int i = 0; i < kMaxSimpleArgs && form->args[static_cast<std::size_t>(i)] != Arg::None;
+         ++i) {
         const auto slot = static_cast<std::size_t>(i);
         if (i > 0) ExpectComma(s);
         const int depth = form->depth[slot];
         switch (form->args[slot]) {
-            case Arg::Value: CompileExpr(s, depth); break;
-            case Arg::Pin: CompileExpr(s, depth, kExprPin); break;
+            case Arg::Value:
+                CompileExpr(s, depth);
+                break;
+            case Arg::Pin:
+                CompileExpr(s, depth, kExprPin);
+                break;
             case Arg::Target:
                 CompileTarget(s, depth);
                 CopyBuffer(s, 0, kTargetBuffer);
@@ -109,7 +114,8 @@ bool CompileSimpleInstruction(TokenizerState& s, std::uint8_t number) {
                 hasTarget = true;
                 continue;
             }
-            case Arg::None: break;
+            case Arg::None:
+                break;
         }
         CopyBuffer(s, 0, 1 + i);
     }

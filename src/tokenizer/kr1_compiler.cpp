@@ -13,12 +13,39 @@ namespace {
 // Indexes into the message table: the messages in their stored order, as Kr1Message counts them.
 namespace msg {
 enum Message : int {
-    kExpectedStatement, kWrongNextVariable, kSymbolEquals, kLabelColon, kNameTooLong,
-    kExpectedConstant, kExpectedValue, kExpectedVariable, kNextWithoutFor, kExpectedSerinItem,
-    kExpectedLabel, kDebugFull, kUndefined, kTooManyGosubs, kExpectedLogic, kExpectedComma,
-    kExpectedOpen, kExpectedCommaClose, kLabelDefined, kTextCharacter, kSymbolInvalid, kEepromFull,
-    kTooManyFors, kDataMeetsCode, kExpectedEquals, kSymbolsFull, kExpectedDebugItem, kUnrecognized,
-    kExpectedEnd, kExpectedCommaEnd, kExpectedOperatorEnd, kExpectedOperator, kExpectedTo,
+    kExpectedStatement,
+    kWrongNextVariable,
+    kSymbolEquals,
+    kLabelColon,
+    kNameTooLong,
+    kExpectedConstant,
+    kExpectedValue,
+    kExpectedVariable,
+    kNextWithoutFor,
+    kExpectedSerinItem,
+    kExpectedLabel,
+    kDebugFull,
+    kUndefined,
+    kTooManyGosubs,
+    kExpectedLogic,
+    kExpectedComma,
+    kExpectedOpen,
+    kExpectedCommaClose,
+    kLabelDefined,
+    kTextCharacter,
+    kSymbolInvalid,
+    kEepromFull,
+    kTooManyFors,
+    kDataMeetsCode,
+    kExpectedEquals,
+    kSymbolsFull,
+    kExpectedDebugItem,
+    kUnrecognized,
+    kExpectedEnd,
+    kExpectedCommaEnd,
+    kExpectedOperatorEnd,
+    kExpectedOperator,
+    kExpectedTo,
     kCount
 };
 static_assert(kCount == kKr1MessageCount);
@@ -29,9 +56,9 @@ constexpr char kLineEnd = 3;
 // Token kinds beyond the symbol kinds.
 constexpr std::uint8_t kEol = 100, kName = 101, kNumber = 102, kText = 103;
 
-constexpr int kVariableBits = 6, kByteBits = 8, kWordBits = 16, kAddressBits = 11,
-              kModeBits = 4, kComparisonBits = 3, kOperatorBits = 4, kCharBits = 7,
-              kTokenBits = 5, kItemKindBits = 2, kDebugCommandBits = 2, kPinBits = 3;
+constexpr int kVariableBits = 6, kByteBits = 8, kWordBits = 16, kAddressBits = 11, kModeBits = 4,
+              kComparisonBits = 3, kOperatorBits = 4, kCharBits = 7, kTokenBits = 5,
+              kItemKindBits = 2, kDebugCommandBits = 2, kPinBits = 3;
 constexpr int kHighestPin = 7;
 constexpr int kHighestMode = 15;
 constexpr unsigned kHighestConstant = 0xFFFF;
@@ -56,33 +83,54 @@ bool IsComparison(std::uint8_t kind) {
 
 int ComparisonCode(std::uint8_t kind) {
     switch (kind) {
-        case k1::kEqual: return 0;
-        case k1::kNotEqual: return 1;
-        case k1::kLess: return 2;
-        case k1::kLessEqual: return 3;
-        case k1::kGreater: return 4;
-        default: return 5;  // >=
+        case k1::kEqual:
+            return 0;
+        case k1::kNotEqual:
+            return 1;
+        case k1::kLess:
+            return 2;
+        case k1::kLessEqual:
+            return 3;
+        case k1::kGreater:
+            return 4;
+        default:
+            return 5;  // >=
     }
 }
 
 // Operator code of a LET operator token, -1 for anything else.
 int OperatorCode(std::uint8_t kind) {
     switch (kind) {
-        case k1::kPlus: return 0;
-        case k1::kMinus: return 1;
-        case k1::kTimes: return 2;
-        case k1::kDivide: return 3;
-        case k1::kMultiplyHigh: return 4;
-        case k1::kModulo: return 5;
-        case k1::kMin: return 6;
-        case k1::kMax: return 7;
-        case k1::kAnd2: return 8;
-        case k1::kOr2: return 9;
-        case k1::kXor: return 10;
-        case k1::kAndNot: return 11;
-        case k1::kOrNot: return 12;
-        case k1::kXorNot: return 13;
-        default: return -1;
+        case k1::kPlus:
+            return 0;
+        case k1::kMinus:
+            return 1;
+        case k1::kTimes:
+            return 2;
+        case k1::kDivide:
+            return 3;
+        case k1::kMultiplyHigh:
+            return 4;
+        case k1::kModulo:
+            return 5;
+        case k1::kMin:
+            return 6;
+        case k1::kMax:
+            return 7;
+        case k1::kAnd2:
+            return 8;
+        case k1::kOr2:
+            return 9;
+        case k1::kXor:
+            return 10;
+        case k1::kAndNot:
+            return 11;
+        case k1::kOrNot:
+            return 12;
+        case k1::kXorNot:
+            return 13;
+        default:
+            return -1;
     }
 }
 
@@ -102,8 +150,9 @@ private:
     }
     [[noreturn]] void Fail(int message, const Token& t) { Fail(message, t.start, t.length); }
     unsigned char At(int i) const {
-        return i < r_.sourceLength ? static_cast<unsigned char>(r_.source[static_cast<std::size_t>(i)])
-                                   : static_cast<unsigned char>(kLineEnd);
+        return i < r_.sourceLength
+                   ? static_cast<unsigned char>(r_.source[static_cast<std::size_t>(i)])
+                   : static_cast<unsigned char>(kLineEnd);
     }
     Token Next();
     Token Peek() {
@@ -204,7 +253,8 @@ Token Compiler::Next() {
         ++w_.pos;
         while (At(w_.pos) != '"') {
             const unsigned char ch = At(w_.pos);
-            if (ch < ' ' || ch > '~') Fail(msg::kTextCharacter, w_.pos, w_.pos < r_.sourceLength ? 1 : 0);
+            if (ch < ' ' || ch > '~')
+                Fail(msg::kTextCharacter, w_.pos, w_.pos < r_.sourceLength ? 1 : 0);
             ++w_.pos;
         }
         ++w_.pos;
@@ -339,8 +389,8 @@ void Compiler::WriteText(const Token& t) {
 
 void Compiler::WriteMode() {
     const Token t = Next();
-    if (t.kind == k1::kSerialMode || ((t.kind == kNumber || t.kind == k1::kConstant) &&
-                                      t.value <= kHighestMode)) {
+    if (t.kind == k1::kSerialMode ||
+        ((t.kind == kNumber || t.kind == k1::kConstant) && t.value <= kHighestMode)) {
         Field(kModeBits, t.value, t);
     } else {
         Fail(msg::kExpectedConstant, t);
@@ -415,17 +465,28 @@ void Compiler::Statement(const Token& t) {
         case k1::kRem:
             SkipLine();
             return;
-        case k1::kSymbol: Symbol(); return;
-        case k1::kEeprom: Eeprom(); return;
-        case k1::kBsave: r_.status |= kKr1StatusBsave; return;
+        case k1::kSymbol:
+            Symbol();
+            return;
+        case k1::kEeprom:
+            Eeprom();
+            return;
+        case k1::kBsave:
+            r_.status |= kKr1StatusBsave;
+            return;
         case kName:
-        case k1::kLabel: Label(t); return;
-        case k1::kInstruction: Instruction(t); return;
+        case k1::kLabel:
+            Label(t);
+            return;
+        case k1::kInstruction:
+            Instruction(t);
+            return;
         case k1::kVariable:
             w_.pos = t.start;  // the assignment reads its variable again
             Instruction(Token{k1::kInstruction, k1t::kLet, t.start, 0});
             return;
-        default: Fail(msg::kExpectedStatement, t);
+        default:
+            Fail(msg::kExpectedStatement, t);
     }
 }
 
@@ -477,7 +538,8 @@ void Compiler::Symbol() {
     if (v >= kBitFirst && v <= kBitLast) mask = 1u << (v - kBitFirst);
     if (v >= kByteFirst && v <= kByteLast) mask = 1u << (16 + v - kByteFirst);
     for (int i = 0; i < 4; ++i) {
-        r_.extra[static_cast<std::size_t>(i)] |= static_cast<std::uint8_t>((mask >> (8 * i)) & 0xFF);
+        r_.extra[static_cast<std::size_t>(i)] |=
+            static_cast<std::uint8_t>((mask >> (8 * i)) & 0xFF);
     }
     if (v >= kWordFirst && v <= kWordLast) {
         r_.extra[4] |= static_cast<std::uint8_t>(1u << ((v - kWordFirst) / 2));
@@ -497,7 +559,8 @@ void Compiler::Eeprom() {
     for (;;) {
         t = Next();
         if (t.kind == kText) {
-            for (int i = t.start + 1; i < t.start + t.length - 1; ++i) Data(w_.dataNext++, At(i), t);
+            for (int i = t.start + 1; i < t.start + t.length - 1; ++i)
+                Data(w_.dataNext++, At(i), t);
         } else if (t.kind == kNumber || t.kind == k1::kConstant) {
             if (t.value > kHighestByte) Fail(msg::kExpectedConstant, t);
             Data(w_.dataNext++, static_cast<std::uint8_t>(t.value), t);
@@ -522,37 +585,59 @@ void Compiler::Instruction(const Token& t) {
         return;
     }
     switch (t.value) {
-        case k1t::kHigh: case k1t::kLow: case k1t::kInput:
-        case k1t::kOutput: case k1t::kToggle: case k1t::kReverse:
+        case k1t::kHigh:
+        case k1t::kLow:
+        case k1t::kInput:
+        case k1t::kOutput:
+        case k1t::kToggle:
+        case k1t::kReverse:
             WritePin();
             return;
         case k1t::kPwm:
-            WritePin(); Comma(); WriteValue(); Comma(); WriteValue();
+            WritePin();
+            Comma();
+            WriteValue();
+            Comma();
+            WriteValue();
             return;
         case k1t::kPot:
         case k1t::kPulsin:
-            WritePin(); Comma(); WriteValue(); Comma(); WriteVariable();
+            WritePin();
+            Comma();
+            WriteValue();
+            Comma();
+            WriteVariable();
             return;
         case k1t::kPulsout:
-            WritePin(); Comma(); WriteValue();
+            WritePin();
+            Comma();
+            WriteValue();
             return;
         case k1t::kRead:
-            WriteValue(); Comma(); WriteVariable();
+            WriteValue();
+            Comma();
+            WriteVariable();
             return;
         case k1t::kWrite:
-            WriteValue(); Comma(); WriteValue();
+            WriteValue();
+            Comma();
+            WriteValue();
             return;
         case k1t::kLookdown:
         case k1t::kLookup:
-            WriteValue(); Comma();
+            WriteValue();
+            Comma();
             List([this](const Token& item) { WriteValue(item); });
-            Comma(); WriteVariable();
+            Comma();
+            WriteVariable();
             return;
         case k1t::kGosub:
             if (++w_.gosubs > kKr1MaxGosubs) Fail(msg::kTooManyGosubs, t);
             WriteLabel();
             return;
-        case k1t::kPause: case k1t::kNap: case k1t::kSleep:
+        case k1t::kPause:
+        case k1t::kNap:
+        case k1t::kSleep:
             WriteValue();
             return;
         case k1t::kRandom: {
@@ -561,23 +646,46 @@ void Compiler::Instruction(const Token& t) {
             Field(kVariableBits, v.value, v);
             return;
         }
-        case k1t::kButton: Button(); return;
-        case k1t::kSound:
-            WritePin(); Comma();
-            List([this](const Token& note) { WriteValue(note); Comma(); WriteValue(); });
+        case k1t::kButton:
+            Button();
             return;
-        case k1t::kSerout: SerOut(); return;
-        case k1t::kSerin: SerIn(); return;
-        case k1t::kLet: Assignment(); return;
-        case k1t::kNext: Next_(t); return;
-        case k1t::kIf: If(); return;
-        case k1t::kGoto: WriteLabel(); return;
+        case k1t::kSound:
+            WritePin();
+            Comma();
+            List([this](const Token& note) {
+                WriteValue(note);
+                Comma();
+                WriteValue();
+            });
+            return;
+        case k1t::kSerout:
+            SerOut();
+            return;
+        case k1t::kSerin:
+            SerIn();
+            return;
+        case k1t::kLet:
+            Assignment();
+            return;
+        case k1t::kNext:
+            Next_(t);
+            return;
+        case k1t::kIf:
+            If();
+            return;
+        case k1t::kGoto:
+            WriteLabel();
+            return;
         case k1t::kBranch:
-            WriteValue(); Comma();
+            WriteValue();
+            Comma();
             List([this](const Token& label) { WriteLabel(label); });
             return;
-        case k1t::kDebug: Debug(t); return;
-        default: return;  // RETURN, END: the token alone
+        case k1t::kDebug:
+            Debug(t);
+            return;
+        default:
+            return;  // RETURN, END: the token alone
     }
 }
 
@@ -666,7 +774,10 @@ void Compiler::If() {
 
 void Compiler::SerOut() {
     r_.status |= kKr1StatusSerial;
-    WritePin(); Comma(); WriteMode(); Comma();
+    WritePin();
+    Comma();
+    WriteMode();
+    Comma();
     List([this](const Token& item) {
         if (item.kind == kText) {
             Field(kItemKindBits, 2, item);
@@ -683,7 +794,10 @@ void Compiler::SerOut() {
 
 void Compiler::SerIn() {
     r_.status |= kKr1StatusSerial;
-    WritePin(); Comma(); WriteMode(); Comma();
+    WritePin();
+    Comma();
+    WriteMode();
+    Comma();
     Token t = Peek();
     if (t.kind == k1::kOpen) {
         List([this](const Token& q) { WriteValue(q); });
@@ -694,8 +808,10 @@ void Compiler::SerIn() {
     for (;;) {
         t = Next();
         const bool digits = t.kind == k1::kHash;
-        if (digits) t = Next();
-        else if (t.kind != k1::kVariable) Fail(msg::kExpectedSerinItem, t);
+        if (digits)
+            t = Next();
+        else if (t.kind != k1::kVariable)
+            Fail(msg::kExpectedSerinItem, t);
         Field(1, 1, t);
         Field(1, digits ? 1u : 0u, t);
         Field(kVariableBits, static_cast<unsigned>(Variable(t)), t);
@@ -750,19 +866,26 @@ void Compiler::Debug(const Token& token) {
     }
     // The statement's own text, up to where it ended.
     for (int i = token.start; i < w_.pos; ++i) put(static_cast<char>(At(i)));
-    while (w_.debugFill > textFrom && r_.debugBuffer[static_cast<std::size_t>(w_.debugFill - 1)] == ' ') {
+    while (w_.debugFill > textFrom &&
+           r_.debugBuffer[static_cast<std::size_t>(w_.debugFill - 1)] == ' ') {
         --w_.debugFill;
     }
     put('\0');
 }
 
 void Compiler::Button() {
-    WritePin(); Comma();
-    WriteValue(); Comma();  // downstate
-    WriteValue(); Comma();  // delay
-    WriteValue(); Comma();  // rate
-    WriteVariable(); Comma();  // workspace
-    WriteValue(); Comma();  // targetstate
+    WritePin();
+    Comma();
+    WriteValue();
+    Comma();  // downstate
+    WriteValue();
+    Comma();  // delay
+    WriteValue();
+    Comma();  // rate
+    WriteVariable();
+    Comma();  // workspace
+    WriteValue();
+    Comma();  // targetstate
     WriteLabel();
 }
 

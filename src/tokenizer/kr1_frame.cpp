@@ -10,8 +10,8 @@
 namespace kavrin::tokenizer {
 
 void CopySourceToKr1(Kr1Tokenizer& k, const TTokenizerResult& r) {
-    const auto length = static_cast<std::size_t>(std::clamp<std::int32_t>(
-        r.SourceLength, 0, static_cast<std::int32_t>(kMaxSourceLength)));
+    const auto length = static_cast<std::size_t>(
+        std::clamp<std::int32_t>(r.SourceLength, 0, static_cast<std::int32_t>(kMaxSourceLength)));
     std::memcpy(k.record.source.data(), r.SourceText.data(), length + 1);
     k.record.sourceLength = static_cast<std::int32_t>(length);
 }

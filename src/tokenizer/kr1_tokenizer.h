@@ -94,11 +94,11 @@ inline constexpr std::uint8_t kSerialMode = 0, kVariable = 1, kLabel = 2, kConst
                               kStep = 15, kDebugCommand = 16, kPrefix = 17;
 // Operators and punctuation.
 inline constexpr std::uint8_t kNotEqual = 18, kLessEqual = 19, kGreaterEqual = 20,
-                              kAssignNegative = 21, kMultiplyHigh = 22, kModulo = 23,
-                              kAndNot = 24, kOrNot = 25, kXorNot = 26, kEqual = 27, kPlus = 28,
-                              kMinus = 29, kTimes = 30, kDivide = 31, kLess = 32, kGreater = 33,
-                              kAnd2 = 34, kOr2 = 35, kXor = 36, kHash = 37, kOpen = 38,
-                              kClose = 39, kComma = 40, kColon = 41;
+                              kAssignNegative = 21, kMultiplyHigh = 22, kModulo = 23, kAndNot = 24,
+                              kOrNot = 25, kXorNot = 26, kEqual = 27, kPlus = 28, kMinus = 29,
+                              kTimes = 30, kDivide = 31, kLess = 32, kGreater = 33, kAnd2 = 34,
+                              kOr2 = 35, kXor = 36, kHash = 37, kOpen = 38, kClose = 39,
+                              kComma = 40, kColon = 41;
 }  // namespace k1
 
 // Status bits left after a successful run.
@@ -144,11 +144,11 @@ struct Kr1Work {
     std::array<std::uint8_t, kKr1EepromSize> code{};
     std::array<std::uint8_t, kKr1EepromSize> data{};  // indexed like code bytes
     int pass = 0;
-    int position = 0;   // stream bit position
-    int codeLength = 0; // after the first pass
-    int pos = 0;        // lexer offset
+    int position = 0;    // stream bit position
+    int codeLength = 0;  // after the first pass
+    int pos = 0;         // lexer offset
     int gosubs = 0;
-    int dataNext = 0;   // EEPROM address of the next EEPROM value
+    int dataNext = 0;  // EEPROM address of the next EEPROM value
     int debugFill = 0;
     std::array<Kr1ForLoop, kKr1MaxForNesting> loops{};
     int loopDepth = 0;

@@ -31,75 +31,142 @@ constexpr unsigned kMaskKr5Up = 240;      // KR5, KR6, both versions
 constexpr unsigned kMaskVersion25 = 190;  // KR2..KR6, version 2.5 only
 
 constexpr std::array kFixedWords = {
-    Word{"CON", ekCon, 0}, Word{"DATA", ekData, 0}, Word{"VAR", ekVar, 0},
-    Word{"TO", ekTo, 0}, Word{"STEP", ekStep, 0}, Word{"THEN", ekThen, 0},
-    Word{"ASC", ekAsc, 0}, Word{"STR", ekStr, 0}, Word{"REP", ekRep, 0},
-    Word{"SKIP", ekSkip, 0}, Word{"WAITSTR", ekWaitStr, 0}, Word{"WAIT", ekWait, 0},
+    Word{"CON", ekCon, 0},
+    Word{"DATA", ekData, 0},
+    Word{"VAR", ekVar, 0},
+    Word{"TO", ekTo, 0},
+    Word{"STEP", ekStep, 0},
+    Word{"THEN", ekThen, 0},
+    Word{"ASC", ekAsc, 0},
+    Word{"STR", ekStr, 0},
+    Word{"REP", ekRep, 0},
+    Word{"SKIP", ekSkip, 0},
+    Word{"WAITSTR", ekWaitStr, 0},
+    Word{"WAIT", ekWait, 0},
     // instructions
-    Word{"BRANCH", ekInstruction, 1}, Word{"BUTTON", ekInstruction, 2},
-    Word{"COUNT", ekInstruction, 4}, Word{"DEBUG", ekInstruction, 5},
-    Word{"DTMFOUT", ekInstruction, 9}, Word{"END", ekInstruction, 12},
-    Word{"FOR", ekInstruction, 17}, Word{"FREQOUT", ekInstruction, 18},
-    Word{"GOSUB", ekInstruction, 20}, Word{"GOTO", ekInstruction, 21},
-    Word{"HIGH", ekInstruction, 22}, Word{"IF", ekInstruction, 25},
-    Word{"INPUT", ekInstruction, 26}, Word{"LOOKDOWN", ekInstruction, 31},
-    Word{"LOOKUP", ekInstruction, 32}, Word{"LOW", ekInstruction, 34},
-    Word{"NAP", ekInstruction, 36}, Word{"NEXT", ekInstruction, 37},
-    Word{"OUTPUT", ekInstruction, 39}, Word{"PAUSE", ekInstruction, 42},
-    Word{"PULSIN", ekInstruction, 48}, Word{"PULSOUT", ekInstruction, 49},
-    Word{"PWM", ekInstruction, 51}, Word{"SLEEP", ekInstruction, 52},
-    Word{"RANDOM", ekInstruction, 53}, Word{"RCTIME", ekInstruction, 54},
-    Word{"READ", ekInstruction, 55}, Word{"RETURN", ekInstruction, 56},
-    Word{"REVERSE", ekInstruction, 57}, Word{"SERIN", ekInstruction, 60},
-    Word{"SEROUT", ekInstruction, 61}, Word{"SHIFTIN", ekInstruction, 62},
-    Word{"SHIFTOUT", ekInstruction, 63}, Word{"STOP", ekInstruction, 64},
-    Word{"TOGGLE", ekInstruction, 66}, Word{"WRITE", ekInstruction, 67},
+    Word{"BRANCH", ekInstruction, 1},
+    Word{"BUTTON", ekInstruction, 2},
+    Word{"COUNT", ekInstruction, 4},
+    Word{"DEBUG", ekInstruction, 5},
+    Word{"DTMFOUT", ekInstruction, 9},
+    Word{"END", ekInstruction, 12},
+    Word{"FOR", ekInstruction, 17},
+    Word{"FREQOUT", ekInstruction, 18},
+    Word{"GOSUB", ekInstruction, 20},
+    Word{"GOTO", ekInstruction, 21},
+    Word{"HIGH", ekInstruction, 22},
+    Word{"IF", ekInstruction, 25},
+    Word{"INPUT", ekInstruction, 26},
+    Word{"LOOKDOWN", ekInstruction, 31},
+    Word{"LOOKUP", ekInstruction, 32},
+    Word{"LOW", ekInstruction, 34},
+    Word{"NAP", ekInstruction, 36},
+    Word{"NEXT", ekInstruction, 37},
+    Word{"OUTPUT", ekInstruction, 39},
+    Word{"PAUSE", ekInstruction, 42},
+    Word{"PULSIN", ekInstruction, 48},
+    Word{"PULSOUT", ekInstruction, 49},
+    Word{"PWM", ekInstruction, 51},
+    Word{"SLEEP", ekInstruction, 52},
+    Word{"RANDOM", ekInstruction, 53},
+    Word{"RCTIME", ekInstruction, 54},
+    Word{"READ", ekInstruction, 55},
+    Word{"RETURN", ekInstruction, 56},
+    Word{"REVERSE", ekInstruction, 57},
+    Word{"SERIN", ekInstruction, 60},
+    Word{"SEROUT", ekInstruction, 61},
+    Word{"SHIFTIN", ekInstruction, 62},
+    Word{"SHIFTOUT", ekInstruction, 63},
+    Word{"STOP", ekInstruction, 64},
+    Word{"TOGGLE", ekInstruction, 66},
+    Word{"WRITE", ekInstruction, 67},
     Word{"XOUT", ekInstruction, 68},
     // unary operators
-    Word{"SQR", ekUnaryOp, op::kSqr}, Word{"ABS", ekUnaryOp, op::kAbs},
-    Word{"~", ekUnaryOp, op::kInvert}, Word{"DCD", ekUnaryOp, op::kDcd},
-    Word{"NCD", ekUnaryOp, op::kNcd}, Word{"COS", ekUnaryOp, op::kCos},
+    Word{"SQR", ekUnaryOp, op::kSqr},
+    Word{"ABS", ekUnaryOp, op::kAbs},
+    Word{"~", ekUnaryOp, op::kInvert},
+    Word{"DCD", ekUnaryOp, op::kDcd},
+    Word{"NCD", ekUnaryOp, op::kNcd},
+    Word{"COS", ekUnaryOp, op::kCos},
     Word{"SIN", ekUnaryOp, op::kSin},
     // binary operators
-    Word{"HYP", ekBinaryOp, op::kHyp}, Word{"ATN", ekBinaryOp, op::kAtn},
-    Word{"&", ekBinaryOp, op::kAnd}, Word{"|", ekBinaryOp, op::kOr},
-    Word{"^", ekBinaryOp, op::kXor}, Word{"MIN", ekBinaryOp, op::kMin},
-    Word{"MAX", ekBinaryOp, op::kMax}, Word{"+", ekBinaryOp, op::kPlus},
-    Word{"-", ekBinaryOp, op::kMinus}, Word{"*/", ekBinaryOp, op::kTimesMiddle},
-    Word{"*", ekBinaryOp, op::kTimes}, Word{"**", ekBinaryOp, op::kTimesHigh},
-    Word{"//", ekBinaryOp, op::kModulo}, Word{"/", ekBinaryOp, op::kDivide},
-    Word{"DIG", ekBinaryOp, op::kDig}, Word{"<<", ekBinaryOp, op::kShiftLeft},
-    Word{">>", ekBinaryOp, op::kShiftRight}, Word{"REV", ekBinaryOp, op::kRev},
+    Word{"HYP", ekBinaryOp, op::kHyp},
+    Word{"ATN", ekBinaryOp, op::kAtn},
+    Word{"&", ekBinaryOp, op::kAnd},
+    Word{"|", ekBinaryOp, op::kOr},
+    Word{"^", ekBinaryOp, op::kXor},
+    Word{"MIN", ekBinaryOp, op::kMin},
+    Word{"MAX", ekBinaryOp, op::kMax},
+    Word{"+", ekBinaryOp, op::kPlus},
+    Word{"-", ekBinaryOp, op::kMinus},
+    Word{"*/", ekBinaryOp, op::kTimesMiddle},
+    Word{"*", ekBinaryOp, op::kTimes},
+    Word{"**", ekBinaryOp, op::kTimesHigh},
+    Word{"//", ekBinaryOp, op::kModulo},
+    Word{"/", ekBinaryOp, op::kDivide},
+    Word{"DIG", ekBinaryOp, op::kDig},
+    Word{"<<", ekBinaryOp, op::kShiftLeft},
+    Word{">>", ekBinaryOp, op::kShiftRight},
+    Word{"REV", ekBinaryOp, op::kRev},
     // comparisons
-    Word{"=>", ekComparison, op::kGreaterEqual}, Word{">=", ekComparison, op::kGreaterEqual},
-    Word{"<=", ekComparison, op::kLessEqual}, Word{"=<", ekComparison, op::kLessEqual},
-    Word{"=", ekComparison, op::kEqual}, Word{"<>", ekComparison, op::kNotEqual},
-    Word{"><", ekComparison, op::kNotEqual}, Word{">", ekComparison, op::kGreater},
+    Word{"=>", ekComparison, op::kGreaterEqual},
+    Word{">=", ekComparison, op::kGreaterEqual},
+    Word{"<=", ekComparison, op::kLessEqual},
+    Word{"=<", ekComparison, op::kLessEqual},
+    Word{"=", ekComparison, op::kEqual},
+    Word{"<>", ekComparison, op::kNotEqual},
+    Word{"><", ekComparison, op::kNotEqual},
+    Word{">", ekComparison, op::kGreater},
     Word{"<", ekComparison, op::kLess},
     // logic
-    Word{"AND", ekLogicalOp, op::kAnd}, Word{"OR", ekLogicalOp, op::kOr},
-    Word{"XOR", ekLogicalOp, op::kXor}, Word{"NOT", ekNot, op::kInvert},
+    Word{"AND", ekLogicalOp, op::kAnd},
+    Word{"OR", ekLogicalOp, op::kOr},
+    Word{"XOR", ekLogicalOp, op::kXor},
+    Word{"NOT", ekNot, op::kInvert},
     // sizes
-    Word{"BIT", ekSize, kBitSize}, Word{"NIB", ekSize, kNibSize}, Word{"BYTE", ekSize, kByteSize},
+    Word{"BIT", ekSize, kBitSize},
+    Word{"NIB", ekSize, kNibSize},
+    Word{"BYTE", ekSize, kByteSize},
     Word{"WORD", ekSize, kWordSize},
     // modifiers other than BIT0..BIT15 and NIB0..NIB3
-    Word{"LOWBIT", ekModifier, 0}, Word{"HIGHBIT", ekModifier, 128},
-    Word{"LOWNIB", ekModifier, 256}, Word{"HIGHNIB", ekModifier, 384},
-    Word{"BYTE0", ekModifier, 512}, Word{"BYTE1", ekModifier, 513},
-    Word{"LOWBYTE", ekModifier, 512}, Word{"HIGHBYTE", ekModifier, 640},
-    Word{"NUM", ekInputFormat, 4358}, Word{"SNUM", ekInputFormat, 5382},
+    Word{"LOWBIT", ekModifier, 0},
+    Word{"HIGHBIT", ekModifier, 128},
+    Word{"LOWNIB", ekModifier, 256},
+    Word{"HIGHNIB", ekModifier, 384},
+    Word{"BYTE0", ekModifier, 512},
+    Word{"BYTE1", ekModifier, 513},
+    Word{"LOWBYTE", ekModifier, 512},
+    Word{"HIGHBYTE", ekModifier, 640},
+    Word{"NUM", ekInputFormat, 4358},
+    Word{"SNUM", ekInputFormat, 5382},
     // punctuation
-    Word{".", ekPeriod, 0}, Word{"?", ekQuestion, 0}, Word{"\\", ekBackslash, 0},
-    Word{"@", ekAt, 0}, Word{"(", ekOpenParen, 0}, Word{")", ekCloseParen, 0},
-    Word{"[", ekOpenBracket, 0}, Word{"]", ekCloseBracket, 0},
+    Word{".", ekPeriod, 0},
+    Word{"?", ekQuestion, 0},
+    Word{"\\", ekBackslash, 0},
+    Word{"@", ekAt, 0},
+    Word{"(", ekOpenParen, 0},
+    Word{")", ekCloseParen, 0},
+    Word{"[", ekOpenBracket, 0},
+    Word{"]", ekCloseBracket, 0},
     // named constants
-    Word{"CLS", ekConstant, 0}, Word{"HOME", ekConstant, 1}, Word{"BELL", ekConstant, 7},
-    Word{"BKSP", ekConstant, 8}, Word{"TAB", ekConstant, 9}, Word{"CR", ekConstant, 13},
-    Word{"UNITON", ekConstant, 18}, Word{"UNITOFF", ekConstant, 26},
-    Word{"UNITSOFF", ekConstant, 28}, Word{"LIGHTSON", ekConstant, 20},
-    Word{"DIM", ekConstant, 30}, Word{"BRIGHT", ekConstant, 22}, Word{"LSBFIRST", ekConstant, 0},
-    Word{"MSBFIRST", ekConstant, 1}, Word{"MSBPRE", ekConstant, 0}, Word{"LSBPRE", ekConstant, 1},
-    Word{"MSBPOST", ekConstant, 2}, Word{"LSBPOST", ekConstant, 3},
+    Word{"CLS", ekConstant, 0},
+    Word{"HOME", ekConstant, 1},
+    Word{"BELL", ekConstant, 7},
+    Word{"BKSP", ekConstant, 8},
+    Word{"TAB", ekConstant, 9},
+    Word{"CR", ekConstant, 13},
+    Word{"UNITON", ekConstant, 18},
+    Word{"UNITOFF", ekConstant, 26},
+    Word{"UNITSOFF", ekConstant, 28},
+    Word{"LIGHTSON", ekConstant, 20},
+    Word{"DIM", ekConstant, 30},
+    Word{"BRIGHT", ekConstant, 22},
+    Word{"LSBFIRST", ekConstant, 0},
+    Word{"MSBFIRST", ekConstant, 1},
+    Word{"MSBPRE", ekConstant, 0},
+    Word{"LSBPRE", ekConstant, 1},
+    Word{"MSBPOST", ekConstant, 2},
+    Word{"LSBPOST", ekConstant, 3},
 };
 
 struct MaskedWord {
@@ -185,8 +252,8 @@ private:
 };
 
 // Enters prefix0..prefix(count-1) with values base, base+step, ...
-void EnterNumbered(SymbolTable& t, std::string_view prefix, int count, std::uint8_t kind,
-                   int base, int step = 1) {
+void EnterNumbered(SymbolTable& t, std::string_view prefix, int count, std::uint8_t kind, int base,
+                   int step = 1) {
     for (int i = 0; i < count; ++i) {
         t.Enter(NumberedName(prefix, i).view(), kind, static_cast<std::uint16_t>(base + i * step));
     }
@@ -197,14 +264,17 @@ void EnterVariables(SymbolTable& t) {
     EnterNumbered(t, "IN", 16, ekVariable, Var(kBitSize, 0));
     EnterNumbered(t, "OUT", 16, ekVariable, Var(kBitSize, 16));
     EnterNumbered(t, "DIR", 16, ekVariable, Var(kBitSize, 32));
-    const char* const nibbles[] = {"INA", "INB", "INC", "IND", "OUTA", "OUTB",
+    const char* const nibbles[] = {"INA",  "INB",  "INC",  "IND",  "OUTA", "OUTB",
                                    "OUTC", "OUTD", "DIRA", "DIRB", "DIRC", "DIRD"};
-    for (int i = 0; i < 12; ++i) t.Enter(nibbles[i], ekVariable, Var(kNibSize, static_cast<std::uint16_t>(i)));
+    for (int i = 0; i < 12; ++i)
+        t.Enter(nibbles[i], ekVariable, Var(kNibSize, static_cast<std::uint16_t>(i)));
     const char* const bytes[] = {"INL", "INH", "OUTL", "OUTH", "DIRL", "DIRH"};
-    for (int i = 0; i < 6; ++i) t.Enter(bytes[i], ekVariable, Var(kByteSize, static_cast<std::uint16_t>(i)));
+    for (int i = 0; i < 6; ++i)
+        t.Enter(bytes[i], ekVariable, Var(kByteSize, static_cast<std::uint16_t>(i)));
     EnterNumbered(t, "B", 26, ekVariable, Var(kByteSize, 6));
     const char* const words[] = {"INS", "OUTS", "DIRS"};
-    for (int i = 0; i < 3; ++i) t.Enter(words[i], ekVariable, Var(kWordSize, static_cast<std::uint16_t>(i)));
+    for (int i = 0; i < 3; ++i)
+        t.Enter(words[i], ekVariable, Var(kWordSize, static_cast<std::uint16_t>(i)));
     EnterNumbered(t, "W", 13, ekVariable, Var(kWordSize, 3));
 }
 
@@ -235,7 +305,8 @@ void EnterFormatters(SymbolTable& t) {
                     static_cast<std::uint16_t>(256 + b.code + 16 * (16 - b.defaultDigits) + flags));
             for (int digits = 1; digits <= b.defaultDigits; ++digits) {
                 t.Enter(NumberedName(stem, digits).view(), ekFormatter,
-                        static_cast<std::uint16_t>(256 + b.code + 16 * (16 - digits) + kCounted + flags));
+                        static_cast<std::uint16_t>(256 + b.code + 16 * (16 - digits) + kCounted +
+                                                   flags));
             }
         }
     }
@@ -250,7 +321,8 @@ void EnterDirectiveSymbols(SymbolTable& table) {
     table.Enter("$PORT", ekDirectiveWord, kDirPort);
     table.Enter("$VELIC", ekDirectiveWord, kDirVelic);
     const char* const modules[] = {"KR1", "KR2", "KR3", "KR4", "KR5", "KR6"};
-    for (int i = 0; i < 6; ++i) table.Enter(modules[i], ekModuleName, static_cast<std::uint16_t>(i + 1));
+    for (int i = 0; i < 6; ++i)
+        table.Enter(modules[i], ekModuleName, static_cast<std::uint16_t>(i + 1));
 }
 
 void EnterReservedWords(SymbolTable& table, int module, bool version25) {

@@ -34,7 +34,7 @@ inline constexpr std::uint8_t kSingleLineThen = 3, kSingleLineAfterThen = 2, kSi
                               kSingleLineAfterElse = 0;
 inline constexpr std::uint8_t kSingleLineLast = kSingleLineThen;  // kinds 0..3: single-line IF
 inline constexpr int kGosubNumberBits = 8;
-inline constexpr int kStartSlot = 0;             // GOSUB table slot of the program's start
+inline constexpr int kStartSlot = 0;              // GOSUB table slot of the program's start
 inline constexpr std::uint16_t kNoCase = 0xFFFF;  // SELECT's loopTop before its first CASE
 inline constexpr unsigned kDefaultStep = 1;       // FOR without STEP
 
@@ -169,7 +169,8 @@ constexpr InnerErrors kInsideIf{err::kExpectedStatementOrNext, err::kExpectedSta
 void CompileElseIf(TokenizerState& s) {
     if (s.ifDepth == 0) RaiseError(err::kElseifPrecededIf);
     BlockRecord& b = Innermost(s, kInsideIf, IsIf);
-    if (b.kind == bk::kIfAfterElse || b.kind < kSingleLineAfterThen) RaiseError(err::kElseifAfterElse);
+    if (b.kind == bk::kIfAfterElse || b.kind < kSingleLineAfterThen)
+        RaiseError(err::kElseifAfterElse);
     EmitToken(s.writer, token::kGoto);
     AddExit(s.writer, b, kMaxPendingFields, err::kTooManyElseifs);
     PatchHere(s.writer, b.pending);
@@ -183,7 +184,8 @@ void CompileElse(TokenizerState& s) {
     if (s.ifDepth == 0) RaiseError(err::kElsePrecededIfCase);
     BlockRecord& b = Innermost(s, kInsideIf, IsIf);
     if (b.kind == bk::kIfAfterElse) RaiseError(err::kExpectedStatementOrEndif);
-    if (IsSingleLineIf(b) && b.kind != kSingleLineAfterThen) RaiseError(err::kExpectedStatementOrEnd);
+    if (IsSingleLineIf(b) && b.kind != kSingleLineAfterThen)
+        RaiseError(err::kExpectedStatementOrEnd);
     EmitToken(s.writer, token::kGoto);
     std::int32_t field = -1;
     Reserve(s.writer, field);
@@ -344,7 +346,8 @@ void CompileExit(TokenizerState& s) {
     RaiseError(err::kExitOutsideLoop);
 }
 
-// --- SELECT / CASE / ENDSELECT --------------------------------------------------------------------
+// --- SELECT / CASE / ENDSELECT
+// --------------------------------------------------------------------
 
 // SELECT expression
 void CompileSelect(TokenizerState& s, const Elem& word) {
@@ -429,7 +432,8 @@ void CompileEndSelect(TokenizerState& s) {
     CloseBlock(s, s.selectDepth);
 }
 
-// --- GOSUB, GOTO, ON ... ----------------------------------------------------------------------------
+// --- GOSUB, GOTO, ON ...
+// ----------------------------------------------------------------------------
 
 // Numbers run from 1 in source order; the counting pass has made room for every one of them.
 int NextGosubNumber(TokenizerState& s) {
@@ -487,31 +491,65 @@ void CompileOn(TokenizerState& s) {
 
 bool CompileControl(TokenizerState& s, const Elem& word) {
     switch (word.value) {
-        case instr::kIf: CompileIf(s, word); return true;
-        case instr::kElseif: CompileElseIf(s); return true;
-        case instr::kElse: CompileElse(s); return true;
-        case instr::kEndif: CompileEndIf(s); return true;
-        case instr::kFor: CompileFor(s, word); return true;
-        case instr::kNext: CompileNext(s); return true;
-        case instr::kDo: CompileDo(s, word); return true;
-        case instr::kLoop: CompileLoop(s); return true;
-        case instr::kExit: CompileExit(s); return true;
-        case instr::kSelect: CompileSelect(s, word); return true;
-        case instr::kCase: CompileCase(s); return true;
-        case instr::kEndselect: CompileEndSelect(s); return true;
-        case instr::kGosub: CompileGosub(s); return true;
+        case instr::kIf:
+            CompileIf(s, word);
+            return true;
+        case instr::kElseif:
+            CompileElseIf(s);
+            return true;
+        case instr::kElse:
+            CompileElse(s);
+            return true;
+        case instr::kEndif:
+            CompileEndIf(s);
+            return true;
+        case instr::kFor:
+            CompileFor(s, word);
+            return true;
+        case instr::kNext:
+            CompileNext(s);
+            return true;
+        case instr::kDo:
+            CompileDo(s, word);
+            return true;
+        case instr::kLoop:
+            CompileLoop(s);
+            return true;
+        case instr::kExit:
+            CompileExit(s);
+            return true;
+        case instr::kSelect:
+            CompileSelect(s, word);
+            return true;
+        case instr::kCase:
+            CompileCase(s);
+            return true;
+        case instr::kEndselect:
+            CompileEndSelect(s);
+            return true;
+        case instr::kGosub:
+            CompileGosub(s);
+            return true;
         case instr::kGoto:
             EmitToken(s.writer, token::kGoto);
             EmitLabelAddress(s);
             return true;
-        case instr::kReturn: EmitToken(s.writer, token::kReturn); return true;
-        case instr::kEnd: EmitToken(s.writer, token::kEnd); return true;
-        case instr::kOn: CompileOn(s); return true;
-        default: return false;
+        case instr::kReturn:
+            EmitToken(s.writer, token::kReturn);
+            return true;
+        case instr::kEnd:
+            EmitToken(s.writer, token::kEnd);
+            return true;
+        case instr::kOn:
+            CompileOn(s);
+            return true;
+        default:
+            return false;
     }
 }
 
-// --- the statement loop ---------------------------------------------------------------------------
+// --- the statement loop
+// ---------------------------------------------------------------------------
 
 // Closes every single-line IF still open at a line end.
 void CloseSingleLineIfs(TokenizerState& s) {

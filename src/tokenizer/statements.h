@@ -71,7 +71,7 @@ void EmitOperator(CodeWriter& w, std::uint8_t op);            // O(n)
 void EmitBit(CodeWriter& w, bool bit);
 void EmitField(CodeWriter& w, int bits, unsigned value);
 void EmitToken(CodeWriter& w, std::uint8_t code);
-void EmitAddressHere(CodeWriter& w);      // A+: the position behind the field itself
+void EmitAddressHere(CodeWriter& w);       // A+: the position behind the field itself
 void EmitLabelAddress(TokenizerState& s);  // reads a label: its address or a fix-up
 
 // --- statements -----------------------------------------------------------------------------

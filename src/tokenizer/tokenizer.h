@@ -22,8 +22,8 @@
 namespace kavrin::tokenizer {
 
 using wire::kMaxSourceLength;
-using wire::kSourceBufferSize;                              // text plus terminating zero
-inline constexpr std::size_t kMessageAreaSize = 1024;       // tail of SourceText
+using wire::kSourceBufferSize;                         // text plus terminating zero
+inline constexpr std::size_t kMessageAreaSize = 1024;  // tail of SourceText
 using wire::kBlockSize;
 using wire::kEepromSize;
 using wire::kMaxBlocks;

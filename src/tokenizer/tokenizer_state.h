@@ -30,7 +30,7 @@ namespace kavrin::tokenizer {
 
 // One open control structure or conditional-compile block.
 inline constexpr int kMaxOpenBlocks = 64;
-inline constexpr int kMaxNesting = 16;     // per structure kind
+inline constexpr int kMaxNesting = 16;  // per structure kind
 inline constexpr int kMaxPendingFields = 16;
 
 // Block kinds. 0..3 are the states of a single-line IF.
@@ -40,14 +40,14 @@ inline constexpr std::uint8_t kIfAfterElse = 4, kIf = 5, kFor = 6, kDo = 7, kSel
 
 struct BlockRecord {
     std::uint8_t kind = 0;
-    std::uint16_t element = 0;      // element index of the opening statement or directive
-    std::uint16_t selector = 0;     // SELECT / #SELECT: element index of the selector expression
-    std::uint8_t comparison = 0;    // operator spliced into CASE tests
-    std::uint16_t state = 0;        // #IF: 1 skipped, 0 taken; #SELECT: 1 none yet, 0 taken, 2 done
-    std::uint16_t stretchStart = 0; // element index where the current branch or case begins
-    std::uint16_t takenEnd = 0;     // element index where the taken case ends
-    std::uint16_t loopTop = 0;      // code address
-    std::int32_t pending = -1;      // position of a 14-bit field still to be filled, -1 none
+    std::uint16_t element = 0;    // element index of the opening statement or directive
+    std::uint16_t selector = 0;   // SELECT / #SELECT: element index of the selector expression
+    std::uint8_t comparison = 0;  // operator spliced into CASE tests
+    std::uint16_t state = 0;      // #IF: 1 skipped, 0 taken; #SELECT: 1 none yet, 0 taken, 2 done
+    std::uint16_t stretchStart = 0;  // element index where the current branch or case begins
+    std::uint16_t takenEnd = 0;      // element index where the taken case ends
+    std::uint16_t loopTop = 0;       // code address
+    std::int32_t pending = -1;       // position of a 14-bit field still to be filled, -1 none
     std::array<std::uint16_t, kMaxPendingFields> exits{};
     std::uint8_t exitCount = 0;
 };
@@ -68,10 +68,10 @@ struct ExprBuffer {
 struct ExpressionState {
     std::array<ExprBuffer, kExprBufferCount> buffers{};
     std::array<std::uint8_t, kOperatorStackSize> ops{};
-    int opTop = 0;   // entries in use
-    int opBase = 0;  // base of the compilation under way
-    int levels = 0;  // open levels of the compilation under way
-    int depth = 0;   // values the target holds on its evaluation stack
+    int opTop = 0;         // entries in use
+    int opBase = 0;        // base of the compilation under way
+    int levels = 0;        // open levels of the compilation under way
+    int depth = 0;         // values the target holds on its evaluation stack
     int indexNesting = 0;  // variable indexes open inside each other
 };
 
@@ -97,9 +97,9 @@ struct ProgramPass {
 // entered since, the name is still unknown.
 struct NameLookup {
     static constexpr std::uint16_t kNotYet = 0xFFFF;  // no count reaches this
-    std::uint16_t symbolsSearched = kNotYet;  // symbol count when the name was not found
-    std::uint16_t declaredSearched = 0;       // the declared names' count then
-    std::int16_t symbol = -1;                 // the record found, -1 none
+    std::uint16_t symbolsSearched = kNotYet;          // symbol count when the name was not found
+    std::uint16_t declaredSearched = 0;               // the declared names' count then
+    std::int16_t symbol = -1;                         // the record found, -1 none
     bool declaredElsewhere = false;
 };
 static_assert(kMaxSymbols < NameLookup::kNotYet, "a table's count never looks like kNotYet");
@@ -111,16 +111,16 @@ struct TokenizerState {
     TTokenizerResult result;
 
     SymbolTable symbols;
-    SymbolTable declared;  // names declared with CON, DATA, PIN or VAR anywhere in the text
+    SymbolTable declared;         // names declared with CON, DATA, PIN or VAR anywhere in the text
     ReservedWords reservedWords;  // the words of the module and version compiled last
-    TSymbol currentName;   // the name just read and what the lookup found
+    TSymbol currentName;          // the name just read and what the lookup found
     bool declaredElsewhere = false;
-    TSymbol newSymbol;     // the symbol a declaring phase is about to enter
+    TSymbol newSymbol;  // the symbol a declaring phase is about to enter
 
     std::array<TElement, kMaxElements> elements{};
     SkipLinks links;  // over the cancelled elements; kept by AddElement and CancelElements
     std::array<NameLookup, kMaxElements> lookups{};  // per element; reset by AddElement
-    ListedStatements listed;  // the list as the declaration passes found it
+    ListedStatements listed;                         // the list as the declaration passes found it
     int elementCount = 0;
     int readIndex = 0;
     int lastRead = -1;
@@ -188,11 +188,11 @@ inline TElement EndOfList(const TokenizerState& s) {
     TElement e;
     e.Kind = ekEnd;
     e.Value = kEndOfLine;
-    e.Start = static_cast<std::uint16_t>(
-        s.result.SourceLength < 0 ? 0
-        : s.result.SourceLength > static_cast<int>(kMaxSourceLength)
-            ? static_cast<int>(kMaxSourceLength)
-            : s.result.SourceLength);
+    e.Start =
+        static_cast<std::uint16_t>(s.result.SourceLength < 0 ? 0
+                                   : s.result.SourceLength > static_cast<int>(kMaxSourceLength)
+                                       ? static_cast<int>(kMaxSourceLength)
+                                       : s.result.SourceLength);
     e.Length = 0;
     return e;
 }

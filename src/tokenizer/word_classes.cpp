@@ -27,16 +27,41 @@ TWordClass ClassOfKind(std::uint8_t kind) {
     switch (kind) {
         case ekInstruction:
             return TWordClass::Instruction;
-        case ekCon: case ekVar: case ekPin: case ekData: case ekSize:
+        case ekCon:
+        case ekVar:
+        case ekPin:
+        case ekData:
+        case ekSize:
             return TWordClass::Declaration;
-        case ekComparison: case ekBinaryOp: case ekUnaryOp: case ekLogicalOp: case ekNot:
+        case ekComparison:
+        case ekBinaryOp:
+        case ekUnaryOp:
+        case ekLogicalOp:
+        case ekNot:
             return TWordClass::Operator;
-        case ekVariable: case ekModifier: case ekInputFormat: case ekFormatter: case ekConstant:
+        case ekVariable:
+        case ekModifier:
+        case ekInputFormat:
+        case ekFormatter:
+        case ekConstant:
             return TWordClass::Predefined;
-        case ekDirectiveWord: case ekModuleName: case ekCondDirective: case ekCondThen:
+        case ekDirectiveWord:
+        case ekModuleName:
+        case ekCondDirective:
+        case ekCondThen:
             return TWordClass::Directive;
-        case ekTo: case ekStep: case ekThen: case ekWhile: case ekUntil: case ekAsc: case ekStr:
-        case ekRep: case ekSkip: case ekWait: case ekWaitStr: case ekSpStr:
+        case ekTo:
+        case ekStep:
+        case ekThen:
+        case ekWhile:
+        case ekUntil:
+        case ekAsc:
+        case ekStr:
+        case ekRep:
+        case ekSkip:
+        case ekWait:
+        case ekWaitStr:
+        case ekSpStr:
             // Words that only occur as part of an instruction read like one.
             return TWordClass::Instruction;
         default:

@@ -25,7 +25,6 @@ namespace kavrin::ui {
 
 namespace {
 
-
 const QColor kFixedFill(0x80, 0x80, 0x80);
 const QColor kFixedOutline(0xC0, 0xC0, 0xC0);
 const QColor kGridLineColour(0xC0, 0xC0, 0xC0);
@@ -78,7 +77,8 @@ model::TCommand CommandForKeyEvent(const QKeyEvent& event) {
         key = model::kKeyF6;
     } else if (code == Qt::Key_Plus || code == Qt::Key_Minus) {
         key = code == Qt::Key_Plus ? U'+' : U'-';
-    } else if ((code >= Qt::Key_A && code <= Qt::Key_Z) || (code >= Qt::Key_0 && code <= Qt::Key_9)) {
+    } else if ((code >= Qt::Key_A && code <= Qt::Key_Z) ||
+               (code >= Qt::Key_0 && code <= Qt::Key_9)) {
         key = static_cast<char32_t>(code);  // letter keys carry the upper-case code
     } else {
         return model::TCommand::None;
@@ -91,7 +91,8 @@ TActionGrid::TActionGrid(model::TActionDocument& document, int list, bool sensor
     : QAbstractScrollArea(parent), document_(document), list_(list) {
     headers_ = {resources::str::kStepHeader, resources::str::kActionHeader};
     if (sensorColumns) {
-        headers_.insert(headers_.end(), {resources::str::kBothHeader, resources::str::kLeftHeader, resources::str::kRightHeader});
+        headers_.insert(headers_.end(), {resources::str::kBothHeader, resources::str::kLeftHeader,
+                                         resources::str::kRightHeader});
     }
     widths_.assign(headers_.size(), 0);
     setFont(ArialFont(kGridFontPixels));
@@ -108,13 +109,12 @@ TActionGrid::TActionGrid(model::TActionDocument& document, int list, bool sensor
     verticalScrollBar()->setSingleStep(1);
     InstallAccessibility();
     const bool advanced = sensorColumns || list != model::kMainList;
-    setAccessibleName(list == model::kMainList
-                          ? UiString(resources::str::kMainListTitle)
-                          : UiString(resources::str::kSpokenSensorList)
-                                .arg(UiString(resources::str::kFirstSensorSet + list -
-                                              model::kSensorSetAll)));
-    setAccessibleDescription(UiString(
-        HelpForListKeys(advanced ? model::TMode::Advanced : model::TMode::Beginner)));
+    setAccessibleName(list == model::kMainList ? UiString(resources::str::kMainListTitle)
+                                               : UiString(resources::str::kSpokenSensorList)
+                                                     .arg(UiString(resources::str::kFirstSensorSet +
+                                                                   list - model::kSensorSetAll)));
+    setAccessibleDescription(
+        UiString(HelpForListKeys(advanced ? model::TMode::Advanced : model::TMode::Beginner)));
     connect(this, &TActionGrid::Changed, this, &TActionGrid::AnnounceChanges);
     ComputeColumnWidths();
     Refresh();
@@ -604,26 +604,26 @@ void TActionGrid::keyPressEvent(QKeyEvent* event) {
     }
     const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
     switch (event->key()) {
-    case Qt::Key_Up:
-        MoveSelection(-1, shift);
-        return;
-    case Qt::Key_Down:
-        MoveSelection(+1, shift);
-        return;
-    case Qt::Key_PageUp:
-        MoveSelection(-VisibleStepRows(), shift);
-        return;
-    case Qt::Key_PageDown:
-        MoveSelection(+VisibleStepRows(), shift);
-        return;
-    case Qt::Key_Home:
-        MoveSelection(-document_.RowCount(list_), shift);
-        return;
-    case Qt::Key_End:
-        MoveSelection(+document_.RowCount(list_), shift);
-        return;
-    default:
-        break;
+        case Qt::Key_Up:
+            MoveSelection(-1, shift);
+            return;
+        case Qt::Key_Down:
+            MoveSelection(+1, shift);
+            return;
+        case Qt::Key_PageUp:
+            MoveSelection(-VisibleStepRows(), shift);
+            return;
+        case Qt::Key_PageDown:
+            MoveSelection(+VisibleStepRows(), shift);
+            return;
+        case Qt::Key_Home:
+            MoveSelection(-document_.RowCount(list_), shift);
+            return;
+        case Qt::Key_End:
+            MoveSelection(+document_.RowCount(list_), shift);
+            return;
+        default:
+            break;
     }
     if (command != model::TCommand::None) {
         document_.SetCurrentList(list_);

@@ -38,9 +38,9 @@ public:
     static constexpr int kRowHeight = 27;
     static constexpr int kGridLine = 1;
     static constexpr int kRowPitch = kRowHeight + kGridLine;
-    static constexpr int kHeaderPadding = 12;  // added to a header's text width
+    static constexpr int kHeaderPadding = 12;      // added to a header's text width
     static constexpr int kLeastHeaderPadding = 4;  // when the action column needs the room
-    static constexpr int kMoveThreshold = 4;   // pixels before a press on a step number drags
+    static constexpr int kMoveThreshold = 4;       // pixels before a press on a step number drags
 
     // sensorColumns: the main list in Advanced mode, with Both, Left and Right.
     TActionGrid(model::TActionDocument& document, int list, bool sensorColumns, QWidget* parent);
@@ -142,10 +142,10 @@ private:
     std::vector<int> headers_;  // UI string numbers
     std::vector<int> widths_;
     std::vector<TBotAction*> widgets_;
-    int pressRow_ = -1;         // step number pressed, for a row move
+    int pressRow_ = -1;  // step number pressed, for a row move
     QPoint pressPoint_;
-    int moveTarget_ = -1;       // row a dragged step would go to
-    int selectAnchor_ = -1;     // row where a selecting drag began
+    int moveTarget_ = -1;    // row a dragged step would go to
+    int selectAnchor_ = -1;  // row where a selecting drag began
     bool syncing_ = false;
     TStepMark stepMark_;
     std::optional<TSpokenRows> spoken_;  // none while no screen reader listens

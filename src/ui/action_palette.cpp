@@ -119,10 +119,18 @@ bool TActionPalette::HandleTileKey(TSkinImage* tile, const QKeyEvent& key) {
     int dx = 0;
     int dy = 0;
     switch (key.key()) {
-        case Qt::Key_Left: dx = -1; break;
-        case Qt::Key_Right: dx = 1; break;
-        case Qt::Key_Up: dy = -1; break;
-        case Qt::Key_Down: dy = 1; break;
+        case Qt::Key_Left:
+            dx = -1;
+            break;
+        case Qt::Key_Right:
+            dx = 1;
+            break;
+        case Qt::Key_Up:
+            dy = -1;
+            break;
+        case Qt::Key_Down:
+            dy = 1;
+            break;
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:

@@ -9,8 +9,8 @@
 #include <array>
 
 #include "resources/resources.h"
-#include "resources/ui_strings.h"
 #include "resources/skin_layout.h"
+#include "resources/ui_strings.h"
 #include "ui/picture_scale.h"
 #include "ui/skin.h"
 #include "ui/spin_edit.h"
@@ -64,13 +64,17 @@ int TBotAction::NeededColumnWidth() {
     const QString widest =
         WidestText(type, {FormatSpinValue(model::kMaxDuration, DurationFormat(), true, chars),
                           FormatSpinValue(model::kMaxSteps, GoBackFormat(), true, chars)});
-    return TSuperSpinEdit::WidthForText(QFontMetrics(type).horizontalAdvance(widest)) +
-           kIconSize + kSpinInset;
+    return TSuperSpinEdit::WidthForText(QFontMetrics(type).horizontalAdvance(widest)) + kIconSize +
+           kSpinInset;
 }
 
 TBotAction::TBotAction(QWidget* grid, int kind, int left, int top, int width, bool visible)
-    : QObject(grid), icon_(new QLabel(grid)), spin_(new TSuperSpinEdit(grid)), left_(left),
-      top_(top), width_(width) {
+    : QObject(grid),
+      icon_(new QLabel(grid)),
+      spin_(new TSuperSpinEdit(grid)),
+      left_(left),
+      top_(top),
+      width_(width) {
     icon_->setScaledContents(true);
     SetKind(kind);
     spin_->SetIncrement(1);

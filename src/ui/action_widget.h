@@ -33,7 +33,7 @@ class TBotAction : public QObject {
 
 public:
     static constexpr int kIconSize = 25;
-    static constexpr int kIconGap = 4;          // between the icon and the spin control
+    static constexpr int kIconGap = 4;  // between the icon and the spin control
     static constexpr int kAccelerationThreshold = 15;
     static constexpr int kAccelerationFactor = 2;
 

@@ -220,8 +220,9 @@ void PaintZones(QPainter& painter, const sim::Mission& mission) {
     painter.setFont(font);
     painter.setPen(kZoneName);
     for (const sim::MissionZone& zone : mission.zones) {
-        const QRectF r = table.mapRect(ZoneRect(zone)).adjusted(kZoneNameInsetPx, kZoneNameInsetPx,
-                                                                -kZoneNameInsetPx, -kZoneNameInsetPx);
+        const QRectF r =
+            table.mapRect(ZoneRect(zone))
+                .adjusted(kZoneNameInsetPx, kZoneNameInsetPx, -kZoneNameInsetPx, -kZoneNameInsetPx);
         painter.drawText(r, Qt::AlignLeft | Qt::AlignTop, FromCore(zone.name));
     }
     painter.restore();
@@ -469,8 +470,8 @@ void TArenaView::PaintMoment(sim::VirtualTime t) {
         const double sign = i == 0 ? 1.0 : -1.0;
         sim::WhiskerState w;
         w.base = pose.ToTable({g.bodyFront, sign * g.bodyWidth / 2});
-        w.tip = pose.ToTable({g.bodyFront + g.whiskerForward,
-                              sign * (g.bodyWidth / 2 + g.whiskerOutward)});
+        w.tip = pose.ToTable(
+            {g.bodyFront + g.whiskerForward, sign * (g.bodyWidth / 2 + g.whiskerOutward)});
         w.touching = pressed[i];
         w.bend = pressed[i] ? kReplayWhiskerBend : 0;
         PaintWhisker(painter, w, side);

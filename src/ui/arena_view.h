@@ -1,8 +1,9 @@
 #pragma once
 // The table seen from above, as the simulation has it now: the table and its walls and
-// obstacles, a mission's zones (green once their tasks are met), the path driven, the robot with its turning wheels, bending whiskers and infrared
-// cones (lit during a burst, marked when they detect), its detectors lit while they see and a
-// pressed whisker drawn red; also a moment of the recorded run, as it was.
+// obstacles, a mission's zones (green once their tasks are met), the path driven, the robot with
+// its turning wheels, bending whiskers and infrared cones (lit during a burst, marked when they
+// detect), its detectors lit while they see and a pressed whisker drawn red; also a moment of the
+// recorded run, as it was.
 //
 // The robot can be moved by hand: drag it with the left button; turn it with the mouse wheel or
 // by dragging with the right button (it turns to face the pointer). A place where it would not

@@ -27,11 +27,13 @@ class TButtonPanel : public QWidget {
 public:
     TButtonPanel(QWidget* parent, QPushButton*& close, QPushButton*& sheet) : QWidget(parent) {
         close = new QPushButton(UiString(resources::str::kClose), this);
-        close->setGeometry(0, TCodeForm::kButtonTop, TCodeForm::kButtonWidth, TCodeForm::kButtonHeight);
+        close->setGeometry(0, TCodeForm::kButtonTop, TCodeForm::kButtonWidth,
+                           TCodeForm::kButtonHeight);
         sheet = new QPushButton(UiString(resources::str::kSheetButton), this);
         sheet->setToolTip(UiString(resources::str::kSheetButtonTip));
         const int width = std::max(TCodeForm::kButtonWidth, sheet->sizeHint().width());
-        sheet->setGeometry(TCodeForm::kMargin, TCodeForm::kButtonTop, width, TCodeForm::kButtonHeight);
+        sheet->setGeometry(TCodeForm::kMargin, TCodeForm::kButtonTop, width,
+                           TCodeForm::kButtonHeight);
         close_ = close;
         setFixedHeight(TCodeForm::kBottomPanelHeight);
     }
@@ -85,7 +87,8 @@ TCodeForm::TCodeForm(QWidget* parent) : QDialog(parent) {
             &TCodeForm::SheetRequested);
     // The editor keeps Enter for line breaks; Ctrl+Enter closes from anywhere.
     for (const QKeyCombination key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
-        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &QDialog::accept);
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
+                &QDialog::accept);
     }
 
     auto* outer = new QVBoxLayout(this);
@@ -116,7 +119,8 @@ codegen::TProgramText TCodeForm::ProgramText() const {
         const QStringList parts = block.text().split(QChar::LineSeparator);
         for (const QString& part : parts) {
             const QByteArray bytes = part.toLatin1();
-            text.InsertLine(index++, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+            text.InsertLine(index++,
+                            std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         }
     }
     if (text.Count() == 1 && text.Line(0).empty()) {
@@ -154,7 +158,9 @@ void TCodeForm::ShowTokenizerError(int position, int length, const QString& mess
     errorLabel_->show();
 }
 
-QString TCodeForm::ErrorMessage() const { return errorLabel_->isHidden() ? QString() : errorLabel_->text(); }
+QString TCodeForm::ErrorMessage() const {
+    return errorLabel_->isHidden() ? QString() : errorLabel_->text();
+}
 
 void TCodeForm::ClearError() {
     errorLabel_->clear();

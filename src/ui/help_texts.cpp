@@ -46,10 +46,13 @@ int HelpForSensorNotebook(int sensorTab) {
 
 int HelpForRefusal(model::TInsertRefusal refusal) {
     switch (refusal) {
-        case model::TInsertRefusal::ListFull: return kHelpListFull;
-        case model::TInsertRefusal::NoGoBackInSensorSet: return kHelpNoGoBackInSensorSet;
+        case model::TInsertRefusal::ListFull:
+            return kHelpListFull;
+        case model::TInsertRefusal::NoGoBackInSensorSet:
+            return kHelpNoGoBackInSensorSet;
         case model::TInsertRefusal::None:
-        case model::TInsertRefusal::NotAList: break;
+        case model::TInsertRefusal::NotAList:
+            break;
     }
     return 0;
 }

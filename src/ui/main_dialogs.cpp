@@ -31,7 +31,8 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::Accept
                                             const QString& folder, const QString& proposed) {
     const bool save = mode == QFileDialog::AcceptSave;
     auto dialog = std::make_unique<QFileDialog>(
-        parent, UiString(save ? resources::str::kSaveDialogTitle : resources::str::kOpenDialogTitle),
+        parent,
+        UiString(save ? resources::str::kSaveDialogTitle : resources::str::kOpenDialogTitle),
         folder, UiString(resources::str::kKvnFilter));
     dialog->setAcceptMode(mode);
     dialog->setDefaultSuffix(QString::fromLatin1(kKvnSuffix));
@@ -76,7 +77,8 @@ std::unique_ptr<QMessageBox> MakeTokenizerErrorBox(QWidget* parent, const QStrin
                                                    const QString& reason) {
     auto box = MakeMessageBox(parent, QMessageBox::Information, message);
     box->setInformativeText(reason);
-    QPushButton* show = box->addButton(UiString(resources::str::kShowCode), QMessageBox::ActionRole);
+    QPushButton* show =
+        box->addButton(UiString(resources::str::kShowCode), QMessageBox::ActionRole);
     box->setDefaultButton(show);
     return box;
 }
@@ -85,12 +87,12 @@ model::TSaveAnswer TMainDialogs::AskToSave(QWidget* parent) {
     QApplication::beep();
     const std::unique_ptr<QMessageBox> box = MakeSaveQuestion(parent);
     switch (box->exec()) {
-    case QMessageBox::Yes:
-        return model::TSaveAnswer::Yes;
-    case QMessageBox::No:
-        return model::TSaveAnswer::No;
-    default:
-        return model::TSaveAnswer::Cancel;
+        case QMessageBox::Yes:
+            return model::TSaveAnswer::Yes;
+        case QMessageBox::No:
+            return model::TSaveAnswer::No;
+        default:
+            return model::TSaveAnswer::Cancel;
     }
 }
 

@@ -695,8 +695,7 @@ void TMainForm::SetCodeView(TCodeForm* codeView) {
     }
     codeView_ = codeView;
     if (codeView_ != nullptr) {
-        connect(codeView_, &TCodeForm::SheetRequested, this,
-                [this] { SaveSheet(codeView_); });
+        connect(codeView_, &TCodeForm::SheetRequested, this, [this] { SaveSheet(codeView_); });
     }
 }
 

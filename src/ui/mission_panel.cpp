@@ -49,7 +49,8 @@ const TMissionTexts* BuiltInTexts(std::string_view name) {
 
 // A whole number of seconds without decimals ("20"), otherwise one.
 QString LimitSeconds(sim::VirtualTime t) {
-    return t % sim::kMicrosPerSecond == 0 ? QString::number(t / sim::kMicrosPerSecond) : SecondsText(t);
+    return t % sim::kMicrosPerSecond == 0 ? QString::number(t / sim::kMicrosPerSecond)
+                                          : SecondsText(t);
 }
 
 // When a mission failed during a step of the lists: "At 6.2 s, during step 3: move forward."
@@ -108,24 +109,33 @@ QString MissionFailureText(sim::Failure failure, sim::Thing touched) {
     switch (failure) {
         case sim::Failure::Touched:
             switch (touched) {
-                case sim::Thing::TableEdge: return UiString(kMissionTouchedEdge);
-                case sim::Thing::Wall: return UiString(kMissionTouchedWall);
-                case sim::Thing::Box: return UiString(kMissionTouchedBox);
-                case sim::Thing::Disc: return UiString(kMissionTouchedDisc);
+                case sim::Thing::TableEdge:
+                    return UiString(kMissionTouchedEdge);
+                case sim::Thing::Wall:
+                    return UiString(kMissionTouchedWall);
+                case sim::Thing::Box:
+                    return UiString(kMissionTouchedBox);
+                case sim::Thing::Disc:
+                    return UiString(kMissionTouchedDisc);
             }
             break;
-        case sim::Failure::TimeUp: return UiString(kMissionTimeUp);
-        case sim::Failure::ProgramEnded: return UiString(kMissionProgramEnded);
-        case sim::Failure::MovedByHand: return UiString(kMissionMovedByHand);
-        case sim::Failure::None: break;
+        case sim::Failure::TimeUp:
+            return UiString(kMissionTimeUp);
+        case sim::Failure::ProgramEnded:
+            return UiString(kMissionProgramEnded);
+        case sim::Failure::MovedByHand:
+            return UiString(kMissionMovedByHand);
+        case sim::Failure::None:
+            break;
     }
     return UiString(kJudgeRunEnded);
 }
 
 QString MissionTaskText(const sim::Mission& mission, const sim::MissionTask& task) {
     const QString zone = FromCore(mission.zones[task.zone].name);
-    return task.kind == sim::TaskKind::Reach ? UiString(kMissionReach).arg(zone)
-                                             : UiString(kMissionStop).arg(zone, SecondsText(task.hold));
+    return task.kind == sim::TaskKind::Reach
+               ? UiString(kMissionReach).arg(zone)
+               : UiString(kMissionStop).arg(zone, SecondsText(task.hold));
 }
 
 QString MissionTilesText(const std::string& letters) {
@@ -157,11 +167,13 @@ QString MissionResultText(const sim::MissionJudge& judge, const TRuleCheck& rule
         return UiString(kMissionNotPassed).arg(RuleBrokenText(*rules.broken));
     }
     switch (judge.GetVerdict()) {
-        case sim::Verdict::Passed: return UiString(kMissionPassed).arg(SecondsText(judge.DecidedAt()));
+        case sim::Verdict::Passed:
+            return UiString(kMissionPassed).arg(SecondsText(judge.DecidedAt()));
         case sim::Verdict::NotPassed:
             return UiString(kMissionNotPassed)
                 .arg(MissionFailureText(judge.GetFailure(), judge.Touched()));
-        case sim::Verdict::Open: break;
+        case sim::Verdict::Open:
+            break;
     }
     return {};
 }
@@ -289,7 +301,10 @@ void TMissionPanel::Refresh(const sim::Simulation& simulation) {
     const auto& progress = judge->Progress();
     std::size_t i = 0;
     for (; i < progress.size() && i < rows_.size(); ++i) {
-        Show(rows_[i], progress[i].met ? Mark::Met : failed ? Mark::Missed : Mark::Open,
+        Show(rows_[i],
+             progress[i].met ? Mark::Met
+             : failed        ? Mark::Missed
+                             : Mark::Open,
              progress[i].met ? SecondsText(progress[i].at) : QString());
     }
     const sim::Failure failure = judge->GetFailure();
@@ -350,6 +365,8 @@ QStringList TMissionPanel::RowTexts() const {
     return texts;
 }
 
-QString TMissionPanel::ResultText() const { return result_ != nullptr ? result_->text() : QString(); }
+QString TMissionPanel::ResultText() const {
+    return result_ != nullptr ? result_->text() : QString();
+}
 
 }  // namespace kavrin::ui

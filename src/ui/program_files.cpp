@@ -34,11 +34,11 @@ namespace {
 // line of its own. One that names the file already is shown as it is.
 QString FileMessage(const model::TFileResult& result, const QString& name) {
     const QString message = FromCore(result.message);
-    return result.namesFile ? message : message + QLatin1Char('\n') + QDir::toNativeSeparators(name);
+    return result.namesFile ? message
+                            : message + QLatin1Char('\n') + QDir::toNativeSeparators(name);
 }
 
 }  // namespace
-
 
 QString ProposedSheetName(const QString& programFile, const QString& folder) {
     const QString suffix = QLatin1Char('.') + QString::fromLatin1(kSheetSuffix);
@@ -112,7 +112,8 @@ bool TProgramFiles::SaveSheet(TMainDialogs& dialogs, bool sensorsEnabled, QWidge
     if (name.isEmpty()) {
         return false;
     }
-    if (QFileInfo(name).suffix().compare(QString::fromLatin1(kSheetSuffix), Qt::CaseInsensitive) != 0) {
+    if (QFileInfo(name).suffix().compare(QString::fromLatin1(kSheetSuffix), Qt::CaseInsensitive) !=
+        0) {
         name += QLatin1Char('.') + QString::fromLatin1(kSheetSuffix);
     }
     TSheetSource source;

@@ -238,13 +238,13 @@ void AddHeader(TLayout& layout, const TSheetSource& source) {
     layout.Add(Item(TItemKind::Info, kInfoHeight,
                     UiString(str::kSheetDate)
                         .arg(LanguageLocale().toString(source.date, QLocale::LongFormat))));
-    layout.Add(Item(TItemKind::Info, kInfoHeight,
-                    UiString(str::kSheetMode)
-                        .arg(UiString(advanced ? str::kAdvanced : str::kBeginner))));
+    layout.Add(
+        Item(TItemKind::Info, kInfoHeight,
+             UiString(str::kSheetMode).arg(UiString(advanced ? str::kAdvanced : str::kBeginner))));
     if (!advanced) {
-        layout.Add(Item(TItemKind::Info, kInfoHeight,
-                        UiString(source.sensorsEnabled ? str::kSheetSensorsOn
-                                                       : str::kSheetSensorsOff)));
+        layout.Add(
+            Item(TItemKind::Info, kInfoHeight,
+                 UiString(source.sensorsEnabled ? str::kSheetSensorsOn : str::kSheetSensorsOff)));
     }
     layout.Add(Item(TItemKind::Info, kInfoHeight,
                     UiString(str::kSheetCalibration)
@@ -333,7 +333,8 @@ void AddProgram(TLayout& layout, const TSheetSource& source) {
     for (int i = 0; i < text.Count(); ++i) {
         const std::string& bytes = text.Line(i);
         // The program text's bytes are single-byte characters; Latin-1 keeps each one.
-        const QString line = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        const QString line =
+            QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
         const QStringList pieces = Wrapped(ExpandTabs(line), columns);
         for (qsizetype p = 0; p < pieces.size(); ++p) {
             if (!layout.Fits(kCodePitch)) {
@@ -354,16 +355,17 @@ void PaintStep(QPainter& painter, const TItem& item, const std::vector<QImage>& 
     const int top = item.top;
     if (item.picture >= 0 && item.picture < static_cast<int>(pictures.size()) &&
         !pictures[static_cast<std::size_t>(item.picture)].isNull()) {
-        painter.drawImage(QRectF(kLeft, top + (kRowHeight - kPictureSize) / 2.0, kPictureSize,
-                                 kPictureSize),
-                          pictures[static_cast<std::size_t>(item.picture)]);
+        painter.drawImage(
+            QRectF(kLeft, top + (kRowHeight - kPictureSize) / 2.0, kPictureSize, kPictureSize),
+            pictures[static_cast<std::size_t>(item.picture)]);
     }
     const int textRight = item.columns ? ColumnLeft(0) - 20 : kRight;
     const QFont font = SansFont(kStepSize);
     painter.setFont(font);
     painter.setPen(kInk);
     painter.drawText(QRectF(kTextLeft, top, textRight - kTextLeft, kRowHeight),
-                     Qt::AlignLeft | Qt::AlignVCenter, Elided(font, item.text, textRight - kTextLeft));
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     Elided(font, item.text, textRight - kTextLeft));
     if (item.columns) {
         for (int c = 0; c < model::kSensorColumnCount; ++c) {
             painter.drawText(QRectF(ColumnLeft(c), top, kColumnWidth, kRowHeight), Qt::AlignCenter,
@@ -374,8 +376,9 @@ void PaintStep(QPainter& painter, const TItem& item, const std::vector<QImage>& 
         const QFont small = SansFont(kSmallSize, false, true);
         painter.setFont(small);
         painter.setPen(kGrey);
-        painter.drawText(QRectF(kTextLeft, top + kRowHeight - 8, textRight - kTextLeft, kNoteLineHeight),
-                         Qt::AlignLeft | Qt::AlignTop, Elided(small, item.note, textRight - kTextLeft));
+        painter.drawText(
+            QRectF(kTextLeft, top + kRowHeight - 8, textRight - kTextLeft, kNoteLineHeight),
+            Qt::AlignLeft | Qt::AlignTop, Elided(small, item.note, textRight - kTextLeft));
     }
     painter.setPen(QPen(kRowLine, 2));
     painter.drawLine(QPointF(kLeft, top + item.height - 1), QPointF(kRight, top + item.height - 1));
@@ -422,7 +425,8 @@ void PaintItem(QPainter& painter, const TItem& item, const std::vector<QImage>& 
             painter.setPen(kInk);
             for (int c = 0; c < model::kSensorColumnCount; ++c) {
                 painter.drawText(QRectF(ColumnLeft(c), item.top + half, kColumnWidth, half),
-                                 Qt::AlignCenter, UiString(kColumnHeaders[static_cast<std::size_t>(c)]));
+                                 Qt::AlignCenter,
+                                 UiString(kColumnHeaders[static_cast<std::size_t>(c)]));
             }
             break;
         }
@@ -488,7 +492,8 @@ void TProgramSheet::PaintPage(QPainter& painter, int page) const {
     const QRectF foot(kLeft, kFooterTop + 10, kRight - kLeft, kFooterHeight);
     const QString number = UiString(str::kSheetPage).arg(page + 1).arg(PageCount());
     painter.drawText(foot, Qt::AlignRight | Qt::AlignVCenter, number);
-    const int titleRoom = static_cast<int>(foot.width() - Metrics(small).horizontalAdvance(number) / 10.0) - 40;
+    const int titleRoom =
+        static_cast<int>(foot.width() - Metrics(small).horizontalAdvance(number) / 10.0) - 40;
     painter.drawText(foot, Qt::AlignLeft | Qt::AlignVCenter, Elided(small, title_, titleRoom));
     painter.restore();
 }
@@ -501,7 +506,8 @@ QByteArray TProgramSheet::Pdf() const {
     }
     {
         QPdfWriter writer(&buffer);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
         writer.setResolution(kPdfResolution);
         writer.setTitle(title_);
         writer.setCreator(UiString(str::kProgramName));

@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QWindow>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -170,8 +170,9 @@ void TProgressForm::SetColumnWidths() {
     const QFontMetrics metrics(grid_->font());
     grid_->setColumnWidth(
         kPortColumn, metrics.horizontalAdvance(QString::fromLatin1(kWidestPortName)) + kPort0Extra);
-    grid_->setColumnWidth(kDeviceColumn,
-                          metrics.horizontalAdvance(UiString(resources::str::kRobotNotFound)) + kDeviceExtra);
+    grid_->setColumnWidth(
+        kDeviceColumn,
+        metrics.horizontalAdvance(UiString(resources::str::kRobotNotFound)) + kDeviceExtra);
     const auto headings = link::PortStatusHeadings();
     for (int c = kVersionColumn; c <= kEchoColumn; ++c) {
         grid_->setColumnWidth(

@@ -59,8 +59,8 @@ constexpr TQtText kQtTexts[] = {
     {"QFileDialog", "&New Folder", 579},
     {"QFileDialog", "%1 already exists.\nDo you want to replace it?", 580},
     {"QFileDialog", "%1\nFile not found.\nPlease verify the correct file name was given.", 581},
-    {"QFileDialog",
-     "%1\nDirectory not found.\nPlease verify the correct directory name was given.", 582},
+    {"QFileDialog", "%1\nDirectory not found.\nPlease verify the correct directory name was given.",
+     582},
     {"QAbstractFileIconProvider", "%1 File", 583},
     {"QAbstractFileIconProvider", "File", 584},
     {"QFileDialog", "Are you sure you want to delete '%1'?", 585},
@@ -98,8 +98,7 @@ int QtTextNumber(std::string_view context, std::string_view source) {
     return 0;
 }
 
-QString TQtTexts::translate(const char* context, const char* sourceText, const char*,
-                            int) const {
+QString TQtTexts::translate(const char* context, const char* sourceText, const char*, int) const {
     if (context == nullptr || sourceText == nullptr) {
         return {};
     }

@@ -26,9 +26,12 @@ constexpr TKindName kKindNames[] = {{'F', 0}, {'B', 1}, {'L', 2}, {'R', 3}, {'E'
 
 QString Drive(sim::WheelDrive drive) {
     switch (drive) {
-        case sim::WheelDrive::Forward: return UiString(kSimDriveForward);
-        case sim::WheelDrive::Back: return UiString(kSimDriveBack);
-        case sim::WheelDrive::Still: break;
+        case sim::WheelDrive::Forward:
+            return UiString(kSimDriveForward);
+        case sim::WheelDrive::Back:
+            return UiString(kSimDriveBack);
+        case sim::WheelDrive::Still:
+            break;
     }
     return UiString(kSimDriveStill);
 }
@@ -147,11 +150,12 @@ void TRobotStatePanel::Show(const sim::RunSample& sample) {
         Put(servos_[side], Servo(pulse[side], drive[side]));
     }
     const char letter = sample.command;
-    Put(command_, letter > ' ' ? UiString(kSimStepLeft)
-                                     .arg(UiString(kSimCommandValue)
-                                              .arg(QString(QLatin1Char(letter)), StepKindText(letter)),
-                                          SecondsText(sample.Running().left))
-                               : UiString(kSimNoCommand));
+    Put(command_, letter > ' '
+                      ? UiString(kSimStepLeft)
+                            .arg(UiString(kSimCommandValue)
+                                     .arg(QString(QLatin1Char(letter)), StepKindText(letter)),
+                                 SecondsText(sample.Running().left))
+                      : UiString(kSimNoCommand));
     Put(step_, RunningStepText(sample));
 }
 

@@ -64,7 +64,9 @@ void DrawDetector(QPainter& painter, const resources::TDetectorPlace& place, boo
 }  // namespace
 
 TRobotTopView::TRobotTopView(QWidget* parent)
-    : QWidget(parent), still_(StillPicture(PictureScale(*this))), stillScale_(PictureScale(*this)) {}
+    : QWidget(parent),
+      still_(StillPicture(PictureScale(*this))),
+      stillScale_(PictureScale(*this)) {}
 
 QSize TRobotTopView::sizeHint() const {
     return {resources::kRobotTop.width, resources::kRobotTop.height};

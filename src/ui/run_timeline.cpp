@@ -30,8 +30,9 @@ TRunTimeline::TRunTimeline(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     setFocusPolicy(Qt::StrongFocus);
     setMinimumHeight(fontMetrics().height() + 2 * kMarkTopPx);
     // Only the user's moves go out; Follow blocks its own.
-    connect(this, &QSlider::valueChanged, this,
-            [this](int ms) { Q_EMIT Moved(static_cast<sim::VirtualTime>(ms) * sim::kMicrosPerMs); });
+    connect(this, &QSlider::valueChanged, this, [this](int ms) {
+        Q_EMIT Moved(static_cast<sim::VirtualTime>(ms) * sim::kMicrosPerMs);
+    });
 }
 
 void TRunTimeline::Follow(const sim::RunRecord& record, sim::VirtualTime at) {

@@ -20,7 +20,9 @@ public:
     // The record's length and marks (only redrawn when they changed); the handle moves to
     // `at` without telling anyone.
     void Follow(const sim::RunRecord& record, sim::VirtualTime at);
-    sim::VirtualTime Time() const { return static_cast<sim::VirtualTime>(value()) * sim::kMicrosPerMs; }
+    sim::VirtualTime Time() const {
+        return static_cast<sim::VirtualTime>(value()) * sim::kMicrosPerMs;
+    }
     // Moves the handle as the user would (tests and the verdict's click).
     void MoveTo(sim::VirtualTime t);
     bool AtEnd() const { return value() >= maximum(); }

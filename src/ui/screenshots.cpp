@@ -1,8 +1,8 @@
 #include "ui/screenshots.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QDate>
+#include <QDir>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPixmap>
@@ -100,11 +100,11 @@ std::unique_ptr<QWidget> SheetPicture() {
 // What the test window works on, made before the window and gone after it: no port opens.
 struct TOfflineLink {
     TProgressForm progress;
-    TRunController run{progress, TLinkSetup{[](std::string_view) {
-                                                return link::OpenResult{
-                                                    nullptr, link::OpenError::NoSuchPort};
-                                            },
-                                            [](std::vector<std::string>& list) { list.clear(); }}};
+    TRunController run{progress,
+                       TLinkSetup{[](std::string_view) {
+                                      return link::OpenResult{nullptr, link::OpenError::NoSuchPort};
+                                  },
+                                  [](std::vector<std::string>& list) { list.clear(); }}};
     model::TActionDocument document{model::TMode::Beginner};
 };
 
@@ -247,16 +247,16 @@ std::unique_ptr<QWidget> ClassResultsPicture() {
 struct TVirtualLink {
     std::shared_ptr<sim::VirtualRobot> robot = std::make_shared<sim::VirtualRobot>();
     TProgressForm progress;
-    TRunController run{progress,
-                       TLinkSetup{[robot = robot](std::string_view name) {
-                                      return name == link::kVirtualPortName
-                                                 ? robot->Open()
-                                                 : link::OpenResult{nullptr,
-                                                                    link::OpenError::NoSuchPort};
-                                  },
-                                  [](std::vector<std::string>& list) {
-                                      list.assign({std::string(link::kVirtualPortName)});
-                                  }}};
+    TRunController run{progress, TLinkSetup{[robot = robot](std::string_view name) {
+                                                return name == link::kVirtualPortName
+                                                           ? robot->Open()
+                                                           : link::OpenResult{
+                                                                 nullptr,
+                                                                 link::OpenError::NoSuchPort};
+                                            },
+                                            [](std::vector<std::string>& list) {
+                                                list.assign({std::string(link::kVirtualPortName)});
+                                            }}};
 };
 
 // A picture never waits for an answer.
@@ -324,8 +324,8 @@ void AddSampleProgram(model::TActionDocument& document) {
         std::int16_t value;
     };
     constexpr TSampleStep kSteps[] = {
-        {akForward, 20}, {akTurnLeft, 5}, {akForward, 15}, {akRotateRight, 10}, {akStopWait, 10},
-        {akGoBack, 1},
+        {akForward, 20},     {akTurnLeft, 5},  {akForward, 15},
+        {akRotateRight, 10}, {akStopWait, 10}, {akGoBack, 1},
     };
     int row = 1;
     for (const TSampleStep& step : kSteps) {

@@ -52,37 +52,37 @@ bool TSensorSetDropTarget::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (SensorSetOf(drag->mimeData()) >= 0 &&
-            (event->type() == QEvent::DragEnter ||
-             grid_->AcceptsSensorDrop(drag->position().toPoint()))) {
-            drag->acceptProposedAction();
-        } else {
-            drag->ignore();
-        }
-        return true;
-    }
-    case QEvent::DragLeave:
-        return true;
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const int set = SensorSetOf(drop->mimeData());
-        const QPoint at = drop->position().toPoint();
-        if (set < 0 || !grid_->AcceptsSensorDrop(at)) {
-            drop->ignore();
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (SensorSetOf(drag->mimeData()) >= 0 &&
+                (event->type() == QEvent::DragEnter ||
+                 grid_->AcceptsSensorDrop(drag->position().toPoint()))) {
+                drag->acceptProposedAction();
+            } else {
+                drag->ignore();
+            }
             return true;
         }
-        drop->acceptProposedAction();
-        grid_->DropSensorSetAt(at, set);
-        if (dropped_) {
-            dropped_();
+        case QEvent::DragLeave:
+            return true;
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const int set = SensorSetOf(drop->mimeData());
+            const QPoint at = drop->position().toPoint();
+            if (set < 0 || !grid_->AcceptsSensorDrop(at)) {
+                drop->ignore();
+                return true;
+            }
+            drop->acceptProposedAction();
+            grid_->DropSensorSetAt(at, set);
+            if (dropped_) {
+                dropped_();
+            }
+            return true;
         }
-        return true;
-    }
-    default:
-        return false;
+        default:
+            return false;
     }
 }
 

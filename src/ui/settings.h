@@ -34,9 +34,9 @@ struct TSettingKey {
 inline constexpr TSettingKey<bool> kHyperHelpSetting{"HyperHelp", true};
 // Stored as 32-bit integers; only the low 8 bits are read back.
 inline constexpr TSettingKey<std::uint8_t> kLeftServoCenterSetting{"LeftServoCenter",
-                                                                  model::kDefaultServoCenter};
-inline constexpr TSettingKey<std::uint8_t> kRightServoCenterSetting{"RightServoCenter",
                                                                    model::kDefaultServoCenter};
+inline constexpr TSettingKey<std::uint8_t> kRightServoCenterSetting{"RightServoCenter",
+                                                                    model::kDefaultServoCenter};
 // "AUTO" for the automatic port search, else a port name of the port list.
 inline constexpr TSettingKey<std::string_view> kComPortSetting{"ComPort", "AUTO"};
 // Empty: the file dialogs start in their default folder.

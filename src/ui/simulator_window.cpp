@@ -393,9 +393,7 @@ void TSimulatorForm::NoteOlderProgram() {
     UpdateControls();
 }
 
-QString TSimulatorForm::NoteText() const {
-    return olderProgram_ ? noteLabel_->text() : QString();
-}
+QString TSimulatorForm::NoteText() const { return olderProgram_ ? noteLabel_->text() : QString(); }
 
 void TSimulatorForm::RunNextStep() {
     if (!simulation_.Powered() || simulation_.Probe() == nullptr || simulation_.Cpu().Halted()) {

@@ -12,8 +12,9 @@
 //
 // Beside the table a panel shows the robot's whiskers, detectors, servos and the step it runs;
 // under it a timeline covers the recorded run. Moving the timeline pauses and shows the run as it
-// was then (robot, trail, panel, step); back at its end the window is live again. A terminal pane shows what the program sends to the computer (DEBUG) and why
-// it stopped, and sends what the user types (DEBUGIN).
+// was then (robot, trail, panel, step); back at its end the window is live again. A terminal pane
+// shows what the program sends to the computer (DEBUG) and why it stopped, and sends what the user
+// types (DEBUGIN).
 //
 // A mission chosen beside the arena puts its table and zones on the view and a panel beside it
 // with the tasks, ticked off as the simulation's judge meets them. When the judge decides, the
@@ -206,11 +207,11 @@ private:
     bool verdictNoted_ = false;
     bool running_ = false;
     int quarters_ = kQuartersPerFactor;
-    bool stepping_ = false;  // Next step: runs until another step starts
+    bool stepping_ = false;                   // Next step: runs until another step starts
     std::optional<sim::VirtualTime> moment_;  // replaying the record at this time
     sim::RunningStep shownStep_;              // as last announced
     bool olderProgram_ = false;
-    bool placed_ = false;  // placed beside the main window once
+    bool placed_ = false;                         // placed beside the main window once
     std::optional<model::TActionProgram> lists_;  // of the program on the robot, when known
     TRuleCheck rules_;
     model::TMode programMode_ = model::TMode::Beginner;

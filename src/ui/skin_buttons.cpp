@@ -83,8 +83,8 @@ void TSkinButtons::SetAvailability(const model::TCommandAvailability& a) {
         before[static_cast<std::size_t>(button)] = Available(button);
     }
     const std::pair<int, bool> driven[] = {
-        {sbGo, a.run},   {sbClear, a.clear}, {sbSave, a.save},   {sbDelete, a.del},
-        {sbCopy, a.copy}, {sbCut, a.cut},    {sbPaste, a.paste}, {sbUndo, a.undo},
+        {sbGo, a.run},    {sbClear, a.clear}, {sbSave, a.save},   {sbDelete, a.del},
+        {sbCopy, a.copy}, {sbCut, a.cut},     {sbPaste, a.paste}, {sbUndo, a.undo},
     };
     for (const auto& [button, available] : driven) {
         if (TSkinImage* overlay = Image(button, bsOverlay)) {
@@ -165,48 +165,48 @@ bool TSkinButtons::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* mouse = static_cast<QMouseEvent*>(event);
     switch (state) {
-    case bsNormal:
-        if (type == QEvent::MouseMove) {
-            Hover(button);
-        }
-        break;
-    case bsPressed:
-        if (type == QEvent::MouseMove && IsEditButton(button)) {
-            Hover(button);
-        }
-        break;
-    case bsOverlay:
-        if (type == QEvent::MouseMove) {
-            if (IsEditButton(button)) {
-                HideHighlights();
-                Q_EMIT OverlayHovered();
-            } else {
-                Hover(sbNone);
+        case bsNormal:
+            if (type == QEvent::MouseMove) {
+                Hover(button);
             }
-        }
-        return true;  // an unavailable button takes no press
-    case bsHighlight:
-        if (mouse->button() != Qt::LeftButton) {
             break;
-        }
-        if (type == QEvent::MouseButtonPress) {
-            // The pressed image lies above the highlight, which keeps the mouse until release.
-            if (TSkinImage* pressed = Image(button, bsPressed)) {
-                pressed->show();
+        case bsPressed:
+            if (type == QEvent::MouseMove && IsEditButton(button)) {
+                Hover(button);
             }
-            return true;
-        }
-        if (type == QEvent::MouseButtonRelease) {
-            if (TSkinImage* pressed = Image(button, bsPressed)) {
-                pressed->hide();
+            break;
+        case bsOverlay:
+            if (type == QEvent::MouseMove) {
+                if (IsEditButton(button)) {
+                    HideHighlights();
+                    Q_EMIT OverlayHovered();
+                } else {
+                    Hover(sbNone);
+                }
             }
-            auto* image = static_cast<QWidget*>(watched);
-            if (image->rect().contains(mouse->position().toPoint()) && Available(button)) {
-                Q_EMIT Clicked(button);
+            return true;  // an unavailable button takes no press
+        case bsHighlight:
+            if (mouse->button() != Qt::LeftButton) {
+                break;
             }
-            return true;
-        }
-        break;
+            if (type == QEvent::MouseButtonPress) {
+                // The pressed image lies above the highlight, which keeps the mouse until release.
+                if (TSkinImage* pressed = Image(button, bsPressed)) {
+                    pressed->show();
+                }
+                return true;
+            }
+            if (type == QEvent::MouseButtonRelease) {
+                if (TSkinImage* pressed = Image(button, bsPressed)) {
+                    pressed->hide();
+                }
+                auto* image = static_cast<QWidget*>(watched);
+                if (image->rect().contains(mouse->position().toPoint()) && Available(button)) {
+                    Q_EMIT Clicked(button);
+                }
+                return true;
+            }
+            break;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -221,16 +221,15 @@ void TSuperSpinEdit::Redisplay(bool decorated) {
     if (decorated) {
         // In a narrow box the number stays in sight: the view ends right after it.
         edit_->setCursorPosition(0);
-        edit_->setCursorPosition(
-            static_cast<int>(FormatSpinValue(position_, format_, false, chars_).size() +
-                             format_.prefix.size()));
+        edit_->setCursorPosition(static_cast<int>(
+            FormatSpinValue(position_, format_, false, chars_).size() + format_.prefix.size()));
     }
 }
 
 void TSuperSpinEdit::FitText() {
     const QMargins margins = edit_->textMargins();
-    const int room = edit_->width() - 2 * kLineEditMargin - margins.left() - margins.right() -
-                     kCursorWidth;
+    const int room =
+        edit_->width() - 2 * kLineEditMargin - margins.left() - margins.right() - kCursorWidth;
     QFont font = edit_->font();
     font.setStretch(QFont::Unstretched);
     const QString widest =
@@ -305,35 +304,34 @@ bool TSuperSpinEdit::Wheel(const QWheelEvent& event) {
 
 bool TSuperSpinEdit::EditKey(const QKeyEvent& key) {
     switch (key.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Leaving the box commits; where focus cannot move, commit all the same.
-        up_->setFocus(Qt::OtherFocusReason);
-        Commit();
-        return true;
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        ArrowClick(key.key() == Qt::Key_Up ? +1 : -1);
-        ArrowRelease();
-        return true;
-    case Qt::Key_Escape:
-        // The typed text is dropped and the value shows again as it was, with its labels. The
-        // key goes on to the control's owner (a list takes the keyboard back).
-        if (editing_) {
-            editing_ = false;
-            Redisplay(true);
-        }
-        return false;
-    default:
-        break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Leaving the box commits; where focus cannot move, commit all the same.
+            up_->setFocus(Qt::OtherFocusReason);
+            Commit();
+            return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            ArrowClick(key.key() == Qt::Key_Up ? +1 : -1);
+            ArrowRelease();
+            return true;
+        case Qt::Key_Escape:
+            // The typed text is dropped and the value shows again as it was, with its labels. The
+            // key goes on to the control's owner (a list takes the keyboard back).
+            if (editing_) {
+                editing_ = false;
+                Redisplay(true);
+            }
+            return false;
+        default:
+            break;
     }
     const QString text = key.text();
     const bool printable = text.size() == 1 && text.front().isPrint();
     if (printable && !FilterKey(text.front(), min_ < 0, chars_)) {
         return true;  // discarded
     }
-    if (!editing_ &&
-        (printable || key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Delete)) {
+    if (!editing_ && (printable || key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Delete)) {
         // Typing again after the value came back: only the number is edited, a digit replaces it.
         editing_ = true;
         Redisplay(false);
@@ -352,21 +350,21 @@ bool TSuperSpinEdit::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == edit_) {
         switch (event->type()) {
-        case QEvent::FocusIn:
-            // Only the number is edited; prefix and suffix come back when editing ends.
-            editing_ = true;
-            Redisplay(false);
-            break;
-        case QEvent::FocusOut:
-            Commit();
-            break;
-        case QEvent::KeyPress:
-            if (EditKey(*static_cast<QKeyEvent*>(event))) {
-                return true;
-            }
-            break;
-        default:
-            break;
+            case QEvent::FocusIn:
+                // Only the number is edited; prefix and suffix come back when editing ends.
+                editing_ = true;
+                Redisplay(false);
+                break;
+            case QEvent::FocusOut:
+                Commit();
+                break;
+            case QEvent::KeyPress:
+                if (EditKey(*static_cast<QKeyEvent*>(event))) {
+                    return true;
+                }
+                break;
+            default:
+                break;
         }
     } else if ((watched == up_ || watched == down_) &&
                event->type() == QEvent::MouseButtonRelease) {

@@ -7,8 +7,8 @@
 #include <QPushButton>
 
 #include "resources/resources.h"
-#include "resources/ui_strings.h"
 #include "resources/skin_layout.h"
+#include "resources/ui_strings.h"
 #include "ui/picture_scale.h"
 #include "ui/skin.h"
 #include "ui/ui_text.h"
@@ -63,19 +63,22 @@ TIntroForm::TIntroForm(QWidget* parent)
     beginnerButton_->setFocus(Qt::OtherFocusReason);
     // Both captions in one type, in which the longer keeps a margin to the button's edges.
     const QFont type = TypeThatFits(font(), {beginnerButton_->text(), advancedButton_->text()},
-                                    kAdvancedBounds.width() - 2 * kCaptionMargin,
-                                    kNarrowestCaption, kSmallestCaptionPointSize);
+                                    kAdvancedBounds.width() - 2 * kCaptionMargin, kNarrowestCaption,
+                                    kSmallestCaptionPointSize);
     beginnerButton_->setFont(type);
     advancedButton_->setFont(type);
-    connect(beginnerButton_, &QPushButton::clicked, this, [this] { Choose(model::TMode::Beginner); });
-    connect(advancedButton_, &QPushButton::clicked, this, [this] { Choose(model::TMode::Advanced); });
+    connect(beginnerButton_, &QPushButton::clicked, this,
+            [this] { Choose(model::TMode::Beginner); });
+    connect(advancedButton_, &QPushButton::clicked, this,
+            [this] { Choose(model::TMode::Advanced); });
 
     setWindowTitle(TitleFor(FromCore(resources::GetVersionText())));
     CentreOnScreen(*this);
 }
 
 QString TIntroForm::TitleFor(const QString& version) {
-    return QStringLiteral("Kavrin v") + version + QStringLiteral(" - ") + UiString(resources::str::kChooseMode);
+    return QStringLiteral("Kavrin v") + version + QStringLiteral(" - ") +
+           UiString(resources::str::kChooseMode);
 }
 
 void TIntroForm::Choose(model::TMode mode) {

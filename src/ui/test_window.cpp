@@ -50,7 +50,7 @@ constexpr QRect kEnabledCheckBoxRect{2, 13, 16, 16};
 constexpr int kCalibrationModulus = 256;
 constexpr int kCaptionPointSize = 8;
 constexpr int kSmallestCaptionPointSize = 6;
-constexpr int kCaptionPadding = 12;  // the button's frame and margins
+constexpr int kCaptionPadding = 12;    // the button's frame and margins
 constexpr int kNarrowestCaption = 85;  // stretch, in percent
 
 QScrollBar* MakeTireSpeed(QWidget* parent, const char* name, const QRect& place) {
@@ -223,8 +223,8 @@ void TTestForm::BuildControls() {
     }
     leftEnabledLabel_ =
         MakeLabel(leftServoEnabledPanel_, "LeftEnabledLabel", Qt::AlignLeft | Qt::AlignVCenter);
-    rightEnabledLabel_ = MakeLabel(rightServoEnabledPanel_, "RightEnabledLabel",
-                                   Qt::AlignLeft | Qt::AlignVCenter);
+    rightEnabledLabel_ =
+        MakeLabel(rightServoEnabledPanel_, "RightEnabledLabel", Qt::AlignLeft | Qt::AlignVCenter);
     leftEnabledLabel_->setBuddy(leftCheckBox_);
     rightEnabledLabel_->setBuddy(rightCheckBox_);
 
@@ -266,8 +266,7 @@ void TTestForm::BuildControls() {
 }
 
 void TTestForm::ApplyLayoutAndCaptions() {
-    const model::TMode mode =
-        document_ != nullptr ? document_->Mode() : model::TMode::Beginner;
+    const model::TMode mode = document_ != nullptr ? document_->Mode() : model::TMode::Beginner;
     ApplyControlLayout(resources::kTestWindowLayout, *this, mode);
     setWindowTitle(UiString(resources::str::kTestCaption));
     struct TPlaced {
@@ -285,7 +284,8 @@ void TTestForm::ApplyLayoutAndCaptions() {
         {resources::kRightEnabledLabelLayout, rightEnabledLabel_, resources::str::kRightEnabled},
         {resources::kRunTestButtonLayout, runTestButton_, resources::str::kRunTest},
         {resources::kDefaultButtonLayout, defaultButton_, resources::str::kDefault},
-        {resources::kSetCalibrationButtonLayout, setCalibrationButton_, resources::str::kSetCalibration},
+        {resources::kSetCalibrationButtonLayout, setCalibrationButton_,
+         resources::str::kSetCalibration},
         {resources::kExitButtonLayout, exitButton_, resources::str::kExit},
     };
     for (const TPlaced& p : placed) {
@@ -303,11 +303,13 @@ void TTestForm::ApplyLayoutAndCaptions() {
     backLabel_->setText(UiString(resources::str::kBackView));
     // A screen reader: each servo's slider and field by the servo, the check boxes by the labels
     // beside them.
-    for (QWidget* left : {static_cast<QWidget*>(leftTireSpeed_), static_cast<QWidget*>(lServoSpinEdit_)}) {
+    for (QWidget* left :
+         {static_cast<QWidget*>(leftTireSpeed_), static_cast<QWidget*>(lServoSpinEdit_)}) {
         left->setAccessibleName(UiString(resources::str::kSimLeftServo));
         left->setAccessibleDescription(UiString(resources::str::kPulseWidth));
     }
-    for (QWidget* right : {static_cast<QWidget*>(rightTireSpeed_), static_cast<QWidget*>(rServoSpinEdit_)}) {
+    for (QWidget* right :
+         {static_cast<QWidget*>(rightTireSpeed_), static_cast<QWidget*>(rServoSpinEdit_)}) {
         right->setAccessibleName(UiString(resources::str::kSimRightServo));
         right->setAccessibleDescription(UiString(resources::str::kPulseWidth));
     }

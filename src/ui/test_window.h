@@ -161,11 +161,11 @@ private:
     QPushButton* exitButton_ = nullptr;
 
     int portSlot_ = link::kNoPortSlot;
-    bool leftBusy_ = false;   // re-entry flags of the scroll bar / spin edit pairs
+    bool leftBusy_ = false;  // re-entry flags of the scroll bar / spin edit pairs
     bool rightBusy_ = false;
     bool shownBefore_ = false;
     bool exchangeUnderWay_ = false;
-    bool running_ = false;    // a download is under way
+    bool running_ = false;  // a download is under way
     QTimer testTimer_;
     MessageSink showMessage_;
 };

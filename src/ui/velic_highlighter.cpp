@@ -18,7 +18,8 @@ bool IsNameChar(QChar c) { return IsNameStart(c) || (c.unicode() >= '0' && c.uni
 bool IsDigitOf(QChar c, int base) {
     const char16_t u = c.unicode();
     if (base == 2) return u == '0' || u == '1';
-    if (base == 16) return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f');
+    if (base == 16)
+        return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f');
     return u >= '0' && u <= '9';
 }
 
@@ -30,13 +31,20 @@ int NameEnd(const QString& line, int from) {
 // The class of a reserved word, or -1 for a name of the program.
 int WordClass(const QString& word) {
     const QByteArray ascii = word.toLatin1();
-    switch (tokenizer::ClassifyWord(std::string_view(ascii.constData(), static_cast<std::size_t>(ascii.size())))) {
-        case tokenizer::TWordClass::Instruction: return static_cast<int>(TCodeClass::Instruction);
-        case tokenizer::TWordClass::Declaration: return static_cast<int>(TCodeClass::Declaration);
-        case tokenizer::TWordClass::Operator: return static_cast<int>(TCodeClass::Operator);
-        case tokenizer::TWordClass::Predefined: return static_cast<int>(TCodeClass::Predefined);
-        case tokenizer::TWordClass::Directive: return static_cast<int>(TCodeClass::Directive);
-        case tokenizer::TWordClass::None: break;
+    switch (tokenizer::ClassifyWord(
+        std::string_view(ascii.constData(), static_cast<std::size_t>(ascii.size())))) {
+        case tokenizer::TWordClass::Instruction:
+            return static_cast<int>(TCodeClass::Instruction);
+        case tokenizer::TWordClass::Declaration:
+            return static_cast<int>(TCodeClass::Declaration);
+        case tokenizer::TWordClass::Operator:
+            return static_cast<int>(TCodeClass::Operator);
+        case tokenizer::TWordClass::Predefined:
+            return static_cast<int>(TCodeClass::Predefined);
+        case tokenizer::TWordClass::Directive:
+            return static_cast<int>(TCodeClass::Directive);
+        case tokenizer::TWordClass::None:
+            break;
     }
     return -1;
 }
@@ -52,7 +60,8 @@ void AddComment(const QString& line, int start, std::vector<TCodeSpan>& spans) {
         spans.push_back({open, close + 1 - open, TCodeClass::Directive});
         pos = close + 1;
     }
-    if (pos < line.size()) spans.push_back({pos, static_cast<int>(line.size()) - pos, TCodeClass::Comment});
+    if (pos < line.size())
+        spans.push_back({pos, static_cast<int>(line.size()) - pos, TCodeClass::Comment});
 }
 
 }  // namespace

@@ -47,8 +47,8 @@ void TWindowFace::ShowOutlineAtScreenPixels() {
     // The window's own size at the screen's pixels, so that the outline meets its edges whatever
     // the rounding; an outline above the bottom edge ends where Qt would end it.
     const QSize size = platform->geometry().size();
-    const int bottom = outlineBottom_ >= window_->height() ? size.height()
-                                                           : qRound(outlineBottom_ * scale);
+    const int bottom =
+        outlineBottom_ >= window_->height() ? size.height() : qRound(outlineBottom_ * scale);
     platform->setMask(RoundedRegion(size.width(), bottom, outlineEllipse_ * scale));
 }
 
@@ -125,33 +125,33 @@ bool TWindowFace::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     }
     switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton) {
-            break;
-        }
-        // The platform moves the window where it can (X11, Wayland, Windows); elsewhere the
-        // window follows the pointer itself.
-        QWindow* handle = window_->windowHandle();
-        if (handle != nullptr && handle->startSystemMove()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton) {
+                break;
+            }
+            // The platform moves the window where it can (X11, Wayland, Windows); elsewhere the
+            // window follows the pointer itself.
+            QWindow* handle = window_->windowHandle();
+            if (handle != nullptr && handle->startSystemMove()) {
+                return true;
+            }
+            moving_ = true;
+            pressGlobal_ = mouse->globalPosition().toPoint();
+            pressWindowPos_ = window_->pos();
             return true;
         }
-        moving_ = true;
-        pressGlobal_ = mouse->globalPosition().toPoint();
-        pressWindowPos_ = window_->pos();
-        return true;
-    }
-    case QEvent::MouseMove:
-        if (moving_) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            window_->move(pressWindowPos_ + mouse->globalPosition().toPoint() - pressGlobal_);
-        }
-        break;
-    case QEvent::MouseButtonRelease:
-        moving_ = false;
-        break;
-    default:
-        break;
+        case QEvent::MouseMove:
+            if (moving_) {
+                auto* mouse = static_cast<QMouseEvent*>(event);
+                window_->move(pressWindowPos_ + mouse->globalPosition().toPoint() - pressGlobal_);
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            moving_ = false;
+            break;
+        default:
+            break;
     }
     return QObject::eventFilter(watched, event);
 }

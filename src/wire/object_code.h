@@ -14,20 +14,18 @@ namespace token {
 inline constexpr std::uint8_t kEnd = 0, kSleep = 1, kNap = 2, kStop = 3, kOutput = 4, kHigh = 5,
                               kToggle = 6, kLow = 7, kReverse = 8, kGoto = 9, kGosub = 10,
                               kReturn = 11, kInput = 12, kIfJump = 13, kNext = 14, kBranch = 15,
-                              kLookup = 16, kLookdown = 17, kRandom = 18, kRead = 19,
-                              kWrite = 20, kPause = 21, kFreqout1 = 22, kFreqout2 = 23,
-                              kDtmfout = 24, kXout = 25, kAssign = 26, kGet = 27, kPut = 28,
-                              kRun = 29, kMainio = 30, kAuxio = 31, kSerout = 32,
-                              kSeroutFlow = 33, kSerin = 34, kSerinFlow = 35, kPulsout = 36,
-                              kPulsin = 37, kCount = 38, kShiftin = 39, kShiftout = 40,
-                              kRctime = 41, kButton = 42, kPwm = 43, kLcdin = 44, kLcdout = 45,
-                              kLcdcmd = 46,
-                              kI2cinLowAddress = 47,   // I2CIN with a "\" low address byte
-                              kI2cin = 48,
+                              kLookup = 16, kLookdown = 17, kRandom = 18, kRead = 19, kWrite = 20,
+                              kPause = 21, kFreqout1 = 22, kFreqout2 = 23, kDtmfout = 24,
+                              kXout = 25, kAssign = 26, kGet = 27, kPut = 28, kRun = 29,
+                              kMainio = 30, kAuxio = 31, kSerout = 32, kSeroutFlow = 33,
+                              kSerin = 34, kSerinFlow = 35, kPulsout = 36, kPulsin = 37,
+                              kCount = 38, kShiftin = 39, kShiftout = 40, kRctime = 41,
+                              kButton = 42, kPwm = 43, kLcdin = 44, kLcdout = 45, kLcdcmd = 46,
+                              kI2cinLowAddress = 47,  // I2CIN with a "\" low address byte
+    kI2cin = 48,
                               kI2coutLowAddress = 49,  // I2COUT with a "\" low address byte
-                              kI2cout = 50, kPollrun = 51, kPollmode = 52, kPollin = 53,
-                              kPollout = 54, kPollwait = 55, kOwout = 56, kOwin = 57,
-                              kIoterm = 58, kStore = 59;
+    kI2cout = 50, kPollrun = 51, kPollmode = 52, kPollin = 53, kPollout = 54, kPollwait = 55,
+                              kOwout = 56, kOwin = 57, kIoterm = 58, kStore = 59;
 }  // namespace token
 
 // Expression items: operators 0..7 take one value, 8..25 two, and 26..31 are the comparisons
@@ -37,11 +35,11 @@ inline constexpr std::uint8_t kSqr = 0, kAbs = 1, kInvert = 2, kNegate = 3, kDcd
                               kCos = 6, kSin = 7, kHyp = 8, kAtn = 9, kAnd = 10, kOr = 11,
                               kXor = 12, kMin = 13, kMax = 14, kPlus = 15, kMinus = 16,
                               kTimesMiddle = 17,  // "*/"
-                              kTimes = 18,        // "*"
-                              kTimesHigh = 19,    // "**"
-                              kModulo = 20, kDivide = 21, kDig = 22, kShiftLeft = 23,
-                              kShiftRight = 24, kRev = 25, kGreaterEqual = 26, kLessEqual = 27,
-                              kEqual = 28, kNotEqual = 29, kGreater = 30, kLess = 31;
+    kTimes = 18,                                  // "*"
+    kTimesHigh = 19,                              // "**"
+    kModulo = 20, kDivide = 21, kDig = 22, kShiftLeft = 23, kShiftRight = 24, kRev = 25,
+                              kGreaterEqual = 26, kLessEqual = 27, kEqual = 28, kNotEqual = 29,
+                              kGreater = 30, kLess = 31;
 inline constexpr std::uint8_t kFirstBinary = kHyp;
 inline constexpr std::uint8_t kFirstComparison = kGreaterEqual;
 }  // namespace op
@@ -63,10 +61,10 @@ namespace kr1_token {
 inline constexpr std::uint8_t kHigh = 0, kLow = 1, kInput = 2, kOutput = 3, kToggle = 4,
                               kReverse = 5, kPwm = 6, kPot = 7, kPulsout = 8, kPulsin = 9,
                               kFor = 10, kRead = 11, kWrite = 12, kLookdown = 13, kGosub = 14,
-                              kPause = 15, kRandom = 16, kButton = 17, kSound = 18,
-                              kSerout = 19, kSerin = 20, kLet = 21, kLookup = 22, kNext = 23,
-                              kIf = 24, kGoto = 25, kBranch = 26, kReturn = 27, kNap = 28,
-                              kSleep = 29, kDebug = 30, kEnd = 31;
+                              kPause = 15, kRandom = 16, kButton = 17, kSound = 18, kSerout = 19,
+                              kSerin = 20, kLet = 21, kLookup = 22, kNext = 23, kIf = 24,
+                              kGoto = 25, kBranch = 26, kReturn = 27, kNap = 28, kSleep = 29,
+                              kDebug = 30, kEnd = 31;
 }  // namespace kr1_token
 
 // Where a declared variable lives in the 16-word RAM: its size code (0 bit, 1 nibble, 2 byte,

@@ -77,8 +77,8 @@ TEST_F(CaptionTest, EveryCaptionFitsItsBoxInEveryLanguage) {
         const qreal editSize = places[5].pixelSize;
         for (std::size_t i = 5; i < 10; ++i) {
             EXPECT_EQ(places[i].pixelSize, editSize);
-            const TCaptionFit fit = FitCaption(places[i].box.width(), Text(places[i].text, language),
-                                               places[i].pixelSize);
+            const TCaptionFit fit = FitCaption(places[i].box.width(),
+                                               Text(places[i].text, language), places[i].pixelSize);
             EXPECT_GE(fit.squeeze, 0.8 - 1e-9) << Text(places[i].text, language).toStdString();
             EXPECT_GE(places[i].box.left(), 7.0);
         }

@@ -16,11 +16,13 @@ using namespace kavrin;
 
 judge::Request ClassRequest(unsigned jobs) {
     static const std::vector<std::filesystem::path> programs = [] {
-        const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kavrin-judge-bench";
+        const std::filesystem::path dir =
+            std::filesystem::temp_directory_path() / "kavrin-judge-bench";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(std::string(KAVRIN_TEST_DATA) + "/missions")) {
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::string(KAVRIN_TEST_DATA) + "/missions")) {
             for (int copy = 1; copy <= 3; ++copy) {
                 const std::filesystem::path to =
                     dir / (entry.path().stem().string() + "-" + std::to_string(copy) + ".kvn");
@@ -32,7 +34,8 @@ judge::Request ClassRequest(unsigned jobs) {
     }();
     judge::Request request;
     request.programs = programs;
-    for (const std::string& name : sim::BuiltInMissionNames()) request.missions.push_back(*sim::BuiltInMission(name));
+    for (const std::string& name : sim::BuiltInMissionNames())
+        request.missions.push_back(*sim::BuiltInMission(name));
     request.mode = model::TMode::Advanced;
     request.jobs = jobs;
     return request;
@@ -55,7 +58,13 @@ void BM_JudgeClass(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(rows);
     state.counters["passed"] = static_cast<double>(passed);
 }
-BENCHMARK(BM_JudgeClass)->ArgName("jobs")->Arg(1)->Arg(2)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JudgeClass)
+    ->ArgName("jobs")
+    ->Arg(1)
+    ->Arg(2)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

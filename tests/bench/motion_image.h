@@ -29,8 +29,8 @@ inline MotionProgram CompileMotionProgram() {
     MotionProgram program;
     const auto& r = tokenizer.Result();
     std::copy(r.EepromImage.begin(), r.EepromImage.end(), program.image.begin());
-    program.variables =
-        sim::FindStepVariables([&tokenizer](std::string_view name) { return tokenizer.FindVariable(name); });
+    program.variables = sim::FindStepVariables(
+        [&tokenizer](std::string_view name) { return tokenizer.FindVariable(name); });
     if (!program.variables) std::abort();
     return program;
 }

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "motion_image.h"
+#include "sim/mission.h"
 #include "sim/processor.h"
 #include "sim/recording_body.h"
-#include "sim/mission.h"
 #include "sim/simulation.h"
 
 namespace {
@@ -41,7 +41,8 @@ void BM_MotionProgram(benchmark::State& state) {
         virtualSeconds += static_cast<double>(cpu.Now() - start) / sim::kMicrosPerSecond;
     }
     // Divided by the CPU time of the run: virtual seconds per CPU second.
-    state.counters["virtual_s_per_cpu_s"] = benchmark::Counter(virtualSeconds, benchmark::Counter::kIsRate);
+    state.counters["virtual_s_per_cpu_s"] =
+        benchmark::Counter(virtualSeconds, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_MotionProgram)->Unit(benchmark::kMillisecond);
 
@@ -94,7 +95,8 @@ void BM_MotionProgramInTheMazeJudged(benchmark::State& state) {
         simulation.Load(image);
         simulation.RunUntil(kVirtualPerIteration);
         if (simulation.Cpu().Halted()) state.SkipWithError("the motion program stopped early");
-        if (simulation.Judge()->GetVerdict() != sim::Verdict::Open) state.SkipWithError("decided early");
+        if (simulation.Judge()->GetVerdict() != sim::Verdict::Open)
+            state.SkipWithError("decided early");
         benchmark::DoNotOptimize(simulation.Body().CurrentPose());
     }
 }

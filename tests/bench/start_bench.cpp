@@ -109,9 +109,10 @@ int main(int argc, char* argv[]) {
     }
     const double b = Median(bareMs);
     const double k = Median(kavrinMs);
-    std::printf("bare window: median %.1f ms\nkavrin start window: median %.1f ms\nratio %.2f"
-                " (goal at most 1.25), %d runs each\n",
-                b, k, k / b, runs);
+    std::printf(
+        "bare window: median %.1f ms\nkavrin start window: median %.1f ms\nratio %.2f"
+        " (goal at most 1.25), %d runs each\n",
+        b, k, k / b, runs);
     XCloseDisplay(display);
     return 0;
 }

@@ -83,7 +83,8 @@ CliRun RunCommand(const std::string& command, const std::string& stdinText) {
     const std::string dir = TempDir();
     const std::string in = dir + "/stdin", out = dir + "/stdout", err = dir + "/stderr";
     std::ofstream(in, std::ios::binary) << stdinText;
-    const std::string cmd = command + " <" + ShellQuote(in) + " >" + ShellQuote(out) + " 2>" + ShellQuote(err);
+    const std::string cmd =
+        command + " <" + ShellQuote(in) + " >" + ShellQuote(out) + " 2>" + ShellQuote(err);
     const int status = std::system(cmd.c_str());
     CliRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -107,8 +108,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& stdinText
 }
 
 CliRun RunScript(const std::string& script, const std::string& stdinText) {
-    return RunCommand(SimEepromAssignment() + NeutralEnvironment() + "KAVRIN_CLI=" + ShellQuote(KAVRIN_CLI) +
-                          " timeout 120 sh -c " + ShellQuote(script),
+    return RunCommand(SimEepromAssignment() + NeutralEnvironment() + "KAVRIN_CLI=" +
+                          ShellQuote(KAVRIN_CLI) + " timeout 120 sh -c " + ShellQuote(script),
                       stdinText);
 }
 

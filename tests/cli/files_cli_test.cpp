@@ -39,13 +39,15 @@ sim::StoredEeprom ImageOf(const std::string& source) {
     EXPECT_TRUE(tokenizer.LoadSource(source));
     EXPECT_EQ(tokenizer.Tokenize(), 1);
     sim::StoredEeprom image{};
-    std::copy(tokenizer.Result().EepromImage.begin(), tokenizer.Result().EepromImage.end(), image.begin());
+    std::copy(tokenizer.Result().EepromImage.begin(), tokenizer.Result().EepromImage.end(),
+              image.begin());
     return image;
 }
 
 std::vector<std::string> Entries(const std::string& dir) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -65,24 +67,30 @@ TEST(CliFiles, DownloadsAtOnceEachReportWhatTheFileHolds) {
     constexpr int kStreams = 4, kRounds = 25;
     fs::create_directory(dir + "/runs");
     for (int s = 1; s <= kStreams; ++s) fs::create_directory(dir + "/robot" + std::to_string(s));
-    const CliRun all = RunScript(
-        "d=" + ShellQuote(dir) + "\n"
-        "stream() {\n"
-        "  export KAVRIN_SIM_EEPROM=\"$d/robot$1/robot.eeprom\"\n"
-        "  i=1\n"
-        "  while [ $i -le " + std::to_string(kRounds) + " ]; do\n"
-        "    r=\"$d/runs/$1.$i\"\n"
-        "    \"$KAVRIN_CLI\" download \"$d/a.vel\" --port SIM >\"$r.a.out\" 2>\"$r.a.err\" & pa=$!\n"
-        "    \"$KAVRIN_CLI\" download \"$d/b.vel\" --port SIM >\"$r.b.out\" 2>\"$r.b.err\" & pb=$!\n"
-        "    wait $pa; echo $? >\"$r.a.rc\"\n"
-        "    wait $pb; echo $? >\"$r.b.rc\"\n"
-        "    cp \"$KAVRIN_SIM_EEPROM\" \"$r.held\"\n"
-        "    i=$((i + 1))\n"
-        "  done\n"
-        "}\n"
-        "s=1\n"
-        "while [ $s -le " + std::to_string(kStreams) + " ]; do stream $s & s=$((s + 1)); done\n"
-        "wait\n");
+    const CliRun all = RunScript("d=" + ShellQuote(dir) +
+                                 "\n"
+                                 "stream() {\n"
+                                 "  export KAVRIN_SIM_EEPROM=\"$d/robot$1/robot.eeprom\"\n"
+                                 "  i=1\n"
+                                 "  while [ $i -le " +
+                                 std::to_string(kRounds) +
+                                 " ]; do\n"
+                                 "    r=\"$d/runs/$1.$i\"\n"
+                                 "    \"$KAVRIN_CLI\" download \"$d/a.vel\" --port SIM "
+                                 ">\"$r.a.out\" 2>\"$r.a.err\" & pa=$!\n"
+                                 "    \"$KAVRIN_CLI\" download \"$d/b.vel\" --port SIM "
+                                 ">\"$r.b.out\" 2>\"$r.b.err\" & pb=$!\n"
+                                 "    wait $pa; echo $? >\"$r.a.rc\"\n"
+                                 "    wait $pb; echo $? >\"$r.b.rc\"\n"
+                                 "    cp \"$KAVRIN_SIM_EEPROM\" \"$r.held\"\n"
+                                 "    i=$((i + 1))\n"
+                                 "  done\n"
+                                 "}\n"
+                                 "s=1\n"
+                                 "while [ $s -le " +
+                                 std::to_string(kStreams) +
+                                 " ]; do stream $s & s=$((s + 1)); done\n"
+                                 "wait\n");
     ASSERT_EQ(all.exitCode, 0) << all.err;
     int heldA = 0, heldB = 0;
     for (int s = 1; s <= kStreams; ++s) {
@@ -96,7 +104,8 @@ TEST(CliFiles, DownloadsAtOnceEachReportWhatTheFileHolds) {
             (held == imageA ? heldA : heldB) += 1;
             for (const char* who : {"a", "b"}) {
                 const std::string out = ReadFile(r + "." + who + ".out");
-                EXPECT_EQ(ReadFile(r + "." + who + ".rc"), "0\n") << who << ": " << ReadFile(r + "." + who + ".err");
+                EXPECT_EQ(ReadFile(r + "." + who + ".rc"), "0\n")
+                    << who << ": " << ReadFile(r + "." + who + ".err");
                 EXPECT_NE(out.find("Downloaded"), std::string::npos) << who << ": " << out;
             }
         }
@@ -129,7 +138,8 @@ TEST(CliFiles, AWriteThatFailsHalfWayKeepsTheOldFile) {
         WriteFile(target, old);
         const CliRun run = RunScript(limited + c.args + ShellQuote(target));
         EXPECT_EQ(run.exitCode, 1) << run.err;
-        EXPECT_NE(run.err.find("kavrin-cli: " + target + ": cannot write"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("kavrin-cli: " + target + ": cannot write"), std::string::npos)
+            << run.err;
         EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
         EXPECT_EQ(ReadFile(target), old);
         // Without the limit the same command replaces it.
@@ -137,9 +147,11 @@ TEST(CliFiles, AWriteThatFailsHalfWayKeepsTheOldFile) {
         EXPECT_NE(ReadFile(target), old);
     }
     // The dump names its file when it cannot be written.
-    const CliRun dump = RunCli({"download", source, "--port", "SIM", "--dump-eeprom", dir + "/none/dump.bin"});
+    const CliRun dump =
+        RunCli({"download", source, "--port", "SIM", "--dump-eeprom", dir + "/none/dump.bin"});
     EXPECT_EQ(dump.exitCode, 1);
-    EXPECT_NE(dump.err.find(dir + "/none/dump.bin: cannot write: No such file or directory"), std::string::npos)
+    EXPECT_NE(dump.err.find(dir + "/none/dump.bin: cannot write: No such file or directory"),
+              std::string::npos)
         << dump.err;
     EXPECT_EQ(Entries(dir), (std::vector<std::string>{"image.bin", "prog.vel", "run.csv"}));
 }
@@ -180,12 +192,14 @@ TEST(CliFiles, FifosFoldersAndHugeFilesAreRefusedAtOnce) {
         SCOPED_TRACE(line);
         const CliRun run = RunScript(line);
         EXPECT_EQ(run.exitCode, 1) << run.err;
-        EXPECT_NE(run.err.find("kavrin-cli: " + c.named + c.reason + "\n"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("kavrin-cli: " + c.named + c.reason + "\n"), std::string::npos)
+            << run.err;
     }
 
     // 110 MB (a sparse file, read no further than the format's limit and one byte).
     constexpr std::uintmax_t kHuge = 110u * 1024u * 1024u;
-    const std::string bigKvn = dir + "/big.kvn", bigVel = dir + "/big.vel", bigTable = dir + "/big.arena";
+    const std::string bigKvn = dir + "/big.kvn", bigVel = dir + "/big.vel",
+                      bigTable = dir + "/big.arena";
     for (const std::string& big : {bigKvn, bigVel, bigTable}) {
         WriteFile(big, "");
         fs::resize_file(big, kHuge);
@@ -198,7 +212,8 @@ TEST(CliFiles, FifosFoldersAndHugeFilesAreRefusedAtOnce) {
     EXPECT_EQ(velRun.err, "kavrin-cli: " + bigVel + ": source is longer than 65535 characters\n");
     const CliRun tableRun = RunCli({"simulate", good, "--arena", bigTable});
     EXPECT_EQ(tableRun.exitCode, 1);
-    EXPECT_EQ(tableRun.err, "kavrin-cli: " + bigTable + ": cannot read: It is larger than 1048576 bytes\n");
+    EXPECT_EQ(tableRun.err,
+              "kavrin-cli: " + bigTable + ": cannot read: It is larger than 1048576 bytes\n");
 }
 
 // What is wrong with a file is said after its name, and a source's error at its line and column
@@ -215,12 +230,16 @@ TEST(CliFiles, MessagesNameTheFileAndThePlaceInIt) {
     const std::string source = dir + "/bad.vel";
     WriteFile(source, Source("GOTO nowhere\r\n"));
     const std::string place = source + ":2:6: error: ";
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"compile", source}, {"download", source, "--port", "SIM"}, {"run", source}, {"simulate", source}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"compile", source},
+                                               {"download", source, "--port", "SIM"},
+                                               {"run", source},
+                                               {"simulate", source}}) {
         const CliRun run = RunCli(args);
         EXPECT_EQ(run.exitCode, 1) << args[0];
         EXPECT_NE(run.err.find(place), std::string::npos) << args[0] << ": " << run.err;
-        EXPECT_NE(run.err.find("GOTO nowhere\n     ^"), std::string::npos) << args[0] << ": " << run.err;
+        EXPECT_NE(run.err.find("GOTO nowhere\n     ^"), std::string::npos)
+            << args[0] << ": " << run.err;
     }
 
     // A damaged EEPROM file is said to be damaged, not merely empty.
@@ -228,7 +247,8 @@ TEST(CliFiles, MessagesNameTheFileAndThePlaceInIt) {
     WriteFile(eeprom, std::string(2056, 'x'));
     const CliRun held = RunCli({"run", "--held"}, {}, "KAVRIN_SIM_EEPROM=" + ShellQuote(eeprom));
     EXPECT_EQ(held.exitCode, 1);
-    EXPECT_NE(held.err.find("kavrin-cli: " + eeprom + " is damaged: it does not start with KEE1; the virtual "
+    EXPECT_NE(held.err.find("kavrin-cli: " + eeprom +
+                            " is damaged: it does not start with KEE1; the virtual "
                             "robot's EEPROM reads as empty\n"),
               std::string::npos)
         << held.err;

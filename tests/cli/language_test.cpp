@@ -25,7 +25,8 @@ protected:
     // "Language" in the settings store kavrin reads (QSettings' file on this platform).
     static void SetLanguageSetting(const std::string& code) {
         std::filesystem::create_directories(SettingsFolder() + "/Tessaly");
-        std::ofstream(SettingsFolder() + "/Tessaly/Kavrin.conf") << "[1.0]\nLanguage=" << code << "\n";
+        std::ofstream(SettingsFolder() + "/Tessaly/Kavrin.conf")
+            << "[1.0]\nLanguage=" << code << "\n";
     }
 
     // The port status table's heading line of a download to the virtual robot.
@@ -59,9 +60,12 @@ TEST_F(CliLanguage, TheSystemThenTheSettingThenTheOption) {
 }
 
 TEST_F(CliLanguage, OwnMessagesStayEnglishAndTheOptionIsChecked) {
-    const CliRun missing = RunCli({"--language", "el", "download", "/no/such.vel", "--port", "SIM"});
+    const CliRun missing =
+        RunCli({"--language", "el", "download", "/no/such.vel", "--port", "SIM"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("kavrin-cli: /no/such.vel: cannot read: No such file or directory"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("kavrin-cli: /no/such.vel: cannot read: No such file or directory"),
+              std::string::npos)
+        << missing.err;
     // The option may stand anywhere; without a language, or with another, it is a usage error.
     EXPECT_EQ(RunCli({"download", source_, "--port", "SIM", "--language", "el"}).exitCode, 0);
     EXPECT_EQ(RunCli({"--language"}).exitCode, 2);

@@ -1,8 +1,8 @@
 // kavrin-cli ports, download and sim-pty, run as a user would. Downloads go to the virtual
 // robot only, so no test depends on the serial hardware of the machine.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,8 +60,8 @@ TEST(CliPorts, ListsTheVirtualRobotLast) {
 TEST(CliDownload, SourceToTheVirtualRobotLeavesTheTokenizersImage) {
     const std::string dir = TempDir();
     WriteFile(dir + "/prog.vel", kProgram);
-    const CliRun run = RunCli({"download", dir + "/prog.vel", "--port", "SIM", "--dump-eeprom",
-                               dir + "/eeprom.bin"});
+    const CliRun run = RunCli(
+        {"download", dir + "/prog.vel", "--port", "SIM", "--dump-eeprom", dir + "/eeprom.bin"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("SIM:"), std::string::npos);  // the port status table
     EXPECT_NE(run.out.find("v1.0"), std::string::npos);
@@ -104,13 +104,16 @@ TEST(CliDownload, OverlongSourceSaysWhy) {
     WriteFile(dir + "/long.vel", std::string(65536, '\''));
     const CliRun run = RunCli({"download", dir + "/long.vel", "--port", "SIM"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find(dir + "/long.vel: Error! Tokenization Failed!"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(dir + "/long.vel: source is longer than 65535 characters"), std::string::npos)
+    EXPECT_NE(run.err.find(dir + "/long.vel: Error! Tokenization Failed!"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find(dir + "/long.vel: source is longer than 65535 characters"),
+              std::string::npos)
         << run.err;
     // An endless device is refused before it is read.
     const CliRun device = RunCli({"download", "/dev/zero", "--port", "SIM"});
     EXPECT_EQ(device.exitCode, 1);
-    EXPECT_NE(device.err.find("/dev/zero: cannot read: not a regular file"), std::string::npos) << device.err;
+    EXPECT_NE(device.err.find("/dev/zero: cannot read: not a regular file"), std::string::npos)
+        << device.err;
 }
 
 TEST(CliDownload, Kr1ProgramIsRefusedNotSent) {
@@ -119,7 +122,8 @@ TEST(CliDownload, Kr1ProgramIsRefusedNotSent) {
     const CliRun run = RunCli({"download", dir + "/kr1.vel", "--port", "SIM"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("is a KR1 program; downloads go to KR2-type modules only"),
-              std::string::npos) << run.err;
+              std::string::npos)
+        << run.err;
     EXPECT_EQ(run.out.find("SIM:"), std::string::npos);
     EXPECT_EQ(run.out.find("Downloaded"), std::string::npos);
     std::filesystem::remove_all(dir);

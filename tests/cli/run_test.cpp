@@ -29,7 +29,8 @@ void SetEnvironment(const char* name, const std::string& value) {
 }
 
 TEST(CliRun, PrintsWhatTheProgramSendsAndWhyItStopped) {
-    const std::string path = WriteProgram("count.vel", "FOR B0 = 1 TO 3: DEBUG DEC B0, CR: NEXT\r\nDEBUG \"done\"\r\n");
+    const std::string path =
+        WriteProgram("count.vel", "FOR B0 = 1 TO 3: DEBUG DEC B0, CR: NEXT\r\nDEBUG \"done\"\r\n");
     const CliRun run = RunCli({"run", path});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "1\n2\n3\ndone");
@@ -37,7 +38,8 @@ TEST(CliRun, PrintsWhatTheProgramSendsAndWhyItStopped) {
 }
 
 TEST(CliRun, TraceInputAndTimeLimit) {
-    const std::string path = WriteProgram("echo.vel", "SERIN 16, 84, [B0]\r\nDEBUG B0\r\nPULSOUT 13, 850\r\nPAUSE 5000\r\n");
+    const std::string path = WriteProgram(
+        "echo.vel", "SERIN 16, 84, [B0]\r\nDEBUG B0\r\nPULSOUT 13, 850\r\nPAUSE 5000\r\n");
     const CliRun run = RunCli({"run", path, "--input", "k", "--trace", "--seconds", "0.5"});
     EXPECT_EQ(run.exitCode, 0);
     // The byte, the pulse (the pin turns output first), each with its virtual time.
@@ -50,7 +52,8 @@ TEST(CliRun, TraceInputAndTimeLimit) {
 TEST(CliRun, FaultsAndBadArguments) {
     const CliRun fault = RunCli({"run", WriteProgram("ret.vel", "RETURN\r\n")});
     EXPECT_EQ(fault.exitCode, 1);
-    EXPECT_EQ(fault.err, "kavrin-cli: the program stopped at 0.000250 s: RETURN without GOSUB at bit 14\n");
+    EXPECT_EQ(fault.err,
+              "kavrin-cli: the program stopped at 0.000250 s: RETURN without GOSUB at bit 14\n");
     const CliRun bad = RunCli({"run", WriteProgram("bad.vel", "HIGH\r\n")});
     EXPECT_EQ(bad.exitCode, 1);
     // A KR1 image is no KR2 code: refused, not run as if it were.
@@ -85,8 +88,9 @@ TEST(CliRun, AnEepromPathThatIsNoFileNeitherHangsNorPassesForADownload) {
     EXPECT_NE(refused.err.find("cannot replace " + folder), std::string::npos) << refused.err;
     const CliRun none = RunCli({"run", "--held"});
     EXPECT_EQ(none.exitCode, 1);
-    EXPECT_NE(none.err.find(folder + " is not a regular file; the virtual robot's EEPROM reads as empty"),
-              std::string::npos)
+    EXPECT_NE(
+        none.err.find(folder + " is not a regular file; the virtual robot's EEPROM reads as empty"),
+        std::string::npos)
         << none.err;
 
     const std::string fifo = TempDir() + "/robot.eeprom";
@@ -108,7 +112,8 @@ TEST(CliRun, ARefusedProgramOrTimeSaysWhy) {
     for (const char* command : {"run", "simulate"}) {
         const CliRun tooLong = RunCli({command, longSource});
         EXPECT_EQ(tooLong.exitCode, 1) << command;
-        EXPECT_EQ(tooLong.err, "kavrin-cli: " + longSource + ": source is longer than 65535 characters\n")
+        EXPECT_EQ(tooLong.err,
+                  "kavrin-cli: " + longSource + ": source is longer than 65535 characters\n")
             << command;
     }
     const std::string program = WriteProgram("end.vel", "END\r\n");

@@ -31,10 +31,11 @@ TEST(CliShow, PrintsCalibrationListsAndSteps) {
     const CliRun beginner = RunCli({"show", file});
     EXPECT_EQ(beginner.exitCode, 1);
     EXPECT_EQ(beginner.out, "");
-    EXPECT_EQ(beginner.err,
-              "kavrin-cli: " + file +
-                  ": This Kavrin file was saved in Advanced Mode.  You must switch to Advanced Mode "
-                  "before opening this file.\n");
+    EXPECT_EQ(
+        beginner.err,
+        "kavrin-cli: " + file +
+            ": This Kavrin file was saved in Advanced Mode.  You must switch to Advanced Mode "
+            "before opening this file.\n");
     std::filesystem::remove_all(dir);
 }
 

@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
-#include <iterator>
 
 #include "cli_runner.h"
 
@@ -19,13 +19,15 @@ namespace {
 // Both wheels forward for about five seconds.
 std::string DriveProgram() {
     const std::string path = TempDir() + "/drive.vel";
-    std::ofstream(path, std::ios::binary) << "'{$KORBLE KR2}\r\n'{$VELIC 2.5}\r\n"
-                                          << "FOR W1 = 1 TO 250: PULSOUT 13, 850: PULSOUT 12, 650: PAUSE 18: NEXT\r\n";
+    std::ofstream(path, std::ios::binary)
+        << "'{$KORBLE KR2}\r\n'{$VELIC 2.5}\r\n"
+        << "FOR W1 = 1 TO 250: PULSOUT 13, 850: PULSOUT 12, 650: PAUSE 18: NEXT\r\n";
     return path;
 }
 
 TEST(CliSimulate, PrintsSensorsContactsTraceAndTheFinalPose) {
-    const CliRun run = RunCli({"simulate", DriveProgram(), "--arena", "wall-ahead", "--seconds", "6", "--trace"});
+    const CliRun run =
+        RunCli({"simulate", DriveProgram(), "--arena", "wall-ahead", "--seconds", "6", "--trace"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     // The wall stops the robot 40 cm ahead of the start: whiskers first, then the contact.
     const std::size_t whisker = run.out.find(" whisker left on\n");
@@ -33,14 +35,21 @@ TEST(CliSimulate, PrintsSensorsContactsTraceAndTheFinalPose) {
     ASSERT_NE(whisker, std::string::npos) << run.out;
     ASSERT_NE(contact, std::string::npos) << run.out;
     EXPECT_LT(whisker, contact);
-    EXPECT_TRUE(std::regex_search(run.out, std::regex("\n0\\.500 pose 3\\d\\.\\d 75\\.0 -?0\\.\\d\n"))) << run.out;
+    EXPECT_TRUE(
+        std::regex_search(run.out, std::regex("\n0\\.500 pose 3\\d\\.\\d 75\\.0 -?0\\.\\d\n")))
+        << run.out;
     EXPECT_TRUE(std::regex_search(run.out, std::regex("\n\\d\\.\\d{3} contact\n")));
-    EXPECT_TRUE(std::regex_search(run.out, std::regex("\npose 6[23]\\.\\d 7[45]\\.\\d -?0\\.\\d\n$"))) << run.out;
+    EXPECT_TRUE(
+        std::regex_search(run.out, std::regex("\npose 6[23]\\.\\d 7[45]\\.\\d -?0\\.\\d\n$")))
+        << run.out;
 
     // Without --trace only the events and the last line; placed elsewhere, facing up the table.
-    const CliRun up = RunCli({"simulate", DriveProgram(), "--start", "100,20,90", "--seconds", "2"});
+    const CliRun up =
+        RunCli({"simulate", DriveProgram(), "--start", "100,20,90", "--seconds", "2"});
     ASSERT_EQ(up.exitCode, 0) << up.err;
-    EXPECT_TRUE(std::regex_match(up.out, std::regex("pose 100\\.\\d [45]\\d\\.\\d (89|90)\\.\\d\n"))) << up.out;
+    EXPECT_TRUE(
+        std::regex_match(up.out, std::regex("pose 100\\.\\d [45]\\d\\.\\d (89|90)\\.\\d\n")))
+        << up.out;
 }
 
 TEST(CliSimulate, RefusesWhatItCannotRun) {
@@ -58,7 +67,8 @@ TEST(CliSimulate, RefusesWhatItCannotRun) {
             << refused.err;
     }
     // Any finite heading is an angle on the table.
-    const CliRun turned = RunCli({"simulate", program, "--start", "30,75,1e308", "--seconds", "0.1"});
+    const CliRun turned =
+        RunCli({"simulate", program, "--start", "30,75,1e308", "--seconds", "0.1"});
     EXPECT_EQ(turned.exitCode, 0) << turned.err;
     EXPECT_EQ(turned.out.find("nan"), std::string::npos) << turned.out;
 
@@ -95,14 +105,18 @@ TEST(CliSimulate, JudgesAMissionPrintingItsEventsAndTheVerdict) {
         << passed.out;
 
     // Decided, the run stops: nothing is printed after the contact that failed it.
-    const CliRun touched = RunCli({"simulate", MissionProgram("bay-fail.kvn"), "--mission", "bay", "--trace"});
+    const CliRun touched =
+        RunCli({"simulate", MissionProgram("bay-fail.kvn"), "--mission", "bay", "--trace"});
     EXPECT_EQ(touched.exitCode, 4) << touched.err;
     const std::size_t at = touched.out.find(" touched a wall\n");
     ASSERT_NE(at, std::string::npos) << touched.out;
-    const std::string time = touched.out.substr(touched.out.rfind('\n', at) + 1, at - touched.out.rfind('\n', at) - 1);
-    EXPECT_TRUE(std::regex_search(touched.out, std::regex("\n" + time + " contact\n(\\d+\\.\\d{3} [^\n]*\n){0,2}"
-                                                          "mission not passed: touched a wall at \\d+\\.\\d s "
-                                                          "during step 1 \\(forward\\)\n$")))
+    const std::string time =
+        touched.out.substr(touched.out.rfind('\n', at) + 1, at - touched.out.rfind('\n', at) - 1);
+    EXPECT_TRUE(std::regex_search(touched.out,
+                                  std::regex("\n" + time +
+                                             " contact\n(\\d+\\.\\d{3} [^\n]*\n){0,2}"
+                                             "mission not passed: touched a wall at \\d+\\.\\d s "
+                                             "during step 1 \\(forward\\)\n$")))
         << touched.out;
     EXPECT_NE(touched.out.find(" pose "), std::string::npos);  // --trace adds the world
 
@@ -126,7 +140,8 @@ std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
         const std::string line = csv.substr(start, end - start);
         std::vector<std::string> fields;
         std::size_t from = 0;
-        for (std::size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1)
+        for (std::size_t comma; (comma = line.find(',', from)) != std::string::npos;
+             from = comma + 1)
             fields.push_back(line.substr(from, comma - from));
         fields.push_back(line.substr(from));
         rows.push_back(std::move(fields));
@@ -138,15 +153,16 @@ std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
 
 TEST(CliSimulate, WritesTheRecordedRunAsATimeline) {
     const std::string csv = TempDir() + "/run.csv";
-    const CliRun run = RunCli({"simulate", MissionProgram("bay-fail.kvn"), "--arena", "wall-ahead", "--seconds", "8",
-                               "--timeline", csv});
+    const CliRun run = RunCli({"simulate", MissionProgram("bay-fail.kvn"), "--arena", "wall-ahead",
+                               "--seconds", "8", "--timeline", csv});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::ifstream in(csv, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const auto rows = CsvRows(text);
     ASSERT_GT(rows.size(), 300u);
     EXPECT_EQ(text.substr(0, text.find('\n')),
-              "time_s,x_cm,y_cm,heading_deg,left_whisker,right_whisker,left_ir,right_ir,left_pulse,right_pulse,list,step");
+              "time_s,x_cm,y_cm,heading_deg,left_whisker,right_whisker,left_ir,right_ir,left_pulse,"
+              "right_pulse,list,step");
     double before = -0.02;
     bool stepped = false, pressed = false;
     for (std::size_t i = 1; i < rows.size(); ++i) {
@@ -169,7 +185,9 @@ TEST(CliSimulate, WritesTheRecordedRunAsATimeline) {
     EXPECT_EQ(rows.back()[0], "8.000");
     // The last row is where the run ended, as the pose line says.
     const std::vector<std::string>& last = rows.back();
-    EXPECT_NE(run.out.find("pose " + last[1] + " " + last[2] + " " + last[3] + "\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("pose " + last[1] + " " + last[2] + " " + last[3] + "\n"),
+              std::string::npos)
+        << run.out;
 
     // "-": the table alone on standard output, the run's lines on standard error; a program
     // that is not made of lists runs no steps.
@@ -177,12 +195,13 @@ TEST(CliSimulate, WritesTheRecordedRunAsATimeline) {
     ASSERT_EQ(piped.exitCode, 0) << piped.err;
     const auto pipedRows = CsvRows(piped.out);
     EXPECT_EQ(pipedRows.size(), 52u);
-    for (std::size_t i = 1; i < pipedRows.size(); ++i) EXPECT_EQ(pipedRows[i][10] + pipedRows[i][11], "00");
+    for (std::size_t i = 1; i < pipedRows.size(); ++i)
+        EXPECT_EQ(pipedRows[i][10] + pipedRows[i][11], "00");
     EXPECT_NE(piped.err.find("pose "), std::string::npos);
 
     // A robot placed by hand starts its record where it was placed.
-    const CliRun placed = RunCli({"simulate", DriveProgram(), "--start", "100,20,90", "--seconds", "0.5",
-                                  "--timeline", "-"});
+    const CliRun placed = RunCli({"simulate", DriveProgram(), "--start", "100,20,90", "--seconds",
+                                  "0.5", "--timeline", "-"});
     ASSERT_EQ(placed.exitCode, 0) << placed.err;
     EXPECT_EQ(CsvRows(placed.out).at(1)[1] + " " + CsvRows(placed.out).at(1)[2], "100.0 20.0");
 
@@ -190,7 +209,8 @@ TEST(CliSimulate, WritesTheRecordedRunAsATimeline) {
     const CliRun unwritable = RunCli({"simulate", DriveProgram(), "--seconds", "1", "--timeline",
                                       TempDir() + "/no/such/folder/run.csv"});
     EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_NE(unwritable.err.find("cannot write the timeline"), std::string::npos) << unwritable.err;
+    EXPECT_NE(unwritable.err.find("cannot write the timeline"), std::string::npos)
+        << unwritable.err;
     EXPECT_EQ(RunCli({"simulate", DriveProgram(), "--timeline"}).exitCode, 2);
 }
 

@@ -20,11 +20,12 @@ constexpr int kModuleKr2 = 2;
 // Reserved words and operators of the motion program; the test program may use these and the
 // serial additions.
 const std::set<std::string> kMotionWords = {
-    "CON", "VAR", "DATA", "WORD", "BYTE", "NIB", "BIT", "READ", "LOOKDOWN", "LOOKUP", "ON",
-    "GOTO", "BRANCH", "GOSUB", "RETURN", "IF", "THEN", "ELSEIF", "ELSE", "ENDIF", "DO", "LOOP",
-    "WHILE", "MAX", "AND", "NOT", "PAUSE", "PULSOUT", "FREQOUT", "NAP", "STOP", "DEBUG", "DEC",
-    "DEC3", "BIN4", "CR", "#DEFINE", "#IF", "#THEN", "#ENDIF", "BIT0", "BIT1", "BIT2", "BIT3",
-    "~", "&", "|", "<<", ">>", "+", "-", "*", "/", "=", "<>", "<", ">", "<=", ">="};
+    "CON",  "VAR",   "DATA",   "WORD",  "BYTE",   "NIB", "BIT",     "READ",    "LOOKDOWN", "LOOKUP",
+    "ON",   "GOTO",  "BRANCH", "GOSUB", "RETURN", "IF",  "THEN",    "ELSEIF",  "ELSE",     "ENDIF",
+    "DO",   "LOOP",  "WHILE",  "MAX",   "AND",    "NOT", "PAUSE",   "PULSOUT", "FREQOUT",  "NAP",
+    "STOP", "DEBUG", "DEC",    "DEC3",  "BIN4",   "CR",  "#DEFINE", "#IF",     "#THEN",    "#ENDIF",
+    "BIT0", "BIT1",  "BIT2",   "BIT3",  "~",      "&",   "|",       "<<",      ">>",       "+",
+    "-",    "*",     "/",      "=",     "<>",     "<",   ">",       "<=",      ">="};
 const std::set<std::string> kSerialWords = {"SERIN", "SEROUT", "LOWBYTE", "HIGHBYTE", "^"};
 
 bool IsWordChar(char c) {

@@ -29,7 +29,7 @@ void ExpectCompiles(const std::string& source) {
     ASSERT_TRUE(Tokenizer().LoadSource(source));
     const tokenizer::TTokenizerResult& r = Tokenizer().Result();
     ASSERT_EQ(Tokenizer().Tokenize(), 1) << r.ErrorMessage << " at offset " << r.ErrorPos << ": "
-                                        << source.substr(static_cast<std::size_t>(r.ErrorPos), 40);
+                                         << source.substr(static_cast<std::size_t>(r.ErrorPos), 40);
     ASSERT_GT(r.BlockCount, 0);
     int lastDataRow = -1, firstCodeRow = 1000, previousRow = -1;
     for (int b = 0; b < r.BlockCount; ++b) {
@@ -72,7 +72,7 @@ TEST(TemplatesCompile, TestProgram) { ExpectCompiles(Resource(364)); }
 TEST(TemplatesCompile, EmptyActionProgram) {
     ExpectCompiles(Generate(model::TActionProgram{}, model::TMode::Beginner));
     const auto& image = Tokenizer().Result().EepromImage;
-    EXPECT_EQ(image[0], 1);    // Beginner with sensors
+    EXPECT_EQ(image[0], 1);     // Beginner with sensors
     EXPECT_EQ(image[14], 'Q');  // the main list ends at once
 }
 
@@ -87,11 +87,12 @@ TEST(TemplatesCompile, WorkedExamplePlacesConfigurationAndLists) {
     AddStep(p, model::kSensorSetAll, model::akRotateRight, 15);
     AddStep(p, model::kSensorSet2, model::akStopWait, 5);
     ExpectCompiles(Generate(p, model::TMode::Advanced));
-    const std::uint8_t expected[] = {2,   0,  100, 100, 27,  0,   32,  0,  33,  0,   36,  0,  37,
-                                     0,   'C', 0x22, 'F', 20, 'R', 13, 'E', 15, 'S', 10, 'G', 4,
-                                     'Q', 'B', 10,  'I', 15, 'Q', 'Q', 'S', 5,  'Q', 'Q', 'Q'};
+    const std::uint8_t expected[] = {2,   0,   100,  100, 27, 0,   32,  0,   33, 0,   36,  0,   37,
+                                     0,   'C', 0x22, 'F', 20, 'R', 13,  'E', 15, 'S', 10,  'G', 4,
+                                     'Q', 'B', 10,   'I', 15, 'Q', 'Q', 'S', 5,  'Q', 'Q', 'Q'};
     const auto& image = Tokenizer().Result().EepromImage;
-    for (std::size_t i = 0; i < sizeof expected; ++i) EXPECT_EQ(image[i], expected[i]) << "address " << i;
+    for (std::size_t i = 0; i < sizeof expected; ++i)
+        EXPECT_EQ(image[i], expected[i]) << "address " << i;
 }
 
 TEST(TemplatesCompile, FullMainList) {
@@ -103,4 +104,3 @@ TEST(TemplatesCompile, FullMainList) {
 
 }  // namespace
 }  // namespace kavrin
-

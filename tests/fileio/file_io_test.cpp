@@ -37,7 +37,8 @@ class FileIo : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("kavrin-fileio-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("kavrin-fileio-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -55,7 +56,8 @@ protected:
     // The names in the test's folder, sorted: a temporary left behind shows here.
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -145,11 +147,15 @@ TEST_F(FileIo, AWriteThatFailsHalfWayKeepsTheOldFile) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1000, 1000};
         setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(ReplaceFileWhole(Path("image.bin"), std::string(4096, 'n')) == std::errc::file_too_large ? 0 : 1);
+        _exit(ReplaceFileWhole(Path("image.bin"), std::string(4096, 'n')) ==
+                      std::errc::file_too_large
+                  ? 0
+                  : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the error is the system's: file too large";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "the error is the system's: file too large";
     EXPECT_EQ(Read(Path("image.bin")), old);
     EXPECT_EQ(Entries(), std::vector<std::string>{"image.bin"});
 }
@@ -211,8 +217,9 @@ TEST(FileReason, NamesWhatAUserCanActOnAndGivesTheSystemsWordsForTheRest) {
               resources::GetUIString(str::kReasonExists));
     const std::error_code other = std::make_error_code(std::errc::too_many_files_open);
     EXPECT_EQ(SystemReasonText(other),
-              resources::FormatUIString(str::kReasonSystemError,
-                                        {std::to_string(other.value()) + " (" + SystemWords(other) + ")"}));
+              resources::FormatUIString(
+                  str::kReasonSystemError,
+                  {std::to_string(other.value()) + " (" + SystemWords(other) + ")"}));
     EXPECT_FALSE(SystemWords(other).empty());
     EXPECT_NE(SystemWords(other).back(), '.');
 }

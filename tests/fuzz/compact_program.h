@@ -19,7 +19,8 @@ namespace kavrin::fuzz {
 inline constexpr std::size_t kCompactStepSize = 3;
 
 // The steps of data, appended to a program emptied first (servo centres at their defaults).
-inline void ExpandSteps(const std::uint8_t* data, std::size_t size, model::TActionProgram& program) {
+inline void ExpandSteps(const std::uint8_t* data, std::size_t size,
+                        model::TActionProgram& program) {
     program.Reset();
     for (std::size_t at = 0; at + kCompactStepSize <= size; at += kCompactStepSize) {
         const std::uint8_t head = data[at];
@@ -30,7 +31,8 @@ inline void ExpandSteps(const std::uint8_t* data, std::size_t size, model::TActi
         step.kind = head & 7;
         step.value = static_cast<std::int16_t>(((head >> 6) << 8) | data[at + 1]);
         const std::uint8_t sets = data[at + 2];
-        step.sensors = {static_cast<std::uint8_t>(sets % 5), static_cast<std::uint8_t>(sets / 5 % 5),
+        step.sensors = {static_cast<std::uint8_t>(sets % 5),
+                        static_cast<std::uint8_t>(sets / 5 % 5),
                         static_cast<std::uint8_t>(sets / 25 % 5)};
     }
 }

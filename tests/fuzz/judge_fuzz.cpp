@@ -45,18 +45,22 @@ struct Reused {
     std::optional<judge::CompiledProgram> compiled;
 };
 
-void CheckOutcome(const sim::Mission& mission, const model::TActionProgram& program, const judge::MissionRun& run) {
+void CheckOutcome(const sim::Mission& mission, const model::TActionProgram& program,
+                  const judge::MissionRun& run) {
     Check(run.judged && !run.path.empty() && run.path.size() <= judge::kMaxPathPoses + 1);
     const sim::MissionOutcome& o = run.outcome;
     const auto broken = judge::CheckRules(program, mission.rules);
     Check(broken.has_value() == o.rule.has_value());
-    if (broken) Check(*broken == *o.rule && run.path.size() == 1 && o.verdict == sim::Verdict::NotPassed);
+    if (broken)
+        Check(*broken == *o.rule && run.path.size() == 1 && o.verdict == sim::Verdict::NotPassed);
     if (o.Passed()) Check(o.open.empty() && o.failure == sim::Failure::None && !run.touch);
     for (const std::size_t task : o.open) Check(task < mission.tasks.size());
     if (run.touch) Check(o.failure == sim::Failure::Touched);
-    if (o.verdict != sim::Verdict::Open) Check(o.at >= 0 && o.at <= judge::MissionRunEnd(mission, kRunSeconds));
+    if (o.verdict != sim::Verdict::Open)
+        Check(o.at >= 0 && o.at <= judge::MissionRunEnd(mission, kRunSeconds));
     Check(!sim::VerdictText(mission, o).empty());
-    Check(o.Passed() == sim::ReasonText(mission, o, true).empty() || o.verdict == sim::Verdict::Open);
+    Check(o.Passed() == sim::ReasonText(mission, o, true).empty() ||
+          o.verdict == sim::Verdict::Open);
 }
 
 }  // namespace
@@ -89,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!r.compiled) return 0;
 
-    const judge::MissionRun run = judge::JudgeProgram(r.program, *r.compiled, *mission.mission, kRunSeconds);
+    const judge::MissionRun run =
+        judge::JudgeProgram(r.program, *r.compiled, *mission.mission, kRunSeconds);
     CheckOutcome(*mission.mission, r.program, run);
     return 0;
 }

@@ -70,7 +70,8 @@ void Expand(const std::uint8_t* data, std::size_t size, model::TActionProgram& p
 struct Reused {
     model::TActionProgram expanded;
     model::TActionProgram program;
-    model::TRecordBytes emptyRecord = model::EncodeRecord(model::TActionProgram{}, model::TMode::Advanced);
+    model::TRecordBytes emptyRecord =
+        model::EncodeRecord(model::TActionProgram{}, model::TMode::Advanced);
     model::TRecordBytes record{};
     // The motion template, loaded once (BuildCode loads it and fills it; this fills a copy).
     codegen::TProgramText motionTemplate = LoadedTemplate();
@@ -131,7 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(decoded.ok && fuzz::SameProgram(r.expanded, r.program));
     }
     Check(Show(r.program) > 0 || r.program.Count(model::kMainList) == 0);
-    if (r.anyProgram && (flags & 3) == r.lastFlags && fuzz::SameProgram(r.program, r.lastProgram)) return 0;
+    if (r.anyProgram && (flags & 3) == r.lastFlags && fuzz::SameProgram(r.program, r.lastProgram))
+        return 0;
     r.lastProgram = r.program;
     r.lastFlags = flags & 3;
     r.anyProgram = true;

@@ -37,7 +37,8 @@ bool IsLocated(const std::string& error, std::size_t lines) {
     std::size_t at = kFileName.size() + 1;
     if (error.compare(at, 1, " ") == 0) return error.size() > at + 1;
     std::size_t line = 0, digits = 0;
-    for (; at < error.size() && error[at] >= '0' && error[at] <= '9' && digits < 9; ++at, ++digits) {
+    for (; at < error.size() && error[at] >= '0' && error[at] <= '9' && digits < 9;
+         ++at, ++digits) {
         line = line * 10 + static_cast<std::size_t>(error[at] - '0');
     }
     return digits > 0 && line >= 1 && line <= lines && error.compare(at, 2, ": ") == 0 &&
@@ -50,16 +51,21 @@ void CheckArena(const sim::Arena& arena) {
     Check(arena.width > 0 && arena.width <= sim::kMaxTableSize);
     Check(arena.depth > 0 && arena.depth <= sim::kMaxTableSize);
     Check(arena.walls.size() + arena.boxes.size() + arena.discs.size() <= sim::kMaxArenaObjects);
-    for (const sim::Segment& w : arena.walls) Check(Finite(w.a.x) && Finite(w.a.y) && Finite(w.b.x) && Finite(w.b.y));
-    for (const sim::ArenaBox& b : arena.boxes) Check(Finite(b.x) && Finite(b.y) && Finite(b.width) && Finite(b.height));
-    for (const sim::Disc& d : arena.discs) Check(Finite(d.centre.x) && Finite(d.centre.y) && Finite(d.radius));
-    Check(std::isfinite(arena.start.x) && std::isfinite(arena.start.y) && std::isfinite(arena.start.heading));
+    for (const sim::Segment& w : arena.walls)
+        Check(Finite(w.a.x) && Finite(w.a.y) && Finite(w.b.x) && Finite(w.b.y));
+    for (const sim::ArenaBox& b : arena.boxes)
+        Check(Finite(b.x) && Finite(b.y) && Finite(b.width) && Finite(b.height));
+    for (const sim::Disc& d : arena.discs)
+        Check(Finite(d.centre.x) && Finite(d.centre.y) && Finite(d.radius));
+    Check(std::isfinite(arena.start.x) && std::isfinite(arena.start.y) &&
+          std::isfinite(arena.start.heading));
     Check(sim::PoseIsFree(arena, arena.Outlines(), sim::RobotGeometry{}, arena.start));
 }
 
 model::TActionProgram Program(std::initializer_list<model::TBotAction> main) {
     model::TActionProgram program;
-    for (const model::TBotAction& step : main) program.Step(model::kMainList, ++program.Count(model::kMainList)) = step;
+    for (const model::TBotAction& step : main)
+        program.Step(model::kMainList, ++program.Count(model::kMainList)) = step;
     return program;
 }
 
@@ -76,10 +82,12 @@ struct Fixed {
     judge::CompiledProgram compiled;
 
     Fixed() {
-        for (int k = 1; k <= model::kMaxSteps; ++k) longest.Step(model::kMainList, k) = {static_cast<std::uint8_t>(k % 7), 1, {}};
+        for (int k = 1; k <= model::kMaxSteps; ++k)
+            longest.Step(model::kMainList, k) = {static_cast<std::uint8_t>(k % 7), 1, {}};
         longest.Count(model::kMainList) = model::kMaxSteps;
         tokenizer::TTokenizer tokenizer;
-        judge::CompileResult result = judge::CompileProgram(drive, model::TMode::Beginner, false, tokenizer);
+        judge::CompileResult result =
+            judge::CompileProgram(drive, model::TMode::Beginner, false, tokenizer);
         Check(result.compiled.has_value());
         compiled = *result.compiled;
     }
@@ -94,11 +102,13 @@ void CheckMission(const sim::Mission& mission, const Fixed& fixed) {
     Check(mission.zones.size() <= sim::kMaxMissionZones);
     for (const sim::MissionZone& z : mission.zones) {
         Check(z.area.x >= 0 && z.area.y >= 0 && z.area.width > 0 && z.area.height > 0);
-        Check(z.area.x + z.area.width <= mission.arena.width && z.area.y + z.area.height <= mission.arena.depth);
+        Check(z.area.x + z.area.width <= mission.arena.width &&
+              z.area.y + z.area.height <= mission.arena.depth);
     }
     for (const sim::MissionTask& t : mission.tasks) Check(t.zone < mission.zones.size());
     if (mission.limit) Check(*mission.limit > 0);
-    if (mission.rules.maxSteps) Check(*mission.rules.maxSteps >= 1 && *mission.rules.maxSteps <= sim::kMaxRuleSteps);
+    if (mission.rules.maxSteps)
+        Check(*mission.rules.maxSteps >= 1 && *mission.rules.maxSteps <= sim::kMaxRuleSteps);
     for (const model::TActionProgram* program : {&fixed.drive, &fixed.empty, &fixed.longest}) {
         if (const auto broken = judge::CheckRules(*program, mission.rules)) {
             if (broken->kind == sim::RuleBreak::Kind::Steps) {
@@ -110,7 +120,8 @@ void CheckMission(const sim::Mission& mission, const Fixed& fixed) {
         }
     }
     // The run itself, as the judge makes it, bounded in virtual time.
-    const judge::MissionRun run = judge::JudgeProgram(fixed.drive, fixed.compiled, mission, kRunSeconds);
+    const judge::MissionRun run =
+        judge::JudgeProgram(fixed.drive, fixed.compiled, mission, kRunSeconds);
     Check(run.judged && !run.path.empty() && run.path.size() <= judge::kMaxPathPoses + 1);
     Check(!sim::VerdictText(mission, run.outcome).empty());
     if (run.outcome.Passed()) Check(run.outcome.open.empty());

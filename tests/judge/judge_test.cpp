@@ -38,7 +38,8 @@ sim::Mission Builtin(const char* name) { return *sim::BuiltInMission(name); }
 std::vector<std::string> Lines(const Result& result) {
     std::vector<std::string> lines;
     for (std::size_t p = 0; p < result.programs.size(); ++p) {
-        for (std::size_t m = 0; m < result.missions.size(); ++m) lines.push_back(RowLine(result, p, m));
+        for (std::size_t m = 0; m < result.missions.size(); ++m)
+            lines.push_back(RowLine(result, p, m));
     }
     return lines;
 }
@@ -47,15 +48,18 @@ TEST(MissionRules, TheFirstRuleBrokenNamesItsStepOrTheListsLength) {
     sim::MissionRules rules;
     rules.tiles = "FLRS";
     rules.maxSteps = 3;
-    model::TActionProgram program = ProgramOf({{akForward, 10}, {akTurnLeft, 9}, {akRotateRight, 5}});
+    model::TActionProgram program =
+        ProgramOf({{akForward, 10}, {akTurnLeft, 9}, {akRotateRight, 5}});
     std::optional<sim::RuleBreak> broken = CheckRules(program, rules);
     ASSERT_TRUE(broken);
     EXPECT_EQ(broken->step, (sim::StepRef{sim::kMainList, 3}));
-    EXPECT_EQ(sim::RuleBreakText(*broken), "step 3 uses rotate right, which this mission does not allow");
+    EXPECT_EQ(sim::RuleBreakText(*broken),
+              "step 3 uses rotate right, which this mission does not allow");
     // The main list's length comes first: three steps are allowed, four are not.
     program.Step(model::kMainList, 4) = {akGoBack, 1, {0, 0, 0}};
     program.Count(model::kMainList) = 4;
-    EXPECT_EQ(sim::RuleBreakText(*CheckRules(program, rules)), "the main list has 4 steps, this mission allows at most 3");
+    EXPECT_EQ(sim::RuleBreakText(*CheckRules(program, rules)),
+              "the main list has 4 steps, this mission allows at most 3");
     // Sensor sets count too, named by their set.
     program = ProgramOf({{akForward, 10}});
     program.Step(model::kSensorSet1, 1) = {akStopWait, 2, {0, 0, 0}};
@@ -70,7 +74,8 @@ TEST(MissionRules, TheFirstRuleBrokenNamesItsStepOrTheListsLength) {
     EXPECT_EQ(o.at, 0);
     EXPECT_EQ(o.open.size(), square.tasks.size());
     EXPECT_EQ(sim::VerdictText(square, o),
-              "mission not passed: step 2 of Sensor Set 1 uses rotate left, which this mission does not allow");
+              "mission not passed: step 2 of Sensor Set 1 uses rotate left, which this mission "
+              "does not allow");
 
     // The samples that pass and fail each built-in in tests/data/missions do so by driving.
     for (const std::string& name : sim::BuiltInMissionNames()) {
@@ -78,7 +83,10 @@ TEST(MissionRules, TheFirstRuleBrokenNamesItsStepOrTheListsLength) {
             const bool advanced = name == "maze" && end == "-pass.kvn";
             model::TActionProgram sample;
             const std::string path = std::string(KAVRIN_TEST_DATA) + "/missions/" + name + end;
-            ASSERT_TRUE(model::LoadActionFile(path, advanced ? model::TMode::Advanced : model::TMode::Beginner, sample).ok);
+            ASSERT_TRUE(
+                model::LoadActionFile(
+                    path, advanced ? model::TMode::Advanced : model::TMode::Beginner, sample)
+                    .ok);
             EXPECT_FALSE(CheckRules(sample, Builtin(name.c_str()).rules)) << path;
         }
     }
@@ -96,7 +104,8 @@ TEST(JudgeOne, AProgramInMemoryIsCompiledOnceAndJudgedWithinTheTimeGiven) {
     EXPECT_TRUE(cut.judged);
     EXPECT_EQ(cut.outcome.verdict, sim::Verdict::Open);
     // Lists that make no program say why, and give nothing to run.
-    const CompileResult outside = CompileProgram(ProgramOf({{akGoBack, 2}}), model::TMode::Beginner, false, tokenizer);
+    const CompileResult outside =
+        CompileProgram(ProgramOf({{akGoBack, 2}}), model::TMode::Beginner, false, tokenizer);
     EXPECT_FALSE(outside.compiled);
     EXPECT_FALSE(outside.message.empty());
 }
@@ -107,7 +116,8 @@ protected:
         dir_ = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
         Save(dir_ / "B, the second.kvn", HitsTheWall());
         Save(dir_ / "anna.kvn", Parks());
-        Save(dir_ / "c.KVN", ProgramOf({{akForward, 70}, {akRotateLeft, 5}}));  // breaks the bay's tiles
+        Save(dir_ / "c.KVN",
+             ProgramOf({{akForward, 70}, {akRotateLeft, 5}}));  // breaks the bay's tiles
         std::ofstream(dir_ / "notes.txt") << "not a program";
         std::filesystem::create_directory(dir_ / "inner.kvn");  // a folder is no program
         Save(dir_ / "inner.kvn" / "deeper.kvn", Parks());
@@ -139,9 +149,13 @@ TEST_F(JudgeClass, RowsComeByFileNameThenMissionWhateverTheJobs) {
     ASSERT_EQ(lines.size(), 6u);
     const std::string d = ShownPath(dir_ / "");  // the folder with the system's separator
     EXPECT_EQ(lines[0].rfind(d + "anna.kvn: bay: mission passed in ", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[3].rfind(d + "B, the second.kvn: corridor: mission not passed: touched a wall at ", 0), 0u);
-    EXPECT_EQ(lines[4], d + "c.KVN: bay: mission not passed: step 2 uses rotate left, which this mission does not "
-                            "allow");
+    EXPECT_EQ(lines[3].rfind(
+                  d + "B, the second.kvn: corridor: mission not passed: touched a wall at ", 0),
+              0u);
+    EXPECT_EQ(
+        lines[4],
+        d + "c.KVN: bay: mission not passed: step 2 uses rotate left, which this mission does not "
+            "allow");
     EXPECT_FALSE(one.AllPassed());
     // Each run has a fresh robot of its own: four workers give the same rows, byte for byte.
     for (unsigned jobs : {2u, 4u, 16u}) {
@@ -171,7 +185,8 @@ TEST_F(JudgeClass, ProgressComesOneCallAtATimeAndAStopLeavesTheRestUndone) {
 
     // Stopped after the first run: what ran is kept, the rest is not judged.
     std::stop_source stop;
-    const Result cut = Judge(ClassRequest(1), [&](const Progress&) { stop.request_stop(); }, stop.get_token());
+    const Result cut = Judge(
+        ClassRequest(1), [&](const Progress&) { stop.request_stop(); }, stop.get_token());
     EXPECT_TRUE(cut.stopped);
     EXPECT_TRUE(cut.programs[0].runs[0].judged);
     EXPECT_FALSE(cut.programs[0].runs[1].judged);
@@ -189,7 +204,8 @@ TEST_F(JudgeClass, ARunKeepsThePathDrivenAndWhereItTouched) {
     EXPECT_EQ(parked.path.front().x, 30);  // from the bay's start
     EXPECT_GT(parked.path.back().x, 130);  // into the bay
     for (std::size_t i = 1; i < parked.path.size(); ++i) {
-        EXPECT_GE(std::hypot(parked.path[i].x - parked.path[i - 1].x, parked.path[i].y - parked.path[i - 1].y),
+        EXPECT_GE(std::hypot(parked.path[i].x - parked.path[i - 1].x,
+                             parked.path[i].y - parked.path[i - 1].y),
                   kPathSpacingCm * 0.999);
     }
     const MissionRun& crashed = result.programs[1].runs[0];
@@ -197,7 +213,8 @@ TEST_F(JudgeClass, ARunKeepsThePathDrivenAndWhereItTouched) {
     double front = 0;
     for (const sim::Vec2& c : *crashed.touch) front = std::max(front, c.x);
     EXPECT_NEAR(front, 180, 0.5);  // against the bay's back wall
-    EXPECT_EQ(result.programs[2].runs[0].path.size(), 1u);  // a rule broken: it never left the start
+    EXPECT_EQ(result.programs[2].runs[0].path.size(),
+              1u);  // a rule broken: it never left the start
 }
 
 TEST(JudgeFiles, AFileThatCannotBeJudgedIsARowWithItsReason) {
@@ -207,8 +224,9 @@ TEST(JudgeFiles, AFileThatCannotBeJudgedIsARowWithItsReason) {
     Save(dir / "damaged.kvn", Parks());
     {
         std::fstream f(dir / "damaged.kvn", std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(static_cast<std::streamoff>(model::kOffsetLists + model::kStepSize));  // step 1 of the main list
-        f.put(9);                                                                     // no such kind
+        f.seekp(static_cast<std::streamoff>(model::kOffsetLists +
+                                            model::kStepSize));  // step 1 of the main list
+        f.put(9);                                                // no such kind
     }
     Save(dir / "advanced.kvn", Parks(), model::TMode::Advanced);
     Save(dir / "outside.kvn", ProgramOf({{akForward, 10}, {akGoBack, 5}}));
@@ -219,14 +237,16 @@ TEST(JudgeFiles, AFileThatCannotBeJudgedIsARowWithItsReason) {
 #endif
 
     Request request;
-    request.programs = {dir / "text.kvn", dir / "damaged.kvn", dir / "advanced.kvn", dir / "outside.kvn",
-                        dir / "pipe.kvn", dir / "missing.kvn"};
+    request.programs = {dir / "text.kvn",    dir / "damaged.kvn", dir / "advanced.kvn",
+                        dir / "outside.kvn", dir / "pipe.kvn",    dir / "missing.kvn"};
     request.missions = {Builtin("bay")};
     const Result result = Judge(request);  // a FIFO is refused without waiting for a writer
     // By name: advanced, damaged, missing, outside, pipe, text.
     const std::pair<FileProblem, const char*> expected[] = {
-        {FileProblem::WrongMode, "saved in Advanced Mode"}, {FileProblem::Damaged, "Not proper Kavrin file format."},
-        {FileProblem::Unreadable, "No such file or folder"}, {FileProblem::NotGenerated, "goes back to step 5"},
+        {FileProblem::WrongMode, "saved in Advanced Mode"},
+        {FileProblem::Damaged, "Not proper Kavrin file format."},
+        {FileProblem::Unreadable, "No such file or folder"},
+        {FileProblem::NotGenerated, "goes back to step 5"},
 #ifndef _WIN32
         {FileProblem::Unreadable, "It is not a regular file"},
 #else
@@ -254,18 +274,21 @@ TEST(JudgeText, CsvQuotesWhatNeedsQuotingAndListsReadAsWords) {
     Result result;
     result.missions = {Builtin("square")};
     ProgramResult p;
-    p.file = fileio::PathFromUtf8("class/\"Ελένη\", 2.kvn");  // UTF-8, whatever the system's code page
+    p.file =
+        fileio::PathFromUtf8("class/\"Ελένη\", 2.kvn");  // UTF-8, whatever the system's code page
     p.problem = FileProblem::NotKavrin;
     p.message = "Not proper Kavrin file format.";
     p.runs.resize(1);
     result.programs.push_back(p);
     EXPECT_EQ(CsvText(result),
-              "\xEF\xBB\xBF" "file,mission,passed,time_s,reason,step\r\n"
+              "\xEF\xBB\xBF"
+              "file,mission,passed,time_s,reason,step\r\n"
               "\"class/\"\"Ελένη\"\", 2.kvn\",square,no,,Not proper Kavrin file format.,\r\n");
 
     model::TActionProgram program = ProgramOf({{akForward, 12}, {akStopWait, 5}, {akGoBack, 1}});
     EXPECT_EQ(ListInWords(program, model::kMainList, model::TMode::Beginner),
-              (std::vector<std::string>{"1. forward 1.2 s", "2. stop and wait 0.5 s", "3. go back to step 1"}));
+              (std::vector<std::string>{"1. forward 1.2 s", "2. stop and wait 0.5 s",
+                                        "3. go back to step 1"}));
     program.Step(model::kMainList, 1).sensors = {0, 1, 2};
     EXPECT_EQ(ListInWords(program, model::kMainList, model::TMode::Advanced)[0],
               "1. forward 1.2 s (both: Sensor Set All, left: Sensor Set 1, right: Sensor Set 2)");

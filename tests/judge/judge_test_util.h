@@ -20,7 +20,8 @@ struct StepSpec {
 inline model::TActionProgram ProgramOf(std::initializer_list<StepSpec> main) {
     model::TActionProgram program;
     int k = 0;
-    for (const StepSpec& s : main) program.Step(model::kMainList, ++k) = {s.kind, s.value, {0, 0, 0}};
+    for (const StepSpec& s : main)
+        program.Step(model::kMainList, ++k) = {s.kind, s.value, {0, 0, 0}};
     program.Count(model::kMainList) = k;
     return program;
 }
@@ -33,14 +34,19 @@ inline void Save(const std::filesystem::path& path, const model::TActionProgram&
 
 // A fresh folder under the test's temporary folder.
 inline std::filesystem::path FreshFolder(const std::string& name) {
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / ("kavrin-judge-" + name);
+    const std::filesystem::path dir =
+        std::filesystem::path(::testing::TempDir()) / ("kavrin-judge-" + name);
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
 }
 
 // Parks in the bay: forward 7 s, wait 2 s. Ten seconds forward runs into its back wall.
-inline model::TActionProgram Parks() { return ProgramOf({{model::akForward, 70}, {model::akStopWait, 20}}); }
-inline model::TActionProgram HitsTheWall() { return ProgramOf({{model::akForward, 100}, {model::akStopWait, 20}}); }
+inline model::TActionProgram Parks() {
+    return ProgramOf({{model::akForward, 70}, {model::akStopWait, 20}});
+}
+inline model::TActionProgram HitsTheWall() {
+    return ProgramOf({{model::akForward, 100}, {model::akStopWait, 20}});
+}
 
 }  // namespace kavrin::judge::test

@@ -17,7 +17,8 @@ namespace {
 
 std::size_t Count(const std::string& text, const std::string& what) {
     std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
     return n;
 }
 
@@ -38,7 +39,8 @@ TEST(JudgeReport, HasASectionPerProgramAndAPicturePerRunWithEveryTextEscaped) {
     Save(dir / "anna.kvn", Parks());
     std::ofstream(dir / "broken.kvn") << "<script>";
     const sim::MissionResult own = sim::ParseMission(
-        "title Bay <2> & \"more\"\ntable 200 150\nstart 30 75 0\nwall 180 50 180 100\nzone Z&<1> 130 55 40 40\n"
+        "title Bay <2> & \"more\"\ntable 200 150\nstart 30 75 0\nwall 180 50 180 100\nzone Z&<1> "
+        "130 55 40 40\n"
         "reach Z&<1>\nstop Z&<1> 1\nno-touch\nlimit 20\n",
         "own.mission");
     ASSERT_TRUE(own.mission) << own.error;
@@ -76,7 +78,8 @@ TEST(JudgeReport, HasASectionPerProgramAndAPicturePerRunWithEveryTextEscaped) {
     EXPECT_NE(html.find("<li>2. stop and wait 2.0 s</li>"), std::string::npos);
 
     // A run with nothing touched has no mark.
-    EXPECT_EQ(RunSvg(result.missions[0], result.programs[1].runs[0]).find("touch"), std::string::npos);
+    EXPECT_EQ(RunSvg(result.missions[0], result.programs[1].runs[0]).find("touch"),
+              std::string::npos);
 }
 
 TEST(JudgeReport, AFileIsWrittenWholeOrTheOldOneStays) {
@@ -85,7 +88,8 @@ TEST(JudgeReport, AFileIsWrittenWholeOrTheOldOneStays) {
     EXPECT_EQ(WriteWholeFile(file, "first"), "");
     EXPECT_EQ(WriteWholeFile(file, "second, longer"), "");
     EXPECT_EQ(Slurp(file), "second, longer");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "no temporary left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1)
+        << "no temporary left";
 
     // A folder is not written over: an error naming the file, and the folder as it was.
     std::filesystem::create_directory(dir / "taken");

@@ -106,8 +106,8 @@ TEST_F(DownloadTest, PortRefusedForLackOfRightsNamesTheFix) {
     fakes.Add("ttyS4", Unopenable(link::OpenError::NoPermission));
     fakes.Add("ttyS0", Line(EchoOnly()));
     auto& l = Link({"ttyS4", "ttyS0"});
-    const std::string expected =
-        GetUIString(resources::str::kRobotNotFound) + "\n" + GetUIString(resources::str::kNoPermissionFix);
+    const std::string expected = GetUIString(resources::str::kRobotNotFound) + "\n" +
+                                 GetUIString(resources::str::kNoPermissionFix);
     EXPECT_EQ(Download(l).message, expected);
     ASSERT_EQ(observer.errors.size(), 1u);
     EXPECT_EQ(observer.errors[0], expected);
@@ -328,7 +328,7 @@ TEST_F(TwoRobots, TheChosenRowGetsTheProgramAndKeepsTheScanResults) {
     EXPECT_EQ(first.BlocksAccepted(), 5);
     EXPECT_EQ(second.BlocksAccepted(), 0);
     EXPECT_EQ(observer.marked, 0);
-    EXPECT_EQ(observer.opened, 2);  // reopened after the choice...
+    EXPECT_EQ(observer.opened, 2);           // reopened after the choice...
     EXPECT_EQ(l.Status().rows[2].model, 2);  // ...without clearing the rows
 }
 

@@ -35,9 +35,9 @@ struct FakeLineSpec {
     Responder respond;                      // nothing comes back when empty
     bool dsrFollowsRts = false;             // loop-back of the modem lines
     bool dsrAlwaysOn = false;
-    bool lineControlFails = false;          // a pseudo-terminal: no break, no modem lines
-    std::function<void(bool)> onBreak;      // the far end sees the break condition
-    std::function<bool()> writeFails;       // asked after each write: report it as failed
+    bool lineControlFails = false;      // a pseudo-terminal: no break, no modem lines
+    std::function<void(bool)> onBreak;  // the far end sees the break condition
+    std::function<bool()> writeFails;   // asked after each write: report it as failed
 };
 
 inline FakeLineSpec Line(Responder respond) {

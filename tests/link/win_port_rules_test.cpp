@@ -18,8 +18,8 @@ using namespace link::win;
 TEST(WinPortRules, ComPortsSortByNumberAndOtherNamesFollow) {
     std::vector<std::string> names{"COM10", "CNCA0", "COM2", "COM1", "com3", "COMX", "COM"};
     SortPortNames(names);
-    EXPECT_EQ(names, (std::vector<std::string>{"COM1", "COM2", "com3", "COM10", "CNCA0", "COM",
-                                               "COMX"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"COM1", "COM2", "com3", "COM10", "CNCA0", "COM", "COMX"}));
 
     std::vector<std::string> huge{"COM99999999999", "COM4"};
     SortPortNames(huge);  // a number too large for the count is just another name
@@ -37,13 +37,13 @@ TEST(WinPortRules, EveryNameOpensThroughTheDevicePrefix) {
 }
 
 TEST(WinPortRules, HeldOrRefusedPortsReadAsInUseMissingOnesAsAbsent) {
-    EXPECT_EQ(OpenErrorOf(2), OpenError::NoSuchPort);   // file not found
-    EXPECT_EQ(OpenErrorOf(3), OpenError::NoSuchPort);   // path not found
-    EXPECT_EQ(OpenErrorOf(5), OpenError::InUse);        // access denied: another program has it
-    EXPECT_EQ(OpenErrorOf(32), OpenError::InUse);       // sharing violation
-    EXPECT_EQ(OpenErrorOf(170), OpenError::InUse);      // busy
-    EXPECT_EQ(OpenErrorOf(31), OpenError::Other);       // device not functioning
-    EXPECT_EQ(OpenErrorOf(1167), OpenError::Other);     // device not connected
+    EXPECT_EQ(OpenErrorOf(2), OpenError::NoSuchPort);  // file not found
+    EXPECT_EQ(OpenErrorOf(3), OpenError::NoSuchPort);  // path not found
+    EXPECT_EQ(OpenErrorOf(5), OpenError::InUse);       // access denied: another program has it
+    EXPECT_EQ(OpenErrorOf(32), OpenError::InUse);      // sharing violation
+    EXPECT_EQ(OpenErrorOf(170), OpenError::InUse);     // busy
+    EXPECT_EQ(OpenErrorOf(31), OpenError::Other);      // device not functioning
+    EXPECT_EQ(OpenErrorOf(1167), OpenError::Other);    // device not connected
 }
 
 TEST(WinPortRules, ReadsReturnOnAnyByteAndNeverWaitForEver) {

@@ -27,8 +27,8 @@ TEST(ActionProgram, NewProgramIsEmptyWithDefaultsInEitherMode) {
 
 TEST(GoBackTargets, InsertShiftsTargetsAtOrAfterTheNewRow) {
     TActionDocument doc;
-    Fill(doc, kMainList, {{akForward, 10}, {akForward, 10}, {akForward, 10}, {akGoBack, 2},
-                          {akGoBack, 3}});
+    Fill(doc, kMainList,
+         {{akForward, 10}, {akForward, 10}, {akForward, 10}, {akGoBack, 2}, {akGoBack, 3}});
     ASSERT_TRUE(doc.InsertIntoList(kMainList, 3, 15, akRotateLeft));
     EXPECT_EQ(doc.Count(kMainList), 6);
     EXPECT_EQ(doc.Step(kMainList, 3).kind, akRotateLeft);
@@ -38,8 +38,14 @@ TEST(GoBackTargets, InsertShiftsTargetsAtOrAfterTheNewRow) {
 
 TEST(GoBackTargets, DeleteShiftsOnlyTargetsAfterTheRemovedRow) {
     TActionDocument doc;
-    Fill(doc, kMainList, {{akForward, 10}, {akForward, 10}, {akForward, 10}, {akForward, 10},
-                          {akGoBack, 4}, {akGoBack, 1}, {akGoBack, 2}});
+    Fill(doc, kMainList,
+         {{akForward, 10},
+          {akForward, 10},
+          {akForward, 10},
+          {akForward, 10},
+          {akGoBack, 4},
+          {akGoBack, 1},
+          {akGoBack, 2}});
     const TBotAction removed = doc.DeleteFromList(kMainList, 2);
     EXPECT_EQ(removed.kind, akForward);
     EXPECT_EQ(doc.Count(kMainList), 6);
@@ -120,7 +126,7 @@ TEST(Drop, SensorSetTileSetsOneColumnOfAMainListStep) {
 
     doc.DropSensorSet(kMainList, 2, gcLeft, 3);
     EXPECT_EQ(doc.Step(kMainList, 2).sensors, (std::array<std::uint8_t, 3>{0, 3, 0}));
-    doc.DropSensorSet(kMainList, 3, gcBoth, 4);  // refused cell: nothing changes
+    doc.DropSensorSet(kMainList, 3, gcBoth, 4);   // refused cell: nothing changes
     doc.DropSensorSet(kMainList, 1, gcRight, 9);  // no such tab
     EXPECT_EQ(doc.Step(kMainList, 1).sensors, (std::array<std::uint8_t, 3>{0, 0, 0}));
 }

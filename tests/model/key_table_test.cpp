@@ -14,10 +14,10 @@ TEST(KeyTable, FixedKeysAndDefaultAltLetters) {
     // Ctrl+P is the sheet; Alt+P stays Paste.
     EXPECT_EQ(CommandForKey(U'p', kmCtrl), TCommand::Print);
     const std::pair<char32_t, TCommand> alt[] = {
-        {U'D', TCommand::Delete}, {U'C', TCommand::Copy}, {U'T', TCommand::Cut},
-        {U'P', TCommand::Paste},  {U'U', TCommand::Undo}, {U'G', TCommand::Run},
+        {U'D', TCommand::Delete}, {U'C', TCommand::Copy},  {U'T', TCommand::Cut},
+        {U'P', TCommand::Paste},  {U'U', TCommand::Undo},  {U'G', TCommand::Run},
         {U'V', TCommand::View},   {U'R', TCommand::Clear}, {U'E', TCommand::Test},
-        {U'L', TCommand::Load},   {U'S', TCommand::Save}, {U'q', TCommand::Quit},
+        {U'L', TCommand::Load},   {U'S', TCommand::Save},  {U'q', TCommand::Quit},
     };
     for (const auto& [key, command] : alt) {
         EXPECT_EQ(CommandForKey(key, kmAlt), command) << static_cast<char>(key);

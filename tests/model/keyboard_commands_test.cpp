@@ -53,9 +53,10 @@ TEST(KeyboardInsert, RefusesAsTheDropDoes) {
 TEST(KeyboardMove, MovesTheSelectedBlockWithItsColumnsAndStopsAtTheEnds) {
     TActionDocument doc(TMode::Advanced);
     for (int i = 1; i <= 4; ++i) {
-        doc.InsertStepIntoList(kMainList, i,
-                               TBotAction{akForward, static_cast<std::int16_t>(i),
-                                          {static_cast<std::uint8_t>(i), 0, 0}});
+        doc.InsertStepIntoList(
+            kMainList, i,
+            TBotAction{
+                akForward, static_cast<std::int16_t>(i), {static_cast<std::uint8_t>(i), 0, 0}});
     }
     doc.SetSelection(kMainList, {2, 3});
     doc.MoveSelectedSteps(kMainList, -1);

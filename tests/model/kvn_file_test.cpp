@@ -26,9 +26,9 @@ namespace kavrin::model {
 namespace {
 
 namespace fs = std::filesystem;
+using resources::TLanguage;
 using test::Fill;
 using test::FillForward;
-using resources::TLanguage;
 
 // The messages are checked in English, the language the file format's messages were written in;
 // one test reads them in Greek.
@@ -38,7 +38,8 @@ protected:
 
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("kavrin-kvn-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("kavrin-kvn-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -52,13 +53,15 @@ protected:
     }
     static void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
         std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
     }
 
     // The names in the test's folder, sorted.
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -78,7 +81,8 @@ std::vector<std::uint8_t> HandMadeRecord(std::uint8_t version, std::uint8_t adva
     b[23] = 111;
     for (int list = 0; list < 6; ++list) {
         for (int slot = 0; slot < 256; ++slot) {
-            const std::size_t at = 24 + static_cast<std::size_t>(list) * 1536 + static_cast<std::size_t>(slot) * 6;
+            const std::size_t at =
+                24 + static_cast<std::size_t>(list) * 1536 + static_cast<std::size_t>(slot) * 6;
             b[at + 1] = 0xFF;  // unused slot: value -1
             b[at + 2] = 0xFF;
         }
@@ -178,12 +182,15 @@ TEST_F(KvnFile, RefusedFilesGiveTheirMessageAndChangeNothing) {
         {"kind", badKind, TMode::Advanced, notKavrin, TFileProblem::Damaged},
         {"column", badColumn, TMode::Advanced, notKavrin, TFileProblem::Damaged},
         {"version", HandMadeRecord(0x12, 0), TMode::Advanced,
-         "Can not open Kavrin file.  File format is version 1.2.  Expected version 1.3.", TFileProblem::WrongVersion},
+         "Can not open Kavrin file.  File format is version 1.2.  Expected version 1.3.",
+         TFileProblem::WrongVersion},
         {"version-nibbles", HandMadeRecord(0xA3, 0), TMode::Advanced,
-         "Can not open Kavrin file.  File format is version 10.3.  Expected version 1.3.", TFileProblem::WrongVersion},
+         "Can not open Kavrin file.  File format is version 10.3.  Expected version 1.3.",
+         TFileProblem::WrongVersion},
         {"advanced", HandMadeRecord(0x13, 1), TMode::Beginner,
          "This Kavrin file was saved in Advanced Mode.  You must switch to Advanced Mode "
-         "before opening this file.", TFileProblem::AdvancedInBeginner},
+         "before opening this file.",
+         TFileProblem::AdvancedInBeginner},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -332,7 +339,7 @@ TEST_F(KvnFile, LoadKeepsUndoRingAndClipboard) {
     EXPECT_FALSE(doc.Modified());
     EXPECT_EQ(doc.ClipboardCount(), 2);
     EXPECT_EQ(doc.View(kMainList).selection.top, 1);  // the empty row after loading
-    doc.Undo();  // back to the state before the delete
+    doc.Undo();                                       // back to the state before the delete
     EXPECT_EQ(doc.Count(kMainList), 2);
     EXPECT_TRUE(doc.Modified());
 }

@@ -73,7 +73,7 @@ TEST(UndoRing, GesturesThatChangeNothingLeaveTheProgramUnmodified) {
     doc.Copy();
     EXPECT_FALSE(doc.AutoEnableDisable().undo) << "a copy takes no undo level";
     EXPECT_EQ(doc.ClipboardCount(), 3);
-    doc.DropSensorSet(kMainList, 1, gcBoth, 0);   // the set it has
+    doc.DropSensorSet(kMainList, 1, gcBoth, 0);    // the set it has
     doc.DropSensorSet(kMainList, 1, gcAction, 2);  // not a sensor column
     EXPECT_FALSE(doc.Modified());
 
@@ -228,16 +228,38 @@ TEST(CheckIfSaved, AsksOnlyWhenModifiedAndSavesOnYes) {
         ++saved;
         return saveSucceeds;
     };
-    EXPECT_EQ(doc.CheckIfSaved([&] { ++asked; return TSaveAnswer::Cancel; }, save),
+    EXPECT_EQ(doc.CheckIfSaved(
+                  [&] {
+                      ++asked;
+                      return TSaveAnswer::Cancel;
+                  },
+                  save),
               TSaveAnswer::No);
     EXPECT_EQ(asked, 0);
 
     doc.AppendAction(akForward);
-    EXPECT_EQ(doc.CheckIfSaved([&] { ++asked; return TSaveAnswer::Cancel; }, save),
+    EXPECT_EQ(doc.CheckIfSaved(
+                  [&] {
+                      ++asked;
+                      return TSaveAnswer::Cancel;
+                  },
+                  save),
               TSaveAnswer::Cancel);
-    EXPECT_EQ(doc.CheckIfSaved([&] { ++asked; return TSaveAnswer::No; }, save), TSaveAnswer::No);
+    EXPECT_EQ(doc.CheckIfSaved(
+                  [&] {
+                      ++asked;
+                      return TSaveAnswer::No;
+                  },
+                  save),
+              TSaveAnswer::No);
     EXPECT_EQ(saved, 0);
-    EXPECT_EQ(doc.CheckIfSaved([&] { ++asked; return TSaveAnswer::Yes; }, save), TSaveAnswer::Yes);
+    EXPECT_EQ(doc.CheckIfSaved(
+                  [&] {
+                      ++asked;
+                      return TSaveAnswer::Yes;
+                  },
+                  save),
+              TSaveAnswer::Yes);
     EXPECT_EQ(asked, 3);
     EXPECT_EQ(saved, 1);
 

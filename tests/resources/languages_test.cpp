@@ -89,9 +89,9 @@ TEST(Translation, BothTablesComposeAlike) {
     EXPECT_EQ(GetUIString(str::kDurationSuffix, TLanguage::English), " sec");
     EXPECT_EQ(GetUIString(str::kGoBackPrefix, TLanguage::English), "Step ");
     // The fix for a port the user may not open names the group and the command in both.
-    EXPECT_NE(GetUIString(str::kNoPermissionFix, TLanguage::English)
-                  .find("usermod -aG dialout $USER"),
-              std::string::npos);
+    EXPECT_NE(
+        GetUIString(str::kNoPermissionFix, TLanguage::English).find("usermod -aG dialout $USER"),
+        std::string::npos);
 }
 
 TEST(LanguageLookup, OwnFormsStandInForTheBaseWhereTheyExist) {
@@ -110,7 +110,8 @@ TEST(LanguageLookup, OwnFormsStandInForTheBaseWhereTheyExist) {
     // The base forms are all Greek's own; English lists only its own.
     const std::vector<int> data = ownIds(kDataType, TLanguage::Greek);
     EXPECT_TRUE(std::ranges::binary_search(data, kMotionTemplateId));
-    EXPECT_FALSE(std::ranges::binary_search(ownIds(kDataType, TLanguage::English), kMotionTemplateId));
+    EXPECT_FALSE(
+        std::ranges::binary_search(ownIds(kDataType, TLanguage::English), kMotionTemplateId));
 }
 
 TEST(LanguageLookup, TheCurrentLanguageSteersThePlainLookups) {
@@ -120,7 +121,8 @@ TEST(LanguageLookup, TheCurrentLanguageSteersThePlainLookups) {
     EXPECT_EQ(FormatUIString(str::kSimTime, {"1.5"}), "Time 1.5 s");
     SetLanguage(TLanguage::Greek);
     EXPECT_EQ(GetUIString(str::kNo), "Όχι");
-    EXPECT_EQ(find(kStringType, str::kNo).data(), findOwn(kStringType, str::kNo, TLanguage::Greek).data());
+    EXPECT_EQ(find(kStringType, str::kNo).data(),
+              findOwn(kStringType, str::kNo, TLanguage::Greek).data());
     SetLanguage(before);
 }
 

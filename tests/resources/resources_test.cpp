@@ -29,8 +29,11 @@ bool IsUtf8(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int tail = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2
-                                       : (lead >> 3) == 30 ? 3 : -1;
+        const int tail = lead < 0x80         ? 0
+                         : (lead >> 5) == 6  ? 1
+                         : (lead >> 4) == 14 ? 2
+                         : (lead >> 3) == 30 ? 3
+                                             : -1;
         if (tail < 0 || bytes.size() - i <= static_cast<std::size_t>(tail)) return false;
         std::uint32_t code = tail == 0 ? lead : lead & (0x3Fu >> tail);
         for (int k = 1; k <= tail; ++k) {

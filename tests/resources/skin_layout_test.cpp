@@ -66,11 +66,16 @@ TEST(SkinLayout, RecordsHoldTheDesignedFaces) {
               (TImageLayout{0, 457, 56, 207, 284, true, true, true}));
     // Buttons: tag on every image of an edit button, on the first two of a command button; the
     // disabled image starts visible for all but test, load and exit.
-    EXPECT_EQ(FindImageLayout(25, kBeginner), (TImageLayout{7, 186, 381, 65, 28, false, false, true}));
-    EXPECT_EQ(FindImageLayout(41, kAdvanced), (TImageLayout{11, 498, 346, 65, 28, false, false, true}));
-    EXPECT_EQ(FindImageLayout(53, kBeginner), (TImageLayout{0, 199, 429, 86, 40, false, false, false}));
-    EXPECT_EQ(FindImageLayout(62, kAdvanced), (TImageLayout{6, 598, 392, 86, 40, false, false, true}));
-    EXPECT_EQ(FindImageLayout(21, kBeginner), (TImageLayout{0, 69, 240, 54, 54, false, false, true}));
+    EXPECT_EQ(FindImageLayout(25, kBeginner),
+              (TImageLayout{7, 186, 381, 65, 28, false, false, true}));
+    EXPECT_EQ(FindImageLayout(41, kAdvanced),
+              (TImageLayout{11, 498, 346, 65, 28, false, false, true}));
+    EXPECT_EQ(FindImageLayout(53, kBeginner),
+              (TImageLayout{0, 199, 429, 86, 40, false, false, false}));
+    EXPECT_EQ(FindImageLayout(62, kAdvanced),
+              (TImageLayout{6, 598, 392, 86, 40, false, false, true}));
+    EXPECT_EQ(FindImageLayout(21, kBeginner),
+              (TImageLayout{0, 69, 240, 54, 54, false, false, true}));
     EXPECT_EQ(FindControlLayout(kMainWindowLayout, kAdvanced), (TControlLayout{0, 0, 797, 527}));
     EXPECT_EQ(FindControlLayout(kHelpMemoLayout, kBeginner), (TControlLayout{16, 482, 545, 51}));
     EXPECT_EQ(FindControlLayout(kExitButtonLayout, kAdvanced), (TControlLayout{407, 424, 170, 25}));

@@ -79,7 +79,8 @@ TEST(Arena, AnUnreadableLineIsAnErrorNamingTheFileAndLine) {
         {"box 10 10 0 5\n", "f.arena:1: a box needs a positive width and height"},
         {"disc 10 10 -1\n", "f.arena:1: a disc needs a positive radius"},
         {"table 200 150\ntable 100 100\n", "f.arena:2: the table is given twice"},
-        {"table 0 150\n", "f.arena:1: the table's width and depth must be above 0 and at most 2000 cm"},
+        {"table 0 150\n",
+         "f.arena:1: the table's width and depth must be above 0 and at most 2000 cm"},
         {"start 1 1 0\nstart 2 2 0\n", "f.arena:2: the start is given twice"},
         {"# box over the start\nbox 20 70 10 10\nstart 30 75 0\n",
          "f.arena:3: the robot does not fit at its start"},
@@ -115,8 +116,8 @@ TEST(Arena, AnyFiniteHeadingIsAnAngleAndNoPoseOffTheNumbersIsFree) {
     const Arena open = *BuiltInArena("open");
     const Obstacles outlines = open.Outlines();
     const double nan = std::nan("");
-    for (const Pose& p : {Pose{nan, 75, 0}, Pose{30, nan, 0}, Pose{30, 75, nan},
-                          Pose{30, 75, INFINITY}}) {
+    for (const Pose& p :
+         {Pose{nan, 75, 0}, Pose{30, nan, 0}, Pose{30, 75, nan}, Pose{30, 75, INFINITY}}) {
         EXPECT_FALSE(PoseIsFree(open, outlines, {}, p)) << p.x << " " << p.y << " " << p.heading;
     }
     EXPECT_TRUE(PoseIsFree(open, outlines, {}, open.start));

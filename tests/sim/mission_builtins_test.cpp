@@ -27,14 +27,19 @@ struct MissionProgram {
 constexpr MissionProgram kPrograms[] = {
     // Forward and left turns round the square; with right turns it heads off the table's side.
     {"square", "square-pass.kvn", model::TMode::Beginner, false, Verdict::Passed, Failure::None},
-    {"square", "square-fail.kvn", model::TMode::Beginner, false, Verdict::NotPassed, Failure::ProgramEnded},
+    {"square", "square-fail.kvn", model::TMode::Beginner, false, Verdict::NotPassed,
+     Failure::ProgramEnded},
     // Forward 7 s and wait; forward 10 s runs into the bay's back wall.
     {"bay", "bay-pass.kvn", model::TMode::Beginner, false, Verdict::Passed, Failure::None},
     {"bay", "bay-fail.kvn", model::TMode::Beginner, false, Verdict::NotPassed, Failure::Touched},
-    {"round-box", "round-box-pass.kvn", model::TMode::Beginner, false, Verdict::Passed, Failure::None},
-    {"round-box", "round-box-fail.kvn", model::TMode::Beginner, false, Verdict::NotPassed, Failure::Touched},
-    {"corridor", "corridor-pass.kvn", model::TMode::Beginner, false, Verdict::Passed, Failure::None},
-    {"corridor", "corridor-fail.kvn", model::TMode::Beginner, false, Verdict::NotPassed, Failure::Touched},
+    {"round-box", "round-box-pass.kvn", model::TMode::Beginner, false, Verdict::Passed,
+     Failure::None},
+    {"round-box", "round-box-fail.kvn", model::TMode::Beginner, false, Verdict::NotPassed,
+     Failure::Touched},
+    {"corridor", "corridor-pass.kvn", model::TMode::Beginner, false, Verdict::Passed,
+     Failure::None},
+    {"corridor", "corridor-fail.kvn", model::TMode::Beginner, false, Verdict::NotPassed,
+     Failure::Touched},
     // Sensor sets that back off and turn left at a wall ahead, or forward blindly.
     {"maze", "maze-pass.kvn", model::TMode::Advanced, true, Verdict::Passed, Failure::None},
     {"maze", "maze-fail.kvn", model::TMode::Beginner, false, Verdict::NotPassed, Failure::Touched},
@@ -61,14 +66,17 @@ TEST(BuiltInMissions, EachIsPassedByOneProgramAndNotByAnother) {
             simulation.RunFor(10 * kMicrosPerMs);
         }
         const MissionJudge& judge = *simulation.Judge();
-        EXPECT_EQ(judge.GetVerdict(), p.verdict) << p.file << ": " << VerdictText(judge, simulation.Now());
-        EXPECT_EQ(judge.GetFailure(), p.failure) << p.file << ": " << VerdictText(judge, simulation.Now());
+        EXPECT_EQ(judge.GetVerdict(), p.verdict)
+            << p.file << ": " << VerdictText(judge, simulation.Now());
+        EXPECT_EQ(judge.GetFailure(), p.failure)
+            << p.file << ": " << VerdictText(judge, simulation.Now());
         EXPECT_NE(simulation.Cpu().State(), ProcessorState::Faulted) << p.file;
     }
     // Every built-in is covered.
     for (const std::string& name : BuiltInMissionNames()) {
         int passing = 0;
-        for (const MissionProgram& p : kPrograms) passing += name == p.mission && p.verdict == Verdict::Passed;
+        for (const MissionProgram& p : kPrograms)
+            passing += name == p.mission && p.verdict == Verdict::Passed;
         EXPECT_EQ(passing, 1) << name;
     }
 }

@@ -28,7 +28,7 @@ struct Judged {
     Verdict verdict = Verdict::Open;
     Failure failure = Failure::None;
     VirtualTime decidedAt = -1;
-    std::string text;  // the verdict's line
+    std::string text;          // the verdict's line
     double programEnded = -1;  // seconds
 
     double Seconds() const { return static_cast<double>(decidedAt) / kMicrosPerSecond; }
@@ -54,7 +54,8 @@ Judged Collect(Simulation& simulation, Judged run, VirtualTime now) {
 // The mission's task lines on a 200 x 150 table with the robot at 30 75 facing +x.
 Judged Judge(const std::string& tasks, const std::string& program, double seconds,
              VirtualTime slice = 10 * kMicrosPerMs) {
-    const MissionResult mission = ParseMission("table 200 150\nstart 30 75 0\n" + tasks, "t.mission");
+    const MissionResult mission =
+        ParseMission("table 200 150\nstart 30 75 0\n" + tasks, "t.mission");
     EXPECT_TRUE(mission.mission) << mission.error;
     if (!mission.mission) return {};
     Simulation simulation(mission.mission->arena);
@@ -121,11 +122,13 @@ TEST(MissionJudge, AStopNeedsTheRobotStillInItsZoneForItsTimeAfterTheReachesAbov
 
     // A stop above every reach counts from power-on; below one, only after it.
     constexpr char kStartAndAhead[] = "zone F 20 65 20 20\nzone E 50 65 10 20\n";
-    const Judged first = Judge(std::string(kStartAndAhead) + "stop F 0.5\nreach E\n", Drive(100, 1000), 6);
+    const Judged first =
+        Judge(std::string(kStartAndAhead) + "stop F 0.5\nreach E\n", Drive(100, 1000), 6);
     ASSERT_EQ(first.events.size(), 2u);
     EXPECT_EQ(first.events[0], "0.500 stopped in F 0.5 s");
     EXPECT_EQ(first.verdict, Verdict::Passed);
-    const Judged after = Judge(std::string(kStartAndAhead) + "reach E\nstop F 0.5\n", Drive(100, 1000), 6);
+    const Judged after =
+        Judge(std::string(kStartAndAhead) + "reach E\nstop F 0.5\n", Drive(100, 1000), 6);
     EXPECT_EQ(after.events.size(), 1u);  // reached E; F is never stood in after that
     EXPECT_EQ(after.failure, Failure::ProgramEnded);
 
@@ -146,7 +149,8 @@ TEST(MissionJudge, TouchingFailsWhereTheMissionForbidsItNamingWhatWasTouched) {
         {"wall 30 100 150 100\nbox 40 20 5 5\n", "touched the table's edge"},  // nothing else ahead
     };
     for (const auto& c : cases) {
-        const Judged run = Judge(std::string(c.table) + "zone Z 0 0 5 5\nreach Z\nno-touch\n", Drive(500), 12);
+        const Judged run =
+            Judge(std::string(c.table) + "zone Z 0 0 5 5\nreach Z\nno-touch\n", Drive(500), 12);
         ASSERT_EQ(run.events.size(), 1u) << c.table;
         EXPECT_EQ(run.events[0].substr(6), c.text) << run.events[0];
         EXPECT_EQ(run.failure, Failure::Touched);
@@ -167,19 +171,23 @@ TEST(MissionJudge, TheLimitDecidesAtItsTimeAndNothingLaterCounts) {
     EXPECT_EQ(late.decidedAt, 3 * kMicrosPerSecond);
     EXPECT_EQ(late.text, "mission not passed: time ran out at 3.0 s, still to do: reach F");
     // A stop met exactly at the limit is in time.
-    const Judged justInTime = Judge("zone S 20 65 20 20\nstop S 1.5\nlimit 1.5\n", Drive(10, 2000), 3);
+    const Judged justInTime =
+        Judge("zone S 20 65 20 20\nstop S 1.5\nlimit 1.5\n", Drive(10, 2000), 3);
     EXPECT_EQ(justInTime.text, "mission passed in 1.5 s");
     // Run for less than the limit, the mission is still open and says what is left.
     const Judged cut = Judge("zone F 100 65 10 20\nreach F\nstop F 1\nlimit 30\n", Drive(300), 2);
     EXPECT_EQ(cut.verdict, Verdict::Open);
-    EXPECT_EQ(cut.text, "mission not passed: the run ended at 2.0 s, still to do: reach F, stop in F for 1.0 s");
+    EXPECT_EQ(
+        cut.text,
+        "mission not passed: the run ended at 2.0 s, still to do: reach F, stop in F for 1.0 s");
 }
 
 TEST(MissionJudge, TheVerdictIsTheSameHoweverTimeIsSliced) {
     const std::string tasks = "zone P 70 60 30 30\nreach P\nstop P 0.7\nno-touch\nlimit 20\n";
     const Judged reference = Judge(tasks, Drive(120, 500), 8);
     ASSERT_EQ(reference.verdict, Verdict::Passed);
-    for (const VirtualTime slice : {VirtualTime{97}, VirtualTime{1'001}, 16 * kMicrosPerMs, 250 * kMicrosPerMs}) {
+    for (const VirtualTime slice :
+         {VirtualTime{97}, VirtualTime{1'001}, 16 * kMicrosPerMs, 250 * kMicrosPerMs}) {
         const Judged run = Judge(tasks, Drive(120, 500), 8, slice);
         EXPECT_EQ(run.events, reference.events) << slice;
         EXPECT_EQ(run.decidedAt, reference.decidedAt) << slice;

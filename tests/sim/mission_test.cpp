@@ -83,7 +83,8 @@ TEST(MissionFile, AWrongLineIsAnErrorNamingTheFileAndLine) {
         {"zone A 1 1 5 5\nstop A\n", "m.txt:2: \"stop\" takes a zone and 1 number: seconds"},
         {"zone A 1 1 5 5\nstop A 1s\n", "m.txt:2: \"1s\" is not a number"},
         {"zone A 1 1 5 5\nstop A 0\n", "m.txt:2: \"0\" is not a time above 0 and at most 86400 s"},
-        {"zone A 1 1 5 5\nstop A -2\n", "m.txt:2: \"-2\" is not a time above 0 and at most 86400 s"},
+        {"zone A 1 1 5 5\nstop A -2\n",
+         "m.txt:2: \"-2\" is not a time above 0 and at most 86400 s"},
         {"reach\n", "m.txt:1: \"reach\" takes a zone"},
         {"reach A B\n", "m.txt:1: \"reach\" takes a zone"},
         {"limit 20\nlimit 30\n", "m.txt:2: the limit is given twice"},
@@ -106,14 +107,17 @@ TEST(MissionFile, AWrongLineIsAnErrorNamingTheFileAndLine) {
         EXPECT_EQ(r.error, c.error) << c.text;
     }
     // An arena read as an arena knows nothing of task lines.
-    EXPECT_EQ(ParseArena("title Far bay\n", "a.arena").error, "a.arena:1: unknown keyword \"title\"");
+    EXPECT_EQ(ParseArena("title Far bay\n", "a.arena").error,
+              "a.arena:1: unknown keyword \"title\"");
 }
 
 TEST(MissionFile, RulesLinesSayWhichTilesAndHowManyStepsAProgramMayHave) {
     const TLanguageScope english(resources::TLanguage::English);
-    const MissionResult r = ParseMission("zone A 1 1 5 5\nreach A\ntiles F l r\ntiles_are_not_this\n", "m.txt");
+    const MissionResult r =
+        ParseMission("zone A 1 1 5 5\nreach A\ntiles F l r\ntiles_are_not_this\n", "m.txt");
     EXPECT_EQ(r.error, "m.txt:4: unknown keyword \"tiles_are_not_this\"");
-    const MissionResult ruled = ParseMission("zone A 1 1 5 5\nreach A\ntiles F l RS f\nsteps 8\n", "m.txt");
+    const MissionResult ruled =
+        ParseMission("zone A 1 1 5 5\nreach A\ntiles F l RS f\nsteps 8\n", "m.txt");
     ASSERT_TRUE(ruled.mission) << ruled.error;
     const MissionRules& rules = ruled.mission->rules;
     EXPECT_EQ(rules.tiles, "FLRS");  // either case, apart or together, each once
@@ -143,7 +147,8 @@ TEST(MissionFile, RulesLinesSayWhichTilesAndHowManyStepsAProgramMayHave) {
         {"steps 3\nsteps 3\n", "m.txt:4: the steps line is given twice"},
     };
     for (const auto& c : cases) {
-        const MissionResult bad = ParseMission(std::string("zone A 1 1 5 5\nreach A\n") + c.text, "m.txt");
+        const MissionResult bad =
+            ParseMission(std::string("zone A 1 1 5 5\nreach A\n") + c.text, "m.txt");
         EXPECT_FALSE(bad.mission) << c.text;
         EXPECT_EQ(bad.error, c.error) << c.text;  // after the two task lines
     }

@@ -128,7 +128,8 @@ TEST_F(BodyTest, DrivingAtAWallBendsBothWhiskersThenStopsAtTheWall) {
     // Both whiskers touch at the same moment (12 cm ahead of the axle, 28 cm driven), then the
     // body meets the wall once, however long it keeps pushing.
     ASSERT_EQ(events.size(), 3u);
-    const VirtualTime touch = static_cast<VirtualTime>(28.0 / (std::numbers::pi * 6.6 * 50 / 60) * 1e6);
+    const VirtualTime touch =
+        static_cast<VirtualTime>(28.0 / (std::numbers::pi * 6.6 * 50 / 60) * 1e6);
     EXPECT_NEAR(static_cast<double>(events[0].time), static_cast<double>(touch), 2000);
     EXPECT_EQ(EventText(events[0]), "whisker left on");
     EXPECT_EQ(EventText(events[1]), "whisker right on");
@@ -153,18 +154,18 @@ TEST_F(BodyTest, InfraredSeesABoxInItsConeWithinTheRangeOfItsFrequency) {
     // The left detector sits on the front-left corner (37, 80.5) looking 30 degrees left.
     const double a = std::numbers::pi / 6;
     const double bx = 37 + 21 * std::cos(a), by = 80.5 + 21 * std::sin(a);
-    body.SetArena(OpenWith("box " + std::to_string(bx - 1) + " " + std::to_string(by - 1) +
-                           " 2 2\n"));
+    body.SetArena(
+        OpenWith("box " + std::to_string(bx - 1) + " " + std::to_string(by - 1) + " 2 2\n"));
     Record();
     EXPECT_TRUE(body.ReadInput(9, 0));
     EXPECT_TRUE(Sees(8, 9, 38'500));
     EXPECT_TRUE(body.Infrared(Side::Left).seen);
-    EXPECT_FALSE(Sees(2, 0, 38'500));   // the right one looks the other way
-    EXPECT_FALSE(Sees(8, 0, 38'500));   // the left LED does not light the right detector
+    EXPECT_FALSE(Sees(2, 0, 38'500));  // the right one looks the other way
+    EXPECT_FALSE(Sees(8, 0, 38'500));  // the left LED does not light the right detector
     EXPECT_TRUE(body.ReadInput(9, now + 5 * kMs));  // high again after the burst
-    EXPECT_FALSE(Sees(8, 9, 37'500));   // about 19 cm
-    EXPECT_TRUE(Sees(8, 9, 38'000));    // about 22 cm
-    EXPECT_FALSE(Sees(8, 9, 43'000));   // out of range altogether
+    EXPECT_FALSE(Sees(8, 9, 37'500));               // about 19 cm
+    EXPECT_TRUE(Sees(8, 9, 38'000));                // about 22 cm
+    EXPECT_FALSE(Sees(8, 9, 43'000));               // out of range altogether
     ASSERT_EQ(events.size(), 4u);
     EXPECT_EQ(EventText(events[0]), "infrared left on");
     EXPECT_EQ(EventText(events[1]), "infrared left off");

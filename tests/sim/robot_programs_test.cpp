@@ -56,7 +56,8 @@ Eeprom MotionImage(const std::vector<std::pair<std::uint8_t, std::int16_t>>& ste
 // The span of the cycles with exactly these widths, from the first to the first cycle after.
 double SteadySeconds(const std::vector<Cycle>& cycles, unsigned left, unsigned right) {
     std::size_t first = 0;
-    while (first < cycles.size() && !(cycles[first].left == left && cycles[first].right == right)) ++first;
+    while (first < cycles.size() && !(cycles[first].left == left && cycles[first].right == right))
+        ++first;
     std::size_t end = first;
     while (end < cycles.size() && cycles[end].left == left && cycles[end].right == right) ++end;
     if (first == cycles.size() || end == cycles.size()) return 0;
@@ -66,7 +67,10 @@ double SteadySeconds(const std::vector<Cycle>& cycles, unsigned left, unsigned r
 TEST(MotionProgram, PulsesFollowTheCommandTableAndStepsLastTheirTime) {
     RecordingBody body;
     Processor cpu(body);
-    cpu.Load(MotionImage({{model::akForward, 10}, {model::akBackward, 5}, {model::akRotateRight, 10}, {model::akStopWait, 5}}));
+    cpu.Load(MotionImage({{model::akForward, 10},
+                          {model::akBackward, 5},
+                          {model::akRotateRight, 10},
+                          {model::akStopWait, 5}}));
     cpu.Run(12 * kMicrosPerSecond);
     EXPECT_EQ(cpu.State(), ProcessorState::Stopped) << cpu.StopReason();
     const std::vector<Cycle> cycles = DriveCycles(body.events);
@@ -78,14 +82,17 @@ TEST(MotionProgram, PulsesFollowTheCommandTableAndStepsLastTheirTime) {
     const double forward = SteadySeconds(cycles, 850, 650);
     const double backward = SteadySeconds(cycles, 650, 850);
     const double rotate = SteadySeconds(cycles, 770, 770);
-    std::printf("forward 1.0 s: %.3f s, backward 0.5 s: %.3f s, rotate 1.0 s: %.3f s\n", forward, backward, rotate);
+    std::printf("forward 1.0 s: %.3f s, backward 0.5 s: %.3f s, rotate 1.0 s: %.3f s\n", forward,
+                backward, rotate);
     EXPECT_NEAR(forward, 1.0, 0.1);
     EXPECT_NEAR(backward, 0.5, 0.05);
     EXPECT_NEAR(rotate, 1.0, 0.1);
     // The ramp moves each wheel by at most 4 a cycle.
     for (std::size_t i = 1; i < cycles.size(); ++i) {
-        EXPECT_LE(std::abs(static_cast<int>(cycles[i].left) - static_cast<int>(cycles[i - 1].left)), 4);
-        EXPECT_LE(std::abs(static_cast<int>(cycles[i].right) - static_cast<int>(cycles[i - 1].right)), 4);
+        EXPECT_LE(std::abs(static_cast<int>(cycles[i].left) - static_cast<int>(cycles[i - 1].left)),
+                  4);
+        EXPECT_LE(
+            std::abs(static_cast<int>(cycles[i].right) - static_cast<int>(cycles[i - 1].right)), 4);
     }
 }
 
@@ -96,7 +103,8 @@ TEST(TestProgram, AnswersTheExchangeWithTheSensors) {
     Processor cpu(body);
     const auto bytes = resources::find(resources::kDataType, resources::kTestProgramId);
     cpu.Load(CompileSource(std::string(bytes.begin(), bytes.end())));
-    for (int b : {0xEE, 0x02, 0x52, 0x03}) cpu.FeedHost(static_cast<std::uint8_t>(b), 0);  // right 750, left 850
+    for (int b : {0xEE, 0x02, 0x52, 0x03})
+        cpu.FeedHost(static_cast<std::uint8_t>(b), 0);  // right 750, left 850
     cpu.Run(200 * kMicrosPerMs);
     const std::vector<HostByte> answer = cpu.TakeHostOutput();
     ASSERT_EQ(answer.size(), 1u);
@@ -104,8 +112,8 @@ TEST(TestProgram, AnswersTheExchangeWithTheSensors) {
     std::vector<std::string> pulses;
     for (const BodyEvent& e : body.events)
         if (e.kind != BodyEvent::Kind::Drive) pulses.push_back(DescribeEvent(e));
-    EXPECT_EQ(pulses, (std::vector<std::string>{"FREQOUT 8 1 40000", "FREQOUT 2 1 40000", "PULSOUT 13 850",
-                                                 "PULSOUT 12 750"}));
+    EXPECT_EQ(pulses, (std::vector<std::string>{"FREQOUT 8 1 40000", "FREQOUT 2 1 40000",
+                                                "PULSOUT 13 850", "PULSOUT 12 750"}));
     EXPECT_FALSE(cpu.Halted());  // waiting for the next four bytes
 }
 

@@ -27,7 +27,9 @@ namespace {
 using namespace test;
 
 std::string TempFile(const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("kavrin_sim_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const auto dir =
+        std::filesystem::temp_directory_path() /
+        ("kavrin_sim_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::create_directories(dir);
     return (dir / name).string();
 }
@@ -129,7 +131,8 @@ TEST(EepromFile, WritersAtOnceEachReplaceTheFileWhole) {
     const std::filesystem::path memory = "/dev/shm";
     const bool inMemory = std::filesystem::is_directory(memory, ec);
     const std::string folder =
-        inMemory ? (memory / ("kavrin_together_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed())))
+        inMemory ? (memory / ("kavrin_together_" +
+                              std::to_string(::testing::UnitTest::GetInstance()->random_seed())))
                        .string()
                  : TempFile("together");
     std::filesystem::remove_all(folder);
@@ -156,17 +159,20 @@ TEST(EepromFile, WritersAtOnceEachReplaceTheFileWhole) {
     ASSERT_TRUE(LoadEepromFile(file, held));
     EXPECT_TRUE(held == images[0] || held == images[1]);
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"robot.eeprom", "robot.eeprom.lock"}));  // no temporary left
+    EXPECT_EQ(names, (std::vector<std::string>{"robot.eeprom",
+                                               "robot.eeprom.lock"}));  // no temporary left
     std::filesystem::remove_all(folder);
 }
 
 // A user's folder may hold letters the system's code page lacks: paths are UTF-8 throughout.
 TEST(EepromFile, FolderNamedInGreekKeepsTheImage) {
     const std::u8string temp = std::filesystem::temp_directory_path().u8string();
-    const std::string folder = std::string(temp.begin(), temp.end()) +
-                               "/kavrin_\xce\xa1\xce\xbf\xce\xbc\xcf\x80\xcf\x8c\xcf\x84";  // Ρομπότ
+    const std::string folder =
+        std::string(temp.begin(), temp.end()) +
+        "/kavrin_\xce\xa1\xce\xbf\xce\xbc\xcf\x80\xcf\x8c\xcf\x84";  // Ρομπότ
     const std::string file = folder + "/robot.eeprom";
     const std::filesystem::path wide(std::u8string(folder.begin(), folder.end()));
     std::filesystem::remove_all(wide);
@@ -245,8 +251,8 @@ TEST(EepromFile, AFileThatCannotBeWrittenFailsTheClosingWriteAndTheRobotKeepsThe
     EXPECT_FALSE(std::filesystem::exists(folder + ".new"));
 
     // The robot runs what it took for as long as it lives; the next write is fine again.
-    EXPECT_TRUE(std::equal(r.EepromImage.begin(), r.EepromImage.end(),
-                           robot->Program().Image().begin()));
+    EXPECT_TRUE(
+        std::equal(r.EepromImage.begin(), r.EepromImage.end(), robot->Program().Image().begin()));
     EXPECT_TRUE(robot->Program().Running());
     port.Drain();
     EXPECT_TRUE(port.Write(std::span(&zero, 1), 10));

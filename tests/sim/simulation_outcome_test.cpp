@@ -91,7 +91,8 @@ struct Outcome {
     }
 };
 
-Outcome Simulate(const Eeprom& image, const char* arenaName, double seconds, RobotGeometry geometry = {}) {
+Outcome Simulate(const Eeprom& image, const char* arenaName, double seconds,
+                 RobotGeometry geometry = {}) {
     Outcome run;
     run.arena = *BuiltInArena(arenaName);
     Simulation simulation(run.arena, geometry);
@@ -117,7 +118,8 @@ double WallAheadX(const Arena& arena) {
 constexpr double kFront = RobotGeometry{}.bodyFront;
 
 TEST(SimulationOutcome, ForwardDrivesStraightAheadAndRotateRightTurnsClockwise) {
-    const Outcome forward = Simulate(Generated({{akForward, 20}}, TMode::Beginner, false), "open", 8.0);
+    const Outcome forward =
+        Simulate(Generated({{akForward, 20}}, TMode::Beginner, false), "open", 8.0);
     const Pose& start = forward.arena.start;
     const Pose& end = forward.Final();
     EXPECT_GE(end.x - start.x, 35.0);
@@ -126,9 +128,11 @@ TEST(SimulationOutcome, ForwardDrivesStraightAheadAndRotateRightTurnsClockwise) 
     EXPECT_NEAR(end.HeadingDegrees(), 0.0, 2.0);
     EXPECT_TRUE(forward.events.empty());
 
-    const Outcome rotate = Simulate(Generated({{akRotateRight, 10}}, TMode::Beginner, false), "open", 7.0);
+    const Outcome rotate =
+        Simulate(Generated({{akRotateRight, 10}}, TMode::Beginner, false), "open", 7.0);
     EXPECT_LT(rotate.Final().HeadingDegrees(), -20.0);  // clockwise seen from above
-    EXPECT_LT(std::hypot(rotate.Final().x - start.x, rotate.Final().y - start.y), 2.0);  // on the spot
+    EXPECT_LT(std::hypot(rotate.Final().x - start.x, rotate.Final().y - start.y),
+              2.0);  // on the spot
 }
 
 TEST(SimulationOutcome, BeginnerSensorsBackUpAndTurnWithoutPassingTheWall) {
@@ -155,10 +159,12 @@ TEST(SimulationOutcome, BeginnerSensorsBackUpAndTurnWithoutPassingTheWall) {
     const WorldEvent* touch = touching.First(WorldEventKind::Whisker);
     ASSERT_NE(touch, nullptr);
     backsUpAndTurns(touching, *touch);
-    EXPECT_LT(touching.MaxX() + kFront, wall);  // the body never reaches, let alone passes, the wall
+    EXPECT_LT(touching.MaxX() + kFront,
+              wall);  // the body never reaches, let alone passes, the wall
 
     // With the sensors off the robot drives on until the wall stops it, facing it.
-    const Outcome off = Simulate(Generated({{akForward, 255}}, TMode::Beginner, false), "wall-ahead", 12.0);
+    const Outcome off =
+        Simulate(Generated({{akForward, 255}}, TMode::Beginner, false), "wall-ahead", 12.0);
     EXPECT_NE(off.First(WorldEventKind::Contact), nullptr);
     EXPECT_LT(off.MaxX() + kFront, wall + 0.01);
     EXPECT_GT(off.Final().x + kFront, wall - 1.0);
@@ -171,14 +177,16 @@ TEST(SimulationOutcome, AdvancedBothColumnReactsWithItsSet) {
         return Lists{{{akForward, 100, {bothSet, 0, 0}}},
                      {{kSensorSetAll, {{akRotateRight, 5}}}, {kSensorSet2, {{akRotateLeft, 5}}}}};
     };
-    const Outcome set2 = Simulate(GeneratedLists(program(2), TMode::Advanced, false), "wall-ahead", 10.0);
+    const Outcome set2 =
+        Simulate(GeneratedLists(program(2), TMode::Advanced, false), "wall-ahead", 10.0);
     const WorldEvent* seen = set2.First(WorldEventKind::Infrared);
     ASSERT_NE(seen, nullptr);
     const auto [low2, high2] = set2.Headings(seen->time, seen->time + 600 * kMicrosPerMs);
     EXPECT_GT(high2, 15.0);  // rotated left
     EXPECT_GT(low2, -2.0);
 
-    const Outcome setAll = Simulate(GeneratedLists(program(0), TMode::Advanced, false), "wall-ahead", 10.0);
+    const Outcome setAll =
+        Simulate(GeneratedLists(program(0), TMode::Advanced, false), "wall-ahead", 10.0);
     seen = setAll.First(WorldEventKind::Infrared);
     ASSERT_NE(seen, nullptr);
     const auto [lowAll, highAll] = setAll.Headings(seen->time, seen->time + 600 * kMicrosPerMs);
@@ -187,8 +195,8 @@ TEST(SimulationOutcome, AdvancedBothColumnReactsWithItsSet) {
 }
 
 TEST(SimulationOutcome, TheSameRunTwiceGivesTheSameTrace) {
-    const Eeprom image = Generated({{akForward, 30}, {akTurnLeft, 20}, {akForward, 40}, {akGoBack, 3}},
-                                   TMode::Beginner, true);
+    const Eeprom image = Generated(
+        {{akForward, 30}, {akTurnLeft, 20}, {akForward, 40}, {akGoBack, 3}}, TMode::Beginner, true);
     const Outcome first = Simulate(image, "maze", 25.0);
     const Outcome second = Simulate(image, "maze", 25.0);
     EXPECT_EQ(first.samples, second.samples);

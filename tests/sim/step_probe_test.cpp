@@ -32,7 +32,8 @@ Built Build(const model::TActionProgram& program, model::TMode mode) {
     EXPECT_TRUE(codegen::BuildCode(program, mode, false, text).ok);
     Built built;
     built.image = CompileSource(text.WholeText());
-    const auto found = FindStepVariables([](std::string_view n) { return TestTokenizer().FindVariable(n); });
+    const auto found =
+        FindStepVariables([](std::string_view n) { return TestTokenizer().FindVariable(n); });
     EXPECT_TRUE(found.has_value());
     if (found) built.variables = *found;
     return built;
@@ -139,7 +140,8 @@ TEST_P(EverySensorSet, RunsWithTheInterruptedMainStepAndResumes) {
     const int list = kSetAllList + set;
     const auto n = static_cast<std::uint8_t>(set);
     model::TActionProgram program;
-    Add(program, model::kMainList, {model::akStopWait, 5, {}});  // "C" pairs stand before step 2's item
+    Add(program, model::kMainList,
+        {model::akStopWait, 5, {}});  // "C" pairs stand before step 2's item
     Add(program, model::kMainList, {model::akForward, 40, {n, n, n}});
     Add(program, list, {model::akBackward, 3, {}});
     Add(program, list, {model::akRotateRight, 4, {}});
@@ -155,7 +157,8 @@ TEST_P(EverySensorSet, RunsWithTheInterruptedMainStepAndResumes) {
 
     std::vector<StepRef> order;
     for (const Seen& s : rig.seen) order.push_back(s.step.at);
-    const std::vector<StepRef> expected{{}, {kMainList, 1}, {kMainList, 2}, {list, 1}, {list, 2}, {kMainList, 2}};
+    const std::vector<StepRef> expected{{},        {kMainList, 1}, {kMainList, 2},
+                                        {list, 1}, {list, 2},      {kMainList, 2}};
     ASSERT_EQ(order, expected);
     EXPECT_EQ(rig.seen[3].step.interrupted, 2);
     EXPECT_EQ(rig.seen[3].step.command, 'B');
@@ -179,7 +182,8 @@ TEST(StepMap, ColumnPairsBelongToTheStepTheyPrecede) {
     EXPECT_EQ(map.Letter({kMainList, 2}), 'R');
     EXPECT_EQ(map.Letter({kMainList, 3}), 'G');
     // Three "C" pairs, then step 1's own pair.
-    for (int pair = 0; pair < 4; ++pair) EXPECT_EQ(map.StepAt(kMainList, kMainListStart + 2 * pair), 1);
+    for (int pair = 0; pair < 4; ++pair)
+        EXPECT_EQ(map.StepAt(kMainList, kMainListStart + 2 * pair), 1);
     EXPECT_EQ(map.StepAt(kMainList, kMainListStart + 1), 0);
     EXPECT_EQ(map.StepCount(kSetAllList), 0);
     EXPECT_EQ(map.StepCount(kSetAllList + 4), 1);
@@ -194,7 +198,8 @@ TEST(StepMap, ColumnPairsBelongToTheStepTheyPrecede) {
 
 TEST(StepProbe, NeedsEveryVariableOfTheMotionProgram) {
     CompileImage("X VAR Word\r\nX = 1\r\n");
-    EXPECT_FALSE(FindStepVariables([](std::string_view n) { return TestTokenizer().FindVariable(n); }));
+    EXPECT_FALSE(
+        FindStepVariables([](std::string_view n) { return TestTokenizer().FindVariable(n); }));
     EXPECT_EQ(TestTokenizer().FindVariable("x"), (wire::VariableLocation{3, 3}));
 }
 
@@ -225,7 +230,8 @@ TEST(RunRecordOfASimulation, SamplesEveryTwentyMsAndMarksEachStep) {
     EXPECT_FALSE(record.StepAt(6 * kMicrosPerSecond).Runs()) << "the program has ended";
     const RunSample& last = record.At(6 * kMicrosPerSecond);
     EXPECT_FLOAT_EQ(last.x, static_cast<float>(simulation.Body().CurrentPose().x));
-    EXPECT_GT(record.At(4 * kMicrosPerSecond).x, record.At(3 * kMicrosPerSecond).x) << "driving forward";
+    EXPECT_GT(record.At(4 * kMicrosPerSecond).x, record.At(3 * kMicrosPerSecond).x)
+        << "driving forward";
     EXPECT_EQ(record.At(4 * kMicrosPerSecond).leftDrive, WheelDrive::Forward);
     const RunSample& rotating = record.At(second + 500 * kMicrosPerMs);
     EXPECT_EQ(rotating.leftDrive, WheelDrive::Back) << "rotating left";
@@ -264,7 +270,8 @@ TEST(RunRecordOfASimulation, KeepsItsMemoryBoundToItsLimits) {
     EXPECT_TRUE(hour.Full());
     ASSERT_EQ(hour.Samples().size(), kMaxSamples);
     EXPECT_EQ(hour.End(), kMaxRecordedTime);
-    EXPECT_LE(hour.Bytes(), kMaxSamples * sizeof(RunSample) + 256 * sizeof(RunMark)) << "no spare room";
+    EXPECT_LE(hour.Bytes(), kMaxSamples * sizeof(RunSample) + 256 * sizeof(RunMark))
+        << "no spare room";
     hour.AddMark({});
     EXPECT_TRUE(hour.Marks().empty()) << "nothing more once full";
 
@@ -275,7 +282,8 @@ TEST(RunRecordOfASimulation, KeepsItsMemoryBoundToItsLimits) {
     EXPECT_EQ(marks.Marks().size(), kMaxMarks);
     sample.time = kSampleInterval;
     marks.Add(sample);
-    EXPECT_EQ(marks.Samples().size(), 1u) << "samples stop with the marks, so a replay's steps stay true";
+    EXPECT_EQ(marks.Samples().size(), 1u)
+        << "samples stop with the marks, so a replay's steps stay true";
     EXPECT_LT(marks.Bytes(), 16'000'000u);
 }
 

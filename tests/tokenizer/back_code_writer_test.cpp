@@ -36,7 +36,9 @@ TEST_F(CodeWriterTest, FieldsRunFromTheTopByteDownMostSignificantFirst) {
 
 TEST_F(CodeWriterTest, AddressIsLowThreeBitsThenEightths) {
     w.WriteAddress(8 * 100 + 5);
-    EXPECT_EQ(StreamString(r, 0, 14), "101" "00001100100");
+    EXPECT_EQ(StreamString(r, 0, 14),
+              "101"
+              "00001100100");
 }
 
 TEST_F(CodeWriterTest, TokensAreTranslatedPerModule) {
@@ -62,7 +64,11 @@ TEST_F(CodeWriterTest, EndOnlyProgramLayoutAndItsSingleBlock) {
     w.WriteToken(0);
     w.WriteToken(0);
     EXPECT_EQ(w.Position(), 28);
-    EXPECT_EQ(StreamString(r, 0, 28), "110" "00000000001" "0000000" "0000000");
+    EXPECT_EQ(StreamString(r, 0, 28),
+              "110"
+              "00000000001"
+              "0000000"
+              "0000000");
     EXPECT_EQ(r.EepromUse[2044], kUseCode);
     EXPECT_EQ(r.EepromUse[2043], kUseFree);
     w.BuildBlocks();
@@ -133,7 +139,9 @@ TEST_F(CodeWriterTest, PatchFillsAReservedFieldAndKeepsThePosition) {
     w.WriteToken(9);
     w.Patch(field, 1234);
     EXPECT_EQ(w.Position(), 23);
-    EXPECT_EQ(StreamString(r, 2, 14), "010" "00010011010");
+    EXPECT_EQ(StreamString(r, 2, 14),
+              "010"
+              "00010011010");
     EXPECT_EQ(StreamString(r, 16, 7), "0001001");
 }
 

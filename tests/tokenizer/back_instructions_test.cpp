@@ -53,14 +53,13 @@ TEST(Pin, ListsOfLabelsAndValues) {
 }
 
 TEST(Pin, ShiftoutEntriesSendBitsBeforeValue) {
-    ExpectCode("SHIFTOUT 1, 2, 0, [B0, W0\\16]",
-               K(0) + K(1) + K(2) + T(40) + k(8) + R(2, 6) + "0" + "1" + k(16) + R(3, 3) + "0" + "0");
+    ExpectCode("SHIFTOUT 1, 2, 0, [B0, W0\\16]", K(0) + K(1) + K(2) + T(40) + k(8) + R(2, 6) + "0" +
+                                                     "1" + k(16) + R(3, 3) + "0" + "0");
 }
 
 TEST(Pin, ButtonEvaluatesWorkspaceAndPinLast) {
     // BUTTON pin, down, delay, rate, workspace, target, label
-    const std::string head =
-        K(0) + K(255) + K(20) + K(1) + R(2, 6) + K(7) + T(42) + W(2, 6) + "0";
+    const std::string head = K(0) + K(255) + K(20) + K(1) + R(2, 6) + K(7) + T(42) + W(2, 6) + "0";
     ExpectCode("BUTTON 7, 0, 255, 20, B0, 1, Go\nGo: END", head + A(At(head) + 14) + T(0));
 }
 
@@ -72,7 +71,7 @@ TEST(Pin, DtmfoutTimesDefaultOrSwapped) {
 TEST(Pin, XoutEntriesBuildHouseAndCommandOnTheTarget) {
     // house // 16, command * 16 +, cycles (2 by default), then the "~" item.
     ExpectCode("XOUT 1, 2, [3\\4]", K(1) + K(2) + T(25) + k(3) + K(16) + O(20) + K(4) + K(16) +
-                                       O(18) + O(15) + K(2) + O(2) + "0" + "0");
+                                        O(18) + O(15) + K(2) + O(2) + "0" + "0");
     EXPECT_EQ(Compile("XOUT 1, 2, [3]"), 118);
 }
 
@@ -88,7 +87,7 @@ TEST(Serial, FlowPinTimeoutAndParityLabel) {
     EXPECT_EQ(Code(8), timeout);
     const std::string afterLabel = timeout + "..............";  // A(Late) not known here
     EXPECT_EQ(Code(static_cast<int>(afterLabel.size() + K(100).size() + K(84).size() + K(1).size() +
-                                     K(2).size() + 7))
+                                    K(2).size() + 7))
                   .substr(afterLabel.size()),
               K(100) + K(84) + K(1) + K(2) + T(33));
     // SERIN with a parity label only: mark, label, K(0) K(1), then baud and pin.
@@ -102,7 +101,8 @@ TEST(Serial, I2cWithAndWithoutAddress) {
     const char* kr5 = "'{$KORBLE KR5}\n'{$VELIC 2.5}\n";
     ExpectCode("I2CIN 0, $A0, [B0]", K(0xA0) + K(0) + K(0) + T(48) + "0" + W(2, 6) + "00", kr5);
     ExpectCode("I2CIN 0, $A0, 5\\6, [B0]", K(6) + K(5) + K(0xA0) + K(0) + T(47), kr5);
-    ExpectCode("I2COUT 0, $A0, 5, [B0]", K(5) + K(0xA0) + K(0) + T(50) + Var(false, 2, 6) + "00", kr5);
+    ExpectCode("I2COUT 0, $A0, 5, [B0]", K(5) + K(0xA0) + K(0) + T(50) + Var(false, 2, 6) + "00",
+               kr5);
     ExpectCode("LCDOUT 1, 2, [65]", K(2) + K(1) + T(45) + k(65) + "00", kr5);
     ExpectCode("OWIN 1, 2, [B0]", K(2) + K(1) + T(57) + "0" + W(2, 6) + "00", kr5);
 }
@@ -122,8 +122,8 @@ TEST(Debug, QuestionMarkEchoesTheExpressionAsWritten) {
     ExpectCode("DEBUG ? W0, 7", K(84) + K(16) + T(32) + echo + k(438) + R(3, 3) + "0" + K(13) +
                                     "0" + "1" + k(7) + "00");
     // A hexadecimal formatter gets the indicated flag; one that has it already keeps it as it is.
-    ExpectCode("DEBUG HEX ? W0", K(84) + K(16) + T(32) + echo + k(448 + 2048) + R(3, 3) + "0" +
-                                     K(13) + "00");
+    ExpectCode("DEBUG HEX ? W0",
+               K(84) + K(16) + T(32) + echo + k(448 + 2048) + R(3, 3) + "0" + K(13) + "00");
     ExpectCode("DEBUG IHEX ? W0", K(84) + K(16) + T(32) + echo + k(448 + 2048) + R(3, 3) + "0");
     // ASC and STR close the quote they opened, each part an entry.
     const std::string quoted = echo + k(34) + "01";
@@ -160,17 +160,19 @@ TEST(Serial, SeroutAndSerinOptions) {
 }
 
 TEST(Serial, WaitSendsItsValuesLastFirst) {
-    ExpectCode("SERIN 16, 84, [WAIT(1, 2)]",
-               K(1) + K(84) + K(16) + T(34) + "1" + k(2) + "1" + k(1) + "1" + k(3140) + K(2) + "00");
+    ExpectCode("SERIN 16, 84, [WAIT(1, 2)]", K(1) + K(84) + K(16) + T(34) + "1" + k(2) + "1" +
+                                                 k(1) + "1" + k(3140) + K(2) + "00");
 }
 
 // GET and PUT exist from KR3 on, where their tokens are 26 and 27.
 TEST(Memory, GetWithWordOnW0ReadsTwoLocationsIntoB6AndB7) {
     // E(location) T(GET) W(W0) 0, then E(location + 1) T(GET) W(byte 7) 0.
     ExpectCode("GET 10, WORD W0",
-               K(10) + T(26) + W(3, 3) + "0" + K(10) + K(1) + O(15) + T(26) + W(2, 7) + "0", kKR4v25);
+               K(10) + T(26) + W(3, 3) + "0" + K(10) + K(1) + O(15) + T(26) + W(2, 7) + "0",
+               kKR4v25);
     ExpectCode("GET 10, B0, B1",
-               K(10) + T(26) + W(2, 6) + "0" + K(10) + K(1) + O(15) + T(26) + W(2, 7) + "0", kKR4v25);
+               K(10) + T(26) + W(2, 6) + "0" + K(10) + K(1) + O(15) + T(26) + W(2, 7) + "0",
+               kKR4v25);
     EXPECT_EQ(Compile("GET 10, WORD B0", kKR4v25), 173);
     EXPECT_EQ(Compile("GET 10, WORD W0.LOWBYTE", kKR4v25), 173);
     EXPECT_EQ(Compile("GET 10, BYTE B0", kKR4v25), 172);
@@ -180,13 +182,15 @@ TEST(Memory, GetWithWordOnW0ReadsTwoLocationsIntoB6AndB7) {
 TEST(Memory, IndexedWordHighByteScalesTheIndex) {
     ExpectCode("GET 0, WORD W1(B0)",
                K(0) + T(26) + Var(false, 2, 6) + "1" + Item(63) + Bits(4, 4) + "0" + K(0) + K(1) +
-                   O(15) + T(26) + Var(false, 2, 6) + K(2) + O(18) + "1" + Item(62) + Bits(9, 5) + "0",
+                   O(15) + T(26) + Var(false, 2, 6) + K(2) + O(18) + "1" + Item(62) + Bits(9, 5) +
+                   "0",
                kKR4v25);
 }
 
 TEST(Memory, PutAndWriteWithWordSendTheHighByteSecond) {
     ExpectCode("PUT 3, WORD W0",
-               K(3) + R(3, 3) + T(27) + K(3) + K(1) + O(15) + R(3, 3) + K(8) + O(24) + T(27), kKR4v25);
+               K(3) + R(3, 3) + T(27) + K(3) + K(1) + O(15) + R(3, 3) + K(8) + O(24) + T(27),
+               kKR4v25);
     const std::string first = R(3, 3) + K(3) + T(20);
     ExpectCode("WRITE 3, WORD W0", first + A(At(first) + 14));
     EXPECT_EQ(Compile("PUT 3, BYTE W0", kKR4v25), 227);

@@ -37,7 +37,8 @@ TEST(Program, GosubTableHasASlotPerGosubAndReturnAddresses) {
     // Slot 0 -> 28; GOSUB at 28: T(10), number 1, A(Sub); return address 28 + 7 + 8 + 14 = 57.
     const unsigned sub = 57 + 7;  // behind END
     EXPECT_EQ(StreamString(r, 0, 28), A(28) + A(57));
-    EXPECT_EQ(StreamString(r, 28, 29 + 7 + 7 + 7), T(10) + Bits(1, 8) + A(sub) + T(0) + T(11) + T(0));
+    EXPECT_EQ(StreamString(r, 28, 29 + 7 + 7 + 7),
+              T(10) + Bits(1, 8) + A(sub) + T(0) + T(11) + T(0));
 }
 
 TEST(Program, TwoHundredFiftyFiveGosubsFillTheTableAndOneMoreIs145) {

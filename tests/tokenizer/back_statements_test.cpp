@@ -20,10 +20,18 @@ std::string Repeat(const std::string& s, int n) {
 }
 
 TEST(Items, ConstantEncodings) {
-    EXPECT_EQ(k(0), "100000" "1");
-    EXPECT_EQ(k(1), "100000" "0");
-    EXPECT_EQ(k(2), "100001" "0");
-    EXPECT_EQ(k(5), "100010" "101");
+    EXPECT_EQ(k(0),
+              "100000"
+              "1");
+    EXPECT_EQ(k(1),
+              "100000"
+              "0");
+    EXPECT_EQ(k(2),
+              "100001"
+              "0");
+    EXPECT_EQ(k(5),
+              "100010"
+              "101");
     for (unsigned v : {0u, 1u, 2u, 5u, 255u, 1024u, 65535u})
         ExpectCode("PAUSE " + std::to_string(v), K(v) + T(21) + T(0));
 }
@@ -100,9 +108,9 @@ TEST(If, SingleLineWithElseCompilesBothParts) {
     const unsigned elseStart = thenStart + static_cast<unsigned>(thenPart.size()) + 21;
     const std::string elsePart = K(2) + T(7);
     const unsigned end = elseStart + static_cast<unsigned>(elsePart.size());
-    ExpectCode("IF B0 = 1 THEN HIGH 1 ELSE LOW 2\nEND",
-               cond + T(13) + A(thenStart) + T(9) + A(elseStart) + thenPart + T(9) + A(end) +
-                   elsePart + T(0));
+    ExpectCode("IF B0 = 1 THEN HIGH 1 ELSE LOW 2\nEND", cond + T(13) + A(thenStart) + T(9) +
+                                                            A(elseStart) + thenPart + T(9) +
+                                                            A(end) + elsePart + T(0));
 }
 
 TEST(If, ColonKeepsTheNextStatementInTheSamePart) {
@@ -134,8 +142,8 @@ TEST(If, SeventeenNestedIfBlocksAre158) {
     EXPECT_EQ(Compile(Repeat(open, 16) + Repeat("ENDIF\n", 16) + "END"), 0);
     EXPECT_EQ(Compile(Repeat(open, 17) + Repeat("ENDIF\n", 17) + "END"), 158);
     // Looking ahead behind THEN for the one-jump form leaves the error on THEN.
-    EXPECT_EQ(Compile(Repeat(open, 16) + "IF B0 = 1 THEN GOTO Out : END\n" +
-                      Repeat("ENDIF\n", 16) + "Out: END"),
+    EXPECT_EQ(Compile(Repeat(open, 16) + "IF B0 = 1 THEN GOTO Out : END\n" + Repeat("ENDIF\n", 16) +
+                      "Out: END"),
               158);
     EXPECT_EQ(ErrorText(), "THEN");
 }
@@ -152,11 +160,10 @@ TEST(If, SingleLineEndingInAColonAtTheEndOfTheTextIsClosed) {
 TEST(For, AssignmentThenNextCarriesEndStartVariableStep) {
     const std::string assign = K(1) + "1" + W(2, 6) + T(26);
     const unsigned top = 14 + static_cast<unsigned>(assign.size());
-    ExpectCode("FOR B0 = 1 TO 5\nNEXT",
-               assign + K(5) + K(1) + T(14) + Var(false, 2, 6) + K(1) + "0" + W(2, 6) + "0" + A(top));
-    ExpectCode("FOR B0 = 9 TO 1 STEP 2\nNEXT",
-               K(9) + "1" + W(2, 6) + T(26) + K(1) + K(9) + T(14) + Var(false, 2, 6) + K(2) + "0" +
-                   W(2, 6) + "0");
+    ExpectCode("FOR B0 = 1 TO 5\nNEXT", assign + K(5) + K(1) + T(14) + Var(false, 2, 6) + K(1) +
+                                            "0" + W(2, 6) + "0" + A(top));
+    ExpectCode("FOR B0 = 9 TO 1 STEP 2\nNEXT", K(9) + "1" + W(2, 6) + T(26) + K(1) + K(9) + T(14) +
+                                                   Var(false, 2, 6) + K(2) + "0" + W(2, 6) + "0");
 }
 
 TEST(For, LimitsAndErrors) {
@@ -177,7 +184,8 @@ TEST(Do, PlainLoopJumpsToTheTop) {
     // DO WHILE: condition, T(13) to the body, T(9) out; LOOP: T(9) to the top.
     const unsigned body = 14 + static_cast<unsigned>(cond.size()) + 42;
     const unsigned out = body + 21;
-    ExpectCode("DO WHILE B0 < 3\nLOOP", cond + T(13) + A(body) + T(9) + A(out) + T(9) + A(14) + T(0));
+    ExpectCode("DO WHILE B0 < 3\nLOOP",
+               cond + T(13) + A(body) + T(9) + A(out) + T(9) + A(14) + T(0));
     ExpectCode("DO\nLOOP UNTIL B0 < 3",
                cond + T(13) + A(14 + static_cast<unsigned>(cond.size()) + 42) + T(9) + A(14));
 }

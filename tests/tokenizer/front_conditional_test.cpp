@@ -43,7 +43,8 @@ TEST(CondIf, ConditionsSeeDefinesAndTreatUnknownNamesAsZero) {
     EXPECT_EQ(Resolve("#IF Nowhere #THEN\nB\n#ELSE\nC\n#ENDIF\n"), "C |");
     EXPECT_EQ(Resolve("#IF Nowhere = 0 #THEN\nB\n#ENDIF\n"), "B |");
     EXPECT_EQ(Resolve("#DEFINE N = 2\n#DEFINE N = N * 3\n#IF N = 6 #THEN\nB\n#ENDIF\n"), "B |");
-    EXPECT_EQ(Resolve("#IF $KORBLE = KR2 AND $VELIC = 250 AND $PORT = -1 #THEN\nB\n#ENDIF\n"), "B |");
+    EXPECT_EQ(Resolve("#IF $KORBLE = KR2 AND $VELIC = 250 AND $PORT = -1 #THEN\nB\n#ENDIF\n"),
+              "B |");
 }
 
 TEST(CondIf, NamesDeclaredElsewhereAreRefused) {

@@ -85,11 +85,21 @@ TEST(ExpressionItems, ConstantEncoding) {
         for (int i = 0; i < b.bits; ++i) bits += static_cast<char>('0' + BufferBits(b, i, 1));
         return bits;
     };
-    EXPECT_EQ(encode(0), "100000" "1");
-    EXPECT_EQ(encode(1), "100000" "0");
-    EXPECT_EQ(encode(2), "100001" "0");
-    EXPECT_EQ(encode(5), "100010" "101");
-    EXPECT_EQ(encode(0x8000), "101111" "0");
+    EXPECT_EQ(encode(0),
+              "100000"
+              "1");
+    EXPECT_EQ(encode(1),
+              "100000"
+              "0");
+    EXPECT_EQ(encode(2),
+              "100001"
+              "0");
+    EXPECT_EQ(encode(5),
+              "100010"
+              "101");
+    EXPECT_EQ(encode(0x8000),
+              "101111"
+              "0");
     for (int v : {0, 1, 2, 3, 5, 255, 1000, 0x8000, 0xFFFF}) {
         encode(static_cast<std::uint16_t>(v));
         EXPECT_EQ(EvaluateBuffer(s), v);
@@ -134,7 +144,9 @@ TEST(ExpressionItems, VariableItems) {
 }
 
 TEST(ConstantEvaluator, LeftToRightWithoutPrecedence) {
-    ASSERT_EQ(FrontEnd(std::string(kKr2v25) + "A CON 2 + 3 * 4 - -1 , rest\nB CON X / 2\n#DEFINE D = 9\n"), 0);
+    ASSERT_EQ(FrontEnd(std::string(kKr2v25) +
+                       "A CON 2 + 3 * 4 - -1 , rest\nB CON X / 2\n#DEFINE D = 9\n"),
+              0);
     TokenizerState& s = TestState();
     s.readIndex = 2;  // behind "A CON"
     ConstantValue v = EvaluateConstant(s, true, false);

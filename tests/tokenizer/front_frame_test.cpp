@@ -132,7 +132,8 @@ TEST(TokenizerFrame, AnInternalFaultIsNamedInTheMessage) {
 }
 
 TEST(TokenizerFrame, RunsAreRepeatable) {
-    const std::string text = std::string(kKr2v25) + "#DEFINE A = 2\n#IF A = 2 #THEN\nHIGH 1\n#ENDIF\n";
+    const std::string text =
+        std::string(kKr2v25) + "#DEFINE A = 2\n#IF A = 2 #THEN\nHIGH 1\n#ENDIF\n";
     ASSERT_EQ(FrontEnd(text), 0);
     const std::string first = LiveText();
     ASSERT_EQ(FrontEnd(text), 0);

@@ -30,8 +30,10 @@ std::pair<int, int> Span(bool v25 = false) {
 
 TEST(Lister, StringsBecomeCommaSeparatedCharacters) {
     EXPECT_EQ(Lex("\"A\""), (std::vector<Live>{{ekConstant, 65}, {ekEnd, 0}}));
-    EXPECT_EQ(Lex("\"AB\""), (std::vector<Live>{{ekConstant, 65}, {ekComma, 0}, {ekConstant, 66}, {ekEnd, 0}}));
-    EXPECT_EQ(Lex("\"\xE9\""), (std::vector<Live>{{ekConstant, 0xE9}, {ekEnd, 0}})) << "bytes above 127 stay unsigned";
+    EXPECT_EQ(Lex("\"AB\""),
+              (std::vector<Live>{{ekConstant, 65}, {ekComma, 0}, {ekConstant, 66}, {ekEnd, 0}}));
+    EXPECT_EQ(Lex("\"\xE9\""), (std::vector<Live>{{ekConstant, 0xE9}, {ekEnd, 0}}))
+        << "bytes above 127 stay unsigned";
     EXPECT_EQ(LexError("X = \"\""), 101);
     EXPECT_EQ(Span(), std::make_pair(4, 2));
     EXPECT_EQ(LexError("X = \"ab\nY"), 102);
@@ -91,15 +93,19 @@ TEST(Lister, HashWordsOnlyIn25) {
 TEST(Lister, LineEndsAndContinuation) {
     // Blank lines and comment lines add nothing; ":" always ends a statement.
     EXPECT_EQ(Lex("\n\n' note\n  \nHIGH 1 ' tail\n\r\n::\n"),
-              (std::vector<Live>{{ekInstruction, 22}, {ekConstant, 1}, {ekEnd, 0}, {ekEnd, 1}, {ekEnd, 1}}));
+              (std::vector<Live>{
+                  {ekInstruction, 22}, {ekConstant, 1}, {ekEnd, 0}, {ekEnd, 1}, {ekEnd, 1}}));
     // A comma at a line end continues the statement in 2.5 only.
-    EXPECT_EQ(Lex("A,\nB", true), (std::vector<Live>{{ekUndefined, 0}, {ekComma, 0}, {ekUndefined, 0}, {ekEnd, 0}}));
+    EXPECT_EQ(Lex("A,\nB", true),
+              (std::vector<Live>{{ekUndefined, 0}, {ekComma, 0}, {ekUndefined, 0}, {ekEnd, 0}}));
     EXPECT_EQ(Lex("A,\nB"),
-              (std::vector<Live>{{ekUndefined, 0}, {ekComma, 0}, {ekEnd, 0}, {ekUndefined, 0}, {ekEnd, 0}}));
+              (std::vector<Live>{
+                  {ekUndefined, 0}, {ekComma, 0}, {ekEnd, 0}, {ekUndefined, 0}, {ekEnd, 0}}));
     // A final comma in 2.5 still gets its end.
     EXPECT_EQ(Lex("A,", true), (std::vector<Live>{{ekUndefined, 0}, {ekComma, 0}, {ekEnd, 0}}));
     // Control characters are line ends, NUL included.
-    EXPECT_EQ(Lex(std::string("A\0B", 3)), (std::vector<Live>{{ekUndefined, 0}, {ekEnd, 0}, {ekUndefined, 0}, {ekEnd, 0}}));
+    EXPECT_EQ(Lex(std::string("A\0B", 3)),
+              (std::vector<Live>{{ekUndefined, 0}, {ekEnd, 0}, {ekUndefined, 0}, {ekEnd, 0}}));
 }
 
 TEST(Lister, TooManyElements) {
@@ -112,7 +118,8 @@ TEST(Lister, TooManyElements) {
 TEST(Lister, DeclaredNamesAreRecorded) {
     ASSERT_EQ(LexError("Speed CON 5\nLed PIN 3\nx var byte\nTable DATA 1\nHIGH Other\n", true), 0);
     const SymbolTable& declared = TestState().declared;
-    for (const char* name : {"SPEED", "LED", "X", "TABLE"}) EXPECT_GE(declared.Find(name), 0) << name;
+    for (const char* name : {"SPEED", "LED", "X", "TABLE"})
+        EXPECT_GE(declared.Find(name), 0) << name;
     EXPECT_LT(declared.Find("OTHER"), 0);
     EXPECT_LT(declared.Find("HIGH"), 0);
 }

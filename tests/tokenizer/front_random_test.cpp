@@ -13,7 +13,6 @@
 #include "test_tokenizer.h"
 #include "tokenizer/tokenizer.h"
 
-
 namespace kavrin::tokenizer {
 namespace {
 
@@ -21,20 +20,30 @@ constexpr int kRawInputs = 3000;
 constexpr int kSoupInputs = 6000;
 
 constexpr std::array kHeaders = {
-    "", "' {$KORBLE KR2}\n", "' {$KORBLE KR2}\n' {$VELIC 2.5}\n", "' {$KORBLE KR5, a, b}\n' {$VELIC 2.5}\n",
-    "' {$KORBLE KR3}\n' {$PORT COM7}\n", "' {$KORBLE KR1}\n", "' {$VELIC 2.5}\n",
+    "",
+    "' {$KORBLE KR2}\n",
+    "' {$KORBLE KR2}\n' {$VELIC 2.5}\n",
+    "' {$KORBLE KR5, a, b}\n' {$VELIC 2.5}\n",
+    "' {$KORBLE KR3}\n' {$PORT COM7}\n",
+    "' {$KORBLE KR1}\n",
+    "' {$VELIC 2.5}\n",
 };
 
 constexpr std::array kWords = {
-    "#DEFINE", "#IF", "#THEN", "#ELSE", "#ENDIF", "#SELECT", "#CASE", "#ENDSELECT", "#ERROR",
-    "IF", "THEN", "ELSE", "ENDIF", "ELSEIF", "FOR", "TO", "STEP", "NEXT", "DO", "LOOP", "WHILE",
-    "UNTIL", "EXIT", "SELECT", "CASE", "ENDSELECT", "GOSUB", "GOTO", "RETURN", "ON", "END",
-    "HIGH", "LOW", "PAUSE", "DEBUG", "SEROUT", "SERIN", "LOOKUP", "LOOKDOWN", "BRANCH", "READ",
-    "WRITE", "DATA", "CON", "VAR", "PIN", "WORD", "BYTE", "NIB", "BIT", "W0", "B3", "IN4",
-    "HIGHBYTE", "BIT9", "AND", "OR", "NOT", "XOR", "DEC", "STR", "REP", "WAIT", "$KORBLE",
-    "$PORT", "KR2", "X", "Y", "Label", "0", "1", "7", "255", "65535", "$FF", "%101", "\"ab\"",
-    "\"Q\"", "+", "-", "*", "/", "//", "*/", "<<", "=", "<>", "<", ">=", "(", ")", "[", "]",
-    ",", ":", ".", "?", "\\", "@", "~", "SQR", "ATN", "HYP", "\n", "\n", "\n", "'c\n", "{", "\"",
+    "#DEFINE", "#IF",       "#THEN", "#ELSE",  "#ENDIF", "#SELECT",  "#CASE",    "#ENDSELECT",
+    "#ERROR",  "IF",        "THEN",  "ELSE",   "ENDIF",  "ELSEIF",   "FOR",      "TO",
+    "STEP",    "NEXT",      "DO",    "LOOP",   "WHILE",  "UNTIL",    "EXIT",     "SELECT",
+    "CASE",    "ENDSELECT", "GOSUB", "GOTO",   "RETURN", "ON",       "END",      "HIGH",
+    "LOW",     "PAUSE",     "DEBUG", "SEROUT", "SERIN",  "LOOKUP",   "LOOKDOWN", "BRANCH",
+    "READ",    "WRITE",     "DATA",  "CON",    "VAR",    "PIN",      "WORD",     "BYTE",
+    "NIB",     "BIT",       "W0",    "B3",     "IN4",    "HIGHBYTE", "BIT9",     "AND",
+    "OR",      "NOT",       "XOR",   "DEC",    "STR",    "REP",      "WAIT",     "$KORBLE",
+    "$PORT",   "KR2",       "X",     "Y",      "Label",  "0",        "1",        "7",
+    "255",     "65535",     "$FF",   "%101",   "\"ab\"", "\"Q\"",    "+",        "-",
+    "*",       "/",         "//",    "*/",     "<<",     "=",        "<>",       "<",
+    ">=",      "(",         ")",     "[",      "]",      ",",        ":",        ".",
+    "?",       "\\",        "@",     "~",      "SQR",    "ATN",      "HYP",      "\n",
+    "\n",      "\n",        "'c\n",  "{",      "\"",
 };
 
 // The engine's numbers are fixed by the standard (the distributions are not), so the same

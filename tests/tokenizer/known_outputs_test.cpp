@@ -54,12 +54,13 @@ std::string Source(const std::string& name) {
         return kr2 + "A CON B + 1\nC CON 5\nB CON C * 2\nPAUSE A\n";
     }
     if (name == "declarations_among_statements") {
-        return kr2 + "'{$VELIC 2.5}\n#DEFINE Many = 3\nLed PIN 5 : Times CON 3 : HIGH Led\n"
-                     "Table DATA @10, 1, 2, Times : Flag VAR Bit\nOther DATA WORD Table\n"
-                     "#IF Many > 2 #THEN\n  Extra CON 4\n#ELSE\n  Extra CON 5\n#ENDIF\n"
-                     "FOR B0 = 1 TO Extra : TOGGLE Led : NEXT\nREAD Table + 1, B1\n"
-                     "Flag = B1 // 2\nAlias VAR Flag\nIF Alias THEN Done\nGOSUB Sub\n"
-                     "Done: END\nSub: RETURN\n";
+        return kr2 +
+               "'{$VELIC 2.5}\n#DEFINE Many = 3\nLed PIN 5 : Times CON 3 : HIGH Led\n"
+               "Table DATA @10, 1, 2, Times : Flag VAR Bit\nOther DATA WORD Table\n"
+               "#IF Many > 2 #THEN\n  Extra CON 4\n#ELSE\n  Extra CON 5\n#ENDIF\n"
+               "FOR B0 = 1 TO Extra : TOGGLE Led : NEXT\nREAD Table + 1, B1\n"
+               "Flag = B1 // 2\nAlias VAR Flag\nIF Alias THEN Done\nGOSUB Sub\n"
+               "Done: END\nSub: RETURN\n";
     }
     if (name == "names_of_one_letter_sum") {
         // The same letters in 300 orders, each the same sum of character codes.
@@ -94,8 +95,9 @@ std::string Source(const std::string& name) {
                "  Speed CON 30\n#ENDSELECT\nPAUSE Speed\nREAD Table, B2\n";
     }
     if (name == "directive_lines_between_statements") {
-        return kr2 + "HIGH 1\n'{$VELIC 2.5}\n#DEFINE X = 2\nLOW 1\n#DEFINE Y\n\n"
-                     "#IF Y AND X = 2 #THEN : PAUSE 5 : #ENDIF\nEND\n";
+        return kr2 +
+               "HIGH 1\n'{$VELIC 2.5}\n#DEFINE X = 2\nLOW 1\n#DEFINE Y\n\n"
+               "#IF Y AND X = 2 #THEN : PAUSE 5 : #ENDIF\nEND\n";
     }
     if (name == "data_over_code") {
         return kr2 + "Fill DATA @2000, 1(48)\nHIGH 1\nLOW 1\n" +

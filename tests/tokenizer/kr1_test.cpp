@@ -29,12 +29,15 @@ std::string Stream(int from, int count) {
     const TTokenizerResult& r = TokenizerResult();
     std::string s;
     for (int p = from; p < from + count; ++p) {
-        s += static_cast<char>('0' + ((r.EepromImage[static_cast<std::size_t>(255 - p / 8)] >> (7 - p % 8)) & 1));
+        s += static_cast<char>(
+            '0' + ((r.EepromImage[static_cast<std::size_t>(255 - p / 8)] >> (7 - p % 8)) & 1));
     }
     return s;
 }
 
-unsigned Bits(int from, int count) { return static_cast<unsigned>(std::stoul(Stream(from, count), nullptr, 2)); }
+unsigned Bits(int from, int count) {
+    return static_cast<unsigned>(std::stoul(Stream(from, count), nullptr, 2));
+}
 
 // n bits of v.
 std::string B(int n, unsigned v) {
@@ -53,8 +56,8 @@ const std::string kEndToken = "11111";
 
 struct Expected {
     int number;
-    std::string at;   // the faulty token's text, found in the body
-    int occurrence;   // which occurrence of it (0 = first)
+    std::string at;  // the faulty token's text, found in the body
+    int occurrence;  // which occurrence of it (0 = first)
 };
 
 std::size_t Find(const std::string& body, const std::string& what, int occurrence) {
@@ -155,35 +158,42 @@ TEST(Kr1Tokenizer, EveryInstructionCompilesToItsFields) {
         {"PULSIN 4, 1, W2", Tok(9) + Pin(4) + Byte(1) + Var(54)},
         {"FOR B2 = 1 TO 10 STEP -2: NEXT B2",
          Tok(10) + Var(36) + Byte(1) + Byte(10) + "11" + Byte(2) + Tok(23) + Addr(kFirst)},
-        {"FOR B2 = 1 TO 10: NEXT", Tok(10) + Var(36) + Byte(1) + Byte(10) + "0" + Tok(23) + Addr(kFirst)},
+        {"FOR B2 = 1 TO 10: NEXT",
+         Tok(10) + Var(36) + Byte(1) + Byte(10) + "0" + Tok(23) + Addr(kFirst)},
         {"READ 5, B3", Tok(11) + Byte(5) + Var(37)},
         {"WRITE B3, $FF", Tok(12) + VarValue(37) + Byte(255)},
-        {"LOOKDOWN B0, (3, B1), B2", Tok(13) + VarValue(34) + "1" + Byte(3) + "1" + VarValue(35) + "0" + Var(36)},
+        {"LOOKDOWN B0, (3, B1), B2",
+         Tok(13) + VarValue(34) + "1" + Byte(3) + "1" + VarValue(35) + "0" + Var(36)},
         {"GOSUB x", Tok(14) + Addr(kFirst)},
         {"PAUSE %101", Tok(15) + Byte(5)},
         {"RANDOM W6", Tok(16) + Var(62)},
         {"BUTTON 0, 1, 255, 10, B4, 1, x",
          Tok(17) + Pin(0) + Byte(1) + Byte(255) + Byte(10) + Var(38) + Byte(1) + Addr(kFirst)},
-        {"SOUND 1, (100, 10, 50, 5)", Tok(18) + Pin(1) + "1" + Byte(100) + Byte(10) + "1" + Byte(50) + Byte(5) + "0"},
-        {"SEROUT 0, ON300, (#B0, 65, \"Hi\")",
-         Tok(19) + Pin(0) + B(4, 15) + "1" + "01" + VarValue(34) + "1" + "00" + Byte(65) + "1" + "10" +
-             B(7, 'H') + B(7, 'i') + B(7, 0) + "0"},
-        {"LET B0 = B1 + 2 * W0 MIN 7", Tok(21) + Var(34) + VarValue(35) + "1" + B(4, 0) + Byte(2) + "1" +
-                                           B(4, 2) + VarValue(50) + "1" + B(4, 6) + Byte(7) + "0"},
-        {"B0 =- 3 // 2", Tok(21) + Var(34) + Byte(0) + "1" + B(4, 1) + Byte(3) + "1" + B(4, 5) + Byte(2) + "0"},
+        {"SOUND 1, (100, 10, 50, 5)",
+         Tok(18) + Pin(1) + "1" + Byte(100) + Byte(10) + "1" + Byte(50) + Byte(5) + "0"},
+        {"SEROUT 0, ON300, (#B0, 65, \"Hi\")", Tok(19) + Pin(0) + B(4, 15) + "1" + "01" +
+                                                   VarValue(34) + "1" + "00" + Byte(65) + "1" +
+                                                   "10" + B(7, 'H') + B(7, 'i') + B(7, 0) + "0"},
+        {"LET B0 = B1 + 2 * W0 MIN 7", Tok(21) + Var(34) + VarValue(35) + "1" + B(4, 0) + Byte(2) +
+                                           "1" + B(4, 2) + VarValue(50) + "1" + B(4, 6) + Byte(7) +
+                                           "0"},
+        {"B0 =- 3 // 2",
+         Tok(21) + Var(34) + Byte(0) + "1" + B(4, 1) + Byte(3) + "1" + B(4, 5) + Byte(2) + "0"},
         {"LOOKUP 1, (1000), W3", Tok(22) + Byte(1) + "1" + Word(1000) + "0" + Var(56)},
-        {"IF B0 >= 3 AND BIT1 <> B1 THEN x",
-         Tok(24) + Var(34) + B(3, 5) + Byte(3) + "1" + "0" + Var(17) + B(3, 1) + VarValue(35) + "0" + Addr(kFirst)},
-        {"IF PIN0 = 1 OR PIN1 < 1 THEN x",
-         Tok(24) + Var(0) + B(3, 0) + Byte(1) + "1" + "1" + Var(1) + B(3, 2) + Byte(1) + "0" + Addr(kFirst)},
+        {"IF B0 >= 3 AND BIT1 <> B1 THEN x", Tok(24) + Var(34) + B(3, 5) + Byte(3) + "1" + "0" +
+                                                 Var(17) + B(3, 1) + VarValue(35) + "0" +
+                                                 Addr(kFirst)},
+        {"IF PIN0 = 1 OR PIN1 < 1 THEN x", Tok(24) + Var(0) + B(3, 0) + Byte(1) + "1" + "1" +
+                                               Var(1) + B(3, 2) + Byte(1) + "0" + Addr(kFirst)},
         {"GOTO x", Tok(25) + Addr(kFirst)},
-        {"BRANCH B0, (x, x)", Tok(26) + VarValue(34) + "1" + Addr(kFirst) + "1" + Addr(kFirst) + "0"},
+        {"BRANCH B0, (x, x)",
+         Tok(26) + VarValue(34) + "1" + Addr(kFirst) + "1" + Addr(kFirst) + "0"},
         {"RETURN", Tok(27)},
         {"NAP 3", Tok(28) + Byte(3)},
         {"SLEEP 60", Tok(29) + Byte(60)},
-        {"DEBUG B0, #W1, \"A\", CLS, CR",
-         Tok(30) + "1" + "00" + Var(34) + "1" + "01" + Var(52) + "1" + "10" + B(7, 'A') + B(7, 0) + "1" + "11" +
-             B(2, 1) + "1" + "11" + B(2, 2) + "0"},
+        {"DEBUG B0, #W1, \"A\", CLS, CR", Tok(30) + "1" + "00" + Var(34) + "1" + "01" + Var(52) +
+                                              "1" + "10" + B(7, 'A') + B(7, 0) + "1" + "11" +
+                                              B(2, 1) + "1" + "11" + B(2, 2) + "0"},
         {"END", Tok(31)},
     };
     for (const Case& c : cases) {
@@ -195,8 +205,8 @@ TEST(Kr1Tokenizer, EveryInstructionCompilesToItsFields) {
     }
     // SERIN with qualifiers, then the variables ("#" for decimal digits).
     ASSERT_EQ(Compile("SERIN 1, T2400, (5), #B0, B1\n"), 0);
-    const std::string serin = Tok(20) + Pin(1) + B(4, 0) + "1" + Byte(5) + "0" + "1" + "1" + Var(34) +
-                              "1" + "0" + Var(35) + "0" + kEndToken;
+    const std::string serin = Tok(20) + Pin(1) + B(4, 0) + "1" + Byte(5) + "0" + "1" + "1" +
+                              Var(34) + "1" + "0" + Var(35) + "0" + kEndToken;
     EXPECT_EQ(Stream(kFirst, static_cast<int>(serin.size())), serin);
     ASSERT_EQ(Compile("SERIN 1, T2400, B1\n"), 0);
     const std::string bare = Tok(20) + Pin(1) + B(4, 0) + "0" + "1" + "0" + Var(35) + "0";
@@ -227,7 +237,8 @@ TEST(Kr1Tokenizer, ImageHeaderLabelsAndData) {
     EXPECT_EQ(r.EepromUse[0], 2);
     EXPECT_EQ(r.EepromUse[3], 0);
 
-    ExpectError("EEPROM 253, (1)\nEND\n", {124, "1", 0}, "124-Data occupies same location as program");
+    ExpectError("EEPROM 253, (1)\nEND\n", {124, "1", 0},
+                "124-Data occupies same location as program");
     std::string code;
     for (int i = 0; i < 60; ++i) code += "PAUSE 1000\n";
     ExpectError("EEPROM 100, (1)\n" + code, {124, "PAUSE", 53});
@@ -281,7 +292,8 @@ TEST(Kr1Tokenizer, SymbolsMasksAndDebugComeBackThroughTheRecord) {
 
     // The debug buffer: per DEBUG its token's stream position and its text.
     const char* debug = r.SourceText.data() + kSourceBufferSize - 1024;
-    const int first = static_cast<unsigned char>(debug[0]) | (static_cast<unsigned char>(debug[1]) << 8);
+    const int first =
+        static_cast<unsigned char>(debug[0]) | (static_cast<unsigned char>(debug[1]) << 8);
     EXPECT_EQ(Bits(first, 5), 30u) << "a DEBUG token lies there";
     EXPECT_STREQ(debug + 2, "DEBUG count, \"x\"");
     const char* second = debug + 2 + std::strlen(debug + 2) + 1;

@@ -158,9 +158,9 @@ TEST_F(MainListGrid, ATypedValueOutOfRangeKeepsTheOldOneAndSaysTheRange) {
     QTest::keyClicks(widgets[3]->SpinEdit()->Edit(), QStringLiteral("9"));
     QTest::keyClick(widgets[3]->SpinEdit()->Edit(), Qt::Key_Return);
     ASSERT_EQ(refusals.count(), 3);
-    EXPECT_EQ(refusals.at(2).at(0).toString(),
-              UiString(resources::str::kHelpGoBackRange)
-                  .arg(QStringLiteral("1"), QStringLiteral("4")));
+    EXPECT_EQ(
+        refusals.at(2).at(0).toString(),
+        UiString(resources::str::kHelpGoBackRange).arg(QStringLiteral("1"), QStringLiteral("4")));
 }
 
 }  // namespace

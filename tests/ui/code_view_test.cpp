@@ -109,19 +109,25 @@ TEST(CodeHighlighting, ClassesComeFromTheTokenizerWords) {
     using K = TCodeClass;
     auto kinds = [](const QString& line) {
         std::vector<std::pair<QString, K>> out;
-        for (const TCodeSpan& s : ClassifyLine(line)) out.emplace_back(line.mid(s.start, s.length), s.kind);
+        for (const TCodeSpan& s : ClassifyLine(line))
+            out.emplace_back(line.mid(s.start, s.length), s.kind);
         return out;
     };
     using V = std::vector<std::pair<QString, K>>;
     EXPECT_EQ(kinds(QStringLiteral("Speed VAR byte ' main speed")),
               (V{{"VAR", K::Declaration}, {"byte", K::Declaration}, {"' main speed", K::Comment}}));
     // Operators are coloured as words; the sign characters stay plain.
-    EXPECT_EQ(kinds(QStringLiteral("pulsout 12, $FF + %101 AND 7")),
-              (V{{"pulsout", K::Instruction}, {"12", K::Number}, {"$FF", K::Number},
-                 {"%101", K::Number}, {"AND", K::Operator}, {"7", K::Number}}));
-    EXPECT_EQ(kinds(QStringLiteral("DEBUG \"it's\", DEC W1 'x")),
-              (V{{"DEBUG", K::Instruction}, {"\"it's\"", K::String}, {"DEC", K::Predefined},
-                 {"W1", K::Predefined}, {"'x", K::Comment}}));
+    EXPECT_EQ(kinds(QStringLiteral("pulsout 12, $FF + %101 AND 7")), (V{{"pulsout", K::Instruction},
+                                                                        {"12", K::Number},
+                                                                        {"$FF", K::Number},
+                                                                        {"%101", K::Number},
+                                                                        {"AND", K::Operator},
+                                                                        {"7", K::Number}}));
+    EXPECT_EQ(kinds(QStringLiteral("DEBUG \"it's\", DEC W1 'x")), (V{{"DEBUG", K::Instruction},
+                                                                     {"\"it's\"", K::String},
+                                                                     {"DEC", K::Predefined},
+                                                                     {"W1", K::Predefined},
+                                                                     {"'x", K::Comment}}));
     EXPECT_EQ(kinds(QStringLiteral("' {$KORBLE KR2} #IF")),
               (V{{"' ", K::Comment}, {"{$KORBLE KR2}", K::Directive}, {" #IF", K::Comment}}));
     EXPECT_EQ(kinds(QStringLiteral("#IF Verbose #THEN")),

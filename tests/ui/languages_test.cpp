@@ -91,7 +91,8 @@ QSet<QString> AllowedWords(TLanguage language) {
         words.insert(QString(letter));
     }
     for (int id : resources::ownIds(resources::kStringType, TLanguage::Greek)) {
-        for (const QString& word : Words(Readable(FromCore(resources::GetUIString(id, language))))) {
+        for (const QString& word :
+             Words(Readable(FromCore(resources::GetUIString(id, language))))) {
             words.insert(word);
         }
     }
@@ -197,7 +198,8 @@ private:
             menu.reset(text->createStandardContextMenu());
         }
         if (menu) {
-            for (const QAction* action : menu->actions()) Add(kind + QStringLiteral(" menu"), action->text());
+            for (const QAction* action : menu->actions())
+                Add(kind + QStringLiteral(" menu"), action->text());
         }
     }
 
@@ -307,8 +309,8 @@ TEST_P(Languages, TheMainWindowAsShownAndItsPictures) {
             for (int column = model::gcBoth; column < grid->ColumnCount(); ++column) {
                 int widest = metrics.horizontalAdvance(grid->CellText(0, column));
                 for (int set = 0; set < model::kSensorSetCount; ++set) {
-                    widest = std::max(widest, metrics.horizontalAdvance(UiString(
-                                                  resources::str::kFirstSensorSet + set)));
+                    widest = std::max(widest, metrics.horizontalAdvance(
+                                                  UiString(resources::str::kFirstSensorSet + set)));
                 }
                 EXPECT_GE(grid->ColumnWidth(column), widest + TActionGrid::kLeastHeaderPadding)
                     << grid->CellText(0, column).toStdString();
@@ -317,7 +319,8 @@ TEST_P(Languages, TheMainWindowAsShownAndItsPictures) {
         for (const QCheckBox* box : window.findChildren<QCheckBox*>()) {
             QStyleOptionButton button;
             button.initFrom(box);
-            const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &button, box);
+            const QRect room =
+                box->style()->subElementRect(QStyle::SE_CheckBoxContents, &button, box);
             EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), room.width() - 8)
                 << box->text().toStdString();
         }
@@ -341,14 +344,16 @@ TEST_P(Languages, TheMainWindowAsShownAndItsPictures) {
 TEST_P(Languages, MessageBoxes) {
     model::TActionProgram program;
     const model::TRecordBytes advanced = model::EncodeRecord(program, model::TMode::Advanced);
-    const std::string refused = model::DecodeRecord(advanced, model::TMode::Beginner, program).message;
+    const std::string refused =
+        model::DecodeRecord(advanced, model::TMode::Beginner, program).message;
     std::vector<std::unique_ptr<QMessageBox>> boxes;
     boxes.push_back(MakeSaveQuestion(nullptr));
     boxes.push_back(MakeMessageBox(nullptr, QMessageBox::Critical, FromCore(refused)));
-    boxes.push_back(MakeMessageBox(nullptr, QMessageBox::Information, UiString(resources::str::kRunCancelled)));
+    boxes.push_back(
+        MakeMessageBox(nullptr, QMessageBox::Information, UiString(resources::str::kRunCancelled)));
     // The tokenizer's reason is the compiler's own numbered message, which stays as it is.
-    auto tokenizer = MakeTokenizerErrorBox(
-        nullptr, UiString(resources::str::kTokenizeFailed), QStringLiteral("111-Undefined label"));
+    auto tokenizer = MakeTokenizerErrorBox(nullptr, UiString(resources::str::kTokenizeFailed),
+                                           QStringLiteral("111-Undefined label"));
     tokenizer->setInformativeText({});
     boxes.push_back(std::move(tokenizer));
     // The offers of a program left unsaved, unnamed and named (the file's name is data; this
@@ -418,7 +423,7 @@ TEST(LanguageCheck, CatchesWordsFromOutsideTheTable) {
     const QSet<QString> english = AllowedWords(TLanguage::English);
     EXPECT_TRUE(greek.contains(QStringLiteral("αυτόματα")));
     EXPECT_TRUE(greek.contains(QStringLiteral("ακύρωση")));  // "Α&κύρωση" in the table
-    EXPECT_TRUE(greek.contains(QStringLiteral("com")));  // the table's own "θύρα COM"
+    EXPECT_TRUE(greek.contains(QStringLiteral("com")));      // the table's own "θύρα COM"
     EXPECT_FALSE(greek.contains(QStringLiteral("close")));
     EXPECT_FALSE(greek.contains(QStringLiteral("download")));
     EXPECT_TRUE(english.contains(QStringLiteral("download")));

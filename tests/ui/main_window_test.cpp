@@ -68,8 +68,8 @@ public:
     explicit TScriptedDialogs(TScript& script) : script_(script) {}
     TSaveAnswer AskToSave(QWidget*) override {
         ++script_.questions;
-        const TSaveAnswer answer = script_.answers.empty() ? TSaveAnswer::Cancel
-                                                           : script_.answers.front();
+        const TSaveAnswer answer =
+            script_.answers.empty() ? TSaveAnswer::Cancel : script_.answers.front();
         if (!script_.answers.empty()) {
             script_.answers.pop_front();
         }
@@ -164,7 +164,8 @@ TEST_F(MainForm, BeginnerFaceFromTheLayoutRecords) {
     // The check boxes' captions sit on black and fit their fixed bounds.
     for (QCheckBox* box : {window_->HyperHelp(), window_->SensorsEnabled()}) {
         const QImage face = box->grab().toImage();
-        EXPECT_EQ(face.pixelColor(face.width() - 1, 0), QColor(Qt::black)) << box->text().toStdString();
+        EXPECT_EQ(face.pixelColor(face.width() - 1, 0), QColor(Qt::black))
+            << box->text().toStdString();
         QStyleOptionButton option;
         option.initFrom(box);
         const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
@@ -329,8 +330,7 @@ TEST_F(MainForm, KeysAndEditButtonsChangeTheList) {
     DropOnMain({Main()->ColumnLeft(1) + 5, 5}, model::akTurnRight);
     EXPECT_EQ(Doc().Step(model::kMainList, 1).kind, model::akTurnRight);
     DropOnMain({5, Main()->viewport()->height() - 2}, model::akStopWait);
-    EXPECT_EQ(Doc().Step(model::kMainList, Doc().Count(model::kMainList)).kind,
-              model::akStopWait);
+    EXPECT_EQ(Doc().Step(model::kMainList, Doc().Count(model::kMainList)).kind, model::akStopWait);
 
     // Alt+V generates the program and shows it.
     QTest::keyClick(Main(), Qt::Key_V, Qt::AltModifier);
@@ -505,7 +505,8 @@ TEST_F(MainForm, SaveAndLoadRoundTripReadByTheCli) {
     EXPECT_EQ(Doc().Count(model::kMainList), 2);
     EXPECT_FALSE(Doc().Modified());
     EXPECT_TRUE(window_->Lists()->MainWidgets()[1]->IsShown());
-    EXPECT_EQ(window_->Lists()->MainWidgets()[1]->SpinEdit()->Text(), UiString(375) + QStringLiteral("1"));
+    EXPECT_EQ(window_->Lists()->MainWidgets()[1]->SpinEdit()->Text(),
+              UiString(375) + QStringLiteral("1"));
 
     // A save that cannot be written names the file and keeps the changes marked.
     QTest::mouseDClick(Tile(14), Qt::LeftButton);
@@ -587,7 +588,8 @@ TEST_F(MainForm, ARefusedFileChangesNothingAndATypedValueIsOneChange) {
     ASSERT_EQ(script_.errors.size(), 1);
     // The text as it always was, and the file it is about on a line of its own.
     EXPECT_EQ(script_.errors.front().toStdString(),
-              (UiString(resources::str::kAdvancedFileInBeginner) + QLatin1Char('\n') + QDir::toNativeSeparators(advanced))
+              (UiString(resources::str::kAdvancedFileInBeginner) + QLatin1Char('\n') +
+               QDir::toNativeSeparators(advanced))
                   .toStdString());
     EXPECT_EQ(Doc().Count(model::kMainList), 2);
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("Kavrin *"));

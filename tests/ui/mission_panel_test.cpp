@@ -85,7 +85,8 @@ struct TMissionWindow {
     }
     // Runs until the judge decides (or the limit and a second), in frames like the timer's.
     void RunToTheEnd() {
-        for (int i = 0; i < 2000 && window.Simulation().Judge()->GetVerdict() == sim::Verdict::Open; ++i) {
+        for (int i = 0; i < 2000 && window.Simulation().Judge()->GetVerdict() == sim::Verdict::Open;
+             ++i) {
             window.Advance(16 * sim::kMicrosPerMs);
         }
     }
@@ -106,13 +107,14 @@ TEST(MissionPanel, ChoosingAMissionPutsItsTableZonesAndTasksUpAndNoMissionTakesT
     ASSERT_GT(bay, 0);
     EXPECT_EQ(missions->itemText(bay), UiString(str::kMissionBayTitle));
     auto* view = window.findChild<TArenaView*>();
-    const QColor tableBefore = view->grab().toImage().pixelColor(view->ToWidget({150, 75}).toPoint());
+    const QColor tableBefore =
+        view->grab().toImage().pixelColor(view->ToWidget({150, 75}).toPoint());
 
     Choose(missions, bay);
     EXPECT_EQ(window.MissionKey(), QStringLiteral("bay"));
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(window.Simulation().Body().GetArena().walls.size(), 3u);  // the bay's walls
-    EXPECT_EQ(arenas->currentIndex(), -1);                               // the mission's table
+    EXPECT_EQ(arenas->currentIndex(), -1);                              // the mission's table
     EXPECT_EQ(arenas->placeholderText(), UiString(str::kMissionArenaItem));
     auto* title = panel->findChild<QLabel*>(QStringLiteral("missionTitle"));
     ASSERT_NE(title, nullptr);
@@ -123,7 +125,8 @@ TEST(MissionPanel, ChoosingAMissionPutsItsTableZonesAndTasksUpAndNoMissionTakesT
     const QStringList rows = panel->RowTexts();
     ASSERT_EQ(rows.size(), 5);  // reach, stop, touch nothing, the limit, the tiles allowed
     EXPECT_EQ(rows[0], QString::fromUtf8(kOpen) + "  " + UiString(str::kMissionReach).arg("P"));
-    EXPECT_EQ(rows[1], QString::fromUtf8(kOpen) + "  " + UiString(str::kMissionStop).arg("P", "1.0"));
+    EXPECT_EQ(rows[1],
+              QString::fromUtf8(kOpen) + "  " + UiString(str::kMissionStop).arg("P", "1.0"));
     EXPECT_EQ(rows[2], QString::fromUtf8(kOpen) + "  " + UiString(str::kMissionNoTouch));
     EXPECT_EQ(rows[3], QString::fromUtf8(kOpen) + "  " + UiString(str::kMissionLimit).arg("25"));
     const QString tiles = StepKindText('F') + ", " + StepKindText('B') + ", " + StepKindText('S');
@@ -161,8 +164,10 @@ TEST(MissionPanel, TasksAreTickedWhileTheProgramDrivesAndThePassIsShownAndPauses
     m.window.Advance(3 * sim::kMicrosPerSecond);
     QStringList rows = m.panel->RowTexts();
     EXPECT_EQ(Mark(rows[0]), QString::fromUtf8(kMet));
-    const double reached = static_cast<double>(m.window.Simulation().Judge()->Progress()[0].at) / 1e6;
-    EXPECT_TRUE(rows[0].endsWith(" (" + UiString(str::kMissionMetAt).arg(QString::number(reached, 'f', 1)) + ")"))
+    const double reached =
+        static_cast<double>(m.window.Simulation().Judge()->Progress()[0].at) / 1e6;
+    EXPECT_TRUE(rows[0].endsWith(
+        " (" + UiString(str::kMissionMetAt).arg(QString::number(reached, 'f', 1)) + ")"))
         << rows[0].toStdString();
     EXPECT_EQ(Mark(rows[1]), QString::fromUtf8(kOpen));
 
@@ -171,8 +176,9 @@ TEST(MissionPanel, TasksAreTickedWhileTheProgramDrivesAndThePassIsShownAndPauses
     const sim::MissionJudge& judge = *m.window.Simulation().Judge();
     ASSERT_EQ(judge.GetVerdict(), sim::Verdict::Passed);
     EXPECT_FALSE(m.window.IsRunning());  // paused where it was decided
-    const QString passed = UiString(str::kMissionPassed)
-                               .arg(QString::number(static_cast<double>(judge.DecidedAt()) / 1e6, 'f', 1));
+    const QString passed =
+        UiString(str::kMissionPassed)
+            .arg(QString::number(static_cast<double>(judge.DecidedAt()) / 1e6, 'f', 1));
     EXPECT_EQ(m.panel->ResultText(), passed);
     // A program written as source has no lists: what it is made of stays unchecked.
     rows = m.panel->RowTexts();
@@ -180,7 +186,8 @@ TEST(MissionPanel, TasksAreTickedWhileTheProgramDrivesAndThePassIsShownAndPauses
         EXPECT_EQ(Mark(row), QString::fromUtf8(kMet)) << row.toStdString();
     }
     EXPECT_EQ(Mark(rows.back()), QString::fromUtf8(kOpen));
-    EXPECT_TRUE(m.window.TerminalText().contains(UiString(str::kMissionNoteDecided).arg(passed) + "\n"));
+    EXPECT_TRUE(
+        m.window.TerminalText().contains(UiString(str::kMissionNoteDecided).arg(passed) + "\n"));
     EXPECT_EQ(m.window.TerminalText().count(UiString(str::kMissionNoteDecided).arg(passed)), 1);
     // The zone is shown done.
     EXPECT_NE(m.At({165, 90}), bayBefore);
@@ -191,8 +198,9 @@ TEST(MissionPanel, AFailureSaysWhatWentWrongAndAPowerCycleStartsOver) {
     m.window.StartProgram(DriveImage(600));  // on into the bay's back wall
     m.RunToTheEnd();
     ASSERT_EQ(m.window.Simulation().Judge()->GetFailure(), sim::Failure::Touched);
-    EXPECT_EQ(m.panel->ResultText(), UiString(str::kMissionNotPassed).arg(UiString(str::kMissionTouchedWall)) +
-                                         "\n" + UiString(str::kMissionTryAgain));
+    EXPECT_EQ(m.panel->ResultText(),
+              UiString(str::kMissionNotPassed).arg(UiString(str::kMissionTouchedWall)) + "\n" +
+                  UiString(str::kMissionTryAgain));
     QStringList rows = m.panel->RowTexts();
     EXPECT_EQ(Mark(rows[0]), QString::fromUtf8(kMet));
     EXPECT_EQ(Mark(rows[1]), QString::fromUtf8(kMissed));  // never stood in the bay
@@ -226,12 +234,14 @@ TEST(MissionPanel, AFailureSaysWhatWentWrongAndAPowerCycleStartsOver) {
     QTest::mouseMove(m.view, drop);
     QTest::mouseRelease(m.view, Qt::LeftButton, {}, drop);
     EXPECT_EQ(m.window.Simulation().Judge()->GetFailure(), sim::Failure::MovedByHand);
-    EXPECT_EQ(m.panel->ResultText(), UiString(str::kMissionNotPassed).arg(UiString(str::kMissionMovedByHand)) +
-                                         "\n" + UiString(str::kMissionTryAgain));
+    EXPECT_EQ(m.panel->ResultText(),
+              UiString(str::kMissionNotPassed).arg(UiString(str::kMissionMovedByHand)) + "\n" +
+                  UiString(str::kMissionTryAgain));
 }
 
 TEST(MissionPanel, AMissionFileShowsItsOwnTitleAndJoinsTheChooser) {
-    const QString path = QDir(QString::fromStdString(::testing::TempDir())).filePath("στόχος.mission");
+    const QString path =
+        QDir(QString::fromStdString(::testing::TempDir())).filePath("στόχος.mission");
     std::ofstream(path.toStdString()) << "title Ο στόχος μου\nzone Z 150 60 30 30\nreach Z\n";
     TMissionWindow m("bay");
     ASSERT_TRUE(m.window.SetMission(path));

@@ -56,14 +56,17 @@ struct TReadBack {
 
 TReadBack ReadBack(const QString& file) {
     TReadBack back;
-    const QRegularExpressionMatch pages =
-        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"), QRegularExpression::MultilineOption)
-            .match(Run("pdfinfo", {file}));
+    const QRegularExpressionMatch pages = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
+                                                             QRegularExpression::MultilineOption)
+                                              .match(Run("pdfinfo", {file}));
     back.pages = pages.hasMatch() ? pages.captured(1).toInt() : -1;
     const QStringList utf8{QStringLiteral("-enc"), QStringLiteral("UTF-8")};
-    back.pageTexts = Run("pdftotext", QStringList{QStringLiteral("-layout")} + utf8 + QStringList{file, QStringLiteral("-")})
-                         .split(QLatin1Char('\f'), Qt::SkipEmptyParts);  // a form feed ends each page
-    back.boxes = Run("pdftotext", QStringList{QStringLiteral("-bbox")} + utf8 + QStringList{file, QStringLiteral("-")});
+    back.pageTexts =
+        Run("pdftotext",
+            QStringList{QStringLiteral("-layout")} + utf8 + QStringList{file, QStringLiteral("-")})
+            .split(QLatin1Char('\f'), Qt::SkipEmptyParts);  // a form feed ends each page
+    back.boxes = Run("pdftotext", QStringList{QStringLiteral("-bbox")} + utf8 +
+                                      QStringList{file, QStringLiteral("-")});
     return back;
 }
 
@@ -91,22 +94,27 @@ int CountLines(const QStringList& pages, const QString& line) {
 
 // "1.2 s" with the system's decimal separator, as the lists show durations.
 QString Number(const char* text) {
-    return QString::fromLatin1(text).replace(QLatin1Char('.'), SystemNumberChars().decimalSeparator);
+    return QString::fromLatin1(text).replace(QLatin1Char('.'),
+                                             SystemNumberChars().decimalSeparator);
 }
 
 // Every word lies on A4 inside the frame the sheet keeps (18 mm at the sides, 10 mm at the top
 // and bottom), so nothing is cut at the paper's edge.
 void ExpectEveryWordInsideTheFrame(const QString& boxes) {
     constexpr double kWidth = 595, kHeight = 842, kMm = 72 / 25.4;
-    const QRegularExpression a4(QStringLiteral("<page width=\"59[45]\\.\\d+\" height=\"84[12]\\.\\d+\""));
+    const QRegularExpression a4(
+        QStringLiteral("<page width=\"59[45]\\.\\d+\" height=\"84[12]\\.\\d+\""));
     EXPECT_EQ(boxes.count(a4), boxes.count(QStringLiteral("<page ")));
-    const QRegularExpression word(QStringLiteral(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)<"));
+    const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                       "yMax=\"([0-9.]+)\">([^<]*)<"));
     int words = 0;
     for (auto match = word.globalMatch(boxes); match.hasNext(); ++words) {
         const QRegularExpressionMatch w = match.next();
-        EXPECT_TRUE(w.captured(1).toDouble() >= 18 * kMm - 1 && w.captured(3).toDouble() <= kWidth - 18 * kMm + 1 &&
-                    w.captured(2).toDouble() >= 10 * kMm && w.captured(4).toDouble() <= kHeight - 10 * kMm)
+        EXPECT_TRUE(w.captured(1).toDouble() >= 18 * kMm - 1 &&
+                    w.captured(3).toDouble() <= kWidth - 18 * kMm + 1 &&
+                    w.captured(2).toDouble() >= 10 * kMm &&
+                    w.captured(4).toDouble() <= kHeight - 10 * kMm)
             << w.captured().toStdString();
     }
     EXPECT_GT(words, 100);
@@ -124,10 +132,10 @@ TSheetSource Source(model::TMode mode) {
     program.leftServoCenter = 95;
     program.rightServoCenter = 104;
     const model::TBotAction steps[] = {
-        {model::akForward, 20, {0, 0, 0}},    {model::akTurnLeft, 5, {0, 1, 0}},
-        {model::akForward, 12, {0, 1, 0}},    {model::akRotateRight, 10, {2, 0, 3}},
-        {model::akStopWait, 255, {0, 0, 4}},  {model::akGoBack, 2, {0, 0, 0}},
-        {model::akBackward, 7, {0, 0, 0}},    {model::akGoBack, 2, {0, 0, 0}},
+        {model::akForward, 20, {0, 0, 0}},   {model::akTurnLeft, 5, {0, 1, 0}},
+        {model::akForward, 12, {0, 1, 0}},   {model::akRotateRight, 10, {2, 0, 3}},
+        {model::akStopWait, 255, {0, 0, 4}}, {model::akGoBack, 2, {0, 0, 0}},
+        {model::akBackward, 7, {0, 0, 0}},   {model::akGoBack, 2, {0, 0, 0}},
     };
     int row = 0;
     for (const model::TBotAction& step : steps) {
@@ -162,12 +170,13 @@ QString FirstDataLine(const TSheetSource& source) {
 // the robot's language and the title.
 void ExpectOneAlphabet(const QString& page, TLanguage language, const QString& title) {
     QString words = page;
-    for (const QString& name : {title, QStringLiteral("Kavrin"), QStringLiteral("VELIC"),
-                                QStringLiteral("PDF")}) {
+    for (const QString& name :
+         {title, QStringLiteral("Kavrin"), QStringLiteral("VELIC"), QStringLiteral("PDF")}) {
         words.remove(name);
     }
-    const QRegularExpression other(language == TLanguage::Greek ? QStringLiteral("[A-Za-z]+")
-                                                                : QStringLiteral("[\\x{370}-\\x{3FF}]+"));
+    const QRegularExpression other(language == TLanguage::Greek
+                                       ? QStringLiteral("[A-Za-z]+")
+                                       : QStringLiteral("[\\x{370}-\\x{3FF}]+"));
     const QRegularExpressionMatch found = other.match(words);
     EXPECT_FALSE(found.hasMatch()) << found.captured().toStdString();
 }
@@ -176,8 +185,8 @@ class ProgramSheet : public ::testing::Test {
 protected:
     // The sheet of the sample in a mode and language: its pages agree with pdfinfo, page 1 holds
     // the lines and none of `absent`, in that language's alphabet, page 2 opens the program.
-    TReadBack Check(model::TMode mode, TLanguage language, bool sensors,
-                    const QStringList& lines, const QStringList& absent) {
+    TReadBack Check(model::TMode mode, TLanguage language, bool sensors, const QStringList& lines,
+                    const QStringList& absent) {
         const test::TLanguageScope scope(language);
         TSheetSource source = Source(mode);
         source.sensorsEnabled = sensors;
@@ -191,10 +200,12 @@ protected:
         }
         const QString& first = back.pageTexts[0];
         const QString page = UiString(resources::str::kSheetPage);
-        for (const QString& line : lines + QStringList{QStringLiteral("square.kvn ") + page.arg(1).arg(back.pages)}) {
+        for (const QString& line :
+             lines + QStringList{QStringLiteral("square.kvn ") + page.arg(1).arg(back.pages)}) {
             EXPECT_TRUE(HasLine(first, line)) << line.toStdString() << "\n" << first.toStdString();
         }
-        for (const QString& text : absent + QStringList{UiString(resources::str::kSheetProgramHeading)}) {
+        for (const QString& text :
+             absent + QStringList{UiString(resources::str::kSheetProgramHeading)}) {
             EXPECT_FALSE(first.contains(text)) << text.toStdString();
         }
         ExpectOneAlphabet(first, language, source.title);
@@ -213,47 +224,58 @@ protected:
 
 TEST_F(ProgramSheet, BeginnerAndAdvancedInBothLanguages) {
     using model::TMode;
-    Check(TMode::Beginner, TLanguage::English, true,
-          {QStringLiteral("square.kvn"), QStringLiteral("Date: Friday, 14 March 2025"),
-           QStringLiteral("Mode: Beginner"), QStringLiteral("Sensors: on"),
-           QStringLiteral("Servo centres (pulse width): left 745, right 754"),
-           QStringLiteral("Main Action List"), QStringLiteral("1. Move forward, ") + Number("2.0 s"),
-           QStringLiteral("2. Turn left, ") + Number("0.5 s"), QStringLiteral("← steps 6, 8 go back here"),
-           QStringLiteral("4. Rotate right, ") + Number("1.0 s"),
-           QStringLiteral("5. Stop and wait, ") + Number("25.5 s"), QStringLiteral("6. Go back to step 2"),
-           QStringLiteral("7. Move backward, ") + Number("0.7 s"), QStringLiteral("8. Go back to step 2")},
-          // No sensor columns or sets in Beginner mode.
-          {QStringLiteral("Sensor Set"), QStringLiteral("Both")});
-    Check(TMode::Advanced, TLanguage::Greek, false,
-          {QStringLiteral("Ημερομηνία: Παρασκευή 14 Μαρτίου 2025"),
-           QStringLiteral("Λειτουργία: Για προχωρημένους"),
-           QStringLiteral("Κέντρα σερβοκινητήρων (εύρος παλμού): αριστερός 745, δεξιός 754"),
-           QStringLiteral("Κύρια λίστα ενεργειών"), QStringLiteral("Σετ αισθητήρων που καλεί το βήμα"),
-           QStringLiteral("Μαζί Αριστερά Δεξιά"),
-           // Each step with the sets its Both, Left and Right columns call.
-           QStringLiteral("1. Κίνηση εμπρός, ") + Number("2.0") + QStringLiteral(" δευτ. Όλες Όλες Όλες"),
-           QStringLiteral("2. Στροφή αριστερά, ") + Number("0.5") + QStringLiteral(" δευτ. Όλες Σετ1 Όλες"),
-           QStringLiteral("← εδώ επιστρέφουν τα βήματα 6, 8"),
-           QStringLiteral("4. Περιστροφή δεξιά, ") + Number("1.0") + QStringLiteral(" δευτ. Σετ2 Όλες Σετ3"),
-           QStringLiteral("5. Στάση και αναμονή, ") + Number("25.5") + QStringLiteral(" δευτ. Όλες Όλες Σετ4"),
-           QStringLiteral("6. Ελιγμός προς τα πίσω: επιστροφή στο βήμα 2 Όλες Όλες Όλες"),
-           QStringLiteral("Σετ αισθητήρων «Όλες»"),
-           QStringLiteral("2. Περιστροφή αριστερά, ") + Number("0.6") + QStringLiteral(" δευτ."),
-           QStringLiteral("Σετ αισθητήρων 1"),
-           QStringLiteral("1. Στάση και αναμονή, ") + Number("0.5") + QStringLiteral(" δευτ."),
-           QStringLiteral("Σετ αισθητήρων 4")},
-          // Advanced mode always uses the sensors: no line says so.
-          {QStringLiteral("Αισθητήρες:")});
+    Check(
+        TMode::Beginner, TLanguage::English, true,
+        {QStringLiteral("square.kvn"), QStringLiteral("Date: Friday, 14 March 2025"),
+         QStringLiteral("Mode: Beginner"), QStringLiteral("Sensors: on"),
+         QStringLiteral("Servo centres (pulse width): left 745, right 754"),
+         QStringLiteral("Main Action List"), QStringLiteral("1. Move forward, ") + Number("2.0 s"),
+         QStringLiteral("2. Turn left, ") + Number("0.5 s"),
+         QStringLiteral("← steps 6, 8 go back here"),
+         QStringLiteral("4. Rotate right, ") + Number("1.0 s"),
+         QStringLiteral("5. Stop and wait, ") + Number("25.5 s"),
+         QStringLiteral("6. Go back to step 2"),
+         QStringLiteral("7. Move backward, ") + Number("0.7 s"),
+         QStringLiteral("8. Go back to step 2")},
+        // No sensor columns or sets in Beginner mode.
+        {QStringLiteral("Sensor Set"), QStringLiteral("Both")});
+    Check(
+        TMode::Advanced, TLanguage::Greek, false,
+        {QStringLiteral("Ημερομηνία: Παρασκευή 14 Μαρτίου 2025"),
+         QStringLiteral("Λειτουργία: Για προχωρημένους"),
+         QStringLiteral("Κέντρα σερβοκινητήρων (εύρος παλμού): αριστερός 745, δεξιός 754"),
+         QStringLiteral("Κύρια λίστα ενεργειών"),
+         QStringLiteral("Σετ αισθητήρων που καλεί το βήμα"), QStringLiteral("Μαζί Αριστερά Δεξιά"),
+         // Each step with the sets its Both, Left and Right columns call.
+         QStringLiteral("1. Κίνηση εμπρός, ") + Number("2.0") +
+             QStringLiteral(" δευτ. Όλες Όλες Όλες"),
+         QStringLiteral("2. Στροφή αριστερά, ") + Number("0.5") +
+             QStringLiteral(" δευτ. Όλες Σετ1 Όλες"),
+         QStringLiteral("← εδώ επιστρέφουν τα βήματα 6, 8"),
+         QStringLiteral("4. Περιστροφή δεξιά, ") + Number("1.0") +
+             QStringLiteral(" δευτ. Σετ2 Όλες Σετ3"),
+         QStringLiteral("5. Στάση και αναμονή, ") + Number("25.5") +
+             QStringLiteral(" δευτ. Όλες Όλες Σετ4"),
+         QStringLiteral("6. Ελιγμός προς τα πίσω: επιστροφή στο βήμα 2 Όλες Όλες Όλες"),
+         QStringLiteral("Σετ αισθητήρων «Όλες»"),
+         QStringLiteral("2. Περιστροφή αριστερά, ") + Number("0.6") + QStringLiteral(" δευτ."),
+         QStringLiteral("Σετ αισθητήρων 1"),
+         QStringLiteral("1. Στάση και αναμονή, ") + Number("0.5") + QStringLiteral(" δευτ."),
+         QStringLiteral("Σετ αισθητήρων 4")},
+        // Advanced mode always uses the sensors: no line says so.
+        {QStringLiteral("Αισθητήρες:")});
     Check(TMode::Beginner, TLanguage::Greek, false,
           {QStringLiteral("Λειτουργία: Για αρχάριους"), QStringLiteral("Αισθητήρες: ανενεργοί"),
            QStringLiteral("8. Ελιγμός προς τα πίσω: επιστροφή στο βήμα 2")},
           {QStringLiteral("Σετ αισθητήρων")});
-    const TReadBack english = Check(TMode::Advanced, TLanguage::English, true,
-          {QStringLiteral("Mode: Advanced"), QStringLiteral("Sensor set the step calls"),
-           QStringLiteral("Both Left Right"), QStringLiteral("2. Turn left, ") + Number("0.5 s All Set1 All"),
-           QStringLiteral("8. Go back to step 2 All All All"), QStringLiteral("Sensor Set All"),
-           QStringLiteral("Sensor Set 2")},
-          {QStringLiteral("Sensors:")});
+    const TReadBack english =
+        Check(TMode::Advanced, TLanguage::English, true,
+              {QStringLiteral("Mode: Advanced"), QStringLiteral("Sensor set the step calls"),
+               QStringLiteral("Both Left Right"),
+               QStringLiteral("2. Turn left, ") + Number("0.5 s All Set1 All"),
+               QStringLiteral("8. Go back to step 2 All All All"), QStringLiteral("Sensor Set All"),
+               QStringLiteral("Sensor Set 2")},
+              {QStringLiteral("Sensors:")});
     ASSERT_FALSE(english.pageTexts.isEmpty());
     EXPECT_EQ(CountLines({english.pageTexts[0]}, QStringLiteral("(no steps)")), 3);  // Sets 2 to 4
 }
@@ -266,8 +288,8 @@ TEST_F(ProgramSheet, LongListsFlowOntoFurtherPages) {
     TSheetSource source = Source(model::TMode::Advanced);
     for (int list : {model::kMainList, model::kSensorSet3}) {
         for (int row = 1; row <= model::kMaxSteps; ++row) {
-            source.program.Step(list, row) = {static_cast<std::uint8_t>(row % 7),
-                                              static_cast<std::int16_t>(row), {0, 0, 0}};
+            source.program.Step(list, row) = {
+                static_cast<std::uint8_t>(row % 7), static_cast<std::int16_t>(row), {0, 0, 0}};
         }
         source.program.Count(list) = model::kMaxSteps;
     }
@@ -285,13 +307,16 @@ TEST_F(ProgramSheet, LongListsFlowOntoFurtherPages) {
     qsizetype programPage = -1;
     for (qsizetype p = 0; p < back.pageTexts.size(); ++p) {
         const QStringList lines = Lines(back.pageTexts[p]);
-        EXPECT_TRUE(lines.contains(QStringLiteral("square.kvn Page %1 of %2").arg(p + 1).arg(back.pages)));
+        EXPECT_TRUE(
+            lines.contains(QStringLiteral("square.kvn Page %1 of %2").arg(p + 1).arg(back.pages)));
         if (lines.contains(QStringLiteral("The program Kavrin generated (VELIC)"))) {
             programPage = p;
             break;
         }
-        const QString top = lines.join(QLatin1Char('\n')).trimmed().section(QLatin1Char('\n'), 0, 0);
-        EXPECT_TRUE(p == 0 || top.endsWith(QStringLiteral(" (continued)")) || top.startsWith(QStringLiteral("Sensor Set ")))
+        const QString top =
+            lines.join(QLatin1Char('\n')).trimmed().section(QLatin1Char('\n'), 0, 0);
+        EXPECT_TRUE(p == 0 || top.endsWith(QStringLiteral(" (continued)")) ||
+                    top.startsWith(QStringLiteral("Sensor Set ")))
             << "page " << p + 1 << ": " << top.toStdString();
         for (const QString& line : lines) {
             if (const QRegularExpressionMatch m = stepLine.match(line); m.hasMatch()) {
@@ -312,8 +337,11 @@ TEST_F(ProgramSheet, LongListsFlowOntoFurtherPages) {
         EXPECT_FALSE(stepLine.match(line).hasMatch()) << line.toStdString();
     }
     EXPECT_TRUE(HasLine(back.pageTexts[1], QStringLiteral("Main Action List (continued)")));
-    EXPECT_EQ(CountLines(back.pageTexts, QStringLiteral("254. Turn left, ") + Number("25.4 s All All All")), 1);
-    EXPECT_EQ(CountLines(back.pageTexts, QStringLiteral("255. Go back to step 10 Set1 Set2 Set3")), 1);
+    EXPECT_EQ(CountLines(back.pageTexts,
+                         QStringLiteral("254. Turn left, ") + Number("25.4 s All All All")),
+              1);
+    EXPECT_EQ(CountLines(back.pageTexts, QStringLiteral("255. Go back to step 10 Set1 Set2 Set3")),
+              1);
     EXPECT_EQ(CountLines(back.pageTexts, QStringLiteral("← step 255 goes back here")), 1);
 
     // Every line of the generated program is on the sheet, whole and in order.
@@ -322,7 +350,8 @@ TEST_F(ProgramSheet, LongListsFlowOntoFurtherPages) {
     QString program;
     for (qsizetype p = programPage; p < back.pageTexts.size(); ++p) {
         for (const QString& line : Lines(back.pageTexts[p])) {
-            if (!line.contains(QStringLiteral(" Page ")) && !line.startsWith(QStringLiteral("The program Kavrin"))) {
+            if (!line.contains(QStringLiteral(" Page ")) &&
+                !line.startsWith(QStringLiteral("The program Kavrin"))) {
                 program += line;
             }
         }
@@ -330,7 +359,9 @@ TEST_F(ProgramSheet, LongListsFlowOntoFurtherPages) {
     program.remove(QLatin1Char(' '));
     qsizetype at = 0;
     for (int i = 0; i < text.Count(); ++i) {
-        const QString line = QString::number(i + 1) + QString::fromLatin1(text.Line(i).c_str()).remove(QLatin1Char(' ')).remove(QLatin1Char('\t'));
+        const QString line = QString::number(i + 1) + QString::fromLatin1(text.Line(i).c_str())
+                                                          .remove(QLatin1Char(' '))
+                                                          .remove(QLatin1Char('\t'));
         const qsizetype found = program.indexOf(line, at);
         ASSERT_GE(found, 0) << "line " << i + 1 << ": " << text.Line(i);
         at = found + line.size();
@@ -348,7 +379,8 @@ TEST_F(ProgramSheet, AProgramTheGeneratorRefusesStillShowsItsLists) {
     const QString second = back.pageTexts[1].simplified();
     EXPECT_TRUE(second.contains(QStringLiteral("No program can be generated from these lists: ")))
         << second.toStdString();
-    EXPECT_TRUE(second.contains(QStringLiteral("Step 6 of Main Action List"))) << second.toStdString();
+    EXPECT_TRUE(second.contains(QStringLiteral("Step 6 of Main Action List")))
+        << second.toStdString();
 }
 
 // --- In the windows ---------------------------------------------------------------------------
@@ -416,10 +448,12 @@ TEST_F(SheetCommand, CtrlPSavesBesideTheProgramAndOpensIt) {
     EXPECT_EQ(script_.proposed, Path("walk.pdf"));
     EXPECT_TRUE(script_.errors.isEmpty()) << script_.errors.join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(script_.viewed, QStringList{Path("walk.pdf")});
-    EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral("walk.pdf*")}, QDir::Files), QStringList{QStringLiteral("walk.pdf")});
+    EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral("walk.pdf*")}, QDir::Files),
+              QStringList{QStringLiteral("walk.pdf")});
     const QString first = ReadBack(Path("walk.pdf")).pageTexts.value(0);
-    for (const QString& line : {QStringLiteral("walk.kvn"), QStringLiteral("1. Move forward, ") + Number("1.2 s"),
-                                QStringLiteral("2. Go back to step 1"), QStringLiteral("Sensors: off")}) {
+    for (const QString& line :
+         {QStringLiteral("walk.kvn"), QStringLiteral("1. Move forward, ") + Number("1.2 s"),
+          QStringLiteral("2. Go back to step 1"), QStringLiteral("Sensors: off")}) {
         EXPECT_TRUE(HasLine(first, line)) << line.toStdString();
     }
     // From another control too, with the check box as it is now; ".pdf" added where missing, so
@@ -427,7 +461,8 @@ TEST_F(SheetCommand, CtrlPSavesBesideTheProgramAndOpensIt) {
     window_.SensorsEnabled()->setChecked(true);
     CtrlP(window_.HyperHelp(), Path("walk"));
     EXPECT_EQ(script_.viewed.back(), Path("walk.pdf"));
-    EXPECT_TRUE(HasLine(ReadBack(Path("walk.pdf")).pageTexts.value(0), QStringLiteral("Sensors: on")));
+    EXPECT_TRUE(
+        HasLine(ReadBack(Path("walk.pdf")).pageTexts.value(0), QStringLiteral("Sensors: on")));
     CtrlP(window_.Grid(model::kMainList), Path("walk.kvn"));
     EXPECT_EQ(script_.viewed.back(), Path("walk.kvn.pdf"));
     EXPECT_EQ(Contents(Path("walk.kvn")).size(), static_cast<qsizetype>(model::kRecordSize));
@@ -437,14 +472,18 @@ TEST_F(SheetCommand, CtrlPSavesBesideTheProgramAndOpensIt) {
 TEST_F(SheetCommand, UnnamedCancelledWithoutViewerAndFailed) {
     // No file yet: the dialogs' folder and the unnamed program's name. Cancelled: nothing more.
     CtrlP(window_.Grid(model::kMainList), {});
-    EXPECT_EQ(script_.proposed, QDir(window_.FileFolder()).filePath(UiString(resources::str::kSheetUntitled) + QStringLiteral(".pdf")));
+    EXPECT_EQ(script_.proposed,
+              QDir(window_.FileFolder())
+                  .filePath(UiString(resources::str::kSheetUntitled) + QStringLiteral(".pdf")));
     EXPECT_TRUE(script_.viewed.isEmpty());
     // Written, but nothing shows it: said so, not an error.
     script_.viewerStarts = false;
     CtrlP(window_.Grid(model::kMainList), Path("sheet.pdf"));
     EXPECT_TRUE(script_.errors.isEmpty());
-    EXPECT_EQ(script_.messages, QStringList{UiString(resources::str::kSheetNoViewer).arg(Path("sheet.pdf"))});
-    EXPECT_TRUE(HasLine(ReadBack(Path("sheet.pdf")).pageTexts.value(0), UiString(resources::str::kSheetUntitled)));
+    EXPECT_EQ(script_.messages,
+              QStringList{UiString(resources::str::kSheetNoViewer).arg(Path("sheet.pdf"))});
+    EXPECT_TRUE(HasLine(ReadBack(Path("sheet.pdf")).pageTexts.value(0),
+                        UiString(resources::str::kSheetUntitled)));
 
     // The sheet cannot be put where asked (a folder of that name): the error names the file and
     // why, and nothing is left beside it.
@@ -453,7 +492,8 @@ TEST_F(SheetCommand, UnnamedCancelledWithoutViewerAndFailed) {
     CtrlP(window_.Grid(model::kMainList), Path("folder.pdf"));
     ASSERT_EQ(script_.errors.size(), 1);
     // (The reason is the system's: a folder on Linux, access denied on Windows.)
-    const QString named = UiString(resources::str::kCannotSaveFile).arg(Path("folder.pdf"), QString());
+    const QString named =
+        UiString(resources::str::kCannotSaveFile).arg(Path("folder.pdf"), QString());
     EXPECT_TRUE(script_.errors[0].startsWith(named)) << script_.errors[0].toStdString();
     EXPECT_GT(script_.errors[0].size(), named.size());
     EXPECT_EQ(script_.viewed.size(), 1);
@@ -475,7 +515,8 @@ TEST_F(SheetCommand, TheCodeViewsButtonAndCtrlP) {
     view.SheetButton()->setFocus();
     script_.answer = Path("by-enter.pdf");
     QTest::keyClick(view.SheetButton(), Qt::Key_Return);
-    EXPECT_EQ(script_.viewed, (QStringList{Path("from-view.pdf"), Path("again.pdf"), Path("by-enter.pdf")}));
+    EXPECT_EQ(script_.viewed,
+              (QStringList{Path("from-view.pdf"), Path("again.pdf"), Path("by-enter.pdf")}));
     EXPECT_EQ(script_.parent, &view);
     EXPECT_TRUE(view.isVisible());
 }

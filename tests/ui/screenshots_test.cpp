@@ -26,8 +26,9 @@ TEST(Screenshots, EveryWindowAtItsRealSize) {
     EXPECT_EQ(result.written.size(), static_cast<qsizetype>(Screenshots().size()));
     EXPECT_EQ(QImage(QDir(folder).filePath(QStringLiteral("start.png"))).size(), QSize(266, 112));
     EXPECT_EQ(QImage(QDir(folder).filePath(QStringLiteral("code.png"))).size(), QSize(798, 617));
-    for (const QString& name : {QStringLiteral("main-beginner.png"), QStringLiteral("main-advanced.png"),
-                               QStringLiteral("test.png"), QStringLiteral("watching.png")}) {
+    for (const QString& name :
+         {QStringLiteral("main-beginner.png"), QStringLiteral("main-advanced.png"),
+          QStringLiteral("test.png"), QStringLiteral("watching.png")}) {
         EXPECT_FALSE(QImage(QDir(folder).filePath(name)).isNull()) << name.toStdString();
     }
 
@@ -100,7 +101,8 @@ TEST_F(ScreenshotLanguage, SystemThenSettingThenOption) {
     EXPECT_EQ(StartWindow(QStringLiteral("C.UTF-8"), {}, {}), englishRun);
     EXPECT_EQ(StartWindow(greek, QStringLiteral("en"), {}), englishRun);
     EXPECT_EQ(StartWindow(english, QStringLiteral("el"), {}), greekRun);
-    EXPECT_EQ(StartWindow(greek, QStringLiteral("en"), {QStringLiteral("--language"), QStringLiteral("el")}),
+    EXPECT_EQ(StartWindow(greek, QStringLiteral("en"),
+                          {QStringLiteral("--language"), QStringLiteral("el")}),
               greekRun);
     EXPECT_EQ(StartWindow(greek, {}, {QStringLiteral("--language"), QStringLiteral("en")}),
               englishRun);
@@ -108,9 +110,8 @@ TEST_F(ScreenshotLanguage, SystemThenSettingThenOption) {
 
 TEST_F(ScreenshotLanguage, AnUnknownLanguageIsAUsageError) {
     QProcess kavrin;
-    kavrin.start(QStringLiteral(KAVRIN_APP),
-                 {QStringLiteral("--language"), QStringLiteral("fr"), QStringLiteral("--screenshots"),
-                  out_.path()});
+    kavrin.start(QStringLiteral(KAVRIN_APP), {QStringLiteral("--language"), QStringLiteral("fr"),
+                                              QStringLiteral("--screenshots"), out_.path()});
     ASSERT_TRUE(kavrin.waitForFinished(60000));
     EXPECT_EQ(kavrin.exitCode(), 2);
     EXPECT_TRUE(QDir(out_.path()).isEmpty());

@@ -63,7 +63,8 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValueWithItsStoredType) {
 
     auto store = Store();
     EXPECT_EQ(store->value(QStringLiteral("1.0/HyperHelp")).toString(), QStringLiteral("0"));
-    EXPECT_EQ(store->value(QStringLiteral("1.0/RightServoCenter")).toString(), QStringLiteral("200"));
+    EXPECT_EQ(store->value(QStringLiteral("1.0/RightServoCenter")).toString(),
+              QStringLiteral("200"));
 }
 
 TEST_F(SettingsTest, MissingStoreOrValuesLeaveWhatTheWindowHas) {
@@ -93,7 +94,7 @@ TEST_F(SettingsTest, StoredValuesAreReadTheWayTheyAreMeant) {
     Write(QStringLiteral("HyperHelp"), QStringLiteral("true"));
     TSettings loaded = Load();
     EXPECT_EQ(loaded.comPort, QStringLiteral("COM3"));
-    EXPECT_EQ(loaded.leftServoCenter, 44);  // low 8 bits
+    EXPECT_EQ(loaded.leftServoCenter, 44);    // low 8 bits
     EXPECT_EQ(loaded.rightServoCenter, 100);  // not a number: as if missing
     EXPECT_TRUE(loaded.hyperHelp);
 

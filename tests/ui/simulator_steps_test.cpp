@@ -69,10 +69,11 @@ TGenerated Generate(const std::vector<TBotAction>& main,
 
 // Forward into the wall ahead; both detectors see it, and Sensor Set 2 backs off and turns.
 TGenerated WallProgram() {
-    return Generate({{model::akForward, 15, {0, 0, 0}},
-                     {model::akTurnLeft, 8, {0, 0, 0}},
-                     {model::akForward, 200, {2, 2, 2}}},
-                    {{model::kSensorSet2, {{model::akBackward, 4, {}}, {model::akRotateLeft, 5, {}}}}});
+    return Generate(
+        {{model::akForward, 15, {0, 0, 0}},
+         {model::akTurnLeft, 8, {0, 0, 0}},
+         {model::akForward, 200, {2, 2, 2}}},
+        {{model::kSensorSet2, {{model::akBackward, 4, {}}, {model::akRotateLeft, 5, {}}}}});
 }
 
 struct TWindow {
@@ -116,8 +117,7 @@ TEST(SimulatorSteps, ThePanelShowsTheBodysSensorsServosAndStepWhileItRuns) {
                       Expected(body.Whisker(side).touching, str::kSimWhiskerPressed,
                                str::kSimWhiskerFree));
             const bool ir = side == sim::Side::Left ? now.leftIr : now.rightIr;
-            EXPECT_EQ(w.panel->InfraredText(side),
-                      Expected(ir, str::kSimIrSees, str::kSimIrClear));
+            EXPECT_EQ(w.panel->InfraredText(side), Expected(ir, str::kSimIrSees, str::kSimIrClear));
             sawIr = sawIr || ir;
             const int pulse = static_cast<int>(body.PulseMicros(side));
             if (pulse > 0) {
@@ -147,11 +147,10 @@ TEST(SimulatorSteps, ThePanelShowsTheBodysSensorsServosAndStepWhileItRuns) {
     // The words a child reads, for the main list and a set.
     EXPECT_EQ(StepText({sim::kMainList, 3}, 'L'),
               UiString(str::kSimStepMain).arg(3).arg(StepKindText('L')));
-    EXPECT_EQ(StepText({4, 2}, 'B'),
-              UiString(str::kSimStepSet)
-                  .arg(UiString(str::kSensorSetName).arg(2))
-                  .arg(2)
-                  .arg(StepKindText('B')));
+    EXPECT_EQ(StepText({4, 2}, 'B'), UiString(str::kSimStepSet)
+                                         .arg(UiString(str::kSensorSetName).arg(2))
+                                         .arg(2)
+                                         .arg(StepKindText('B')));
     sim::RunSample inSet;
     inSet.list = 4;
     inSet.step = 1;
@@ -159,8 +158,8 @@ TEST(SimulatorSteps, ThePanelShowsTheBodysSensorsServosAndStepWhileItRuns) {
     inSet.command = 'B';
     inSet.leftMs = 400;
     EXPECT_EQ(RunningStepText(inSet),
-              UiString(str::kSimStepLeft).arg(StepText({4, 1}, 'B'), QStringLiteral("0.4")) +
-                  "\n" + UiString(str::kSimStepInterrupted).arg(3));
+              UiString(str::kSimStepLeft).arg(StepText({4, 1}, 'B'), QStringLiteral("0.4")) + "\n" +
+                  UiString(str::kSimStepInterrupted).arg(3));
 }
 
 TEST(SimulatorSteps, NextStepRunsOnTheTimerUntilAnotherStepStarts) {
@@ -177,8 +176,10 @@ TEST(SimulatorSteps, NextStepRunsOnTheTimerUntilAnotherStepStarts) {
     w.window.StartProgram(plain.image);
     EXPECT_FALSE(next->isEnabled());
 
-    w.Start(Generate({{model::akForward, 5, {}}, {model::akRotateRight, 3, {}},
-                      {model::akStopWait, 2, {}}, {model::akGoBack, 1, {}}}));
+    w.Start(Generate({{model::akForward, 5, {}},
+                      {model::akRotateRight, 3, {}},
+                      {model::akStopWait, 2, {}},
+                      {model::akGoBack, 1, {}}}));
     EXPECT_TRUE(next->isEnabled());
     w.window.SetSpeedQuarters(80);  // 20x, so that the start delay passes quickly
     w.window.activateWindow();
@@ -245,9 +246,10 @@ TEST(SimulatorSteps, TheTimelineReplaysWhatTheLiveRunShowed) {
                   shown.left);
         EXPECT_EQ(w.panel->ServoText(sim::Side::Right), shown.right);
         EXPECT_EQ(w.panel->CommandText(), shown.command);
-        EXPECT_EQ(w.window.StatusText(),
-                  UiString(str::kSimStateReplay)
-                      .arg(QString::number(static_cast<double>(t) / sim::kMicrosPerSecond, 'f', 1)));
+        EXPECT_EQ(
+            w.window.StatusText(),
+            UiString(str::kSimStateReplay)
+                .arg(QString::number(static_cast<double>(t) / sim::kMicrosPerSecond, 'f', 1)));
     }
     // The robot is drawn where it was, its trail up to there only.
     const sim::Pose early = live.begin()->second.pose;

@@ -19,15 +19,18 @@ using model::TMode;
 
 // A GIF of 1 x 1 pixel with two frames, black then white, built by hand since Qt cannot write
 // GIF.
+// clang-format off
 const std::vector<std::uint8_t> kTwoFrameGif = {
-    'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0,  // header, screen, 2-colour table
-    0, 0, 0, 0xFF, 0xFF, 0xFF,                              // black, white
-    0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0,
-    0x21, 0xF9, 4, 0, 10, 0, 0, 0,                          // frame 1: 100 ms
-    0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0,   // index 0
-    0x21, 0xF9, 4, 0, 10, 0, 0, 0,                          // frame 2
-    0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x4C, 0x01, 0,   // index 1
+    'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0,            // header, screen, 2 colours
+    0, 0, 0, 0xFF, 0xFF, 0xFF,                                      // black, white
+    0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3,
+    1, 0, 0, 0,                                                     // looping for ever
+    0x21, 0xF9, 4, 0, 10, 0, 0, 0,                                  // frame 1: 100 ms
+    0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0,           // index 0
+    0x21, 0xF9, 4, 0, 10, 0, 0, 0,                                  // frame 2
+    0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x4C, 0x01, 0,           // index 1
     0x3B};
+// clang-format on
 
 std::vector<std::uint8_t> BitmapBytes(const QImage& image) {
     QByteArray bytes;

@@ -79,8 +79,8 @@ TEST(SpinParse, DigitsBeyondTheDecimalsAreIgnoredAndNoNumberInRangeIsRefused) {
     EXPECT_EQ(ParseText(QString(QChar(0x2212)) + "1,5", 1, -100, 100, kComma), -15);
     // Without decimal places a typed fraction does not count.
     EXPECT_EQ(ParseText(QStringLiteral("3.7"), 0, 1, 10, kDot), 3);
-    for (const char* refused : {"300", "0", "25.6", "", ".", "2x", "1.2.3", "-3",
-                                "99999999999999999999"}) {
+    for (const char* refused :
+         {"300", "0", "25.6", "", ".", "2x", "1.2.3", "-3", "99999999999999999999"}) {
         EXPECT_EQ(ParseText(QString::fromLatin1(refused), 1, 1, 255, kDot), std::nullopt)
             << refused;
     }
@@ -123,10 +123,10 @@ TEST(SuperSpinEdit, GreekAndEnglishSystemsTypeAndShowTheirOwnSeparator) {
     struct TCase {
         QLocale locale;
         resources::TLanguage language;
-        QString typed;     // 1.2 seconds
+        QString typed;  // 1.2 seconds
         QString shown;
-        QString other;     // 3.5 seconds with the other system's separator
-        QString longest;   // 25.5 seconds
+        QString other;    // 3.5 seconds with the other system's separator
+        QString longest;  // 25.5 seconds
     };
     const TCase cases[] = {
         {QLocale(QLocale::Greek, QLocale::Greece), resources::TLanguage::Greek,

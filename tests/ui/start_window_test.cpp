@@ -29,8 +29,7 @@ TEST(StartWindow, FaceAndTitle) {
     // Both captions in one type, the longer clear of its button's edges.
     EXPECT_EQ(form.BeginnerButton()->font(), form.AdvancedButton()->font());
     for (const QPushButton* button : {form.BeginnerButton(), form.AdvancedButton()}) {
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 2 * 12,
-                  button->width())
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 2 * 12, button->width())
             << button->text().toStdString();
     }
     // Without a version the title runs straight on to the separator.
@@ -38,7 +37,8 @@ TEST(StartWindow, FaceAndTitle) {
 }
 
 TEST(StartWindow, EitherButtonFixesTheModeOnce) {
-    for (const auto& [button, mode] : {std::pair{0, model::TMode::Beginner}, std::pair{1, model::TMode::Advanced}}) {
+    for (const auto& [button, mode] :
+         {std::pair{0, model::TMode::Beginner}, std::pair{1, model::TMode::Advanced}}) {
         TIntroForm form;
         TMainForm main;
         QObject::connect(&form, &TIntroForm::ModeChosen, &main,

@@ -16,8 +16,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -129,14 +129,13 @@ protected:
 
     std::shared_ptr<Robot> robot = std::make_shared<Robot>();
     TProgressForm progress;
-    TRunController run{progress, TLinkSetup{[r = robot](std::string_view) {
-                                                return link::OpenResult{
-                                                    std::make_unique<RobotLine>(r),
-                                                    link::OpenError::None};
-                                            },
-                                            [](std::vector<std::string>& list) {
-                                                list = {"COM1"};
-                                            }}};
+    TRunController run{
+        progress,
+        TLinkSetup{
+            [r = robot](std::string_view) {
+                return link::OpenResult{std::make_unique<RobotLine>(r), link::OpenError::None};
+            },
+            [](std::vector<std::string>& list) { list = {"COM1"}; }}};
     link::TPortPool& pool = run.Pool();
     model::TActionDocument document;
     TTestForm form{document, run};
@@ -180,9 +179,11 @@ TEST_F(TestWindow, EveryControlIsReadableAndNothingIsClipped) {
         ASSERT_TRUE(spin->isEnabled());
         const QPalette& colours = spin->palette();
         EXPECT_GT(std::abs(Lightness(colours.color(QPalette::Text)) -
-                           Lightness(colours.color(QPalette::Base))), 128);
+                           Lightness(colours.color(QPalette::Base))),
+                  128);
         EXPECT_GT(std::abs(Lightness(colours.color(QPalette::ButtonText)) -
-                           Lightness(colours.color(QPalette::Button))), 128);
+                           Lightness(colours.color(QPalette::Button))),
+                  128);
     }
 
     const QFont type = form.RunTestButton()->font();
@@ -192,8 +193,8 @@ TEST_F(TestWindow, EveryControlIsReadableAndNothingIsClipped) {
         EXPECT_EQ(button->font(), type);
         EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 12, button->width());
     }
-    for (const char* name : {"LeftEnabledLabel", "RightEnabledLabel", "LeftServoLabel",
-                             "RightServoLabel"}) {
+    for (const char* name :
+         {"LeftEnabledLabel", "RightEnabledLabel", "LeftServoLabel", "RightServoLabel"}) {
         const auto* label = form.findChild<QLabel*>(QLatin1String(name));
         ASSERT_NE(label, nullptr) << name;
         for (const QString& word : label->text().split(QLatin1Char(' '))) {
@@ -384,15 +385,14 @@ TEST(TestWindowOnTheVirtualRobot, RunsTheTestProgramAndFollowsItsSensors) {
     robot->Program().SetBody(&body);
     TProgressForm progress;
     TRunController run{
-        progress,
-        TLinkSetup{sim::WithVirtualRobot(
-                       [](std::string_view) {
-                           return link::OpenResult{nullptr, link::OpenError::NoSuchPort};
-                       },
-                       robot),
-                   [](std::vector<std::string>& list) {
-                       list = {std::string(link::kVirtualPortName)};
-                   }}};
+        progress, TLinkSetup{sim::WithVirtualRobot(
+                                 [](std::string_view) {
+                                     return link::OpenResult{nullptr, link::OpenError::NoSuchPort};
+                                 },
+                                 robot),
+                             [](std::vector<std::string>& list) {
+                                 list = {std::string(link::kVirtualPortName)};
+                             }}};
     link::TPortPool& pool = run.Pool();
     run.Link().SetSelectedPort(link::kVirtualPortName);
     model::TActionDocument document;

@@ -20,7 +20,8 @@ QRect Placed(const QRect& anchor, const QSize& size, const QRect& area) {
 
 TEST(WindowPlace, BesideTheMainWindowWhereThereIsRoomElseCoveringTheLeastAndNeverItsFoot) {
     const QRect wide(0, 0, 1920, 1040);
-    EXPECT_EQ(Placed(kMain, kSimulator, wide), QRect(QPoint(kMain.right() + 9, kMain.top()), kSimulator));
+    EXPECT_EQ(Placed(kMain, kSimulator, wide),
+              QRect(QPoint(kMain.right() + 9, kMain.top()), kSimulator));
     // The main window at the right edge: to its left.
     const QRect atRight(1300, 100, 578, 550);
     EXPECT_EQ(Placed(atRight, kSimulator, wide).right(), atRight.left() - 9);
@@ -39,7 +40,8 @@ TEST(WindowPlace, BesideTheMainWindowWhereThereIsRoomElseCoveringTheLeastAndNeve
 TEST(WindowPlace, AWindowThatCanBeNarrowerIsMadeSoToFitBeside) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     QWidget main;
-    main.setGeometry(area.left() + area.width() / 4, area.top() + 40, area.width() / 2, area.height() / 2);
+    main.setGeometry(area.left() + area.width() / 4, area.top() + 40, area.width() / 2,
+                     area.height() / 2);
     main.show();
     QWidget window;
     window.setMinimumSize(area.width() / 8, 100);

@@ -140,7 +140,8 @@ private:
 // group (dialout) that a new user is not in.
 bool UserMayNotOpen([[maybe_unused]] std::string_view name) {
 #if defined(Q_OS_UNIX)
-    const std::string device = name.starts_with('/') ? std::string(name) : "/dev/" + std::string(name);
+    const std::string device =
+        name.starts_with('/') ? std::string(name) : "/dev/" + std::string(name);
     return ::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
 #else
     return false;

@@ -55,8 +55,9 @@ void SortPortNames(std::vector<std::string>& names) {
         const std::optional<unsigned> number = ComNumber(name);
         return std::tuple(!number.has_value(), number.value_or(0), std::string_view(name));
     };
-    std::stable_sort(names.begin(), names.end(),
-                     [&key](const std::string& a, const std::string& b) { return key(a) < key(b); });
+    std::stable_sort(
+        names.begin(), names.end(),
+        [&key](const std::string& a, const std::string& b) { return key(a) < key(b); });
 }
 
 std::string DevicePathOf(std::string_view name) {

@@ -14,7 +14,9 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+// windows.h first: the headers below build on it.
 #include <windows.h>
+
 #include <knownfolders.h>
 #include <shlobj.h>
 
@@ -29,8 +31,8 @@ constexpr wchar_t kApplicationName[] = L"Kavrin";
 std::filesystem::path LocalAppData() {
     PWSTR folder = nullptr;
     std::filesystem::path path;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DONT_VERIFY, nullptr,
-                                       &folder))) {
+    if (SUCCEEDED(
+            SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DONT_VERIFY, nullptr, &folder))) {
         path = folder;
     }
     CoTaskMemFree(folder);

@@ -96,7 +96,8 @@ public:
         std::size_t got = 0;
         while (got < into.size()) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-            const int n = ReadSome(into.subspan(got), static_cast<int>(std::max<long long>(left.count(), 0)));
+            const int n =
+                ReadSome(into.subspan(got), static_cast<int>(std::max<long long>(left.count(), 0)));
             if (n <= 0) {
                 break;  // time is up, or the device has gone
             }
@@ -131,8 +132,8 @@ public:
             }
         }
         DWORD written = 0;
-        const bool ok = WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                  &written, nullptr) != 0;
+        const bool ok = WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                  nullptr) != 0;
         if (!ok) {
             ClearErrors();
         }
@@ -142,8 +143,12 @@ public:
     bool SetBreak(bool on) override {
         return Settled(on ? SetCommBreak(handle_) : ClearCommBreak(handle_));
     }
-    bool SetDTR(bool on) override { return Settled(EscapeCommFunction(handle_, on ? SETDTR : CLRDTR)); }
-    bool SetRTS(bool on) override { return Settled(EscapeCommFunction(handle_, on ? SETRTS : CLRRTS)); }
+    bool SetDTR(bool on) override {
+        return Settled(EscapeCommFunction(handle_, on ? SETDTR : CLRDTR));
+    }
+    bool SetRTS(bool on) override {
+        return Settled(EscapeCommFunction(handle_, on ? SETRTS : CLRRTS));
+    }
 
     std::uint16_t GetModemStatus() override {
         DWORD status = 0;
@@ -151,7 +156,8 @@ public:
             ClearErrors();
             return 0;
         }
-        return static_cast<std::uint16_t>(status & (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON));
+        return static_cast<std::uint16_t>(status &
+                                          (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON));
     }
 
 private:

@@ -40,7 +40,8 @@ TDrawingScale::TDrawingScale(int scale) : before_(gDrawingScale) { gDrawingScale
 TDrawingScale::~TDrawingScale() { gDrawingScale = before_; }
 
 QImage Canvas(int width, int height, const QColor& fill) {
-    QImage image(width * gDrawingScale, height * gDrawingScale, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width * gDrawingScale, height * gDrawingScale,
+                 QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(gDrawingScale);
     image.fill(fill);
     return image;
@@ -64,7 +65,8 @@ TCaptionFit FitCaption(qreal boxWidth, const QString& text, qreal pixelSize) {
     }
 }
 
-qreal SharedCaptionSize(qreal boxWidth, const QStringList& texts, qreal pixelSize, qreal narrowest) {
+qreal SharedCaptionSize(qreal boxWidth, const QStringList& texts, qreal pixelSize,
+                        qreal narrowest) {
     for (qreal size = pixelSize;; size -= 0.5) {
         bool fits = true;
         for (const QString& text : texts) {

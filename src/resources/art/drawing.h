@@ -15,15 +15,15 @@ namespace kavrin::art {
 
 // One set of colours for the whole skin, so that pieces drawn apart meet without seams.
 namespace colour {
-inline const QColor kSky{0x3A, 0x86, 0xD8};       // the window's background
-inline const QColor kSkyLight{0x55, 0x9A, 0xE2};  // the title band at the top of the window
+inline const QColor kSky{0x3A, 0x86, 0xD8};        // the window's background
+inline const QColor kSkyLight{0x55, 0x9A, 0xE2};   // the title band at the top of the window
 inline const QColor kSkyShadow{0x1F, 0x55, 0x94};  // the window's outer edge
-inline const QColor kNavy{0x1C, 0x2E, 0x52};      // frame bodies
+inline const QColor kNavy{0x1C, 0x2E, 0x52};       // frame bodies
 inline const QColor kNavyLine{0x39, 0x55, 0x88};
 inline const QColor kInterior{0x00, 0x00, 0x00};  // behind the lists, the palette and the settings
 inline const QColor kTitle{0xFF, 0xFF, 0xFF};
 inline const QColor kYellow{0xFF, 0xD4, 0x3B};
-inline const QColor kInk{0x26, 0x32, 0x38};       // wheels, outlines
+inline const QColor kInk{0x26, 0x32, 0x38};  // wheels, outlines
 inline const QColor kWhite{0xFF, 0xFF, 0xFF};
 }  // namespace colour
 

@@ -70,8 +70,9 @@ TIndexedFrame Index(const std::vector<QRgb>& pixels, bool transparent) {
         byFrequency.emplace_back(count, colour);
     }
     // Most frequent first; ties by colour, so the output does not depend on hashing.
-    std::sort(byFrequency.begin(), byFrequency.end(),
-              [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
+    std::sort(byFrequency.begin(), byFrequency.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
     const std::size_t room = transparent ? kPaletteSize - 1 : kPaletteSize;
     if (byFrequency.size() > room) {
         byFrequency.resize(room);
@@ -82,9 +83,9 @@ TIndexedFrame Index(const std::vector<QRgb>& pixels, bool transparent) {
     std::unordered_map<QRgb, GifByteType> index;
     for (std::size_t i = 0; i < byFrequency.size(); ++i) {
         const QRgb c = byFrequency[i].second;
-        frame.palette[i] = GifColorType{static_cast<GifByteType>(qRed(c)),
-                                        static_cast<GifByteType>(qGreen(c)),
-                                        static_cast<GifByteType>(qBlue(c))};
+        frame.palette[i] =
+            GifColorType{static_cast<GifByteType>(qRed(c)), static_cast<GifByteType>(qGreen(c)),
+                         static_cast<GifByteType>(qBlue(c))};
         index.emplace(c, static_cast<GifByteType>(i));
     }
     if (transparent) {
@@ -122,8 +123,8 @@ QImage ToIndexed8(const QImage& image) {
     }
     out.setColorTable(table);
     for (int y = 0; y < out.height(); ++y) {
-        std::copy_n(frame.pixels.begin() + static_cast<std::ptrdiff_t>(y) * out.width(), out.width(),
-                    out.scanLine(y));
+        std::copy_n(frame.pixels.begin() + static_cast<std::ptrdiff_t>(y) * out.width(),
+                    out.width(), out.scanLine(y));
     }
     return out;
 }
@@ -171,7 +172,8 @@ void WriteGif(const std::string& path, const std::vector<TGifFrame>& frames,
         if (source.image.width() != width || source.image.height() != height) {
             throw std::runtime_error(path + ": frames differ in size");
         }
-        TIndexedFrame frame = Index(Flatten(source.image, transparentOver), transparentOver.has_value());
+        TIndexedFrame frame =
+            Index(Flatten(source.image, transparentOver), transparentOver.has_value());
         GraphicsControlBlock control{};
         // Frames cover the whole picture; a transparent one must not show the one before it.
         control.DisposalMode = transparentOver ? DISPOSE_BACKGROUND : DISPOSE_DO_NOT;
@@ -179,14 +181,16 @@ void WriteGif(const std::string& path, const std::vector<TGifFrame>& frames,
         control.TransparentColor = frame.transparentIndex;
         GifByteType extension[4];
         const auto length = EGifGCBToExtension(&control, extension);
-        Check(EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension),
+        Check(EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length),
+                               extension),
               path, "frame control");
         std::unique_ptr<ColorMapObject, void (*)(ColorMapObject*)> palette(
             GifMakeMapObject(kPaletteSize, frame.palette.data()), GifFreeMapObject);
         Check(EGifPutImageDesc(gif.get(), 0, 0, width, height, false, palette.get()), path,
               "frame descriptor");
         for (int y = 0; y < height; ++y) {
-            Check(EGifPutLine(gif.get(), frame.pixels.data() + static_cast<std::ptrdiff_t>(y) * width, width),
+            Check(EGifPutLine(gif.get(),
+                              frame.pixels.data() + static_cast<std::ptrdiff_t>(y) * width, width),
                   path, "pixels");
         }
     }

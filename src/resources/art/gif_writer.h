@@ -11,8 +11,8 @@
 namespace kavrin::art {
 
 struct TGifFrame {
-    QImage image;        // any format; all frames of one picture have the same size
-    int delayCs = 0;     // time the frame stays, in hundredths of a second (0: a still picture)
+    QImage image;     // any format; all frames of one picture have the same size
+    int delayCs = 0;  // time the frame stays, in hundredths of a second (0: a still picture)
 };
 
 // Writes the frames as one GIF89a file; an animation loops for ever. With a matte colour the

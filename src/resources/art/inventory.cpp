@@ -102,8 +102,8 @@ void AddButtons(std::vector<TPicture>& out, const TCaptions& captions) {
             style.body = kind.body;
             const QString caption = Caption(captions, kind.caption);
             for (std::size_t s = 0; s < states.size(); ++s) {
-                out.push_back(Still(kind.firstId + static_cast<int>(s),
-                                    Button(style, caption, states[s])));
+                out.push_back(
+                    Still(kind.firstId + static_cast<int>(s), Button(style, caption, states[s])));
             }
         }
     };
@@ -126,8 +126,8 @@ TCaptions ReadCaptions(const QString& tablePath) {
         throw std::runtime_error(tablePath.toStdString() + ": cannot read");
     }
     const QByteArray bytes = file.readAll();
-    const std::vector<std::string> lines =
-        resources::gen::SplitLines(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const std::vector<std::string> lines = resources::gen::SplitLines(
+        std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     TCaptions captions;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const resources::gen::TStringLine line = resources::gen::ParseStringLine(lines[i]);
@@ -166,9 +166,9 @@ std::vector<TPicture> Inventory(const TCaptions& captions, int scale) {
     out.push_back(Still(192, RobotThreeQuarter({100, 70}), colour::kInterior));
     out.push_back(Still(193, RobotFromAbove({98, 100}), colour::kInterior));
 
-    const std::vector<ETile> tiles{ETile::Forward,    ETile::Backward,    ETile::TurnLeft,
-                                   ETile::TurnRight,  ETile::RotateLeft,  ETile::RotateRight,
-                                   ETile::GoBack,     ETile::Wait};
+    const std::vector<ETile> tiles{ETile::Forward,   ETile::Backward,   ETile::TurnLeft,
+                                   ETile::TurnRight, ETile::RotateLeft, ETile::RotateRight,
+                                   ETile::GoBack,    ETile::Wait};
     for (std::size_t i = 0; i < tiles.size(); ++i) {
         out.push_back({QStringLiteral("GIF"), kFirstTileId + static_cast<int>(i), Tile(tiles[i]),
                        std::nullopt});
@@ -189,8 +189,8 @@ std::vector<TCaptionPlace> CaptionPlaces(const TCaptions& captions) {
         places.push_back({frame.id, frame.title, FrameTitleBox(frame.style), kFrameTitleSize});
     }
     for (const TButtonKind& kind : EditButtons()) {
-        places.push_back({kind.firstId, kind.caption, ButtonCaptionBox(editStyle),
-                          editStyle.captionSize});
+        places.push_back(
+            {kind.firstId, kind.caption, ButtonCaptionBox(editStyle), editStyle.captionSize});
     }
     for (const TButtonKind& kind : CommandButtons()) {
         places.push_back({kind.firstId, kind.caption, ButtonCaptionBox(kCommandStyle),

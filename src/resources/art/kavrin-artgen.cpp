@@ -9,8 +9,9 @@
 // them is drawn once more at twice the size into GIF2X/<id>.gif and GIF2X/<id>_en.gif (the
 // background too, as a GIF). FONT.ttf is
 // the bold face of the captions, given as a file so that the pictures do not depend on the fonts
-// a machine happens to have. The optional contact sheet shows every picture and frame at twice its size, to look at.
-// With --icons it writes the application's icon into an icon theme folder instead.
+// a machine happens to have. The optional contact sheet shows every picture and frame at twice its
+// size, to look at. With --icons it writes the application's icon into an icon theme folder
+// instead.
 
 #include <QDir>
 #include <QFontDatabase>
@@ -50,24 +51,22 @@ struct TDrawn {
 void Write(const TDrawn& drawn, const QDir& root) {
     const TPicture& picture = drawn.picture;
     // The pictures at twice the size are all GIFs, in a folder of their own (GIF2X).
-    const QString folder = drawn.scale == 1
-                               ? picture.type
-                               : QString::fromLatin1(kavrin::resources::kDoubleGifType.data(),
-                                                     static_cast<qsizetype>(kavrin::resources::kDoubleGifType.size()));
+    const QString folder =
+        drawn.scale == 1
+            ? picture.type
+            : QString::fromLatin1(kavrin::resources::kDoubleGifType.data(),
+                                  static_cast<qsizetype>(kavrin::resources::kDoubleGifType.size()));
     const QString type = drawn.scale == 1 ? picture.type : QStringLiteral("GIF");
     if (!root.mkpath(folder)) {
         throw std::runtime_error("cannot create " + root.filePath(folder).toStdString());
     }
     const QString suffix = drawn.language.isEmpty() ? QString() : QLatin1Char('_') + drawn.language;
-    const QString name = QStringLiteral("%1/%2%3.%4")
-                             .arg(folder)
-                             .arg(picture.id)
-                             .arg(suffix, type.toLower());
+    const QString name =
+        QStringLiteral("%1/%2%3.%4").arg(folder).arg(picture.id).arg(suffix, type.toLower());
     const std::string path = root.filePath(name).toStdString();
     if (type == QStringLiteral("BMP")) {
         // Eight bits a pixel: the background has few colours, and the store embeds every byte.
-        if (!ToIndexed8(picture.frames.front().image).save(
-                QString::fromStdString(path), "BMP")) {
+        if (!ToIndexed8(picture.frames.front().image).save(QString::fromStdString(path), "BMP")) {
             throw std::runtime_error(path + ": cannot write");
         }
         return;
@@ -81,7 +80,10 @@ void WriteContactSheet(const std::vector<TDrawn>& pictures, const QString& path)
     constexpr int kGap = 12;
     constexpr int kLabel = 16;
     // Lay the pictures out in rows, frames side by side.
-    struct TPlace { const TDrawn* drawn; QPoint at; };
+    struct TPlace {
+        const TDrawn* drawn;
+        QPoint at;
+    };
     std::vector<TPlace> places;
     int x = kGap, y = kGap, rowHeight = 0;
     for (const TDrawn& drawn : pictures) {
@@ -104,12 +106,11 @@ void WriteContactSheet(const std::vector<TDrawn>& pictures, const QString& path)
     for (const TPlace& place : places) {
         const TPicture& p = place.drawn->picture;
         painter.setPen(Qt::white);
-        painter.drawText(place.at + QPoint(0, 12),
-                         QStringLiteral("%1 %2 %3 %4x")
-                             .arg(p.type)
-                             .arg(p.id)
-                             .arg(place.drawn->language)
-                             .arg(place.drawn->scale));
+        painter.drawText(place.at + QPoint(0, 12), QStringLiteral("%1 %2 %3 %4x")
+                                                       .arg(p.type)
+                                                       .arg(p.id)
+                                                       .arg(place.drawn->language)
+                                                       .arg(place.drawn->scale));
         int fx = place.at.x();
         for (const TGifFrame& frame : p.frames) {
             QImage shown = frame.image.convertToFormat(QImage::Format_ARGB32);
@@ -146,7 +147,8 @@ void WriteContactSheet(const std::vector<TDrawn>& pictures, const QString& path)
             ++last;
         }
         const QString name = QStringLiteral("%1-%2.png").arg(stem).arg(++page);
-        if (!sheet.copy(0, rowTops[first], sheet.width(), rowTops[last] - rowTops[first]).save(name)) {
+        if (!sheet.copy(0, rowTops[first], sheet.width(), rowTops[last] - rowTops[first])
+                 .save(name)) {
             throw std::runtime_error(name.toStdString() + ": cannot write");
         }
         first = last;
@@ -165,7 +167,8 @@ std::vector<TDrawn> DrawAll(const QDir& tables) {
         for (const QString& table :
              tables.entryList({kLanguageTablePattern}, QDir::Files, QDir::Name)) {
             const QString language = table.mid(table.indexOf(QLatin1Char('_')) + 1, 2);
-            for (TPicture& picture : CaptionedPictures(ReadCaptions(tables.filePath(table)), scale)) {
+            for (TPicture& picture :
+                 CaptionedPictures(ReadCaptions(tables.filePath(table)), scale)) {
                 drawn.push_back({std::move(picture), language, scale});
             }
         }
@@ -178,9 +181,10 @@ std::vector<TDrawn> DrawAll(const QDir& tables) {
 int main(int argc, char** argv) {
     const bool icons = argc == 3 && std::string_view(argv[1]) == "--icons";
     if (!icons && argc != 4 && argc != 5) {
-        std::fputs("usage: kavrin-artgen FONT.ttf STRING_TABLE_DIR OUTPUT_DIR [CONTACT_SHEET.png]\n"
-                   "       kavrin-artgen --icons THEME_DIR\n",
-                   stderr);
+        std::fputs(
+            "usage: kavrin-artgen FONT.ttf STRING_TABLE_DIR OUTPUT_DIR [CONTACT_SHEET.png]\n"
+            "       kavrin-artgen --icons THEME_DIR\n",
+            stderr);
         return 2;
     }
     // Drawing text needs the font database, which needs a GUI application; the build runs this

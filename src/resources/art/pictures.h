@@ -54,9 +54,9 @@ QRectF ButtonCaptionBox(const TButtonStyle& style);
 struct TFrameStyle {
     QSize size;
     QString title;
-    qreal titleLeft = 0;     // start of the title band's free part (room for a control there)
-    int wellBottom = 0;      // distance of the well's lower edge from the bottom
-    bool openBottom = false; // a panel below continues it: square lower corners
+    qreal titleLeft = 0;      // start of the title band's free part (room for a control there)
+    int wellBottom = 0;       // distance of the well's lower edge from the bottom
+    bool openBottom = false;  // a panel below continues it: square lower corners
     QColor behind = Qt::transparent;
 };
 

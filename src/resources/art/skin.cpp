@@ -18,9 +18,9 @@ namespace kavrin::art {
 namespace {
 
 constexpr qreal kFrameCorner = 14;
-constexpr qreal kFrameSide = 3;     // side borders: the controls inside begin 3 pixels in
-constexpr qreal kTitleBand = 47;    // height of a frame's title band
-constexpr qreal kButtonLip = 3;     // the darker lower edge that lifts a button off the panel
+constexpr qreal kFrameSide = 3;   // side borders: the controls inside begin 3 pixels in
+constexpr qreal kTitleBand = 47;  // height of a frame's title band
+constexpr qreal kButtonLip = 3;   // the darker lower edge that lifts a button off the panel
 
 QColor Grey(int level) { return {level, level, level}; }
 
@@ -47,17 +47,20 @@ QImage Button(const TButtonStyle& style, const QString& caption, EButtonState st
     qreal lip = kButtonLip;
     qreal sink = 0;
     switch (state) {
-    case EButtonState::Normal: break;
-    case EButtonState::Highlighted: body = style.body.lighter(118); break;
-    case EButtonState::Pressed:
-        body = style.body.darker(118);
-        lip = 0;
-        sink = kButtonLip - 1;
-        break;
-    case EButtonState::Unavailable:
-        body = Grey(0xC4);
-        text = Grey(0x8C);
-        break;
+        case EButtonState::Normal:
+            break;
+        case EButtonState::Highlighted:
+            body = style.body.lighter(118);
+            break;
+        case EButtonState::Pressed:
+            body = style.body.darker(118);
+            lip = 0;
+            sink = kButtonLip - 1;
+            break;
+        case EButtonState::Unavailable:
+            body = Grey(0xC4);
+            text = Grey(0x8C);
+            break;
     }
     // The lip: the body's own shape, darker, showing below it.
     painter.setPen(Qt::NoPen);
@@ -70,7 +73,8 @@ QImage Button(const TButtonStyle& style, const QString& caption, EButtonState st
         // A bright ring says "this one" even to someone who cannot tell the shades apart.
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(colour::kYellow, 2.5));
-        painter.drawRoundedRect(face.adjusted(1.25, 1.25, -1.25, -1.25), style.radius - 1, style.radius - 1);
+        painter.drawRoundedRect(face.adjusted(1.25, 1.25, -1.25, -1.25), style.radius - 1,
+                                style.radius - 1);
     }
     if (state == EButtonState::Pressed) {
         painter.setPen(QPen(body.darker(140), 2));
@@ -79,7 +83,8 @@ QImage Button(const TButtonStyle& style, const QString& caption, EButtonState st
     }
     const QRectF textBox = face.adjusted(style.captionSide, 0, -style.captionSide, 0);
     if (state != EButtonState::Unavailable) {
-        DrawCaption(painter, textBox.translated(0, 1), caption, style.captionSize, body.darker(170));
+        DrawCaption(painter, textBox.translated(0, 1), caption, style.captionSize,
+                    body.darker(170));
     }
     DrawCaption(painter, textBox, caption, style.captionSize, text);
     return image;
@@ -201,9 +206,9 @@ QImage CornerPiece(QSize size) {
     const int scale = DrawingScale();
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            const qreal depth = std::max(
-                Depth(x - kRightStripLeft * scale, kRightStripWidth * scale),
-                Depth(y - kBottomStripTop * scale, kBottomStripHeight * scale));
+            const qreal depth =
+                std::max(Depth(x - kRightStripLeft * scale, kRightStripWidth * scale),
+                         Depth(y - kBottomStripTop * scale, kBottomStripHeight * scale));
             image.setPixelColor(x, y, EdgeShade(depth));
         }
     }
@@ -266,9 +271,9 @@ void DrawMark(QPainter& painter, const QPointF& centre, qreal radius) {
     painter.drawLine(centre + QPointF(0, -radius * 0.85), centre + QPointF(0, -radius * 0.55));
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour::kWhite);
-    painter.drawRoundedRect(QRectF(centre.x() - radius * 0.8, centre.y() - radius * 0.6, radius * 1.6,
-                                   radius * 1.35),
-                            radius * 0.45, radius * 0.45);
+    painter.drawRoundedRect(
+        QRectF(centre.x() - radius * 0.8, centre.y() - radius * 0.6, radius * 1.6, radius * 1.35),
+        radius * 0.45, radius * 0.45);
     painter.setBrush(colour::kInk);
     for (qreal side : {-1.0, 1.0}) {
         painter.drawEllipse(centre + QPointF(side * radius * 0.34, -radius * 0.05), radius * 0.17,
@@ -276,7 +281,8 @@ void DrawMark(QPainter& painter, const QPointF& centre, qreal radius) {
     }
     painter.setPen(QPen(colour::kInk, radius * 0.1, Qt::SolidLine, Qt::RoundCap));
     painter.setBrush(Qt::NoBrush);
-    const QRectF mouth(centre.x() - radius * 0.3, centre.y() + radius * 0.05, radius * 0.6, radius * 0.4);
+    const QRectF mouth(centre.x() - radius * 0.3, centre.y() + radius * 0.05, radius * 0.6,
+                       radius * 0.4);
     painter.drawArc(mouth, 200 * 16, 140 * 16);
     painter.restore();
 }
@@ -392,7 +398,8 @@ QImage RobotFromAbove(QSize size) {
     Smooth(painter);
     const QPointF centre(size.width() / 2.0, size.height() / 2.0 + 6);
     DrawRobotTop(painter, centre, 0, 2.8);
-    DrawArrow(painter, {centre.x(), centre.y() - 36}, {centre.x(), centre.y() - 50}, 4, colour::kYellow);
+    DrawArrow(painter, {centre.x(), centre.y() - 36}, {centre.x(), centre.y() - 50}, 4,
+              colour::kYellow);
     return image;
 }
 

@@ -121,7 +121,8 @@ QImage Wait(int frame) {
     painter.drawEllipse(centre, 16, 16);
     painter.setPen(QPen(colour::kInk, 2.0, Qt::SolidLine, Qt::RoundCap));
     for (int tick = 0; tick < 12; tick += 3) {
-        painter.drawLine(Rotated({27, 17}, centre, tick * 30.0), Rotated({27, 19.5}, centre, tick * 30.0));
+        painter.drawLine(Rotated({27, 17}, centre, tick * 30.0),
+                         Rotated({27, 19.5}, centre, tick * 30.0));
     }
     painter.setPen(QPen(kWaitColour, 3.0, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(centre, Rotated({27, 18.5}, centre, 72.0 * frame));
@@ -133,14 +134,22 @@ QImage Wait(int frame) {
 
 QImage Picture(ETile tile, int frame) {
     switch (tile) {
-    case ETile::Forward: return Straight(true, frame);
-    case ETile::Backward: return Straight(false, frame);
-    case ETile::TurnLeft: return TurnLeft(frame);
-    case ETile::TurnRight: return TurnLeft(frame).mirrored(true, false);
-    case ETile::RotateLeft: return RotateLeft(frame);
-    case ETile::RotateRight: return RotateLeft(frame).mirrored(true, false);
-    case ETile::GoBack: return GoBack(frame);
-    case ETile::Wait: return Wait(frame);
+        case ETile::Forward:
+            return Straight(true, frame);
+        case ETile::Backward:
+            return Straight(false, frame);
+        case ETile::TurnLeft:
+            return TurnLeft(frame);
+        case ETile::TurnRight:
+            return TurnLeft(frame).mirrored(true, false);
+        case ETile::RotateLeft:
+            return RotateLeft(frame);
+        case ETile::RotateRight:
+            return RotateLeft(frame).mirrored(true, false);
+        case ETile::GoBack:
+            return GoBack(frame);
+        case ETile::Wait:
+            return Wait(frame);
     }
     return {};
 }
@@ -150,7 +159,8 @@ QImage Picture(ETile tile, int frame) {
 std::vector<TGifFrame> Tile(ETile tile) {
     std::vector<TGifFrame> frames;
     for (int frame = 0; frame < kTileFrames; ++frame) {
-        frames.push_back({Picture(tile, frame), frame + 1 < kTileFrames ? kStepDelayCs : kRestDelayCs});
+        frames.push_back(
+            {Picture(tile, frame), frame + 1 < kTileFrames ? kStepDelayCs : kRestDelayCs});
     }
     return frames;
 }

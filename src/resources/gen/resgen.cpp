@@ -200,8 +200,9 @@ void Add(std::map<Key, Bytes>& store, const fs::path& file, int lineNo, const Ke
          Bytes bytes) {
     if (!store.emplace(key, std::move(bytes)).second) {
         const std::string language = key.language.empty() ? "" : " (" + key.language + ")";
-        Fail(file, lineNo,
-             "resource " + key.type + " " + std::to_string(key.id) + language + " is defined twice");
+        Fail(
+            file, lineNo,
+            "resource " + key.type + " " + std::to_string(key.id) + language + " is defined twice");
     }
 }
 

@@ -69,10 +69,10 @@ TEST(TokenizerAllocation, NoRunAllocates) {
             const long before = Allocations();
             tokenizer.Tokenize(p.options);
             const long allocations = Allocations() - before;
-            EXPECT_EQ(allocations, 0) << p.name << " (" << (tokenizer.Result().ErrorMessage
-                                                              ? tokenizer.Result().ErrorMessage
-                                                              : "success")
-                                      << ")";
+            EXPECT_EQ(allocations, 0)
+                << p.name << " ("
+                << (tokenizer.Result().ErrorMessage ? tokenizer.Result().ErrorMessage : "success")
+                << ")";
         }
     }
 }
