@@ -8,6 +8,7 @@ PACKAGES="
 g++
 clang
 llvm
+clang-format
 make
 cmake
 ninja-build
