@@ -8,22 +8,9 @@ namespace kavrin::tokenizer {
 
 namespace {
 
+// Constant expressions take the operators that conditional compilation does.
 bool IsConstantOperator(const TElement& e) {
-    if (e.Kind != ekBinaryOp) return false;
-    switch (e.Value) {
-        case op::kAnd:
-        case op::kOr:
-        case op::kXor:
-        case op::kPlus:
-        case op::kMinus:
-        case op::kTimes:
-        case op::kDivide:
-        case op::kShiftLeft:
-        case op::kShiftRight:
-            return true;
-        default:
-            return false;
-    }
+    return e.Kind == ekBinaryOp && IsConditionalBinaryOperator(e.Value);
 }
 
 // operand: [ "-" ] ( constant | pin name | directive symbol | module name | #DEFINE'd name )
