@@ -2,7 +2,8 @@
 # Installs, with apt-get, what cross-building and testing the Windows programs needs: the
 # MinGW-w64 compilers (posix threads, for std::jthread), Wine to run the results, NSIS and
 # icoutils for the setup program and the icon, dpkg-dev to unpack Qt's source, and GoogleTest's
-# source to build for Windows. The Linux build never needs these.
+# source to build for Windows, and the host's Qt, whose moc, rcc and uic the Windows Qt build
+# uses. The Linux build never needs the others.
 set -eu
 
 exec "$(dirname "$0")/install-deps.sh" \
@@ -18,4 +19,6 @@ exec "$(dirname "$0")/install-deps.sh" \
     xvfb \
     xauth \
     fonts-liberation2 \
-    googletest
+    googletest \
+    qt6-base-dev \
+    qt6-base-private-dev

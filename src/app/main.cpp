@@ -110,6 +110,41 @@ TCommandLine ParseCommandLine(const QStringList& args) {
     return line;
 }
 
+// Every window after the start window, wired together, in creation order: main window, progress
+// window, code view, simulator (hidden until a run delivers to "SIM", stacked above the main
+// window); the drag tile is made by the main window at each drag. The run controller comes after
+// the windows, so that a run still going ends before they go; the servo test window uses the
+// controller's link and goes first.
+struct TWindows {
+    TWindows(kavrin::model::TRecoveryKeeper* recovery, const QStringList& files)
+        : TWindows(recovery, files, kavrin::app::GuiLinkSetup()) {}
+
+    TWindows(kavrin::model::TRecoveryKeeper* recovery, const QStringList& files,
+             const kavrin::ui::TLinkSetup& ports)
+        : run(progress, ports) {
+        // One port list for every window: the one the runs use.
+        main.SetPortEnumerator(ports.enumerate);
+        main.SetCodeView(&codeView);
+        simulator.ConnectRobot(kavrin::sim::SharedRobot());
+        main.SetSimulator(&simulator);
+        main.SetRunController(&run);
+        main.SetTestWindow(&test);
+        if (recovery != nullptr) {
+            main.SetRecoveryKeeper(recovery);
+        }
+        if (!files.isEmpty()) {
+            main.SetPendingFile(files.last());
+        }
+    }
+
+    kavrin::ui::TMainForm main;
+    kavrin::ui::TProgressForm progress;
+    kavrin::ui::TCodeForm codeView{&main};
+    kavrin::ui::TSimulatorForm simulator{&main};
+    kavrin::ui::TRunController run;
+    kavrin::ui::TTestForm test{run, &main};
+};
+
 int RunScreenshots(const QString& folder) {
     const kavrin::ui::TScreenshotResult result = kavrin::ui::WriteScreenshots(folder);
     for (const QString& path : result.written) {
@@ -166,37 +201,22 @@ int main(int argc, char* argv[]) {
         recovery.emplace(recoveryFolder);
     }
 
-    // Creation order: start window, main window, progress window, code view, simulator (hidden
-    // until a run delivers to "SIM", stacked above the main window); the drag tile is made by the
-    // main window at each drag. The run controller comes after the windows, so that a run still
-    // going ends before they go; the servo test window uses the controller's link and goes first.
+    // The start window shows first; the windows it leads to are built once it has been drawn,
+    // or at once when a recovered program or the random edits need the main window first.
     kavrin::ui::TIntroForm startWindow;
-    kavrin::ui::TMainForm mainWindow;
-    kavrin::ui::TProgressForm progressWindow;
-    kavrin::ui::TCodeForm codeView(&mainWindow);
-    kavrin::ui::TSimulatorForm simulator(&mainWindow);
-    // One port list for every window: the one the runs use.
-    kavrin::ui::TLinkSetup ports = kavrin::app::GuiLinkSetup();
-    mainWindow.SetPortEnumerator(ports.enumerate);
-    kavrin::ui::TRunController run(progressWindow, std::move(ports));
-    kavrin::ui::TTestForm testWindow(run, &mainWindow);
-
-    mainWindow.SetCodeView(&codeView);
-    simulator.ConnectRobot(kavrin::sim::SharedRobot());
-    mainWindow.SetSimulator(&simulator);
-    mainWindow.SetRunController(&run);
-    mainWindow.SetTestWindow(&testWindow);
-    if (recovery) {
-        mainWindow.SetRecoveryKeeper(&*recovery);
-    }
-    QObject::connect(&mainWindow, &kavrin::ui::TMainForm::Ended, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
-
-    if (!line.rest.isEmpty()) {
-        mainWindow.SetPendingFile(line.rest.last());
-    }
-    QObject::connect(&startWindow, &kavrin::ui::TIntroForm::ModeChosen, &mainWindow,
-                     [&mainWindow](kavrin::model::TMode mode) { mainWindow.ShowForMode(mode); });
+    std::optional<TWindows> windows;
+    const auto mainWindow = [&]() -> kavrin::ui::TMainForm& {
+        if (!windows) {
+            windows.emplace(recovery ? &*recovery : nullptr, line.rest);
+            QObject::connect(&windows->main, &kavrin::ui::TMainForm::Ended, &app,
+                             &QCoreApplication::quit, Qt::QueuedConnection);
+        }
+        return windows->main;
+    };
+    QObject::connect(&startWindow, &kavrin::ui::TIntroForm::FirstDrawn, &app,
+                     [&mainWindow] { mainWindow(); });
+    QObject::connect(&startWindow, &kavrin::ui::TIntroForm::ModeChosen, &app,
+                     [&mainWindow](kavrin::model::TMode mode) { mainWindow().ShowForMode(mode); });
     QObject::connect(&startWindow, &kavrin::ui::TIntroForm::ClosedWithoutMode, &app,
                      &QCoreApplication::quit, Qt::QueuedConnection);
 

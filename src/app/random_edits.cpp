@@ -106,7 +106,8 @@ std::string RecordDigest(const unsigned char* bytes, std::size_t size) {
     return text;
 }
 
-bool StartRandomEdits(ui::TMainForm& window, const std::string& dataFolder) {
+bool StartRandomEdits(const std::function<ui::TMainForm&()>& window,
+                      const std::string& dataFolder) {
     const char* value = std::getenv(kRandomEditsVariable);
     if (value == nullptr || *value == '\0') {
         return false;
@@ -123,8 +124,9 @@ bool StartRandomEdits(ui::TMainForm& window, const std::string& dataFolder) {
         return false;
     }
     std::fprintf(log, "folder %s\n", dataFolder.c_str());
-    window.ShowForMode(seed % 2 == 1 ? model::TMode::Advanced : model::TMode::Beginner);
-    new TRandomEdits(window, static_cast<std::uint32_t>(seed), log);
+    ui::TMainForm& edited = window();
+    edited.ShowForMode(seed % 2 == 1 ? model::TMode::Advanced : model::TMode::Beginner);
+    new TRandomEdits(edited, static_cast<std::uint32_t>(seed), log);
     return true;
 }
 

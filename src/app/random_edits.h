@@ -6,6 +6,7 @@
 // ("folder PATH"), then one line per state: when it began (ms since 1970) and a digest of the
 // record ("none" while no recovery copy should exist).
 
+#include <functional>
 #include <string>
 
 namespace kavrin::ui {
@@ -19,7 +20,8 @@ inline constexpr char kRandomEditsVariable[] = "KAVRIN_TEST_RANDOM_EDITS";
 // FNV-1a over the record's bytes, as 16 hex digits.
 std::string RecordDigest(const unsigned char* bytes, std::size_t size);
 
-// Starts the edits when the variable asks for them; false (and nothing done) otherwise.
-bool StartRandomEdits(ui::TMainForm& window, const std::string& dataFolder);
+// Starts the edits when the variable asks for them; false (and nothing done, the window not
+// asked for) otherwise.
+bool StartRandomEdits(const std::function<ui::TMainForm&()>& window, const std::string& dataFolder);
 
 }  // namespace kavrin::app

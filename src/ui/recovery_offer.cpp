@@ -35,12 +35,12 @@ QString RecoveryQuestion(const model::TRecoveryCopy& copy, const QDateTime& now)
         resources::FormatUIString(resources::str::kRecoverNamedProgram, {name, whenText}));
 }
 
-bool OfferRecoveredPrograms(const std::filesystem::path& folder, TMainForm& window,
-                            TMainDialogs& dialogs) {
+bool OfferRecoveredPrograms(const std::filesystem::path& folder,
+                            const std::function<TMainForm&()>& window, TMainDialogs& dialogs) {
     std::vector<model::TRecoveryCopy> copies = model::FindRecoveryCopies(folder);
     for (model::TRecoveryCopy& copy : copies) {
         if (dialogs.AskToRestore(nullptr, RecoveryQuestion(copy, QDateTime::currentDateTime()))) {
-            window.ShowRecovered(copy);
+            window().ShowRecovered(copy);
             model::RemoveRecoveryCopy(folder, copy);
             return true;
         }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <functional>
 
 namespace kavrin::model {
 struct TRecoveryCopy;
@@ -23,7 +24,8 @@ QString RecoveryQuestion(const model::TRecoveryCopy& copy, const QDateTime& now)
 // Asks about each copy in folder. Yes opens it in the window (TMainForm::ShowRecovered) and
 // removes the old copy, the window keeping its own from then on; the copies not asked about yet
 // stay for the next start. No removes the copy. Returns whether the window shows a program.
-bool OfferRecoveredPrograms(const std::filesystem::path& folder, TMainForm& window,
-                            TMainDialogs& dialogs);
+// The window is asked for only when a copy is restored.
+bool OfferRecoveredPrograms(const std::filesystem::path& folder,
+                            const std::function<TMainForm&()>& window, TMainDialogs& dialogs);
 
 }  // namespace kavrin::ui

@@ -118,6 +118,15 @@ void TIntroForm::showEvent(QShowEvent* event) {
     activateWindow();
 }
 
+void TIntroForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!drawn_) {
+        drawn_ = true;
+        // Queued, so that the picture reaches the screen first.
+        QMetaObject::invokeMethod(this, &TIntroForm::FirstDrawn, Qt::QueuedConnection);
+    }
+}
+
 void TIntroForm::closeEvent(QCloseEvent* event) {
     event->accept();
     if (!modeChosen_) {

@@ -35,6 +35,9 @@ Q_SIGNALS:
     void ModeChosen(kavrin::model::TMode mode);
     // The window was closed by system means before a mode was chosen.
     void ClosedWithoutMode();
+    // Once, soon after the window's first picture is drawn: the time to build what comes after
+    // it without keeping the user waiting for the window.
+    void FirstDrawn();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -43,6 +46,7 @@ protected:
     // The window takes the keyboard when it shows, Beginner first (also on a display without a
     // window manager, which gives a new window no focus of its own).
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void Choose(model::TMode mode);
@@ -52,6 +56,7 @@ private:
     QPushButton* beginnerButton_ = nullptr;
     QPushButton* advancedButton_ = nullptr;
     bool modeChosen_ = false;
+    bool drawn_ = false;
 };
 
 }  // namespace kavrin::ui

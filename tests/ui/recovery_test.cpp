@@ -130,7 +130,8 @@ TEST_F(Recovery, AStartOffersTheCopyOfAKavrinNoLongerRunningAndRestoresItAsItWas
     model::TRecoveryKeeper keeper(Folder(), model::RecoveryStem(99, 1));
     auto window = MakeWindow(keeper);
     answers_->restore = true;
-    ASSERT_TRUE(OfferRecoveredPrograms(Folder(), *window, *answers_));
+    ASSERT_TRUE(OfferRecoveredPrograms(
+        Folder(), [&]() -> TMainForm& { return *window; }, *answers_));
 
     ASSERT_EQ(answers_->questions.size(), 1) << "the running Kavrin's copy is not offered";
     const QDateTime at = QDateTime::fromMSecsSinceEpoch(
@@ -164,8 +165,10 @@ TEST_F(Recovery, ACopyTurnedDownIsRemovedAndTheStartGoesOnAsUsual) {
     model::TRecoveryKeeper(Folder(), model::RecoveryStem(5, 1)).Write(left);
     model::TRecoveryKeeper keeper(Folder(), model::RecoveryStem(6, 1));
     auto window = MakeWindow(keeper);
-    EXPECT_FALSE(OfferRecoveredPrograms(Folder(), *window, *answers_));
-    EXPECT_FALSE(OfferRecoveredPrograms(Folder(), *window, *answers_));
+    EXPECT_FALSE(OfferRecoveredPrograms(
+        Folder(), [&]() -> TMainForm& { return *window; }, *answers_));
+    EXPECT_FALSE(OfferRecoveredPrograms(
+        Folder(), [&]() -> TMainForm& { return *window; }, *answers_));
     EXPECT_EQ(answers_->questions.size(), 1) << "removed, so not asked a second time";
     EXPECT_EQ(window->Document(), nullptr) << "the start window chooses the mode";
 }
