@@ -31,6 +31,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     # Wine has no Arial, which the windows ask for: Liberation Sans has its metrics.
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ \
         /d "Liberation Sans" /f >/dev/null 2>&1
+    # A new prefix goes on being set up after wineboot returns; a test started meanwhile has
+    # been seen to fail at once, without a word.
+    wineserver -w
 fi
 # (Set on every run, so that a prefix made before it gets it too.)
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Courier New" /t REG_SZ \

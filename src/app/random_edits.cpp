@@ -89,7 +89,10 @@ private:
     }
 
     ui::TMainForm& window_;
-    std::mt19937 random_;
+    // Not std::mt19937: Qt's static library for Windows has its own copy of that engine's
+    // refill, compiled assuming which registers it leaves alone; the linker keeps ours, which
+    // does not, and Qt's random numbers (temporary file names) then write at random.
+    std::mt19937_64 random_;
     std::FILE* log_;
     QTimer timer_;
 };

@@ -51,7 +51,8 @@
 namespace kavrin::ui {
 namespace {
 
-using TRng = std::mt19937;
+// Not std::mt19937, whose copy would replace Qt's own on Windows (src/app/random_edits.cpp).
+using TRng = std::mt19937_64;
 
 int Pick(TRng& rng, int low, int high) { return std::uniform_int_distribution(low, high)(rng); }
 bool Chance(TRng& rng, int percent) { return Pick(rng, 1, 100) <= percent; }
