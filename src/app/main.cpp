@@ -164,14 +164,7 @@ int main(int argc, char* argv[]) {
     if (screenshots) {
         // Pictures are drawn without a display and without showing anything to the user.
         qputenv("QT_QPA_PLATFORM", "offscreen");
-#if defined(Q_OS_WIN)
-        // Without a display Qt reads font files itself, from QT_QPA_FONTDIR; on Windows they are
-        // in the system's font folder, not beside the program.
-        if (!qEnvironmentVariableIsSet("QT_QPA_FONTDIR")) {
-            const QString windows = qEnvironmentVariable("WINDIR", QStringLiteral("C:\\Windows"));
-            qputenv("QT_QPA_FONTDIR", (windows + QStringLiteral("\\Fonts")).toLocal8Bit());
-        }
-#endif
+        kavrin::ui::UseSystemFontsWithoutDisplay();
     }
     // Every window as on a screen of that many pixels to the unit; the pictures follow it.
     if (const std::optional<QByteArray> scale = ScaleOption(argc, argv)) {

@@ -70,7 +70,8 @@ void PaintLightBlueOnBlack(QWidget* widget, bool bold) {
     widget->setPalette(pal);
 }
 
-// A check box caption wider than its fixed bounds is drawn a little condensed rather than cut.
+// A check box caption wider than its fixed bounds is drawn a little condensed, and if need be a
+// pixel smaller (Windows' type sets Arial a little wider), rather than cut.
 void FitCheckBoxCaption(QCheckBox& box) {
     constexpr int kNarrowestStretch = 80;
     constexpr int kRightMargin = 8;  // the caption ends short of the column's edge
@@ -79,7 +80,8 @@ void FitCheckBoxCaption(QCheckBox& box) {
     const int room =
         box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width() -
         kRightMargin;
-    box.setFont(CondensedToFit(box.font(), box.text(), room, kNarrowestStretch));
+    box.setFont(
+        TypeThatFits(box.font(), {box.text()}, room, kNarrowestStretch, kCaptionPixels - 1));
 }
 
 // The commands of the skin buttons, by their tag.

@@ -20,7 +20,8 @@ std::filesystem::path ToCorePath(const QString& name) {
 }
 
 QString FromCorePath(const std::filesystem::path& path) {
-    return QString::fromStdU16String(path.u16string());
+    // With Qt's separator, as every other path in the windows (Windows joins with a backslash).
+    return QDir::fromNativeSeparators(QString::fromStdU16String(path.u16string()));
 }
 
 QString DefaultFileFolder() {

@@ -16,7 +16,8 @@ namespace kavrin::ui {
 
 class TMainDialogs;
 
-// File names between Qt and the core, in whatever encoding the platform's paths use.
+// File names between Qt and the core, in whatever encoding the platform's paths use; Qt's side
+// separates with '/'.
 std::filesystem::path ToCorePath(const QString& name);
 QString FromCorePath(const std::filesystem::path& path);
 

@@ -355,6 +355,15 @@ std::vector<TScreenshot> Screenshots() {
     };
 }
 
+void UseSystemFontsWithoutDisplay() {
+#if defined(Q_OS_WIN)
+    if (!qEnvironmentVariableIsSet("QT_QPA_FONTDIR")) {
+        const QString windows = qEnvironmentVariable("WINDIR", QStringLiteral("C:\\Windows"));
+        qputenv("QT_QPA_FONTDIR", (windows + QStringLiteral("\\Fonts")).toLocal8Bit());
+    }
+#endif
+}
+
 TScreenshotResult WriteScreenshots(const QString& dir) {
     TScreenshotResult result;
     if (!QDir().mkpath(dir)) {

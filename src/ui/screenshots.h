@@ -33,6 +33,11 @@ struct TScreenshotResult {
     QString message;      // why it stopped
 };
 
+// Called before the application exists, for drawing without a display (the pictures, the window
+// tests): Qt then reads font files itself, from QT_QPA_FONTDIR, which on Windows is pointed at
+// the system's font folder (they are not beside the program). Elsewhere nothing is changed.
+void UseSystemFontsWithoutDisplay();
+
 // Shows each window, grabs it, saves it into dir (created when missing) and closes it.
 TScreenshotResult WriteScreenshots(const QString& dir);
 

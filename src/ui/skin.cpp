@@ -313,10 +313,16 @@ QFont TypeThatFits(QFont font, const QStringList& texts, int room, int narrowest
         font.setStretch(QFont::Unstretched);
         const QString widest = WidestText(font, texts);
         font = CondensedToFit(font, widest, room, narrowest);
-        if (QFontMetrics(font).horizontalAdvance(widest) <= room || font.pointSize() <= smallest) {
+        const bool inPixels = font.pointSize() <= 0;
+        const int size = inPixels ? font.pixelSize() : font.pointSize();
+        if (QFontMetrics(font).horizontalAdvance(widest) <= room || size <= smallest) {
             return font;
         }
-        font.setPointSize(font.pointSize() - 1);
+        if (inPixels) {
+            font.setPixelSize(size - 1);
+        } else {
+            font.setPointSize(size - 1);
+        }
     }
 }
 

@@ -136,9 +136,10 @@ QFont CondensedToFit(QFont font, const QString& text, int room, int narrowest);
 // The text of texts that is widest in a font (the first of equals; empty for none).
 QString WidestText(const QFont& font, const QStringList& texts);
 
-// The largest type, from font down to smallest points, in which every text fits room pixels:
-// condensed down to stretch narrowest first, then a point smaller. Texts that belong together
-// (a window's button captions) are thereby set in one type; the smallest when nothing fits.
+// The largest type, from font down to smallest, in which every text fits room pixels: condensed
+// down to stretch narrowest first, then a size smaller. Sizes are the font's own: points, or
+// pixels for a type given in pixels. Texts that belong together (a window's button captions) are
+// thereby set in one type; the smallest when nothing fits.
 QFont TypeThatFits(QFont font, const QStringList& texts, int room, int narrowest, int smallest);
 
 }  // namespace kavrin::ui

@@ -230,12 +230,10 @@ void TSuperSpinEdit::FitText() {
     const QMargins margins = edit_->textMargins();
     const int room =
         edit_->width() - 2 * kLineEditMargin - margins.left() - margins.right() - kCursorWidth;
-    QFont font = edit_->font();
-    font.setStretch(QFont::Unstretched);
-    const QString widest =
-        WidestText(font, {edit_->text(), FormatSpinValue(min_, format_, true, chars_),
-                          FormatSpinValue(std::max(min_, max_), format_, true, chars_)});
-    font = CondensedToFit(font, widest, room, kNarrowestStretch);
+    const QFont font = TypeThatFits(TextFont(),
+                                    {edit_->text(), FormatSpinValue(min_, format_, true, chars_),
+                                     FormatSpinValue(std::max(min_, max_), format_, true, chars_)},
+                                    room, kNarrowestStretch, kSmallestFontPixels);
     if (font != edit_->font()) {
         edit_->setFont(font);
     }

@@ -66,8 +66,10 @@ public:
     static constexpr int kEditTopInset = 4;
     // Space between the end of the text and the arrows.
     static constexpr int kTextGap = 2;
-    // A text wider than the box is drawn condensed down to this stretch before it is scrolled.
+    // A text wider than the box is drawn condensed down to this stretch, then a pixel smaller
+    // (Windows' type sets Arial a little wider), before it is scrolled.
     static constexpr int kNarrowestStretch = 70;
+    static constexpr int kSmallestFontPixels = 13;
 
     // The type the value is shown in (before any condensing).
     static QFont TextFont();

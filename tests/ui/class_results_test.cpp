@@ -359,7 +359,8 @@ TEST_F(ClassJudging, ARowChosenIsLoadedAfterTheQuestionAndRunsOnItsMission) {
     QSignalSpy delivered(run_.get(), &TRunController::Finished);
     DoubleClickRow(*results, ben);
     EXPECT_EQ(answers_.questions, 2);
-    EXPECT_EQ(FromCorePath(main_.Document()->FileName()), File("ben.kvn"));
+    EXPECT_EQ(FromCorePath(main_.Document()->FileName()).toStdString(),
+              File("ben.kvn").toStdString());
     EXPECT_FALSE(main_.Document()->Modified());
     ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.count() == 1; }, kWaitMs));
     const auto outcome = delivered.back().front().value<run::RunOutcome>();

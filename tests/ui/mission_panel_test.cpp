@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 
 #include "resources/ui_strings.h"
@@ -242,7 +242,10 @@ TEST(MissionPanel, AFailureSaysWhatWentWrongAndAPowerCycleStartsOver) {
 TEST(MissionPanel, AMissionFileShowsItsOwnTitleAndJoinsTheChooser) {
     const QString path =
         QDir(QString::fromStdString(::testing::TempDir())).filePath("στόχος.mission");
-    std::ofstream(path.toStdString()) << "title Ο στόχος μου\nzone Z 150 60 30 30\nreach Z\n";
+    QFile file(path);  // (a narrow std::ofstream path is not UTF-8 on Windows)
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("title Ο στόχος μου\nzone Z 150 60 30 30\nreach Z\n");
+    file.close();
     TMissionWindow m("bay");
     ASSERT_TRUE(m.window.SetMission(path));
     auto* title = m.panel->findChild<QLabel*>(QStringLiteral("missionTitle"));

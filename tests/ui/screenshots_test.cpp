@@ -92,6 +92,9 @@ protected:
 };
 
 TEST_F(ScreenshotLanguage, SystemThenSettingThenOption) {
+#if defined(Q_OS_WIN)
+    GTEST_SKIP() << "Windows keeps the language in the registry: windows-test.sh checks it there";
+#endif
     const QString greek = QStringLiteral("el_GR.UTF-8");
     const QString english = QStringLiteral("en_US.UTF-8");
     const QImage greekRun = StartWindow(greek, {}, {});
