@@ -153,6 +153,15 @@ if [ -f "$DIR/kavrin.exe" ]; then
         fail "kavrin.exe --screenshots"
     count=$(find "$WORK/shots" -name '*.png' | wc -l)
     [ "$count" -gt 0 ] || fail "kavrin.exe --screenshots wrote no picture"
+    # Every picture the native program draws (a crash part way has been seen to exit with 0).
+    if [ -x "$HOST/kavrin" ]; then
+        mkdir -p "$WORK/native-shots"
+        "$HOST/kavrin" --screenshots "$WORK/native-shots" >/dev/null 2>&1 || true
+        missing=$(cd "$WORK/native-shots" && for f in *.png; do
+            [ -f "$WORK/shots/$f" ] || printf ' %s' "$f"
+        done)
+        [ -z "$missing" ] || fail "kavrin.exe --screenshots did not draw:$missing"
+    fi
     echo "windows-test: kavrin.exe drew $count pictures"
 fi
 
