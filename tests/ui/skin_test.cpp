@@ -148,5 +148,36 @@ TEST(Skin, ControlLayoutsFollowTheModeAndLeaveControlsWithoutRecords) {
     EXPECT_EQ(testWindow.size(), QSize(598, 480));
 }
 
+// Type given in points and type given in pixels both shrink to fit, condensed first, and stop
+// at the smallest size they are allowed.
+TEST(Skin, TypeThatFitsShrinksPointAndPixelTypeAlike) {
+    const QString text = QStringLiteral("Για προχωρημένους");
+    QFont points = QFont(QStringLiteral("Arial"));
+    points.setPointSize(12);
+    QFont pixels = ArialFont(16);
+    for (const QFont& given : {points, pixels}) {
+        const bool inPixels = given.pointSize() <= 0;
+        SCOPED_TRACE(inPixels ? "pixels" : "points");
+        const int size = inPixels ? given.pixelSize() : given.pointSize();
+        const auto sizeOf = [inPixels](const QFont& f) {
+            return inPixels ? f.pixelSize() : f.pointSize();
+        };
+        const int full = QFontMetrics(given).horizontalAdvance(text);
+        const int room = full * 3 / 5;  // beyond what condensing alone can do
+        const QFont fitted = TypeThatFits(given, {text}, room, 85, size - 6);
+        EXPECT_LE(QFontMetrics(fitted).horizontalAdvance(text), room);
+        EXPECT_LT(sizeOf(fitted), size);
+        EXPECT_GE(sizeOf(fitted), size - 6);
+        // Room for the full type: nothing changes but the stretch, which is spelled out.
+        const QFont roomy = TypeThatFits(given, {text}, full + 1, 85, size - 6);
+        EXPECT_EQ(sizeOf(roomy), size);
+        EXPECT_EQ(roomy.stretch(), QFont::Unstretched);
+        // Nothing fits: the smallest size allowed, condensed as far as allowed.
+        const QFont tight = TypeThatFits(given, {text}, 5, 85, size - 2);
+        EXPECT_EQ(sizeOf(tight), size - 2);
+        EXPECT_EQ(tight.stretch(), 85);
+    }
+}
+
 }  // namespace
 }  // namespace kavrin::ui

@@ -101,5 +101,20 @@ TEST(MainWindow, LoadsTheCommandLineFileOnceTheModeIsKnown) {
     EXPECT_EQ(beginner.Document()->Count(model::kMainList), 0);
 }
 
+// What comes after the start window is built once it has been drawn: the window says so once,
+// after its first picture, and not again when it is drawn again.
+TEST(StartWindow, SaysOnceThatItHasBeenDrawn) {
+    TIntroForm form;
+    QSignalSpy drawn(&form, &TIntroForm::FirstDrawn);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(drawn.count(), 0);  // not shown yet
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawn.count() == 1; }, 2000));
+    form.repaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(drawn.count(), 1);
+}
+
 }  // namespace
 }  // namespace kavrin::ui
