@@ -5,9 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
-#include <latch>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -143,11 +144,20 @@ TEST(EepromFile, WritersAtOnceEachReplaceTheFileWhole) {
     images[1].fill(0x22);
     std::array<int, 2> failures{};
     std::array<std::string, 2> errors;
-    std::latch start(2);
+    // Both writers begin together. Not std::latch: where there is no futex (Windows), GCC 12's
+    // atomic wait beneath it can miss the second arrival and sleep for good.
+    std::mutex gate;
+    std::condition_variable opened;
+    int arrived = 0;
     std::vector<std::thread> writers;
     for (std::size_t w = 0; w < 2; ++w) {
         writers.emplace_back([&, w] {
-            start.arrive_and_wait();
+            {
+                std::unique_lock lock(gate);
+                ++arrived;
+                opened.notify_all();
+                opened.wait(lock, [&] { return arrived == 2; });
+            }
             for (int i = 0; i < kWrites; ++i) {
                 if (!SaveEepromFile(file, images[w], errors[w])) ++failures[w];
             }
