@@ -116,11 +116,8 @@ TCommandLine ParseCommandLine(const QStringList& args) {
 // the windows, so that a run still going ends before they go; the servo test window uses the
 // controller's link and goes first.
 struct TWindows {
-    TWindows(kavrin::model::TRecoveryKeeper* recovery, const QStringList& files)
-        : TWindows(recovery, files, kavrin::app::GuiLinkSetup()) {}
-
     TWindows(kavrin::model::TRecoveryKeeper* recovery, const QStringList& files,
-             const kavrin::ui::TLinkSetup& ports)
+             const kavrin::ui::TLinkSetup& ports = kavrin::app::GuiLinkSetup())
         : run(progress, ports) {
         // One port list for every window: the one the runs use.
         main.SetPortEnumerator(ports.enumerate);
